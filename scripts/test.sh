@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs every test; then builds the core and
+# command-line tests again under AddressSanitizer and UndefinedBehaviorSanitizer and runs them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh --test
+
+jobs=$(nproc)
+
+echo "== build (warnings as errors)"
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_WERROR=ON
+cmake --build build/test -j "$jobs"
+echo "== tests"
+(cd build/test && ctest --output-on-failure -j "$jobs" --timeout 600)
+
+echo "== build (AddressSanitizer + UndefinedBehaviorSanitizer)"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_WERROR=ON -DBRINDLE_SANITIZE=ON \
+    -DBRINDLE_GUI=OFF
+cmake --build build/asan -j "$jobs"
+echo "== tests under the sanitizers"
+(cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure -j "$jobs" --timeout 900)
+
+echo "== all tests passed"

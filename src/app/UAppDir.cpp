@@ -1,0 +1,67 @@
+#include "app/UAppDir.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "app/UFileUtil.h"
+
+namespace brindle
+{
+
+std::string GetAppDir()
+{
+    std::string buf(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n <= 0)
+        return {};
+    buf.resize(static_cast<std::size_t>(n));
+    return FolderOf(buf);
+}
+
+namespace
+{
+
+std::string userConfigDir()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (xdg && *xdg == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home && *home ? home : "/tmp") + "/.config";
+    }
+    if (base.back() != '/')
+        base += '/';
+    return base + "brindlewick/";
+}
+
+/// mkdir -p for the folders of path, each new one readable by its owner only.
+void makeFolders(const std::string& path)
+{
+    for (std::size_t p = path.find('/', 1); p != std::string::npos; p = path.find('/', p + 1))
+        ::mkdir(path.substr(0, p).c_str(), 0700);
+}
+
+} // namespace
+
+std::string GetSettingsDir(bool create)
+{
+    const std::string appDir = GetAppDir();
+    if (!appDir.empty() && ::access(appDir.c_str(), W_OK) == 0)
+        return appDir;
+    const std::string dir = userConfigDir();
+    if (create && !IsExistingFolder(dir))
+        makeFolders(dir);
+    return dir;
+}
+
+std::string KeptJobListPath(bool create)
+{
+    return GetSettingsDir(create) + kKeptJobListName;
+}
+
+} // namespace brindle

@@ -1,0 +1,104 @@
+// brindlewick-cli: the command-line front end over the rename engine.
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "app/UAppDir.h"
+#include "app/UFileUtil.h"
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
+#include "joblist/UJobIO.h"
+#include "jobs/URenameSession.h"
+
+using namespace brindle;
+
+namespace
+{
+
+/// A message as the window shows it, its CR LF line breaks turned into the terminal's.
+void printMessage(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stderr);
+}
+
+/// Loads the job list: the given file, or the kept job list when there is one.
+bool loadJobs(const TCliOptions& o, TRenameSession& session)
+{
+    std::string file;
+    if (o.jobsFile) {
+        file = *o.jobsFile;
+    } else {
+        file = KeptJobListPath(false);
+        if (!IsExistingFile(file))
+            return true;
+    }
+    TJobListLoad loaded = LoadJobsFromXml(file);
+    if (!loaded.ok) {
+        printMessage(loaded.message);
+        printMessage(LoadFailureMessage(file));
+        return false;
+    }
+    session.Jobs = std::move(loaded.jobs);
+    return true;
+}
+
+void printLine(std::string_view s)
+{
+    std::fwrite(s.data(), 1, s.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TCliOptions o;
+    std::string error;
+    if (!ParseCliOptions(argc, argv, o, error)) {
+        std::fprintf(stderr, "brindlewick-cli: %s\nTry 'brindlewick-cli --help' for more information.\n",
+            error.c_str());
+        return kExitUsage;
+    }
+    if (o.help) {
+        std::fputs(CliUsage(), stdout);
+        return kExitOk;
+    }
+    if (o.version) {
+        std::puts("brindlewick-cli (Brindlewick v2.02)");
+        return kExitOk;
+    }
+    if (o.undoFolder)
+        return RunUndo(o);
+
+    TRenameSession session;
+    if (!loadJobs(o, session))
+        return kExitUsage;
+    if (o.folder)
+        return RunFolder(o, session);
+
+    int status = kExitOk;
+    if (o.describe) {
+        for (const TJob& job : session.Jobs)
+            printLine(job.Description());
+    }
+    session.CounterValue = o.counter;
+    for (const std::string& name : o.previews)
+        printLine(session.PreviewName(name, TEntryKind::File));
+    if (o.writeJobs) {
+        if (!SaveJobsToXml(*o.writeJobs, session.Jobs, o.encoding)) {
+            printMessage("Unable to write to " + *o.writeJobs);
+            status = kExitFailed;
+        }
+    }
+    std::fflush(stdout);
+    return status;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jobs/UTJob.h"
+
+struct _xmlNode;
+
+namespace brindle
+{
+
+inline constexpr std::string_view kMsgXmlError = "XML error: ";
+inline constexpr std::string_view kMsgDocumentEmpty = "XML Document is Empty. Loading Aborted!";
+inline constexpr std::string_view kMsgDocumentElementNil = "XML DocumentElement is nil. Loading Aborted!";
+inline constexpr std::string_view kMsgRootNotRecognised
+    = "Root node element is not recognised. Loading aborted!";
+inline constexpr std::string_view kMsgNothingToSave = "No jobs have been defined yet. Nothing to save";
+inline constexpr std::string_view kMsgFileExistsOverwrite = "File exists. Overwrite?";
+
+/// The outcome of reading a job list file. On failure jobs is empty and message holds the
+/// reader's own message ("XML error: ...", "XML Document is Empty. Loading Aborted!", ...).
+struct TJobListLoad {
+    bool ok = false;
+    std::vector<TJob> jobs;
+    std::string message;
+};
+
+/// The exact bytes of a job list file: the declaration for encoding (none when empty), the
+/// jobs one a line, CR LF after every line.
+std::string JobsToXml(std::span<const TJob> jobs, std::string_view encoding);
+
+/// Writes the job list file. The old file is replaced only once the new one is complete:
+/// on any failure it stays as it was and the result is false.
+bool SaveJobsToXml(const std::string& fileName, std::span<const TJob> jobs, std::string_view encoding);
+
+/// Reads a job list file.
+TJobListLoad LoadJobsFromXml(const std::string& fileName);
+
+/// Reads a job list from the bytes of a file; fileName names it in messages only.
+TJobListLoad LoadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName);
+
+class TXmlTextCodec;
+
+/// Appends the jobs of one jobs element to list: every direct job child that names a kind
+/// other than jobNone; the others are skipped without a message.
+void ReadJobsElement(const _xmlNode* jobs, std::vector<TJob>& list, const TXmlTextCodec* codec = nullptr);
+
+/// The six-line message shown after any failed load, lines joined by CR LF.
+std::string LoadFailureMessage(std::string_view fileName);
+
+} // namespace brindle

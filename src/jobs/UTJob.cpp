@@ -1,0 +1,390 @@
+#include "jobs/UTJob.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <vector>
+
+#include "jobs/zmStringUtil.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+/// Byte offset where the extension part of a name begins: the last '.', '\' or ':' decides,
+/// and only a full stop starts an extension. name.size() when there is none.
+std::size_t extensionStart(std::string_view name)
+{
+    const std::size_t p = name.find_last_of(".\\:");
+    return (p != std::string_view::npos && name[p] == '.') ? p : name.size();
+}
+
+void convertCase(TJobType kind, std::string& s, std::size_t from, std::size_t to)
+{
+    switch (kind) {
+    case jobLower:
+        LowerCaseInPlace(s, from, to);
+        break;
+    case jobUpper:
+        UpperCaseInPlace(s, from, to);
+        break;
+    default:
+        NormalizeCaseInPlace(s, NameSeparators, from, to);
+        break;
+    }
+}
+
+void applyCase(TJobType kind, std::int32_t scope, std::string& name)
+{
+    switch (scope) {
+    case scopeAll:
+        convertCase(kind, name, 0, name.size());
+        break;
+    case scopeFilename:
+        convertCase(kind, name, 0, extensionStart(name));
+        break;
+    case scopeExtension:
+        convertCase(kind, name, extensionStart(name), name.size());
+        break;
+    default:
+        break;
+    }
+}
+
+/// Places text into name as an insert job does: at the beginning, the end, after n
+/// characters, or before or after the first occurrence of anchor.
+void placeText(
+    std::string& name, std::int32_t where, std::string_view text, std::int64_t n, std::string_view anchor)
+{
+    if (text.empty())
+        return;
+    switch (where) {
+    case posBegin:
+        name.insert(0, text);
+        break;
+    case posEnd:
+        name.append(text);
+        break;
+    case posAfterChar:
+        name.insert(ByteOffsetOfChar(name, n), text);
+        break;
+    case posBeforeString:
+    case posAfterString: {
+        const std::size_t p = FindWhole(name, anchor);
+        if (p == std::string::npos)
+            break;
+        name.insert(where == posBeforeString ? p : p + anchor.size(), text);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+/// Removes count characters starting at byte offset from, stopping at the end of the name.
+void eraseChars(std::string& name, std::size_t from, std::int64_t count)
+{
+    if (count <= 0 || from >= name.size())
+        return;
+    const std::string_view rest = std::string_view(name).substr(from);
+    name.erase(from, ByteOffsetOfChar(rest, count));
+}
+
+void applyRemove(const TJob& job, std::string& name)
+{
+    const std::int64_t m = job.Int1;
+    switch (job.Modifier) {
+    case posBegin:
+        eraseChars(name, 0, m);
+        break;
+    case posEnd:
+        if (m > 0) {
+            const auto len = static_cast<std::int64_t>(CharCount(name));
+            name.resize(m >= len ? 0 : ByteOffsetOfChar(name, len - m));
+        }
+        break;
+    case posAfterChar: {
+        const std::int64_t n = job.Int2;
+        if (n < 0 || n >= static_cast<std::int64_t>(CharCount(name)))
+            break;
+        eraseChars(name, ByteOffsetOfChar(name, n), m);
+        break;
+    }
+    case posBeforeString: {
+        const std::size_t p = FindWhole(name, job.Str1);
+        if (p == std::string::npos || m <= 0)
+            break;
+        const auto before = static_cast<std::int64_t>(CharCount(std::string_view(name).substr(0, p)));
+        if (before < m) {
+            name.erase(0, p);
+        } else {
+            const std::size_t from = ByteOffsetOfChar(name, before - m);
+            name.erase(from, p - from);
+        }
+        break;
+    }
+    case posAfterString: {
+        const std::size_t p = FindWhole(name, job.Str1);
+        if (p != std::string::npos)
+            eraseChars(name, p + job.Str1.size(), m);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+/// One character of a case-insensitive comparison: its simple upper-case code point, or, for a
+/// byte outside any UTF-8 sequence, a value above the code space that matches only that byte.
+struct FoldedChar {
+    std::uint32_t key;
+    std::uint32_t start;
+};
+
+void foldChars(std::string_view s, std::vector<FoldedChar>& out)
+{
+    out.clear();
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t len = CharLen(s, i);
+        const auto c0 = static_cast<unsigned char>(s[i]);
+        std::uint32_t key;
+        if (len == 1 && c0 >= 0x80) {
+            key = 0x110000u + c0;
+        } else {
+            UChar32 cp;
+            std::int32_t at = static_cast<std::int32_t>(i);
+            U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(s.data()), at, cp);
+            key = static_cast<std::uint32_t>(u_toupper(cp));
+        }
+        out.push_back({key, static_cast<std::uint32_t>(i)});
+        i += len;
+    }
+}
+
+inline char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+}
+
+void replaceIgnoringCase(std::string& name, std::string_view find, std::string_view repl)
+{
+    std::string out;
+    if (IsAscii(name) && IsAscii(find)) {
+        const std::size_t n = name.size();
+        const std::size_t m = find.size();
+        std::size_t i = 0;
+        bool changed = false;
+        while (i < n) {
+            bool match = n - i >= m;
+            for (std::size_t k = 0; match && k < m; ++k)
+                match = asciiUpper(name[i + k]) == asciiUpper(find[k]);
+            if (match) {
+                if (!changed) {
+                    out.assign(name, 0, i);
+                    changed = true;
+                }
+                out.append(repl);
+                i += m;
+            } else {
+                if (changed)
+                    out.push_back(name[i]);
+                ++i;
+            }
+        }
+        if (changed)
+            name.swap(out);
+        return;
+    }
+    std::vector<FoldedChar> nameChars;
+    std::vector<FoldedChar> findChars;
+    foldChars(name, nameChars);
+    foldChars(find, findChars);
+    const std::size_t n = nameChars.size();
+    const std::size_t m = findChars.size();
+    auto startOf = [&](std::size_t k) { return k < n ? nameChars[k].start : name.size(); };
+    std::size_t i = 0;
+    while (i < n) {
+        bool match = n - i >= m;
+        for (std::size_t k = 0; match && k < m; ++k)
+            match = nameChars[i + k].key == findChars[k].key;
+        if (match) {
+            out.append(repl);
+            i += m;
+        } else {
+            out.append(name, startOf(i), startOf(i + 1) - startOf(i));
+            ++i;
+        }
+    }
+    name.swap(out);
+}
+
+void replaceExact(std::string& name, std::string_view find, std::string_view repl)
+{
+    std::size_t p = FindWhole(name, find);
+    if (p == std::string::npos)
+        return;
+    std::string out;
+    std::size_t done = 0;
+    for (; p != std::string::npos; p = FindWhole(name, find, done)) {
+        out.append(name, done, p - done);
+        out.append(repl);
+        done = p + find.size();
+    }
+    out.append(name, done);
+    name.swap(out);
+}
+
+void applyReplace(const TJob& job, std::string& name)
+{
+    if (job.Modifier != replaceText || job.Str1.empty() || name.empty())
+        return;
+    if (job.Int1 == 1)
+        replaceExact(name, job.Str1, job.Str2);
+    else
+        replaceIgnoringCase(name, job.Str1, job.Str2);
+}
+
+std::string quoted(std::string_view s)
+{
+    std::string r;
+    r.reserve(s.size() + 2);
+    r += '"';
+    r += s;
+    r += '"';
+    return r;
+}
+
+/// The tail of a position kind's description ("at the beginning", "after the 3rd character",
+/// ...); empty for a modifier outside the position codes.
+std::string positionText(std::int32_t modifier, std::int32_t n, std::string_view anchor, bool startVerb)
+{
+    switch (modifier) {
+    case posBegin:
+        return startVerb ? " at the beginning" : " from the beginning";
+    case posEnd:
+        return startVerb ? " at the end" : " from the end";
+    case posAfterChar:
+        return " after the " + OrdinalSuffix(n) + " character";
+    case posBeforeString:
+        return " before string " + quoted(anchor);
+    case posAfterString:
+        return " after string " + quoted(anchor);
+    default:
+        return {};
+    }
+}
+
+bool isPosition(std::int32_t modifier)
+{
+    return modifier >= posBegin && modifier <= posAfterString;
+}
+
+} // namespace
+
+std::string_view JobTypeName(TJobType kind)
+{
+    return kind < kJobTypeNames.size() ? kJobTypeNames[kind] : std::string_view();
+}
+
+TJob TJob::Create(TJobType kind)
+{
+    TJob job;
+    job.JobType = kind;
+    return job;
+}
+
+TJobType TJob::KindFromName(std::string_view text)
+{
+    const std::string lowered = LowerCase(text);
+    for (std::size_t k = 0; k < kJobTypeNames.size(); ++k) {
+        if (LowerCase(kJobTypeNames[k]) == lowered)
+            return static_cast<TJobType>(k);
+    }
+    return jobNone;
+}
+
+std::string TJob::Apply(std::string_view name, std::int32_t& counterValue) const
+{
+    std::string result(name);
+    ApplyInPlace(result, counterValue);
+    return result;
+}
+
+void TJob::ApplyInPlace(std::string& name, std::int32_t& counterValue) const
+{
+    switch (JobType) {
+    case jobLower:
+    case jobUpper:
+    case jobNormal:
+        applyCase(JobType, Modifier, name);
+        break;
+    case jobInsert:
+        placeText(name, Modifier, Str1, Int1, Str2);
+        break;
+    case jobRemove:
+        applyRemove(*this, name);
+        break;
+    case jobReplace:
+        applyReplace(*this, name);
+        break;
+    case jobCounter: {
+        const std::string number = ZeroPaddedNumber(counterValue, Int1);
+        // A 32-bit counter wraps from 2147483647 to -2147483648.
+        counterValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(counterValue) + 1u);
+        placeText(name, Modifier, number, Int2, Str1);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+std::string TJob::Description() const
+{
+    switch (JobType) {
+    case jobNone:
+        return "<none>";
+    case jobLower:
+    case jobUpper:
+    case jobNormal: {
+        static constexpr std::string_view kCase[3][3] = {
+            {"Convert all characters to lower case", "Convert filename to lower case",
+                "Convert extension to lower case"},
+            {"Convert all characters to upper case", "Convert filename to upper case",
+                "Convert extension to upper case"},
+            {"Normalize case of all characters", "Normalize case of filename only",
+                "Normalize case of extension only"},
+        };
+        if (Modifier < scopeAll || Modifier > scopeExtension)
+            return {};
+        return std::string(kCase[JobType - jobLower][Modifier]);
+    }
+    case jobInsert:
+        if (!isPosition(Modifier))
+            return {};
+        return (Modifier == posEnd ? "Append " : "Insert ") + quoted(Str1)
+            + positionText(Modifier, Int1, Str2, true);
+    case jobRemove:
+        if (!isPosition(Modifier))
+            return {};
+        return "Remove " + Pluralize(Int1, "character") + positionText(Modifier, Int2, Str1, false);
+    case jobReplace: {
+        std::string text;
+        if (Modifier == replaceText)
+            text = "Replace " + quoted(Str1) + " with " + quoted(Str2);
+        else if (Modifier == replaceRegex)
+            text = "Replace regex " + quoted(Str1) + " with " + quoted(Str2);
+        return text + (Int1 == 1 ? " (match case)" : " (ignore case)");
+    }
+    case jobCounter:
+        if (!isPosition(Modifier))
+            return {};
+        return "Add a counter of " + Pluralize(Int1, "character") + positionText(Modifier, Int2, Str1, true);
+    default:
+        return {};
+    }
+}
+
+} // namespace brindle

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct _xmlNode;
+
+namespace brindle
+{
+
+class TXmlTextCodec;
+
+/// The kind of a rename job. The ordinal is stored in job list files by name.
+enum TJobType : std::uint8_t {
+    jobNone = 0,
+    jobLower = 1,
+    jobUpper = 2,
+    jobNormal = 3,
+    jobInsert = 4,
+    jobRemove = 5,
+    jobReplace = 6,
+    jobCounter = 7,
+};
+
+/// Modifier codes of the case kinds.
+enum TCaseScope : std::int32_t { scopeAll = 0, scopeFilename = 1, scopeExtension = 2 };
+/// Modifier codes of the insert, remove and counter kinds.
+enum TPosition : std::int32_t {
+    posBegin = 0,
+    posEnd = 1,
+    posAfterChar = 2,
+    posBeforeString = 3,
+    posAfterString = 4,
+};
+/// Modifier codes of the replace kind.
+enum TReplaceMode : std::int32_t { replaceText = 0, replaceRegex = 1 };
+
+/// The kind names as written in job list files, by ordinal.
+inline constexpr std::array<std::string_view, 8> kJobTypeNames = {
+    "jobNone",
+    "jobLower",
+    "jobUpper",
+    "jobNormal",
+    "jobInsert",
+    "jobRemove",
+    "jobReplace",
+    "jobCounter",
+};
+
+/// The characters that start a word for normalised case.
+inline constexpr std::string_view NameSeparators = " -.";
+
+/// One rename step. Nothing validates the fields: every value a job list file can carry is
+/// held as it is, and Apply and Description give a defined result for each.
+///
+/// Insert keeps N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and the
+/// anchor in Str1. Job list files store the fields by name, so this assignment is fixed.
+class TJob
+{
+public:
+    TJobType JobType = jobNone;
+    std::int32_t Modifier = 0;
+    std::int32_t Int1 = 0;
+    std::int32_t Int2 = 0;
+    std::string Str1;
+    std::string Str2;
+
+    /// A job of the given kind with every parameter at zero or empty.
+    static TJob Create(TJobType kind);
+
+    /// The one-line text shown for the job in the job list.
+    std::string Description() const;
+
+    /// The name transformed by this job. Counter jobs take counterValue and advance it by one
+    /// (wrapping as a 32-bit counter does), whether or not the name changes.
+    std::string Apply(std::string_view name, std::int32_t& counterValue) const;
+
+    /// Apply, working on name in place.
+    void ApplyInPlace(std::string& name, std::int32_t& counterValue) const;
+
+    /// prefix followed by the job element, without a line end.
+    std::string AsXml(std::string_view prefix) const;
+
+    /// Fills the job from the attributes of a job element. Attribute texts come from the parser
+    /// as UTF-8 and are turned back into the file's own encoding by codec (none: kept as UTF-8).
+    /// Returns true, and changes the job, only when the element names a kind other than jobNone.
+    bool LoadFromXmlNode(const _xmlNode* node, const TXmlTextCodec* codec = nullptr);
+
+    /// The kind whose name equals text, ASCII letters compared without case; jobNone if none.
+    static TJobType KindFromName(std::string_view text);
+
+    bool operator==(const TJob&) const = default;
+};
+
+/// The kind name of a job type ("jobUpper"); empty for an ordinal above 7.
+std::string_view JobTypeName(TJobType kind);
+
+} // namespace brindle

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace brindle::test
+{
+
+struct ProcessResult {
+    int exitCode = -1; // the exit status, or 128 + signal number
+    std::string out;
+    std::string err;
+};
+
+/// Runs a program (argv[0] is its path), feeding input on its standard input, and collects
+/// its output. env holds "NAME=value" entries added to (or replacing in) the environment.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = {},
+    const std::vector<std::string>& env = {});
+
+} // namespace brindle::test

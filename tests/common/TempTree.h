@@ -1,0 +1,45 @@
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brindle::test
+{
+
+/// A fresh temporary folder that builds files and folders on request and removes everything
+/// it holds when it goes, read-only folders included. Paths given to it are relative to it.
+class TempTree
+{
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    /// The folder's absolute path, without a trailing "/".
+    const std::string& path() const { return m_root; }
+    /// path() + "/" + rel.
+    std::string at(const std::string& rel) const;
+
+    /// Creates a file (and the folders above it) holding content; with mtime, dated so.
+    void file(const std::string& rel, const std::string& content = {}, std::optional<std::time_t> mtime = {});
+    /// Creates a folder and the folders above it; with mtime, dated so.
+    void dir(const std::string& rel, std::optional<std::time_t> mtime = {});
+    /// Creates a symbolic link rel pointing at target.
+    void symlink(const std::string& target, const std::string& rel);
+
+    bool exists(const std::string& rel) const;
+    std::string read(const std::string& rel) const;
+    /// The names in a folder (not "." and ".."), sorted bytewise.
+    std::vector<std::string> list(const std::string& rel = {}) const;
+
+private:
+    std::string m_root;
+};
+
+/// A local time as a time_t.
+std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second = 0);
+
+} // namespace brindle::test
