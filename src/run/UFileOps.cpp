@@ -139,6 +139,11 @@ int RenameNoReplace(int dirFd, const std::string& from, const std::string& to, b
     }
     if (e != EINVAL && e != ENOSYS && e != ENOTSUP)
         return e;
+    return RenameNoReplaceFallback(dirFd, from, to, isFolder);
+}
+
+int RenameNoReplaceFallback(int dirFd, const std::string& from, const std::string& to, bool isFolder)
+{
     // 3. The file system cannot rename without replacing. A file gets its new name as a hard
     //    link, which fails when to exists, and then loses the old one.
     if (!isFolder) {

@@ -57,6 +57,12 @@ TFd OpenFolder(int parentFd, const std::string& path, bool followLink);
 /// ignores case), the entry is renamed. Returns 0 or an errno value (EEXIST when to is taken).
 int RenameNoReplace(int dirFd, const std::string& from, const std::string& to, bool isFolder);
 
+/// The steps RenameNoReplace takes where the file system cannot rename without replacing:
+/// a file is linked under the new name (which fails when it is taken) and unlinked under the
+/// old one; a folder, or a file that cannot be linked, is renamed after a check that the new
+/// name is free. Returns 0 or an errno value.
+int RenameNoReplaceFallback(int dirFd, const std::string& from, const std::string& to, bool isFolder);
+
 /// The system's text for an errno value.
 std::string ErrorText(int errorNumber);
 
