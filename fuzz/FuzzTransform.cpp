@@ -50,17 +50,6 @@ private:
     const std::uint8_t* m_end;
 };
 
-bool validUtf8(const std::string& s)
-{
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t len = CharLen(s, i);
-        if (len == 1 && static_cast<unsigned char>(s[i]) >= 0x80)
-            return false;
-        i += len;
-    }
-    return true;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -77,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         job.Int2 = in.int32();
         job.Str1 = in.text();
         job.Str2 = in.text();
-        utf8Jobs = utf8Jobs && validUtf8(job.Str1) && validUtf8(job.Str2);
+        utf8Jobs = utf8Jobs && IsValidUtf8(job.Str1) && IsValidUtf8(job.Str2);
         if (job.Description().size() > 1000)
             std::abort();
         session.Jobs.push_back(std::move(job));
@@ -86,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string name = in.text();
         const std::int32_t before = session.CounterValue;
         const std::string result = session.PreviewName(name, TEntryKind::File);
-        if (utf8Jobs && validUtf8(name) && !validUtf8(result))
+        if (utf8Jobs && IsValidUtf8(name) && !IsValidUtf8(result))
             std::abort();
         if (session.Jobs.empty() && (result != name || session.CounterValue != before))
             std::abort();
