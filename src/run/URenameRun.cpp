@@ -188,8 +188,13 @@ void TRenameRun::ProcessDirectory(
         log || (o.sort && (o.sortOrder == TSortOrder::DateAsc || o.sortOrder == TSortOrder::DateDesc))};
     const TNameCollator& collator = m_collator ? *m_collator : TNameCollator::User();
 
-    // Subfolders: list, sort, rename (or preview).
-    TBWFileList dirs = m_lister.ListSubfolders(fd, needs);
+    // One read of the folder gives both listings. Renaming the subfolders first does not
+    // change which files there are, so the file listing is the one the folder has then.
+    TBWFileList dirs;
+    TBWFileList files;
+    m_lister.ListFolder(fd, m_mask, needs, dirs, files);
+
+    // Subfolders: sort, rename (or preview).
     if (log) {
         for (const TBWFile& e : dirs)
             LogLine(depth, {"- Added directory ", e.DisplayText()});
@@ -240,9 +245,8 @@ void TRenameRun::ProcessDirectory(
         }
     }
 
-    // Files: list, sort, rename (or preview).
+    // Files: sort, rename (or preview).
     if (!stopping()) {
-        TBWFileList files = m_lister.ListFiles(fd, m_mask, needs);
         if (log) {
             for (const TBWFile& e : files)
                 LogLine(depth, {"- Added file ", e.DisplayText()});
@@ -279,6 +283,9 @@ void TRenameRun::ProcessDirectory(
             addProgress(fileStep);
         }
     }
+    // The file list goes before the recursion, so the memory of a run is bounded by its
+    // largest folder, not by the files of every folder above the one at hand.
+    TBWFileList().swap(files);
 
     // The undo file is closed before the recursion: at most one is open at a time. A failure
     // to sync or close it stops the run like a failed write.
@@ -354,7 +361,13 @@ void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind k
                 // 5. Count and record.
                 ++(folder ? stats.FoldersRenamed : stats.FilesRenamed);
                 if (m_options.undo && m_undoFile.IsOpen()) {
-                    if (const int w = m_undoFile.Add(m_name, oldName); w != 0 && !m_result.stopped) {
+                    if (const int w = m_undoFile.Add(m_name, oldName); w != 0) {
+                        // A rename the undo file cannot record is taken back, so that the
+                        // file still undoes every rename that stands; then the run stops.
+                        if (RenameNoReplace(dirFd, m_name, oldName, folder) == 0) {
+                            --(folder ? stats.FoldersRenamed : stats.FilesRenamed);
+                            m_name = oldName;
+                        }
                         stopOnUndoFailure(m_folder, w);
                     }
                 }

@@ -140,11 +140,8 @@ std::int32_t TResultTree::AddNode(
     return index;
 }
 
-std::string TResultTree::ToText() const
+template <typename Visit> void TResultTree::walk(Visit visit) const
 {
-    std::string out;
-    if (m_nodes.empty())
-        return out;
     // Depth-first, children in order, without recursion.
     std::vector<std::pair<std::int32_t, std::size_t>> stack; // node, depth
     stack.emplace_back(0, 0);
@@ -152,6 +149,24 @@ std::string TResultTree::ToText() const
         const auto [index, depth] = stack.back();
         stack.pop_back();
         const TResultNode& n = m_nodes[static_cast<std::size_t>(index)];
+        visit(index, n, depth);
+        for (auto it = n.Children.rbegin(); it != n.Children.rend(); ++it)
+            stack.emplace_back(*it, depth + 1);
+    }
+}
+
+std::string TResultTree::ToText() const
+{
+    std::string out;
+    if (m_nodes.empty())
+        return out;
+    // The exact size first, so the text is built without moving it.
+    std::size_t size = 0;
+    walk([&](std::int32_t index, const TResultNode& n, std::size_t depth) {
+        size += n.Text.size() + 1 + (index == 0 ? 0 : 2 * depth + 2 + (n.Kind == TEntryKind::Folder ? 1 : 0));
+    });
+    out.reserve(size);
+    walk([&](std::int32_t index, const TResultNode& n, std::size_t depth) {
         if (index == 0) {
             out += n.Text;
         } else {
@@ -163,9 +178,7 @@ std::string TResultTree::ToText() const
                 out += '/';
         }
         out += '\n';
-        for (auto it = n.Children.rbegin(); it != n.Children.rend(); ++it)
-            stack.emplace_back(*it, depth + 1);
-    }
+    });
     return out;
 }
 

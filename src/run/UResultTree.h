@@ -68,6 +68,7 @@ public:
     std::string ToText() const;
 
 private:
+    template <typename Visit> void walk(Visit visit) const;
     void rebuildKeys(std::int32_t parent);
     bool containsKey(std::string_view text, std::uint64_t& hash);
     void addKey(std::uint64_t hash, std::int32_t node);

@@ -297,11 +297,22 @@ void SortEntries(TBWFileList& list, TSortOrder order, const TNameCollator& colla
     else
         std::sort(
             perm.begin(), perm.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) > key(b); });
-    TBWFileList sorted;
-    sorted.reserve(list.size());
-    for (std::uint32_t i : perm)
-        sorted.push_back(std::move(list[i]));
-    list.swap(sorted);
+    // Put the entries in place along the cycles of the permutation: position i receives the
+    // entry from perm[i]. No second list is made.
+    for (std::size_t i = 0; i < perm.size(); ++i) {
+        if (perm[i] == i)
+            continue;
+        TBWFile held = std::move(list[i]);
+        std::size_t at = i;
+        while (perm[at] != i) {
+            const std::size_t from = perm[at];
+            list[at] = std::move(list[from]);
+            perm[at] = static_cast<std::uint32_t>(at);
+            at = from;
+        }
+        list[at] = std::move(held);
+        perm[at] = static_cast<std::uint32_t>(at);
+    }
 }
 
 // ---- masks ----
@@ -377,7 +388,7 @@ TFolderLister::TFolderLister()
 
 TFolderLister::~TFolderLister() = default;
 
-template <typename Keep> void TFolderLister::list(int dirFd, TListingNeeds needs, TBWFileList& out, Keep keep)
+template <typename Pick> void TFolderLister::list(int dirFd, TListingNeeds needs, Pick pick)
 {
     if (::lseek(dirFd, 0, SEEK_SET) < 0)
         return;
@@ -399,33 +410,56 @@ template <typename Keep> void TFolderLister::list(int dirFd, TListingNeeds needs
                 haveStat = true;
                 isDir = S_ISDIR(st.st_mode);
             }
-            if (!keep(name, isDir))
+            TBWFileList* out = pick(name, isDir);
+            if (!out)
                 continue;
             double date = 0.0;
             if (needs.dates) {
                 if (haveStat || ::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
                     date = FileTimeToDate(st.st_mtim.tv_sec);
             }
-            out.emplace_back(std::string(name), date);
+            out->emplace_back(std::string(name), date);
         }
     }
 }
 
+namespace
+{
+inline bool keepFolder(std::string_view name, bool isDir)
+{
+    return isDir && name != "." && name != "..";
+}
+
+inline bool keepFile(std::string_view name, bool isDir, const TFileMask& mask)
+{
+    return !isDir && !name.starts_with('.') && name != kUndoFileName && mask.Matches(name);
+}
+} // namespace
+
 TBWFileList TFolderLister::ListSubfolders(int dirFd, TListingNeeds needs)
 {
     TBWFileList out;
-    list(dirFd, needs, out,
-        [](std::string_view name, bool isDir) { return isDir && name != "." && name != ".."; });
+    list(dirFd, needs,
+        [&](std::string_view name, bool isDir) { return keepFolder(name, isDir) ? &out : nullptr; });
     return out;
 }
 
 TBWFileList TFolderLister::ListFiles(int dirFd, const TFileMask& mask, TListingNeeds needs)
 {
     TBWFileList out;
-    list(dirFd, needs, out, [&mask](std::string_view name, bool isDir) {
-        return !isDir && !name.starts_with('.') && name != kUndoFileName && mask.Matches(name);
-    });
+    list(dirFd, needs,
+        [&](std::string_view name, bool isDir) { return keepFile(name, isDir, mask) ? &out : nullptr; });
     return out;
+}
+
+void TFolderLister::ListFolder(
+    int dirFd, const TFileMask& mask, TListingNeeds needs, TBWFileList& folders, TBWFileList& files)
+{
+    folders.clear();
+    files.clear();
+    list(dirFd, needs, [&](std::string_view name, bool isDir) {
+        return keepFolder(name, isDir) ? &folders : keepFile(name, isDir, mask) ? &files : nullptr;
+    });
 }
 
 TBWFileList ListSubfolders(int dirFd, TListingNeeds needs)

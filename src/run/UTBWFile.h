@@ -127,8 +127,13 @@ public:
     /// starts with a full stop) and the undo file, in the order the directory gives them.
     TBWFileList ListFiles(int dirFd, const TFileMask& mask, TListingNeeds needs = {});
 
+    /// Both listings from one read of the folder: ListSubfolders into folders and ListFiles
+    /// into files. The run uses this, since reading a large folder is much of its work.
+    void ListFolder(
+        int dirFd, const TFileMask& mask, TListingNeeds needs, TBWFileList& folders, TBWFileList& files);
+
 private:
-    template <typename Keep> void list(int dirFd, TListingNeeds needs, TBWFileList& out, Keep keep);
+    template <typename Pick> void list(int dirFd, TListingNeeds needs, Pick pick);
     std::unique_ptr<char[]> m_buffer;
 };
 

@@ -89,6 +89,7 @@ int TUndoFileWriter::Create(int dirFd)
     if (!S_ISREG(st.st_mode))
         return EINVAL;
     m_fd = std::move(fd);
+    m_size = 0;
     return 0;
 }
 
@@ -98,7 +99,15 @@ int TUndoFileWriter::Add(std::string_view newName, std::string_view oldName)
         return EBADF;
     m_buffer.clear();
     m_buffer.append(newName).append("\r\n").append(oldName).append("\r\n");
-    return writeAll(m_fd.get(), m_buffer);
+    const int e = writeAll(m_fd.get(), m_buffer);
+    if (e != 0) {
+        // Take back a half-written pair, so the file still holds whole pairs only.
+        if (::ftruncate(m_fd.get(), m_size) == 0)
+            ::lseek(m_fd.get(), m_size, SEEK_SET);
+        return e;
+    }
+    m_size += static_cast<off_t>(m_buffer.size());
+    return 0;
 }
 
 int TUndoFileWriter::Close()

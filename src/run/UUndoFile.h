@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,6 +37,7 @@ public:
 private:
     TFd m_fd;
     std::string m_buffer;
+    off_t m_size = 0; // bytes of whole pairs written
 };
 
 /// The recorded pairs of an undo file, in file order: first the new name, then the old one.

@@ -1,6 +1,8 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -432,6 +434,38 @@ TEST_F(RunTest, UndoFileFailureStopsTheRunButEndsIt)
     EXPECT_EQ(host.log[host.log.size() - 4], "+ Renaming stopped: A/_brindlewick_undo.txt: Is a directory");
     EXPECT_EQ(host.finished, 1);
     EXPECT_FALSE(r.AllWentThrough(session.Stats));
+}
+
+TEST_F(RunTest, UndoFileWriteFailureStopsTheRunWithTheSystemsText)
+{
+    for (const char* name : {"A", "B", "C", "D"})
+        tree.file(name);
+    tree.file("Sub/E");
+    session.Jobs = {kLower};
+    TRunOptions o = options(true, false);
+    o.undo = true;
+    o.sort = true;
+    // A file size limit of 8 bytes lets the first pair ("a\r\nA\r\n", 6 bytes) through and
+    // makes the second write fail; the signal the limit raises is ignored for the test.
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = saved;
+    limit.rlim_cur = 8;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const TRunResult r = run(o);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(
+        host.messages, (std::vector<std::string> {tree.path() + "/_brindlewick_undo.txt: File too large"}));
+    // The rename whose pair could not be written was taken back; nothing after it was made.
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"B", "C", "D", "Sub", "_brindlewick_undo.txt", "a"}));
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"E"}));
+    // The half-written second pair was taken back: the file holds whole pairs only.
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "a\r\nA\r\n");
+    EXPECT_EQ(session.Stats.FilesRenamed, 1);
+    EXPECT_EQ(host.finished, 1);
 }
 
 TEST_F(RunTest, AFolderThatVanishesIsReportedOnceAndItsSiblingsGoOn)
