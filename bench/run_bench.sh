@@ -34,8 +34,9 @@ CLI=$BUILD/src/cli/brindlewick-cli
 CLOOP=$BUILD/c_rename_loop
 cc -O2 -o "$CLOOP" "$ROOT/bench/c_rename_loop.c"
 
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
+WORK=$(mktemp -d /tmp/brindle-bench-work-XXXXXX)
+base=""
+trap 'rm -rf "$WORK" ${base:+"$base"}' EXIT
 JOBS=$WORK/lower.xml
 cat >"$JOBS" <<'XML'
 <?xml version="1.0" encoding="UTF-8"?>
@@ -134,5 +135,6 @@ for fs in $FILESYSTEMS; do
             printf "%-8s %-9s %-15s %10s %8s %10s\n" "$fs" "$set" "$tool" "${ms[$tool]}" "$ratio" "${mem[$tool]}"
         done
         rm -rf "$base"
+        base=""
     done
 done
