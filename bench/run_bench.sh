@@ -73,7 +73,8 @@ tool_cmd() {
     perl-rename) echo "sh -c 'cd $dir && find . -type f | file-rename -d y/A-Z/a-z/'" ;;
     mmv)
         if [ -n "$RECURSE" ]; then
-            echo "sh -c 'cd $dir && mmv \";*\" \"#1#l2\"'"
+            # ";*" alone would match the folders too and rename them first.
+            echo "sh -c 'cd $dir && mmv \";*.JPG\" \"#1#l2.jpg\"'"
         else
             echo "sh -c 'cd $dir && mmv \"*\" \"#l1\"'"
         fi

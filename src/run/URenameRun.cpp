@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "run/UGlobals.h"
