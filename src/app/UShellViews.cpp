@@ -1,0 +1,474 @@
+#include "app/UShellViews.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QStackedLayout>
+#include <QStyledItemDelegate>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/UFileUtil.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+std::string toBytes(const QString& text)
+{
+    return QFile::encodeName(text).toStdString();
+}
+
+QString toText(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+bool entryExists(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+/// The entry of folder whose name shows as text; empty when there is none.
+std::string findShownName(const std::string& folder, const QString& text)
+{
+    DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+    if (!dir)
+        return {};
+    std::string found;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != ".." && toText(name) == text) {
+            found = name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+/// Whether name may be given to an entry: not empty, not "." or "..", no "/" or NUL, at most
+/// 255 bytes.
+bool validNewName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos
+        && name.find('\0') == std::string::npos && name.size() <= 255;
+}
+
+} // namespace
+
+std::string DiskPath(const QString& path)
+{
+    std::string bytes = toBytes(path);
+    if (bytes.empty() || entryExists(bytes) || bytes.front() != '/')
+        return bytes;
+    // Some component does not come back from its text: rebuild the path one component at a
+    // time, looking each missing one up in its folder by the text it shows.
+    std::string result;
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        std::string next = result + "/" + toBytes(part);
+        if (!entryExists(next)) {
+            const std::string shown = findShownName(result, part);
+            if (shown.empty())
+                return bytes;
+            next = result + "/" + shown;
+        }
+        result = std::move(next);
+    }
+    return result.empty() ? std::string("/") : result;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    std::string full = path;
+    if (full.front() != '/') {
+        char* cwd = ::getcwd(nullptr, 0);
+        full = std::string(cwd ? cwd : "") + "/" + full;
+        std::free(cwd);
+    }
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= full.size()) {
+        std::size_t end = full.find('/', start);
+        if (end == std::string::npos)
+            end = full.size();
+        const std::string part = full.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::string result;
+    for (const std::string& part : parts)
+        result += "/" + part;
+    return result.empty() ? std::string("/") : result;
+}
+
+bool RenameInFolder(
+    const std::string& folder, const std::string& from, const std::string& to, std::string& error)
+{
+    if (!validNewName(to) || !validNewName(from)) {
+        error = "invalid name";
+        return false;
+    }
+    if (from == to)
+        return true;
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    // 1. Rename without replacing anything.
+    int rc = ::renameat2(dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE);
+    int err = rc == 0 ? 0 : errno;
+    if (rc != 0 && err == EEXIST) {
+        // 2. The target is the entry itself (a change of letter case on a file system that
+        //    ignores case): rename the entry in place.
+        struct stat a, b;
+        if (::fstatat(dirFd, from.c_str(), &a, AT_SYMLINK_NOFOLLOW) == 0
+            && ::fstatat(dirFd, to.c_str(), &b, AT_SYMLINK_NOFOLLOW) == 0 && a.st_dev == b.st_dev
+            && a.st_ino == b.st_ino) {
+            rc = ::renameat(dirFd, from.c_str(), dirFd, to.c_str());
+            err = rc == 0 ? 0 : errno;
+        }
+    } else if (rc != 0 && (err == EINVAL || err == ENOSYS)) {
+        // 3. No RENAME_NOREPLACE on this file system: a file is linked under the new name and
+        //    unlinked under the old one; a folder is renamed once the new name is found free.
+        struct stat st;
+        if (::fstatat(dirFd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            err = errno;
+        } else if (!S_ISDIR(st.st_mode)) {
+            rc = ::linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0);
+            err = rc == 0 ? 0 : errno;
+            if (rc == 0)
+                ::unlinkat(dirFd, from.c_str(), 0);
+        } else if (::fstatat(dirFd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            rc = -1;
+            err = EEXIST;
+        } else {
+            rc = ::renameat(dirFd, from.c_str(), dirFd, to.c_str());
+            err = rc == 0 ? 0 : errno;
+        }
+    }
+    ::close(dirFd);
+    if (rc != 0) {
+        error = std::strerror(err);
+        return false;
+    }
+    return true;
+}
+
+// ---- folder tree
+
+TShellTreeView::TShellTreeView(QWidget* parent)
+    : QTreeView(parent)
+{
+    setHeaderHidden(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformRowHeights(true);
+    setAnimated(false);
+    buildModel();
+}
+
+void TShellTreeView::buildModel()
+{
+    auto* model = new QFileSystemModel(this);
+    // The tree is read when it is shown and again on request, not watched.
+    model->setOption(QFileSystemModel::DontWatchForChanges, true);
+    model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    model->setReadOnly(true);
+    model->setRootPath(QStringLiteral("/"));
+    QFileSystemModel* old = m_model;
+    QItemSelectionModel* oldSelection = selectionModel();
+    m_model = model;
+    setModel(model);
+    for (int c = 1; c < model->columnCount(); ++c)
+        hideColumn(c);
+    connect(
+        selectionModel(), &QItemSelectionModel::currentChanged, this, &TShellTreeView::currentFolderChanged);
+    delete oldSelection;
+    delete old;
+}
+
+bool TShellTreeView::setPath(const std::string& path)
+{
+    const std::string clean = AbsolutePath(path);
+    if (clean.empty() || !IsExistingFolder(clean))
+        return false;
+    // The tree can show the folder only when its text leads back to these very bytes.
+    const QString text = toText(clean);
+    if (DiskPath(text) != clean)
+        return false;
+    return selectText(text);
+}
+
+bool TShellTreeView::selectText(const QString& path)
+{
+    const QModelIndex index = m_model->index(path);
+    if (!index.isValid())
+        return false;
+    setCurrentIndex(index);
+    scrollTo(index);
+    return true;
+}
+
+std::string TShellTreeView::path() const
+{
+    const QString text = pathText();
+    return text.isEmpty() ? std::string() : DiskPath(text);
+}
+
+QString TShellTreeView::pathText() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? m_model->filePath(index) : QString();
+}
+
+void TShellTreeView::refresh()
+{
+    QString current = pathText();
+    if (current.isEmpty())
+        return;
+    const bool wasExpanded = isExpanded(currentIndex());
+    buildModel();
+    // The folder may have gone: take the nearest folder above it that is still there.
+    while (!QFileInfo(current).isDir() && current != QLatin1String("/"))
+        current = QFileInfo(current).path();
+    if (selectText(current) && wasExpanded)
+        expand(currentIndex());
+}
+
+void TShellTreeView::currentFolderChanged()
+{
+    const QString text = pathText();
+    if (!text.isEmpty())
+        emit pathChanged(text);
+}
+
+// ---- file list
+
+namespace
+{
+
+/// Hands the name typed in place to the list, which renames the entry itself as bytes,
+/// instead of letting the model rename it through its text.
+class TRenameDelegate : public QStyledItemDelegate
+{
+public:
+    TRenameDelegate(TShellListView* list, QObject* parent)
+        : QStyledItemDelegate(parent)
+        , m_list(list)
+    {
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        if (!edit)
+            return;
+        const QString from = model->data(index, Qt::EditRole).toString();
+        const QString to = edit->text();
+        if (to != from)
+            m_list->renameItem(from, to);
+    }
+
+private:
+    TShellListView* m_list;
+};
+
+} // namespace
+
+TShellListView::TShellListView(QWidget* parent)
+    : QWidget(parent)
+{
+    m_list = new QListView(this);
+    m_list->setObjectName(QStringLiteral("slvList"));
+    m_details = new QTreeView(this);
+    m_details->setObjectName(QStringLiteral("slvDetails"));
+    m_details->setRootIsDecorated(false);
+    m_details->setItemsExpandable(false);
+    m_details->setSortingEnabled(true);
+    m_details->setUniformRowHeights(true);
+    m_details->setAllColumnsShowFocus(true);
+    for (QAbstractItemView* view :
+        {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+        view->setItemDelegate(new TRenameDelegate(this, view));
+        connect(view, &QAbstractItemView::clicked, this, &TShellListView::clicked);
+        connect(view, &QAbstractItemView::activated, this, &TShellListView::itemActivated);
+    }
+    m_stack = new QStackedLayout(this);
+    m_stack->setContentsMargins(0, 0, 0, 0);
+    m_stack->addWidget(m_list);
+    m_stack->addWidget(m_details);
+    buildModel();
+    setViewStyle(2);
+}
+
+void TShellListView::buildModel()
+{
+    auto* model = new QFileSystemModel(this);
+    model->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    // Editable so that items can be renamed in place; the delegate does the renaming.
+    model->setReadOnly(false);
+    auto* selection = new QItemSelectionModel(model, this);
+    QFileSystemModel* old = m_model;
+    QItemSelectionModel* oldSelection = m_selection;
+    m_model = model;
+    m_selection = selection;
+    m_list->setModel(model);
+    m_details->setModel(model);
+    m_list->setSelectionModel(selection);
+    m_details->setSelectionModel(selection);
+    m_details->sortByColumn(0, Qt::AscendingOrder);
+    delete oldSelection;
+    delete old;
+    if (!m_folder.isEmpty())
+        setFolder(m_folder);
+}
+
+void TShellListView::setFolder(const QString& path)
+{
+    m_folder = path;
+    const QModelIndex root = m_model->setRootPath(path);
+    m_list->setRootIndex(root);
+    m_details->setRootIndex(root);
+    m_model->sort(0, Qt::AscendingOrder);
+}
+
+QString TShellListView::folder() const
+{
+    return m_folder;
+}
+
+void TShellListView::setViewStyle(int style)
+{
+    m_style = style;
+    switch (style) {
+    case 0: // large icons
+        m_list->setViewMode(QListView::IconMode);
+        m_list->setIconSize(QSize(32, 32));
+        m_list->setGridSize(QSize(96, 72));
+        m_list->setWordWrap(true);
+        m_stack->setCurrentWidget(m_list);
+        break;
+    case 1: // small icons: rows from left to right
+        m_list->setViewMode(QListView::ListMode);
+        m_list->setFlow(QListView::LeftToRight);
+        m_list->setWrapping(true);
+        m_list->setIconSize(QSize(16, 16));
+        m_list->setGridSize(QSize(160, 22));
+        m_list->setWordWrap(false);
+        m_stack->setCurrentWidget(m_list);
+        break;
+    case 3: // details
+        m_stack->setCurrentWidget(m_details);
+        m_details->header()->resizeSection(0, 220);
+        break;
+    default: // list: columns from top to bottom
+        m_list->setViewMode(QListView::ListMode);
+        m_list->setFlow(QListView::TopToBottom);
+        m_list->setWrapping(true);
+        m_list->setIconSize(QSize(16, 16));
+        m_list->setGridSize(QSize());
+        m_list->setWordWrap(false);
+        m_stack->setCurrentWidget(m_list);
+        break;
+    }
+    m_list->setMovement(QListView::Static);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setUniformItemSizes(style != 0);
+}
+
+QAbstractItemView* TShellListView::currentView() const
+{
+    return m_style == 3 ? static_cast<QAbstractItemView*>(m_details)
+                        : static_cast<QAbstractItemView*>(m_list);
+}
+
+std::optional<std::string> TShellListView::selectedName() const
+{
+    const QModelIndexList rows = m_selection->selectedRows(0);
+    if (rows.isEmpty())
+        return std::nullopt;
+    const std::string path = DiskPath(m_model->filePath(rows.front()));
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool TShellListView::selectName(const QString& name)
+{
+    const QModelIndex index = m_model->index(QDir(m_folder).filePath(name));
+    if (!index.isValid() || index.parent() != m_list->rootIndex())
+        return false;
+    m_selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    return true;
+}
+
+void TShellListView::editSelected()
+{
+    const QModelIndexList rows = m_selection->selectedRows(0);
+    if (!rows.isEmpty())
+        currentView()->edit(rows.front());
+}
+
+bool TShellListView::renameItem(const QString& from, const QString& to)
+{
+    const std::string folderBytes = DiskPath(m_folder);
+    const std::string oldPath = DiskPath(QDir(m_folder).filePath(from));
+    const std::size_t slash = oldPath.rfind('/');
+    const std::string oldName = slash == std::string::npos ? oldPath : oldPath.substr(slash + 1);
+    const std::string newName = toBytes(to);
+    struct stat st;
+    const bool isFolder = ::lstat(oldPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    std::string error;
+    if (!RenameInFolder(folderBytes, oldName, newName, error)) {
+        emit renameFailed(QStringLiteral("Cannot rename %1 to %2: %3")
+                              .arg(from, to, QString::fromLocal8Bit(error.c_str())));
+        return false;
+    }
+    emit itemRenamed(isFolder);
+    return true;
+}
+
+void TShellListView::refresh()
+{
+    buildModel();
+}
+
+void TShellListView::itemActivated(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    const QFileInfo info = m_model->fileInfo(index);
+    // Links to folders are never entered, as the renaming never enters them.
+    if (info.isDir() && !info.isSymLink())
+        emit folderOpened(m_model->filePath(index));
+}
+
+} // namespace brindle
