@@ -21,4 +21,7 @@ echo "== tests under the sanitizers"
 (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j "$jobs" --timeout 900)
 
+echo "== fuzz targets, a short run each on their seed corpus"
+fuzz/run.sh 5
+
 echo "== all tests passed"

@@ -197,8 +197,9 @@ void replaceIgnoringCase(std::string& name, std::string_view find, std::string_v
             name.swap(out);
         return;
     }
-    std::vector<FoldedChar> nameChars;
-    std::vector<FoldedChar> findChars;
+    // Reused between calls: a run passes many names through the same job.
+    static thread_local std::vector<FoldedChar> nameChars;
+    static thread_local std::vector<FoldedChar> findChars;
     foldChars(name, nameChars);
     foldChars(find, findChars);
     const std::size_t n = nameChars.size();

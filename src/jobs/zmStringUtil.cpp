@@ -64,6 +64,17 @@ bool IsAscii(std::string_view s)
     return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+bool IsValidUtf8(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t len = CharLen(s, i);
+        if (len == 1 && static_cast<unsigned char>(s[i]) >= 0x80)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
 std::size_t CharCount(std::string_view s)
 {
     std::size_t count = 0;

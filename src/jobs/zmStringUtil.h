@@ -28,6 +28,9 @@ bool IsCharBoundary(std::string_view s, std::size_t i);
 /// and ends on character boundaries; npos when there is none or what is empty.
 std::size_t FindWhole(std::string_view s, std::string_view what, std::size_t from = 0);
 
+/// Whether s is well-formed UTF-8 throughout.
+bool IsValidUtf8(std::string_view s);
+
 /// Whether every byte of s is below 0x80.
 bool IsAscii(std::string_view s);
 

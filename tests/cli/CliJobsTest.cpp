@@ -1,5 +1,132 @@
 #include <gtest/gtest.h>
-TEST(Cli, Placeholder)
+
+#include <fstream>
+#include <iterator>
+
+#include "common/RunProcess.h"
+#include "common/TempTree.h"
+
+using brindle::test::ProcessResult;
+using brindle::test::RunProcess;
+using brindle::test::TempTree;
+
+namespace
 {
-    SUCCEED();
+
+std::string data(const std::string& name)
+{
+    return std::string(BRINDLE_TEST_DATA) + "/" + name;
 }
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+ProcessResult cli(std::vector<std::string> args, const std::string& input = {})
+{
+    args.insert(args.begin(), BRINDLE_CLI);
+    return RunProcess(args, input);
+}
+
+TEST(CliJobs, DescribePrintsOneLinePerJob)
+{
+    const ProcessResult r = cli({"--jobs", data("joblist/seven-jobs.xml"), "--describe"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, readFile(data("joblist/seven-jobs.describe.txt")));
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(CliJobs, PreviewsContinueTheCounter)
+{
+    const ProcessResult r = cli({"-j", data("joblist/seven-jobs.xml"), "--counter", "98", "--preview",
+        "my_holiday photo.JPEG", "--preview", "x.TXT", "--preview", "README"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "IMG MY HOLIDAY PHOT098.jpeg\nIMG 099.txt\nIMG README\n");
+}
+
+TEST(CliJobs, PreviewWithNegativeCounterAndNoJobs)
+{
+    TempTree t;
+    t.file("none.xml", "<brindlewick/>");
+    const ProcessResult r = cli({"--jobs", t.at("none.xml"), "--counter=-3", "--preview", "Same.Name"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "Same.Name\n");
+}
+
+TEST(CliJobs, WriteJobsGivesTheSameBytes)
+{
+    TempTree t;
+    const ProcessResult r = cli({"--jobs", data("joblist/example.xml"), "--write-jobs", t.at("copy.xml")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(t.read("copy.xml"), readFile(data("joblist/example.xml")));
+
+    const ProcessResult bare
+        = cli({"--jobs", data("joblist/example.xml"), "--write-jobs", t.at("bare.xml"), "--encoding", ""});
+    EXPECT_EQ(bare.exitCode, 0);
+    EXPECT_TRUE(
+        t.read("bare.xml").starts_with("<?xml version=\"1.0\" standalone=\"yes\" ?>\r\n\r\n<brindlewick>"));
+
+    const ProcessResult fails
+        = cli({"--jobs", data("joblist/example.xml"), "--write-jobs", t.at("no/such/x.xml")});
+    EXPECT_EQ(fails.exitCode, 1);
+    EXPECT_EQ(fails.err, "Unable to write to " + t.at("no/such/x.xml") + "\n");
+}
+
+TEST(CliJobs, UnreadableJobListPrintsBothMessagesAndExits2)
+{
+    TempTree t;
+    t.file("bad.xml", "<Brindlewick/>");
+    const ProcessResult r = cli({"--jobs", t.at("bad.xml"), "--describe"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+        "Root node element is not recognised. Loading aborted!\n"
+        "Failed to load jobs from file "
+            + t.at("bad.xml")
+            + "\n"
+              "Please make sure that this is a Brindlewick Job List file or\n"
+              "set the encoding of the XML file to a different value\n"
+              "\n"
+              "WARNING! To set the default encoding for XML files for Brindlewick\n"
+              "please use the \"Settings->Character Encoding\" menu option\n");
+
+    const ProcessResult missing = cli({"--jobs", t.at("missing.xml"), "--preview", "a"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.starts_with("XML error: ")) << missing.err;
+}
+
+TEST(CliJobs, UsageErrorsExit2)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
+             {},
+             {"--bogus"},
+             {"--counter", "12x", "--preview", "a"},
+             {"--counter", "2147483648", "--preview", "a"},
+             {"--sort", "size", "/tmp"},
+             {"--preview"},
+             {"--describe", "/tmp"},
+             {"--undo"},
+             {"a", "b"},
+             {"--describe=yes"},
+         }) {
+        const ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("--help"), std::string::npos);
+    }
+}
+
+TEST(CliJobs, HelpAndVersion)
+{
+    const ProcessResult help = cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("brindlewick-cli [OPTIONS] FOLDER"), std::string::npos);
+    EXPECT_NE(help.out.find("--write-jobs OUT"), std::string::npos);
+    const ProcessResult version = cli({"-V"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_NE(version.out.find("2.02"), std::string::npos);
+}
+
+} // namespace

@@ -254,20 +254,11 @@ TEST(Job, NeverSplitsACharacter)
     }
     jobs.push_back(MakeJob(jobReplace, 0, 0, 0, "\x98", "?"));
     jobs.push_back(MakeJob(jobReplace, 0, 1, 0, "\xa9", "?"));
-    auto validUtf8 = [](const std::string& s) {
-        for (std::size_t i = 0; i < s.size();) {
-            const std::size_t len = CharLen(s, i);
-            if (len == 1 && static_cast<unsigned char>(s[i]) >= 0x80)
-                return false;
-            i += len;
-        }
-        return true;
-    };
     std::int32_t counter = 0;
     for (const std::string& name : names) {
-        ASSERT_TRUE(validUtf8(name));
+        ASSERT_TRUE(IsValidUtf8(name));
         for (const TJob& job : jobs)
-            EXPECT_TRUE(validUtf8(job.Apply(name, counter))) << job.Description() << " on " << name;
+            EXPECT_TRUE(IsValidUtf8(job.Apply(name, counter))) << job.Description() << " on " << name;
     }
 }
 

@@ -1,0 +1,318 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <csignal>
+#include <fstream>
+#include <iterator>
+
+#include "common/TempTree.h"
+#include "joblist/UEncodingList.h"
+#include "joblist/UJobIO.h"
+#include "joblist/zmXMLUtil.h"
+#include "jobs/JobTestUtil.h"
+
+using namespace brindle;
+using brindle::test::MakeJob;
+using brindle::test::TempTree;
+
+namespace
+{
+
+std::string golden(const std::string& name)
+{
+    std::ifstream in(std::string(BRINDLE_TEST_DATA) + "/joblist/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<TJob> exampleJobs()
+{
+    return {MakeJob(jobUpper), MakeJob(jobReplace, 0, 0, 0, "R&D", "R and D")};
+}
+
+/// A job list file around one job line, with the given declaration.
+std::string fileWith(const std::string& declaration, const std::string& body)
+{
+    return declaration + "\r\n\r\n<brindlewick>\r\n  <jobs>\r\n" + body + "  </jobs>\r\n</brindlewick>\r\n";
+}
+
+TJobListLoad loadText(const std::string& text)
+{
+    return LoadJobsFromXmlBytes(text, "test.xml");
+}
+
+TEST(JobListWriter, ExampleIsExactToTheByte)
+{
+    EXPECT_EQ(JobsToXml(exampleJobs(), "ISO-8859-1"), golden("example.xml"));
+}
+
+TEST(JobListWriter, EmptyListWithoutEncoding)
+{
+    const std::string bytes = JobsToXml({}, "");
+    EXPECT_EQ(bytes, golden("empty-no-encoding.xml"));
+    EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\" standalone=\"yes\" ?>\r\n"));
+}
+
+TEST(JobListWriter, AsXmlKeepsEveryFieldAndEscapes)
+{
+    const TJob job = MakeJob(jobCounter, -7, 2147483647, -2147483647 - 1, "a<b>\"c'&\t\r\nd", "\x7f\x80\xff");
+    EXPECT_EQ(job.AsXml("> "),
+        "> <job type=\"jobCounter\" modifier=\"-7\" int1=\"2147483647\" int2=\"-2147483648\" "
+        "str1=\"a&lt;b&gt;&quot;c&apos;&amp;d\" str2=\"\x7f\x80\xff\" />");
+}
+
+TEST(JobListWriter, SaveWritesFileAndReplacesOldOne)
+{
+    TempTree t;
+    t.file("jobs.xml", "old contents");
+    ASSERT_TRUE(SaveJobsToXml(t.at("jobs.xml"), exampleJobs(), "ISO-8859-1"));
+    EXPECT_EQ(t.read("jobs.xml"), golden("example.xml"));
+    EXPECT_EQ(t.list(), std::vector<std::string> {"jobs.xml"}); // no temporary file left
+}
+
+TEST(JobListWriter, FailedSaveLeavesOldFileAndNothingElse)
+{
+    TempTree t;
+    t.file("jobs.xml", "old contents");
+    // A file size limit makes the write fail half-way, as a full disk would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::vector<TJob> many(500, MakeJob(jobInsert, 0, 0, 0, std::string(100, 'x')));
+    const bool saved = SaveJobsToXml(t.at("jobs.xml"), many, "ISO-8859-1");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(t.read("jobs.xml"), "old contents");
+    EXPECT_EQ(t.list(), std::vector<std::string> {"jobs.xml"});
+
+    EXPECT_FALSE(SaveJobsToXml(t.at("missing/jobs.xml"), many, ""));
+    t.dir("folder");
+    EXPECT_FALSE(SaveJobsToXml(t.at("folder"), many, ""));
+}
+
+TEST(JobListReader, ReadsBackWhatWasWritten)
+{
+    const std::vector<TJob> jobs = {
+        MakeJob(jobLower, 1),
+        MakeJob(jobInsert, 2, 5, 9, "x", "anchor"),
+        MakeJob(jobRemove, 4, 3, 6, "&amp;", "<b>"),
+        MakeJob(jobReplace, 1, 1, 0, "a'b\"c", "&lt;"),
+        MakeJob(jobCounter, 77, -1, 2147483647, "", ""),
+    };
+    const TJobListLoad loaded = loadText(JobsToXml(jobs, "ISO-8859-1"));
+    ASSERT_TRUE(loaded.ok) << loaded.message;
+    EXPECT_EQ(loaded.jobs, jobs);
+    // The literal text "&amp;" is not decoded a second time.
+    EXPECT_EQ(loaded.jobs[2].Str1, "&amp;");
+    EXPECT_EQ(loaded.jobs[3].Str2, "&lt;");
+}
+
+TEST(JobListReader, ControlBytesAreDroppedOnSaving)
+{
+    const TJobListLoad loaded
+        = loadText(JobsToXml(std::vector {MakeJob(jobInsert, 0, 0, 0, "a\tb\r\nc")}, ""));
+    ASSERT_TRUE(loaded.ok);
+    EXPECT_EQ(loaded.jobs.at(0).Str1, "abc");
+}
+
+// Every byte a job string can carry (all but the dropped control bytes) reads back unchanged,
+// whatever encoding label the file carries.
+class EveryLabel : public ::testing::TestWithParam<std::string>
+{
+};
+
+TEST_P(EveryLabel, JobStringsReadBackByteForByte)
+{
+    std::string all;
+    for (int b = 0x20; b <= 0xFF; ++b)
+        all += static_cast<char>(b);
+    const std::vector<TJob> jobs = {
+        MakeJob(jobReplace, 0, 0, 0, all, "caf\xc3\xa9 \xce\xb1\xce\xb2 \xe6\x97\xa5\xe6\x9c\xac"),
+        MakeJob(jobInsert, 0, 0, 0, "plain ascii", "\xe9t\xe9"),
+    };
+    const TJobListLoad loaded = loadText(JobsToXml(jobs, GetParam()));
+    ASSERT_TRUE(loaded.ok) << loaded.message;
+    EXPECT_EQ(loaded.jobs, jobs);
+}
+
+INSTANTIATE_TEST_SUITE_P(JobListReader, EveryLabel,
+    ::testing::Values("", "UTF-8", "ISO-8859-1", "ISO-8859-2", "ISO-8859-3", "ISO-8859-4", "ISO-8859-5",
+        "ISO-8859-6", "ISO-8859-7", "ISO-8859-8", "ISO-8859-9", "ISO-8859-10", "ISO-2022-JP", "EUC-KR",
+        "iso-8859-1"),
+    [](const auto& info) {
+        std::string n = info.param.empty() ? "none" : info.param;
+        for (char& c : n)
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return n;
+    });
+
+// Files written by other programs in their declared encoding: the text comes back in that
+// encoding's bytes, references included.
+TEST(JobListReader, DecodesDeclaredEncodings)
+{
+    struct Case {
+        std::string declaration, attr, expected;
+    };
+    const Case cases[] = {
+        {"<?xml version=\"1.0\"?>", "caf\xc3\xa9", "caf\xc3\xa9"},
+        {"<?xml version=\"1.0\"?>", "&#233;&#x20AC;", "\xc3\xa9\xe2\x82\xac"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-7\"?>", "\xe1&#946;", "\xe1\xe2"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-5\"?>", "&#1046;", "\xb6"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "&#255;", "\xff"},
+        {"<?xml version=\"1.0\" encoding=\"EUC-KR\"?>", "\xc7\xd1", "\xc7\xd1"},
+        {"<?xml version=\"1.0\" encoding=\"EUC-KR\"?>", "&#54620;", "\xc7\xd1"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>", "\x1b$BF|\x1b(B", "\x1b$BF|\x1b(B"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>", "&#26085;", "\x1b$BF|\x1b(B"},
+    };
+    for (const Case& c : cases) {
+        const TJobListLoad loaded
+            = loadText(fileWith(c.declaration, "    <job type=\"jobInsert\" str1=\"" + c.attr + "\" />\r\n"));
+        ASSERT_TRUE(loaded.ok) << c.declaration << ": " << loaded.message;
+        ASSERT_EQ(loaded.jobs.size(), 1u);
+        EXPECT_EQ(loaded.jobs[0].Str1, c.expected) << c.declaration;
+    }
+}
+
+TEST(JobListReader, AttributeRulesAndSkippedJobs)
+{
+    const std::string body
+        = "    <job str2=\"b\" int2=\"7\" extra=\"x\" type=\"JOBUPPER\" modifier=\"-5\" />\r\n"
+          "    <job type=\"jobNone\" modifier=\"1\" />\r\n"
+          "    <job type=\"jobSideways\" />\r\n"
+          "    <job modifier=\"1\" />\r\n"
+          "    <job type=\"jobRemove\" modifier=\"abc\" int1=\"2147483648\" int2=\"+3\" />\r\n"
+          "    <job type=\"jobInsert\" int1=\" 4\" int2=\"-2147483648\"><job type=\"jobLower\"/></job>\r\n"
+          "    text <!-- comment --> <other type=\"jobLower\"/>\r\n";
+    const TJobListLoad loaded = loadText(fileWith("<?xml version=\"1.0\"?>", body));
+    ASSERT_TRUE(loaded.ok) << loaded.message;
+    ASSERT_EQ(loaded.jobs.size(), 3u);
+    EXPECT_EQ(loaded.jobs[0], MakeJob(jobUpper, -5, 0, 7, "", "b"));
+    EXPECT_EQ(loaded.jobs[1], MakeJob(jobRemove, 0, 0, 3));
+    EXPECT_EQ(loaded.jobs[2], MakeJob(jobInsert, 0, 0, -2147483647 - 1));
+}
+
+TEST(JobListReader, EveryJobsElementCountsAndOnlyThere)
+{
+    const std::string text
+        = "<brindlewick><job type=\"jobLower\"/>"
+          "<jobs><job type=\"jobUpper\"/></jobs><other><jobs><job type=\"jobNormal\"/></jobs></other>"
+          "<jobs><job type=\"jobCounter\"/><job type=\"jobLower\"/></jobs></brindlewick>";
+    const TJobListLoad loaded = loadText(text);
+    ASSERT_TRUE(loaded.ok);
+    ASSERT_EQ(loaded.jobs.size(), 3u);
+    EXPECT_EQ(loaded.jobs[0].JobType, jobUpper);
+    EXPECT_EQ(loaded.jobs[1].JobType, jobCounter);
+    EXPECT_EQ(loaded.jobs[2].JobType, jobLower);
+
+    const TJobListLoad none = loadText("<brindlewick><other/></brindlewick>");
+    EXPECT_TRUE(none.ok);
+    EXPECT_TRUE(none.jobs.empty());
+}
+
+TEST(JobListReader, MessagesOfFailedLoads)
+{
+    struct Case {
+        std::string text, message;
+    };
+    const Case cases[] = {
+        {"", "XML Document is Empty. Loading Aborted!"},
+        {" \r\n\t ", "XML Document is Empty. Loading Aborted!"},
+        {"<?xml version=\"1.0\"?>\r\n<!-- nothing -->\r\n", "XML DocumentElement is nil. Loading Aborted!"},
+        {"<Brindlewick><jobs/></Brindlewick>", "Root node element is not recognised. Loading aborted!"},
+        {"<x:brindlewick xmlns:x=\"urn:x\"/>", "Root node element is not recognised. Loading aborted!"},
+        {"<jobs/>", "Root node element is not recognised. Loading aborted!"},
+    };
+    for (const Case& c : cases) {
+        const TJobListLoad loaded = loadText(c.text);
+        EXPECT_FALSE(loaded.ok);
+        EXPECT_TRUE(loaded.jobs.empty());
+        EXPECT_EQ(loaded.message, c.message) << c.text;
+    }
+    const std::string parserErrors[] = {
+        "<brindlewick><jobs>",
+        "<brindlewick><jobs></brindlewick>",
+        "<?xml version=\"1.0\" encoding=\"NO-SUCH-CHARSET\"?><brindlewick/>",
+        std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+        "<brindlewick a=\"1\" a=\"2\"/>",
+        "<!DOCTYPE b [<!ENTITY a \"&a;\">]><brindlewick x=\"&a;\"/>",
+    };
+    for (const std::string& text : parserErrors) {
+        const TJobListLoad loaded = loadText(text);
+        EXPECT_FALSE(loaded.ok);
+        EXPECT_TRUE(loaded.message.starts_with("XML error: ")) << loaded.message;
+        EXPECT_GT(loaded.message.size(), std::string("XML error: ").size());
+    }
+}
+
+TEST(JobListReader, MissingFileAndFolder)
+{
+    TempTree t;
+    const TJobListLoad missing = LoadJobsFromXml(t.at("nope.xml"));
+    EXPECT_FALSE(missing.ok);
+    EXPECT_TRUE(missing.message.starts_with("XML error: ")) << missing.message;
+    EXPECT_NE(missing.message.find(t.at("nope.xml")), std::string::npos);
+    const TJobListLoad folder = LoadJobsFromXml(t.path());
+    EXPECT_FALSE(folder.ok);
+    EXPECT_TRUE(folder.message.starts_with("XML error: "));
+}
+
+TEST(JobListReader, HugeAndTruncatedInput)
+{
+    const std::string big(4 * 1024 * 1024, 'q');
+    const TJobListLoad loaded
+        = loadText(JobsToXml(std::vector {MakeJob(jobInsert, 0, 0, 0, big)}, "ISO-8859-1"));
+    ASSERT_TRUE(loaded.ok) << loaded.message;
+    EXPECT_EQ(loaded.jobs.at(0).Str1, big);
+
+    const std::string full = JobsToXml(exampleJobs(), "ISO-8859-1");
+    for (std::size_t cut = 1; cut < full.size(); cut += 7) {
+        const TJobListLoad part = loadText(full.substr(0, cut));
+        EXPECT_FALSE(part.ok) << cut;
+        EXPECT_FALSE(part.message.empty());
+    }
+}
+
+TEST(JobListReader, LoadFailureMessageHasSixLines)
+{
+    EXPECT_EQ(LoadFailureMessage("/x/a b.xml"),
+        "Failed to load jobs from file /x/a b.xml\r\n"
+        "Please make sure that this is a Brindlewick Job List file or\r\n"
+        "set the encoding of the XML file to a different value\r\n"
+        "\r\n"
+        "WARNING! To set the default encoding for XML files for Brindlewick\r\n"
+        "please use the \"Settings->Character Encoding\" menu option");
+}
+
+TEST(XmlUtil, EscapeUnescapeAttrAndFirstWord)
+{
+    EXPECT_EQ(
+        XmlEscape(std::string("a&<>'\"\x01\x1f\x20\x7f\x80", 11)), "a&amp;&lt;&gt;&apos;&quot; \x7f\x80");
+    EXPECT_EQ(XmlEscape(std::string("\0x", 2)), "x");
+    EXPECT_EQ(XmlUnescape("&amp;lt;"), "<");
+    EXPECT_EQ(XmlUnescape("&amp;amp;"), "&");
+    EXPECT_EQ(XmlUnescape("&amp;amp;amp;gt;x&quot;"), ">x\"");
+    EXPECT_EQ(XmlUnescape("&&amp;;&apos"), "&&;&apos");
+    EXPECT_EQ(XmlUnescape("&lt;&amp;gt;"), "<>");
+    EXPECT_EQ(XmlAttr("str1", "v"), "str1=\"v\" ");
+    EXPECT_EQ(XmlIntAttr("int1", -3), "int1=\"-3\" ");
+    EXPECT_EQ(FirstWord("ISO-8859-1 (Latin-1 West European Languages)"), "ISO-8859-1");
+    EXPECT_EQ(FirstWord("windows-1252 Western"), "windows-1252");
+    EXPECT_EQ(FirstWord("UTF-8"), "UTF-8");
+    EXPECT_EQ(FirstWord(" lead"), "");
+    EXPECT_EQ(FirstWord(""), "");
+}
+
+TEST(EncodingList, FirstMatchingItemWins)
+{
+    EXPECT_EQ(EncodingItemIndex("ISO-8859-1"), 0);
+    EXPECT_EQ(EncodingItemIndex("iso-8859-2"), 1);
+    EXPECT_EQ(EncodingItemIndex("ISO"), 0);
+    EXPECT_EQ(EncodingItemIndex("ISO-8859-10"), 9);
+    EXPECT_EQ(EncodingItemIndex("euc-kr"), 11);
+    EXPECT_EQ(EncodingItemIndex("UTF-8"), -1);
+    EXPECT_EQ(EncodingItemIndex(""), -1);
+}
+
+} // namespace
