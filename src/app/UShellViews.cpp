@@ -1,6 +1,5 @@
 #include "app/UShellViews.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,30 +39,6 @@ QString toText(const std::string& bytes)
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-bool entryExists(const std::string& path)
-{
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-/// The entry of folder whose name shows as text; empty when there is none.
-std::string findShownName(const std::string& folder, const QString& text)
-{
-    DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
-    if (!dir)
-        return {};
-    std::string found;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name != "." && name != ".." && toText(name) == text) {
-            found = name;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
-}
-
 /// Whether name may be given to an entry: not empty, not "." or "..", no "/" or NUL, at most
 /// 255 bytes.
 bool validNewName(const std::string& name)
@@ -76,24 +51,7 @@ bool validNewName(const std::string& name)
 
 std::string DiskPath(const QString& path)
 {
-    std::string bytes = toBytes(path);
-    if (bytes.empty() || entryExists(bytes) || bytes.front() != '/')
-        return bytes;
-    // Some component does not come back from its text: rebuild the path one component at a
-    // time, looking each missing one up in its folder by the text it shows.
-    std::string result;
-    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        std::string next = result + "/" + toBytes(part);
-        if (!entryExists(next)) {
-            const std::string shown = findShownName(result, part);
-            if (shown.empty())
-                return bytes;
-            next = result + "/" + shown;
-        }
-        result = std::move(next);
-    }
-    return result.empty() ? std::string("/") : result;
+    return toBytes(path);
 }
 
 std::string AbsolutePath(const std::string& path)
@@ -219,7 +177,8 @@ bool TShellTreeView::setPath(const std::string& path)
     const std::string clean = AbsolutePath(path);
     if (clean.empty() || !IsExistingFolder(clean))
         return false;
-    // The tree can show the folder only when its text leads back to these very bytes.
+    // The tree can show the folder only when its text leads back to these very bytes: the file
+    // system model leaves out names that are not valid in the encoding of file names.
     const QString text = toText(clean);
     if (DiskPath(text) != clean)
         return false;
@@ -317,6 +276,7 @@ TShellListView::TShellListView(QWidget* parent)
     for (QAbstractItemView* view :
         {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
         view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
         view->setItemDelegate(new TRenameDelegate(this, view));
         connect(view, &QAbstractItemView::clicked, this, &TShellListView::clicked);
@@ -346,6 +306,10 @@ void TShellListView::buildModel()
     m_list->setSelectionModel(selection);
     m_details->setSelectionModel(selection);
     m_details->sortByColumn(0, Qt::AscendingOrder);
+    connect(model, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+        if (path == m_folder)
+            m_loaded = true;
+    });
     delete oldSelection;
     delete old;
     if (!m_folder.isEmpty())
@@ -354,6 +318,8 @@ void TShellListView::buildModel()
 
 void TShellListView::setFolder(const QString& path)
 {
+    if (path != m_folder || !m_loaded)
+        m_loaded = false;
     m_folder = path;
     const QModelIndex root = m_model->setRootPath(path);
     m_list->setRootIndex(root);
@@ -413,7 +379,7 @@ QAbstractItemView* TShellListView::currentView() const
 
 std::optional<std::string> TShellListView::selectedName() const
 {
-    const QModelIndexList rows = m_selection->selectedRows(0);
+    const QModelIndexList rows = selectedItems();
     if (rows.isEmpty())
         return std::nullopt;
     const std::string path = DiskPath(m_model->filePath(rows.front()));
@@ -430,9 +396,19 @@ bool TShellListView::selectName(const QString& name)
     return true;
 }
 
+QModelIndexList TShellListView::selectedItems() const
+{
+    QModelIndexList items;
+    for (const QModelIndex& index : m_selection->selectedIndexes()) {
+        if (index.column() == 0)
+            items.push_back(index);
+    }
+    return items;
+}
+
 void TShellListView::editSelected()
 {
-    const QModelIndexList rows = m_selection->selectedRows(0);
+    const QModelIndexList rows = selectedItems();
     if (!rows.isEmpty())
         currentView()->edit(rows.front());
 }

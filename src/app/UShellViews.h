@@ -14,9 +14,9 @@ class QStackedLayout;
 namespace brindle
 {
 
-/// The bytes of the entry that a path given as text names on the disk. The file system
-/// models hand out paths as text, and a name that is not valid in the encoding of file names
-/// does not survive that; such a component is looked up in its folder by the text it shows.
+/// The bytes of the entry that a path given as text by a file system model names on the disk.
+/// The models show only names that are valid in the encoding of file names, so the text comes
+/// back to the very bytes.
 std::string DiskPath(const QString& path);
 
 /// path made absolute (against the current folder) with "//", "." and ".." taken out, as
@@ -92,6 +92,8 @@ public:
 
     /// Reads the folder again from the file system.
     void refresh();
+    /// Whether the folder shown has been read completely since the last setFolder or refresh.
+    bool isLoaded() const { return m_loaded; }
 
     /// The view showing the current style (for tests and focus).
     QAbstractItemView* currentView() const;
@@ -109,6 +111,8 @@ signals:
 private:
     void buildModel();
     void itemActivated(const QModelIndex& index);
+    /// The selected items, one index (column 0) each.
+    QModelIndexList selectedItems() const;
 
     QFileSystemModel* m_model = nullptr;
     QItemSelectionModel* m_selection = nullptr;
@@ -117,6 +121,7 @@ private:
     QStackedLayout* m_stack = nullptr;
     QString m_folder;
     int m_style = 2;
+    bool m_loaded = false;
 };
 
 } // namespace brindle
