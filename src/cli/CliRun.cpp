@@ -1,21 +1,163 @@
 #include "cli/CliRun.h"
 
+#include <signal.h>
+
+#include <csignal>
 #include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "run/URenameRun.h"
+#include "run/UUndoFile.h"
 
 namespace brindle
 {
 
-// The rename run is not part of this build yet.
-int RunFolder(const TCliOptions&, TRenameSession&)
+namespace
 {
-    std::fputs("brindlewick-cli: renaming folders is not available in this build\n", stderr);
-    return kExitUsage;
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    g_interrupted = 1;
 }
 
-int RunUndo(const TCliOptions&)
+/// The first Ctrl-C asks the run to stop before its next entry, so the undo file of the
+/// folder at hand is closed properly; a second one ends the program at once.
+void catchInterrupt()
 {
-    std::fputs("brindlewick-cli: undo is not available in this build\n", stderr);
-    return kExitUsage;
+    struct sigaction sa {
+    };
+    sa.sa_handler = onInterrupt;
+    sa.sa_flags = SA_RESETHAND;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+}
+
+void writeOut(std::FILE* to, std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), to);
+}
+
+/// A message as the window shows it, its CR LF line breaks turned into the terminal's.
+void printMessage(std::string_view text)
+{
+    std::fflush(stdout);
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    out += '\n';
+    writeOut(stderr, out);
+}
+
+/// The terminal as the run's user: messages and questions on standard error, answers from
+/// standard input, the log on standard output.
+class TCliHost : public IRunHost
+{
+public:
+    explicit TCliHost(bool confirm)
+        : m_confirm(confirm)
+    {
+    }
+
+    void showMessage(std::string_view text) override { printMessage(text); }
+
+    bool askYesNo(std::string_view text, TQuestion kind) override
+    {
+        if (!m_confirm) {
+            // Without --confirm nobody is asked: an undo goes ahead and keeps its undo file
+            // after errors.
+            return kind != TQuestion::RemoveUndoFileAfterErrors;
+        }
+        printMessage(text);
+        std::string answer;
+        if (!std::getline(std::cin, answer))
+            return false;
+        if (answer.ends_with('\r'))
+            answer.pop_back();
+        return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
+    }
+
+    void logLine(std::string_view line) override
+    {
+        writeOut(stdout, line);
+        std::fputc('\n', stdout);
+    }
+
+    bool cancelRequested() override { return g_interrupted != 0; }
+
+private:
+    bool m_confirm;
+};
+
+TSortOrder sortOrderOf(const std::string& name)
+{
+    if (name == "name-desc")
+        return TSortOrder::NameDesc;
+    if (name == "date")
+        return TSortOrder::DateAsc;
+    if (name == "date-desc")
+        return TSortOrder::DateDesc;
+    return TSortOrder::NameAsc;
+}
+
+} // namespace
+
+int RunFolder(const TCliOptions& options, TRenameSession& session)
+{
+    TRunOptions run;
+    run.startFolder = *options.folder;
+    run.mask = options.mask;
+    run.recurse = options.recurse;
+    run.renameDirs = options.renameDirs;
+    run.resetCounter = options.resetCounter;
+    run.sort = options.sort != "none";
+    run.sortOrder = sortOrderOf(options.sort);
+    run.confirm = options.confirm;
+    run.undo = options.undoFile;
+    run.log = options.log;
+    run.simulation = options.simulate;
+    run.counterStart = options.counter;
+
+    // Standard output may take a log or a tree of many lines: buffer it in large blocks.
+    static char outBuffer[1 << 16];
+    std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+    catchInterrupt();
+
+    TCliHost host(options.confirm);
+    TResultTree tree;
+    const TRunResult result = RunRename(session, host, run, &tree);
+    if (result.nothingToDo)
+        return kExitUsage;
+    const TRunStats& s = session.Stats;
+    if (options.simulate) {
+        writeOut(stdout, tree.ToText());
+        writeOut(stdout, SimulationResultText(s) + "\n");
+    } else if (!options.quiet) {
+        const std::string summary = "Folders renamed: " + std::to_string(s.FoldersRenamed) + " of "
+            + std::to_string(s.FoldersExamined) + "\nFiles renamed: " + std::to_string(s.FilesRenamed)
+            + " of " + std::to_string(s.FilesExamined) + "\nErrors: " + std::to_string(s.ErrorCount) + "\n";
+        writeOut(stdout, summary);
+    }
+    if (result.cancelled)
+        printMessage("brindlewick-cli: cancelled");
+    std::fflush(stdout);
+    return result.AllWentThrough(s) ? kExitOk : kExitFailed;
+}
+
+int RunUndo(const TCliOptions& options)
+{
+    TCliHost host(options.confirm);
+    const TUndoResult result = UndoFolder(*options.undoFolder, host);
+    if (result.started && !options.quiet)
+        writeOut(stdout, result.report + "\n");
+    std::fflush(stdout);
+    return result.failed || result.errors != 0 ? kExitFailed : kExitOk;
 }
 
 } // namespace brindle

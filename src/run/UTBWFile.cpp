@@ -1,0 +1,441 @@
+#include "run/UTBWFile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+
+#include <unicode/ucol.h>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utf8.h>
+
+#include "jobs/zmStringUtil.h"
+#include "run/UGlobals.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+// Days from 1970-01-01 to 1899-12-30, the day the dates count from.
+constexpr std::int64_t kDaysTo1970 = 25569;
+
+// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian calendar).
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void civilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d)
+{
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
+}
+
+void appendTwoDigits(std::string& out, unsigned v)
+{
+    out += static_cast<char>('0' + (v / 10) % 10);
+    out += static_cast<char>('0' + v % 10);
+}
+
+// Pattern values of the two wildcards; folded characters are below 0x110100.
+constexpr char32_t kAnyRun = 0xFFFFFFFF;
+constexpr char32_t kAnyOne = 0xFFFFFFFE;
+
+/// The folded character at byte i of s and its length; a byte outside any UTF-8 sequence is a
+/// character of its own that matches only itself.
+inline char32_t foldedCharAt(std::string_view s, std::size_t i, std::size_t& len)
+{
+    const auto c0 = static_cast<unsigned char>(s[i]);
+    if (c0 < 0x80) {
+        len = 1;
+        return (c0 >= 'A' && c0 <= 'Z') ? c0 + ('a' - 'A') : c0;
+    }
+    len = CharLen(s, i);
+    if (len == 1)
+        return 0x110000u + c0;
+    UChar32 cp;
+    std::int32_t at = static_cast<std::int32_t>(i);
+    U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(s.data()), at, cp);
+    return static_cast<char32_t>(u_foldCase(cp, U_FOLD_CASE_DEFAULT));
+}
+
+std::string icuLocaleOf(std::string_view posix)
+{
+    const std::size_t cut = posix.find_first_of(".@");
+    std::string_view base = posix.substr(0, cut);
+    if (base == "C" || base == "POSIX")
+        return {};
+    return std::string(base);
+}
+
+} // namespace
+
+// ---- dates ----
+
+double FileTimeToDate(std::time_t t)
+{
+    std::tm tm {};
+    if (!::localtime_r(&t, &tm))
+        return 0.0;
+    const std::int64_t days = daysFromCivil(tm.tm_year + 1900LL, static_cast<unsigned>(tm.tm_mon + 1),
+                                  static_cast<unsigned>(tm.tm_mday))
+        + kDaysTo1970;
+    const int seconds = tm.tm_hour * 3600 + tm.tm_min * 60 + (tm.tm_sec & ~1);
+    return static_cast<double>(days) + seconds / 86400.0;
+}
+
+std::string FormatDate(double date, bool withSeconds)
+{
+    auto days = static_cast<std::int64_t>(std::floor(date));
+    auto seconds = static_cast<std::int64_t>(std::llround((date - static_cast<double>(days)) * 86400.0));
+    if (seconds >= 86400) {
+        ++days;
+        seconds -= 86400;
+    }
+    std::int64_t y;
+    unsigned m, d;
+    civilFromDays(days - kDaysTo1970, y, m, d);
+    std::string out;
+    out.reserve(24);
+    appendTwoDigits(out, d);
+    out += '/';
+    appendTwoDigits(out, m);
+    out += '/';
+    if (y < 0) {
+        out += '-';
+        y = -y;
+    }
+    std::string year = std::to_string(y);
+    if (year.size() < 4)
+        out.append(4 - year.size(), '0');
+    out += year;
+    out += ' ';
+    appendTwoDigits(out, static_cast<unsigned>(seconds / 3600));
+    out += ':';
+    appendTwoDigits(out, static_cast<unsigned>(seconds / 60 % 60));
+    if (withSeconds) {
+        out += ':';
+        appendTwoDigits(out, static_cast<unsigned>(seconds % 60));
+    }
+    return out;
+}
+
+std::string TBWFile::DisplayText() const
+{
+    std::string out = FormatDate(Date);
+    out += ' ';
+    out += Name;
+    return out;
+}
+
+// ---- collation and sorting ----
+
+struct TNameCollator::Impl {
+    UCollator* collator = nullptr;
+    // Buffers reused from name to name by AppendSortKey.
+    mutable std::u16string utf16;
+};
+
+TNameCollator::TNameCollator(std::string_view localeName)
+    : m_impl(std::make_unique<Impl>())
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const std::string icuName = icuLocaleOf(localeName);
+    m_impl->collator = ucol_open(icuName.c_str(), &status);
+    if (U_FAILURE(status) || !m_impl->collator) {
+        status = U_ZERO_ERROR;
+        m_impl->collator = ucol_open("", &status);
+    }
+    if (m_impl->collator) {
+        // Secondary strength: letters and accents count, letter case does not.
+        ucol_setStrength(m_impl->collator, UCOL_SECONDARY);
+        status = U_ZERO_ERROR;
+        ucol_setAttribute(m_impl->collator, UCOL_NUMERIC_COLLATION, UCOL_OFF, &status);
+    }
+}
+
+TNameCollator::~TNameCollator()
+{
+    if (m_impl->collator)
+        ucol_close(m_impl->collator);
+}
+
+std::string TNameCollator::UserLocaleName()
+{
+    for (const char* var : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+        const char* value = std::getenv(var);
+        if (value && *value)
+            return value;
+    }
+    return {};
+}
+
+const TNameCollator& TNameCollator::User()
+{
+    static const TNameCollator collator(UserLocaleName());
+    return collator;
+}
+
+int TNameCollator::Compare(std::string_view a, std::string_view b) const
+{
+    if (!m_impl->collator)
+        return a.compare(b);
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult r = ucol_strcollUTF8(m_impl->collator, a.data(),
+        static_cast<std::int32_t>(a.size()), b.data(), static_cast<std::int32_t>(b.size()), &status);
+    return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
+}
+
+std::size_t TNameCollator::AppendSortKey(std::string_view name, std::string& out) const
+{
+    if (!m_impl->collator) {
+        out.append(name);
+        return name.size();
+    }
+    // UTF-8 to UTF-16, a byte outside any sequence becoming U+FFFD.
+    std::u16string& u = m_impl->utf16;
+    u.resize(name.size() + 1);
+    std::int32_t len16 = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(u.data(), static_cast<std::int32_t>(u.size()), &len16, name.data(),
+        static_cast<std::int32_t>(name.size()), 0xFFFD, nullptr, &status);
+    if (U_FAILURE(status))
+        len16 = 0;
+    const std::size_t start = out.size();
+    std::size_t room = name.size() * 4 + 16;
+    for (;;) {
+        out.resize(start + room);
+        const std::int32_t need = ucol_getSortKey(m_impl->collator, u.data(), len16,
+            reinterpret_cast<std::uint8_t*>(out.data() + start), static_cast<std::int32_t>(room));
+        if (need <= 0) {
+            out.resize(start);
+            return 0;
+        }
+        if (static_cast<std::size_t>(need) <= room) {
+            // Leave the closing zero byte out; keys never hold another zero byte.
+            out.resize(start + static_cast<std::size_t>(need) - 1);
+            return static_cast<std::size_t>(need) - 1;
+        }
+        room = static_cast<std::size_t>(need);
+    }
+}
+
+int CompareByNameAsc(const TBWFile& a, const TBWFile& b, const TNameCollator& collator)
+{
+    return collator.Compare(a.Name, b.Name);
+}
+
+int CompareByNameDesc(const TBWFile& a, const TBWFile& b, const TNameCollator& collator)
+{
+    return -CompareByNameAsc(a, b, collator);
+}
+
+int CompareByDateAsc(const TBWFile& a, const TBWFile& b)
+{
+    return a.Date < b.Date ? -1 : a.Date > b.Date ? 1 : 0;
+}
+
+int CompareByDateDesc(const TBWFile& a, const TBWFile& b)
+{
+    return -CompareByDateAsc(a, b);
+}
+
+void SortEntries(TBWFileList& list, TSortOrder order, const TNameCollator& collator)
+{
+    if (list.size() < 2)
+        return;
+    switch (order) {
+    case TSortOrder::DateAsc:
+        std::sort(
+            list.begin(), list.end(), [](const TBWFile& a, const TBWFile& b) { return a.Date < b.Date; });
+        return;
+    case TSortOrder::DateDesc:
+        std::sort(
+            list.begin(), list.end(), [](const TBWFile& a, const TBWFile& b) { return a.Date > b.Date; });
+        return;
+    case TSortOrder::NameAsc:
+    case TSortOrder::NameDesc:
+        break;
+    }
+    // By name: one sort key per entry, made once, then a sort of indices on the keys.
+    std::string keys;
+    keys.reserve(list.size() * 24);
+    std::vector<std::uint32_t> start(list.size() + 1);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        start[i] = static_cast<std::uint32_t>(keys.size());
+        collator.AppendSortKey(list[i].Name, keys);
+    }
+    start[list.size()] = static_cast<std::uint32_t>(keys.size());
+    auto key
+        = [&](std::uint32_t i) { return std::string_view(keys).substr(start[i], start[i + 1] - start[i]); };
+    std::vector<std::uint32_t> perm(list.size());
+    std::iota(perm.begin(), perm.end(), 0u);
+    if (order == TSortOrder::NameAsc)
+        std::sort(
+            perm.begin(), perm.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
+    else
+        std::sort(
+            perm.begin(), perm.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) > key(b); });
+    TBWFileList sorted;
+    sorted.reserve(list.size());
+    for (std::uint32_t i : perm)
+        sorted.push_back(std::move(list[i]));
+    list.swap(sorted);
+}
+
+// ---- masks ----
+
+TFileMask::TFileMask(std::string_view mask)
+    : m_text(mask)
+    , m_all(mask == "*.*" || mask == "*")
+{
+    for (std::size_t i = 0; i < mask.size();) {
+        std::size_t len = 1;
+        if (mask[i] == '*')
+            m_pattern.push_back(kAnyRun);
+        else if (mask[i] == '?')
+            m_pattern.push_back(kAnyOne);
+        else
+            m_pattern.push_back(foldedCharAt(mask, i, len));
+        i += len;
+    }
+}
+
+bool TFileMask::Matches(std::string_view name) const
+{
+    if (m_all)
+        return true;
+    // Wildcard match with one backtracking point: on a mismatch the last '*' takes one more
+    // character. Linear in the name for each '*', without recursion.
+    const std::size_t plen = m_pattern.size();
+    std::size_t p = 0;
+    std::size_t s = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starS = 0;
+    while (s < name.size()) {
+        std::size_t len;
+        const char32_t c = foldedCharAt(name, s, len);
+        if (p < plen && (m_pattern[p] == kAnyOne || m_pattern[p] == c)) {
+            ++p;
+            s += len;
+        } else if (p < plen && m_pattern[p] == kAnyRun) {
+            starP = p++;
+            starS = s;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            std::size_t skip;
+            foldedCharAt(name, starS, skip);
+            starS += skip;
+            s = starS;
+        } else {
+            return false;
+        }
+    }
+    while (p < plen && m_pattern[p] == kAnyRun)
+        ++p;
+    return p == plen;
+}
+
+// ---- listing ----
+
+namespace
+{
+constexpr std::size_t kDirBufferSize = 256 * 1024;
+
+struct RawEntry {
+    const char* name;
+    std::size_t length;
+    unsigned char type;
+};
+} // namespace
+
+TFolderLister::TFolderLister()
+    : m_buffer(new char[kDirBufferSize])
+{
+}
+
+TFolderLister::~TFolderLister() = default;
+
+template <typename Keep> void TFolderLister::list(int dirFd, TListingNeeds needs, TBWFileList& out, Keep keep)
+{
+    if (::lseek(dirFd, 0, SEEK_SET) < 0)
+        return;
+    for (;;) {
+        const ssize_t got = ::getdents64(dirFd, m_buffer.get(), kDirBufferSize);
+        if (got <= 0)
+            return;
+        for (ssize_t at = 0; at < got;) {
+            const auto* e = reinterpret_cast<const struct dirent64*>(m_buffer.get() + at);
+            at += e->d_reclen;
+            const std::string_view name(e->d_name);
+            bool isDir = e->d_type == DT_DIR;
+            bool haveStat = false;
+            struct stat st;
+            if (e->d_type == DT_UNKNOWN) {
+                // The file system does not say: ask, without following a link.
+                if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue;
+                haveStat = true;
+                isDir = S_ISDIR(st.st_mode);
+            }
+            if (!keep(name, isDir))
+                continue;
+            double date = 0.0;
+            if (needs.dates) {
+                if (haveStat || ::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                    date = FileTimeToDate(st.st_mtim.tv_sec);
+            }
+            out.emplace_back(std::string(name), date);
+        }
+    }
+}
+
+TBWFileList TFolderLister::ListSubfolders(int dirFd, TListingNeeds needs)
+{
+    TBWFileList out;
+    list(dirFd, needs, out,
+        [](std::string_view name, bool isDir) { return isDir && name != "." && name != ".."; });
+    return out;
+}
+
+TBWFileList TFolderLister::ListFiles(int dirFd, const TFileMask& mask, TListingNeeds needs)
+{
+    TBWFileList out;
+    list(dirFd, needs, out, [&mask](std::string_view name, bool isDir) {
+        return !isDir && !name.starts_with('.') && name != kUndoFileName && mask.Matches(name);
+    });
+    return out;
+}
+
+TBWFileList ListSubfolders(int dirFd, TListingNeeds needs)
+{
+    return TFolderLister().ListSubfolders(dirFd, needs);
+}
+
+TBWFileList ListFiles(int dirFd, const TFileMask& mask, TListingNeeds needs)
+{
+    return TFolderLister().ListFiles(dirFd, mask, needs);
+}
+
+} // namespace brindle

@@ -1,0 +1,259 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "common/RunProcess.h"
+#include "common/TempTree.h"
+
+namespace brindle
+{
+namespace
+{
+
+using test::LocalTime;
+using test::ProcessResult;
+using test::RunProcess;
+using test::TempTree;
+
+const std::string kData = BRINDLE_TEST_DATA "/cli/";
+const std::string kLowerJobs = kData + "lower.xml";
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string replaceAll(std::string s, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
+ProcessResult cli(std::vector<std::string> args, const std::string& input = {})
+{
+    args.insert(args.begin(), BRINDLE_CLI);
+    return RunProcess(args, input);
+}
+
+class CliRunTest : public ::testing::Test
+{
+protected:
+    TempTree tree;
+};
+
+TEST_F(CliRunTest, SimulatePrintsTheResultTreeAndChangesNothing)
+{
+    // Dates fix the order: --sort date.
+    tree.file("Album/Pic1.JPG");
+    tree.dir("Album", LocalTime(2001, 1, 1, 0, 0));
+    tree.dir("misc", LocalTime(2002, 1, 1, 0, 0));
+    tree.file("ABC.txt", "", LocalTime(2001, 1, 1, 0, 0));
+    tree.file("abc.TXT", "", LocalTime(2002, 1, 1, 0, 0));
+    tree.file("keep.txt", "", LocalTime(2003, 1, 1, 0, 0));
+    const auto before = tree.list();
+    const ProcessResult r
+        = cli({"-j", kLowerJobs, "-r", "-d", "-u", "--sort", "date", "--simulate", tree.path()});
+    EXPECT_EQ(r.out, replaceAll(readFile(kData + "simulate-clash.txt"), "{ROOT}", tree.path()));
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exitCode, 1); // a clash
+    EXPECT_EQ(tree.list(), before);
+    EXPECT_EQ(tree.list("Album"), (std::vector<std::string> {"Pic1.JPG"}));
+}
+
+TEST_F(CliRunTest, SimulationWithoutClashExitsZero)
+{
+    tree.file("A.TXT");
+    const ProcessResult r = cli({"-j", kLowerJobs, "-n", "-q", tree.path()});
+    EXPECT_EQ(r.out, tree.path() + "\n  ~ a.txt\n1 files and 0 directories have been renamed.\n");
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST_F(CliRunTest, RunPrintsTheCountsAndWritesUndoFilesThatUndoRestores)
+{
+    tree.file("IMG_1.JPG", "photo");
+    tree.file("Misc/Note.TXT", "note");
+    tree.file("Misc/same.txt");
+    tree.dir("Other");
+    const ProcessResult r = cli({"-j", kLowerJobs, "-r", "-d", "-u", tree.path()});
+    EXPECT_EQ(r.out, "Folders renamed: 2 of 2\nFiles renamed: 2 of 3\nErrors: 0\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(
+        tree.read("_brindlewick_undo.txt"), "misc\r\nMisc\r\nother\r\nOther\r\nimg_1.jpg\r\nIMG_1.JPG\r\n");
+    EXPECT_EQ(tree.read("misc/_brindlewick_undo.txt"), "note.txt\r\nNote.TXT\r\n");
+    EXPECT_EQ(tree.read("other/_brindlewick_undo.txt"), "");
+
+    // Undo in the parent folder renames its subfolder back but leaves the subfolder's own
+    // undo file alone; that one still works afterwards.
+    const ProcessResult u = cli({"--undo", tree.path()});
+    EXPECT_EQ(u.out, "3 files and/or directories have been renamed.\n");
+    EXPECT_EQ(u.err, "");
+    EXPECT_EQ(u.exitCode, 0);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"IMG_1.JPG", "Misc", "Other"}));
+    EXPECT_EQ(tree.read("Other/_brindlewick_undo.txt"), "");
+    EXPECT_EQ(tree.read("Misc/_brindlewick_undo.txt"), "note.txt\r\nNote.TXT\r\n");
+    const ProcessResult sub = cli({"--undo", "-q", tree.at("Misc")});
+    EXPECT_EQ(sub.out, "");
+    EXPECT_EQ(sub.exitCode, 0);
+    EXPECT_EQ(tree.list("Misc"), (std::vector<std::string> {"Note.TXT", "same.txt"}));
+    EXPECT_EQ(tree.read("Misc/Note.TXT"), "note");
+
+    // A second undo finds no undo file and says so.
+    const ProcessResult again = cli({"--undo", tree.path()});
+    EXPECT_EQ(again.err,
+        "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not "
+        "continue!\n");
+    EXPECT_EQ(again.exitCode, 1);
+}
+
+TEST_F(CliRunTest, LogGoesToStandardOutputBeforeTheSummary)
+{
+    tree.file("Misc/Note.TXT", "", LocalTime(2004, 3, 2, 10, 0));
+    tree.dir("Misc", LocalTime(2004, 3, 1, 18, 20));
+    tree.file("IMG_1.JPG", "", LocalTime(2004, 3, 5, 9, 1));
+    const ProcessResult r = cli({"-j", kLowerJobs, "-r", "-d", "--log", tree.path()});
+    EXPECT_EQ(r.exitCode, 0);
+    const std::string expected = replaceAll(readFile(kData + "run-log.txt"), "{ROOT}", tree.path());
+    const std::regex stamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
+    EXPECT_EQ(std::regex_replace(r.out, stamp, "{DATE}"), expected);
+}
+
+TEST_F(CliRunTest, ExistingTargetIsReportedOnStandardErrorAndFails)
+{
+    tree.file("A.txt", "first");
+    tree.file("a.txt", "second");
+    const ProcessResult r = cli({"-j", kLowerJobs, tree.path()});
+    EXPECT_EQ(r.err, "Cannot rename a.txt. Operation will continue\n");
+    EXPECT_EQ(r.out, "Folders renamed: 0 of 0\nFiles renamed: 0 of 2\nErrors: 0\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(tree.read("A.txt"), "first");
+    EXPECT_EQ(tree.read("a.txt"), "second");
+}
+
+TEST_F(CliRunTest, ConfirmReadsTheAnswersFromStandardInput)
+{
+    tree.file("A.TXT");
+    tree.file("B.TXT");
+    tree.file("C.TXT");
+    const ProcessResult r = cli({"-j", kLowerJobs, "--confirm", "-q", tree.path()}, "y\nn\n");
+    EXPECT_EQ(r.err,
+        "Rename file \"A.TXT\" to \"a.txt\"?\nRename file \"B.TXT\" to \"b.txt\"?\nRename file \"C.TXT\" to "
+        "\"c.txt\"?\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.exitCode, 0);
+    // The third question met the end of the input: no.
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"B.TXT", "C.TXT", "a.txt"}));
+}
+
+TEST_F(CliRunTest, UndoAfterErrorsKeepsTheFileUnlessConfirmed)
+{
+    tree.file("new", "1");
+    tree.file("old", "2");
+    tree.file("x.txt", "was a");
+    tree.file("_brindlewick_undo.txt", "new\r\nold\r\nx.txt\r\na.txt\r\n");
+    const ProcessResult r = cli({"--undo", tree.path()});
+    EXPECT_EQ(r.err, "Cannot rename new to old. Operation will continue\n");
+    EXPECT_EQ(r.out, "1 files and/or directories have been renamed. 1 errors detected!\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
+    EXPECT_EQ(tree.read("a.txt"), "was a");
+
+    const ProcessResult c = cli({"--undo", "--confirm", tree.path()}, "y\ny\n");
+    EXPECT_EQ(c.err,
+        "Operation will undo renaming in current directory.\nThen it will remove _brindlewick_undo.txt from "
+        "this "
+        "directory. Continue?\nCannot rename x.txt to a.txt. Operation will continue\nCannot rename new to "
+        "old. "
+        "Operation will continue\nErrors detected! Remove _brindlewick_undo.txt from this Dir?\n");
+    EXPECT_EQ(c.exitCode, 1);
+    EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
+}
+
+TEST_F(CliRunTest, UndoDeclinedChangesNothing)
+{
+    tree.file("new");
+    tree.file("_brindlewick_undo.txt", "new\nold\n");
+    const ProcessResult r = cli({"--undo", "-i", tree.path()}, "n\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"_brindlewick_undo.txt", "new"}));
+}
+
+TEST_F(CliRunTest, FoldersThatDoNotExist)
+{
+    const ProcessResult run = cli({"-j", kLowerJobs, tree.at("missing")});
+    EXPECT_EQ(run.err, "Cannot change to directory: " + tree.at("missing") + "\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const ProcessResult undo = cli({"--undo", tree.at("missing")});
+    EXPECT_EQ(undo.err, "Cannot change current directory to " + tree.at("missing") + "\n");
+    EXPECT_EQ(undo.exitCode, 1);
+}
+
+TEST_F(CliRunTest, EmptyJobListIsBadUsage)
+{
+    tree.file("A");
+    const ProcessResult r = cli({"-j", kData + "empty.xml", tree.path()});
+    EXPECT_EQ(r.err, "Nothing to do! Select some jobs from the toolbar buttons first!\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(tree.exists("A"));
+}
+
+TEST_F(CliRunTest, MaskAndCounterOptions)
+{
+    tree.file("a.jpg");
+    tree.file("b.JPG");
+    tree.file("c.txt");
+    tree.file("Sub/d.jpg");
+    TempTree jobs;
+    jobs.file("counter.xml",
+        "<?xml version=\"1.0\"?><brindlewick><jobs><job type=\"jobCounter\" modifier=\"0\" int1=\"3\" "
+        "int2=\"0\" str1=\"\" str2=\"\" /></jobs></brindlewick>");
+    const ProcessResult r = cli(
+        {"-j", jobs.at("counter.xml"), "-m", "*.jpg", "-c", "7", "-r", "--reset-counter", "-q", tree.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"007a.jpg", "008b.JPG", "Sub", "c.txt"}));
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"007d.jpg"}));
+}
+
+/// A folder the program may not enter. Root ignores permissions, so the program runs as the
+/// unprivileged user 65534 on a tree that user owns.
+TEST_F(CliRunTest, FolderThatCannotBeEnteredIsReportedAndItsSiblingsGoOn)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the program as another user";
+    if (::access("/usr/bin/setpriv", X_OK) != 0)
+        GTEST_SKIP() << "setpriv (util-linux) is not installed";
+    TempTree jobs;
+    jobs.file("lower.xml", readFile(kLowerJobs));
+    ::chmod(jobs.at("lower.xml").c_str(), 0644);
+    tree.file("A/File.TXT");
+    tree.file("Locked/Inner.TXT");
+    tree.file("Z/Last.TXT");
+    tree.file("Top.TXT");
+    for (const char* rel :
+        {"", "A", "A/File.TXT", "Locked", "Locked/Inner.TXT", "Z", "Z/Last.TXT", "Top.TXT"})
+        ASSERT_EQ(::chown(tree.at(rel).c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(tree.at("Locked").c_str(), 0), 0);
+    const ProcessResult r = RunProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+        "--clear-groups", BRINDLE_CLI, "-j", jobs.at("lower.xml"), "-r", "-d", tree.path()});
+    EXPECT_EQ(r.err, "Cannot change to directory: locked\n");
+    EXPECT_EQ(r.exitCode, 1);
+    ::chmod(tree.at("locked").c_str(), 0755);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"a", "locked", "top.txt", "z"}));
+    EXPECT_EQ(tree.list("a"), (std::vector<std::string> {"file.txt"}));
+    EXPECT_EQ(tree.list("locked"), (std::vector<std::string> {"Inner.TXT"}));
+    EXPECT_EQ(tree.list("z"), (std::vector<std::string> {"last.txt"}));
+}
+
+} // namespace
+} // namespace brindle

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "run/UGlobals.h"
+
+namespace brindle
+{
+namespace
+{
+
+struct FoldCase {
+    const char* in;
+    const char* out;
+};
+
+class UpCaseGreekTest : public ::testing::TestWithParam<FoldCase>
+{
+};
+
+TEST_P(UpCaseGreekTest, Folds)
+{
+    EXPECT_EQ(UpCaseGreek(GetParam().in), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UpCaseGreekTest,
+    ::testing::Values(FoldCase {"abcxyz", "ABCXYZ"}, FoldCase {"Report-2004.txt", "REPORT-2004.TXT"},
+        // Greek small letters, both sigmas, the accented letters of either case.
+        FoldCase {"αβγδεζηθικλμνξοπρ", "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡ"}, FoldCase {"στυφχψω", "ΣΤΥΦΧΨΩ"},
+        FoldCase {"ς", "Σ"}, FoldCase {"σ", "Σ"}, FoldCase {"άέήίόύώ", "ΑΕΗΙΟΥΩ"}, FoldCase {"ϊϋ", "ΙΥ"},
+        FoldCase {"ΆΈΉΊΌΎΏ", "ΑΕΗΙΟΥΩ"},
+        // Upper-case letters stay; letters outside the table stay.
+        FoldCase {"ΑΣΩ", "ΑΣΩ"}, FoldCase {"ΐΰΪΫ", "ΐΰΪΫ"}, FoldCase {"café", "CAFé"},
+        FoldCase {"ßøü", "ßøü"},
+        // Digits, punctuation, invalid bytes and a lone lead byte stay as they are.
+        FoldCase {"0-9_.~", "0-9_.~"}, FoldCase {"a\xCE", "A\xCE"},
+        FoldCase {"\xCE"
+                  "a",
+            "\xCE"
+            "A"},
+        FoldCase {"\xff\xfe"
+                  "b",
+            "\xff\xfe"
+            "B"},
+        FoldCase {"", ""}));
+
+TEST(UpCaseGreek, AccentAndFinalSigmaFoldToTheSameKey)
+{
+    EXPECT_EQ(UpCaseGreek("λόγος.txt"), UpCaseGreek("ΛΟΓΟΣ.TXT"));
+    EXPECT_EQ(UpCaseGreek("λογος"), UpCaseGreek("λόγοσ"));
+    EXPECT_NE(UpCaseGreek("λογος"), UpCaseGreek("λογοι"));
+}
+
+TEST(RepeatChar, CountIsTakenModulo256)
+{
+    EXPECT_EQ(RepeatChar(0, ' '), "");
+    EXPECT_EQ(RepeatChar(80, '-'), std::string(80, '-'));
+    EXPECT_EQ(RepeatChar(255, 'x').size(), 255u);
+    EXPECT_EQ(RepeatChar(256, 'x'), "");
+    EXPECT_EQ(RepeatChar(258, ' '), "  ");
+}
+
+} // namespace
+} // namespace brindle

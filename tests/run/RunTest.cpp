@@ -1,0 +1,491 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <regex>
+
+#include <gtest/gtest.h>
+
+#include "common/TempTree.h"
+#include "jobs/JobTestUtil.h"
+#include "run/RecorderHost.h"
+#include "run/URenameRun.h"
+
+namespace brindle
+{
+namespace
+{
+
+using test::LocalTime;
+using test::MakeJob;
+using test::RecorderHost;
+using test::TempTree;
+
+const TJob kLower = MakeJob(jobLower);
+/// The counter, one digit wide, appended to the name.
+const TJob kCounterAtEnd = MakeJob(jobCounter, posEnd, 1);
+
+class RunTest : public ::testing::Test
+{
+protected:
+    TRunResult run(TRunOptions o = {})
+    {
+        if (o.startFolder.empty())
+            o.startFolder = tree.path();
+        return RunRename(session, host, o, &result);
+    }
+    static TRunOptions options(bool recurse, bool renameDirs)
+    {
+        TRunOptions o;
+        o.recurse = recurse;
+        o.renameDirs = renameDirs;
+        return o;
+    }
+
+    TempTree tree;
+    TRenameSession session;
+    RecorderHost host;
+    TResultTree result;
+};
+
+TEST_F(RunTest, CounterNumbersSubfoldersThenFilesThenGoesDepthFirst)
+{
+    tree.file("x");
+    tree.file("A/a1");
+    tree.file("A/a2");
+    tree.file("B/b1");
+    session.Jobs = {kCounterAtEnd};
+    const TRunResult r = run(options(true, true));
+    EXPECT_TRUE(r.AllWentThrough(session.Stats));
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"A0", "B1", "x2"}));
+    EXPECT_EQ(tree.list("A0"), (std::vector<std::string> {"a13", "a24"}));
+    EXPECT_EQ(tree.list("B1"), (std::vector<std::string> {"b15"}));
+    EXPECT_EQ(session.Stats.FoldersRenamed, 2);
+    EXPECT_EQ(session.Stats.FilesRenamed, 4);
+    EXPECT_EQ(host.folders, (std::vector<std::string> {tree.path(), "A0", "B1"}));
+}
+
+TEST_F(RunTest, ResetCounterRestartsInEveryFolder)
+{
+    tree.file("x");
+    tree.file("A/a1");
+    tree.file("A/a2");
+    tree.file("B/b1");
+    session.Jobs = {kCounterAtEnd};
+    TRunOptions o = options(true, true);
+    o.resetCounter = true;
+    o.counterStart = 7;
+    run(o);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"A7", "B8", "x9"}));
+    EXPECT_EQ(tree.list("A7"), (std::vector<std::string> {"a17", "a28"}));
+    EXPECT_EQ(tree.list("B8"), (std::vector<std::string> {"b17"}));
+}
+
+TEST_F(RunTest, DeclinedSubfolderIsStillEnteredUnderItsOldName)
+{
+    tree.file("Sub/File.TXT");
+    tree.file("Top.TXT");
+    session.Jobs = {kLower};
+    TRunOptions o = options(true, true);
+    o.confirm = true;
+    o.log = true;
+    host.answers = {false, true, true};
+    const TRunResult r = run(o);
+    EXPECT_EQ(host.questions,
+        (std::vector<std::string> {"Rename directory \"Sub\" to \"sub\"?",
+            "Rename file \"Top.TXT\" to \"top.txt\"?", "Rename file \"File.TXT\" to \"file.txt\"?"}));
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"Sub", "top.txt"}));
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"file.txt"}));
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "+ Recursing into Sub (Sub)"), host.log.end());
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(r.AllWentThrough(session.Stats));
+    EXPECT_EQ(session.Stats.FoldersRenamed, 0);
+    EXPECT_EQ(session.Stats.FoldersExamined, 1);
+}
+
+TEST_F(RunTest, UnchangedNameIsOnlyCounted)
+{
+    tree.file("lower.txt");
+    session.Jobs = {kLower};
+    TRunOptions o;
+    o.confirm = true;
+    o.undo = true;
+    run(o);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "");
+    EXPECT_EQ(session.Stats.FilesExamined, 1);
+    EXPECT_EQ(session.Stats.FilesRenamed, 0);
+}
+
+TEST_F(RunTest, ExistingTargetIsReportedAndBothFilesAreKept)
+{
+    tree.file("A.txt", "first");
+    tree.file("a.txt", "second");
+    tree.file("B.txt", "third");
+    session.Jobs = {kLower};
+    TRunOptions o;
+    o.undo = true;
+    const TRunResult r = run(o);
+    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename a.txt. Operation will continue"}));
+    EXPECT_EQ(tree.read("A.txt"), "first");
+    EXPECT_EQ(tree.read("a.txt"), "second");
+    EXPECT_EQ(tree.read("b.txt"), "third");
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "b.txt\r\nB.txt\r\n");
+    EXPECT_EQ(r.renameFailures, 1);
+    EXPECT_EQ(session.Stats.ErrorCount, 0);
+    EXPECT_EQ(session.Stats.FilesExamined, 3);
+    EXPECT_EQ(session.Stats.FilesRenamed, 1);
+    EXPECT_FALSE(r.AllWentThrough(session.Stats));
+}
+
+struct BadNameCase {
+    const char* label;
+    std::string oldName;
+    TJob job;
+    std::string newName;
+    friend void PrintTo(const BadNameCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class BadNewNameTest : public RunTest, public ::testing::WithParamInterface<BadNameCase>
+{
+};
+
+TEST_P(BadNewNameTest, IsRefusedAndTheRunGoesOn)
+{
+    const BadNameCase& c = GetParam();
+    tree.file("Sub/" + c.oldName, "data");
+    session.Jobs = {c.job};
+    TRunOptions o = options(true, false);
+    o.undo = true;
+    const TRunResult r = run(o);
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot rename " + c.newName + ". Operation will continue"}));
+    EXPECT_EQ(tree.read("Sub/" + c.oldName), "data");
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"Sub", "_brindlewick_undo.txt"}));
+    EXPECT_EQ(tree.list("Sub").size(), 2u);
+    EXPECT_TRUE(tree.exists("Sub/_brindlewick_undo.txt"));
+    EXPECT_EQ(tree.read("Sub/_brindlewick_undo.txt"), "");
+    EXPECT_EQ(r.renameFailures, 1);
+    EXPECT_EQ(host.finished, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BadNewNameTest,
+    ::testing::Values(BadNameCase {"Empty", "abc", MakeJob(jobRemove, posBegin, 5), ""},
+        BadNameCase {"Dot", "x", MakeJob(jobReplace, replaceText, 1, 0, "x", "."), "."},
+        BadNameCase {"DotDot", "xx", MakeJob(jobReplace, replaceText, 1, 0, "x", "."), ".."},
+        BadNameCase {"Slash", "ab", MakeJob(jobReplace, replaceText, 1, 0, "b", "/b"), "a/b"},
+        BadNameCase {"ParentPath", "ab", MakeJob(jobInsert, posBegin, 0, 0, "../"), "../ab"},
+        BadNameCase {"Nul", "ab", MakeJob(jobReplace, replaceText, 1, 0, "b", std::string(1, '\0')),
+            std::string("a\0", 2)},
+        BadNameCase {"TooLong", "short", MakeJob(jobInsert, posEnd, 0, 0, std::string(251, 'x')),
+            "short" + std::string(251, 'x')}),
+    [](const ::testing::TestParamInfo<BadNameCase>& info) { return info.param.label; });
+
+TEST_F(RunTest, OddNamesAreRenamedAndRecordedByteForByte)
+{
+    tree.file("\xff\xfe"
+              "ABC");
+    tree.file(std::string(255, 'L'));
+    session.Jobs = {kLower};
+    TRunOptions o;
+    o.undo = true;
+    o.sort = false;
+    const TRunResult r = run(o);
+    EXPECT_TRUE(r.AllWentThrough(session.Stats));
+    EXPECT_TRUE(tree.exists("\xff\xfe"
+                            "abc"));
+    EXPECT_TRUE(tree.exists(std::string(255, 'l')));
+    const std::string undo = tree.read("_brindlewick_undo.txt");
+    EXPECT_NE(undo.find("\xff\xfe"
+                        "abc\r\n\xff\xfe"
+                        "ABC\r\n"),
+        std::string::npos);
+    EXPECT_NE(undo.find(std::string(255, 'l') + "\r\n" + std::string(255, 'L') + "\r\n"), std::string::npos);
+    EXPECT_EQ(undo.size(), 2 * (5 + 2) + 2 * (255 + 2));
+}
+
+TEST_F(RunTest, ANameWithALineFeedIsRenamedOnlyWithoutAnUndoFile)
+{
+    tree.file("New\nLine");
+    session.Jobs = {kLower};
+    TRunOptions o;
+    o.undo = true;
+    run(o);
+    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename new\nline. Operation will continue"}));
+    EXPECT_TRUE(tree.exists("New\nLine"));
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "");
+
+    RecorderHost second;
+    TRunOptions plain;
+    plain.startFolder = tree.path();
+    RunRename(session, second, plain);
+    EXPECT_TRUE(second.messages.empty());
+    EXPECT_TRUE(tree.exists("new\nline"));
+}
+
+TEST_F(RunTest, UndoFileRecordsSubfoldersThenFiles)
+{
+    tree.file("IMG_1.JPG");
+    tree.file("Misc/same.txt");
+    tree.file("_Brindlewick_Undo.TXT");
+    session.Jobs = {kLower};
+    TRunOptions o = options(true, true);
+    o.undo = true;
+    run(o);
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "misc\r\nMisc\r\nimg_1.jpg\r\nIMG_1.JPG\r\n");
+    // A name that differs from the undo file's in case only is listed and renamed like any
+    // other, and the undo file is not replaced by it.
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot rename _brindlewick_undo.txt. Operation will continue"}));
+    EXPECT_TRUE(tree.exists("_Brindlewick_Undo.TXT"));
+    // A folder where nothing was renamed still gets its (empty) undo file.
+    EXPECT_EQ(tree.read("misc/_brindlewick_undo.txt"), "");
+}
+
+TEST_F(RunTest, TheLogOfARunLineByLine)
+{
+    tree.file("IMG_1.JPG", "", LocalTime(2004, 3, 5, 9, 1));
+    tree.dir("Misc", LocalTime(2004, 3, 1, 18, 20));
+    session.Jobs = {kLower};
+    TRunOptions o = options(true, false);
+    o.sort = false;
+    o.log = true;
+    run(o);
+    const std::string stamp = R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)";
+    ASSERT_EQ(host.log.size(), 12u);
+    EXPECT_TRUE(std::regex_match(host.log[0], std::regex("---- " + stamp + " ---- Starting Renaming in .*")))
+        << host.log[0];
+    EXPECT_EQ(host.log[0].substr(host.log[0].size() - tree.path().size()), tree.path());
+    const std::vector<std::string> middle(host.log.begin() + 1, host.log.begin() + 10);
+    EXPECT_EQ(middle,
+        (std::vector<std::string> {"> Changing to " + tree.path(), "- Added directory 01/03/2004 18:20 Misc",
+            "- Added file 05/03/2004 09:01 IMG_1.JPG", "* Renaming file IMG_1.JPG",
+            "+ Recursing Directories...", "+ Recursing into Misc ()", "   > Changing to Misc",
+            "   + Recursing Directories...", ""}));
+    EXPECT_TRUE(
+        std::regex_match(host.log[10], std::regex("---- " + stamp + " ---- Finished Renaming in .*")));
+    EXPECT_EQ(host.log[11], std::string(80, '-'));
+}
+
+TEST_F(RunTest, TheLogOfASimulationWithSorting)
+{
+    tree.file("b.TXT", "", LocalTime(2004, 3, 5, 9, 1));
+    tree.dir("Sub", LocalTime(2004, 3, 1, 18, 20));
+    session.Jobs = {kLower};
+    TRunOptions o = options(false, true);
+    o.simulation = true;
+    o.log = true;
+    run(o);
+    const std::vector<std::string> body(host.log.begin() + 1, host.log.end() - 3);
+    EXPECT_EQ(body,
+        (std::vector<std::string> {"> Changing to " + tree.path(), "- Added directory 01/03/2004 18:20 Sub",
+            "+ Sorting directories...", "* Renaming directory Sub", "* Added Tree Index 0",
+            "- Added file 05/03/2004 09:01 b.TXT", "+ Sorting files...", "* Renaming file b.TXT"}));
+}
+
+TEST_F(RunTest, SimulationChangesNothingAndMarksClashes)
+{
+    tree.file("a.TXT");
+    tree.file("A.txt");
+    tree.file("Sub/X.TXT");
+    session.Jobs = {kLower};
+    TRunOptions o = options(true, false);
+    o.simulation = true;
+    o.confirm = true;
+    o.undo = true;
+    const TRunResult r = run(o);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"A.txt", "Sub", "a.TXT"}));
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"X.TXT"}));
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(session.Stats.ErrorCount, 1);
+    EXPECT_EQ(session.Stats.FilesRenamed, 3);
+    EXPECT_EQ(session.Stats.FoldersExamined, 0);
+    EXPECT_FALSE(r.AllWentThrough(session.Stats));
+    // Sorted by name with case ignored, the two files compare equal: either may come first.
+    const std::string text = result.ToText();
+    EXPECT_TRUE(text == tree.path() + "\n  = Sub/\n    ~ x.txt\n  ~ a.txt\n  ! a.txt (was \"A.txt\")\n"
+        || text == tree.path() + "\n  = Sub/\n    ~ x.txt\n  ~ a.txt\n  ! a.txt (was \"a.TXT\")\n")
+        << text;
+    EXPECT_EQ(host.resultNodes, 4);
+}
+
+TEST_F(RunTest, ProgressSplitsEachFoldersShareAndEndsFull)
+{
+    tree.file("S/s.TXT");
+    tree.file("t.TXT");
+    session.Jobs = {kLower};
+    run(options(true, true));
+    std::vector<double> steps;
+    for (const TRunStats& s : host.progress)
+        steps.push_back(s.RunProgress);
+    const std::vector<double> expected {0.05, 0.10, 0.145, 0.19, 1.0};
+    ASSERT_EQ(steps.size(), expected.size());
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        EXPECT_NEAR(steps[i], expected[i], 1e-9) << i;
+}
+
+TEST_F(RunTest, WithoutRenamingSubfoldersTheFolderCountsStayZero)
+{
+    tree.file("Sub/f");
+    session.Jobs = {MakeJob(jobUpper)};
+    run(options(true, false));
+    EXPECT_EQ(session.Stats.FoldersExamined, 0);
+    EXPECT_EQ(session.Stats.FoldersRenamed, 0);
+    EXPECT_EQ(session.Stats.FilesRenamed, 1);
+    EXPECT_TRUE(tree.exists("Sub/F"));
+    EXPECT_NEAR(session.Stats.RunProgress, 1.0, 1e-9);
+}
+
+TEST_F(RunTest, EmptyJobListDoesNothingButSaySo)
+{
+    tree.file("A");
+    const TRunResult r = run();
+    EXPECT_TRUE(r.nothingToDo);
+    EXPECT_EQ(host.messages, (std::vector<std::string> {std::string(kNothingToDo)}));
+    EXPECT_EQ(host.started, 0);
+    EXPECT_EQ(host.finished, 0);
+}
+
+TEST_F(RunTest, LinksAreRenamedAsFilesAndNeverEntered)
+{
+    tree.file("Real/Inner.TXT");
+    tree.symlink("Real", "LinkDir");
+    session.Jobs = {kLower};
+    run(options(true, true));
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"linkdir", "real"}));
+    EXPECT_EQ(tree.list("real"), (std::vector<std::string> {"inner.txt"}));
+    EXPECT_EQ(session.Stats.FilesExamined, 2);
+    EXPECT_EQ(session.Stats.FoldersExamined, 1);
+}
+
+TEST_F(RunTest, HiddenFilesStayHiddenFoldersAreWalked)
+{
+    tree.file(".Hidden.TXT");
+    tree.file(".Folder/X.TXT");
+    session.Jobs = {kLower};
+    run(options(true, true));
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {".Hidden.TXT", ".folder"}));
+    EXPECT_EQ(tree.list(".folder"), (std::vector<std::string> {"x.txt"}));
+}
+
+TEST_F(RunTest, SortsByDateWhenAsked)
+{
+    tree.file("z", "", LocalTime(2001, 1, 1, 0, 0));
+    tree.file("a", "", LocalTime(2003, 1, 1, 0, 0));
+    tree.file("m", "", LocalTime(2002, 1, 1, 0, 0));
+    session.Jobs = {MakeJob(jobCounter, posBegin, 1)};
+    TRunOptions o;
+    o.sortOrder = TSortOrder::DateDesc;
+    run(o);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"0a", "1m", "2z"}));
+}
+
+TEST_F(RunTest, CancelStopsBeforeTheNextEntryAndClosesTheUndoFile)
+{
+    for (const char* name : {"A", "B", "C", "D", "E"})
+        tree.file(name);
+    tree.file("Sub/F");
+    session.Jobs = {kLower};
+    std::string undoSeenMidRun;
+    host.cancelWhen = [&] {
+        if (session.Stats.FilesRenamed < 2)
+            return false;
+        if (undoSeenMidRun.empty())
+            undoSeenMidRun = tree.read("_brindlewick_undo.txt");
+        return true;
+    };
+    TRunOptions o = options(true, false);
+    o.undo = true;
+    o.log = true;
+    const TRunResult r = run(o);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(
+        tree.list(), (std::vector<std::string> {"C", "D", "E", "Sub", "_brindlewick_undo.txt", "a", "b"}));
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"F"}));
+    // Each pair reached the file as soon as its rename was made.
+    EXPECT_EQ(undoSeenMidRun, "a\r\nA\r\nb\r\nB\r\n");
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "a\r\nA\r\nb\r\nB\r\n");
+    ASSERT_GE(host.log.size(), 4u);
+    EXPECT_EQ(host.log[host.log.size() - 4], "+ Renaming cancelled");
+    EXPECT_EQ(host.log.back(), std::string(80, '-'));
+    EXPECT_EQ(host.finished, 1);
+    EXPECT_TRUE(host.lastResult.cancelled);
+}
+
+TEST_F(RunTest, UndoFileFailureStopsTheRunButEndsIt)
+{
+    tree.file("top.TXT");
+    tree.file("A/f.TXT");
+    tree.dir("A/_brindlewick_undo.txt");
+    tree.file("B/g.TXT");
+    session.Jobs = {kLower};
+    TRunOptions o = options(true, false);
+    o.undo = true;
+    o.log = true;
+    const TRunResult r = run(o);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(host.messages, (std::vector<std::string> {"A/_brindlewick_undo.txt: Is a directory"}));
+    EXPECT_TRUE(tree.exists("top.txt"));
+    EXPECT_TRUE(tree.exists("A/f.TXT"));
+    EXPECT_TRUE(tree.exists("B/g.TXT"));
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "top.txt\r\ntop.TXT\r\n");
+    ASSERT_GE(host.log.size(), 4u);
+    EXPECT_EQ(host.log[host.log.size() - 4], "+ Renaming stopped: A/_brindlewick_undo.txt: Is a directory");
+    EXPECT_EQ(host.finished, 1);
+    EXPECT_FALSE(r.AllWentThrough(session.Stats));
+}
+
+TEST_F(RunTest, AFolderThatVanishesIsReportedOnceAndItsSiblingsGoOn)
+{
+    tree.file("A/a.TXT");
+    tree.dir("B");
+    tree.file("C/c.TXT");
+    tree.file("x.TXT");
+    session.Jobs = {kLower};
+    bool removed = false;
+    host.cancelWhen = [&] {
+        if (!removed)
+            removed = ::rmdir(tree.at("B").c_str()) == 0;
+        return false;
+    };
+    const TRunResult r = run(options(true, false));
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot change to directory: B"}));
+    EXPECT_EQ(r.foldersNotEntered, 1);
+    EXPECT_TRUE(tree.exists("A/a.txt"));
+    EXPECT_TRUE(tree.exists("C/c.txt"));
+    EXPECT_LT(session.Stats.RunProgress, 0.99);
+}
+
+TEST_F(RunTest, AStartingFolderThatCannotBeEnteredEndsTheRunNormally)
+{
+    session.Jobs = {kLower};
+    TRunOptions o;
+    o.startFolder = tree.at("missing");
+    o.log = true;
+    const TRunResult r = run(o);
+    EXPECT_EQ(
+        host.messages, (std::vector<std::string> {"Cannot change to directory: " + tree.at("missing")}));
+    EXPECT_EQ(r.foldersNotEntered, 1);
+    EXPECT_EQ(host.finished, 1);
+    EXPECT_EQ(host.log.back(), std::string(80, '-'));
+}
+
+TEST_F(RunTest, LogIndentWrapsAtAnEightBitCount)
+{
+    // 86 levels deep: 3 x 86 = 258 blanks, taken modulo 256.
+    std::string path;
+    for (int i = 0; i < 86; ++i)
+        path += (i ? "/" : "") + std::string("d");
+    tree.dir(path);
+    session.Jobs = {kLower};
+    TRunOptions o = options(true, false);
+    o.log = true;
+    run(o);
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "   > Changing to d"), host.log.end());
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), std::string(255, ' ') + "> Changing to d"),
+        host.log.end());
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "  > Changing to d"), host.log.end());
+}
+
+} // namespace
+} // namespace brindle

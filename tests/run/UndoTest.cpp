@@ -1,0 +1,254 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+#include "common/TempTree.h"
+#include "run/RecorderHost.h"
+#include "run/UUndoFile.h"
+
+namespace brindle
+{
+namespace
+{
+
+using test::RecorderHost;
+using test::TempTree;
+
+/// A string literal with its NUL bytes.
+template <std::size_t N> std::string bytes(const char (&s)[N])
+{
+    return std::string(s, N - 1);
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+struct ParseCase {
+    std::string content;
+    Pairs pairs;
+};
+
+class ParseUndoTest : public ::testing::TestWithParam<ParseCase>
+{
+};
+
+TEST_P(ParseUndoTest, Pairs)
+{
+    EXPECT_EQ(ParseUndoPairs(GetParam().content), GetParam().pairs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ParseUndoTest,
+    ::testing::Values(ParseCase {"", {}}, ParseCase {"a\r\nb\r\n", {{"a", "b"}}},
+        ParseCase {"a\nb\n", {{"a", "b"}}}, ParseCase {"a\r\nb", {{"a", "b"}}},
+        ParseCase {"a\r\nb\r\nc\r\n", {{"a", "b"}, {"c", ""}}}, ParseCase {"\r\n\r\n", {{"", ""}}},
+        ParseCase {"a\n\nb\n", {{"a", ""}, {"b", ""}}},
+        // A carriage return inside a name, or before the CR LF, belongs to the name.
+        ParseCase {"a\r\r\nb\rc\r\n", {{"a\r", "b\rc"}}},
+        ParseCase {std::string("x\0y\r\nz\r\n", 8), {{std::string("x\0y", 3), "z"}}}));
+
+class UndoFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { dir = OpenFolder(AT_FDCWD, tree.path(), true); }
+    TUndoResult undo() { return UndoFolder(tree.path(), host); }
+    TempTree tree;
+    TFd dir;
+    RecorderHost host;
+};
+
+TEST_F(UndoFileTest, WritesEachPairAsItComesWithCrLf)
+{
+    TUndoFileWriter w;
+    ASSERT_EQ(w.Create(dir.get()), 0);
+    ASSERT_EQ(w.Add("misc", "Misc"), 0);
+    // Handed to the kernel at once: a run killed now keeps this pair.
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "misc\r\nMisc\r\n");
+    ASSERT_EQ(w.Add("img_1.jpg", "IMG_1.JPG"), 0);
+    EXPECT_EQ(w.Close(), 0);
+    EXPECT_FALSE(w.IsOpen());
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "misc\r\nMisc\r\nimg_1.jpg\r\nIMG_1.JPG\r\n");
+}
+
+TEST_F(UndoFileTest, CreateEmptiesAnEarlierFile)
+{
+    tree.file("_brindlewick_undo.txt", "old\r\nstuff\r\n");
+    TUndoFileWriter w;
+    ASSERT_EQ(w.Create(dir.get()), 0);
+    EXPECT_EQ(w.Close(), 0);
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "");
+}
+
+TEST_F(UndoFileTest, CreateRefusesALinkAFolderAndAPipe)
+{
+    TempTree elsewhere;
+    elsewhere.file("precious", "keep me");
+    tree.symlink(elsewhere.at("precious"), "_brindlewick_undo.txt");
+    TUndoFileWriter w;
+    EXPECT_EQ(w.Create(dir.get()), ELOOP);
+    EXPECT_EQ(elsewhere.read("precious"), "keep me");
+
+    TempTree other;
+    other.dir("_brindlewick_undo.txt");
+    TFd otherDir = OpenFolder(AT_FDCWD, other.path(), true);
+    EXPECT_EQ(w.Create(otherDir.get()), EISDIR);
+
+    TempTree third;
+    ASSERT_EQ(::mkfifo(third.at("_brindlewick_undo.txt").c_str(), 0644), 0);
+    TFd thirdDir = OpenFolder(AT_FDCWD, third.path(), true);
+    EXPECT_NE(w.Create(thirdDir.get()), 0); // no reader: refused at once, not blocked
+    EXPECT_FALSE(w.IsOpen());
+}
+
+TEST_F(UndoFileTest, UndoesTheLastRenameFirst)
+{
+    // a.txt became x.txt, then b.txt took the freed name a.txt.
+    tree.file("x.txt", "was a");
+    tree.file("a.txt", "was b");
+    tree.file("_brindlewick_undo.txt", "x.txt\r\na.txt\r\na.txt\r\nb.txt\r\n");
+    const TUndoResult r = undo();
+    EXPECT_EQ(r.renamed, 2);
+    EXPECT_EQ(r.errors, 0);
+    EXPECT_EQ(tree.read("a.txt"), "was a");
+    EXPECT_EQ(tree.read("b.txt"), "was b");
+    EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
+    EXPECT_TRUE(r.undoFileRemoved);
+    EXPECT_EQ(r.report, "2 files and/or directories have been renamed.");
+    EXPECT_TRUE(host.messages.empty());
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0],
+        "Operation will undo renaming in current directory.\r\nThen it will remove _brindlewick_undo.txt "
+        "from "
+        "this directory. Continue?");
+    EXPECT_EQ(host.undoStartedCount, 1);
+    EXPECT_EQ(host.undoFinishedCount, 1);
+}
+
+TEST_F(UndoFileTest, EmptyUndoFileIsRemovedAfterTheQuestion)
+{
+    tree.file("_brindlewick_undo.txt");
+    const TUndoResult r = undo();
+    EXPECT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(r.report, "0 files and/or directories have been renamed.");
+    EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
+}
+
+TEST_F(UndoFileTest, DeclinedUndoChangesNothing)
+{
+    tree.file("new");
+    tree.file("_brindlewick_undo.txt", "new\r\nold\r\n");
+    host.answers = {false};
+    const TUndoResult r = undo();
+    EXPECT_FALSE(r.started);
+    EXPECT_TRUE(tree.exists("new"));
+    EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
+    EXPECT_EQ(host.undoStartedCount, 0);
+}
+
+TEST_F(UndoFileTest, MissingFolderOrFileIsReported)
+{
+    const TUndoResult noFile = undo();
+    EXPECT_TRUE(noFile.failed);
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in current "
+                                   "directory. Operation will not continue!"}));
+    EXPECT_TRUE(host.questions.empty());
+
+    RecorderHost other;
+    const TUndoResult noFolder = UndoFolder(tree.at("missing"), other);
+    EXPECT_TRUE(noFolder.failed);
+    EXPECT_EQ(other.messages,
+        (std::vector<std::string> {"Cannot change current directory to " + tree.at("missing")}));
+}
+
+TEST_F(UndoFileTest, AnUndoFileThatIsALinkIsNotFollowed)
+{
+    TempTree elsewhere;
+    elsewhere.file("list", "victim\r\nrenamed\r\n");
+    elsewhere.file("victim");
+    tree.symlink(elsewhere.at("list"), "_brindlewick_undo.txt");
+    tree.file("victim");
+    const TUndoResult r = undo();
+    EXPECT_TRUE(r.failed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0],
+        "Cannot read " + tree.path() + "/_brindlewick_undo.txt: Too many levels of symbolic links");
+    EXPECT_TRUE(tree.exists("victim"));
+    EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
+}
+
+TEST_F(UndoFileTest, ErrorsKeepTheFileUnlessTheUserAgrees)
+{
+    tree.file("new", "1");
+    tree.file("old", "2");
+    tree.file("_brindlewick_undo.txt", "new\r\nold\r\n");
+    host.answers = {true, false};
+    TUndoResult r = undo();
+    EXPECT_EQ(r.errors, 1);
+    EXPECT_EQ(r.report, "0 files and/or directories have been renamed. 1 errors detected!");
+    EXPECT_EQ(
+        host.messages, (std::vector<std::string> {"Cannot rename new to old. Operation will continue"}));
+    EXPECT_EQ(host.questions.back(), "Errors detected! Remove _brindlewick_undo.txt from this Dir?");
+    EXPECT_EQ(tree.read("new"), "1");
+    EXPECT_EQ(tree.read("old"), "2");
+    EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
+
+    host.answers = {true, true};
+    r = undo();
+    EXPECT_TRUE(r.undoFileRemoved);
+    EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
+}
+
+/// Undo files that name things outside the folder, or names no file can have: each pair fails
+/// with its message, nothing outside the folder is touched and the other pairs still go back.
+struct BadUndoCase {
+    const char* label;
+    std::string content;
+    int errors;
+    friend void PrintTo(const BadUndoCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class BadUndoTest : public ::testing::TestWithParam<BadUndoCase>
+{
+};
+
+TEST_P(BadUndoTest, TouchesNothingOutsideTheFolder)
+{
+    TempTree outer;
+    outer.file("victim", "outside");
+    outer.dir("folder");
+    outer.file("folder/inside", "in");
+    outer.file("folder/good-new", "good");
+    outer.file("folder/_brindlewick_undo.txt", "good-new\r\ngood-old\r\n" + GetParam().content);
+    RecorderHost host;
+    host.answers = {true, false};
+    const TUndoResult r = UndoFolder(outer.at("folder"), host);
+    EXPECT_EQ(r.errors, GetParam().errors);
+    EXPECT_EQ(static_cast<int>(host.messages.size()), GetParam().errors);
+    EXPECT_EQ(r.renamed, 1);
+    EXPECT_EQ(outer.read("folder/good-old"), "good");
+    EXPECT_EQ(outer.list(), (std::vector<std::string> {"folder", "victim"}));
+    EXPECT_EQ(outer.read("victim"), "outside");
+    EXPECT_EQ(outer.read("folder/inside"), "in");
+    EXPECT_TRUE(outer.exists("folder/_brindlewick_undo.txt"));
+    EXPECT_EQ(
+        outer.list("folder"), (std::vector<std::string> {"_brindlewick_undo.txt", "good-old", "inside"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BadUndoTest,
+    ::testing::Values(BadUndoCase {"ParentPathAsNewName", "../victim\r\nstolen\r\n", 1},
+        BadUndoCase {"ParentPathAsOldName", "inside\r\n../victim\r\n", 1},
+        BadUndoCase {"AbsolutePath", "inside\r\n/etc/passwd\r\n/etc/passwd\r\nmine\r\n", 2},
+        BadUndoCase {"Dots", ".\r\nx\r\ninside\r\n..\r\n", 2}, BadUndoCase {"OddCount", "inside\r\n", 1},
+        BadUndoCase {
+            "LongLine", std::string(100000, 'n') + "\r\ninside\r\ninside\r\n" + std::string(100000, 'o'), 2},
+        BadUndoCase {"Binary", bytes("in\0side\r\nx\xff\r\n\x01\x02\x03\r\n\r\n"), 2},
+        BadUndoCase {
+            "TheUndoFileItself", "_brindlewick_undo.txt\r\nkept\r\ninside\r\n_brindlewick_undo.txt\r\n", 2},
+        BadUndoCase {"LineFeedsOnly", "inside\n../victim\n", 1}),
+    [](const ::testing::TestParamInfo<BadUndoCase>& info) { return info.param.label; });
+
+} // namespace
+} // namespace brindle
