@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/UFileUtil.h"
+#include "run/UFileOps.h"
 
 namespace brindle
 {
@@ -37,14 +38,6 @@ std::string toBytes(const QString& text)
 QString toText(const std::string& bytes)
 {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-/// Whether name may be given to an entry: not empty, not "." or "..", no "/" or NUL, at most
-/// 255 bytes.
-bool validNewName(const std::string& name)
-{
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos
-        && name.find('\0') == std::string::npos && name.size() <= 255;
 }
 
 } // namespace
@@ -88,52 +81,23 @@ std::string AbsolutePath(const std::string& path)
 bool RenameInFolder(
     const std::string& folder, const std::string& from, const std::string& to, std::string& error)
 {
-    if (!validNewName(to) || !validNewName(from)) {
+    if (!IsUsableName(to) || !IsUsableName(from)) {
         error = "invalid name";
         return false;
     }
     if (from == to)
         return true;
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        error = std::strerror(errno);
+    const TFd dir = OpenFolder(AT_FDCWD, folder, true);
+    if (!dir.valid()) {
+        error = ErrorText(errno);
         return false;
     }
-    // 1. Rename without replacing anything.
-    int rc = ::renameat2(dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE);
-    int err = rc == 0 ? 0 : errno;
-    if (rc != 0 && err == EEXIST) {
-        // 2. The target is the entry itself (a change of letter case on a file system that
-        //    ignores case): rename the entry in place.
-        struct stat a, b;
-        if (::fstatat(dirFd, from.c_str(), &a, AT_SYMLINK_NOFOLLOW) == 0
-            && ::fstatat(dirFd, to.c_str(), &b, AT_SYMLINK_NOFOLLOW) == 0 && a.st_dev == b.st_dev
-            && a.st_ino == b.st_ino) {
-            rc = ::renameat(dirFd, from.c_str(), dirFd, to.c_str());
-            err = rc == 0 ? 0 : errno;
-        }
-    } else if (rc != 0 && (err == EINVAL || err == ENOSYS)) {
-        // 3. No RENAME_NOREPLACE on this file system: a file is linked under the new name and
-        //    unlinked under the old one; a folder is renamed once the new name is found free.
-        struct stat st;
-        if (::fstatat(dirFd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            err = errno;
-        } else if (!S_ISDIR(st.st_mode)) {
-            rc = ::linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0);
-            err = rc == 0 ? 0 : errno;
-            if (rc == 0)
-                ::unlinkat(dirFd, from.c_str(), 0);
-        } else if (::fstatat(dirFd, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            rc = -1;
-            err = EEXIST;
-        } else {
-            rc = ::renameat(dirFd, from.c_str(), dirFd, to.c_str());
-            err = rc == 0 ? 0 : errno;
-        }
-    }
-    ::close(dirFd);
-    if (rc != 0) {
-        error = std::strerror(err);
+    struct stat st;
+    const bool isFolder
+        = ::fstatat(dir.get(), from.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    const int err = RenameNoReplace(dir.get(), from, to, isFolder);
+    if (err != 0) {
+        error = ErrorText(err);
         return false;
     }
     return true;

@@ -77,8 +77,15 @@ TEST_P(RefusedNames, LeaveTheEntryAlone)
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "sub"}));
 }
 
+std::string refusedLabel(const ::testing::TestParamInfo<std::string>& info)
+{
+    static const char* const kLabels[] = {"Empty", "Dot", "DotDot", "Slash", "TooLong", "Nul"};
+    return kLabels[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(Names, RefusedNames,
-    ::testing::Values("", ".", "..", "sub/a.txt", std::string(256, 'n'), std::string("a\0b", 3)));
+    ::testing::Values("", ".", "..", "sub/a.txt", std::string(256, 'n'), std::string("a\0b", 3)),
+    refusedLabel);
 
 // ---- the folder tree and the file list in the window
 
