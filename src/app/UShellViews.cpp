@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -14,6 +15,7 @@
 #include <QListView>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -38,6 +40,14 @@ std::string toBytes(const QString& text)
 QString toText(const std::string& bytes)
 {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+/// Icons of the desktop's theme with those of the widget style where the theme has none: the
+/// model's own provider knows only the theme, and a desktop without one would show no icons.
+QFileIconProvider* iconProvider()
+{
+    static QFileIconProvider provider;
+    return &provider;
 }
 
 } // namespace
@@ -123,6 +133,7 @@ void TShellTreeView::buildModel()
     model->setOption(QFileSystemModel::DontWatchForChanges, true);
     model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     model->setReadOnly(true);
+    model->setIconProvider(iconProvider());
     model->setRootPath(QStringLiteral("/"));
     QFileSystemModel* old = m_model;
     QItemSelectionModel* oldSelection = selectionModel();
@@ -156,7 +167,44 @@ bool TShellTreeView::selectText(const QString& path)
         return false;
     setCurrentIndex(index);
     scrollTo(index);
+    m_keepSelectionInView = true;
     return true;
+}
+
+void TShellTreeView::folderLoaded()
+{
+    // Once the view has laid out the rows that came in.
+    if (m_keepSelectionInView)
+        QTimer::singleShot(0, this, [this] {
+            if (m_keepSelectionInView && currentIndex().isValid()) {
+                executeDelayedItemsLayout();
+                scrollTo(currentIndex());
+            }
+        });
+}
+
+void TShellTreeView::resizeEvent(QResizeEvent* event)
+{
+    QTreeView::resizeEvent(event);
+    folderLoaded();
+}
+
+void TShellTreeView::mousePressEvent(QMouseEvent* event)
+{
+    m_keepSelectionInView = false;
+    QTreeView::mousePressEvent(event);
+}
+
+void TShellTreeView::keyPressEvent(QKeyEvent* event)
+{
+    m_keepSelectionInView = false;
+    QTreeView::keyPressEvent(event);
+}
+
+void TShellTreeView::wheelEvent(QWheelEvent* event)
+{
+    m_keepSelectionInView = false;
+    QTreeView::wheelEvent(event);
 }
 
 std::string TShellTreeView::path() const
@@ -260,6 +308,7 @@ void TShellListView::buildModel()
     model->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
     // Editable so that items can be renamed in place; the delegate does the renaming.
     model->setReadOnly(false);
+    model->setIconProvider(iconProvider());
     auto* selection = new QItemSelectionModel(model, this);
     QFileSystemModel* old = m_model;
     QItemSelectionModel* oldSelection = m_selection;

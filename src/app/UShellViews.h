@@ -54,12 +54,23 @@ signals:
     /// The selected folder changed; path is as the model gives it.
     void pathChanged(const QString& path);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
 private:
     void buildModel();
+    /// Scrolls the selected folder back into view while the tree is still being filled in.
+    void folderLoaded();
     bool selectText(const QString& path);
     void currentFolderChanged();
 
     QFileSystemModel* m_model = nullptr;
+    /// The folders above a newly selected one are read in the background and push it down;
+    /// until the user acts in the tree, it is scrolled back into view after each of them.
+    bool m_keepSelectionInView = false;
 };
 
 /// The file list: the folders and files of one folder, in one of four view styles (0 large
