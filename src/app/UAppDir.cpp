@@ -51,7 +51,12 @@ void makeFolders(const std::string& path)
 std::string GetSettingsDir(bool create)
 {
     const std::string appDir = GetAppDir();
-    if (!appDir.empty() && ::access(appDir.c_str(), W_OK) == 0)
+    return ChooseSettingsDir(appDir, !appDir.empty() && ::access(appDir.c_str(), W_OK) == 0, create);
+}
+
+std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bool create)
+{
+    if (appDirWritable)
         return appDir;
     const std::string dir = userConfigDir();
     if (create && !IsExistingFolder(dir))
