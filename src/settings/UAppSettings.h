@@ -38,6 +38,8 @@ struct TAppOptions {
 inline constexpr std::size_t kMaskHistorySize = 10;
 inline constexpr std::int64_t kMinDirPanelWidth = 50;
 inline constexpr const char* kSettingsFileName = "brindle.ini";
+/// The main window's component name: the section of its placement in the settings file.
+inline constexpr const char* kMainFormName = "frmMain";
 
 /// Gives store the application's keys with their defaults, in the order they are loaded and
 /// saved, and the settings file "brindle.ini" in settingsDir (empty: the settings folder).

@@ -29,17 +29,18 @@ std::string valueOf(const std::string& line)
 /// The line with that name, matched without regard to ASCII case; null when none.
 template <typename Lines> auto* findLine(Lines& lines, std::string_view name)
 {
-    const std::string wanted = LowerCase(name);
     for (auto& line : lines) {
-        if (LowerCase(nameOf(line)) == wanted)
+        if (SameIniName(std::string_view(line).substr(0, line.find('=')), name))
             return &line;
     }
     return static_cast<decltype(&lines[0])>(nullptr);
 }
 
+/// A finite decimal number in the number format of the locale; hexadecimal, "inf" and "nan",
+/// which strtod would also take, are no numbers here.
 std::optional<double> parseFloat(std::string_view text)
 {
-    if (text.empty() || text.find_first_of(" \t") != std::string_view::npos)
+    if (text.empty() || text.find_first_of(" \t\n\v\f\rxX") != std::string_view::npos)
         return std::nullopt;
     const std::string s(text);
     char* end = nullptr;

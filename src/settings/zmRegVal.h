@@ -54,7 +54,8 @@ public:
 class TzmRegVal
 {
 public:
-    /// The INI file's name, joined to the settings folder when UseStartUpDir is true.
+    /// The INI file's name, joined to the settings folder when UseStartUpDir is true; otherwise
+    /// the file's path as it is (a relative one from the current folder).
     std::string IniFileName;
     /// When not empty, prefixed with a backslash to every section name.
     std::string IniSection;
