@@ -43,8 +43,8 @@ example=IMG_4711.JPG
 [frmMain]
 Left=20
 Top=20
-Width=1000
-Height=560
+Width=1200
+Height=600
 WinState=0
 INI
 

@@ -368,6 +368,9 @@ void TShellListView::setViewStyle(int style)
     case 3: // details
         m_stack->setCurrentWidget(m_details);
         m_details->header()->resizeSection(0, 220);
+        m_details->header()->resizeSection(1, 80);
+        m_details->header()->resizeSection(2, 110);
+        m_details->header()->resizeSection(3, 140);
         break;
     default: // list: columns from top to bottom
         m_list->setViewMode(QListView::ListMode);

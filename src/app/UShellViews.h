@@ -39,8 +39,10 @@ class TShellTreeView : public QTreeView
 public:
     explicit TShellTreeView(QWidget* parent = nullptr);
 
-    /// Selects the folder path (bytes) and shows it; false, and the selection kept, when it is
-    /// not an existing folder that the tree can show.
+    /// Selects the folder path (bytes; a relative one is taken from the current folder) and
+    /// shows it; false, and the selection kept, when it is not an existing folder that the tree
+    /// can show (the file system model leaves out names that are not valid in the encoding of
+    /// file names, and folders below them).
     bool setPath(const std::string& path);
     /// The selected folder as bytes; empty when nothing is selected.
     std::string path() const;

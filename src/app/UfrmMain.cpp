@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QShowEvent>
@@ -14,6 +15,7 @@
 #include "app/UAppDir.h"
 #include "app/UAppInfo.h"
 #include "app/UFileUtil.h"
+#include "app/UErrors.h"
 #include "app/UShellViews.h"
 #include "joblist/UJobIO.h"
 #include "joblist/UfrmXMLEncoding.h"
@@ -31,7 +33,6 @@ namespace
 {
 
 constexpr const char* kMsgSelectJobFirst = "Please select a job first.";
-constexpr const char* kSettingsFileName = "brindle.ini";
 
 /// A message as the user reads it: the text of its bytes, CR LF line ends as plain line ends.
 QString messageText(const std::string& bytes)
@@ -80,6 +81,9 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     ui->pnlMain->setFixedWidth(std::max(334, ui->pnlMain->sizeHint().width()));
     m_openDir = m_env.appDir;
     m_saveDir = m_env.appDir;
+    // The tree's own start: the user's home folder, until the settings or the command line
+    // name another.
+    SetTreePath(QFile::encodeName(QDir::homePath()).toStdString());
 
     connect(ui->cmExit, &QAction::triggered, this, &TfrmMain::cmExitClick);
     connect(ui->cmOpenJobList, &QAction::triggered, this, &TfrmMain::cmOpenJobListClick);
@@ -125,6 +129,159 @@ void TfrmMain::FormCreate()
 {
     setWindowTitle(QString::fromUtf8(kAppTitle) + QLatin1Char(' ') + QString::fromUtf8(kAppNotice));
     setDirPanelWidth(200);
+    InitAppSettingsStore(m_ini, m_env.settingsDir);
+    m_ini.OnMessage = [this](const std::string& text) { showMessage(text); };
+    // Each step reports its failure and the next one still runs: a load that stopped on a bad
+    // value leaves the values read so far, and those are applied, so that closing does not
+    // write the defaults over the whole file.
+    try {
+        m_ini.LoadValues();
+    } catch (const std::exception& e) {
+        showMessage(std::string(e.what()));
+    }
+    try {
+        m_ini.RestoreFormPlacement(*this, true);
+    } catch (const std::exception& e) {
+        showMessage(std::string(e.what()));
+    }
+    try {
+        LoadSettings();
+    } catch (const std::exception& e) {
+        showMessage(std::string(e.what()));
+    }
+}
+
+void TfrmMain::LoadSettings()
+{
+    TAppOptions o;
+    brindle::LoadSettings(m_ini, o, m_env.appDir);
+    ui->chkRecurseDirs->setChecked(o.recurseDirs);
+    ui->chkRenameDirs->setChecked(o.renameDirs);
+    ui->chkResetCounter->setChecked(o.resetCounter);
+    ui->chkSort->setChecked(o.sort);
+    ui->chkConfirm->setChecked(o.confirm);
+    ui->chkUndo->setChecked(o.undo);
+    ui->chkLog->setChecked(o.log);
+    ui->chkSimulation->setChecked(o.simulation);
+    chkSortClick();
+    chkSimulationClick();
+    setMaskHistory(o.filemaskHistory);
+    ui->cmbFileMask->setEditText(BytesToText(o.filemask));
+    // A stored folder that cannot be shown any more is passed over without a word.
+    if (!o.path.empty())
+        SetTreePath(o.path);
+    setExampleText(o.example);
+    m_openDir = o.openDir;
+    m_saveDir = o.saveDir;
+    m_encoding = o.encoding;
+    ui->edtCounter->setValue(static_cast<std::int32_t>(o.counterStart));
+    setViewStyle(static_cast<int>(o.viewStyle));
+    setDirPanelWidth(static_cast<int>(o.stvWidth));
+}
+
+void TfrmMain::SaveSettings()
+{
+    TAppOptions o;
+    o.recurseDirs = ui->chkRecurseDirs->isChecked();
+    o.renameDirs = ui->chkRenameDirs->isChecked();
+    o.resetCounter = ui->chkResetCounter->isChecked();
+    o.sort = ui->chkSort->isChecked();
+    o.confirm = ui->chkConfirm->isChecked();
+    o.undo = ui->chkUndo->isChecked();
+    o.log = ui->chkLog->isChecked();
+    o.simulation = ui->chkSimulation->isChecked();
+    o.filemask = TextToBytes(ui->cmbFileMask->currentText());
+    o.filemaskHistory = maskHistory();
+    o.path = SelectedPath();
+    o.example = exampleText();
+    o.openDir = m_openDir;
+    o.saveDir = m_saveDir;
+    o.encoding = m_encoding;
+    o.counterStart = counterStart();
+    o.viewStyle = ViewStyle();
+    o.stvWidth = DirPanelWidth();
+    brindle::SaveSettings(o, m_ini);
+}
+
+bool TfrmMain::WriteSettings()
+{
+    try {
+        SaveSettings();
+        m_ini.SaveValues();
+        return true;
+    } catch (const std::exception& e) {
+        showMessage(std::string(e.what()));
+        return false;
+    }
+}
+
+std::vector<std::string> TfrmMain::maskHistory() const
+{
+    std::vector<std::string> history;
+    for (int i = 0; i < ui->cmbFileMask->count(); ++i)
+        history.push_back(TextToBytes(ui->cmbFileMask->itemText(i)));
+    return history;
+}
+
+void TfrmMain::setMaskHistory(const std::vector<std::string>& history)
+{
+    // Changing the items must not change the text being typed.
+    const QString text = ui->cmbFileMask->currentText();
+    ui->cmbFileMask->clear();
+    for (const std::string& mask : history)
+        ui->cmbFileMask->addItem(BytesToText(mask));
+    ui->cmbFileMask->setCurrentIndex(-1);
+    ui->cmbFileMask->setEditText(text);
+}
+
+void TfrmMain::RememberFileMask()
+{
+    std::vector<std::string> history = maskHistory();
+    brindle::RememberFileMask(history, TextToBytes(ui->cmbFileMask->currentText()));
+    setMaskHistory(history);
+}
+
+std::string TfrmMain::FormName() const
+{
+    return "frmMain";
+}
+
+bool TfrmMain::GetPlacement(TFormPlacement& placement) const
+{
+    // The normal rectangle, also while the window is minimised or maximised.
+    const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    const QRect rect = normal || !normalGeometry().isValid() ? QRect(pos(), size()) : normalGeometry();
+    placement.Left = rect.x();
+    placement.Top = rect.y();
+    placement.Width = rect.width();
+    placement.Height = rect.height();
+    placement.WinState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    return true;
+}
+
+void TfrmMain::SetLeft(std::int32_t left)
+{
+    move(left, y());
+}
+
+void TfrmMain::SetTop(std::int32_t top)
+{
+    move(x(), top);
+}
+
+void TfrmMain::SetWidth(std::int32_t width)
+{
+    resize(width, height());
+}
+
+void TfrmMain::SetHeight(std::int32_t height)
+{
+    resize(width(), height);
+}
+
+void TfrmMain::SetWindowState(std::int32_t state)
+{
+    setWindowState(state == 1 ? Qt::WindowMinimized : state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -169,6 +326,21 @@ void TfrmMain::FormClose()
             showMessage(text);
         }
     };
+    try {
+        SaveSettings();
+    } catch (const std::exception& e) {
+        report(e.what());
+    }
+    try {
+        m_ini.SaveValues();
+    } catch (const std::exception& e) {
+        report(e.what());
+    }
+    try {
+        m_ini.SaveFormPlacement(*this);
+    } catch (const std::exception& e) {
+        report(e.what());
+    }
     const std::string kept = KeptJobListPath();
     if (!SaveJobListFile(kept))
         report("Unable to write to " + kept);
@@ -176,7 +348,7 @@ void TfrmMain::FormClose()
 
 std::string TfrmMain::SettingsFilePath() const
 {
-    return m_env.settingsDir + kSettingsFileName;
+    return m_ini.IniPath();
 }
 
 std::string TfrmMain::KeptJobListPath() const
@@ -573,6 +745,7 @@ void TfrmMain::cmCharacterEncodingClick()
     if (m_dialogs->execDialog(dialog) != QDialog::Accepted)
         return;
     m_encoding = dialog.EncodingName();
+    WriteSettings();
 }
 
 } // namespace brindle

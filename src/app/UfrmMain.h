@@ -9,6 +9,8 @@
 #include "app/UUserDialogs.h"
 #include "jobs/UJobDialogUtil.h"
 #include "jobs/URenameSession.h"
+#include "settings/UAppSettings.h"
+#include "settings/zmRegVal.h"
 
 namespace Ui
 {
@@ -34,7 +36,7 @@ struct TMainWindowEnv {
 /// The main window: the job list with its buttons and the rename options on the left, the
 /// folder tree in the middle, the file list on the right. It owns the rename session (the
 /// jobs, the counter and the run statistics), the settings and the two job list folders.
-class TfrmMain : public QMainWindow
+class TfrmMain : public QMainWindow, private IPlacedForm
 {
     Q_OBJECT
 
@@ -65,6 +67,15 @@ public:
     const std::string& Encoding() const { return m_encoding; }
     const std::string& OpenDir() const { return m_openDir; }
     const std::string& SaveDir() const { return m_saveDir; }
+
+    /// The settings store "ini" (loaded at creation, saved at close).
+    TzmRegVal& Settings() { return m_ini; }
+    /// Copies the controls and the three strings into the store (the file is not written).
+    void SaveSettings();
+    /// SaveSettings and the store's SaveValues; a failure is shown and gives false.
+    bool WriteSettings();
+    /// Records the current text of cmbFileMask in the file-mask history.
+    void RememberFileMask();
 
     /// The settings file and the job list kept from one start to the next.
     std::string SettingsFilePath() const;
@@ -123,6 +134,21 @@ private:
     void FormCreate();
     void FormShow();
     void FormClose();
+    /// Puts the store's values into the controls and the three strings.
+    void LoadSettings();
+
+    // The placement of the window as the settings store keeps it.
+    std::string FormName() const override;
+    bool GetPlacement(TFormPlacement& placement) const override;
+    void SetLeft(std::int32_t left) override;
+    void SetTop(std::int32_t top) override;
+    void SetWidth(std::int32_t width) override;
+    void SetHeight(std::int32_t height) override;
+    void SetWindowState(std::int32_t state) override;
+
+    /// The file-mask history: the items of cmbFileMask, as bytes.
+    std::vector<std::string> maskHistory() const;
+    void setMaskHistory(const std::vector<std::string>& history);
 
     void showMessage(const std::string& text);
     void showMessage(const QString& text);
@@ -150,6 +176,7 @@ private:
     std::unique_ptr<IUserDialogs> m_ownDialogs;
     IUserDialogs* m_dialogs = nullptr;
     TRenameSession m_session;
+    TzmRegVal m_ini;
     std::string m_openDir;
     std::string m_saveDir;
     std::string m_encoding = "ISO-8859-1";
