@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -18,16 +19,29 @@ using namespace brindle;
 namespace
 {
 
+// A plain buffer rather than a std::string: the clean-up at exit runs after static objects
+// are gone.
+char g_scratch[96];
+
+void removeScratch()
+{
+    const std::string dir = g_scratch;
+    ::unlink((dir + "brindle.ini").c_str());
+    ::rmdir(dir.c_str());
+}
+
 std::string scratchFolder()
 {
-    static const std::string dir = [] {
+    static const bool made = [] {
         // tmpfs where there is one: the store syncs what it writes.
-        std::string d = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp")
-            + "/brindle-fuzz-settings-" + std::to_string(::getpid()) + "/";
-        ::mkdir(d.c_str(), 0700);
-        return d;
+        std::snprintf(g_scratch, sizeof g_scratch, "%s/brindle-fuzz-settings-%d/",
+            ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp", static_cast<int>(::getpid()));
+        ::mkdir(g_scratch, 0700);
+        std::atexit(removeScratch);
+        return true;
     }();
-    return dir;
+    (void)made;
+    return g_scratch;
 }
 
 } // namespace
