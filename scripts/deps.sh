@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libxml2-dev libicu-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libqt6svg6
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(clang libclang-rt-14-dev util-linux)

@@ -11,6 +11,8 @@ echo "== build (warnings as errors)"
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_WERROR=ON
 cmake --build build/test -j "$jobs"
 echo "== tests"
+# The window tests run without a display.
+export QT_QPA_PLATFORM=offscreen
 (cd build/test && ctest --output-on-failure -j "$jobs" --timeout 600)
 
 echo "== build (AddressSanitizer + UndefinedBehaviorSanitizer)"

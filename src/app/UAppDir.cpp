@@ -1,5 +1,6 @@
 #include "app/UAppDir.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,10 @@ std::string GetAppDir()
 namespace
 {
 
+/// The user's configuration folder for the program: $XDG_CONFIG_HOME/brindlewick/ when that is
+/// an absolute path, else $HOME/.config/brindlewick/ (the home folder from the password database
+/// when HOME is not an absolute path). Empty when no home folder is known: a shared fallback
+/// such as /tmp would let another user plant settings.
 std::string userConfigDir()
 {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -32,7 +37,13 @@ std::string userConfigDir()
         base = xdg;
     } else {
         const char* home = std::getenv("HOME");
-        base = std::string(home && *home ? home : "/tmp") + "/.config";
+        if (!home || *home != '/') {
+            const passwd* pw = ::getpwuid(::getuid());
+            home = pw ? pw->pw_dir : nullptr;
+        }
+        if (!home || *home != '/')
+            return {};
+        base = std::string(home) + "/.config";
     }
     if (base.back() != '/')
         base += '/';
@@ -51,9 +62,16 @@ void makeFolders(const std::string& path)
 std::string GetSettingsDir(bool create)
 {
     const std::string appDir = GetAppDir();
-    if (!appDir.empty() && ::access(appDir.c_str(), W_OK) == 0)
+    return ChooseSettingsDir(appDir, !appDir.empty() && ::access(appDir.c_str(), W_OK) == 0, create);
+}
+
+std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bool create)
+{
+    if (appDirWritable)
         return appDir;
     const std::string dir = userConfigDir();
+    if (dir.empty())
+        return appDir; // nowhere else to go: a save reports that it cannot write
     if (create && !IsExistingFolder(dir))
         makeFolders(dir);
     return dir;

@@ -13,6 +13,12 @@ std::string GetAppDir();
 /// when create is true and it does not exist yet. Ends with "/".
 std::string GetSettingsDir(bool create = true);
 
+/// The choice GetSettingsDir makes, given the application folder and whether it can be
+/// written: the application folder, or the user's configuration folder for the program
+/// (XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config, else the home folder of the
+/// password database + /.config), created when asked. With no home folder at all: appDir.
+std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bool create);
+
 /// The kept job list file: GetSettingsDir() followed by "brindle_job_config.xml".
 std::string KeptJobListPath(bool create = true);
 

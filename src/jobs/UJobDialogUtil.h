@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class QDialog;
+class QSpinBox;
+class QWidget;
+
+namespace brindle
+{
+
+/// The text shown for a byte string (a name or a job string) and the bytes for a text typed
+/// by the user, in the encoding of file names.
+QString BytesToText(const std::string& bytes);
+std::string TextToBytes(const QString& text);
+
+/// Remembers the byte strings shown in a dialog's text fields, so that a text the user did
+/// not change goes back as the very bytes it came from, also when those bytes are not valid
+/// in the encoding of file names and could not survive the trip through QString.
+class TByteTextMemo
+{
+public:
+    /// Remembers bytes as shown in field and returns the text to show.
+    QString show(const QObject* field, const std::string& bytes);
+    /// The bytes for the text of field: the bytes it was given when the text is still theirs,
+    /// else the bytes of another field showing the same text (text copied across), else the
+    /// text encoded afresh.
+    std::string bytes(const QObject* field, const QString& text) const;
+
+private:
+    struct Entry {
+        const QObject* field;
+        QString text;
+        std::string bytes;
+    };
+    std::vector<Entry> m_entries;
+};
+
+/// The value of a number field: its text read as a whole number and brought into its limits;
+/// a text that is no whole number reads as the lower limit.
+int SpinValue(const QSpinBox* spin);
+
+/// The common frame of the job dialogs: a fixed size and no buttons in the title bar.
+void SetFixedDialogFrame(QDialog* dialog);
+
+/// Emits focusIn whenever the watched widget receives the keyboard focus, so that a focus
+/// handler can be connected like any other handler.
+class TFocusWatcher : public QObject
+{
+    Q_OBJECT
+public:
+    /// Watches widget; the watcher is a child of it and goes with it.
+    explicit TFocusWatcher(QWidget* widget);
+
+signals:
+    void focusIn();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+} // namespace brindle

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+#include "jobs/UTJob.h"
+
+namespace Ui
+{
+class TfrmCaseDetails;
+}
+
+namespace brindle
+{
+
+/// Parameters of a lower, upper or normalised case job: which part of the name it changes.
+class TfrmCaseDetails : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmCaseDetails(QWidget* parent = nullptr);
+    ~TfrmCaseDetails() override;
+
+    /// Sets the caption and the prompt for the job's kind and checks its scope.
+    void LoadJob(const TJob& job);
+    /// The first checked scope becomes the modifier; with none checked it stays.
+    void StoreJob(TJob& job) const;
+
+private:
+    std::unique_ptr<Ui::TfrmCaseDetails> ui;
+};
+
+} // namespace brindle

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+
+#include <cstdint>
+#include <string>
+
+#include "jobs/UJobDialogUtil.h"
+
+class QAbstractButton;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+
+namespace brindle
+{
+
+/// The part the insert, remove and counter dialogs share: five position options (begin, end,
+/// after character N, before a string, after a string), the number field N beside the third
+/// and the two anchor fields beside the last two, with the focus handlers that check the
+/// option of the field being entered and carry the anchor text between before and after.
+class TPositionDetails : public QDialog
+{
+    Q_OBJECT
+
+protected:
+    /// The controls of the position options, as the form of the derived dialog built them.
+    struct TPositionControls {
+        QRadioButton* rbBegin = nullptr;
+        QRadioButton* rbEnd = nullptr;
+        QRadioButton* rbAfterChar = nullptr;
+        QRadioButton* rbBeforeString = nullptr;
+        QRadioButton* rbAfterString = nullptr;
+        QSpinBox* edtCharacterNumber = nullptr;
+        QLineEdit* edtBefore = nullptr;
+        QLineEdit* edtAfter = nullptr;
+    };
+
+    explicit TPositionDetails(QWidget* parent);
+
+    /// Takes the controls of the derived form, connects the focus handlers and OK and Cancel.
+    void initPosition(const TPositionControls& controls, QAbstractButton* btnOk, QAbstractButton* btnCancel);
+
+    /// Checks the option of modifier (0 to 4; any other value checks none); N goes into the
+    /// number field for 2, the anchor into its field for 3 and 4 with the other one emptied.
+    void loadPosition(std::int32_t modifier, std::int32_t n, const std::string& anchor);
+
+    /// The first checked option sets modifier; N and the anchor are written only by the option
+    /// that uses them. With no option checked nothing changes.
+    void storePosition(std::int32_t& modifier, std::int32_t& n, std::string& anchor) const;
+
+    /// The bytes behind the text fields of the dialog.
+    TByteTextMemo m_texts;
+
+private slots:
+    void edtCharacterNumberEnter();
+    void edtBeforeEnter();
+    void edtAfterEnter();
+
+private:
+    TPositionControls m_pos;
+};
+
+} // namespace brindle

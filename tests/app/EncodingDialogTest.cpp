@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+
+#include "GuiTestUtil.h"
+#include "joblist/UJobIO.h"
+#include "joblist/UfrmXMLEncoding.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+struct SelectCase {
+    const char* label;
+    const char* stored;
+    int index; // selected item, -1 none
+    const char* shown; // text of the edit field
+    const char* stores; // the name after OK
+};
+
+std::ostream& operator<<(std::ostream& os, const SelectCase& c)
+{
+    return os << c.label;
+}
+
+class EncodingDialog : public ::testing::TestWithParam<SelectCase>
+{
+};
+
+TEST_P(EncodingDialog, SelectsTheFirstItemBeginningWithTheName)
+{
+    const SelectCase& c = GetParam();
+    TfrmPreferences dialog;
+    dialog.SelectEncoding(c.stored);
+    auto* combo = Child<QComboBox>(&dialog, "cbXMLEncoding");
+    EXPECT_EQ(combo->currentIndex(), c.index);
+    EXPECT_EQ(combo->currentText().toStdString(), c.shown);
+    EXPECT_EQ(dialog.EncodingName(), c.stores);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Names, EncodingDialog, ::testing::Values(
+    SelectCase{"Default", "ISO-8859-1", 0, "ISO-8859-1 (Latin-1 West European Languages)", "ISO-8859-1"},
+    SelectCase{"LowerCase", "iso-8859-2", 1, "ISO-8859-2 (Latin-2 Central and Eastern European)", "ISO-8859-2"},
+    SelectCase{"Prefix", "ISO", 0, "ISO-8859-1 (Latin-1 West European Languages)", "ISO-8859-1"},
+    SelectCase{"Latin6NotLatin1", "ISO-8859-10", 9, "ISO-8859-10 (Latin-6 Inuit, Nordic)", "ISO-8859-10"},
+    SelectCase{"Korean", "euc-kr", 11, "EUC-KR (Korean)", "EUC-KR"},
+    SelectCase{"Unknown", "UTF-8", -1, "UTF-8", "UTF-8"},
+    SelectCase{"Empty", "", -1, "", ""}),
+    [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
+
+TEST(EncodingDialogForm, HoldsTheTwelveItems)
+{
+    TfrmPreferences dialog;
+    EXPECT_EQ(dialog.windowTitle(), "XML Character Encoding");
+    EXPECT_EQ(Child<QLabel>(&dialog, "Label1")->text(), "Character Encoding for XML files:");
+    auto* combo = Child<QComboBox>(&dialog, "cbXMLEncoding");
+    ASSERT_EQ(combo->count(), 12);
+    EXPECT_TRUE(combo->isEditable());
+    EXPECT_EQ(combo->itemText(0), "ISO-8859-1 (Latin-1 West European Languages)");
+    EXPECT_EQ(combo->itemText(10), "ISO-2022-JP (Japanese)");
+    EXPECT_EQ(combo->itemText(11), "EUC-KR (Korean)");
+}
+
+class EncodingMenu : public MainWindowFixture
+{
+protected:
+    void SetUp() override { start(); }
+
+    void choose(std::function<void(QComboBox*)> work, bool ok = true)
+    {
+        auto handler
+            = [work = std::move(work)](QDialog& dialog) { work(Child<QComboBox>(&dialog, "cbXMLEncoding")); };
+        if (ok)
+            m_dialogs.thenOk(handler);
+        else
+            m_dialogs.thenCancel(handler);
+        Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    }
+};
+
+TEST_F(EncodingMenu, TypedTextIsStoredUpToItsFirstBlank)
+{
+    EXPECT_EQ(win().Encoding(), "ISO-8859-1");
+    choose([](QComboBox* combo) {
+        EXPECT_EQ(combo->currentIndex(), 0);
+        combo->setEditText(QStringLiteral("windows-1252 Western"));
+    });
+    EXPECT_EQ(win().Encoding(), "windows-1252");
+    EXPECT_EQ(m_dialogs.dialogTitles.back(), "XML Character Encoding");
+}
+
+TEST_F(EncodingMenu, PickedItemGivesItsName)
+{
+    choose([](QComboBox* combo) { combo->setCurrentIndex(6); });
+    EXPECT_EQ(win().Encoding(), "ISO-8859-7");
+}
+
+TEST_F(EncodingMenu, CancelChangesNothing)
+{
+    choose([](QComboBox* combo) { combo->setCurrentIndex(4); }, false);
+    EXPECT_EQ(win().Encoding(), "ISO-8859-1");
+}
+
+TEST_F(EncodingMenu, EmptyNameWritesTheDeclarationWithoutEncoding)
+{
+    choose([](QComboBox* combo) { combo->setEditText(QString()); });
+    EXPECT_EQ(win().Encoding(), "");
+    addJob("btnLower");
+    m_dialogs.saveAnswers.push_back(QString::fromStdString(m_tree.at("work/plain.xml")));
+    Child<QAction>(&win(), "cmSaveJobList")->trigger();
+    EXPECT_EQ(Lines(m_tree.read("work/plain.xml"))[0], "<?xml version=\"1.0\" standalone=\"yes\" ?>");
+}
+
+} // namespace

@@ -1,0 +1,189 @@
+#include "GuiTestUtil.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QListWidget>
+#include <QTest>
+
+#include <sstream>
+
+namespace brindle::test
+{
+
+void TRecordingDialogs::showMessage(QWidget*, const QString& text)
+{
+    messages.push_back(text);
+}
+
+bool TRecordingDialogs::askYesNo(QWidget*, const QString& text)
+{
+    questions.push_back(text);
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+QString TRecordingDialogs::chooseOpenFile(QWidget*, const TFileDialogOptions& options)
+{
+    openRequests.push_back(options);
+    if (openAnswers.empty())
+        return {};
+    QString answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
+QString TRecordingDialogs::chooseSaveFile(QWidget*, const TFileDialogOptions& options)
+{
+    saveRequests.push_back(options);
+    if (saveAnswers.empty())
+        return {};
+    QString answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+int TRecordingDialogs::execDialog(QDialog& dialog)
+{
+    dialogTitles.push_back(dialog.windowTitle());
+    if (dialogHandlers.empty()) {
+        ADD_FAILURE() << "unexpected dialog: " << dialog.windowTitle().toStdString();
+        return QDialog::Rejected;
+    }
+    DialogHandler handler = std::move(dialogHandlers.front());
+    dialogHandlers.pop_front();
+    // The dialog is shown as exec() would show it, so that focus and visibility work.
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QApplication::processEvents();
+    const int result = handler(dialog);
+    dialog.hide();
+    return result;
+}
+
+void TRecordingDialogs::thenOk(std::function<void(QDialog&)> work)
+{
+    dialogHandlers.push_back([work = std::move(work)](QDialog& dialog) {
+        if (work)
+            work(dialog);
+        // OK is pressed like the user does it: the dialog's own button closes it.
+        auto* ok = dialog.findChild<QAbstractButton*>(QStringLiteral("btnOk"));
+        if (!ok) {
+            ADD_FAILURE() << "no btnOk";
+            return int(QDialog::Rejected);
+        }
+        ok->click();
+        return dialog.result();
+    });
+}
+
+void TRecordingDialogs::thenCancel(std::function<void(QDialog&)> work)
+{
+    dialogHandlers.push_back([work = std::move(work)](QDialog& dialog) {
+        if (work)
+            work(dialog);
+        auto* cancel = dialog.findChild<QAbstractButton*>(QStringLiteral("btnCancel"));
+        if (!cancel) {
+            ADD_FAILURE() << "no btnCancel";
+            return int(QDialog::Rejected);
+        }
+        cancel->click();
+        return dialog.result();
+    });
+}
+
+MainWindowFixture::MainWindowFixture()
+{
+    m_tree.dir("settings");
+    m_tree.dir("app");
+    m_tree.dir("work");
+}
+
+MainWindowFixture::~MainWindowFixture()
+{
+    if (m_win)
+        finish();
+}
+
+TfrmMain& MainWindowFixture::start(std::vector<std::string> args)
+{
+    TMainWindowEnv env;
+    env.appDir = appDir();
+    env.settingsDir = settingsDir();
+    env.args = std::move(args);
+    env.dialogs = &m_dialogs;
+    m_win = std::make_unique<TfrmMain>(std::move(env));
+    m_win->show();
+    QApplication::processEvents();
+    return *m_win;
+}
+
+void MainWindowFixture::finish()
+{
+    m_win->close();
+    QApplication::processEvents();
+    m_win.reset();
+}
+
+TfrmMain& MainWindowFixture::restart(std::vector<std::string> args)
+{
+    finish();
+    return start(std::move(args));
+}
+
+void MainWindowFixture::addJob(const char* button, std::function<void(QDialog&)> work)
+{
+    m_dialogs.thenOk(std::move(work));
+    click(button);
+}
+
+std::vector<std::string> MainWindowFixture::rows()
+{
+    std::vector<std::string> result;
+    auto* lb = Child<QListWidget>(m_win.get(), "lbJobs");
+    for (int i = 0; lb && i < lb->count(); ++i)
+        result.push_back(lb->item(i)->text().toStdString());
+    return result;
+}
+
+int MainWindowFixture::selectedRow()
+{
+    auto* lb = Child<QListWidget>(m_win.get(), "lbJobs");
+    const QList<QListWidgetItem*> items = lb->selectedItems();
+    return items.isEmpty() ? -1 : lb->row(items.front());
+}
+
+void MainWindowFixture::selectRow(int row)
+{
+    auto* lb = Child<QListWidget>(m_win.get(), "lbJobs");
+    lb->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+void MainWindowFixture::click(const char* name)
+{
+    if (auto* button = Child<QAbstractButton>(m_win.get(), name))
+        button->click();
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    return QTest::qWaitFor(done, timeoutMs);
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace brindle::test

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/UUserDialogs.h"
+#include "app/UfrmMain.h"
+#include "common/TempTree.h"
+
+namespace brindle::test
+{
+
+/// Stands in for the user: records every message and question, answers questions and file
+/// dialogs from queues, and runs each modal dialog through the next queued handler, which
+/// works the dialog's controls and gives its result. Nothing waits on a real modal loop.
+class TRecordingDialogs final : public IUserDialogs
+{
+public:
+    using DialogHandler = std::function<int(QDialog&)>;
+
+    std::vector<QString> messages;
+    std::vector<QString> questions;
+    std::deque<bool> answers;
+    std::vector<TFileDialogOptions> openRequests;
+    std::vector<TFileDialogOptions> saveRequests;
+    std::deque<QString> openAnswers;
+    std::deque<QString> saveAnswers;
+    std::vector<QString> dialogTitles;
+    std::deque<DialogHandler> dialogHandlers;
+
+    void showMessage(QWidget* parent, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& text) override;
+    QString chooseOpenFile(QWidget* parent, const TFileDialogOptions& options) override;
+    QString chooseSaveFile(QWidget* parent, const TFileDialogOptions& options) override;
+    int execDialog(QDialog& dialog) override;
+
+    /// Queues a handler that works the dialog with work (may be empty) and presses OK.
+    void thenOk(std::function<void(QDialog&)> work = {});
+    /// Queues a handler that works the dialog with work (may be empty) and presses Cancel.
+    void thenCancel(std::function<void(QDialog&)> work = {});
+};
+
+/// The child of parent with that object name and type; fails the test when there is none.
+template <typename T> T* Child(const QObject* parent, const char* name)
+{
+    T* child = parent->findChild<T*>(QString::fromUtf8(name));
+    if (!child)
+        ADD_FAILURE() << "no " << name;
+    return child;
+}
+
+/// A main window on temporary folders: an application folder, a settings folder and a work
+/// folder with files, started and closed as the program does it.
+class MainWindowFixture : public ::testing::Test
+{
+protected:
+    MainWindowFixture();
+    ~MainWindowFixture() override;
+
+    /// Creates the main window with the arguments given and shows it (start-up and first showing).
+    TfrmMain& start(std::vector<std::string> args = {});
+    /// Closes the window as the close box does and destroys it.
+    void finish();
+    /// finish(), then start() again with the same folders.
+    TfrmMain& restart(std::vector<std::string> args = {});
+
+    TfrmMain& win() { return *m_win; }
+    std::string settingsDir() const { return m_tree.at("settings") + "/"; }
+    std::string appDir() const { return m_tree.at("app") + "/"; }
+    std::string iniPath() const { return settingsDir() + "brindle.ini"; }
+    std::string keptPath() const { return settingsDir() + "brindle_job_config.xml"; }
+
+    /// Adds a job of the kind through its button; work runs in the dialog before OK.
+    void addJob(const char* button, std::function<void(QDialog&)> work = {});
+    /// The texts of the rows of lbJobs.
+    std::vector<std::string> rows();
+    /// The selected row of lbJobs, -1 for none.
+    int selectedRow();
+    void selectRow(int row);
+    void click(const char* name);
+
+    TempTree m_tree;
+    TRecordingDialogs m_dialogs;
+    std::unique_ptr<TfrmMain> m_win;
+};
+
+/// Lets pending events run until done() holds or about five seconds have passed.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
+
+/// Lines of a text.
+std::vector<std::string> Lines(const std::string& text);
+
+} // namespace brindle::test

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "GuiTestUtil.h"
+#include "jobs/JobTestUtil.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+class JobEditing : public MainWindowFixture
+{
+protected:
+    void SetUp() override { start(); }
+
+    void setChecked(QDialog& dialog, const char* radio)
+    {
+        Child<QRadioButton>(&dialog, radio)->setChecked(true);
+    }
+
+    /// Three jobs: lower, upper, normal case, in that order.
+    void addThree()
+    {
+        addJob("btnLower");
+        addJob("btnUpper");
+        addJob("btnNormal");
+        ASSERT_EQ(rows().size(), 3u);
+    }
+
+    std::vector<TJobType> kinds()
+    {
+        std::vector<TJobType> result;
+        for (const TJob& job : win().Session().Jobs)
+            result.push_back(job.JobType);
+        return result;
+    }
+};
+
+struct AddCase {
+    const char* button;
+    TJobType kind;
+    const char* title;
+};
+
+class AddJobButtons : public JobEditing, public ::testing::WithParamInterface<AddCase>
+{
+};
+
+TEST_P(AddJobButtons, OpenTheDialogOfTheirKindAndAppendARow)
+{
+    addJob(GetParam().button);
+    ASSERT_EQ(m_dialogs.dialogTitles.size(), 1u);
+    EXPECT_EQ(m_dialogs.dialogTitles[0].toStdString(), GetParam().title);
+    ASSERT_EQ(win().Session().Jobs.size(), 1u);
+    const TJob& job = win().Session().Jobs[0];
+    EXPECT_EQ(job.JobType, GetParam().kind);
+    EXPECT_EQ(rows(), std::vector<std::string> {job.Description()});
+    // Adding does not select the new row.
+    EXPECT_EQ(selectedRow(), -1);
+    EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, AddJobButtons,
+    ::testing::Values(AddCase {"btnLower", jobLower, "Conversion to lower case"},
+        AddCase {"btnUpper", jobUpper, "Conversion to UPPER case"},
+        AddCase {"btnNormal", jobNormal, "Case Normalisation"},
+        AddCase {"btnInsert", jobInsert, "Insert a string"},
+        AddCase {"btnRemoveChars", jobRemove, "Remove a number of characters"},
+        AddCase {"btnReplace", jobReplace, "String Replacement"},
+        AddCase {"btnCounter", jobCounter, "File Counter"}),
+    [](const auto& info) { return std::string(info.param.button); });
+
+TEST_F(JobEditing, NewRemoveJobStartsAtTheBeginningWithOneCharacter)
+{
+    addJob("btnRemoveChars", [](QDialog& dialog) {
+        EXPECT_TRUE(Child<QRadioButton>(&dialog, "rbBegin")->isChecked());
+        EXPECT_EQ(Child<QSpinBox>(&dialog, "edtCharacterCount")->value(), 1);
+        EXPECT_EQ(Child<QSpinBox>(&dialog, "edtCharacterNumber")->value(), 1);
+    });
+    ASSERT_EQ(win().Session().Jobs.size(), 1u);
+    EXPECT_EQ(win().Session().Jobs[0], MakeJob(jobRemove, posBegin, 1, 0));
+}
+
+TEST_F(JobEditing, CancelledAddLeavesTheListAsItWas)
+{
+    addJob("btnLower");
+    m_dialogs.thenCancel([this](QDialog& dialog) { setChecked(dialog, "rbEnd"); });
+    click("btnRemoveChars");
+    EXPECT_EQ(rows().size(), 1u);
+    EXPECT_EQ(kinds(), std::vector<TJobType> {jobLower});
+}
+
+TEST_F(JobEditing, EditChangesTheJobAndItsRowInPlace)
+{
+    addThree();
+    selectRow(1);
+    m_dialogs.thenOk([this](QDialog& dialog) {
+        EXPECT_TRUE(Child<QRadioButton>(&dialog, "rbAll")->isChecked());
+        setChecked(dialog, "rbExtension");
+    });
+    click("btnEdit");
+    EXPECT_EQ(win().Session().Jobs[1], MakeJob(jobUpper, scopeExtension));
+    EXPECT_EQ(rows()[1], MakeJob(jobUpper, scopeExtension).Description());
+    EXPECT_EQ(selectedRow(), 1);
+    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobLower, jobUpper, jobNormal}));
+}
+
+TEST_F(JobEditing, CancelledEditKeepsDescriptionAndParameters)
+{
+    addJob("btnCounter", [this](QDialog& dialog) {
+        Child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(3);
+        setChecked(dialog, "rbEnd");
+    });
+    const TJob before = win().Session().Jobs[0];
+    const std::vector<std::string> rowsBefore = rows();
+    selectRow(0);
+    m_dialogs.thenCancel([this](QDialog& dialog) {
+        Child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(9);
+        setChecked(dialog, "rbBegin");
+    });
+    click("btnEdit");
+    EXPECT_EQ(win().Session().Jobs[0], before);
+    EXPECT_EQ(rows(), rowsBefore);
+}
+
+class NoSelection : public JobEditing, public ::testing::WithParamInterface<const char*>
+{
+};
+
+TEST_P(NoSelection, SaysSelectAJobFirst)
+{
+    addThree();
+    const std::vector<std::string> before = rows();
+    click(GetParam());
+    ASSERT_EQ(m_dialogs.messages.size(), 1u);
+    EXPECT_EQ(m_dialogs.messages[0], "Please select a job first.");
+    EXPECT_EQ(rows(), before);
+    EXPECT_TRUE(m_dialogs.dialogTitles.size() == 3u) << "no dialog opened";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ListButtons, NoSelection, ::testing::Values("btnEdit", "btnRemove", "btnUp", "btnDown"));
+
+TEST_F(JobEditing, DeleteSelectsTheRowThatTakesTheDeletedPlace)
+{
+    addThree();
+    selectRow(2);
+    click("btnRemove");
+    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobLower, jobUpper}));
+    EXPECT_EQ(selectedRow(), 1); // the new last row
+
+    selectRow(0);
+    click("btnRemove");
+    EXPECT_EQ(kinds(), std::vector<TJobType> {jobUpper});
+    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper).Description()});
+    EXPECT_EQ(selectedRow(), 0);
+
+    click("btnRemove");
+    EXPECT_TRUE(rows().empty());
+    EXPECT_TRUE(win().Session().Jobs.empty());
+    EXPECT_EQ(selectedRow(), -1);
+    EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+TEST_F(JobEditing, UpMovesTheJobToTheTopAndStopsThere)
+{
+    addThree();
+    selectRow(1);
+    click("btnUp");
+    click("btnUp");
+    click("btnUp");
+    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobUpper, jobLower, jobNormal}));
+    EXPECT_EQ(rows()[0], MakeJob(jobUpper).Description());
+    EXPECT_EQ(selectedRow(), 0);
+    EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+TEST_F(JobEditing, DownMovesTheJobAndDoesNothingOnTheLastRow)
+{
+    addThree();
+    selectRow(0);
+    click("btnDown");
+    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobUpper, jobLower, jobNormal}));
+    EXPECT_EQ(selectedRow(), 1);
+    selectRow(2);
+    click("btnDown");
+    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobUpper, jobLower, jobNormal}));
+    EXPECT_EQ(rows()[2], MakeJob(jobNormal).Description());
+    EXPECT_EQ(selectedRow(), 2);
+    EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+TEST_F(JobEditing, SampleTestAppliesTheJobList)
+{
+    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    EXPECT_EQ(example->text(), "filename.ext");
+    click("btnExample");
+    EXPECT_EQ(example->text(), "filename.ext"); // an empty list changes nothing
+    addJob("btnLower");
+    example->setText(QStringLiteral("My File.TXT"));
+    click("btnExample");
+    EXPECT_EQ(example->text(), "my file.txt");
+}
+
+TEST_F(JobEditing, SampleTestRestartsTheCounterAndWorksOnThePreviousResult)
+{
+    addJob("btnCounter", [this](QDialog& dialog) {
+        Child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(3);
+        setChecked(dialog, "rbEnd");
+    });
+    Child<QSpinBox>(&win(), "edtCounter")->setValue(1);
+    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    example->setText(QStringLiteral("a"));
+    click("btnExample");
+    EXPECT_EQ(example->text(), "a001");
+    click("btnExample");
+    EXPECT_EQ(example->text(), "a001001");
+    EXPECT_EQ(win().Session().CounterValue, 2);
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+
+#include "GuiTestUtil.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+using MainWindowForm = MainWindowFixture;
+
+struct TextCase {
+    const char* control;
+    const char* text; // caption; nullptr: not checked
+    const char* toolTip; // hint; nullptr: not checked
+};
+
+// clang-format off
+const TextCase kTexts[] = {
+    {"Panel1", "  A multiple file rename utility for Windows Operating Systems", nullptr},
+    {"Label1", "Match ...", nullptr},
+    {"Label2", "... and do the following:", nullptr},
+    {"Label4", "Type a sample filename to test jobs:", nullptr},
+    {"pnlDirectory", " Starting Directory", nullptr},
+    {"Panel4", " File Explorer", nullptr},
+    {"btnUp", nullptr, "Move job up"},
+    {"btnDown", nullptr, "Move job down"},
+    {"btnEdit", "Edit", "Edit Job"},
+    {"btnRemove", "Delete", "Delete Job from List"},
+    {"btnLower", nullptr, "Convert to Lower Case"},
+    {"btnUpper", nullptr, "Convert to Upper Case"},
+    {"btnNormal", nullptr, "Normalize Case (First Letter Upper)"},
+    {"btnInsert", nullptr, "Insert Characters"},
+    {"btnRemoveChars", nullptr, "Remove Characters"},
+    {"btnReplace", nullptr, "Replace Characters"},
+    {"btnCounter", nullptr, "Add a numeric Counter ('XXX')"},
+    {"edtCounter", nullptr, "Starting Number for the Counter"},
+    {"chkRecurseDirs", "Recurse into subdirectories", nullptr},
+    {"chkRenameDirs", "Rename subdirectories too", nullptr},
+    {"chkResetCounter", "Reset counter in every subdir", nullptr},
+    {"chkSort", "Sort list before processing", nullptr},
+    {"rbNameASC", "by Name A..Z", nullptr},
+    {"rbNameDESC", "by Name Z..A", nullptr},
+    {"rbDateASC", "by Date (oldest..newest)", nullptr},
+    {"rbDateDESC", "by Date (newest..oldest)", nullptr},
+    {"chkConfirm", "Confirm every change", nullptr},
+    {"chkUndo", "Create Undo file", nullptr},
+    {"chkLog", "Produce Log", nullptr},
+    {"chkSimulation", "Simulation mode", nullptr},
+    {"btnGo", "&Go", nullptr},
+    {"btnUndo", "&Undo", "Undo Renaming in Current Dir"},
+    {"btnExample", "...", "Check the result on the example string"},
+    {"imgRefresh", nullptr, "Click to Refresh Directories"},
+    {"btnBack", nullptr, "Back to Parent Folder"},
+    {"btnLargeIcons", nullptr, "Large Icons"},
+    {"btnSmallIcons", nullptr, "Small Icons"},
+    {"btnList", nullptr, "List"},
+    {"btnDetails", nullptr, "Details"},
+};
+// clang-format on
+
+TEST_F(MainWindowForm, CaptionsAndHints)
+{
+    start();
+    for (const TextCase& c : kTexts) {
+        auto* widget = Child<QWidget>(&win(), c.control);
+        if (!widget)
+            continue;
+        if (c.text) {
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(widget))
+                text = label->text();
+            else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                text = button->text();
+            EXPECT_EQ(text.toStdString(), c.text) << c.control;
+        }
+        if (c.toolTip) {
+            EXPECT_EQ(widget->toolTip().toStdString(), c.toolTip) << c.control;
+        }
+    }
+}
+
+TEST_F(MainWindowForm, MenusHoldTheirItemsInOrder)
+{
+    start();
+    auto items = [&](const char* menu) {
+        std::vector<std::string> result;
+        for (QAction* a : Child<QMenu>(&win(), menu)->actions())
+            result.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+        return result;
+    };
+    EXPECT_EQ(Child<QMenu>(&win(), "cmFile")->title(), "&File");
+    EXPECT_EQ(items("cmFile"),
+        (std::vector<std::string> {
+            "&Open Job List", "&Save Job List", "-", "&Place Brindlewick in Send To...", "-", "E&xit"}));
+    EXPECT_EQ(Child<QMenu>(&win(), "Settings1")->title(), "&Settings");
+    EXPECT_EQ(items("Settings1"), std::vector<std::string> {"&Character Encoding for XML job files..."});
+    EXPECT_EQ(items("cmView"), std::vector<std::string> {"&Log Window"});
+    EXPECT_EQ(items("cmHelp"),
+        (std::vector<std::string> {"&Quick Help (HTML)", "&Zemlo Software homepage...", "-", "&About"}));
+}
+
+TEST_F(MainWindowForm, NoSpeedButtonIsBlank)
+{
+    start();
+    const QList<QToolButton*> buttons = win().findChildren<QToolButton*>();
+    ASSERT_GE(buttons.size(), 18);
+    for (QToolButton* button : buttons) {
+        if (button->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        // A caption, or a glyph that really draws.
+        const bool glyph = !button->icon().pixmap(16, 16).isNull();
+        EXPECT_TRUE(glyph || !button->text().isEmpty()) << button->objectName().toStdString();
+        if (button->text().isEmpty() || button->text() == QLatin1String("..."))
+            continue;
+        EXPECT_TRUE(glyph) << button->objectName().toStdString();
+    }
+    EXPECT_FALSE(win().windowIcon().isNull());
+}
+
+} // namespace
