@@ -36,14 +36,10 @@ std::string userConfigDir()
     if (xdg && *xdg == '/') {
         base = xdg;
     } else {
-        const char* home = std::getenv("HOME");
-        if (!home || *home != '/') {
-            const passwd* pw = ::getpwuid(::getuid());
-            home = pw ? pw->pw_dir : nullptr;
-        }
-        if (!home || *home != '/')
+        const std::string home = UserHomeDir();
+        if (home.empty())
             return {};
-        base = std::string(home) + "/.config";
+        base = home + "/.config";
     }
     if (base.back() != '/')
         base += '/';
@@ -58,6 +54,16 @@ void makeFolders(const std::string& path)
 }
 
 } // namespace
+
+std::string UserHomeDir()
+{
+    const char* home = std::getenv("HOME");
+    if (!home || *home != '/') {
+        const passwd* pw = ::getpwuid(::getuid());
+        home = pw ? pw->pw_dir : nullptr;
+    }
+    return home && *home == '/' ? std::string(home) : std::string();
+}
 
 std::string GetSettingsDir(bool create)
 {

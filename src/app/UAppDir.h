@@ -19,6 +19,10 @@ std::string GetSettingsDir(bool create = true);
 /// password database + /.config), created when asked. With no home folder at all: appDir.
 std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bool create);
 
+/// The user's home folder: $HOME when it is an absolute path, else the one of the password
+/// database; empty when neither is known.
+std::string UserHomeDir();
+
 /// The kept job list file: GetSettingsDir() followed by "brindle_job_config.xml".
 std::string KeptJobListPath(bool create = true);
 

@@ -19,6 +19,7 @@
 #include "app/UShellViews.h"
 #include "joblist/UJobIO.h"
 #include "joblist/UfrmXMLEncoding.h"
+#include "run/UfrmLog.h"
 #include "jobs/UfrmAddDetails.h"
 #include "jobs/UfrmCaseDetails.h"
 #include "jobs/UfrmCounterDetails.h"
@@ -106,6 +107,14 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     connect(ui->chkSimulation, &QCheckBox::toggled, this, &TfrmMain::chkSimulationClick);
     connect(ui->chkSort, &QCheckBox::toggled, this, &TfrmMain::chkSortClick);
 
+    connect(ui->btnGo, &QPushButton::clicked, this, &TfrmMain::btnGoClick);
+    connect(ui->btnUndo, &QPushButton::clicked, this, &TfrmMain::btnUndoClick);
+    connect(ui->cmLogWindow, &QAction::triggered, this, &TfrmMain::cmLogWindowClick);
+    connect(ui->cmBrindlewickInSendTo, &QAction::triggered, this, &TfrmMain::cmBrindlewickInSendToClick);
+    connect(ui->cmQuickHelpHTML, &QAction::triggered, this, &TfrmMain::cmQuickHelpHTMLClick);
+    connect(ui->cmZemloSoftware, &QAction::triggered, this, &TfrmMain::cmZemloSoftwareClick);
+    connect(ui->cmAbout, &QAction::triggered, this, &TfrmMain::cmAboutClick);
+
     connect(ui->btnLargeIcons, &QToolButton::clicked, this, &TfrmMain::btnLargeIconsClick);
     connect(ui->btnSmallIcons, &QToolButton::clicked, this, &TfrmMain::btnSmallIconsClick);
     connect(ui->btnList, &QToolButton::clicked, this, &TfrmMain::btnListClick);
@@ -119,6 +128,8 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     connect(ui->slv, &TShellListView::renameFailed, this, &TfrmMain::slvRenameFailed);
 
     FormCreate();
+    // The log window: created hidden after the main window, alive as long as it.
+    m_frmLog = new TfrmLog(this);
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -311,6 +322,14 @@ void TfrmMain::FormShow()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
+    // A run works inside this window's handlers: it is cancelled, and the window closes once
+    // the run has ended.
+    if (m_running) {
+        m_cancelRequested = true;
+        m_closeAfterRun = true;
+        event->ignore();
+        return;
+    }
     FormClose();
     // Closing always ends the program, whatever could not be saved.
     event->accept();
@@ -368,7 +387,12 @@ void TfrmMain::showMessage(const std::string& text)
 
 void TfrmMain::showMessage(const QString& text)
 {
-    m_dialogs->showMessage(this, text);
+    m_dialogs->showMessage(dialogParent(), text);
+}
+
+bool TfrmMain::askYesNo(const std::string& text)
+{
+    return m_dialogs->askYesNo(dialogParent(), messageText(text));
 }
 
 // ---- folder tree and file list
@@ -729,8 +753,7 @@ void TfrmMain::cmSaveJobListClick()
     if (chosen.isEmpty())
         return;
     const std::string fileName = TextToBytes(chosen);
-    if (entryExists(fileName)
-        && !m_dialogs->askYesNo(this, messageText(std::string(kMsgFileExistsOverwrite))))
+    if (entryExists(fileName) && !askYesNo(std::string(kMsgFileExistsOverwrite)))
         return;
     // The writer replaces the file only once the new one is complete.
     if (!SaveJobListFile(fileName))

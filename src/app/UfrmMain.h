@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,8 +12,11 @@
 #include "app/UUserDialogs.h"
 #include "jobs/UJobDialogUtil.h"
 #include "jobs/URenameSession.h"
+#include "run/URunHost.h"
 #include "settings/UAppSettings.h"
 #include "settings/zmRegVal.h"
+
+class QUrl;
 
 namespace Ui
 {
@@ -19,6 +25,11 @@ class TfrmMain;
 
 namespace brindle
 {
+
+class TfrmLog;
+class TfrmProgress;
+class TfrmTree;
+class TWindowRunHost;
 
 /// Where the main window finds its files and how it talks to the user. The program fills it
 /// from the running executable; the tests give temporary folders and a recorder.
@@ -31,6 +42,8 @@ struct TMainWindowEnv {
     std::vector<std::string> args;
     /// Message boxes and dialogs; none: the Qt ones.
     IUserDialogs* dialogs = nullptr;
+    /// Hands a document or an address to the desktop to open; none: QDesktopServices.
+    std::function<void(const QUrl&)> openUrl;
 };
 
 /// The main window: the job list with its buttons and the rename options on the left, the
@@ -89,6 +102,17 @@ public:
 
     /// Adds a job of the kind through its dialog; false when the dialog was cancelled.
     bool AddJob(TJobType kind);
+
+    /// The options of a run as the controls give them now, the starting folder included.
+    TRunOptions RunOptions() const;
+    /// Whether a run is going on.
+    bool Running() const { return m_running; }
+    /// The progress window while it is open; null before the first run and after it closed.
+    TfrmProgress* ProgressWindow() const;
+    /// The log window (it lives as long as the main window, mostly hidden).
+    TfrmLog* LogWindow() const { return m_frmLog; }
+    /// The simulated result while it is open; null otherwise.
+    TfrmTree* TreeWindow() const;
     /// Opens the dialog of the job's kind on it; true (and the job changed) on OK.
     bool EditJob(TJob& job);
 
@@ -117,6 +141,14 @@ private slots:
 
     void chkSimulationClick();
     void chkSortClick();
+
+    void btnGoClick();
+    void btnUndoClick();
+    void cmLogWindowClick();
+    void cmBrindlewickInSendToClick();
+    void cmQuickHelpHTMLClick();
+    void cmZemloSoftwareClick();
+    void cmAboutClick();
 
     void btnLargeIconsClick();
     void btnSmallIconsClick();
@@ -152,6 +184,17 @@ private:
 
     void showMessage(const std::string& text);
     void showMessage(const QString& text);
+    /// A Yes/No question; true for Yes.
+    bool askYesNo(const std::string& text);
+    /// The window message boxes belong to: the progress window while a run works (it stays on
+    /// top and would hide them otherwise), else the main window.
+    QWidget* dialogParent();
+
+    /// Enables or disables everything that starts or changes a run.
+    void setRunControlsEnabled(bool enabled);
+    /// The log lines of the run not yet in the log window go there.
+    void flushLog();
+    void openUrl(const QUrl& url);
 
     /// The selected row of lbJobs; -1 when none is selected.
     int selectedRow() const;
@@ -183,6 +226,16 @@ private:
     TByteTextMemo m_exampleTexts;
     bool m_shown = false;
     int m_dirWidth = 200;
+
+    // The run: its windows, its state and the log lines on their way to the log window.
+    friend class TWindowRunHost;
+    QPointer<TfrmProgress> m_frmProgress;
+    TfrmLog* m_frmLog = nullptr;
+    QPointer<TfrmTree> m_frmTree;
+    bool m_running = false;
+    bool m_cancelRequested = false;
+    bool m_closeAfterRun = false;
+    QStringList m_logPending;
 };
 
 } // namespace brindle

@@ -4,20 +4,27 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTest>
+#include <QUrl>
 
 #include <sstream>
 
 namespace brindle::test
 {
 
-void TRecordingDialogs::showMessage(QWidget*, const QString& text)
+void TRecordingDialogs::showMessage(QWidget* parent, const QString& text)
 {
     messages.push_back(text);
+    messageParents.push_back(parent);
+    if (onMessage)
+        onMessage(text);
 }
 
-bool TRecordingDialogs::askYesNo(QWidget*, const QString& text)
+bool TRecordingDialogs::askYesNo(QWidget* parent, const QString& text)
 {
     questions.push_back(text);
+    questionParents.push_back(parent);
+    if (onQuestion)
+        onQuestion(text);
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
         return false;
@@ -116,6 +123,7 @@ TfrmMain& MainWindowFixture::start(std::vector<std::string> args)
     env.settingsDir = settingsDir();
     env.args = std::move(args);
     env.dialogs = &m_dialogs;
+    env.openUrl = [this](const QUrl& url) { m_openedUrls.push_back(url.toString()); };
     m_win = std::make_unique<TfrmMain>(std::move(env));
     m_win->show();
     QApplication::processEvents();
@@ -167,6 +175,12 @@ void MainWindowFixture::click(const char* name)
 {
     if (auto* button = Child<QAbstractButton>(m_win.get(), name))
         button->click();
+}
+
+void MainWindowFixture::check(const char* name, bool checked)
+{
+    if (auto* box = Child<QAbstractButton>(m_win.get(), name))
+        box->setChecked(checked);
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs)

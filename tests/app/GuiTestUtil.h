@@ -29,6 +29,13 @@ public:
 
     std::vector<QString> messages;
     std::vector<QString> questions;
+    /// The window each message box and each question belonged to.
+    std::vector<const QWidget*> messageParents;
+    std::vector<const QWidget*> questionParents;
+    /// Called with each message or question as it comes, before it is answered (while a run
+    /// waits for the answer).
+    std::function<void(const QString&)> onMessage;
+    std::function<void(const QString&)> onQuestion;
     std::deque<bool> answers;
     std::vector<TFileDialogOptions> openRequests;
     std::vector<TFileDialogOptions> saveRequests;
@@ -87,9 +94,13 @@ protected:
     int selectedRow();
     void selectRow(int row);
     void click(const char* name);
+    /// Checks or unchecks a check box of the main window.
+    void check(const char* name, bool checked = true);
 
     TempTree m_tree;
     TRecordingDialogs m_dialogs;
+    /// What the window handed to the desktop to open, as addresses.
+    std::vector<QString> m_openedUrls;
     std::unique_ptr<TfrmMain> m_win;
 };
 

@@ -1,0 +1,335 @@
+// The main window's run: Go and Undo, the progress, log and result windows, and the menu items
+// that hand something to the desktop (Send To, help, home page, About).
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <QUrl>
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "app/UAppInfo.h"
+#include "app/USendTo.h"
+#include "app/UShellViews.h"
+#include "app/UfrmAbout.h"
+#include "app/UfrmMain.h"
+#include "run/URenameRun.h"
+#include "run/UfrmLog.h"
+#include "run/UfrmProgress.h"
+#include "run/UfrmTree.h"
+#include "ui_UfrmMain.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+/// The progress window and the log are brought up to date at most this often (about 60 times
+/// a second); the final counts are always shown.
+constexpr qint64 kRepaintIntervalMs = 16;
+
+QString decodeText(std::string_view bytes)
+{
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+} // namespace
+
+/// The main window's side of a run and of an undo: message boxes and questions through the
+/// window's dialogs, the progress window, the log window, the result tree, the busy cursor.
+/// One lives for one run or one undo.
+class TWindowRunHost final : public IRunHost
+{
+public:
+    TWindowRunHost(TfrmMain& win, std::shared_ptr<TResultTree> tree)
+        : m_win(win)
+        , m_tree(std::move(tree))
+    {
+    }
+
+    ~TWindowRunHost() override { restoreCursor(); }
+
+    TWindowRunHost(const TWindowRunHost&) = delete;
+    TWindowRunHost& operator=(const TWindowRunHost&) = delete;
+
+    void showMessage(std::string_view text) override
+    {
+        flush();
+        m_win.showMessage(std::string(text));
+    }
+
+    bool askYesNo(std::string_view text, TQuestion) override
+    {
+        flush();
+        return m_win.askYesNo(std::string(text));
+    }
+
+    void logLine(std::string_view line) override { m_win.m_logPending.push_back(decodeText(line)); }
+
+    void runStarted(const TRunOptions& options) override
+    {
+        m_log = options.log;
+        // The options of every run are kept, also when the program ends badly later.
+        m_win.WriteSettings();
+        if (!m_win.m_frmProgress) {
+            m_win.m_frmProgress = new TfrmProgress(&m_win);
+            QObject::connect(m_win.m_frmProgress, &TfrmProgress::cancelRequested, &m_win,
+                [win = &m_win] { win->m_cancelRequested = true; });
+        }
+        m_win.m_frmProgress->UpdateProgress(TRunStats {});
+        m_win.m_frmProgress->BeginRun();
+        setCursor(Qt::BusyCursor);
+        m_win.m_cancelRequested = false;
+        if (options.simulation && m_tree) {
+            // A result window that is open is reused as it stands, without showing it again.
+            if (!m_win.m_frmTree) {
+                m_win.m_frmTree = new TfrmTree(&m_win);
+                m_win.m_frmTree->show();
+                m_win.m_frmProgress->raise();
+            }
+            m_win.m_frmTree->BeginSimulation(m_tree);
+        }
+        // The windows appear before the first folder is read.
+        QCoreApplication::processEvents();
+        m_clock.start();
+    }
+
+    void showCurrentFolder(std::string_view folder) override
+    {
+        if (m_win.m_frmProgress)
+            m_win.m_frmProgress->ShowCurrentItem(decodeText(folder));
+    }
+
+    void updateProgress(const TRunStats& stats) override
+    {
+        m_stats = stats;
+        m_statsPending = true;
+    }
+
+    void processEvents() override
+    {
+        // Events are handled at every step, but the windows are redrawn at most about 60
+        // times a second: a run of 100,000 files would otherwise spend its time painting.
+        if (m_clock.hasExpired(kRepaintIntervalMs)) {
+            flush();
+            m_clock.start();
+        }
+        QCoreApplication::processEvents();
+    }
+
+    bool cancelRequested() override { return m_win.m_cancelRequested; }
+
+    void runFinished(const TRunResult& result, const TRunStats& stats, const TResultTree* tree) override
+    {
+        (void)result;
+        m_stats = stats;
+        m_statsPending = true;
+        flush();
+        m_win.RefreshFileList();
+        // The folder tree is not watched: renamed subfolders are shown under their new names.
+        if (!tree && stats.FoldersRenamed > 0)
+            m_win.ui->stv->refresh();
+        restoreCursor();
+        if (m_win.m_frmProgress)
+            m_win.m_frmProgress->EndRun();
+        if (tree && m_win.m_frmTree)
+            m_win.m_frmTree->EndSimulation(stats);
+        if (m_log)
+            m_win.m_frmLog->ShowLog();
+    }
+
+    void undoStarted() override { setCursor(Qt::WaitCursor); }
+
+    void undoFinished(const TUndoResult& result) override
+    {
+        m_win.ui->stv->refresh();
+        m_win.RefreshFileList();
+        restoreCursor();
+        m_win.showMessage(result.report);
+    }
+
+    /// Brings the progress window and the log window up to date.
+    void flush()
+    {
+        if (m_statsPending && m_win.m_frmProgress) {
+            m_win.m_frmProgress->UpdateProgress(m_stats);
+            m_statsPending = false;
+        }
+        m_win.flushLog();
+    }
+
+private:
+    void setCursor(Qt::CursorShape shape)
+    {
+        restoreCursor();
+        QApplication::setOverrideCursor(shape);
+        m_cursorSet = true;
+    }
+
+    void restoreCursor()
+    {
+        if (m_cursorSet) {
+            QApplication::restoreOverrideCursor();
+            m_cursorSet = false;
+        }
+    }
+
+    TfrmMain& m_win;
+    std::shared_ptr<TResultTree> m_tree;
+    bool m_log = false;
+    bool m_cursorSet = false;
+    TRunStats m_stats;
+    bool m_statsPending = false;
+    QElapsedTimer m_clock;
+};
+
+TRunOptions TfrmMain::RunOptions() const
+{
+    TRunOptions o;
+    o.startFolder = SelectedPath();
+    o.mask = TextToBytes(ui->cmbFileMask->currentText());
+    o.recurse = ui->chkRecurseDirs->isChecked();
+    o.renameDirs = ui->chkRenameDirs->isChecked();
+    o.resetCounter = ui->chkResetCounter->isChecked();
+    o.sort = ui->chkSort->isChecked();
+    o.sortOrder = ui->rbNameDESC->isChecked() ? TSortOrder::NameDesc
+        : ui->rbDateASC->isChecked()          ? TSortOrder::DateAsc
+        : ui->rbDateDESC->isChecked()         ? TSortOrder::DateDesc
+                                              : TSortOrder::NameAsc;
+    o.confirm = ui->chkConfirm->isChecked();
+    o.undo = ui->chkUndo->isChecked();
+    o.log = ui->chkLog->isChecked();
+    o.simulation = ui->chkSimulation->isChecked();
+    o.counterStart = counterStart();
+    return o;
+}
+
+TfrmProgress* TfrmMain::ProgressWindow() const
+{
+    return m_frmProgress.data();
+}
+
+TfrmTree* TfrmMain::TreeWindow() const
+{
+    return m_frmTree.data();
+}
+
+QWidget* TfrmMain::dialogParent()
+{
+    if (m_running && m_frmProgress && m_frmProgress->isVisible())
+        return m_frmProgress.data();
+    return this;
+}
+
+void TfrmMain::setRunControlsEnabled(bool enabled)
+{
+    // The job panel (jobs, options, Go, Undo, the sample), the folder tree and the file list
+    // (which can rename in place), and loading another job list.
+    ui->pnlMain->setEnabled(enabled);
+    ui->Splitter1->setEnabled(enabled);
+    ui->cmOpenJobList->setEnabled(enabled);
+}
+
+void TfrmMain::flushLog()
+{
+    if (m_logPending.isEmpty())
+        return;
+    m_frmLog->AppendLines(m_logPending.join(QLatin1Char('\n')));
+    m_logPending.clear();
+}
+
+void TfrmMain::btnGoClick()
+{
+    if (m_running)
+        return;
+    if (m_session.Jobs.empty()) {
+        showMessage(std::string(kNothingToDo));
+        return;
+    }
+    RememberFileMask();
+    const TRunOptions options = RunOptions();
+    std::shared_ptr<TResultTree> tree;
+    if (options.simulation)
+        tree = std::make_shared<TResultTree>();
+
+    m_running = true;
+    setRunControlsEnabled(false);
+    {
+        TWindowRunHost host(*this, tree);
+        try {
+            RunRename(m_session, host, options, tree.get());
+        } catch (const std::exception& e) {
+            // Nothing the run throws may escape into Qt; the windows are put right below.
+            host.flush();
+            if (m_frmProgress)
+                m_frmProgress->EndRun();
+            showMessage(std::string(e.what()));
+        }
+    }
+    m_running = false;
+    setRunControlsEnabled(true);
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TfrmMain::btnUndoClick()
+{
+    if (m_running)
+        return;
+    TWindowRunHost host(*this, nullptr);
+    try {
+        UndoFolder(SelectedPath(), host);
+    } catch (const std::exception& e) {
+        showMessage(std::string(e.what()));
+    }
+}
+
+void TfrmMain::cmLogWindowClick()
+{
+    flushLog();
+    m_frmLog->ShowLog();
+}
+
+void TfrmMain::cmBrindlewickInSendToClick()
+{
+    const std::string folder = GetSendToFolder();
+    const std::string linkFile = folder + kSendToFileName;
+    // Without a home folder there is no place for the entry: reported as a failure.
+    const int status = folder.empty() ? ENOENT : CreateShellLink(ExecutablePath(), linkFile, kSendToDescription);
+    showMessage(status == 0 ? SendToSuccessMessage(folder) : SendToFailureMessage(linkFile));
+}
+
+void TfrmMain::openUrl(const QUrl& url)
+{
+    // What the desktop makes of it is its own affair: the program shows nothing either way.
+    if (m_env.openUrl)
+        m_env.openUrl(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+void TfrmMain::cmQuickHelpHTMLClick()
+{
+    openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(m_env.appDir + kHelpFile))));
+}
+
+void TfrmMain::cmZemloSoftwareClick()
+{
+    openUrl(QUrl(QString::fromUtf8(kHomePage)));
+}
+
+void TfrmMain::cmAboutClick()
+{
+    TfrmAbout about(this, [this](const QUrl& url) { openUrl(url); });
+    m_dialogs->execDialog(about);
+}
+
+} // namespace brindle

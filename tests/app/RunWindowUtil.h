@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <string>
+#include <vector>
+
+#include "GuiTestUtil.h"
+#include "jobs/UTJob.h"
+
+namespace brindle
+{
+class TfrmProgress;
+}
+
+namespace brindle::test
+{
+
+/// The main window on a work folder with files, ready to run: jobs are loaded from a job list
+/// file, options set on the check boxes, and Go or Undo pressed as the user does.
+class RunWindowFixture : public MainWindowFixture
+{
+protected:
+    /// Starts the window with the folder tree at work/rel.
+    TfrmMain& startIn(const std::string& rel = "work");
+    /// Replaces the job list by jobs (through a job list file, as File, Open does).
+    void loadJobs(const std::vector<TJob>& jobs);
+    /// The job list of one job that lower-cases the whole name.
+    void lowerCaseJob();
+
+    /// The progress window; fails the test when none is open.
+    TfrmProgress* progress();
+    /// The text of a label of the progress window ("lblFiles", ...).
+    std::string progressText(const char* label);
+    int gauge();
+
+    /// The text of the log window, one entry per line.
+    std::vector<std::string> logLines();
+
+    /// The work folder's entries (or those of work/rel).
+    std::vector<std::string> work(const std::string& rel = {}) const;
+};
+
+/// Whether line matches the shape "---- dd/mm/yyyy hh:nn:ss ---- " + rest.
+bool IsStampLine(const std::string& line, const std::string& rest);
+
+} // namespace brindle::test
