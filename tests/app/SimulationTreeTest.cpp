@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QIcon>
+#include <QPointer>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "RunWindowUtil.h"
+#include "run/UResultTreeModel.h"
+#include "run/UfrmTree.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+using Strings = std::vector<std::string>;
+
+class SimulationTree : public RunWindowFixture
+{
+protected:
+    /// A folder with a subfolder, two files that come out under one name, a file that takes the
+    /// subfolder's new name and a file the jobs leave alone; jobs: lower case, then "-" removed.
+    void startWithClashes()
+    {
+        m_tree.file("work/Docs/Inner.TXT");
+        m_tree.file("work/DOCS");
+        m_tree.file("work/b-1.txt");
+        m_tree.file("work/B1.TXT");
+        m_tree.file("work/keep.txt");
+        startIn();
+        TJob lower = TJob::Create(jobLower);
+        lower.Modifier = scopeAll;
+        TJob dash = TJob::Create(jobReplace);
+        dash.Modifier = replaceText;
+        dash.Str1 = "-";
+        dash.Str2 = "";
+        loadJobs({lower, dash});
+        check("chkRecurseDirs");
+        check("chkRenameDirs");
+        // Neither an undo file nor a question in a simulation, even with both boxes checked.
+        check("chkUndo");
+        check("chkConfirm");
+        check("chkSimulation");
+    }
+
+    TfrmTree* tree()
+    {
+        TfrmTree* t = win().TreeWindow();
+        if (!t)
+            ADD_FAILURE() << "no result window";
+        return t;
+    }
+    TResultTreeModel& model() { return tree()->Model(); }
+    QTreeView* view() { return tree()->TreeView(); }
+    QModelIndex root() { return model().index(0, 0); }
+
+    std::string text(const QModelIndex& index) { return index.data().toString().toStdString(); }
+    int image(const QModelIndex& index) { return index.data(TResultTreeModel::ImageIndexRole).toInt(); }
+    int selectedImage(const QModelIndex& index)
+    {
+        return index.data(TResultTreeModel::SelectedIndexRole).toInt();
+    }
+
+    /// The picture the view draws for a node, normally or while selected.
+    QImage drawn(const QModelIndex& index, QIcon::Mode mode)
+    {
+        return index.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16, mode).toImage();
+    }
+
+    /// The texts of a node's children.
+    Strings children(const QModelIndex& parent)
+    {
+        Strings result;
+        for (int row = 0; row < model().rowCount(parent); ++row)
+            result.push_back(text(model().index(row, 0, parent)));
+        return result;
+    }
+
+    std::string resultText() { return Child<QLabel>(tree(), "lblResult")->text().toStdString(); }
+};
+
+TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
+{
+    startWithClashes();
+    const Strings before = work();
+    click("btnGo");
+
+    EXPECT_TRUE(m_dialogs.questions.empty());
+    EXPECT_TRUE(m_dialogs.messages.empty());
+    EXPECT_EQ(work(), before);
+    EXPECT_EQ(work("Docs"), Strings {"Inner.TXT"});
+
+    ASSERT_NE(tree(), nullptr);
+    EXPECT_TRUE(tree()->isVisible());
+    const QModelIndex top = root();
+    EXPECT_EQ(text(top), m_tree.at("work"));
+    EXPECT_EQ(image(top), 0);
+    EXPECT_EQ(selectedImage(top), 1);
+    // Subfolders first, then the files in name order.
+    EXPECT_EQ(children(top),
+        (Strings {"docs", "b1.txt", "b1.txt (was \"B1.TXT\")", "docs (was \"DOCS\")", "keep.txt"}));
+    const std::vector<std::pair<int, int>> images {{3, 4}, {5, 5}, {8, 8}, {8, 8}, {2, 2}};
+    for (int row = 0; row < 5; ++row) {
+        const QModelIndex node = model().index(row, 0, top);
+        EXPECT_EQ(image(node), images[static_cast<std::size_t>(row)].first) << row;
+        EXPECT_EQ(selectedImage(node), images[static_cast<std::size_t>(row)].second) << row;
+        // The view draws those very pictures.
+        EXPECT_EQ(drawn(node, QIcon::Normal), ImageList1()[static_cast<std::size_t>(image(node))].toImage()) << row;
+        EXPECT_EQ(drawn(node, QIcon::Selected), ImageList1()[static_cast<std::size_t>(selectedImage(node))].toImage())
+            << row;
+    }
+    const QModelIndex docs = model().index(0, 0, top);
+    EXPECT_EQ(children(docs), Strings {"inner.txt"});
+
+    // First level shown, root selected; clashing names that changed count as renamed too.
+    EXPECT_TRUE(view()->isExpanded(top));
+    EXPECT_FALSE(view()->isExpanded(docs));
+    EXPECT_EQ(view()->currentIndex(), top);
+    EXPECT_EQ(resultText(), "4 files and 1 directories have been renamed.");
+    EXPECT_EQ(progressText("lblErrors"), "2");
+    EXPECT_EQ(progressText("lblFiles"), "4 of 5");
+    EXPECT_EQ(progressText("lblFolders"), "1 of 1");
+}
+
+TEST_F(SimulationTree, SubfoldersShowUnchangedWhenTheyAreNotRenamed)
+{
+    startWithClashes();
+    check("chkRenameDirs", false);
+    click("btnGo");
+    const QModelIndex docs = model().index(0, 0, root());
+    EXPECT_EQ(text(docs), "Docs");
+    EXPECT_EQ(image(docs), 0);
+    EXPECT_EQ(selectedImage(docs), 1);
+    // The file still clashes with the unchanged subfolder: letter case does not count.
+    EXPECT_EQ(text(model().index(3, 0, root())), "docs (was \"DOCS\")");
+    EXPECT_EQ(resultText(), "4 files and 0 directories have been renamed.");
+}
+
+TEST_F(SimulationTree, ExpandButtonsOpenEverythingOrTheFirstLevel)
+{
+    m_tree.file("work/A/B/C/deep.TXT");
+    startIn();
+    lowerCaseJob();
+    check("chkRecurseDirs");
+    check("chkSimulation");
+    click("btnGo");
+    const QModelIndex a = model().index(0, 0, root());
+    const QModelIndex b = model().index(0, 0, a);
+    const QModelIndex c = model().index(0, 0, b);
+    ASSERT_EQ(children(c), Strings {"deep.txt"});
+
+    Child<QToolButton>(tree(), "btnExpand")->click();
+    for (const QModelIndex& node : {root(), a, b, c})
+        EXPECT_TRUE(view()->isExpanded(node));
+
+    view()->setCurrentIndex(c);
+    Child<QToolButton>(tree(), "btnExpandOneLevel")->click();
+    EXPECT_TRUE(view()->isExpanded(root()));
+    for (const QModelIndex& node : {a, b, c})
+        EXPECT_FALSE(view()->isExpanded(node));
+    EXPECT_EQ(view()->currentIndex(), root());
+}
+
+TEST_F(SimulationTree, WindowIsReusedWhileOpenAndANewOneFollowsAClose)
+{
+    m_tree.file("work/A.TXT");
+    startIn();
+    lowerCaseJob();
+    check("chkSimulation");
+    click("btnGo");
+    QPointer<TfrmTree> first = win().TreeWindow();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(children(root()), Strings {"a.txt"});
+
+    // The next simulation fills the same window with the tree as it is now.
+    m_tree.file("work/B.TXT");
+    click("btnGo");
+    EXPECT_EQ(win().TreeWindow(), first.data());
+    EXPECT_EQ(children(root()), (Strings {"a.txt", "b.txt"}));
+
+    // A real run leaves it alone.
+    m_tree.file("work/C.TXT");
+    check("chkSimulation", false);
+    click("btnGo");
+    EXPECT_EQ(work(), (Strings {"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(children(root()), (Strings {"a.txt", "b.txt"}));
+    EXPECT_EQ(resultText(), "2 files and 0 directories have been renamed.");
+
+    // Closing destroys it; the next simulation makes a new one.
+    first->close();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(win().TreeWindow(), nullptr);
+    check("chkSimulation");
+    click("btnGo");
+    ASSERT_NE(win().TreeWindow(), nullptr);
+    EXPECT_TRUE(win().TreeWindow()->isVisible());
+    EXPECT_EQ(children(root()), (Strings {"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(resultText(), "0 files and 0 directories have been renamed.");
+}
+
+TEST_F(SimulationTree, WindowLegendAndButtonsAsDesigned)
+{
+    startIn();
+    TfrmTree window(&win());
+    EXPECT_EQ(window.windowTitle().toStdString(), "Brindlewick Simulated Result ...");
+    EXPECT_EQ(window.size(), QSize(380, 315));
+    EXPECT_NE(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(Child<QLabel>(&window, "lblResult")->text().toStdString(), "...");
+    EXPECT_EQ(Child<QToolButton>(&window, "btnExpand")->toolTip().toStdString(), "Expand All Nodes");
+    EXPECT_EQ(Child<QToolButton>(&window, "btnExpandOneLevel")->toolTip().toStdString(), "Expand First Level");
+    EXPECT_FALSE(Child<QToolButton>(&window, "btnExpand")->icon().isNull());
+    EXPECT_FALSE(Child<QToolButton>(&window, "btnExpandOneLevel")->icon().isNull());
+    auto* tv = Child<QTreeView>(&window, "tvSim");
+    EXPECT_EQ(tv->indentation(), 19);
+    EXPECT_EQ(tv->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    // The legend: folder pictures in the first row, file pictures in the second.
+    const std::vector<std::pair<const char*, int>> pictures {
+        {"Image1", 0}, {"Image2", 3}, {"Image3", 6}, {"Image4", 2}, {"Image5", 5}, {"Image6", 8}};
+    for (const auto& [name, index] : pictures) {
+        auto* label = Child<QLabel>(&window, name);
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->pixmap().toImage(), ImageList1()[static_cast<std::size_t>(index)].toImage()) << name;
+    }
+    Strings texts;
+    for (const char* name : {"Label1", "Label3", "Label4", "Label5", "Label2", "Label6", "Label7", "Label8"})
+        texts.push_back(Child<QLabel>(&window, name)->text().toStdString());
+    EXPECT_EQ(texts, (Strings {"Folders:", "unchanged", "renamed", "renaming error", "Files:", "unchanged",
+                         "renamed", "renaming error"}));
+}
+
+TEST(SimulationImages, NineDistinctSixteenPixelPictures)
+{
+    const TImageList& images = ImageList1();
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        EXPECT_EQ(images[i].size(), QSize(16, 16)) << i;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_NE(images[i].toImage(), images[j].toImage()) << i << " and " << j;
+    }
+}
+
+} // namespace

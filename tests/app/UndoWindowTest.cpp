@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFileSystemModel>
+
+#include "RunWindowUtil.h"
+#include "app/UShellViews.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+using Strings = std::vector<std::string>;
+
+const QString kUndoQuestion = "Operation will undo renaming in current directory.\n"
+                              "Then it will remove _brindlewick_undo.txt from this directory. Continue?";
+const QString kRemoveQuestion = "Errors detected! Remove _brindlewick_undo.txt from this Dir?";
+
+class UndoWindow : public RunWindowFixture
+{
+protected:
+    /// Whether the file list shows name (once it has been read).
+    bool listShows(const QString& name)
+    {
+        auto* slv = Child<TShellListView>(&win(), "slv");
+        return WaitFor([&] { return slv->isLoaded() && slv->selectName(name); }, 2000);
+    }
+
+    /// The names the folder tree shows below the selected folder, once it has read them.
+    Strings treeChildren(std::size_t expected)
+    {
+        auto* stv = Child<TShellTreeView>(&win(), "stv");
+        const QModelIndex current = stv->currentIndex();
+        stv->expand(current);
+        Strings names;
+        WaitFor([&] { return static_cast<std::size_t>(stv->model()->rowCount(current)) == expected; });
+        for (int row = 0; row < stv->model()->rowCount(current); ++row)
+            names.push_back(stv->model()->index(row, 0, current).data().toString().toStdString());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
+{
+    m_tree.file("work/IMG_1.JPG");
+    m_tree.file("work/IMG_2.JPG");
+    m_tree.file("work/Sub/IMG_3.JPG");
+    startIn();
+    lowerCaseJob();
+    check("chkUndo");
+    check("chkRenameDirs");
+    check("chkRecurseDirs");
+    click("btnGo");
+    ASSERT_EQ(work(), (Strings {"_brindlewick_undo.txt", "img_1.jpg", "img_2.jpg", "sub"}));
+    // The run shows the new names in the list and in the tree.
+    EXPECT_TRUE(listShows("img_1.jpg"));
+    EXPECT_EQ(treeChildren(1), Strings {"sub"});
+
+    m_dialogs.answers = {true};
+    click("btnUndo");
+    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
+    EXPECT_EQ(m_dialogs.messages, std::vector<QString> {"3 files and/or directories have been renamed."});
+    EXPECT_EQ(work(), (Strings {"IMG_1.JPG", "IMG_2.JPG", "Sub"}));
+    // Undo works on one folder: the subfolder keeps its own undo file and names.
+    EXPECT_EQ(work("Sub"), (Strings {"_brindlewick_undo.txt", "img_3.jpg"}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(listShows("IMG_1.JPG"));
+    EXPECT_FALSE(Child<TShellListView>(&win(), "slv")->selectName("img_1.jpg"));
+    EXPECT_EQ(treeChildren(1), Strings {"Sub"});
+
+    // A second undo finds no undo file.
+    click("btnUndo");
+    EXPECT_EQ(m_dialogs.messages.back().toStdString(),
+        "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not continue!");
+    EXPECT_EQ(m_dialogs.questions.size(), 1u);
+}
+
+TEST_F(UndoWindow, AnsweringNoChangesNothing)
+{
+    m_tree.file("work/a.txt");
+    m_tree.file("work/_brindlewick_undo.txt", "a.txt\r\nA.TXT\r\n");
+    startIn();
+    m_dialogs.answers = {false};
+    click("btnUndo");
+    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
+    EXPECT_TRUE(m_dialogs.messages.empty());
+    EXPECT_EQ(work(), (Strings {"_brindlewick_undo.txt", "a.txt"}));
+}
+
+struct ErrorsCase {
+    bool remove;
+    Strings after;
+};
+
+class UndoWithErrors : public UndoWindow, public ::testing::WithParamInterface<ErrorsCase>
+{
+};
+
+TEST_P(UndoWithErrors, AreReportedPairByPairAndTheUndoFileGoesOnlyOnYes)
+{
+    // gone.txt was renamed away since; x.txt comes back.
+    m_tree.file("work/x.txt");
+    m_tree.file("work/_brindlewick_undo.txt", "gone.txt\r\nGONE.TXT\r\nx.txt\r\nX.TXT\r\n");
+    startIn();
+    const QCursor* cursorAtMessage = nullptr;
+    Qt::CursorShape shapeAtMessage = Qt::ArrowCursor;
+    m_dialogs.onMessage = [&](const QString& text) {
+        if (text.startsWith("Cannot rename")) {
+            cursorAtMessage = QApplication::overrideCursor();
+            if (cursorAtMessage)
+                shapeAtMessage = cursorAtMessage->shape();
+        }
+    };
+    m_dialogs.answers = {true, GetParam().remove};
+    click("btnUndo");
+    EXPECT_EQ(m_dialogs.questions, (std::vector<QString> {kUndoQuestion, kRemoveQuestion}));
+    EXPECT_EQ(m_dialogs.messages,
+        (std::vector<QString> {"Cannot rename gone.txt to GONE.TXT. Operation will continue",
+            "1 files and/or directories have been renamed. 1 errors detected!"}));
+    EXPECT_EQ(work(), GetParam().after);
+    // The hourglass while the undo works, the normal cursor for the report.
+    EXPECT_NE(cursorAtMessage, nullptr);
+    EXPECT_EQ(shapeAtMessage, Qt::WaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, UndoWithErrors,
+    ::testing::Values(ErrorsCase {true, {"X.TXT"}}, ErrorsCase {false, {"X.TXT", "_brindlewick_undo.txt"}}));
+
+TEST_F(UndoWindow, FolderThatIsGoneIsReported)
+{
+    startIn("work/gone");
+    ASSERT_EQ(::rmdir(m_tree.at("work/gone").c_str()), 0);
+    click("btnUndo");
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {QString::fromStdString("Cannot change current directory to " + m_tree.at("work/gone"))});
+    EXPECT_TRUE(m_dialogs.questions.empty());
+}
+
+} // namespace
