@@ -450,7 +450,25 @@ bool TShellListView::renameItem(const QString& from, const QString& to)
 
 void TShellListView::refresh()
 {
+    // A new model reads the folder again: not loaded until it says so.
+    m_loaded = false;
     buildModel();
+    if (m_suspended) {
+        m_suspended = false;
+        m_stack->currentWidget()->show();
+    }
+}
+
+void TShellListView::suspend()
+{
+    // A model without a folder takes the place of the one that may still be reading.
+    const QString folder = m_folder;
+    m_folder.clear();
+    buildModel();
+    m_folder = folder;
+    m_loaded = false;
+    m_suspended = true;
+    m_stack->currentWidget()->hide();
 }
 
 void TShellListView::itemActivated(const QModelIndex& index)

@@ -103,8 +103,12 @@ public:
     /// is reported through renameFailed.
     bool renameItem(const QString& from, const QString& to);
 
-    /// Reads the folder again from the file system.
+    /// Reads the folder again from the file system (and ends a suspension).
     void refresh();
+    /// Stops reading and showing the folder until the next refresh(): a run is about to rename
+    /// what the list holds, and reading a large folder meanwhile would slow the run down.
+    void suspend();
+    bool isSuspended() const { return m_suspended; }
     /// Whether the folder shown has been read completely since the last setFolder or refresh.
     bool isLoaded() const { return m_loaded; }
 
@@ -135,6 +139,7 @@ private:
     QString m_folder;
     int m_style = 2;
     bool m_loaded = false;
+    bool m_suspended = false;
 };
 
 } // namespace brindle

@@ -53,7 +53,13 @@ public:
     {
     }
 
-    ~TWindowRunHost() override { restoreCursor(); }
+    ~TWindowRunHost() override
+    {
+        restoreCursor();
+        // A run that did not reach its end (an exception) still gives the file list back.
+        if (m_listSuspended && !m_finished)
+            m_win.RefreshFileList();
+    }
 
     TWindowRunHost(const TWindowRunHost&) = delete;
     TWindowRunHost& operator=(const TWindowRunHost&) = delete;
@@ -84,6 +90,13 @@ public:
         }
         m_win.m_frmProgress->UpdateProgress(TRunStats {});
         m_win.m_frmProgress->BeginRun();
+        // A real run renames what the file list shows, so the list stops reading until the end;
+        // a simulation changes nothing and stops it only while it is still reading the folder.
+        TShellListView* slv = m_win.ui->slv;
+        if (!options.simulation || !slv->isLoaded()) {
+            slv->suspend();
+            m_listSuspended = true;
+        }
         setCursor(Qt::BusyCursor);
         m_win.m_cancelRequested = false;
         if (options.simulation && m_tree) {
@@ -128,10 +141,13 @@ public:
     void runFinished(const TRunResult& result, const TRunStats& stats, const TResultTree* tree) override
     {
         (void)result;
+        m_finished = true;
         m_stats = stats;
         m_statsPending = true;
         flush();
-        m_win.RefreshFileList();
+        // After a simulation the list that was read before is still right.
+        if (m_listSuspended)
+            m_win.RefreshFileList();
         // The folder tree is not watched: renamed subfolders are shown under their new names.
         if (!tree && stats.FoldersRenamed > 0)
             m_win.ui->stv->refresh();
@@ -186,6 +202,8 @@ private:
     bool m_cursorSet = false;
     TRunStats m_stats;
     bool m_statsPending = false;
+    bool m_listSuspended = false;
+    bool m_finished = false;
     QElapsedTimer m_clock;
 };
 

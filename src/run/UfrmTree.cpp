@@ -28,6 +28,9 @@ TfrmTree::TfrmTree(QWidget* owner)
     ui->Image4->setPixmap(images[2]);
     ui->Image5->setPixmap(images[5]);
     ui->Image6->setPixmap(images[8]);
+    // Room between one picture's label and the next picture.
+    for (QLabel* label : {ui->Label3, ui->Label4, ui->Label6, ui->Label7})
+        label->setContentsMargins(0, 0, 10, 0);
     ui->layoutKey->setColumnStretch(ui->layoutKey->columnCount(), 1);
     resize(380, 315);
     connect(ui->btnExpand, &QToolButton::clicked, this, &TfrmTree::btnExpandClick);
