@@ -146,8 +146,9 @@ int main(int argc, char** argv)
             o.reps = std::stoi(next());
     }
     if (o.folder.empty() || o.jobs.empty() || o.cli.empty() || (o.real && o.templ.empty())) {
-        std::fprintf(stderr, "usage: gui_bench --folder DIR --jobs FILE --cli PATH [--recurse] "
-                             "[--sort name|none] [--reps N] [--real --template DIR]\n");
+        std::fprintf(stderr,
+            "usage: gui_bench --folder DIR --jobs FILE --cli PATH [--recurse] "
+            "[--sort name|none] [--reps N] [--real --template DIR]\n");
         return 2;
     }
 

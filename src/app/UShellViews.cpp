@@ -331,6 +331,12 @@ void TShellListView::buildModel()
 
 void TShellListView::setFolder(const QString& path)
 {
+    // While suspended the folder is only noted; refresh() reads it.
+    if (m_suspended) {
+        m_folder = path;
+        m_loaded = false;
+        return;
+    }
     if (path != m_folder || !m_loaded)
         m_loaded = false;
     m_folder = path;
@@ -452,11 +458,11 @@ void TShellListView::refresh()
 {
     // A new model reads the folder again: not loaded until it says so.
     m_loaded = false;
+    const bool wasSuspended = m_suspended;
+    m_suspended = false;
     buildModel();
-    if (m_suspended) {
-        m_suspended = false;
+    if (wasSuspended)
         m_stack->currentWidget()->show();
-    }
 }
 
 void TShellListView::suspend()

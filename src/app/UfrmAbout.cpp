@@ -37,7 +37,8 @@ TfrmAbout::TfrmAbout(QWidget* owner, std::function<void(const QUrl&)> openUrl)
     connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     FormCreate();
     // 274 by 364, or taller when the desktop's font needs it.
-    const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(274) : sizeHint().height();
+    const int needed
+        = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(274) : sizeHint().height();
     setFixedSize(274, std::max(364, needed));
     if (owner) {
         const QPoint centre = owner->frameGeometry().center();

@@ -29,8 +29,9 @@ TfrmProgress::TfrmProgress(QWidget* owner)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
     // The gauge's bar in RGB 0, 128, 192, whatever the style would draw.
-    ui->gauProgress->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #808080; background: #ffffff; }"
-                                                  "QProgressBar::chunk { background-color: rgb(0, 128, 192); }"));
+    ui->gauProgress->setStyleSheet(
+        QStringLiteral("QProgressBar { border: 1px solid #808080; background: #ffffff; }"
+                       "QProgressBar::chunk { background-color: rgb(0, 128, 192); }"));
     // 335 by 124, or larger when the desktop's font needs it.
     const QSize hint = sizeHint();
     setFixedSize(std::max(335, hint.width()), std::max(124, hint.height()));

@@ -13,6 +13,7 @@
 
 #include "RunWindowUtil.h"
 #include "app/USendTo.h"
+#include "app/UShellViews.h"
 #include "common/RunProcess.h"
 #include "run/UfrmLog.h"
 #include "run/UfrmProgress.h"
@@ -57,7 +58,8 @@ protected:
         click("btnGo");
         ::chmod(m_tree.at("work/Locked").c_str(), 0755);
         EXPECT_EQ(m_dialogs.messages,
-            std::vector<QString> {QString::fromStdString("Cannot change to directory: " + m_tree.at("work/Locked"))});
+            std::vector<QString> {
+                QString::fromStdString("Cannot change to directory: " + m_tree.at("work/Locked"))});
         EXPECT_EQ(work("Locked"), Strings {"A.TXT"});
         EXPECT_TRUE(progressButton("btnClose")->isVisible());
     }
@@ -70,7 +72,8 @@ TEST_F(RunWindow, EmptyJobListShowsOnlyTheMessage)
     m_tree.file("work/A.TXT");
     startIn();
     click("btnGo");
-    EXPECT_EQ(m_dialogs.messages, std::vector<QString> {"Nothing to do! Select some jobs from the toolbar buttons first!"});
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {"Nothing to do! Select some jobs from the toolbar buttons first!"});
     EXPECT_EQ(win().ProgressWindow(), nullptr);
     // No settings saved, nothing renamed.
     EXPECT_FALSE(m_tree.exists("settings/brindle.ini"));
@@ -93,7 +96,8 @@ TEST_F(RunWindow, RealRunRenamesWritesUndoFilesAndShowsTheFinalCounts)
     EXPECT_TRUE(m_dialogs.questions.empty());
     EXPECT_EQ(work(), (Strings {"Sub", "_brindlewick_undo.txt", "img_1.jpg", "img_2.jpg"}));
     EXPECT_EQ(work("Sub"), (Strings {"_brindlewick_undo.txt", "img_3.jpg", "keep.txt"}));
-    EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), "img_1.jpg\r\nIMG_1.JPG\r\nimg_2.jpg\r\nIMG_2.JPG\r\n");
+    EXPECT_EQ(
+        m_tree.read("work/_brindlewick_undo.txt"), "img_1.jpg\r\nIMG_1.JPG\r\nimg_2.jpg\r\nIMG_2.JPG\r\n");
     EXPECT_EQ(m_tree.read("work/Sub/_brindlewick_undo.txt"), "img_3.jpg\r\nIMG_3.JPG\r\n");
 
     // The progress window stays with the final counts and a full gauge.
@@ -109,6 +113,8 @@ TEST_F(RunWindow, RealRunRenamesWritesUndoFilesAndShowsTheFinalCounts)
     EXPECT_TRUE(progressButton("btnClose")->isVisible());
     EXPECT_FALSE(progressButton("btnCancel")->isVisible());
     EXPECT_EQ(progressButton("btnClose")->pos(), progressButton("btnCancel")->pos());
+    // The file list reads the folder again, under the new names.
+    EXPECT_TRUE(listShows("img_1.jpg"));
     // Cursor and controls are back.
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     for (QWidget* w : runControls())
@@ -161,6 +167,8 @@ TEST_F(RunWindow, ConfirmationAnsweredYesAndNoWhileTheControlsAreLocked)
         const QCursor* cursor = QApplication::overrideCursor();
         busyAtQuestion.push_back(cursor && cursor->shape() == Qt::BusyCursor);
         EXPECT_TRUE(progress() && progress()->Running() && progressButton("btnCancel")->isVisible());
+        // The file list does not read the folder the run is renaming.
+        EXPECT_TRUE(Child<TShellListView>(&win(), "slv")->isSuspended());
     };
     // The folder is declined, A accepted, B declined, then X inside DIR accepted.
     m_dialogs.answers = {false, true, false, true};
@@ -221,7 +229,9 @@ TEST_F(RunWindow, StartingFolderThatIsGoneIsReportedAndTheRunEnds)
     check("chkLog");
     ASSERT_EQ(::rmdir(m_tree.at("work/gone").c_str()), 0);
     click("btnGo");
-    EXPECT_EQ(m_dialogs.messages, std::vector<QString> {QString::fromStdString("Cannot change to directory: " + m_tree.at("work/gone"))});
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {
+            QString::fromStdString("Cannot change to directory: " + m_tree.at("work/gone"))});
     EXPECT_EQ(progressText("lblFiles"), "0 of 0");
     EXPECT_EQ(gauge(), 0);
     EXPECT_TRUE(progressButton("btnClose")->isVisible());
@@ -246,10 +256,11 @@ TEST_F(RunWindow, StartingFolderThatCannotBeEnteredIsReported)
     // Root enters every folder: the case runs in this test program as the unprivileged user 65534.
     if (::access("/usr/bin/setpriv", X_OK) != 0)
         GTEST_SKIP() << "setpriv (util-linux) is not installed";
-    const ProcessResult r = RunProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                                           ExecutablePath(), "--gtest_also_run_disabled_tests",
-                                           "--gtest_filter=RunWindow.DISABLED_LockedStartingFolderAsAnotherUser"},
-        {}, {"QT_QPA_PLATFORM=offscreen", "HOME=/tmp"});
+    const ProcessResult r
+        = RunProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                         ExecutablePath(), "--gtest_also_run_disabled_tests",
+                         "--gtest_filter=RunWindow.DISABLED_LockedStartingFolderAsAnotherUser"},
+            {}, {"QT_QPA_PLATFORM=offscreen", "HOME=/tmp"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("[  PASSED  ] 1 test"), std::string::npos) << r.out << r.err;
 }
@@ -269,11 +280,13 @@ TEST_F(RunWindow, ProgressWindowLooksAsDesigned)
     const Qt::WindowFlags flags = p->windowFlags();
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
-    EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(
+        flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(p->minimumSize(), p->maximumSize());
     EXPECT_GE(p->width(), 335);
     EXPECT_GE(p->height(), 124);
-    for (auto [name, text] : {std::pair {"Label1", "Folders renamed:"}, {"Label2", "Files renamed:"}, {"Label4", "Errors:"}}) {
+    for (auto [name, text] :
+        {std::pair {"Label1", "Folders renamed:"}, {"Label2", "Files renamed:"}, {"Label4", "Errors:"}}) {
         QLabel* label = Child<QLabel>(p, name);
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->text().toStdString(), text);

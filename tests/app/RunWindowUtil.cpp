@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "app/UShellViews.h"
 #include "joblist/UJobIO.h"
 #include "run/UfrmLog.h"
 #include "run/UfrmProgress.h"
@@ -58,6 +59,13 @@ int RunWindowFixture::gauge()
 std::vector<std::string> RunWindowFixture::logLines()
 {
     return Lines(win().LogWindow()->Text().toStdString());
+}
+
+bool RunWindowFixture::listShows(const QString& name)
+{
+    auto* slv = Child<TShellListView>(&win(), "slv");
+    return slv && WaitFor([&] { return slv->isLoaded() && slv->selectName(name); }, 2000)
+        && slv->currentView()->isVisible();
 }
 
 std::vector<std::string> RunWindowFixture::work(const std::string& rel) const

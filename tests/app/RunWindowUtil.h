@@ -39,6 +39,9 @@ protected:
     /// The text of the log window, one entry per line.
     std::vector<std::string> logLines();
 
+    /// Whether the file list shows name (once it has read its folder) and can be seen.
+    bool listShows(const QString& name);
+
     /// The work folder's entries (or those of work/rel).
     std::vector<std::string> work(const std::string& rel = {}) const;
 };

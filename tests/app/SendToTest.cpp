@@ -81,7 +81,8 @@ TEST(SendToFolder, LinkIsWrittenWholeAndFoldersAreMade)
     TempTree tree;
     const std::string link = tree.at("a/b/applications/Brindle Wick.desktop");
     ASSERT_EQ(CreateShellLink("/usr/bin/brindlewick", link, "Brindle Wick"), 0);
-    EXPECT_EQ(tree.read("a/b/applications/Brindle Wick.desktop"), DesktopEntryText("/usr/bin/brindlewick", "Brindle Wick"));
+    EXPECT_EQ(tree.read("a/b/applications/Brindle Wick.desktop"),
+        DesktopEntryText("/usr/bin/brindlewick", "Brindle Wick"));
     // Nothing else is left beside it.
     EXPECT_EQ(tree.list("a/b/applications"), std::vector<std::string> {"Brindle Wick.desktop"});
     // A name without a folder is refused rather than written wherever the process happens to be.

@@ -109,7 +109,8 @@ TEST_F(ShellMenu, SendToFolderThatCannotBeWrittenGivesTheFailureWithTheFullPath)
     trigger("cmBrindlewickInSendTo");
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
     EXPECT_EQ(m_dialogs.messages[0].toStdString(),
-        "Cannot create shortcut to Brindlewick\nfilename = " + m_tree.at("data/applications/Brindle Wick.desktop"));
+        "Cannot create shortcut to Brindlewick\nfilename = "
+            + m_tree.at("data/applications/Brindle Wick.desktop"));
     EXPECT_EQ(m_tree.read("data/applications"), "not a folder");
 }
 
@@ -120,7 +121,9 @@ TEST_F(ShellMenu, QuickHelpHandsTheHelpPageToTheDesktop)
     m_tree.file("app/help/index.html", "<html></html>");
     start();
     trigger("cmQuickHelpHTML");
-    EXPECT_EQ(m_openedUrls, std::vector<QString> {QUrl::fromLocalFile(QString::fromStdString(appDir() + "help/index.html")).toString()});
+    EXPECT_EQ(m_openedUrls,
+        std::vector<QString> {
+            QUrl::fromLocalFile(QString::fromStdString(appDir() + "help/index.html")).toString()});
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
 
@@ -178,7 +181,8 @@ TEST_F(ShellMenu, AboutBoxIsANewDialogEveryTimeAndItsAddressOpens)
     // Each box is gone once closed.
     EXPECT_TRUE(boxes[0].isNull());
     EXPECT_TRUE(boxes[1].isNull());
-    EXPECT_EQ(m_openedUrls, (std::vector<QString> {QString::fromUtf8(kHomePage), QString::fromUtf8(kHomePage)}));
+    EXPECT_EQ(
+        m_openedUrls, (std::vector<QString> {QString::fromUtf8(kHomePage), QString::fromUtf8(kHomePage)}));
 }
 
 // ---- what the build puts beside the program
@@ -196,11 +200,12 @@ TEST(HelpPage, IsCopiedBesideTheProgramAndCoversEveryJobAndOption)
     const std::string page = readFile(BRINDLE_APP_DIR "/help/index.html");
     ASSERT_FALSE(page.empty()) << "no help page beside " BRINDLE_APP_DIR;
     EXPECT_EQ(page, readFile(BRINDLE_SOURCE_DIR "/help/index.html"));
-    for (const char* topic : {"Convert to Lower Case", "Convert to Upper Case", "Normalize Case", "Insert Characters",
-             "Remove Characters", "Replace Characters", "Counter", "Recurse into subdirectories",
-             "Rename subdirectories too", "Reset counter in every subdir", "Sort list before processing",
-             "Confirm every change", "Create Undo file", "Produce Log", "Simulation mode", "_brindlewick_undo.txt",
-             "brindle_job_config.xml", "brindlewick-cli", "Send To"})
+    for (const char* topic :
+        {"Convert to Lower Case", "Convert to Upper Case", "Normalize Case", "Insert Characters",
+            "Remove Characters", "Replace Characters", "Counter", "Recurse into subdirectories",
+            "Rename subdirectories too", "Reset counter in every subdir", "Sort list before processing",
+            "Confirm every change", "Create Undo file", "Produce Log", "Simulation mode",
+            "_brindlewick_undo.txt", "brindle_job_config.xml", "brindlewick-cli", "Send To"})
         EXPECT_NE(page.find(topic), std::string::npos) << topic;
 }
 

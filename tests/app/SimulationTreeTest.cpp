@@ -108,8 +108,10 @@ TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
         EXPECT_EQ(image(node), images[static_cast<std::size_t>(row)].first) << row;
         EXPECT_EQ(selectedImage(node), images[static_cast<std::size_t>(row)].second) << row;
         // The view draws those very pictures.
-        EXPECT_EQ(drawn(node, QIcon::Normal), ImageList1()[static_cast<std::size_t>(image(node))].toImage()) << row;
-        EXPECT_EQ(drawn(node, QIcon::Selected), ImageList1()[static_cast<std::size_t>(selectedImage(node))].toImage())
+        EXPECT_EQ(drawn(node, QIcon::Normal), ImageList1()[static_cast<std::size_t>(image(node))].toImage())
+            << row;
+        EXPECT_EQ(drawn(node, QIcon::Selected),
+            ImageList1()[static_cast<std::size_t>(selectedImage(node))].toImage())
             << row;
     }
     const QModelIndex docs = model().index(0, 0, top);
@@ -212,7 +214,8 @@ TEST_F(SimulationTree, WindowLegendAndButtonsAsDesigned)
     EXPECT_NE(window.minimumSize(), window.maximumSize());
     EXPECT_EQ(Child<QLabel>(&window, "lblResult")->text().toStdString(), "...");
     EXPECT_EQ(Child<QToolButton>(&window, "btnExpand")->toolTip().toStdString(), "Expand All Nodes");
-    EXPECT_EQ(Child<QToolButton>(&window, "btnExpandOneLevel")->toolTip().toStdString(), "Expand First Level");
+    EXPECT_EQ(
+        Child<QToolButton>(&window, "btnExpandOneLevel")->toolTip().toStdString(), "Expand First Level");
     EXPECT_FALSE(Child<QToolButton>(&window, "btnExpand")->icon().isNull());
     EXPECT_FALSE(Child<QToolButton>(&window, "btnExpandOneLevel")->icon().isNull());
     auto* tv = Child<QTreeView>(&window, "tvSim");
@@ -230,8 +233,9 @@ TEST_F(SimulationTree, WindowLegendAndButtonsAsDesigned)
     Strings texts;
     for (const char* name : {"Label1", "Label3", "Label4", "Label5", "Label2", "Label6", "Label7", "Label8"})
         texts.push_back(Child<QLabel>(&window, name)->text().toStdString());
-    EXPECT_EQ(texts, (Strings {"Folders:", "unchanged", "renamed", "renaming error", "Files:", "unchanged",
-                         "renamed", "renaming error"}));
+    EXPECT_EQ(texts,
+        (Strings {"Folders:", "unchanged", "renamed", "renaming error", "Files:", "unchanged", "renamed",
+            "renaming error"}));
 }
 
 TEST(SimulationImages, NineDistinctSixteenPixelPictures)

@@ -23,13 +23,6 @@ const QString kRemoveQuestion = "Errors detected! Remove _brindlewick_undo.txt f
 class UndoWindow : public RunWindowFixture
 {
 protected:
-    /// Whether the file list shows name (once it has been read).
-    bool listShows(const QString& name)
-    {
-        auto* slv = Child<TShellListView>(&win(), "slv");
-        return WaitFor([&] { return slv->isLoaded() && slv->selectName(name); }, 2000);
-    }
-
     /// The names the folder tree shows below the selected folder, once it has read them.
     Strings treeChildren(std::size_t expected)
     {
@@ -138,7 +131,8 @@ TEST_F(UndoWindow, FolderThatIsGoneIsReported)
     ASSERT_EQ(::rmdir(m_tree.at("work/gone").c_str()), 0);
     click("btnUndo");
     EXPECT_EQ(m_dialogs.messages,
-        std::vector<QString> {QString::fromStdString("Cannot change current directory to " + m_tree.at("work/gone"))});
+        std::vector<QString> {
+            QString::fromStdString("Cannot change current directory to " + m_tree.at("work/gone"))});
     EXPECT_TRUE(m_dialogs.questions.empty());
 }
 
