@@ -20,8 +20,10 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_WERROR=ON -
     -DBRINDLE_GUI=OFF
 cmake --build build/asan -j "$jobs"
 echo "== tests under the sanitizers"
+# The kill test is left out here: it checks what a killed run leaves on disk, which the
+# sanitizers do not change, and it takes minutes in this build.
 (cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --output-on-failure -j "$jobs" --timeout 900)
+    ctest --output-on-failure -j "$jobs" --timeout 900 -E 'CliCrashTest')
 
 echo "== fuzz targets, a short run each on their seed corpus"
 fuzz/run.sh 5
