@@ -40,8 +40,9 @@ void writeOut(std::FILE* to, std::string_view text)
     std::fwrite(text.data(), 1, text.size(), to);
 }
 
-/// A message as the window shows it, its CR LF line breaks turned into the terminal's.
-void printMessage(std::string_view text)
+} // namespace
+
+void PrintMessage(std::string_view text)
 {
     std::fflush(stdout);
     std::string out;
@@ -55,6 +56,9 @@ void printMessage(std::string_view text)
     writeOut(stderr, out);
 }
 
+namespace
+{
+
 /// The terminal as the run's user: messages and questions on standard error, answers from
 /// standard input, the log on standard output.
 class TCliHost : public IRunHost
@@ -65,7 +69,7 @@ public:
     {
     }
 
-    void showMessage(std::string_view text) override { printMessage(text); }
+    void showMessage(std::string_view text) override { PrintMessage(text); }
 
     bool askYesNo(std::string_view text, TQuestion kind) override
     {
@@ -74,7 +78,7 @@ public:
             // after errors.
             return kind != TQuestion::RemoveUndoFileAfterErrors;
         }
-        printMessage(text);
+        PrintMessage(text);
         std::string answer;
         if (!std::getline(std::cin, answer))
             return false;
@@ -145,7 +149,7 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
         writeOut(stdout, summary);
     }
     if (result.cancelled)
-        printMessage("brindlewick-cli: cancelled");
+        PrintMessage("brindlewick-cli: cancelled");
     std::fflush(stdout);
     return result.AllWentThrough(s) ? kExitOk : kExitFailed;
 }

@@ -16,20 +16,6 @@ using namespace brindle;
 namespace
 {
 
-/// A message as the window shows it, its CR LF line breaks turned into the terminal's.
-void printMessage(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
-    }
-    out += '\n';
-    std::fwrite(out.data(), 1, out.size(), stderr);
-}
-
 /// Loads the job list: the given file, or the kept job list when there is one.
 bool loadJobs(const TCliOptions& o, TRenameSession& session)
 {
@@ -43,8 +29,8 @@ bool loadJobs(const TCliOptions& o, TRenameSession& session)
     }
     TJobListLoad loaded = LoadJobsFromXml(file);
     if (!loaded.ok) {
-        printMessage(loaded.message);
-        printMessage(LoadFailureMessage(file));
+        PrintMessage(loaded.message);
+        PrintMessage(LoadFailureMessage(file));
         return false;
     }
     session.Jobs = std::move(loaded.jobs);
@@ -95,7 +81,7 @@ int main(int argc, char** argv)
         printLine(session.PreviewName(name, TEntryKind::File));
     if (o.writeJobs) {
         if (!SaveJobsToXml(*o.writeJobs, session.Jobs, o.encoding)) {
-            printMessage("Unable to write to " + *o.writeJobs);
+            PrintMessage("Unable to write to " + *o.writeJobs);
             status = kExitFailed;
         }
     }

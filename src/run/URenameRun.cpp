@@ -352,26 +352,34 @@ void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind k
             int e = EINVAL;
             const bool recordable = !m_options.undo
                 || (m_name.find('\n') == std::string::npos && oldName.find('\n') == std::string::npos);
-            if (IsUsableName(m_name) && recordable)
+            const bool record = m_options.undo && m_undoFile.IsOpen();
+            if (IsUsableName(m_name) && recordable) {
+                // 4a. The pair goes to the undo file before the rename is made: a run killed
+                //     between the two leaves a record of a rename that never happened, which
+                //     undo passes over, never a rename that no undo file knows.
+                if (record) {
+                    if (const int w = m_undoFile.Add(m_name, oldName); w != 0) {
+                        stopOnUndoFailure(m_folder, w);
+                        m_name = oldName;
+                        ++(folder ? stats.FoldersExamined : stats.FilesExamined);
+                        return;
+                    }
+                }
                 e = RenameNoReplace(dirFd, oldName, m_name, folder);
+                // 4b. A failed rename takes its pair back; if even that fails, the file no
+                //     longer matches the folder and the run stops.
+                if (e != 0 && record) {
+                    if (const int t = m_undoFile.TakeBack(); t != 0)
+                        stopOnUndoFailure(m_folder, t);
+                }
+            }
             if (e != 0) {
                 m_host.showMessage("Cannot rename " + m_name + ". Operation will continue");
                 ++m_result.renameFailures;
                 m_name = oldName;
             } else {
-                // 5. Count and record.
+                // 5. Count (the pair is already recorded).
                 ++(folder ? stats.FoldersRenamed : stats.FilesRenamed);
-                if (m_options.undo && m_undoFile.IsOpen()) {
-                    if (const int w = m_undoFile.Add(m_name, oldName); w != 0) {
-                        // A rename the undo file cannot record is taken back, so that the
-                        // file still undoes every rename that stands; then the run stops.
-                        if (RenameNoReplace(dirFd, m_name, oldName, folder) == 0) {
-                            --(folder ? stats.FoldersRenamed : stats.FilesRenamed);
-                            m_name = oldName;
-                        }
-                        stopOnUndoFailure(m_folder, w);
-                    }
-                }
             }
         } else {
             m_name = oldName;

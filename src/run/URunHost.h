@@ -64,6 +64,9 @@ struct TUndoResult {
     /// Pairs renamed back (R) and pairs that failed (E).
     std::int32_t renamed = 0;
     std::int32_t errors = 0;
+    /// The last pair passed over because its rename had never been made (a killed run's last
+    /// record): 0 or 1, neither renamed nor an error.
+    std::int32_t skipped = 0;
     /// Whether the undo file was removed at the end.
     bool undoFileRemoved = false;
     /// The closing report: "R files and/or directories have been renamed." with, after errors,

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "run/UGlobals.h"
@@ -90,6 +91,7 @@ int TUndoFileWriter::Create(int dirFd)
         return EINVAL;
     m_fd = std::move(fd);
     m_size = 0;
+    m_sizeBeforeLast = 0;
     return 0;
 }
 
@@ -106,7 +108,18 @@ int TUndoFileWriter::Add(std::string_view newName, std::string_view oldName)
             ::lseek(m_fd.get(), m_size, SEEK_SET);
         return e;
     }
+    m_sizeBeforeLast = m_size;
     m_size += static_cast<off_t>(m_buffer.size());
+    return 0;
+}
+
+int TUndoFileWriter::TakeBack()
+{
+    if (!m_fd.valid())
+        return EBADF;
+    if (::ftruncate(m_fd.get(), m_sizeBeforeLast) != 0 || ::lseek(m_fd.get(), m_sizeBeforeLast, SEEK_SET) < 0)
+        return errno;
+    m_size = m_sizeBeforeLast;
     return 0;
 }
 
@@ -174,6 +187,10 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
     // 4. Rename each pair back, the last-written first: a later rename may have taken a name
     //    that an earlier one freed, and only the reverse order gives every name back.
     const auto pairs = ParseUndoPairs(content);
+    // A run writes each pair just before its rename, so a run killed in between leaves a last
+    // pair whose rename never happened, possibly cut short (no line end, or no second line).
+    const bool lastCutShort = !content.empty()
+        && (content.back() != '\n' || std::count(content.begin(), content.end(), '\n') % 2 != 0);
     for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
         const std::string& a = it->first;
         const std::string& b = it->second;
@@ -181,9 +198,20 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
         // Names that would reach outside the folder, or the undo file itself, are refused.
         if (IsUsableName(a) && IsUsableName(b) && a != kUndoFileName && b != kUndoFileName) {
             struct stat entry;
-            const bool isFolder
-                = ::fstatat(dir.get(), a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(entry.st_mode);
-            e = RenameNoReplace(dir.get(), a, b, isFolder);
+            const bool found = ::fstatat(dir.get(), a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
+            e = RenameNoReplace(dir.get(), a, b, found && S_ISDIR(entry.st_mode));
+        }
+        if (e != 0 && it == pairs.rbegin() && IsUsableName(a)) {
+            // The last pair with nothing to give back: its rename was never made.
+            struct stat entry;
+            const bool aMissing
+                = ::fstatat(dir.get(), a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
+            const bool bPresent
+                = IsUsableName(b) && ::fstatat(dir.get(), b.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
+            if (aMissing && (bPresent || lastCutShort)) {
+                ++result.skipped;
+                continue;
+            }
         }
         if (e == 0) {
             ++result.renamed;

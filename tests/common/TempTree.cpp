@@ -56,10 +56,11 @@ void removeAll(const std::string& path)
 
 } // namespace
 
-TempTree::TempTree()
+TempTree::TempTree(const std::string& base)
 {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brindle-test-XXXXXX";
+    std::string pattern
+        = (base.empty() ? std::string(tmp && *tmp ? tmp : "/tmp") : base) + "/brindle-test-XXXXXX";
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a temporary folder");
     ::chmod(pattern.c_str(), 0755);
@@ -129,6 +130,11 @@ std::vector<std::string> TempTree::list(const std::string& rel) const
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string MemoryTempBase()
+{
+    return ::access("/dev/shm", W_OK | X_OK) == 0 ? "/dev/shm" : "";
 }
 
 std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)

@@ -13,7 +13,8 @@ namespace brindle::test
 class TempTree
 {
 public:
-    TempTree();
+    /// In base when given, else in $TMPDIR or /tmp.
+    explicit TempTree(const std::string& base = {});
     ~TempTree();
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;
@@ -38,6 +39,10 @@ public:
 private:
     std::string m_root;
 };
+
+/// A folder on a memory file system (/dev/shm) when there is a writable one, else "" (the
+/// default place): for tests that sync many small files and do not test the disk.
+std::string MemoryTempBase();
 
 /// A local time as a time_t.
 std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second = 0);

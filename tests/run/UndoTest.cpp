@@ -201,6 +201,62 @@ TEST_F(UndoFileTest, ErrorsKeepTheFileUnlessTheUserAgrees)
     EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
 }
 
+/// The last pair of a file written by a run that was killed: the pair goes to the file just
+/// before its rename, so the rename may never have happened, and the pair may be cut short.
+/// Only the last pair, and only when its new name is missing, is passed over.
+struct LastPairCase {
+    const char* label;
+    std::vector<std::string> present; // files in the folder besides the undo file
+    std::string content;
+    int renamed;
+    int errors;
+    int skipped;
+    std::vector<std::string> after; // the folder afterwards, undo file aside
+    friend void PrintTo(const LastPairCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class LastPairTest : public ::testing::TestWithParam<LastPairCase>
+{
+};
+
+TEST_P(LastPairTest, NeverMadeRenameIsPassedOver)
+{
+    const LastPairCase& c = GetParam();
+    TempTree tree;
+    for (const std::string& name : c.present)
+        tree.file(name, name);
+    tree.file("_brindlewick_undo.txt", c.content);
+    RecorderHost host;
+    host.answers = {true, false};
+    const TUndoResult r = UndoFolder(tree.path(), host);
+    EXPECT_EQ(r.renamed, c.renamed);
+    EXPECT_EQ(r.errors, c.errors);
+    EXPECT_EQ(r.skipped, c.skipped);
+    EXPECT_EQ(static_cast<int>(host.messages.size()), c.errors);
+    EXPECT_EQ(r.undoFileRemoved, c.errors == 0);
+    std::vector<std::string> names = tree.list();
+    std::erase(names, "_brindlewick_undo.txt");
+    EXPECT_EQ(names, c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LastPairTest,
+    ::testing::Values(
+        LastPairCase {"RecordedButNotRenamed", {"done-new", "pending-old"},
+            "done-new\r\ndone-old\r\npending-new\r\npending-old\r\n", 1, 0, 1, {"done-old", "pending-old"}},
+        LastPairCase {"CutShortInTheOldName", {"done-new", "pending-old"},
+            "done-new\r\ndone-old\r\npending-new\r\npend", 1, 0, 1, {"done-old", "pending-old"}},
+        LastPairCase {"CutShortAfterTheNewName", {"done-new", "pending-old"},
+            "done-new\r\ndone-old\r\npending-new\r\n", 1, 0, 1, {"done-old", "pending-old"}},
+        LastPairCase {"CutShortInTheNewName", {"done-new", "pending-old"}, "done-new\r\ndone-old\r\npend", 1,
+            0, 1, {"done-old", "pending-old"}},
+        LastPairCase {"CompleteButBothNamesGone", {"done-new"},
+            "done-new\r\ndone-old\r\ngone-new\r\ngone-old\r\n", 1, 1, 0, {"done-old"}},
+        LastPairCase {"AnEarlierPairIsStillAnError", {"x-old", "last-new"},
+            "x-new\r\nx-old\r\nlast-new\r\nlast-old\r\n", 1, 1, 0, {"last-old", "x-old"}},
+        LastPairCase {"OddCountWithTheNameThereIsAnError", {"done-new", "odd"},
+            "done-new\r\ndone-old\r\nodd\r\n", 1, 1, 0, {"done-old", "odd"}}),
+    [](const ::testing::TestParamInfo<LastPairCase>& info) { return info.param.label; });
+
 /// Undo files that name things outside the folder, or names no file can have: each pair fails
 /// with its message, nothing outside the folder is touched and the other pairs still go back.
 struct BadUndoCase {

@@ -1,0 +1,186 @@
+// brindlewick-cli killed with SIGKILL in the middle of renaming 20,000 files with undo files,
+// again and again: after every kill, undo in every folder (deepest first) must give back every
+// name the killed run changed, and no file may be lost. Half of the kills come at a random
+// time within the length of a whole run, half when the undo files show a random number of
+// renames made.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
+#include <random>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "common/RunProcess.h"
+#include "common/TempTree.h"
+#include "common/TreeSnapshot.h"
+
+extern char** environ;
+
+namespace brindle
+{
+namespace
+{
+
+using test::ContentMultiset;
+using test::FoldersDeepestFirst;
+using test::ProcessResult;
+using test::RunProcess;
+using test::SameTree;
+using test::SnapshotTree;
+using test::TempTree;
+using test::TreeDifference;
+using test::TTreeSnapshot;
+using Clock = std::chrono::steady_clock;
+
+const std::string kLowerJobs = BRINDLE_TEST_DATA "/cli/lower.xml";
+const std::string kUndo = "_brindlewick_undo.txt";
+constexpr int kFolders = 4;
+constexpr int kFilesPerFolder = 5000;
+constexpr int kKillsWanted = 20;
+
+/// Starts the run (every name to lower case, subfolders too, undo files on) and returns its
+/// process id.
+pid_t startRun(const std::string& folder)
+{
+    std::vector<std::string> args {BRINDLE_CLI, "-j", kLowerJobs, "-r", "-d", "-u", "-q", folder};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int e = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return e == 0 ? pid : -1;
+}
+
+/// Bytes written so far to the undo files of the subfolders (under either name).
+off_t undoBytes(const std::string& tree)
+{
+    off_t total = 0;
+    for (int i = 1; i <= kFolders; ++i) {
+        for (const char* prefix : {"Album", "album"}) {
+            struct stat st;
+            if (::stat((tree + "/" + prefix + std::to_string(i) + "/" + kUndo).c_str(), &st) == 0)
+                total += st.st_size;
+        }
+    }
+    return total;
+}
+
+std::string lastName(const std::string& path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+TTreeSnapshot withoutUndoFiles(TTreeSnapshot tree)
+{
+    std::erase_if(tree, [](const auto& entry) { return lastName(entry.first) == kUndo; });
+    return tree;
+}
+
+TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
+{
+    TempTree root;
+    root.file("sentinel/Photo_00001.JPG", "outside");
+    const std::string tree = root.at("tree");
+    for (int f = 1; f <= kFolders; ++f) {
+        const std::string folder = tree + "/Album" + std::to_string(f);
+        root.dir("tree/Album" + std::to_string(f));
+        for (int i = 1; i <= kFilesPerFolder; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/Photo_%05d.JPG", i);
+            const std::string content = std::to_string(f) + ":" + std::to_string(i);
+            const int fd = ::open((folder + name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+            ::close(fd);
+        }
+    }
+    const TTreeSnapshot original = SnapshotTree(tree);
+    const TTreeSnapshot sentinel = SnapshotTree(root.at("sentinel"));
+    const std::vector<std::string> contents = ContentMultiset(original);
+    std::map<ino_t, std::string> nameOf;
+    for (const auto& [path, entry] : original)
+        nameOf[entry.inode] = lastName(path);
+    ASSERT_EQ(original.size(), static_cast<std::size_t>(kFolders * (kFilesPerFolder + 1)));
+
+    // Puts every name back: undo in every folder that has an undo file, deepest first.
+    auto undoEverywhere = [&](int cycle, const TTreeSnapshot& now) {
+        for (const std::string& folder : FoldersDeepestFirst(now)) {
+            if (!now.contains(folder.empty() ? kUndo : folder + "/" + kUndo))
+                continue;
+            const ProcessResult u
+                = RunProcess({BRINDLE_CLI, "--undo", "-q", folder.empty() ? tree : tree + "/" + folder});
+            EXPECT_EQ(u.exitCode, 0) << "cycle " << cycle << ", folder " << folder << ": " << u.err;
+        }
+        const TTreeSnapshot restored = SnapshotTree(tree);
+        EXPECT_TRUE(SameTree(restored, original)) << "cycle " << cycle << ":\n"
+                                                  << TreeDifference(original, restored);
+        return SameTree(restored, original);
+    };
+
+    // One whole run gives the time within which the kills are spread.
+    const auto t0 = Clock::now();
+    const pid_t whole = startRun(tree);
+    ASSERT_GT(whole, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(whole, &status, 0), whole);
+    const auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - t0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const TTreeSnapshot renamed = SnapshotTree(tree);
+    ASSERT_EQ(ContentMultiset(withoutUndoFiles(renamed)), contents);
+    ASSERT_TRUE(undoEverywhere(0, renamed));
+
+    std::mt19937 random(20250607);
+    const off_t fullUndo = static_cast<off_t>(kFolders) * kFilesPerFolder * 34; // bytes of all pairs
+    int kills = 0;
+    int partial = 0;
+    for (int cycle = 1; kills < kKillsWanted && cycle <= 3 * kKillsWanted; ++cycle) {
+        const pid_t pid = startRun(tree);
+        ASSERT_GT(pid, 0);
+        if (cycle % 2 == 1) {
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(random() % static_cast<unsigned>(runTime.count() + 1)));
+        } else {
+            const off_t target = static_cast<off_t>(random() % static_cast<unsigned>(fullUndo));
+            while (undoBytes(tree) < target && ::waitpid(pid, &status, WNOHANG) == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        ::kill(pid, SIGKILL);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        kills += killed ? 1 : 0;
+
+        // No file lost or replaced, nothing outside touched, whatever the moment.
+        const TTreeSnapshot withUndo = SnapshotTree(tree);
+        const TTreeSnapshot now = withoutUndoFiles(withUndo);
+        ASSERT_EQ(ContentMultiset(now), contents) << "cycle " << cycle;
+        ASSERT_TRUE(SameTree(SnapshotTree(root.at("sentinel")), sentinel));
+        std::size_t changed = 0;
+        for (const auto& [path, entry] : now)
+            changed += nameOf.at(entry.inode) == lastName(path) ? 0 : 1;
+        partial += killed && changed > 0 && changed < original.size() ? 1 : 0;
+
+        ASSERT_TRUE(undoEverywhere(cycle, withUndo));
+    }
+    EXPECT_GE(kills, kKillsWanted);
+    // Most kills came with some names changed and some not.
+    EXPECT_GE(partial, kKillsWanted / 2);
+    std::printf("whole run %lld ms, %d kills, %d with the tree part renamed\n",
+        static_cast<long long>(runTime.count() / 1000), kills, partial);
+}
+
+} // namespace
+} // namespace brindle

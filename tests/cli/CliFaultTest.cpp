@@ -1,0 +1,157 @@
+// brindlewick-cli on a full file system: a small tmpfs mounted for the test and filled up. The
+// renames themselves need no space there; the undo file does. When it cannot grow, the run
+// stops at once with the system's message (going on would make renames that no undo file
+// knows), keeps every file, and its undo file holds whole pairs for exactly the renames made.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "common/RunProcess.h"
+#include "common/ScratchMount.h"
+#include "common/TempTree.h"
+#include "common/TreeSnapshot.h"
+#include "run/UUndoFile.h"
+
+namespace brindle
+{
+namespace
+{
+
+using test::ContentMultiset;
+using test::ProcessResult;
+using test::RunProcess;
+using test::SameTree;
+using test::ScratchMount;
+using test::SnapshotTree;
+using test::TempTree;
+using test::TreeDifference;
+using test::TTreeSnapshot;
+
+const std::string kLowerJobs = BRINDLE_TEST_DATA "/cli/lower.xml";
+const std::string kUndo = "_brindlewick_undo.txt";
+constexpr off_t kPage = 4096;
+
+ProcessResult cli(std::vector<std::string> args)
+{
+    args.insert(args.begin(), BRINDLE_CLI);
+    return RunProcess(args);
+}
+
+/// Writes a file as large as the file system lets it grow; returns its size.
+off_t fillUp(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return -1;
+    const std::string block(kPage, 'x');
+    off_t size = 0;
+    while (::write(fd, block.data(), block.size()) == static_cast<ssize_t>(block.size()))
+        size += kPage;
+    ::close(fd);
+    return size;
+}
+
+class CliFullDiskTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string why;
+        mount = ScratchMount::Tmpfs(disk.path(), "size=512k,nr_inodes=2000", why);
+        if (!mount)
+            GTEST_SKIP() << why;
+        // 300 files, every fifth with contents (a page each), the rest empty.
+        ::mkdir(work().c_str(), 0755);
+        for (int i = 1; i <= 300; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/IMG_%04d.JPG", i);
+            const int fd = ::open((work() + name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            ASSERT_GE(fd, 0);
+            if (i % 5 == 0) {
+                ASSERT_EQ(::write(fd, name, std::strlen(name)), static_cast<ssize_t>(std::strlen(name)));
+            }
+            ::close(fd);
+        }
+        original = SnapshotTree(work());
+    }
+
+    std::string work() const { return disk.path() + "/photos"; }
+    std::string ReadUndo() const { return disk.read("photos/" + kUndo); }
+    std::string filler() const { return disk.path() + "/filler"; }
+
+    TempTree disk;
+    std::unique_ptr<ScratchMount> mount;
+    TTreeSnapshot original;
+};
+
+TEST_F(CliFullDiskTest, NoRoomForTheUndoFileStopsTheRunBeforeAnyRename)
+{
+    ASSERT_GT(fillUp(filler()), 0);
+    const ProcessResult r = cli({"-j", kLowerJobs, "-u", "-q", work()});
+    EXPECT_EQ(r.err, work() + "/" + kUndo + ": No space left on device\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(SnapshotTree(work(), kUndo).size(), original.size());
+    EXPECT_TRUE(SameTree(SnapshotTree(work(), kUndo), original));
+    EXPECT_EQ(ReadUndo(), "");
+
+    // Without undo files nothing needs room: every rename goes through.
+    ::unlink((work() + "/" + kUndo).c_str());
+    const ProcessResult plain = cli({"-j", kLowerJobs, "-q", work()});
+    EXPECT_EQ(plain.err, "");
+    EXPECT_EQ(plain.exitCode, 0);
+    const TTreeSnapshot renamed = SnapshotTree(work());
+    EXPECT_TRUE(renamed.contains("img_0300.jpg"));
+    EXPECT_EQ(ContentMultiset(renamed), ContentMultiset(original));
+}
+
+TEST_F(CliFullDiskTest, TheDiskFillingUpMidRunStopsItWithWholePairsThatUndoRestores)
+{
+    // One page left: the undo file fills it after 146 pairs of 28 bytes.
+    const off_t size = fillUp(filler());
+    ASSERT_GT(size, kPage);
+    ASSERT_EQ(::truncate(filler().c_str(), size - kPage), 0);
+    const ProcessResult r = cli({"-j", kLowerJobs, "-u", "-q", work()});
+    EXPECT_EQ(r.err, work() + "/" + kUndo + ": No space left on device\n");
+    EXPECT_EQ(r.exitCode, 1);
+
+    const TTreeSnapshot after = SnapshotTree(work(), kUndo);
+    EXPECT_EQ(ContentMultiset(after), ContentMultiset(original));
+    std::size_t renamed = 0;
+    for (const auto& [path, entry] : after)
+        renamed += path.starts_with("img_") ? 1 : 0;
+    const std::string undo = ReadUndo();
+    EXPECT_EQ(renamed, 4096u / 28u);
+    EXPECT_EQ(undo.size(), renamed * 28);
+    EXPECT_EQ(ParseUndoPairs(undo).size(), renamed);
+    EXPECT_TRUE(undo.ends_with("img_0146.jpg\r\nIMG_0146.JPG\r\n"));
+
+    ASSERT_EQ(::unlink(filler().c_str()), 0);
+    const ProcessResult u = cli({"--undo", "-q", work()});
+    EXPECT_EQ(u.err, "");
+    EXPECT_EQ(u.exitCode, 0);
+    const TTreeSnapshot restored = SnapshotTree(work());
+    EXPECT_TRUE(SameTree(restored, original)) << TreeDifference(original, restored);
+}
+
+TEST_F(CliFullDiskTest, NoInodeForTheUndoFileStopsTheRunBeforeAnyRename)
+{
+    // Every inode taken: the undo file cannot even be created.
+    for (int i = 0;; ++i) {
+        const int fd = ::open((disk.path() + "/inode" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT, 0644);
+        if (fd < 0)
+            break;
+        ::close(fd);
+    }
+    const ProcessResult r = cli({"-j", kLowerJobs, "-u", "-q", work()});
+    EXPECT_EQ(r.err, work() + "/" + kUndo + ": No space left on device\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(SameTree(SnapshotTree(work()), original));
+}
+
+} // namespace
+} // namespace brindle

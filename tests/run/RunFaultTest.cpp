@@ -1,0 +1,237 @@
+// Faults in the middle of a run, injected from the host at a chosen entry: an entry removed
+// or a target name taken after the folder was listed, a folder made read-only half-way. The
+// run must report each failure with its message and go on, the undo files must record exactly
+// the renames made, and undo must give back everything that is still there.
+
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "common/ScratchMount.h"
+#include "common/TempTree.h"
+#include "common/TreeSnapshot.h"
+#include "run/RecorderHost.h"
+#include "run/URenameRun.h"
+
+namespace brindle
+{
+namespace
+{
+
+using test::ContentMultiset;
+using test::RecorderHost;
+using test::ScratchMount;
+using test::SnapshotTree;
+using test::TempTree;
+using test::TTreeSnapshot;
+
+/// A recorder that runs a hook on every log line; "* Renaming file X" comes just before X is
+/// renamed.
+class HookHost : public RecorderHost
+{
+public:
+    std::function<void(std::string_view)> onLog;
+    void logLine(std::string_view line) override
+    {
+        RecorderHost::logLine(line);
+        if (onLog)
+            onLog(line);
+    }
+};
+
+/// Runs a hook once, just before the file named file is renamed.
+std::function<void(std::string_view)> beforeRenaming(const std::string& file, std::function<void()> hook)
+{
+    return [file, hook](std::string_view line) {
+        if (line.ends_with("* Renaming file " + file))
+            hook();
+    };
+}
+
+class RunFaultTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub/F.TXT"})
+            tree.file(name, std::string("content of ") + name);
+        session.Jobs = {TJob::Create(jobLower)};
+        options.startFolder = tree.path();
+        options.recurse = true;
+        options.undo = true;
+        options.log = true;
+    }
+
+    /// Undo in the subfolder, then in the starting folder.
+    void undoAll()
+    {
+        RecorderHost undoHost;
+        for (const std::string& folder : {tree.at("Sub"), tree.path()}) {
+            const TUndoResult u = UndoFolder(folder, undoHost);
+            EXPECT_EQ(u.errors, 0) << folder;
+        }
+        EXPECT_TRUE(undoHost.messages.empty()) << undoHost.messages.front();
+    }
+
+    TempTree tree;
+    TRenameSession session;
+    HookHost host;
+    TRunOptions options;
+};
+
+TEST_F(RunFaultTest, AnEntryRemovedAfterListingIsReportedAndTheRunGoesOn)
+{
+    host.onLog = beforeRenaming("C.TXT", [&] { ASSERT_EQ(::unlink(tree.at("C.TXT").c_str()), 0); });
+    const TRunResult r = RunRename(session, host, options);
+    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
+    EXPECT_EQ(r.renameFailures, 1);
+    EXPECT_FALSE(r.stopped);
+    EXPECT_EQ(tree.list(),
+        (std::vector<std::string> {"Sub", "_brindlewick_undo.txt", "a.txt", "b.txt", "d.txt", "e.txt"}));
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"_brindlewick_undo.txt", "f.txt"}));
+    // The failed rename left no pair behind.
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"),
+        "a.txt\r\nA.TXT\r\nb.txt\r\nB.TXT\r\nd.txt\r\nD.TXT\r\ne.txt\r\nE.TXT\r\n");
+    undoAll();
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"A.TXT", "B.TXT", "D.TXT", "E.TXT", "Sub"}));
+    EXPECT_EQ(tree.read("D.TXT"), "content of D.TXT");
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"F.TXT"}));
+}
+
+TEST_F(RunFaultTest, ATargetTakenAfterListingIsNeverReplaced)
+{
+    host.onLog = beforeRenaming("C.TXT", [&] { tree.file("c.txt", "came in between"); });
+    const TTreeSnapshot before = SnapshotTree(tree.path());
+    const TRunResult r = RunRename(session, host, options);
+    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
+    EXPECT_EQ(r.renameFailures, 1);
+    EXPECT_EQ(tree.read("C.TXT"), "content of C.TXT");
+    EXPECT_EQ(tree.read("c.txt"), "came in between");
+    EXPECT_EQ(tree.read("Sub/f.txt"), "content of Sub/F.TXT");
+    undoAll();
+    TTreeSnapshot expected = before;
+    expected["c.txt"] = SnapshotTree(tree.path()).at("c.txt");
+    EXPECT_EQ(ContentMultiset(SnapshotTree(tree.path())), ContentMultiset(expected));
+    EXPECT_EQ(tree.list(),
+        (std::vector<std::string> {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub", "c.txt"}));
+}
+
+/// Works on files as an unprivileged user for as long as it lives: as root, the file-system
+/// identity of this thread becomes nobody's (permissions count again); as anyone else, it
+/// stays (they count already).
+class AsUnprivileged
+{
+public:
+    static constexpr uid_t kNobody = 65534;
+    AsUnprivileged()
+        : m_root(::geteuid() == 0)
+    {
+        if (m_root) {
+            ::setfsgid(kNobody);
+            ::setfsuid(kNobody);
+        }
+    }
+    ~AsUnprivileged()
+    {
+        if (m_root) {
+            ::setfsuid(0);
+            ::setfsgid(0);
+        }
+    }
+    AsUnprivileged(const AsUnprivileged&) = delete;
+    AsUnprivileged& operator=(const AsUnprivileged&) = delete;
+    /// Whether permissions are checked now.
+    static bool Checked() { return static_cast<uid_t>(::setfsuid(static_cast<uid_t>(-1))) != 0; }
+
+private:
+    bool m_root;
+};
+
+void chownAll(const TTreeSnapshot& tree, const std::string& root, uid_t uid)
+{
+    ASSERT_EQ(::lchown(root.c_str(), uid, uid), 0);
+    for (const auto& [path, entry] : tree)
+        ASSERT_EQ(::lchown((root + "/" + path).c_str(), uid, uid), 0) << path;
+}
+
+TEST_F(RunFaultTest, AFolderMadeReadOnlyHalfWayFailsEntryByEntryAndTheRunGoesOn)
+{
+    const TTreeSnapshot before = SnapshotTree(tree.path());
+    if (::geteuid() == 0)
+        chownAll(before, tree.path(), AsUnprivileged::kNobody);
+    host.onLog = beforeRenaming("C.TXT", [&] { ASSERT_EQ(::chmod(tree.path().c_str(), 0555), 0); });
+    TRunResult r;
+    {
+        AsUnprivileged nobody;
+        if (!AsUnprivileged::Checked())
+            GTEST_SKIP() << "permissions cannot be made to count here";
+        r = RunRename(session, host, options);
+    }
+    ::chmod(tree.path().c_str(), 0755);
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot rename c.txt. Operation will continue",
+            "Cannot rename d.txt. Operation will continue", "Cannot rename e.txt. Operation will continue"}));
+    EXPECT_EQ(r.renameFailures, 3);
+    EXPECT_FALSE(r.stopped);
+    // The undo file, opened before, still took the pairs of the renames that were made, and
+    // the subfolder was renamed in as usual.
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\nb.txt\r\nB.TXT\r\n");
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"_brindlewick_undo.txt", "f.txt"}));
+    EXPECT_EQ(ContentMultiset(SnapshotTree(tree.path(), "_brindlewick_undo.txt")), ContentMultiset(before));
+    undoAll();
+    EXPECT_EQ(ContentMultiset(SnapshotTree(tree.path())), ContentMultiset(before));
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub"}));
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"F.TXT"}));
+}
+
+/// A subfolder remounted read-only while the run is still in the folder above it. Without
+/// undo files each rename in it fails and the run goes on; with them, the undo file cannot be
+/// created there, which stops the run (as any undo-file failure does), and the renames made
+/// before are recorded.
+class ReadOnlyMountTest : public RunFaultTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(ReadOnlyMountTest, RunReportsAndLosesNothing)
+{
+    tree.file("Sub/G.TXT", "content of Sub/G.TXT");
+    tree.file("Tail/H.TXT", "content of Tail/H.TXT");
+    options.undo = GetParam();
+    std::string why;
+    const auto mount = ScratchMount::Bind(tree.at("Sub"), why);
+    if (!mount)
+        GTEST_SKIP() << why;
+    const TTreeSnapshot before = SnapshotTree(tree.path());
+    host.onLog = beforeRenaming("C.TXT", [&] { ASSERT_EQ(mount->MakeReadOnly(), 0); });
+    const TRunResult r = RunRename(session, host, options);
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"F.TXT", "G.TXT"}));
+    EXPECT_EQ(ContentMultiset(SnapshotTree(tree.path(), "_brindlewick_undo.txt")), ContentMultiset(before));
+    if (options.undo) {
+        EXPECT_EQ(
+            host.messages, (std::vector<std::string> {"Sub/_brindlewick_undo.txt: Read-only file system"}));
+        EXPECT_TRUE(r.stopped);
+        EXPECT_EQ(tree.list("Tail"), (std::vector<std::string> {"H.TXT"}));
+        RecorderHost undoHost;
+        EXPECT_EQ(UndoFolder(tree.path(), undoHost).errors, 0);
+        EXPECT_EQ(tree.list(),
+            (std::vector<std::string> {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub", "Tail"}));
+    } else {
+        EXPECT_EQ(host.messages,
+            (std::vector<std::string> {"Cannot rename f.txt. Operation will continue",
+                "Cannot rename g.txt. Operation will continue"}));
+        EXPECT_FALSE(r.stopped);
+        EXPECT_EQ(r.renameFailures, 2);
+        EXPECT_EQ(tree.list("Tail"), (std::vector<std::string> {"h.txt"}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(UndoFiles, ReadOnlyMountTest, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "On" : "Off"; });
+
+} // namespace
+} // namespace brindle
