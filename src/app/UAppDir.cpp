@@ -31,19 +31,8 @@ namespace
 /// such as /tmp would let another user plant settings.
 std::string userConfigDir()
 {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && *xdg == '/') {
-        base = xdg;
-    } else {
-        const std::string home = UserHomeDir();
-        if (home.empty())
-            return {};
-        base = home + "/.config";
-    }
-    if (base.back() != '/')
-        base += '/';
-    return base + "brindlewick/";
+    const std::string base = XdgBaseDir("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : base + "brindlewick/";
 }
 
 /// mkdir -p for the folders of path, each new one readable by its owner only.
@@ -63,6 +52,23 @@ std::string UserHomeDir()
         home = pw ? pw->pw_dir : nullptr;
     }
     return home && *home == '/' ? std::string(home) : std::string();
+}
+
+std::string XdgBaseDir(const char* envName, const char* homeRelative)
+{
+    const char* xdg = std::getenv(envName);
+    std::string base;
+    if (xdg && *xdg == '/') {
+        base = xdg;
+    } else {
+        const std::string home = UserHomeDir();
+        if (home.empty())
+            return {};
+        base = home + "/" + homeRelative;
+    }
+    if (base.back() != '/')
+        base += '/';
+    return base;
 }
 
 std::string GetSettingsDir(bool create)

@@ -23,6 +23,11 @@ std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bo
 /// database; empty when neither is known.
 std::string UserHomeDir();
 
+/// An XDG base folder ending with "/": the environment variable envName when it holds an
+/// absolute path, else the home folder followed by homeRelative (".config", ".local/share");
+/// empty when neither is known.
+std::string XdgBaseDir(const char* envName, const char* homeRelative);
+
 /// The kept job list file: GetSettingsDir() followed by "brindle_job_config.xml".
 std::string KeptJobListPath(bool create = true);
 

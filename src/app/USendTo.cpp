@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "app/UAppDir.h"
 #include "app/UFileUtil.h"
@@ -74,19 +73,8 @@ std::string ExecutablePath()
 
 std::string GetSendToFolder()
 {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (xdg && *xdg == '/') {
-        base = xdg;
-    } else {
-        const std::string home = UserHomeDir();
-        if (home.empty())
-            return {};
-        base = home + "/.local/share";
-    }
-    if (base.back() != '/')
-        base += '/';
-    return base + "applications/";
+    const std::string base = XdgBaseDir("XDG_DATA_HOME", ".local/share");
+    return base.empty() ? base : base + "applications/";
 }
 
 std::string DesktopEntryText(const std::string& target, const std::string& description)
