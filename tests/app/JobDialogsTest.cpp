@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "common/TestName.h"
 #include "GuiTestUtil.h"
 #include "jobs/JobTestUtil.h"
 #include "jobs/UfrmAddDetails.h"
@@ -293,6 +294,7 @@ struct CaseCase {
     TJobType kind;
     const char* title;
     const char* prompt;
+    friend void PrintTo(const CaseCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.title); }
 };
 
 class CaseDialogTitles : public ::testing::TestWithParam<CaseCase>

@@ -46,6 +46,7 @@ struct AddCase {
     const char* button;
     TJobType kind;
     const char* title;
+    friend void PrintTo(const AddCase& c, std::ostream* os) { *os << c.title; }
 };
 
 class AddJobButtons : public JobEditing, public ::testing::WithParamInterface<AddCase>

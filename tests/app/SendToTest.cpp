@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "common/TestName.h"
 #include "app/USendTo.h"
 #include "common/TempTree.h"
 
@@ -15,6 +16,7 @@ namespace
 struct ExecCase {
     const char* target;
     const char* exec; // the Exec= line as written in the file
+    friend void PrintTo(const ExecCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.target); }
 };
 
 class DesktopEntryExec : public ::testing::TestWithParam<ExecCase>

@@ -157,6 +157,7 @@ TEST_F(SettingsWindow, StoredMaximisedStateIsApplied)
 struct WidthCase {
     int stored;
     int shown;
+    friend void PrintTo(const WidthCase& c, std::ostream* os) { *os << "stored " << c.stored; }
 };
 
 class FolderPanelWidth : public SettingsWindow, public ::testing::WithParamInterface<WidthCase>

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "common/TestName.h"
 #include "GuiTestUtil.h"
 #include "app/UShellViews.h"
 
@@ -25,6 +26,7 @@ namespace
 struct AbsoluteCase {
     const char* path;
     const char* expected;
+    friend void PrintTo(const AbsoluteCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.path); }
 };
 
 class AbsolutePaths : public ::testing::TestWithParam<AbsoluteCase>

@@ -88,6 +88,7 @@ TEST_F(UndoWindow, AnsweringNoChangesNothing)
 struct ErrorsCase {
     bool remove;
     Strings after;
+    friend void PrintTo(const ErrorsCase& c, std::ostream* os) { *os << (c.remove ? "removed" : "kept"); }
 };
 
 class UndoWithErrors : public UndoWindow, public ::testing::WithParamInterface<ErrorsCase>

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/TestName.h"
 #include "common/TempTree.h"
 #include "run/UFileOps.h"
 #include "run/UTBWFile.h"
@@ -59,6 +60,10 @@ struct MaskCase {
     const char* mask;
     const char* name;
     bool matches;
+    friend void PrintTo(const MaskCase& c, std::ostream* os)
+    {
+        *os << brindle::test::Quoted(c.mask) << " on " << brindle::test::Quoted(c.name);
+    }
 };
 
 class MaskTest : public ::testing::TestWithParam<MaskCase>

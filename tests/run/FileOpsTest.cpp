@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/TestName.h"
 #include "common/TempTree.h"
 #include "run/UFileOps.h"
 
@@ -19,6 +20,7 @@ using test::TempTree;
 struct NameCase {
     std::string name;
     bool usable;
+    friend void PrintTo(const NameCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.name); }
 };
 
 class UsableNameTest : public ::testing::TestWithParam<NameCase>

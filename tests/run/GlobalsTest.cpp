@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/TestName.h"
 #include "run/UGlobals.h"
 
 namespace brindle
@@ -10,6 +11,7 @@ namespace
 struct FoldCase {
     const char* in;
     const char* out;
+    friend void PrintTo(const FoldCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.in); }
 };
 
 class UpCaseGreekTest : public ::testing::TestWithParam<FoldCase>

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/TestName.h"
 #include "common/TempTree.h"
 #include "run/RecorderHost.h"
 #include "run/UUndoFile.h"
@@ -29,6 +30,7 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 struct ParseCase {
     std::string content;
     Pairs pairs;
+    friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.content); }
 };
 
 class ParseUndoTest : public ::testing::TestWithParam<ParseCase>
