@@ -142,10 +142,20 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
     if (options.simulate) {
         writeOut(stdout, tree.ToText());
         writeOut(stdout, SimulationResultText(s) + "\n");
+        if (!options.quiet) {
+            // What the real run would fail on: clashes, and new names it would refuse.
+            std::string found = "Clashes: " + std::to_string(result.clashes) + "\n";
+            if (result.namesRefused != 0)
+                found += "Names refused: " + std::to_string(result.namesRefused) + "\n";
+            writeOut(stdout, found);
+        }
     } else if (!options.quiet) {
+        // The counts as the progress window shows them, and how many of the errors were
+        // renames that failed.
         const std::string summary = "Folders renamed: " + std::to_string(s.FoldersRenamed) + " of "
             + std::to_string(s.FoldersExamined) + "\nFiles renamed: " + std::to_string(s.FilesRenamed)
-            + " of " + std::to_string(s.FilesExamined) + "\nErrors: " + std::to_string(s.ErrorCount) + "\n";
+            + " of " + std::to_string(s.FilesExamined) + "\nErrors: " + std::to_string(s.ErrorCount)
+            + "\nRenames failed: " + std::to_string(result.renameFailures) + "\n";
         writeOut(stdout, summary);
     }
     if (result.cancelled)

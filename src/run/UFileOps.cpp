@@ -125,6 +125,11 @@ TFd OpenFolder(int parentFd, const std::string& path, bool followLink)
     return fd;
 }
 
+int TargetTaken(int dirFd, const std::string& from, const std::string& to)
+{
+    return checkTarget(dirFd, from, to);
+}
+
 int RenameNoReplace(int dirFd, const std::string& from, const std::string& to, bool isFolder)
 {
     // 1. The kernel renames only when to does not exist, in one step.

@@ -57,6 +57,11 @@ TFd OpenFolder(int parentFd, const std::string& path, bool followLink);
 /// ignores case), the entry is renamed. Returns 0 or an errno value (EEXIST when to is taken).
 int RenameNoReplace(int dirFd, const std::string& from, const std::string& to, bool isFolder);
 
+/// Whether to names an entry of the folder dirFd other than from itself (RenameNoReplace would
+/// fail with EEXIST). Returns 0 when to is free or is from under another letter case, EEXIST
+/// when it is taken, or the errno of a lookup that failed.
+int TargetTaken(int dirFd, const std::string& from, const std::string& to);
+
 /// The steps RenameNoReplace takes where the file system cannot rename without replacing:
 /// a file is linked under the new name (which fails when it is taken) and unlinked under the
 /// old one; a folder, or a file that cannot be linked, is renamed after a check that the new

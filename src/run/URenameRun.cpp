@@ -1,7 +1,9 @@
 #include "run/URenameRun.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -41,7 +43,26 @@ TShares splitShare(double share, bool recurse, bool renameDirs)
     return renameDirs ? TShares {0.5 * share, 0.5 * share, 0} : TShares {0, share, 0};
 }
 
+/// The message and log line of a folder that cannot be entered.
+std::string notEnteredMessage(const std::string& folder)
+{
+    return "Cannot change to directory: " + folder;
+}
+
 } // namespace
+
+std::string_view RefusalReason(std::string_view newName, std::string_view oldName, bool undo)
+{
+    if (!IsUsableName(newName))
+        return "a name not allowed in the folder";
+    if (newName == kUndoFileName)
+        return "the name of the undo file";
+    // The undo file holds one name a line: a name with a line feed could not be given back.
+    if (undo
+        && (newName.find('\n') != std::string_view::npos || oldName.find('\n') != std::string_view::npos))
+        return "a line feed, which the undo file cannot record";
+    return {};
+}
 
 std::string SimulationResultText(const TRunStats& stats)
 {
@@ -78,10 +99,7 @@ TRunResult TRenameRun::Execute()
     }
     BeginRun();
     const std::string& start = m_options.startFolder;
-    if (m_options.simulation)
-        ProcessDirectory(start, AT_FDCWD, 1.0, 0, m_tree->SetRoot(start));
-    else
-        ProcessDirectory(start, AT_FDCWD, 1.0, 0, -1);
+    ProcessDirectory(start, m_options.simulation ? m_tree->SetRoot(start) : -1);
     EndRun();
     return m_result;
 }
@@ -150,7 +168,79 @@ void TRenameRun::stopOnUndoFailure(const std::string& folder, int errorNumber)
     m_host.showMessage(m_result.ioError);
 }
 
-void TRenameRun::ProcessDirectory(
+void TRenameRun::reportFailure(int depth, const std::string& message, const std::string& logText)
+{
+    ++m_session.Stats.ErrorCount;
+    if (m_options.log)
+        LogLine(depth, {logText});
+    m_host.showFailure(message, logText);
+}
+
+void TRenameRun::ProcessDirectory(const std::string& start, std::int32_t rootNode)
+{
+    // The starting folder, then every subfolder depth first: a folder's frame stays on the
+    // stack while its subfolders are walked, each entered under its name on disk.
+    m_frames.clear();
+    processFolder(start, AT_FDCWD, 1.0, 0, rootNode);
+    while (!m_frames.empty()) {
+        if (stopping()) {
+            // Nothing more is done in any folder: every undo file is closed already.
+            m_frames.clear();
+            break;
+        }
+        TFrame& top = m_frames.back();
+        if (top.next == top.dirs.size()) {
+            leaveFolder();
+            continue;
+        }
+        const std::size_t i = top.next++;
+        const TBWFile& e = top.dirs[i];
+        if (m_options.log)
+            LogLine(top.depth, {"+ Recursing into ", e.Name, " (", e.NewName, ")"});
+        // A simulation enters a subfolder under its name, a real run under its name on disk.
+        // A cancelled simulation may have left later subfolders without a node.
+        if (m_options.simulation && i >= top.childNodes.size())
+            continue;
+        const std::string name = m_options.simulation || e.NewName.empty() ? e.Name : e.NewName;
+        const std::int32_t node = m_options.simulation ? top.childNodes[i] : -1;
+        processFolder(name, top.fd.get(), top.subShare, top.depth + 1, node);
+    }
+}
+
+void TRenameRun::leaveFolder()
+{
+    TFrame child = std::move(m_frames.back());
+    m_frames.pop_back();
+    if (m_frames.empty())
+        return;
+    TFrame& parent = m_frames.back();
+    if (parent.fd.valid())
+        return;
+    // The folder above was let go to keep the descriptors bounded: ".." of the folder just
+    // left leads back to it, unless a folder was moved meanwhile, which its identity shows.
+    TFd up(::openat(child.fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int e = up.valid() ? 0 : errno;
+    if (e == 0) {
+        struct stat st;
+        if (::fstat(up.get(), &st) != 0)
+            e = errno;
+        else if (st.st_dev != parent.dev || st.st_ino != parent.ino)
+            e = ESTALE;
+    }
+    if (e != 0) {
+        // Going on elsewhere could rename outside the tree: the run stops, as designed for a
+        // parent folder that cannot be made current again.
+        m_result.stopped = true;
+        m_result.ioError = "Cannot change to directory: " + parent.folder + ": "
+            + (e == ESTALE ? std::string("it was moved during the run") : ErrorText(e));
+        m_host.showMessage(m_result.ioError);
+        m_frames.clear();
+        return;
+    }
+    parent.fd = std::move(up);
+}
+
+bool TRenameRun::processFolder(
     const std::string& folder, int parentFd, double share, int depth, std::int32_t node)
 {
     const TRunOptions& o = m_options;
@@ -164,12 +254,21 @@ void TRenameRun::ProcessDirectory(
         LogLine(depth, {"> Changing to ", folder});
     TFd dir = OpenFolder(parentFd, folder, depth == 0);
     if (!dir.valid()) {
-        m_host.showMessage("Cannot change to directory: " + folder);
+        const int e = errno;
         ++m_result.foldersNotEntered;
-        return;
+        // A simulation's errors are the entries it marks; a real run counts every failure.
+        if (!sim)
+            ++stats.ErrorCount;
+        const std::string message = notEnteredMessage(folder);
+        const std::string logText = "! " + message + ": " + ErrorText(e);
+        if (log)
+            LogLine(depth, {logText});
+        m_host.showFailure(message, logText);
+        return false;
     }
     const int fd = dir.get();
     m_folder = folder;
+    m_depth = depth;
     m_host.showCurrentFolder(folder);
     m_host.processEvents();
 
@@ -177,12 +276,9 @@ void TRenameRun::ProcessDirectory(
         m_session.CounterValue = o.counterStart;
     const TShares shares = splitShare(share, o.recurse, o.renameDirs);
 
-    if (!sim && o.undo) {
-        if (const int e = m_undoFile.Create(fd); e != 0) {
-            stopOnUndoFailure(folder, e);
-            return;
-        }
-    }
+    // 5. The undo file is made at the folder's first rename (renameEntry), so a folder where
+    //    nothing is renamed keeps the one it had.
+    m_undoState = TUndoState::NotMade;
 
     // Dates are read only where they are shown or sorted on.
     const TListingNeeds needs {
@@ -195,7 +291,7 @@ void TRenameRun::ProcessDirectory(
     TBWFileList files;
     m_lister.ListFolder(fd, m_mask, needs, dirs, files);
 
-    // Subfolders: sort, rename (or preview).
+    // 6-10. Subfolders: sort, rename (or preview).
     if (log) {
         for (const TBWFile& e : dirs)
             LogLine(depth, {"- Added directory ", e.DisplayText()});
@@ -225,14 +321,11 @@ void TRenameRun::ProcessDirectory(
                 newName = m_session.PreviewName(e.Name, TEntryKind::Folder);
                 addProgress(dirStep);
             }
-            bool clash = false;
-            const std::int32_t child = m_tree->AddNode(node, e.Name, newName, TEntryKind::Folder, &clash);
-            if (clash)
-                ++stats.ErrorCount;
-            childNodes.push_back(child);
+            childNodes.push_back(previewNode(node, e.Name, newName, TEntryKind::Folder));
             if (log)
-                LogLine(depth, {"* Added Tree Index ", std::to_string(m_tree->IndexInParent(child))});
-            m_host.resultNodeAdded(*m_tree, child);
+                LogLine(
+                    depth, {"* Added Tree Index ", std::to_string(m_tree->IndexInParent(childNodes.back()))});
+            m_host.resultNodeAdded(*m_tree, childNodes.back());
         }
     } else if (o.renameDirs) {
         for (TBWFile& e : dirs) {
@@ -246,7 +339,7 @@ void TRenameRun::ProcessDirectory(
         }
     }
 
-    // Files: sort, rename (or preview).
+    // 11-14. Files: sort, rename (or preview).
     if (!stopping()) {
         if (log) {
             for (const TBWFile& e : files)
@@ -273,60 +366,97 @@ void TRenameRun::ProcessDirectory(
                 ++stats.FilesExamined;
                 if (m_name != e.Name)
                     ++stats.FilesRenamed;
-                bool clash = false;
-                const std::int32_t child = m_tree->AddNode(node, e.Name, m_name, TEntryKind::File, &clash);
-                if (clash)
-                    ++stats.ErrorCount;
-                m_host.resultNodeAdded(*m_tree, child);
+                m_host.resultNodeAdded(*m_tree, previewNode(node, e.Name, m_name, TEntryKind::File));
             } else {
                 renameEntry(fd, e.Name, TEntryKind::File);
             }
             addProgress(fileStep);
         }
     }
-    // The file list goes before the recursion, so the memory of a run is bounded by its
-    // largest folder, not by the files of every folder above the one at hand.
+    // The file list goes before the subfolders are walked, so the memory of a run is bounded
+    // by its largest folder, not by the files of every folder above the one at hand.
     TBWFileList().swap(files);
 
-    // The undo file is closed before the recursion: at most one is open at a time. A failure
-    // to sync or close it stops the run like a failed write.
+    // 15. The undo file is closed before the subfolders are entered: at most one is open at a
+    //     time. A failure to sync or close it stops the run like a failed write.
     if (m_undoFile.IsOpen()) {
         const int e = m_undoFile.Close();
         if (e != 0 && !m_result.stopped)
             stopOnUndoFailure(folder, e);
     }
 
-    // Recursion, each subfolder under its name on disk.
-    if (o.recurse && !stopping()) {
-        if (log)
-            LogLine(depth, {"+ Recursing Directories..."});
-        double subShare = 0.0;
-        if (dirs.empty())
-            addProgress(shares.recursion);
-        else
-            subShare = shares.recursion / static_cast<double>(dirs.size());
-        for (std::size_t i = 0; i < dirs.size(); ++i) {
-            if (stopping())
-                break;
-            const TBWFile& e = dirs[i];
-            if (log)
-                LogLine(depth, {"+ Recursing into ", e.Name, " (", e.NewName, ")"});
-            if (sim) {
-                // A cancelled walk may have left later subfolders without a node.
-                if (i < childNodes.size())
-                    ProcessDirectory(e.Name, fd, subShare, depth + 1, childNodes[i]);
-            } else {
-                ProcessDirectory(e.NewName.empty() ? e.Name : e.NewName, fd, subShare, depth + 1, -1);
-            }
-        }
+    // 16. The subfolders are walked from the frame, each under its name on disk.
+    if (!o.recurse || stopping())
+        return true;
+    if (log)
+        LogLine(depth, {"+ Recursing Directories..."});
+    if (dirs.empty()) {
+        addProgress(shares.recursion);
+        return true;
     }
-    // Leaving the folder closes its descriptor; the parent's is still open.
+    // The folder's identity lets the walk check ".." when it comes back to it.
+    struct stat st {
+    };
+    ::fstat(fd, &st);
+    TFrame frame;
+    frame.dev = st.st_dev;
+    frame.ino = st.st_ino;
+    frame.folder = folder;
+    frame.depth = depth;
+    frame.subShare = shares.recursion / static_cast<double>(dirs.size());
+    frame.dirs = std::move(dirs);
+    frame.childNodes = std::move(childNodes);
+    frame.fd = std::move(dir);
+    m_frames.push_back(std::move(frame));
+    // Only the deepest folders stay open.
+    if (m_frames.size() > kHeldFolders)
+        m_frames[m_frames.size() - 1 - kHeldFolders].fd.close();
+    return true;
+}
+
+std::int32_t TRenameRun::previewNode(
+    std::int32_t parent, const std::string& oldName, const std::string& newName, TEntryKind kind)
+{
+    // The entries the real run would fail on are marked: a clash with an earlier entry, and
+    // a new name it refuses.
+    const bool refused = newName != oldName && !RefusalReason(newName, oldName, false).empty();
+    bool clash = false;
+    const std::int32_t child = m_tree->AddNode(parent, oldName, newName, kind, &clash, refused);
+    if (refused) {
+        ++m_result.namesRefused;
+        ++m_session.Stats.ErrorCount;
+    } else if (clash) {
+        ++m_result.clashes;
+        ++m_session.Stats.ErrorCount;
+    }
+    return child;
 }
 
 std::string TRenameRun::RenameEntry(int dirFd, const std::string& oldName, TEntryKind kind)
 {
     renameEntry(dirFd, oldName, kind);
     return m_name;
+}
+
+bool TRenameRun::makeUndoFile(int dirFd, int depth)
+{
+    const int e = m_undoFile.Create(dirFd);
+    if (e == 0) {
+        m_undoState = TUndoState::Open;
+        return true;
+    }
+    // Nothing may be renamed without its record: the folder is left as it is, and the run
+    // goes on with the rest of the tree.
+    m_undoState = TUndoState::Failed;
+    ++m_result.undoFilesNotMade;
+    const std::string file
+        = (m_folder.ends_with('/') ? m_folder : m_folder + "/") + std::string(kUndoFileName);
+    const std::string reason = ErrorText(e);
+    reportFailure(depth,
+        "Cannot create " + file + ": " + reason
+            + ". Nothing in this directory is renamed. Operation will continue",
+        "! Cannot create " + file + ": " + reason + "; nothing in this directory is renamed");
+    return false;
 }
 
 void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind kind)
@@ -336,8 +466,9 @@ void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind k
     // 1. The new name.
     m_name = oldName;
     m_session.ApplyJobListInPlace(m_name);
-    // 2. Unchanged: counted only.
-    if (m_name != oldName) {
+    // 2. Unchanged, or in a folder whose undo file could not be made: counted only.
+    const bool undo = m_options.undo;
+    if (m_name != oldName && !(undo && m_undoState == TUndoState::Failed)) {
         // 3. Ask.
         bool go = true;
         if (m_options.confirm) {
@@ -346,36 +477,50 @@ void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind k
             go = m_host.askYesNo(question, TQuestion::ConfirmRename);
         }
         if (go) {
-            // 4. Rename, never over another entry. A name that would leave the folder is
-            //    refused, and so, while the undo file is written, is a name with a line feed,
-            //    which the line-based undo file could not give back.
-            int e = EINVAL;
-            const bool recordable = !m_options.undo
-                || (m_name.find('\n') == std::string::npos && oldName.find('\n') == std::string::npos);
-            const bool record = m_options.undo && m_undoFile.IsOpen();
-            if (IsUsableName(m_name) && recordable) {
-                // 4a. The pair goes to the undo file before the rename is made: a run killed
+            // 4. Rename, never over another entry. A name that would leave the folder, the undo
+            //    file's name and (while the undo file is written) a name with a line feed are
+            //    refused before anything is touched.
+            const std::string_view refusal = RefusalReason(m_name, oldName, undo);
+            int e = refusal.empty() ? 0 : EINVAL;
+            bool recorded = false;
+            if (e == 0 && undo) {
+                // 4a. The folder's first rename makes its undo file; a target that is plainly
+                //     taken fails first, so an earlier undo file is not given up for nothing.
+                if (m_undoState == TUndoState::NotMade) {
+                    e = TargetTaken(dirFd, oldName, m_name);
+                    if (e == 0 && !makeUndoFile(dirFd, m_depth)) {
+                        m_name = oldName;
+                        ++(folder ? stats.FoldersExamined : stats.FilesExamined);
+                        return;
+                    }
+                }
+                // 4b. The pair goes to the undo file before the rename is made: a run killed
                 //     between the two leaves a record of a rename that never happened, which
                 //     undo passes over, never a rename that no undo file knows.
-                if (record) {
+                if (e == 0) {
                     if (const int w = m_undoFile.Add(m_name, oldName); w != 0) {
                         stopOnUndoFailure(m_folder, w);
                         m_name = oldName;
                         ++(folder ? stats.FoldersExamined : stats.FilesExamined);
                         return;
                     }
+                    recorded = true;
                 }
+            }
+            if (e == 0) {
                 e = RenameNoReplace(dirFd, oldName, m_name, folder);
-                // 4b. A failed rename takes its pair back; if even that fails, the file no
+                // 4c. A failed rename takes its pair back; if even that fails, the file no
                 //     longer matches the folder and the run stops.
-                if (e != 0 && record) {
+                if (e != 0 && recorded) {
                     if (const int t = m_undoFile.TakeBack(); t != 0)
                         stopOnUndoFailure(m_folder, t);
                 }
             }
             if (e != 0) {
-                m_host.showMessage("Cannot rename " + m_name + ". Operation will continue");
                 ++m_result.renameFailures;
+                const std::string reason = refusal.empty() ? ErrorText(e) : std::string(refusal);
+                reportFailure(m_depth, "Cannot rename " + m_name + ". Operation will continue",
+                    "! Cannot rename " + oldName + " to " + m_name + ": " + reason);
                 m_name = oldName;
             } else {
                 // 5. Count (the pair is already recorded).

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "jobs/URenameSession.h"
 #include "run/UFileOps.h"
@@ -42,18 +45,63 @@ public:
     const TResultTree& ResultTree() const { return *m_tree; }
 
     /// One step of a real run for the entry oldName of the folder open as dirFd: computes the
-    /// new name, asks, renames and records the pair. Returns the entry's name on disk after it.
+    /// new name, asks, renames and records the pair (making the folder's undo file at its
+    /// first rename). Returns the entry's name on disk after it.
     std::string RenameEntry(int dirFd, const std::string& oldName, TEntryKind kind);
 
 private:
+    /// One folder whose subfolders are still to be walked. The walk keeps a stack of these
+    /// instead of recursing, so a tree of any depth needs no more call stack than a flat one.
+    struct TFrame {
+        /// The folder, while it is held open; only the deepest kHeldFolders frames hold one,
+        /// and a frame that comes back to the top opens its folder again through "..".
+        TFd fd;
+        /// The folder's identity, to check that ".." leads back to it.
+        dev_t dev = 0;
+        ino_t ino = 0;
+        /// The folder as the run passed it, for messages.
+        std::string folder;
+        int depth = 0;
+        /// The subfolders, with the names they have on disk after their renaming.
+        TBWFileList dirs;
+        /// A simulation's result nodes of the subfolders.
+        std::vector<std::int32_t> childNodes;
+        /// Each subfolder's share of the progress, and the next subfolder to enter.
+        double subShare = 0.0;
+        std::size_t next = 0;
+    };
+
+    /// What became of the undo file of the folder being worked in.
+    enum class TUndoState : std::uint8_t {
+        NotMade, ///< nothing renamed there yet: an earlier undo file is still untouched
+        Open, ///< made at the folder's first rename
+        Failed, ///< could not be made: nothing in the folder is renamed
+    };
+
     void BeginRun();
     void EndRun();
-    /// One folder and, when asked, its subfolders. folder is the full path of the starting
-    /// folder or a bare name relative to parentFd.
-    void ProcessDirectory(
-        const std::string& folder, int parentFd, double share, int depth, std::int32_t node);
+    /// The walk from the starting folder: every folder in the designed order, depth first,
+    /// without recursion and with a bounded number of open descriptors.
+    void ProcessDirectory(const std::string& start, std::int32_t rootNode);
+    /// One folder: enters it (folder is the full path of the starting folder or a bare name
+    /// relative to parentFd), renames (or previews) its subfolders and files and closes its
+    /// undo file. When its subfolders are to be walked, pushes its frame. Returns whether the
+    /// folder could be entered.
+    bool processFolder(const std::string& folder, int parentFd, double share, int depth, std::int32_t node);
+    /// Takes the top frame off the stack after its subfolders, opening the folder above it
+    /// again when it was not held open. Stops the run when that fails.
+    void leaveFolder();
+    /// A simulation's result node for an entry, marked when the real run would fail on it.
+    std::int32_t previewNode(
+        std::int32_t parent, const std::string& oldName, const std::string& newName, TEntryKind kind);
     /// RenameEntry's work; on return m_name holds the name on disk.
     void renameEntry(int dirFd, const std::string& oldName, TEntryKind kind);
+    /// Makes the undo file of the folder dirFd at its first rename; false when it cannot be
+    /// made (reported; the folder is then left unrenamed).
+    bool makeUndoFile(int dirFd, int depth);
+    /// Reports a failure the run goes on after: shown (or, as the host decides, only logged),
+    /// counted in ErrorCount, and logged at depth when the log is on.
+    void reportFailure(int depth, const std::string& message, const std::string& logText);
 
     void LogLine(int depth, std::initializer_list<std::string_view> parts);
     void UpdateProgress();
@@ -72,13 +120,25 @@ private:
     TFileMask m_mask;
     TFolderLister m_lister;
     TUndoFileWriter m_undoFile;
+    TUndoState m_undoState = TUndoState::NotMade;
     const TNameCollator* m_collator = nullptr;
+    std::vector<TFrame> m_frames;
     // Buffers reused from entry to entry.
     std::string m_name;
     std::string m_line;
-    // The folder being worked in, as the run passed it, for the undo file's messages.
+    // The folder being worked in, as the run passed it, and its depth, for messages.
     std::string m_folder;
+    int m_depth = 0;
 };
+
+/// How many folders of the path from the starting folder down the walk holds open at most;
+/// those above are opened again through ".." when the walk comes back to them.
+inline constexpr std::size_t kHeldFolders = 16;
+
+/// Why the run refuses newName for an entry named oldName (undo: while the undo file is
+/// written), or empty when it does not: a name that would leave the folder or that no file can
+/// have, the undo file's own name, and with undo a line feed that the undo file cannot record.
+std::string_view RefusalReason(std::string_view newName, std::string_view oldName, bool undo);
 
 /// The Go button's sequence: see TRenameRun::Execute.
 TRunResult RunRename(

@@ -106,8 +106,8 @@ void TResultTree::placeKey(std::uint64_t hash, std::int32_t node)
     m_slotNode[s] = node;
 }
 
-std::int32_t TResultTree::AddNode(
-    std::int32_t parent, std::string_view oldName, std::string_view newName, TEntryKind kind, bool* clash)
+std::int32_t TResultTree::AddNode(std::int32_t parent, std::string_view oldName, std::string_view newName,
+    TEntryKind kind, bool* clash, bool refused)
 {
     if (parent != m_keysParent)
         rebuildKeys(parent);
@@ -125,8 +125,8 @@ std::int32_t TResultTree::AddNode(
     TResultNode& added = m_nodes.back();
 
     std::uint64_t hash;
-    const bool clashed = containsKey(newName, hash);
-    if (clashed) {
+    const bool clashed = containsKey(newName, hash) && !refused;
+    if (clashed || refused) {
         added.State = TResultState::Error;
         added.Text.append(" (was \"").append(oldName).append("\")");
         UpCaseGreekInto(added.Text, m_key);

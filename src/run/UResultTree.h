@@ -15,7 +15,7 @@ enum class TResultState : std::uint8_t { Unchanged, Renamed, Error };
 
 /// One node of the simulated result: a folder or a file under its new name.
 struct TResultNode {
-    /// The new name; for a clash, the new name followed by " (was \"old name\")". The root
+    /// The new name; for an error, the new name followed by " (was \"old name\")". The root
     /// node holds the starting folder's path.
     std::string Text;
     TEntryKind Kind = TEntryKind::File;
@@ -51,10 +51,11 @@ public:
     std::int32_t SetRoot(std::string_view path);
 
     /// Appends a child for an entry of the folder node parent, named oldName before and
-    /// newName after the run; marks it unchanged, renamed or (clash) error. Returns the new
-    /// node's index; clash tells whether it clashed.
+    /// newName after the run; marks it unchanged, renamed or error: a clash, or (refused) a new
+    /// name the real run would refuse. An error node's text is the new name followed by
+    /// " (was \"old name\")". Returns the new node's index; clash tells whether it clashed.
     std::int32_t AddNode(std::int32_t parent, std::string_view oldName, std::string_view newName,
-        TEntryKind kind, bool* clash = nullptr);
+        TEntryKind kind, bool* clash = nullptr, bool refused = false);
 
     bool Empty() const { return m_nodes.empty(); }
     std::size_t Size() const { return m_nodes.size(); }
@@ -63,7 +64,7 @@ public:
     std::int32_t IndexInParent(std::int32_t index) const;
 
     /// The tree as text: one node a line, two blanks of indent per depth, then for every node
-    /// but the root a mark ("=" unchanged, "~" renamed, "!" clash) and a blank, then the text,
+    /// but the root a mark ("=" unchanged, "~" renamed, "!" error) and a blank, then the text,
     /// a folder's text followed by "/".
     std::string ToText() const;
 

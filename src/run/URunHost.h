@@ -42,18 +42,23 @@ struct TRunResult {
     /// that was shown.
     bool stopped = false;
     std::string ioError;
-    /// Renames that failed ("Cannot rename ..."); not part of Stats.ErrorCount, which counts
-    /// the clashes of a simulation.
+    /// Renames that failed ("Cannot rename ..."), refused names included.
     std::int32_t renameFailures = 0;
     /// Folders that could not be entered ("Cannot change to directory: ...").
     std::int32_t foldersNotEntered = 0;
+    /// Folders left unrenamed because their undo file could not be made.
+    std::int32_t undoFilesNotMade = 0;
+    /// A simulation's entries marked as errors: names that clash with an earlier one, and new
+    /// names the real run would refuse.
+    std::int32_t clashes = 0;
+    std::int32_t namesRefused = 0;
 
     /// Whether everything went through: no failure, no folder left out, no clash, not stopped
     /// and not cancelled.
     bool AllWentThrough(const TRunStats& stats) const
     {
         return !nothingToDo && !cancelled && !stopped && renameFailures == 0 && foldersNotEntered == 0
-            && stats.ErrorCount == 0;
+            && undoFilesNotMade == 0 && stats.ErrorCount == 0;
     }
 };
 
@@ -101,6 +106,17 @@ public:
     /// An information message with an OK button ("Cannot rename x. Operation will continue").
     /// Texts use CR LF for a line break.
     virtual void showMessage(std::string_view text) = 0;
+
+    /// A failure the run or the undo goes on after: a rename that failed, a folder that cannot
+    /// be entered, an undo file that cannot be made. message is the text to show as
+    /// showMessage shows it; logText says the same in one line with the system's reason
+    /// ("! Cannot rename a to b: File exists"), for a host that stops showing the failures
+    /// and keeps them in its log instead. By default the message is shown.
+    virtual void showFailure(std::string_view message, std::string_view logText)
+    {
+        (void)logText;
+        showMessage(message);
+    }
 
     /// A confirmation with Yes and No; true for Yes.
     virtual bool askYesNo(std::string_view text, TQuestion kind) = 0;

@@ -22,6 +22,9 @@ constexpr std::string_view kNoUndoFile
     = "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not continue!";
 constexpr std::string_view kRemoveAfterErrors
     = "Errors detected! Remove _brindlewick_undo.txt from this Dir?";
+// The reasons the log gives for a pair that is not even tried.
+constexpr std::string_view kCutShort = "the record is cut short";
+constexpr std::string_view kNameNotAllowed = "a name not allowed in the folder";
 
 /// Writes all of bytes, going on after a partial write or an interruption.
 int writeAll(int fd, std::string_view bytes)
@@ -38,8 +41,9 @@ int writeAll(int fd, std::string_view bytes)
     return 0;
 }
 
-/// Opens the undo file of the folder dirFd for reading and reads it whole. Only a plain file
-/// is read: a link is not followed and a pipe does not block.
+/// Opens the undo file of the folder dirFd for reading and reads it whole into content, which
+/// takes about the file's size. Only a plain file is read: a link is not followed and a pipe
+/// does not block.
 int readUndoFile(int dirFd, std::string& content, struct stat& st)
 {
     TFd fd(
@@ -51,9 +55,15 @@ int readUndoFile(int dirFd, std::string& content, struct stat& st)
     if (!S_ISREG(st.st_mode))
         return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     content.clear();
-    char buffer[65536];
+    // Room for the whole file and one read more, so the end of the file is found without
+    // growing the buffer.
+    content.reserve(static_cast<std::size_t>(st.st_size) + 65536);
+    std::size_t size = 0;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        // Read straight into the content, growing it only when the file grew meanwhile.
+        if (content.size() - size < 65536)
+            content.resize(std::max(content.capacity(), size + 65536));
+        const ssize_t n = ::read(fd.get(), content.data() + size, content.size() - size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -61,8 +71,9 @@ int readUndoFile(int dirFd, std::string& content, struct stat& st)
         }
         if (n == 0)
             break;
-        content.append(buffer, static_cast<std::size_t>(n));
+        size += static_cast<std::size_t>(n);
     }
+    content.resize(size);
     return 0;
 }
 
@@ -78,17 +89,28 @@ TUndoFileWriter::~TUndoFileWriter() = default;
 int TUndoFileWriter::Create(int dirFd)
 {
     m_fd.close();
-    // Not following a link keeps the run from emptying a file elsewhere; O_NONBLOCK keeps a
-    // pipe of that name from blocking the run.
-    TFd fd(::openat(dirFd, std::string(kUndoFileName).c_str(),
-        O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
+    const std::string name(kUndoFileName);
+    // 1. An earlier undo file goes, but only a plain file: a link, a folder or a pipe of that
+    //    name is not the run's to remove. Its inode is never opened for writing, so another
+    //    name of it (a hard link, a copy made with cp -al) keeps its bytes.
+    struct stat st;
+    if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(st.st_mode))
+            return ELOOP;
+        if (S_ISDIR(st.st_mode))
+            return EISDIR;
+        if (!S_ISREG(st.st_mode))
+            return EINVAL;
+        if (::unlinkat(dirFd, name.c_str(), 0) != 0 && errno != ENOENT)
+            return errno;
+    } else if (errno != ENOENT) {
+        return errno;
+    }
+    // 2. The new file is one the run makes itself: O_EXCL fails on anything that took the name
+    //    in the meantime, a link included, instead of writing into it.
+    TFd fd(::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!fd.valid())
         return errno;
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0)
-        return errno;
-    if (!S_ISREG(st.st_mode))
-        return EINVAL;
     m_fd = std::move(fd);
     m_size = 0;
     m_sizeBeforeLast = 0;
@@ -132,22 +154,62 @@ int TUndoFileWriter::Close()
     return syncError != 0 ? syncError : closeError;
 }
 
+namespace
+{
+
+/// Takes the last line off rest; terminated tells whether it had its line end. A CR before
+/// the LF belongs to the line end.
+std::string_view popLastLine(std::string_view& rest, bool& terminated)
+{
+    terminated = rest.ends_with('\n');
+    const std::string_view body = terminated ? rest.substr(0, rest.size() - 1) : rest;
+    const std::size_t lf = body.rfind('\n');
+    std::string_view line = lf == std::string_view::npos ? body : body.substr(lf + 1);
+    rest = rest.substr(0, lf == std::string_view::npos ? 0 : lf + 1);
+    if (terminated && line.ends_with('\r'))
+        line.remove_suffix(1);
+    return line;
+}
+
+} // namespace
+
+TUndoPairReader::TUndoPairReader(std::string_view content)
+    : m_rest(content)
+{
+    m_lineCount = static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
+    if (!content.empty() && !content.ends_with('\n'))
+        ++m_lineCount;
+    m_linesLeft = m_lineCount;
+}
+
+bool TUndoPairReader::Previous(TUndoPair& pair)
+{
+    if (m_linesLeft == 0)
+        return false;
+    bool terminated = false;
+    if (m_linesLeft % 2 != 0) {
+        // An odd count: the last line has no partner (only the first call comes here).
+        pair.newName = popLastLine(m_rest, terminated);
+        pair.oldName = {};
+        pair.complete = false;
+        m_linesLeft -= 1;
+    } else {
+        pair.oldName = popLastLine(m_rest, terminated);
+        pair.complete = terminated;
+        bool first = false;
+        pair.newName = popLastLine(m_rest, first);
+        m_linesLeft -= 2;
+    }
+    return true;
+}
+
 std::vector<std::pair<std::string, std::string>> ParseUndoPairs(std::string_view content)
 {
-    std::vector<std::string> lines;
-    while (!content.empty()) {
-        const std::size_t lf = content.find('\n');
-        std::string_view line = content.substr(0, lf);
-        content.remove_prefix(lf == std::string_view::npos ? content.size() : lf + 1);
-        if (lf != std::string_view::npos && line.ends_with('\r'))
-            line.remove_suffix(1);
-        lines.emplace_back(line);
-    }
-    std::vector<std::pair<std::string, std::string>> pairs;
-    pairs.reserve((lines.size() + 1) / 2);
-    for (std::size_t i = 0; i < lines.size(); i += 2)
-        pairs.emplace_back(
-            std::move(lines[i]), i + 1 < lines.size() ? std::move(lines[i + 1]) : std::string());
+    TUndoPairReader reader(content);
+    std::vector<std::pair<std::string, std::string>> pairs(reader.Count());
+    TUndoPair pair;
+    for (auto it = pairs.rbegin(); reader.Previous(pair); ++it)
+        *it = {std::string(pair.newName), std::string(pair.oldName)};
     return pairs;
 }
 
@@ -185,30 +247,33 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
     result.started = true;
 
     // 4. Rename each pair back, the last-written first: a later rename may have taken a name
-    //    that an earlier one freed, and only the reverse order gives every name back.
-    const auto pairs = ParseUndoPairs(content);
-    // A run writes each pair just before its rename, so a run killed in between leaves a last
-    // pair whose rename never happened, possibly cut short (no line end, or no second line).
-    const bool lastCutShort = !content.empty()
-        && (content.back() != '\n' || std::count(content.begin(), content.end(), '\n') % 2 != 0);
-    for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
-        const std::string& a = it->first;
-        const std::string& b = it->second;
+    //    that an earlier one freed, and only the reverse order gives every name back. The names
+    //    are copied into two buffers for the system calls, so no pair allocates.
+    TUndoPairReader reader(content);
+    TUndoPair pair;
+    std::string a;
+    std::string b;
+    for (bool last = true; reader.Previous(pair); last = false) {
+        a.assign(pair.newName);
+        b.assign(pair.oldName);
         int e = EINVAL;
-        // Names that would reach outside the folder, or the undo file itself, are refused.
-        if (IsUsableName(a) && IsUsableName(b) && a != kUndoFileName && b != kUndoFileName) {
+        // A record cut short is not renamed at all; names that would reach outside the folder,
+        // or the undo file itself, are refused.
+        const bool usable = IsUsableName(a) && IsUsableName(b) && a != kUndoFileName && b != kUndoFileName;
+        if (pair.complete && usable) {
             struct stat entry;
             const bool found = ::fstatat(dir.get(), a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
-            e = RenameNoReplace(dir.get(), a, b, found && S_ISDIR(entry.st_mode));
+            e = found ? RenameNoReplace(dir.get(), a, b, S_ISDIR(entry.st_mode)) : errno;
         }
-        if (e != 0 && it == pairs.rbegin() && IsUsableName(a)) {
-            // The last pair with nothing to give back: its rename was never made.
+        if (e != 0 && last && pair.complete && usable) {
+            // A run writes each pair just before its rename, so a run killed in between leaves
+            // a whole last pair whose rename never happened: the new name is not there and the
+            // old one is. Only that pair is passed over, and the report says so.
             struct stat entry;
             const bool aMissing
                 = ::fstatat(dir.get(), a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
-            const bool bPresent
-                = IsUsableName(b) && ::fstatat(dir.get(), b.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
-            if (aMissing && (bPresent || lastCutShort)) {
+            const bool bPresent = ::fstatat(dir.get(), b.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
+            if (aMissing && bPresent) {
                 ++result.skipped;
                 continue;
             }
@@ -216,8 +281,15 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
         if (e == 0) {
             ++result.renamed;
         } else {
-            host.showMessage("Cannot rename " + a + " to " + b + ". Operation will continue");
             ++result.errors;
+            std::string message = "Cannot rename ";
+            message.append(a).append(" to ").append(b);
+            const std::size_t nameEnd = message.size();
+            message.append(". Operation will continue");
+            const std::string reason = !pair.complete ? std::string(kCutShort)
+                : !usable                             ? std::string(kNameNotAllowed)
+                                                      : ErrorText(e);
+            host.showFailure(message, "! " + message.substr(0, nameEnd) + ": " + reason);
         }
     }
 
@@ -238,6 +310,8 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
     result.report = std::to_string(result.renamed) + " files and/or directories have been renamed.";
     if (result.errors != 0)
         result.report += " " + std::to_string(result.errors) + " errors detected!";
+    if (result.skipped != 0)
+        result.report += kPassedOverReport;
     host.undoFinished(result);
     return result;
 }

@@ -26,8 +26,10 @@ public:
     TUndoFileWriter(const TUndoFileWriter&) = delete;
     TUndoFileWriter& operator=(const TUndoFileWriter&) = delete;
 
-    /// Creates (or empties) the undo file in the folder open as dirFd. An entry of that name
-    /// that is not a plain file (a link, a folder, a pipe) is refused. Returns 0 or an errno.
+    /// Creates a new undo file in the folder open as dirFd. An earlier undo file is removed
+    /// first and never written into, so another hard link of it keeps its bytes; an entry of
+    /// that name that is not a plain file (a link, a folder, a pipe) is refused and left alone.
+    /// Returns 0 or an errno.
     int Create(int dirFd);
     /// Appends the pair newName, oldName. Returns 0 or an errno; a pair that could not be
     /// written whole is taken back.
@@ -45,6 +47,34 @@ private:
     off_t m_sizeBeforeLast = 0; // m_size before the last pair
 };
 
+/// One recorded pair of an undo file, as views into the file's content.
+struct TUndoPair {
+    std::string_view newName;
+    std::string_view oldName;
+    /// Both lines are there, each with its line end: a record as the run writes it. A last
+    /// name without a partner, or a last line without its line end, is a record cut short.
+    bool complete = false;
+};
+
+/// Reads the pairs of an undo file's content from the last one written to the first, without
+/// copying: the memory of an undo is the file's content, whatever its lines. Lines end with LF
+/// or CR LF; a last name without a partner is paired with an empty name.
+class TUndoPairReader
+{
+public:
+    explicit TUndoPairReader(std::string_view content);
+    /// The number of pairs in the content.
+    std::size_t Count() const { return (m_lineCount + 1) / 2; }
+    /// The pair before those read so far (the last one of the file first); false when none is
+    /// left.
+    bool Previous(TUndoPair& pair);
+
+private:
+    std::string_view m_rest; // the lines not read yet
+    std::size_t m_lineCount = 0;
+    std::size_t m_linesLeft = 0;
+};
+
 /// The recorded pairs of an undo file, in file order: first the new name, then the old one.
 /// Lines end with LF or CR LF; a last name without a partner is paired with an empty name.
 std::vector<std::pair<std::string, std::string>> ParseUndoPairs(std::string_view content);
@@ -54,8 +84,12 @@ std::vector<std::pair<std::string, std::string>> ParseUndoPairs(std::string_view
 /// touching a name outside the folder. Asks, reports and shows messages through host.
 ///
 /// The last pair of the file is passed over without an error when its rename evidently never
-/// happened, as a killed run can leave it: the name to give back does not exist, and either
-/// the old name does or the pair is cut short.
+/// happened, as a run killed between writing the pair and renaming leaves it: the record is
+/// whole, the name to give back does not exist and the old name does. The report says so.
+/// Every other pair that cannot be renamed back, a record cut short included, is an error.
 TUndoResult UndoFolder(const std::string& folder, IRunHost& host);
+
+/// The words the undo report adds when it passed over the last pair.
+inline constexpr std::string_view kPassedOverReport = " 1 pair passed over: its rename never happened";
 
 } // namespace brindle

@@ -2,6 +2,7 @@
 // renames themselves need no space there; the undo file does. When it cannot grow, the run
 // stops at once with the system's message (going on would make renames that no undo file
 // knows), keeps every file, and its undo file holds whole pairs for exactly the renames made.
+// When it cannot even be made, its folder is left unrenamed.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -138,7 +139,7 @@ TEST_F(CliFullDiskTest, TheDiskFillingUpMidRunStopsItWithWholePairsThatUndoResto
     EXPECT_TRUE(SameTree(restored, original)) << TreeDifference(original, restored);
 }
 
-TEST_F(CliFullDiskTest, NoInodeForTheUndoFileStopsTheRunBeforeAnyRename)
+TEST_F(CliFullDiskTest, NoInodeForTheUndoFileLeavesTheFolderUnrenamed)
 {
     // Every inode taken: the undo file cannot even be created.
     for (int i = 0;; ++i) {
@@ -148,7 +149,9 @@ TEST_F(CliFullDiskTest, NoInodeForTheUndoFileStopsTheRunBeforeAnyRename)
         ::close(fd);
     }
     const ProcessResult r = cli({"-j", kLowerJobs, "-u", "-q", work()});
-    EXPECT_EQ(r.err, work() + "/" + kUndo + ": No space left on device\n");
+    EXPECT_EQ(r.err,
+        "Cannot create " + work() + "/" + kUndo
+            + ": No space left on device. Nothing in this directory is renamed. Operation will continue\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(SameTree(SnapshotTree(work()), original));
 }

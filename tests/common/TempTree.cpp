@@ -32,26 +32,86 @@ void makeParents(const std::string& path)
         ::mkdir(path.substr(0, p).c_str(), 0755);
 }
 
+/// The subfolders still to be removed in one folder of the removal walk.
+struct TLevel {
+    std::vector<std::string> dirs;
+    std::size_t next = 0;
+};
+
+/// Makes the folder fd writable, removes its files and lists its subfolders into level.
+void clearFolder(int fd, TLevel& level)
+{
+    ::fchmod(fd, 0700);
+    const int listFd = ::dup(fd);
+    DIR* d = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!d) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return;
+    }
+    ::rewinddir(d);
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat st {
+        };
+        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+            level.dirs.push_back(name);
+        else
+            ::unlinkat(fd, name.c_str(), 0);
+    }
+    ::closedir(d);
+}
+
+/// Removes path and everything below it, read-only folders included. The walk holds one
+/// folder open at a time and climbs back through "..", so a tree of any depth goes (paths
+/// longer than the system's limit and 50,000 levels included).
 void removeAll(const std::string& path)
 {
     struct stat st {
     };
     if (::lstat(path.c_str(), &st) != 0)
         return;
-    if (S_ISDIR(st.st_mode)) {
-        ::chmod(path.c_str(), 0700);
-        if (DIR* d = ::opendir(path.c_str())) {
-            while (dirent* e = ::readdir(d)) {
-                const std::string name = e->d_name;
-                if (name != "." && name != "..")
-                    removeAll(path + "/" + name);
-            }
-            ::closedir(d);
-        }
-        ::rmdir(path.c_str());
-    } else {
+    if (!S_ISDIR(st.st_mode)) {
         ::unlink(path.c_str());
+        return;
     }
+    ::chmod(path.c_str(), 0700);
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    std::vector<TLevel> levels(1);
+    if (fd >= 0)
+        clearFolder(fd, levels.back());
+    while (fd >= 0) {
+        TLevel& top = levels.back();
+        if (top.next < top.dirs.size()) {
+            const std::string& name = top.dirs[top.next++];
+            if (::unlinkat(fd, name.c_str(), AT_REMOVEDIR) == 0)
+                continue;
+            ::fchmodat(fd, name.c_str(), 0700, 0);
+            const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child < 0)
+                continue;
+            ::close(fd);
+            fd = child;
+            levels.emplace_back();
+            clearFolder(fd, levels.back());
+            continue;
+        }
+        levels.pop_back();
+        if (levels.empty())
+            break;
+        const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = up;
+        if (fd >= 0) {
+            const TLevel& parent = levels.back();
+            ::unlinkat(fd, parent.dirs[parent.next - 1].c_str(), AT_REMOVEDIR);
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
+    ::rmdir(path.c_str());
 }
 
 } // namespace

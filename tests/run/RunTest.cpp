@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,7 +114,7 @@ TEST_F(RunTest, UnchangedNameIsOnlyCounted)
     o.undo = true;
     run(o);
     EXPECT_TRUE(host.questions.empty());
-    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "");
+    EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
     EXPECT_EQ(session.Stats.FilesExamined, 1);
     EXPECT_EQ(session.Stats.FilesRenamed, 0);
 }
@@ -126,6 +127,7 @@ TEST_F(RunTest, ExistingTargetIsReportedAndBothFilesAreKept)
     session.Jobs = {kLower};
     TRunOptions o;
     o.undo = true;
+    o.log = true;
     const TRunResult r = run(o);
     EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename a.txt. Operation will continue"}));
     EXPECT_EQ(tree.read("A.txt"), "first");
@@ -133,7 +135,11 @@ TEST_F(RunTest, ExistingTargetIsReportedAndBothFilesAreKept)
     EXPECT_EQ(tree.read("b.txt"), "third");
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "b.txt\r\nB.txt\r\n");
     EXPECT_EQ(r.renameFailures, 1);
-    EXPECT_EQ(session.Stats.ErrorCount, 0);
+    // The failure shows in the Errors figure, and the log says what failed and why.
+    EXPECT_EQ(session.Stats.ErrorCount, 1);
+    EXPECT_EQ(host.progress.back().ErrorCount, 1);
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "! Cannot rename A.txt to a.txt: File exists"),
+        host.log.end());
     EXPECT_EQ(session.Stats.FilesExamined, 3);
     EXPECT_EQ(session.Stats.FilesRenamed, 1);
     EXPECT_FALSE(r.AllWentThrough(session.Stats));
@@ -162,10 +168,9 @@ TEST_P(BadNewNameTest, IsRefusedAndTheRunGoesOn)
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Cannot rename " + c.newName + ". Operation will continue"}));
     EXPECT_EQ(tree.read("Sub/" + c.oldName), "data");
-    EXPECT_EQ(tree.list(), (std::vector<std::string> {"Sub", "_brindlewick_undo.txt"}));
-    EXPECT_EQ(tree.list("Sub").size(), 2u);
-    EXPECT_TRUE(tree.exists("Sub/_brindlewick_undo.txt"));
-    EXPECT_EQ(tree.read("Sub/_brindlewick_undo.txt"), "");
+    // Nothing was renamed, so no undo file was made.
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"Sub"}));
+    EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {c.oldName}));
     EXPECT_EQ(r.renameFailures, 1);
     EXPECT_EQ(host.finished, 1);
 }
@@ -179,7 +184,10 @@ INSTANTIATE_TEST_SUITE_P(Table, BadNewNameTest,
         BadNameCase {"Nul", "ab", MakeJob(jobReplace, replaceText, 1, 0, "b", std::string(1, '\0')),
             std::string("a\0", 2)},
         BadNameCase {"TooLong", "short", MakeJob(jobInsert, posEnd, 0, 0, std::string(251, 'x')),
-            "short" + std::string(251, 'x')}),
+            "short" + std::string(251, 'x')},
+        BadNameCase {"UndoFileName", "notes.txt",
+            MakeJob(jobReplace, replaceText, 1, 0, "notes.txt", "_brindlewick_undo.txt"),
+            "_brindlewick_undo.txt"}),
     [](const ::testing::TestParamInfo<BadNameCase>& info) { return info.param.label; });
 
 TEST_F(RunTest, OddNamesAreRenamedAndRecordedByteForByte)
@@ -239,8 +247,8 @@ TEST_F(RunTest, UndoFileRecordsSubfoldersThenFiles)
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Cannot rename _brindlewick_undo.txt. Operation will continue"}));
     EXPECT_TRUE(tree.exists("_Brindlewick_Undo.TXT"));
-    // A folder where nothing was renamed still gets its (empty) undo file.
-    EXPECT_EQ(tree.read("misc/_brindlewick_undo.txt"), "");
+    // A folder where nothing was renamed gets no undo file.
+    EXPECT_FALSE(tree.exists("misc/_brindlewick_undo.txt"));
 }
 
 TEST_F(RunTest, TheLogOfARunLineByLine)
@@ -413,7 +421,7 @@ TEST_F(RunTest, CancelStopsBeforeTheNextEntryAndClosesTheUndoFile)
     EXPECT_TRUE(host.lastResult.cancelled);
 }
 
-TEST_F(RunTest, UndoFileFailureStopsTheRunButEndsIt)
+TEST_F(RunTest, AFolderWhoseUndoFileCannotBeMadeIsLeftUnrenamedAndTheRunGoesOn)
 {
     tree.file("top.TXT");
     tree.file("A/f.TXT");
@@ -424,14 +432,21 @@ TEST_F(RunTest, UndoFileFailureStopsTheRunButEndsIt)
     o.undo = true;
     o.log = true;
     const TRunResult r = run(o);
-    EXPECT_TRUE(r.stopped);
-    EXPECT_EQ(host.messages, (std::vector<std::string> {"A/_brindlewick_undo.txt: Is a directory"}));
+    EXPECT_FALSE(r.stopped);
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot create A/_brindlewick_undo.txt: Is a directory. Nothing in this "
+                                   "directory is renamed. Operation will continue"}));
+    EXPECT_EQ(r.undoFilesNotMade, 1);
+    EXPECT_EQ(session.Stats.ErrorCount, 1);
     EXPECT_TRUE(tree.exists("top.txt"));
     EXPECT_TRUE(tree.exists("A/f.TXT"));
-    EXPECT_TRUE(tree.exists("B/g.TXT"));
+    EXPECT_TRUE(tree.exists("B/g.txt"));
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "top.txt\r\ntop.TXT\r\n");
-    ASSERT_GE(host.log.size(), 4u);
-    EXPECT_EQ(host.log[host.log.size() - 4], "+ Renaming stopped: A/_brindlewick_undo.txt: Is a directory");
+    EXPECT_EQ(tree.read("B/_brindlewick_undo.txt"), "g.txt\r\ng.TXT\r\n");
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(),
+                  "   ! Cannot create A/_brindlewick_undo.txt: Is a directory; nothing in this directory is "
+                  "renamed"),
+        host.log.end());
     EXPECT_EQ(host.finished, 1);
     EXPECT_FALSE(r.AllWentThrough(session.Stats));
 }
@@ -520,6 +535,191 @@ TEST_F(RunTest, LogIndentWrapsAtAnEightBitCount)
         host.log.end());
     EXPECT_NE(std::find(host.log.begin(), host.log.end(), "  > Changing to d"), host.log.end());
 }
+
+TEST_F(RunTest, AnUndoFileWithAnotherHardLinkIsReplacedNeverWrittenInto)
+{
+    // The old undo file is also a file outside the tree, as ln or a snapshot made with cp -al
+    // leaves it: the run gives the folder a new undo file and the other name keeps its bytes.
+    TempTree outside;
+    outside.file("keep.txt", "precious\r\nbytes\r\n");
+    tree.file("A.TXT");
+    ASSERT_EQ(::link(outside.at("keep.txt").c_str(), tree.at("_brindlewick_undo.txt").c_str()), 0);
+    session.Jobs = {kLower};
+    TRunOptions o;
+    o.undo = true;
+    EXPECT_TRUE(run(o).AllWentThrough(session.Stats));
+    EXPECT_EQ(outside.read("keep.txt"), "precious\r\nbytes\r\n");
+    EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\n");
+    struct stat kept;
+    struct stat made;
+    ASSERT_EQ(::stat(outside.at("keep.txt").c_str(), &kept), 0);
+    ASSERT_EQ(::stat(tree.at("_brindlewick_undo.txt").c_str(), &made), 0);
+    EXPECT_NE(kept.st_ino, made.st_ino);
+    EXPECT_EQ(kept.st_nlink, 1u);
+}
+
+TEST_F(RunTest, TheUndoFilesNameIsRefusedAndASimulationMarksIt)
+{
+    tree.file("notes.txt", "milk");
+    session.Jobs = {MakeJob(jobReplace, replaceText, 1, 0, "notes.txt", "_brindlewick_undo.txt")};
+    TRunOptions sim;
+    sim.simulation = true;
+    const TRunResult simulated = run(sim);
+    EXPECT_EQ(result.ToText(), tree.path() + "\n  ! _brindlewick_undo.txt (was \"notes.txt\")\n");
+    EXPECT_EQ(session.Stats.ErrorCount, 1);
+    EXPECT_EQ(simulated.namesRefused, 1);
+    EXPECT_FALSE(simulated.AllWentThrough(session.Stats));
+
+    // The real run refuses it, undo files or not.
+    const TRunResult real = run();
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot rename _brindlewick_undo.txt. Operation will continue"}));
+    EXPECT_EQ(real.renameFailures, 1);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"notes.txt"}));
+    EXPECT_EQ(tree.read("notes.txt"), "milk");
+}
+
+TEST_F(RunTest, AFolderWhereNothingIsRenamedKeepsItsUndoFile)
+{
+    tree.file("A.JPG");
+    tree.file("C.TXT");
+    tree.file("c.txt");
+    session.Jobs = {kLower};
+    TRunOptions o;
+    o.undo = true;
+    o.mask = "*.JPG";
+    run(o);
+    const std::string first = "a.jpg\r\nA.JPG\r\n";
+    ASSERT_EQ(tree.read("_brindlewick_undo.txt"), first);
+    // A second run with another mask renames nothing; a third fails on its only rename.
+    for (const char* mask : {"*.PNG", "C.TXT"}) {
+        o.mask = mask;
+        run(o);
+        EXPECT_EQ(tree.read("_brindlewick_undo.txt"), first) << mask;
+    }
+    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
+    // The first run can still be undone.
+    RecorderHost undoHost;
+    EXPECT_EQ(UndoFolder(tree.path(), undoHost).renamed, 1);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"A.JPG", "C.TXT", "c.txt"}));
+}
+
+/// A chain of depth folders below root, each named d; the file F is in the first fileLevels
+/// folders and in the deepest. It is made with mkdirat from the folder above, so no path
+/// grows with the depth. (Changes deep down cost the kernel time in proportion to the depth,
+/// so the test makes few of them there.)
+void makeChain(const std::string& root, int depth, int fileLevels)
+{
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    for (int i = 0; i <= depth; ++i) {
+        if (i < fileLevels || i == depth) {
+            const int file = ::openat(fd, "F", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            ASSERT_GE(file, 0) << i;
+            ::close(file);
+        }
+        if (i == depth)
+            break;
+        ASSERT_EQ(::mkdirat(fd, "d", 0755), 0) << i;
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        ASSERT_GE(fd = next, 0) << i;
+    }
+    ::close(fd);
+}
+
+/// What going down the chain finds: its depth, and how many levels hold a file by the name
+/// file and an undo file.
+struct TChain {
+    int depth = 0;
+    int files = 0;
+    int undoFiles = 0;
+};
+
+TChain readChain(const std::string& root, const char* file)
+{
+    TChain chain;
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (fd >= 0) {
+        struct stat st;
+        chain.files += ::fstatat(fd, file, &st, AT_SYMLINK_NOFOLLOW) == 0 ? 1 : 0;
+        chain.undoFiles += ::fstatat(fd, "_brindlewick_undo.txt", &st, AT_SYMLINK_NOFOLLOW) == 0 ? 1 : 0;
+        const int child = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = child;
+        chain.depth += fd >= 0 ? 1 : 0;
+    }
+    return chain;
+}
+
+/// Open descriptors limited to a few dozen for as long as it lives.
+class FewDescriptors
+{
+public:
+    explicit FewDescriptors(rlim_t limit)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        struct rlimit low = m_saved;
+        low.rlim_cur = std::min(limit, m_saved.rlim_cur);
+        ::setrlimit(RLIMIT_NOFILE, &low);
+    }
+    ~FewDescriptors() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+    FewDescriptors(const FewDescriptors&) = delete;
+    FewDescriptors& operator=(const FewDescriptors&) = delete;
+
+private:
+    struct rlimit m_saved {
+    };
+};
+
+class DeepTreeTest : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(DeepTreeTest, FiftyThousandLevelsWithFewDescriptors)
+{
+    constexpr int kDepth = 50000;
+    constexpr int kFileLevels = 1000;
+    TempTree tree(test::MemoryTempBase());
+    makeChain(tree.path(), kDepth, kFileLevels);
+    TRenameSession session;
+    session.Jobs = {kLower};
+    TRunOptions o;
+    o.startFolder = tree.path();
+    o.recurse = true;
+    o.undo = true;
+    o.simulation = GetParam();
+    RecorderHost host;
+    TResultTree result;
+    TRunResult r;
+    {
+        // The walk holds a bounded number of folders open, whatever the depth.
+        FewDescriptors few(64);
+        r = RunRename(session, host, o, &result);
+    }
+    EXPECT_TRUE(r.AllWentThrough(session.Stats));
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_EQ(host.folders.size(), static_cast<std::size_t>(kDepth + 1));
+    EXPECT_EQ(session.Stats.FilesRenamed, kFileLevels + 1);
+    EXPECT_EQ(readChain(tree.path(), "d").depth, kDepth);
+    if (o.simulation) {
+        EXPECT_EQ(readChain(tree.path(), "F").files, kFileLevels + 1);
+        EXPECT_EQ(readChain(tree.path(), "F").undoFiles, 0);
+        // Every folder's node, and the deepest file's last of all.
+        ASSERT_EQ(result.Size(), static_cast<std::size_t>(kDepth + kFileLevels + 2));
+        const TResultNode& deepest = result.Node(static_cast<std::int32_t>(result.Size() - 1));
+        EXPECT_EQ(deepest.Text, "f");
+        EXPECT_EQ(deepest.State, TResultState::Renamed);
+    } else {
+        // Every file was renamed and recorded in its folder's own undo file.
+        const TChain chain = readChain(tree.path(), "f");
+        EXPECT_EQ(chain.files, kFileLevels + 1);
+        EXPECT_EQ(chain.undoFiles, kFileLevels + 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RealAndSimulated, DeepTreeTest, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Simulation" : "RealRun"; });
 
 } // namespace
 } // namespace brindle

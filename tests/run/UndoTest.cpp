@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -204,8 +205,9 @@ TEST_F(UndoFileTest, ErrorsKeepTheFileUnlessTheUserAgrees)
 }
 
 /// The last pair of a file written by a run that was killed: the pair goes to the file just
-/// before its rename, so the rename may never have happened, and the pair may be cut short.
-/// Only the last pair, and only when its new name is missing, is passed over.
+/// before its rename, so the rename may never have happened. Only the last pair, only when it
+/// is whole, its new name missing and its old name there, is passed over, and the report says
+/// so. A record cut short, and a file that is no undo file at all, are errors: the file stays.
 struct LastPairCase {
     const char* label;
     std::vector<std::string> present; // files in the folder besides the undo file
@@ -236,6 +238,8 @@ TEST_P(LastPairTest, NeverMadeRenameIsPassedOver)
     EXPECT_EQ(r.skipped, c.skipped);
     EXPECT_EQ(static_cast<int>(host.messages.size()), c.errors);
     EXPECT_EQ(r.undoFileRemoved, c.errors == 0);
+    EXPECT_EQ(r.report.ends_with(" 1 pair passed over: its rename never happened"), c.skipped == 1)
+        << r.report;
     std::vector<std::string> names = tree.list();
     std::erase(names, "_brindlewick_undo.txt");
     EXPECT_EQ(names, c.after);
@@ -246,11 +250,13 @@ INSTANTIATE_TEST_SUITE_P(Table, LastPairTest,
         LastPairCase {"RecordedButNotRenamed", {"done-new", "pending-old"},
             "done-new\r\ndone-old\r\npending-new\r\npending-old\r\n", 1, 0, 1, {"done-old", "pending-old"}},
         LastPairCase {"CutShortInTheOldName", {"done-new", "pending-old"},
-            "done-new\r\ndone-old\r\npending-new\r\npend", 1, 0, 1, {"done-old", "pending-old"}},
+            "done-new\r\ndone-old\r\npending-new\r\npend", 1, 1, 0, {"done-old", "pending-old"}},
         LastPairCase {"CutShortAfterTheNewName", {"done-new", "pending-old"},
-            "done-new\r\ndone-old\r\npending-new\r\n", 1, 0, 1, {"done-old", "pending-old"}},
+            "done-new\r\ndone-old\r\npending-new\r\n", 1, 1, 0, {"done-old", "pending-old"}},
         LastPairCase {"CutShortInTheNewName", {"done-new", "pending-old"}, "done-new\r\ndone-old\r\npend", 1,
-            0, 1, {"done-old", "pending-old"}},
+            1, 0, {"done-old", "pending-old"}},
+        LastPairCase {"NotAnUndoFile", {"notes"}, "remember the milk", 0, 1, 0, {"notes"}},
+        LastPairCase {"NotAnUndoFileWithTwoLines", {"milk"}, "milk\r\neggs", 0, 1, 0, {"milk"}},
         LastPairCase {"CompleteButBothNamesGone", {"done-new"},
             "done-new\r\ndone-old\r\ngone-new\r\ngone-old\r\n", 1, 1, 0, {"done-old"}},
         LastPairCase {"AnEarlierPairIsStillAnError", {"x-old", "last-new"},
@@ -307,6 +313,48 @@ INSTANTIATE_TEST_SUITE_P(Table, BadUndoTest,
             "TheUndoFileItself", "_brindlewick_undo.txt\r\nkept\r\ninside\r\n_brindlewick_undo.txt\r\n", 2},
         BadUndoCase {"LineFeedsOnly", "inside\n../victim\n", 1}),
     [](const ::testing::TestParamInfo<BadUndoCase>& info) { return info.param.label; });
+
+/// A host that keeps none of the messages of a huge undo but samples the heap in use.
+class HeapSamplingHost : public IRunHost
+{
+public:
+    static std::size_t InUse()
+    {
+        const struct mallinfo2 m = ::mallinfo2();
+        return m.uordblks + m.hblkhd;
+    }
+    void showMessage(std::string_view) override { }
+    bool askYesNo(std::string_view, TQuestion kind) override
+    {
+        return kind != TQuestion::RemoveUndoFileAfterErrors;
+    }
+    void logLine(std::string_view) override { }
+    void showFailure(std::string_view, std::string_view) override
+    {
+        if (failures++ % 1024 == 0)
+            peak = std::max(peak, InUse());
+    }
+    std::size_t peak = 0;
+    std::size_t failures = 0;
+};
+
+TEST(UndoMemoryTest, AHugeUndoFileTakesMemoryOfAboutItsSize)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps books of its own";
+#endif
+    // 4 MiB of line feeds: two million pairs of empty names, each an error.
+    constexpr std::size_t kSize = std::size_t {4} << 20;
+    TempTree tree(test::MemoryTempBase());
+    tree.file("_brindlewick_undo.txt", std::string(kSize, '\n'));
+    HeapSamplingHost host;
+    const std::size_t before = HeapSamplingHost::InUse();
+    const TUndoResult r = UndoFolder(tree.path(), host);
+    EXPECT_EQ(r.errors, static_cast<std::int32_t>(kSize / 2));
+    EXPECT_EQ(host.failures, kSize / 2);
+    EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
+    EXPECT_LT(host.peak - before, 2 * kSize);
+}
 
 } // namespace
 } // namespace brindle
