@@ -34,6 +34,15 @@ namespace
 /// a second); the final counts are always shown.
 constexpr qint64 kRepaintIntervalMs = 16;
 
+/// How many failures of one run or undo are shown in a message box before the user is asked
+/// whether to go on seeing them.
+constexpr int kFailuresShownUnasked = 3;
+
+/// The question asked when a run or an undo meets a failure after kFailuresShownUnasked.
+constexpr std::string_view kKeepShowingFailures
+    = "More operations have failed. Keep showing a message for each failure?\r\n"
+      "(No: the rest go only to the log window and to the final count.)";
+
 QString decodeText(std::string_view bytes)
 {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
@@ -74,6 +83,27 @@ public:
     {
         flush();
         return m_win.askYesNo(std::string(text));
+    }
+
+    void showFailure(std::string_view message, std::string_view logText) override
+    {
+        // A box for each of the first few failures; then the user decides whether to see the
+        // rest, which would otherwise be one modal box after another.
+        if (++m_failures > kFailuresShownUnasked && !m_askedAboutFailures) {
+            m_askedAboutFailures = true;
+            flush();
+            m_showFailures = m_win.askYesNo(std::string(kKeepShowingFailures));
+        }
+        if (m_showFailures) {
+            showMessage(message);
+            return;
+        }
+        // A run's log has the line already when it is on; otherwise it goes there now, so the
+        // failures can still be read afterwards.
+        if (!m_log) {
+            m_win.m_logPending.push_back(decodeText(logText));
+            m_failuresLogged = true;
+        }
     }
 
     void logLine(std::string_view line) override { m_win.m_logPending.push_back(decodeText(line)); }
@@ -156,7 +186,7 @@ public:
             m_win.m_frmProgress->EndRun();
         if (tree && m_win.m_frmTree)
             m_win.m_frmTree->EndSimulation(stats);
-        if (m_log)
+        if (m_log || m_failuresLogged)
             m_win.m_frmLog->ShowLog();
     }
 
@@ -167,6 +197,10 @@ public:
         m_win.ui->stv->refresh();
         m_win.RefreshFileList();
         restoreCursor();
+        if (m_failuresLogged) {
+            m_win.flushLog();
+            m_win.m_frmLog->ShowLog();
+        }
         m_win.showMessage(result.report);
     }
 
@@ -204,6 +238,11 @@ private:
     bool m_statsPending = false;
     bool m_listSuspended = false;
     bool m_finished = false;
+    // Failures of this run or undo, and whether the rest are still shown in message boxes.
+    int m_failures = 0;
+    bool m_askedAboutFailures = false;
+    bool m_showFailures = true;
+    bool m_failuresLogged = false;
     QElapsedTimer m_clock;
 };
 

@@ -216,11 +216,55 @@ TEST_F(RunWindow, RenamesThatFailInTheMiddleAreReportedAndTheRunGoesOn)
     EXPECT_EQ(work(), (Strings {"B.TXT", "_brindlewick_undo.txt", "a.txt", "b.txt", "d.txt"}));
     EXPECT_EQ(m_tree.read("work/b.txt"), "other");
     EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\nd.txt\r\nD.TXT\r\n");
-    // Failed renames are not counted as renamed, nor as errors.
+    // Failed renames are not counted as renamed; they are the errors.
     EXPECT_EQ(progressText("lblFiles"), "2 of 5");
-    EXPECT_EQ(progressText("lblErrors"), "0");
+    EXPECT_EQ(progressText("lblErrors"), "2");
     EXPECT_EQ(gauge(), 100);
 }
+
+const QString kKeepShowingFailures = "More operations have failed. Keep showing a message for each failure?\n"
+                                     "(No: the rest go only to the log window and to the final count.)";
+
+class ManyFailures : public RunWindow, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(ManyFailures, AfterTheThirdTheUserChoosesWhetherToSeeTheRest)
+{
+    // Five renames fail, each on a name that is taken.
+    for (const std::string name : {"A", "B", "C", "D", "E"}) {
+        m_tree.file("work/" + name + ".TXT");
+        m_tree.file("work/" + std::string(1, static_cast<char>(name[0] - 'A' + 'a')) + ".txt", "taken");
+    }
+    startIn();
+    lowerCaseJob();
+    const bool keepShowing = GetParam();
+    m_dialogs.answers = {keepShowing};
+    click("btnGo");
+
+    std::vector<QString> shown;
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        shown.push_back(QString::fromLatin1(name) + ".txt");
+    for (QString& name : shown)
+        name = "Cannot rename " + name + ". Operation will continue";
+    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kKeepShowingFailures});
+    EXPECT_EQ(progressText("lblErrors"), "5");
+    if (keepShowing) {
+        EXPECT_EQ(m_dialogs.messages, shown);
+        EXPECT_TRUE(win().LogWindow()->Text().isEmpty());
+        EXPECT_FALSE(win().LogWindow()->isVisible());
+    } else {
+        // The rest went to the log window, which is shown at the end.
+        EXPECT_EQ(m_dialogs.messages, std::vector<QString>(shown.begin(), shown.begin() + 3));
+        EXPECT_EQ(logLines(),
+            (Strings {"! Cannot rename D.TXT to d.txt: File exists",
+                "! Cannot rename E.TXT to e.txt: File exists"}));
+        EXPECT_TRUE(win().LogWindow()->isVisible());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ManyFailures, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "KeepShowing" : "LogTheRest"; });
 
 TEST_F(RunWindow, StartingFolderThatIsGoneIsReportedAndTheRunEnds)
 {

@@ -7,6 +7,7 @@
 
 #include "RunWindowUtil.h"
 #include "app/UShellViews.h"
+#include "run/UfrmLog.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -125,6 +126,33 @@ TEST_P(UndoWithErrors, AreReportedPairByPairAndTheUndoFileGoesOnlyOnYes)
 
 INSTANTIATE_TEST_SUITE_P(Answers, UndoWithErrors,
     ::testing::Values(ErrorsCase {true, {"X.TXT"}}, ErrorsCase {false, {"X.TXT", "_brindlewick_undo.txt"}}));
+
+TEST_F(UndoWindow, AfterTheThirdFailureTheRestCanGoToTheLog)
+{
+    std::string undo;
+    for (int i = 1; i <= 5; ++i)
+        undo += "gone" + std::to_string(i) + ".txt\r\nGONE" + std::to_string(i) + ".TXT\r\n";
+    m_tree.file("work/_brindlewick_undo.txt", undo);
+    startIn();
+    m_dialogs.answers = {true, false, false};
+    click("btnUndo");
+    EXPECT_EQ(m_dialogs.questions,
+        (std::vector<QString> {kUndoQuestion,
+            "More operations have failed. Keep showing a message for each failure?\n"
+            "(No: the rest go only to the log window and to the final count.)",
+            kRemoveQuestion}));
+    // The last rename is undone first.
+    EXPECT_EQ(m_dialogs.messages,
+        (std::vector<QString> {"Cannot rename gone5.txt to GONE5.TXT. Operation will continue",
+            "Cannot rename gone4.txt to GONE4.TXT. Operation will continue",
+            "Cannot rename gone3.txt to GONE3.TXT. Operation will continue",
+            "0 files and/or directories have been renamed. 5 errors detected!"}));
+    EXPECT_EQ(logLines(),
+        (Strings {"! Cannot rename gone2.txt to GONE2.TXT: No such file or directory",
+            "! Cannot rename gone1.txt to GONE1.TXT: No such file or directory"}));
+    EXPECT_TRUE(win().LogWindow()->isVisible());
+    EXPECT_EQ(work(), Strings {"_brindlewick_undo.txt"});
+}
 
 TEST_F(UndoWindow, FolderThatIsGoneIsReported)
 {

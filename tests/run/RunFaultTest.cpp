@@ -235,6 +235,50 @@ TEST_P(ReadOnlyMountTest, RunReportsAndLosesNothing)
     }
 }
 
+/// Runs a hook when the run enters its n-th folder (counting from 1).
+class EnterHookHost : public RecorderHost
+{
+public:
+    std::size_t when = 0;
+    std::function<void()> hook;
+    void showCurrentFolder(std::string_view folder) override
+    {
+        RecorderHost::showCurrentFolder(folder);
+        if (folders.size() == when)
+            hook();
+    }
+};
+
+TEST(RunWalkTest, AFolderMovedOutOfTheTreeDuringTheRunStopsItThere)
+{
+    // A chain of 20 folders d, deeper than the walk holds open; the fourth level also holds e.
+    TempTree tree;
+    TempTree outside;
+    std::string path = "d";
+    for (int depth = 2; depth <= 20; ++depth)
+        path += "/d";
+    tree.file(path + "/F.TXT");
+    tree.file("d/d/d/e/E.TXT");
+    outside.file("e/E.TXT", "not the tree's");
+    // While the run is in the deepest folder, the part of the chain from the fifth level down
+    // is moved out of the tree. Coming back up, ".." of that folder leads outside.
+    EnterHookHost host;
+    host.when = 21;
+    host.hook = [&] { ASSERT_EQ(::rename(tree.at("d/d/d/d").c_str(), outside.at("moved").c_str()), 0); };
+    TRenameSession session;
+    session.Jobs = {TJob::Create(jobLower)};
+    TRunOptions o;
+    o.startFolder = tree.path();
+    o.recurse = true;
+    const TRunResult r = RunRename(session, host, o);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot change to directory: d: it was moved during the run"}));
+    EXPECT_EQ(outside.list("e"), (std::vector<std::string> {"E.TXT"}));
+    EXPECT_EQ(tree.list("d/d/d/e"), (std::vector<std::string> {"E.TXT"}));
+    EXPECT_EQ(host.folders.size(), 21u);
+}
+
 INSTANTIATE_TEST_SUITE_P(UndoFiles, ReadOnlyMountTest, ::testing::Bool(),
     [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "On" : "Off"; });
 
