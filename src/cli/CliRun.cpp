@@ -140,7 +140,7 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
         return kExitUsage;
     const TRunStats& s = session.Stats;
     if (options.simulate) {
-        writeOut(stdout, tree.ToText());
+        tree.WriteText([](std::string_view block) { writeOut(stdout, block); });
         writeOut(stdout, SimulationResultText(s) + "\n");
         if (!options.quiet) {
             // What the real run would fail on: clashes, and new names it would refuse.

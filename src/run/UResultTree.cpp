@@ -155,6 +155,25 @@ template <typename Visit> void TResultTree::walk(Visit visit) const
     }
 }
 
+namespace
+{
+
+/// One line of the tree's text: indent, mark, text and "/" for a folder; the root bare.
+void appendLine(std::string& out, std::int32_t index, const TResultNode& n, std::size_t depth)
+{
+    if (index != 0) {
+        out.append(2 * depth, ' ');
+        out += n.State == TResultState::Unchanged ? '=' : n.State == TResultState::Renamed ? '~' : '!';
+        out += ' ';
+    }
+    out += n.Text;
+    if (index != 0 && n.Kind == TEntryKind::Folder)
+        out += '/';
+    out += '\n';
+}
+
+} // namespace
+
 std::string TResultTree::ToText() const
 {
     std::string out;
@@ -167,19 +186,26 @@ std::string TResultTree::ToText() const
     });
     out.reserve(size);
     walk([&](std::int32_t index, const TResultNode& n, std::size_t depth) {
-        if (index == 0) {
-            out += n.Text;
-        } else {
-            out.append(2 * depth, ' ');
-            out += n.State == TResultState::Unchanged ? '=' : n.State == TResultState::Renamed ? '~' : '!';
-            out += ' ';
-            out += n.Text;
-            if (n.Kind == TEntryKind::Folder)
-                out += '/';
-        }
-        out += '\n';
+        appendLine(out, index, n, depth);
     });
     return out;
+}
+
+void TResultTree::WriteText(const std::function<void(std::string_view)>& out) const
+{
+    if (m_nodes.empty())
+        return;
+    // Lines are gathered into blocks of about 64 KiB, one buffer for the whole tree.
+    std::string block;
+    walk([&](std::int32_t index, const TResultNode& n, std::size_t depth) {
+        appendLine(block, index, n, depth);
+        if (block.size() >= 65536) {
+            out(block);
+            block.clear();
+        }
+    });
+    if (!block.empty())
+        out(block);
 }
 
 } // namespace brindle

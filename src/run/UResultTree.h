@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,9 @@ public:
     /// but the root a mark ("=" unchanged, "~" renamed, "!" error) and a blank, then the text,
     /// a folder's text followed by "/".
     std::string ToText() const;
+    /// The same text handed to out line by line (each with its line end), so a deep tree's
+    /// text, whose indent grows with the depth, is never held whole.
+    void WriteText(const std::function<void(std::string_view)>& out) const;
 
 private:
     template <typename Visit> void walk(Visit visit) const;

@@ -126,6 +126,10 @@ TEST_F(ResultTreeTest, PrintsOneNodeALine)
         "  = B/\n"
         "  ~ img_1.jpg\n"
         "  ! img_1.jpg (was \"IMG_1.jpg\")\n");
+    // Written out block by block, the text is the same.
+    std::string written;
+    tree.WriteText([&](std::string_view block) { written += block; });
+    EXPECT_EQ(written, tree.ToText());
 }
 
 TEST(SimulationResultText, Wording)
