@@ -332,7 +332,7 @@ void TfrmMain::loadKeptJobList(const std::string& kept)
     const TSetAside aside = SetAsideUnreadableJobList(kept);
     m_keepKeptJobList = aside.keep;
     showMessage(loaded.message);
-    showMessage(LoadFailureMessage(kept) + (aside.line.empty() ? "" : "\r\n" + aside.line));
+    showMessage(LoadFailureMessage(kept) + (aside.line.empty() ? "" : "\r\n\r\n" + aside.line));
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

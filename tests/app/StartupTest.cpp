@@ -111,7 +111,7 @@ TEST_F(Startup, KeptJobListThatFailsToLoadIsMovedAsideAndNeverOverwritten)
 {
     const std::string unreadable = JobsToXml(std::vector<TJob> {MakeJob(jobUpper)}, "latin-9x");
     const auto failure = [&](const std::string& lastLine) {
-        QString text = QString::fromStdString(LoadFailureMessage(keptPath()) + "\r\n" + lastLine);
+        QString text = QString::fromStdString(LoadFailureMessage(keptPath()) + "\r\n\r\n" + lastLine);
         return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     };
     m_tree.file("settings/brindle_job_config.xml", unreadable);
