@@ -317,7 +317,22 @@ void TfrmMain::FormShow()
     }
     const std::string kept = KeptJobListPath();
     if (entryExists(kept))
-        LoadJobListFile(kept);
+        loadKeptJobList(kept);
+}
+
+void TfrmMain::loadKeptJobList(const std::string& kept)
+{
+    TJobListLoad loaded = LoadJobsFromXml(kept);
+    if (loaded.ok) {
+        replaceJobs(std::move(loaded.jobs));
+        return;
+    }
+    // A list that cannot be read now is still the user's: moved aside before the close could
+    // write the empty list over it, and the message says where it went.
+    const TSetAside aside = SetAsideUnreadableJobList(kept);
+    m_keepKeptJobList = aside.keep;
+    showMessage(loaded.message);
+    showMessage(LoadFailureMessage(kept) + (aside.line.empty() ? "" : "\r\n\r\n" + aside.line));
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
@@ -361,7 +376,7 @@ void TfrmMain::FormClose()
         report(e.what());
     }
     const std::string kept = KeptJobListPath();
-    if (!SaveJobListFile(kept))
+    if (!m_keepKeptJobList && !SaveJobListFile(kept))
         report("Unable to write to " + kept);
 }
 
@@ -765,6 +780,12 @@ void TfrmMain::cmCharacterEncodingClick()
 {
     TfrmPreferences dialog(this);
     dialog.SelectEncoding(m_encoding);
+    dialog.CheckEncoding = [this, &dialog](const std::string& name) {
+        if (EncodingReadsBack(name))
+            return true;
+        m_dialogs->showMessage(&dialog, messageText(EncodingRefusedMessage(name)));
+        return false;
+    };
     if (m_dialogs->execDialog(dialog) != QDialog::Accepted)
         return;
     m_encoding = dialog.EncodingName();

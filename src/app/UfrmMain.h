@@ -165,6 +165,8 @@ private slots:
 private:
     void FormCreate();
     void FormShow();
+    /// Loads the kept job list; one that fails to load is moved aside (see m_keepKeptJobList).
+    void loadKeptJobList(const std::string& kept);
     void FormClose();
     /// Puts the store's values into the controls and the three strings.
     void LoadSettings();
@@ -225,6 +227,8 @@ private:
     std::string m_encoding = "ISO-8859-1";
     TByteTextMemo m_exampleTexts;
     bool m_shown = false;
+    /// The kept job list failed to load and could not be moved aside: it is not saved over.
+    bool m_keepKeptJobList = false;
     int m_dirWidth = 200;
 
     // The run: its windows, its state and the log lines on their way to the log window.

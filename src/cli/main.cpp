@@ -65,6 +65,11 @@ int main(int argc, char** argv)
     if (o.undoFolder)
         return RunUndo(o);
 
+    // An encoding name is taken only when a file written with it reads back.
+    if (o.writeJobs && !EncodingReadsBack(o.encoding)) {
+        PrintMessage(EncodingRefusedMessage(o.encoding));
+        return kExitUsage;
+    }
     TRenameSession session;
     if (!loadJobs(o, session))
         return kExitUsage;

@@ -29,11 +29,11 @@ struct TJobListLoad {
 };
 
 /// The exact bytes of a job list file: the declaration for encoding (none when empty), the
-/// jobs one a line, CR LF after every line.
+/// jobs one a line with their strings in that encoding, CR LF after every line.
 std::string JobsToXml(std::span<const TJob> jobs, std::string_view encoding);
 
-/// Writes the job list file. The old file is replaced only once the new one is complete:
-/// on any failure it stays as it was and the result is false.
+/// Writes the job list file (see WriteFileAtomically: a file is replaced only once the new one is
+/// complete, or written in place where it cannot be replaced). False on failure.
 bool SaveJobsToXml(const std::string& fileName, std::span<const TJob> jobs, std::string_view encoding);
 
 /// Reads a job list file.
@@ -42,11 +42,29 @@ TJobListLoad LoadJobsFromXml(const std::string& fileName);
 /// Reads a job list from the bytes of a file; fileName names it in messages only.
 TJobListLoad LoadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName);
 
-class TXmlTextCodec;
-
 /// Appends the jobs of one jobs element to list: every direct job child that names a kind
 /// other than jobNone; the others are skipped without a message.
-void ReadJobsElement(const _xmlNode* jobs, std::vector<TJob>& list, const TXmlTextCodec* codec = nullptr);
+void ReadJobsElement(const _xmlNode* jobs, std::vector<TJob>& list);
+
+/// Whether job list files can be written with this encoding name: the system converts into it,
+/// it writes ASCII as itself, and a file written with it reads back the same jobs, letters of
+/// many scripts included.
+bool EncodingReadsBack(std::string_view encoding);
+
+/// The message for an encoding name that EncodingReadsBack refuses.
+std::string EncodingRefusedMessage(std::string_view encoding);
+
+/// What became of a kept job list that failed to load.
+struct TSetAside {
+    /// It is still in place and must not be saved over.
+    bool keep = false;
+    /// The line that tells the user; empty when nothing was done (a folder in its place).
+    std::string line;
+};
+
+/// Moves a kept job list that failed to load out of the way of the next save: renamed to
+/// path + ".bad", over an older one.
+TSetAside SetAsideUnreadableJobList(const std::string& path);
 
 /// The six-line message shown after any failed load, lines joined by CR LF.
 std::string LoadFailureMessage(std::string_view fileName);

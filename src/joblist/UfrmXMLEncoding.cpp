@@ -31,6 +31,13 @@ void TfrmPreferences::SelectEncoding(std::string_view name)
         ui->cbXMLEncoding->setEditText(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 
+void TfrmPreferences::accept()
+{
+    if (CheckEncoding && !CheckEncoding(EncodingName()))
+        return;
+    QDialog::accept();
+}
+
 std::string TfrmPreferences::EncodingName() const
 {
     return FirstWord(ui->cbXMLEncoding->currentText().toUtf8().toStdString());

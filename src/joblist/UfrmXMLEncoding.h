@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,13 @@ public:
 
     /// The encoding name the dialog stands at: the text of the edit field up to its first blank.
     std::string EncodingName() const;
+
+    /// Asked with EncodingName() when OK is pressed; the dialog closes only when it says yes
+    /// (when it is set). It tells the user why when it says no.
+    std::function<bool(const std::string&)> CheckEncoding;
+
+protected:
+    void accept() override;
 
 private:
     std::unique_ptr<Ui::TfrmPreferences> ui;

@@ -3,40 +3,50 @@
 #include <iconv.h>
 
 #include <array>
-#include <cerrno>
+#include <cstdio>
 
 #include "jobs/zmStringUtil.h"
 
 namespace brindle
 {
 
+namespace
+{
+
+/// One byte as XmlEscape writes it.
+void appendEscaped(char c, std::string& out)
+{
+    switch (c) {
+    case '&':
+        out += "&amp;";
+        break;
+    case '<':
+        out += "&lt;";
+        break;
+    case '>':
+        out += "&gt;";
+        break;
+    case '\'':
+        out += "&apos;";
+        break;
+    case '"':
+        out += "&quot;";
+        break;
+    default:
+        if (static_cast<unsigned char>(c) >= 0x20)
+            out += c;
+        break;
+    }
+}
+
+} // namespace
+
 std::string XmlEscape(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) >= 0x20)
-                out += c;
-            break;
-        }
-    }
+    for (const char c : text)
+        appendEscaped(c, out);
     return out;
 }
 
@@ -113,61 +123,140 @@ std::string FirstWord(std::string_view text)
     return std::string(text.substr(0, text.find(' ')));
 }
 
-TXmlTextCodec::TXmlTextCodec(std::string_view encoding)
+namespace
+{
+
+/// The character of the well-formed UTF-8 sequence of len bytes at s[i].
+char32_t decodeUtf8(std::string_view s, std::size_t i, std::size_t len)
+{
+    const auto byte
+        = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[i + k])); };
+    switch (len) {
+    case 1:
+        return byte(0);
+    case 2:
+        return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+    case 3:
+        return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    default:
+        return ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6)
+            | (byte(3) & 0x3F);
+    }
+}
+
+void appendReference(char32_t ch, std::string& out)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "&#x%X;", static_cast<unsigned>(ch));
+    out += buf;
+}
+
+} // namespace
+
+TXmlTextEncoder::TXmlTextEncoder(std::string_view encoding)
 {
     const std::string name = UpperCase(encoding);
-    if (name.empty() || name == "UTF-8" || name == "UTF8")
+    if (name.empty() || name == "UTF-8" || name == "UTF8") {
+        m_utf8 = true;
         return;
-    iconv_t cd = iconv_open(name.c_str(), "UTF-8");
+    }
+    iconv_t cd = iconv_open(std::string(encoding).c_str(), "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1))
         return;
     m_cd = cd;
-    // An encoding that does not write ASCII as itself (UTF-16, UCS-4, ...) would turn names
-    // into bytes no file system takes; such files keep their text as UTF-8.
-    if (FromUtf8("Az09._-") != "Az09._-") {
+    // The markup around the strings is ASCII: an encoding that does not write ASCII as itself
+    // (UTF-16, EBCDIC, ...) cannot be used for the strings either.
+    std::string ascii;
+    for (char c = 0x20; c < 0x7F; ++c)
+        ascii += c;
+    std::string written;
+    appendEncoded(ascii, written);
+    if (written != ascii) {
         iconv_close(cd);
         m_cd = nullptr;
     }
 }
 
-TXmlTextCodec::~TXmlTextCodec()
+TXmlTextEncoder::~TXmlTextEncoder()
 {
     if (m_cd)
         iconv_close(static_cast<iconv_t>(m_cd));
 }
 
-std::string TXmlTextCodec::FromUtf8(std::string_view utf8) const
+std::string TXmlTextEncoder::Escape(std::string_view text) const
 {
-    if (!m_cd)
-        return std::string(utf8);
-    auto cd = static_cast<iconv_t>(m_cd);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    std::string out;
-    std::array<char, 256> buf;
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    while (true) {
-        char* outPtr = buf.data();
-        std::size_t outLeft = buf.size();
-        const bool flushing = inLeft == 0;
-        const std::size_t r = flushing ? iconv(cd, nullptr, nullptr, &outPtr, &outLeft)
-                                       : iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buf.data(), static_cast<std::size_t>(outPtr - buf.data()));
-        if (r != static_cast<std::size_t>(-1)) {
-            if (flushing)
-                break;
-            continue;
+    // 1. Escape the markup characters, drop the control bytes and turn every stray byte into its
+    //    character, giving well-formed UTF-8.
+    std::string utf8;
+    utf8.reserve(text.size());
+    bool ascii = true;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t len = CharLen(text, i);
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            appendEscaped(text[i], utf8);
+        } else if (len == 1) {
+            ascii = false;
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            ascii = false;
+            const char32_t ch = decodeUtf8(text, i, len);
+            if (ch != 0xFFFE && ch != 0xFFFF)
+                utf8.append(text, i, len);
         }
-        if (errno == E2BIG)
-            continue;
-        // A character the encoding cannot hold (a reference to it in a hand-made file): keep
-        // its UTF-8 bytes rather than lose it.
-        const std::size_t len = CharLen(std::string_view(in, inLeft), 0);
-        out.append(in, len);
-        in += len;
-        inLeft -= len;
+        i += len;
     }
+    if (ascii || m_utf8)
+        return utf8;
+    // 2. Into the file's encoding.
+    std::string out;
+    out.reserve(utf8.size());
+    appendEncoded(utf8, out);
     return out;
+}
+
+void TXmlTextEncoder::appendEncoded(std::string_view utf8, std::string& out) const
+{
+    if (!m_cd) {
+        for (std::size_t i = 0; i < utf8.size();) {
+            const std::size_t len = CharLen(utf8, i);
+            if (len == 1)
+                out += utf8[i];
+            else
+                appendReference(decodeUtf8(utf8, i, len), out);
+            i += len;
+        }
+        return;
+    }
+    const auto cd = static_cast<iconv_t>(m_cd);
+    std::array<char, 32> buf;
+    // Back to the initial shift state (ISO-2022-JP), so that ASCII or a reference may follow.
+    const auto toInitialState = [&] {
+        char* o = buf.data();
+        std::size_t left = buf.size();
+        iconv(cd, nullptr, nullptr, &o, &left);
+        out.append(buf.data(), static_cast<std::size_t>(o - buf.data()));
+    };
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    // One character at a time, so that one the encoding cannot hold, or holds only
+    // approximately, is known and written as a reference instead.
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t len = CharLen(utf8, i);
+        char* in = const_cast<char*>(utf8.data() + i);
+        std::size_t inLeft = len;
+        char* o = buf.data();
+        std::size_t outLeft = buf.size();
+        const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+        if (r == 0 && inLeft == 0) {
+            out.append(buf.data(), static_cast<std::size_t>(o - buf.data()));
+        } else {
+            toInitialState();
+            appendReference(decodeUtf8(utf8, i, len), out);
+        }
+        i += len;
+    }
+    toInitialState();
 }
 
 } // namespace brindle

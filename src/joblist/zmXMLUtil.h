@@ -24,25 +24,33 @@ std::string XmlIntAttr(std::string_view name, std::int32_t value);
 /// The text before its first blank; all of it when it holds no blank.
 std::string FirstWord(std::string_view text);
 
-/// Turns the parser's UTF-8 text back into the bytes of a file's declared encoding, so that a
-/// job string comes back byte for byte whatever label the file carries. An empty name, UTF-8,
-/// an encoding that is not a superset of ASCII and a name unknown to the system all keep the
-/// text as UTF-8.
-class TXmlTextCodec
+/// Writes job strings into the encoding a job list file declares. Each character of a string is
+/// one UTF-8 sequence, or a byte that is not part of one, taken as the character of the same
+/// number (U+0080 to U+00FF). The five markup characters become entities and bytes 0x00 to 0x1F
+/// are dropped, as XmlEscape does; a character the encoding cannot hold is written as a
+/// character reference ("&#x20AC;"); U+FFFE and U+FFFF, which XML cannot carry, are dropped. An
+/// ASCII string comes out byte for byte as XmlEscape gives it.
+class TXmlTextEncoder
 {
 public:
-    explicit TXmlTextCodec(std::string_view encoding);
-    ~TXmlTextCodec();
-    TXmlTextCodec(const TXmlTextCodec&) = delete;
-    TXmlTextCodec& operator=(const TXmlTextCodec&) = delete;
+    /// An empty name stands for UTF-8. A name the system cannot convert to, or one whose
+    /// encoding does not write ASCII as itself, gets every non-ASCII character as a reference.
+    explicit TXmlTextEncoder(std::string_view encoding);
+    ~TXmlTextEncoder();
+    TXmlTextEncoder(const TXmlTextEncoder&) = delete;
+    TXmlTextEncoder& operator=(const TXmlTextEncoder&) = delete;
 
-    std::string FromUtf8(std::string_view utf8) const;
+    /// The escaped and encoded string, ready to stand between the quotes of an attribute.
+    std::string Escape(std::string_view text) const;
 
-    /// Whether the text is converted at all (false: UTF-8 is kept).
-    bool Converts() const { return m_cd != nullptr; }
+    /// Whether the system converts into the encoding (UTF-8 included) with ASCII as itself.
+    bool Converts() const { return m_utf8 || m_cd != nullptr; }
 
 private:
+    void appendEncoded(std::string_view utf8, std::string& out) const;
+
     void* m_cd = nullptr; // iconv_t
+    bool m_utf8 = false;
 };
 
 } // namespace brindle

@@ -10,7 +10,7 @@ struct _xmlNode;
 namespace brindle
 {
 
-class TXmlTextCodec;
+class TXmlTextEncoder;
 
 /// The kind of a rename job. The ordinal is stored in job list files by name.
 enum TJobType : std::uint8_t {
@@ -80,13 +80,15 @@ public:
     /// Apply, working on name in place.
     void ApplyInPlace(std::string& name, std::int32_t& counterValue) const;
 
-    /// prefix followed by the job element, without a line end.
+    /// prefix followed by the job element, without a line end; the strings as XmlEscape gives them.
     std::string AsXml(std::string_view prefix) const;
 
-    /// Fills the job from the attributes of a job element. Attribute texts come from the parser
-    /// as UTF-8 and are turned back into the file's own encoding by codec (none: kept as UTF-8).
-    /// Returns true, and changes the job, only when the element names a kind other than jobNone.
-    bool LoadFromXmlNode(const _xmlNode* node, const TXmlTextCodec* codec = nullptr);
+    /// The same, with the strings written by encoder in the encoding of a job list file.
+    std::string AsXml(std::string_view prefix, const TXmlTextEncoder& encoder) const;
+
+    /// Fills the job from the attributes of a job element, as UTF-8 text. Returns true, and
+    /// changes the job, only when the element names a kind other than jobNone.
+    bool LoadFromXmlNode(const _xmlNode* node);
 
     /// The kind whose name equals text, ASCII letters compared without case; jobNone if none.
     static TJobType KindFromName(std::string_view text);

@@ -38,28 +38,44 @@ std::int32_t intFromText(std::string_view text)
 
 } // namespace
 
-std::string TJob::AsXml(std::string_view prefix) const
+namespace
+{
+
+template <typename Escape> std::string jobElement(const TJob& job, std::string_view prefix, Escape escape)
 {
     std::string out(prefix);
     out += "<job ";
-    out += XmlAttr("type", JobTypeName(JobType));
-    out += XmlIntAttr("modifier", Modifier);
-    out += XmlIntAttr("int1", Int1);
-    out += XmlIntAttr("int2", Int2);
-    out += XmlAttr("str1", XmlEscape(Str1));
-    out += XmlAttr("str2", XmlEscape(Str2));
+    out += XmlAttr("type", JobTypeName(job.JobType));
+    out += XmlIntAttr("modifier", job.Modifier);
+    out += XmlIntAttr("int1", job.Int1);
+    out += XmlIntAttr("int2", job.Int2);
+    out += XmlAttr("str1", escape(job.Str1));
+    out += XmlAttr("str2", escape(job.Str2));
     out += "/>";
     return out;
 }
 
-bool TJob::LoadFromXmlNode(const _xmlNode* node, const TXmlTextCodec* codec)
+} // namespace
+
+std::string TJob::AsXml(std::string_view prefix) const
+{
+    return jobElement(*this, prefix, [](std::string_view text) { return XmlEscape(text); });
+}
+
+std::string TJob::AsXml(std::string_view prefix, const TXmlTextEncoder& encoder) const
+{
+    return jobElement(*this, prefix, [&](std::string_view text) { return encoder.Escape(text); });
+}
+
+bool TJob::LoadFromXmlNode(const _xmlNode* node)
 {
     TJob work;
     for (const xmlAttr* attr = node->properties; attr; attr = attr->next) {
         std::string name = reinterpret_cast<const char*>(attr->name);
         if (attr->ns && attr->ns->prefix)
             name = reinterpret_cast<const char*>(attr->ns->prefix) + (":" + name);
-        // The parser has resolved every reference already; the value is used as it comes.
+        // The parser has decoded the file by its declaration and resolved every reference: the
+        // value is UTF-8, the program's own text, and is used as it comes.
         xmlChar* raw = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attr));
         const std::string_view utf8 = raw ? reinterpret_cast<const char*>(raw) : "";
         if (name == "type")
@@ -71,9 +87,9 @@ bool TJob::LoadFromXmlNode(const _xmlNode* node, const TXmlTextCodec* codec)
         else if (name == "int2")
             work.Int2 = intFromText(utf8);
         else if (name == "str1")
-            work.Str1 = codec ? codec->FromUtf8(utf8) : std::string(utf8);
+            work.Str1 = utf8;
         else if (name == "str2")
-            work.Str2 = codec ? codec->FromUtf8(utf8) : std::string(utf8);
+            work.Str2 = utf8;
         xmlFree(raw);
     }
     if (work.JobType == jobNone)

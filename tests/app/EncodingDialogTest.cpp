@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -105,6 +106,28 @@ TEST_F(EncodingMenu, CancelChangesNothing)
 {
     choose([](QComboBox* combo) { combo->setCurrentIndex(4); }, false);
     EXPECT_EQ(win().Encoding(), "ISO-8859-1");
+}
+
+TEST_F(EncodingMenu, UnusableNameIsRefusedWithAMessageAndTheDialogStaysOpen)
+{
+    m_dialogs.dialogHandlers.push_back([this](QDialog& dialog) {
+        auto* combo = Child<QComboBox>(&dialog, "cbXMLEncoding");
+        auto* ok = Child<QAbstractButton>(&dialog, "btnOk");
+        combo->setEditText(QStringLiteral("latin-9x"));
+        ok->click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_EQ(m_dialogs.messages,
+            std::vector<QString> {
+                QStringLiteral("The encoding \"latin-9x\" cannot be used for job list files: a "
+                               "file written with it would not read back.")});
+        combo->setCurrentIndex(6);
+        ok->click();
+        return dialog.result();
+    });
+    Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    EXPECT_EQ(win().Encoding(), "ISO-8859-7");
+    EXPECT_EQ(m_dialogs.messages.size(), 1u);
 }
 
 TEST_F(EncodingMenu, EmptyNameWritesTheDeclarationWithoutEncoding)

@@ -107,6 +107,45 @@ TEST_F(Startup, GarbageKeptJobListGivesTwoMessagesAndAnEmptyList)
     EXPECT_TRUE(rows().empty());
 }
 
+TEST_F(Startup, KeptJobListThatFailsToLoadIsMovedAsideAndNeverOverwritten)
+{
+    const std::string unreadable = JobsToXml(std::vector<TJob> {MakeJob(jobUpper)}, "latin-9x");
+    const auto failure = [&](const std::string& lastLine) {
+        QString text = QString::fromStdString(LoadFailureMessage(keptPath()) + "\r\n\r\n" + lastLine);
+        return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    };
+    m_tree.file("settings/brindle_job_config.xml", unreadable);
+
+    // Where it cannot be moved aside (a folder holds the name), it is kept and not written.
+    m_tree.dir("settings/brindle_job_config.xml.bad/inside");
+    start();
+    ASSERT_EQ(m_dialogs.messages.size(), 2u);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith("XML error: ")) << m_dialogs.messages[0].toStdString();
+    EXPECT_EQ(m_dialogs.messages[1],
+        failure("It could not be moved to " + keptPath()
+            + ".bad (Is a directory), so it will not be overwritten"));
+    addJob("btnLower");
+    finish();
+    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), unreadable);
+
+    // Moved aside, over an older one, before anything is saved.
+    ::rmdir(m_tree.at("settings/brindle_job_config.xml.bad/inside").c_str());
+    ::rmdir(m_tree.at("settings/brindle_job_config.xml.bad").c_str());
+    m_tree.file("settings/brindle_job_config.xml.bad", "an older one");
+    m_dialogs.messages.clear();
+    start();
+    ASSERT_EQ(m_dialogs.messages.size(), 2u);
+    EXPECT_EQ(m_dialogs.messages[1], failure("The file has been moved to " + keptPath() + ".bad"));
+    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml.bad"), unreadable);
+    EXPECT_FALSE(m_tree.exists("settings/brindle_job_config.xml"));
+    EXPECT_TRUE(rows().empty());
+    addJob("btnLower");
+    const std::vector<TJob> jobs = win().Session().Jobs;
+    finish();
+    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml.bad"), unreadable);
+    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), JobsToXml(jobs, "ISO-8859-1"));
+}
+
 TEST_F(Startup, UnwritableKeptJobListIsReportedAndTheWindowStillCloses)
 {
     // A folder in the place of the file cannot be replaced, whoever runs the test.

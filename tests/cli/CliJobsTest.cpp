@@ -74,6 +74,30 @@ TEST(CliJobs, WriteJobsGivesTheSameBytes)
     EXPECT_EQ(fails.err, "Unable to write to " + t.at("no/such/x.xml") + "\n");
 }
 
+TEST(CliJobs, EncodingIsAcceptedOnlyWhenAFileWrittenWithItReadsBack)
+{
+    TempTree t;
+    for (const std::string name : {"latin-9x", "UTF8\"", "ucs-2", "IBM037", "UTF-16", "x&y"}) {
+        const ProcessResult r = cli(
+            {"--jobs", data("joblist/seven-jobs.xml"), "--write-jobs", t.at("out.xml"), "--encoding", name});
+        EXPECT_EQ(r.exitCode, 2) << name;
+        EXPECT_EQ(r.err,
+            "The encoding \"" + name
+                + "\" cannot be used for job list files: a file written with it would not read back.\n")
+            << name;
+        EXPECT_FALSE(std::ifstream(t.at("out.xml")).good()) << name;
+    }
+    const std::string described = readFile(data("joblist/seven-jobs.describe.txt"));
+    for (const std::string name : {"ISO-8859-7", "windows-1252", "", "US-ASCII", "EUC-KR", "iso-2022-jp"}) {
+        const ProcessResult r = cli(
+            {"--jobs", data("joblist/seven-jobs.xml"), "--write-jobs", t.at("out.xml"), "--encoding", name});
+        EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
+        const ProcessResult again = cli({"--jobs", t.at("out.xml"), "--describe"});
+        EXPECT_EQ(again.exitCode, 0) << name << ": " << again.err;
+        EXPECT_EQ(again.out, described) << name;
+    }
+}
+
 TEST(CliJobs, UnreadableJobListPrintsBothMessagesAndExits2)
 {
     TempTree t;

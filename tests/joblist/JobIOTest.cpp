@@ -117,30 +117,43 @@ TEST(JobListReader, ControlBytesAreDroppedOnSaving)
     EXPECT_EQ(loaded.jobs.at(0).Str1, "abc");
 }
 
-// Every byte a job string can carry (all but the dropped control bytes) reads back unchanged,
-// whatever encoding label the file carries.
+// Under every label, a job string that is valid UTF-8 reads back exactly; a byte that is not
+// part of a UTF-8 sequence is written as the character of the same number and reads back as it.
 class EveryLabel : public ::testing::TestWithParam<std::string>
 {
 };
 
-TEST_P(EveryLabel, JobStringsReadBackByteForByte)
+TEST_P(EveryLabel, ValidTextReadsBackExactlyAndStrayBytesAsTheirCharacters)
 {
-    std::string all;
-    for (int b = 0x20; b <= 0xFF; ++b)
-        all += static_cast<char>(b);
+    std::string ascii;
+    for (int b = 0x20; b < 0x80; ++b)
+        ascii += static_cast<char>(b);
+    std::string bytes, asCharacters;
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        bytes += static_cast<char>(b);
+        asCharacters += static_cast<char>(0xC0 | (b >> 6));
+        asCharacters += static_cast<char>(0x80 | (b & 0x3F));
+    }
     const std::vector<TJob> jobs = {
-        MakeJob(jobReplace, 0, 0, 0, all, "caf\xc3\xa9 \xce\xb1\xce\xb2 \xe6\x97\xa5\xe6\x9c\xac"),
-        MakeJob(jobInsert, 0, 0, 0, "plain ascii", "\xe9t\xe9"),
+        MakeJob(
+            jobReplace, 0, 0, 0, ascii, "caf\xc3\xa9 \xce\xb1\xce\xb2 \xe6\x97\xa5\xe6\x9c\xac \xe2\x82\xac"),
+        MakeJob(
+            jobInsert, 0, 0, 0, "\xf0\x9f\x98\x80 \xc2\x85 \xef\xbf\xbd \xed\x9f\xbf", "&#xE9; &amp; plain"),
+        MakeJob(jobRemove, 0, 0, 0, bytes, "a\xe9z"),
     };
     const TJobListLoad loaded = loadText(JobsToXml(jobs, GetParam()));
     ASSERT_TRUE(loaded.ok) << loaded.message;
-    EXPECT_EQ(loaded.jobs, jobs);
+    ASSERT_EQ(loaded.jobs.size(), 3u);
+    EXPECT_EQ(loaded.jobs[0], jobs[0]);
+    EXPECT_EQ(loaded.jobs[1], jobs[1]);
+    EXPECT_EQ(loaded.jobs[2].Str1, asCharacters);
+    EXPECT_EQ(loaded.jobs[2].Str2, "a\xc3\xa9z");
 }
 
 INSTANTIATE_TEST_SUITE_P(JobListReader, EveryLabel,
     ::testing::Values("", "UTF-8", "ISO-8859-1", "ISO-8859-2", "ISO-8859-3", "ISO-8859-4", "ISO-8859-5",
         "ISO-8859-6", "ISO-8859-7", "ISO-8859-8", "ISO-8859-9", "ISO-8859-10", "ISO-2022-JP", "EUC-KR",
-        "iso-8859-1"),
+        "iso-8859-1", "US-ASCII", "windows-1252"),
     [](const auto& info) {
         std::string n = info.param.empty() ? "none" : info.param;
         for (char& c : n)
@@ -148,8 +161,39 @@ INSTANTIATE_TEST_SUITE_P(JobListReader, EveryLabel,
         return n;
     });
 
-// Files written by other programs in their declared encoding: the text comes back in that
-// encoding's bytes, references included.
+// Each job string goes into the file in the declared encoding; a character the encoding cannot
+// hold is written as a character reference.
+TEST(JobListWriter, StringsAreWrittenInTheDeclaredEncoding)
+{
+    struct Case {
+        std::string encoding, str, written;
+    };
+    const Case cases[] = {
+        {"ISO-8859-1", "caf\xc3\xa9 \xe2\x82\xac", "caf\xe9 &#x20AC;"},
+        {"ISO-8859-7", "\xce\xb1\xce\xb2", "\xe1\xe2"},
+        {"ISO-8859-7", "\xc3\xa9", "&#xE9;"},
+        {"UTF-8", "\xe2\x82\xac", "\xe2\x82\xac"},
+        {"", "\xe9", "\xc3\xa9"},
+        {"ISO-8859-1", "\xe9", "\xe9"},
+        {"ISO-8859-7", "\xe9", "&#xE9;"},
+        {"US-ASCII", "\xc3\xa9\xf0\x9f\x98\x80", "&#xE9;&#x1F600;"},
+        {"EUC-KR", "\xed\x95\x9c", "\xc7\xd1"},
+        {"ISO-2022-JP", "\xe6\x97\xa5 \xe2\x82\xac", "\x1b$BF|\x1b(B &#x20AC;"},
+        {"ISO-8859-1",
+            "a\xef\xbf\xbf"
+            "b",
+            "ab"},
+        {"no-such-encoding", "\xc3\xa9", "&#xE9;"},
+    };
+    for (const Case& c : cases) {
+        const std::string line = JobsToXml(std::vector {MakeJob(jobInsert, 0, 0, 0, c.str)}, c.encoding);
+        EXPECT_NE(line.find("str1=\"" + c.written + "\" str2"), std::string::npos)
+            << c.encoding << ": " << line;
+    }
+}
+
+// Files written by other programs read as their label says: every value comes out as UTF-8,
+// references included.
 TEST(JobListReader, DecodesDeclaredEncodings)
 {
     struct Case {
@@ -158,20 +202,21 @@ TEST(JobListReader, DecodesDeclaredEncodings)
     const Case cases[] = {
         {"<?xml version=\"1.0\"?>", "caf\xc3\xa9", "caf\xc3\xa9"},
         {"<?xml version=\"1.0\"?>", "&#233;&#x20AC;", "\xc3\xa9\xe2\x82\xac"},
-        {"<?xml version=\"1.0\" encoding=\"ISO-8859-7\"?>", "\xe1&#946;", "\xe1\xe2"},
-        {"<?xml version=\"1.0\" encoding=\"ISO-8859-5\"?>", "&#1046;", "\xb6"},
-        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "&#255;", "\xff"},
-        {"<?xml version=\"1.0\" encoding=\"EUC-KR\"?>", "\xc7\xd1", "\xc7\xd1"},
-        {"<?xml version=\"1.0\" encoding=\"EUC-KR\"?>", "&#54620;", "\xc7\xd1"},
-        {"<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>", "\x1b$BF|\x1b(B", "\x1b$BF|\x1b(B"},
-        {"<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>", "&#26085;", "\x1b$BF|\x1b(B"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-7\"?>", "\xe1&#946;", "\xce\xb1\xce\xb2"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "&#xE9;", "\xc3\xa9"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "\xe9&#x20AC;", "\xc3\xa9\xe2\x82\xac"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-5\"?>", "\xb6", "\xd0\x96"},
+        {"<?xml version=\"1.0\" encoding=\"EUC-KR\"?>", "\xc7\xd1", "\xed\x95\x9c"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>", "\x1b$BF|\x1b(B", "\xe6\x97\xa5"},
+        // Bytes that do not decode under the label are read as the characters of their numbers.
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "caf\xc3\xa9 \xe9", "caf\xc3\xa9 \xc3\xa9"},
     };
     for (const Case& c : cases) {
         const TJobListLoad loaded
             = loadText(fileWith(c.declaration, "    <job type=\"jobInsert\" str1=\"" + c.attr + "\" />\r\n"));
         ASSERT_TRUE(loaded.ok) << c.declaration << ": " << loaded.message;
         ASSERT_EQ(loaded.jobs.size(), 1u);
-        EXPECT_EQ(loaded.jobs[0].Str1, c.expected) << c.declaration;
+        EXPECT_EQ(loaded.jobs[0].Str1, c.expected) << c.declaration << " " << c.attr;
     }
 }
 
@@ -219,6 +264,10 @@ TEST(JobListReader, MessagesOfFailedLoads)
     const Case cases[] = {
         {"", "XML Document is Empty. Loading Aborted!"},
         {" \r\n\t ", "XML Document is Empty. Loading Aborted!"},
+        {"\xef\xbb\xbf", "XML Document is Empty. Loading Aborted!"},
+        {"\xef\xbb\xbf \r\n", "XML Document is Empty. Loading Aborted!"},
+        {"\xff\xfe", "XML Document is Empty. Loading Aborted!"},
+        {"\xfe\xff", "XML Document is Empty. Loading Aborted!"},
         {"<?xml version=\"1.0\"?>\r\n<!-- nothing -->\r\n", "XML DocumentElement is nil. Loading Aborted!"},
         {"<Brindlewick><jobs/></Brindlewick>", "Root node element is not recognised. Loading aborted!"},
         {"<x:brindlewick xmlns:x=\"urn:x\"/>", "Root node element is not recognised. Loading aborted!"},
