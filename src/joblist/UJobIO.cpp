@@ -7,6 +7,7 @@
 #include <iconv.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -16,6 +17,7 @@
 
 #include "app/UFileUtil.h"
 #include "joblist/zmXMLUtil.h"
+#include "jobs/zmStringUtil.h"
 
 namespace brindle
 {
@@ -239,12 +241,37 @@ std::optional<std::string> redecode(std::string_view bytes, const std::string& e
     return out;
 }
 
+/// Whether encoding names a code page of one byte per character (ISO-8859-x, windows-125x and
+/// the like).
+bool isSingleByteLabel(std::string_view encoding)
+{
+    std::string upper(encoding);
+    for (char& c : upper)
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    for (std::string_view prefix : {"ISO-8859-", "ISO8859-", "ISO_8859-", "LATIN", "WINDOWS-125", "CP125"})
+        if (upper.starts_with(prefix))
+            return true;
+    return false;
+}
+
+/// Earlier versions of the program wrote job strings as UTF-8 bytes under the default label
+/// "ISO-8859-1". A file under a one-byte label whose bytes above 0x7F all form UTF-8 sequences
+/// is such a file: text in a one-byte code page almost never does (it would take pairs such as
+/// 'Ã' followed by '©'), so it is read as UTF-8 rather than turned into mojibake.
+bool writtenAsUtf8UnderOneByteLabel(std::string_view bytes)
+{
+    const bool high = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    return high && isSingleByteLabel(declaredEncoding(bytes)) && IsValidUtf8(bytes);
+}
+
 /// Reads a job list from bytes. With redecoding, a file that does not decode under its label is
-/// read again with each byte that does not decode taken as the character of its number.
+/// read again with each byte that does not decode taken as the character of its number, and a
+/// file that earlier versions wrote as UTF-8 under a one-byte label is read as UTF-8.
 TJobListLoad loadJobs(std::string_view bytes, const std::string& fileName, bool redecoding)
 {
     TJobListLoad result;
-    ParseOutcome parsed = parse(bytes, fileName, nullptr);
+    const bool asUtf8 = redecoding && writtenAsUtf8UnderOneByteLabel(bytes);
+    ParseOutcome parsed = parse(bytes, fileName, asUtf8 ? "UTF-8" : nullptr);
     if (parsed.decodingError && redecoding) {
         if (const std::optional<std::string> utf8 = redecode(bytes, declaredEncoding(bytes))) {
             ParseOutcome again = parse(*utf8, fileName, "UTF-8");
@@ -303,7 +330,10 @@ void ReadJobsElement(const _xmlNode* jobs, std::vector<TJob>& list)
     }
 }
 
-std::string JobsToXml(std::span<const TJob> jobs, std::string_view encoding)
+namespace
+{
+
+std::string jobsToXml(std::span<const TJob> jobs, std::string_view encoding, const TXmlTextEncoder& encoder)
 {
     std::string out;
     out.reserve(96 + jobs.size() * 96);
@@ -320,7 +350,6 @@ std::string JobsToXml(std::span<const TJob> jobs, std::string_view encoding)
     out += kCrLf;
     out += "  <jobs>";
     out += kCrLf;
-    const TXmlTextEncoder encoder(encoding);
     for (const TJob& job : jobs) {
         out += "    ";
         out += job.AsXml({}, encoder);
@@ -330,6 +359,19 @@ std::string JobsToXml(std::span<const TJob> jobs, std::string_view encoding)
     out += kCrLf;
     out += "</brindlewick>";
     out += kCrLf;
+    return out;
+}
+
+} // namespace
+
+std::string JobsToXml(std::span<const TJob> jobs, std::string_view encoding)
+{
+    std::string out = jobsToXml(jobs, encoding, TXmlTextEncoder(encoding));
+    // Text whose one-byte encoding happens to form UTF-8 sequences ('Ã' before '©') would be
+    // taken for a file of an earlier version: such a file gets every character outside ASCII as
+    // a reference instead, which reads back the same under any label.
+    if (writtenAsUtf8UnderOneByteLabel(out))
+        out = jobsToXml(jobs, encoding, TXmlTextEncoder("US-ASCII"));
     return out;
 }
 

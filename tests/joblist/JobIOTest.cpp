@@ -220,6 +220,41 @@ TEST(JobListReader, DecodesDeclaredEncodings)
     }
 }
 
+// Earlier versions wrote UTF-8 bytes under the default label "ISO-8859-1": such a file (every
+// byte above 0x7F part of a UTF-8 sequence) reads as UTF-8; real one-byte text still reads as
+// its label says.
+TEST(JobListReader, Utf8WrittenUnderAOneByteLabelByEarlierVersionsReadsAsMeant)
+{
+    struct Case {
+        std::string encoding, attr, expected;
+    };
+    const Case cases[] = {
+        {"ISO-8859-1", "caf\xc3\xa9 \xce\xb1", "caf\xc3\xa9 \xce\xb1"},
+        {"windows-1252", "\xe2\x82\xac", "\xe2\x82\xac"},
+        {"ISO-8859-1", "caf\xe9", "caf\xc3\xa9"},
+        {"ISO-8859-1", "caf\xc3\xa9 \xe9", "caf\xc3\x83\xc2\xa9 \xc3\xa9"},
+        {"ISO-8859-7", "\xe1", "\xce\xb1"},
+        {"EUC-KR", "\xc7\xd1", "\xed\x95\x9c"},
+    };
+    for (const Case& c : cases) {
+        const TJobListLoad loaded
+            = loadText(fileWith("<?xml version=\"1.0\" encoding=\"" + c.encoding + "\"?>",
+                "    <job type=\"jobInsert\" str1=\"" + c.attr + "\" />\r\n"));
+        ASSERT_TRUE(loaded.ok) << c.encoding << ": " << loaded.message;
+        ASSERT_EQ(loaded.jobs.size(), 1u);
+        EXPECT_EQ(loaded.jobs[0].Str1, c.expected) << c.encoding << " " << c.attr;
+    }
+    // What this version writes is never taken for such a file: text whose Latin-1 bytes would
+    // form UTF-8 is written with references and reads back exactly.
+    const std::vector<TJob> mojibake = {MakeJob(jobInsert, 0, 0, 0, "\xc3\x83\xc2\xa9 cafe")};
+    const std::string written = JobsToXml(mojibake, "ISO-8859-1");
+    EXPECT_NE(written.find("&#xC3;&#xA9; cafe"), std::string::npos) << written;
+    const TJobListLoad back = loadText(written);
+    ASSERT_TRUE(back.ok) << back.message;
+    ASSERT_EQ(back.jobs.size(), 1u);
+    EXPECT_EQ(back.jobs[0], mojibake[0]);
+}
+
 TEST(JobListReader, AttributeRulesAndSkippedJobs)
 {
     const std::string body
