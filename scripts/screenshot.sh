@@ -8,7 +8,7 @@ root=$(pwd)
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_TESTS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)" --target brindlewick brindlewick-cli
 
-work=$(mktemp -d)
+work=$(mktemp -d /tmp/brindle-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/app" "$work/Photos/Holiday 2024" "$work/Photos/Family"
 cp build/release/src/app/brindlewick "$work/app/"

@@ -11,8 +11,6 @@ inline constexpr const char* kAppTitle = "Brindlewick v2.02";
 inline constexpr const char* kAppNotice = "(c) 2025 the Brindlewick developers";
 /// The author line of the About box.
 inline constexpr const char* kAppAuthor = "by the Brindlewick developers";
-/// The project's home page: the About box shows it and the Help menu opens it.
-inline constexpr const char* kHomePage = "https://brindlewick.example.org/";
 /// The local help page, below the application folder.
 inline constexpr const char* kHelpFile = "help/index.html";
 

@@ -2,8 +2,6 @@
 
 #include <QIcon>
 #include <QLayout>
-#include <QMouseEvent>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -13,10 +11,9 @@
 namespace brindle
 {
 
-TfrmAbout::TfrmAbout(QWidget* owner, std::function<void(const QUrl&)> openUrl)
+TfrmAbout::TfrmAbout(QWidget* owner)
     : QDialog(owner)
     , ui(std::make_unique<Ui::TfrmAbout>())
-    , m_openUrl(std::move(openUrl))
 {
     ui->setupUi(this);
     // A dialog border with no title-bar buttons.
@@ -29,17 +26,14 @@ TfrmAbout::TfrmAbout(QWidget* owner, std::function<void(const QUrl&)> openUrl)
     ui->lblName->setFont(nameFont);
     ui->lblAuthor->setStyleSheet(QStringLiteral("color: navy;"));
     ui->lblNotice->setStyleSheet(QStringLiteral("color: red;"));
-    QFont urlFont = ui->lblURL->font();
-    urlFont.setBold(true);
-    ui->lblURL->setFont(urlFont);
-    ui->lblURL->setStyleSheet(QStringLiteral("color: blue;"));
-    ui->lblURL->installEventFilter(this);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     FormCreate();
-    // 274 by 364, or taller when the desktop's font needs it.
+    // 274 by 364, or as wide as the three labels at the top need in the desktop's font (they
+    // do not wrap), and as tall as the wrapped paragraphs need at that width.
+    const int boxWidth = std::max(274, layout()->totalMinimumSize().width());
     const int needed
-        = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(274) : sizeHint().height();
-    setFixedSize(274, std::max(364, needed));
+        = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(boxWidth) : sizeHint().height();
+    setFixedSize(boxWidth, std::max(364, needed));
     if (owner) {
         const QPoint centre = owner->frameGeometry().center();
         move(centre.x() - width() / 2, centre.y() - height() / 2);
@@ -53,24 +47,6 @@ void TfrmAbout::FormCreate()
     ui->lblName->setText(QString::fromUtf8(kAppTitle));
     ui->lblAuthor->setText(QString::fromUtf8(kAppAuthor));
     ui->lblNotice->setText(QString::fromUtf8(kAppNotice));
-    ui->lblURL->setText(QString::fromUtf8(kHomePage));
-}
-
-bool TfrmAbout::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == ui->lblURL && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        lblURLClick();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TfrmAbout::lblURLClick()
-{
-    // The text shown is the address opened.
-    if (m_openUrl)
-        m_openUrl(QUrl(ui->lblURL->text()));
 }
 
 } // namespace brindle

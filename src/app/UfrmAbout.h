@@ -2,10 +2,7 @@
 
 #include <QDialog>
 
-#include <functional>
 #include <memory>
-
-class QUrl;
 
 namespace Ui
 {
@@ -15,28 +12,21 @@ class TfrmAbout;
 namespace brindle
 {
 
-/// The About box: the program's name and icon, its makers, the terms of use, the web site
-/// (a click opens it) and the disclaimer. A new box for every showing.
+/// The About box: the program's name and icon, its makers, the terms of use, where help is
+/// found and the disclaimer. The project has no web site, so the box names no address. A new
+/// box for every showing.
 class TfrmAbout : public QDialog
 {
     Q_OBJECT
 
 public:
-    /// openUrl hands an address to the desktop (QDesktopServices in the program).
-    TfrmAbout(QWidget* owner, std::function<void(const QUrl&)> openUrl);
+    explicit TfrmAbout(QWidget* owner);
     ~TfrmAbout() override;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private slots:
-    void lblURLClick();
 
 private:
     void FormCreate();
 
     std::unique_ptr<Ui::TfrmAbout> ui;
-    std::function<void(const QUrl&)> m_openUrl;
 };
 
 } // namespace brindle

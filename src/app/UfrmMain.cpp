@@ -82,9 +82,6 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     ui->pnlMain->setFixedWidth(std::max(334, ui->pnlMain->sizeHint().width()));
     m_openDir = m_env.appDir;
     m_saveDir = m_env.appDir;
-    // The tree's own start: the user's home folder, until the settings or the command line
-    // name another.
-    SetTreePath(QFile::encodeName(QDir::homePath()).toStdString());
 
     connect(ui->cmExit, &QAction::triggered, this, &TfrmMain::cmExitClick);
     connect(ui->cmOpenJobList, &QAction::triggered, this, &TfrmMain::cmOpenJobListClick);
@@ -126,6 +123,10 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     connect(ui->slv, &TShellListView::folderOpened, this, &TfrmMain::slvFolderOpened);
     connect(ui->slv, &TShellListView::itemRenamed, this, &TfrmMain::slvItemRenamed);
     connect(ui->slv, &TShellListView::renameFailed, this, &TfrmMain::slvRenameFailed);
+
+    // The tree's own start: the user's home folder, until the settings or the command line
+    // name another. Selected once the list follows the tree, so the list shows it too.
+    SetTreePath(QFile::encodeName(QDir::homePath()).toStdString());
 
     FormCreate();
     // The log window: created hidden after the main window, alive as long as it.

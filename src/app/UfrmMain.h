@@ -42,8 +42,9 @@ struct TMainWindowEnv {
     std::vector<std::string> args;
     /// Message boxes and dialogs; none: the Qt ones.
     IUserDialogs* dialogs = nullptr;
-    /// Hands a document or an address to the desktop to open; none: QDesktopServices.
-    std::function<void(const QUrl&)> openUrl;
+    /// Hands a document or an address to the desktop to open and says whether a program took
+    /// it; none: QDesktopServices.
+    std::function<bool(const QUrl&)> openUrl;
 };
 
 /// The main window: the job list with its buttons and the rename options on the left, the
@@ -196,7 +197,11 @@ private:
     void setRunControlsEnabled(bool enabled);
     /// The log lines of the run not yet in the log window go there.
     void flushLog();
-    void openUrl(const QUrl& url);
+    /// Hands url to the desktop; false when no program could be started for it.
+    bool openUrl(const QUrl& url);
+    /// Opens help/index.html beside the program; a file that is missing or that no program
+    /// could be started for is reported with its path.
+    void openHelpPage();
 
     /// The selected row of lbJobs; -1 when none is selected.
     int selectedRow() const;

@@ -1,22 +1,17 @@
-// The main window's run: Go and Undo, the progress, log and result windows, and the menu items
-// that hand something to the desktop (Send To, help, home page, About).
+// The main window's run: Go and Undo, the progress, log and result windows, and Send To.
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
-#include <QUrl>
 
 #include <exception>
 #include <string>
 #include <string_view>
 
-#include "app/UAppInfo.h"
 #include "app/USendTo.h"
 #include "app/UShellViews.h"
-#include "app/UfrmAbout.h"
 #include "app/UfrmMain.h"
 #include "run/URenameRun.h"
 #include "run/UfrmLog.h"
@@ -363,31 +358,6 @@ void TfrmMain::cmBrindlewickInSendToClick()
     const int status
         = folder.empty() ? ENOENT : CreateShellLink(ExecutablePath(), linkFile, kSendToDescription);
     showMessage(status == 0 ? SendToSuccessMessage(folder) : SendToFailureMessage(linkFile));
-}
-
-void TfrmMain::openUrl(const QUrl& url)
-{
-    // What the desktop makes of it is its own affair: the program shows nothing either way.
-    if (m_env.openUrl)
-        m_env.openUrl(url);
-    else
-        QDesktopServices::openUrl(url);
-}
-
-void TfrmMain::cmQuickHelpHTMLClick()
-{
-    openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(m_env.appDir + kHelpFile))));
-}
-
-void TfrmMain::cmZemloSoftwareClick()
-{
-    openUrl(QUrl(QString::fromUtf8(kHomePage)));
-}
-
-void TfrmMain::cmAboutClick()
-{
-    TfrmAbout about(this, [this](const QUrl& url) { openUrl(url); });
-    m_dialogs->execDialog(about);
 }
 
 } // namespace brindle

@@ -55,6 +55,51 @@ int SpinValue(const QSpinBox* spin)
     return static_cast<int>(std::clamp<qlonglong>(value, spin->minimum(), spin->maximum()));
 }
 
+namespace
+{
+
+/// Whether text is a whole number: an optional sign, then one to eighteen digits (a qlonglong
+/// holds every such number, so it can be brought into the limits exactly).
+bool isWholeNumber(const QString& text)
+{
+    qsizetype digits = 0;
+    if (!text.isEmpty() && (text.front() == QLatin1Char('+') || text.front() == QLatin1Char('-')))
+        digits = 1;
+    const qsizetype count = text.size() - digits;
+    if (count < 1 || count > 18)
+        return false;
+    for (qsizetype i = digits; i < text.size(); ++i) {
+        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TNumberField::TNumberField(QWidget* parent)
+    : QSpinBox(parent)
+{
+}
+
+QValidator::State TNumberField::validate(QString& input, int& pos) const
+{
+    const QValidator::State state = QSpinBox::validate(input, pos);
+    if (state != QValidator::Invalid)
+        return state;
+    // Outside the limits: kept as typed until the field is left.
+    return isWholeNumber(input.trimmed()) ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void TNumberField::fixup(QString& input) const
+{
+    // As SpinValue reads it: a text that is no whole number is the lower limit.
+    const QString text = input.trimmed();
+    const qlonglong value
+        = isWholeNumber(text) ? std::clamp<qlonglong>(text.toLongLong(), minimum(), maximum()) : minimum();
+    input = textFromValue(static_cast<int>(value));
+}
+
 void SetFixedDialogFrame(QDialog* dialog)
 {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);

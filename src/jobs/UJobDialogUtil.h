@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSpinBox>
 #include <QString>
 
 #include <string>
@@ -8,7 +9,6 @@
 #include <vector>
 
 class QDialog;
-class QSpinBox;
 class QWidget;
 
 namespace brindle
@@ -44,6 +44,21 @@ private:
 /// The value of a number field: its text read as a whole number and brought into its limits;
 /// a text that is no whole number reads as the lower limit.
 int SpinValue(const QSpinBox* spin);
+
+/// A number field of the job dialogs: a spin edit that lets the user type any whole number,
+/// also one outside its limits (a plain spin edit drops the digit that would cross the upper
+/// limit, so 99999 would show as 9999), and brings it into the limits when the field loses the
+/// focus or Enter is pressed (99999 becomes 65535, 0 becomes 1); a text that is no whole number
+/// becomes the lower limit, as SpinValue reads it.
+class TNumberField : public QSpinBox
+{
+    Q_OBJECT
+public:
+    explicit TNumberField(QWidget* parent = nullptr);
+
+    QValidator::State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+};
 
 /// The common frame of the job dialogs: a fixed size and no buttons in the title bar.
 void SetFixedDialogFrame(QDialog* dialog);

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace brindle::test
@@ -123,7 +124,10 @@ TfrmMain& MainWindowFixture::start(std::vector<std::string> args)
     env.settingsDir = settingsDir();
     env.args = std::move(args);
     env.dialogs = &m_dialogs;
-    env.openUrl = [this](const QUrl& url) { m_openedUrls.push_back(url.toString()); };
+    env.openUrl = [this](const QUrl& url) {
+        m_openedUrls.push_back(url.toString());
+        return m_desktopOpens;
+    };
     m_win = std::make_unique<TfrmMain>(std::move(env));
     m_win->show();
     QApplication::processEvents();
@@ -198,6 +202,25 @@ std::vector<std::string> Lines(const std::string& text)
         lines.push_back(line);
     }
     return lines;
+}
+
+ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value)
+    : m_name(name)
+{
+    if (const char* old = std::getenv(name))
+        m_old = old;
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_old)
+        ::setenv(m_name, m_old->c_str(), 1);
+    else
+        ::unsetenv(m_name);
 }
 
 } // namespace brindle::test

@@ -9,12 +9,19 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/UUserDialogs.h"
 #include "app/UfrmMain.h"
 #include "common/TempTree.h"
+
+/// Test failures show a QString as its text.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace brindle::test
 {
@@ -101,6 +108,8 @@ protected:
     TRecordingDialogs m_dialogs;
     /// What the window handed to the desktop to open, as addresses.
     std::vector<QString> m_openedUrls;
+    /// Whether the desktop finds a program for what it is handed.
+    bool m_desktopOpens = true;
     std::unique_ptr<TfrmMain> m_win;
 };
 
@@ -109,5 +118,19 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 
 /// Lines of a text.
 std::vector<std::string> Lines(const std::string& text);
+
+/// Sets an environment variable (or removes it) for the life of the object.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, std::optional<std::string> value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 
 } // namespace brindle::test

@@ -9,7 +9,11 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/TestName.h"
 #include "GuiTestUtil.h"
@@ -221,6 +225,55 @@ TEST(RemoveDialog, NumberFieldsStayWithinOneTo65535)
     EXPECT_EQ(job.Int1, 1);
 }
 
+/// Every number field of the three position dialogs takes a number typed outside its limits
+/// whole, and brings it into the limits when the focus leaves the field.
+struct NumberFieldCase {
+    const char* label;
+    std::function<std::unique_ptr<QDialog>()> make;
+    const char* field;
+    friend void PrintTo(const NumberFieldCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class NumberField : public ::testing::TestWithParam<NumberFieldCase>
+{
+};
+
+TEST_P(NumberField, TypedOutsideTheLimitsIsBroughtIntoThemOnLeaving)
+{
+    const std::unique_ptr<QDialog> dialog = GetParam().make();
+    activate(*dialog);
+    auto* spin = Child<QSpinBox>(dialog.get(), GetParam().field);
+    ASSERT_TRUE(spin);
+    for (const auto& [typed, shown] : std::vector<std::pair<QString, QString>> {
+             {QStringLiteral("99999"), QStringLiteral("65535")},
+             {QStringLiteral("65536"), QStringLiteral("65535")},
+             {QStringLiteral("0"), QStringLiteral("1")},
+             {QStringLiteral("00042"), QStringLiteral("42")},
+             {QStringLiteral("65535"), QStringLiteral("65535")},
+         }) {
+        focus(*dialog, GetParam().field);
+        spin->selectAll();
+        QTest::keyClicks(spin, typed);
+        EXPECT_EQ(spin->text(), typed) << "typing " << typed.toStdString();
+        focus(*dialog, "btnCancel");
+        EXPECT_EQ(spin->text(), shown) << "after " << typed.toStdString();
+        EXPECT_EQ(spin->value(), shown.toInt()) << "after " << typed.toStdString();
+    }
+}
+
+template <typename Dialog> std::unique_ptr<QDialog> makeDialog()
+{
+    return std::make_unique<Dialog>();
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, NumberField,
+    ::testing::Values(NumberFieldCase {"RemoveCount", makeDialog<TfrmRemoveDetails>, "edtCharacterCount"},
+        NumberFieldCase {"RemoveNumber", makeDialog<TfrmRemoveDetails>, "edtCharacterNumber"},
+        NumberFieldCase {"CounterWidth", makeDialog<TfrmCounterDetails>, "edtCharacterCount"},
+        NumberFieldCase {"CounterNumber", makeDialog<TfrmCounterDetails>, "edtCharacterNumber"},
+        NumberFieldCase {"AddNumber", makeDialog<TfrmAddDetails>, "edtCharacterNumber"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
 TEST(CounterDialog, StoresWidthPositionAndAnchor)
 {
     TfrmCounterDetails dialog;
@@ -389,9 +442,10 @@ TEST(JobDialogs, CaptionsAndTabOrder)
     EXPECT_EQ(counter.windowTitle(), "File Counter");
     EXPECT_EQ(add.windowTitle(), "Insert a string");
     EXPECT_EQ(replace.windowTitle(), "String Replacement");
-    EXPECT_EQ(Child<QRadioButton>(&remove, "rbBegin")->text(), "from the beggining of filenames");
+    EXPECT_EQ(Child<QRadioButton>(&remove, "rbBegin")->text(), "from the beginning of filenames");
     EXPECT_EQ(Child<QRadioButton>(&remove, "rbEnd")->text(), "from the end of filenames");
-    EXPECT_EQ(Child<QRadioButton>(&counter, "rbBegin")->text(), "at the beggining of filenames");
+    EXPECT_EQ(Child<QRadioButton>(&counter, "rbBegin")->text(), "at the beginning of filenames");
+    EXPECT_EQ(Child<QRadioButton>(&add, "rbBegin")->text(), "at the beginning of filenames");
     EXPECT_EQ(Child<QRadioButton>(&add, "rbEnd")->text(), "at the end of filenames");
     EXPECT_EQ(Child<QLabel>(&counter, "lblPrompt")->text(), "Insert a numeric string of...");
     EXPECT_EQ(Child<QLabel>(&add, "lblPrompt")->text(), "Insert this string : ");

@@ -2,9 +2,13 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
+
+#include <algorithm>
 
 #include "GuiTestUtil.h"
 
@@ -24,7 +28,7 @@ struct TextCase {
 
 // clang-format off
 const TextCase kTexts[] = {
-    {"Panel1", "  A multiple file rename utility for Windows Operating Systems", nullptr},
+    {"Panel1", "  A multiple file rename utility for Linux", nullptr},
     {"Label1", "Match ...", nullptr},
     {"Label2", "... and do the following:", nullptr},
     {"Label4", "Type a sample filename to test jobs:", nullptr},
@@ -85,6 +89,59 @@ TEST_F(MainWindowForm, CaptionsAndHints)
             EXPECT_EQ(widget->toolTip().toStdString(), c.toolTip) << c.control;
         }
     }
+}
+
+/// The header bar of the job panel says what the program is in one line at the panel's
+/// designed width.
+TEST_F(MainWindowForm, HeaderIsOneLineAtTheDesignedWidth)
+{
+    start();
+    auto* header = Child<QLabel>(&win(), "Panel1");
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->heightForWidth(334), header->heightForWidth(4000)) << header->text().toStdString();
+    EXPECT_EQ(header->height(), header->heightForWidth(4000));
+}
+
+/// How much of the picture of a widget is navy: clearly blue, with little red or green.
+int navyPixels(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.blue() >= 80 && c.blue() - std::max(c.red(), c.green()) >= 60)
+                ++count;
+        }
+    }
+    return count;
+}
+
+/// The navy check boxes that simulation mode disables are drawn as disabled, not in navy.
+TEST_F(MainWindowForm, DisabledCheckBoxesLookDisabled)
+{
+    start();
+    check("chkSimulation", false);
+    for (const char* name : {"chkUndo", "chkConfirm"}) {
+        auto* box = Child<QCheckBox>(&win(), name);
+        ASSERT_TRUE(box->isEnabled()) << name;
+        EXPECT_GT(navyPixels(box), 0) << name << " is navy while enabled";
+    }
+    check("chkSimulation", true);
+    for (const char* name : {"chkUndo", "chkConfirm"}) {
+        auto* box = Child<QCheckBox>(&win(), name);
+        ASSERT_FALSE(box->isEnabled()) << name;
+        EXPECT_EQ(navyPixels(box), 0) << name << " keeps its navy text while disabled";
+        // Written in the colour of disabled text, like any disabled check box.
+        QCheckBox plain(box->text());
+        plain.setFont(box->font());
+        plain.setEnabled(false);
+        plain.resize(box->size());
+        EXPECT_EQ(box->grab().toImage().convertToFormat(QImage::Format_RGB32),
+            plain.grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << name;
+    }
+    EXPECT_GT(navyPixels(Child<QCheckBox>(&win(), "chkSimulation")), 0);
 }
 
 TEST_F(MainWindowForm, MenusHoldTheirItemsInOrder)

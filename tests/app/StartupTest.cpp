@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QAction>
 #include <QListWidget>
@@ -30,6 +31,32 @@ TEST_F(Startup, CaptionAndEmptyFirstStart)
     EXPECT_TRUE(rows().empty());
     EXPECT_TRUE(m_dialogs.messages.empty());
     EXPECT_FALSE(m_tree.exists("settings/brindle_job_config.xml"));
+}
+
+/// With no settings file the tree starts at the home folder, and the file list shows that
+/// folder from the start; so it does when the settings keep the home folder.
+TEST_F(Startup, FirstStartFileListShowsTheTreesFolder)
+{
+    m_tree.file("home/notes.txt", "x");
+    ScopedEnv home("HOME", m_tree.at("home"));
+    for (int round = 0; round < 2; ++round) {
+        if (round == 0) {
+            ASSERT_FALSE(m_tree.exists("settings/brindle.ini"));
+            start();
+        } else {
+            restart();
+            ASSERT_TRUE(m_tree.exists("settings/brindle.ini"));
+        }
+        EXPECT_EQ(win().SelectedPath(), m_tree.at("home")) << round;
+        EXPECT_EQ(listFolder(win()).toStdString(), m_tree.at("home")) << round;
+        auto* list = Child<TShellListView>(&win(), "slv");
+        ASSERT_TRUE(WaitFor([&] { return list->isLoaded(); })) << round;
+        const QAbstractItemView* view = list->currentView();
+        std::vector<std::string> shown;
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+            shown.push_back(view->model()->index(row, 0, view->rootIndex()).data().toString().toStdString());
+        EXPECT_EQ(shown, std::vector<std::string> {"notes.txt"}) << round;
+    }
 }
 
 TEST_F(Startup, CommandLineFolderOpensTheTreeThere)

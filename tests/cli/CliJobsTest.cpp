@@ -134,11 +134,41 @@ TEST(CliJobs, UsageErrorsExit2)
              {"--undo"},
              {"a", "b"},
              {"--describe=yes"},
+             {"-rx", "/tmp"},
+             {"-r", "--co=1", "/tmp"},
+             {"/tmp", "-m"},
          }) {
         const ProcessResult r = cli(args);
         EXPECT_EQ(r.exitCode, 2) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("--help"), std::string::npos);
+    }
+}
+
+/// The counter is an optional sign and digits, within 32 bits; anything else is bad usage.
+TEST(CliJobs, CounterIsAnOptionalSignThenDigits)
+{
+    TempTree t;
+    t.file("counter.xml",
+        "<brindlewick><jobs><job type=\"jobCounter\" modifier=\"1\" int1=\"1\" int2=\"0\" str1=\"\" "
+        "str2=\"\" /></jobs></brindlewick>");
+    for (const auto& [value, preview] : std::vector<std::pair<std::string, std::string>> {
+             {"+5", "a5\n"},
+             {"007", "a7\n"},
+             {"-0", "a0\n"},
+             {"2147483647", "a2147483647\n"},
+         }) {
+        const ProcessResult r = cli({"-j", t.at("counter.xml"), "--counter=" + value, "--preview", "a"});
+        EXPECT_EQ(r.exitCode, 0) << value << ": " << r.err;
+        EXPECT_EQ(r.out, preview) << value;
+    }
+    EXPECT_EQ(cli({"-j", t.at("counter.xml"), "-c", "-2147483648", "--preview", "a"}).exitCode, 0);
+    for (const std::string value : {"+-5", "-+5", "++5", "--5", "+", "-", "", " 5", "5 ", "0x10", "1e3",
+             "5.0", "2147483648", "-2147483649", "99999999999999999999", "5\n"}) {
+        const ProcessResult r = cli({"-j", t.at("counter.xml"), "--counter=" + value, "--preview", "a"});
+        EXPECT_EQ(r.exitCode, 2) << "'" << value << "' gave " << r.out;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("the counter must be a whole number"), std::string::npos) << r.err;
     }
 }
 

@@ -231,6 +231,20 @@ TEST_F(CliRunTest, MaskAndCounterOptions)
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"007d.jpg"}));
 }
 
+/// Short options combine, the last of a group may take the next argument as its value, and
+/// "--" ends the options, so a folder whose name begins with '-' can be given.
+TEST_F(CliRunTest, ShortOptionsCombineAndDoubleDashEndsThem)
+{
+    tree.file("-n/Sub/A.TXT");
+    tree.file("-n/B.TXT");
+    const ProcessResult r = RunProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" -rdqj \"$3\" -- -n", "sh",
+        tree.path(), BRINDLE_CLI, kLowerJobs});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(tree.list("-n"), (std::vector<std::string> {"b.txt", "sub"}));
+    EXPECT_EQ(tree.list("-n/sub"), (std::vector<std::string> {"a.txt"}));
+}
+
 /// A folder the program may not enter. Root ignores permissions, so the program runs as the
 /// unprivileged user 65534 on a tree that user owns.
 TEST_F(CliRunTest, FolderThatCannotBeEnteredIsReportedAndItsSiblingsGoOn)
