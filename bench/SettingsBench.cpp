@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/UFileUtil.h"
+#include "base/UFileUtil.h"
 #include "settings/UAppSettings.h"
 #include "settings/UIniFile.h"
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/UErrors.h"
-#include "app/UFileUtil.h"
+#include "base/UErrors.h"
+#include "base/UFileUtil.h"
 #include "settings/UAppSettings.h"
 #include "settings/UIniFile.h"
 

@@ -7,8 +7,8 @@ scripts/deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_TESTS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"
 
-if [ -x build/release/src/app/brindlewick ]; then
-    exec build/release/src/app/brindlewick "$@"
+if [ -x build/release/src/gui/app/brindlewick ]; then
+    exec build/release/src/gui/app/brindlewick "$@"
 fi
 # Without the window program, the command-line front end (help when no arguments).
 if [ $# -eq 0 ]; then

@@ -11,7 +11,7 @@ cmake --build build/release -j "$(nproc)" --target brindlewick brindlewick-cli
 work=$(mktemp -d /tmp/brindle-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/app" "$work/Photos/Holiday 2024" "$work/Photos/Family"
-cp build/release/src/app/brindlewick "$work/app/"
+cp build/release/src/gui/app/brindlewick "$work/app/"
 for n in IMG_4711.JPG IMG_4712.JPG IMG_4713.JPG "summer beach.jpeg" "DSC 0042.JPG" notes.TXT; do
     : >"$work/Photos/$n"
 done

@@ -35,7 +35,7 @@ make_photos() {
 # prepare APP BOOLEANS: an application folder with the program, its job list and settings.
 prepare() {
     mkdir -p "$1"
-    cp build/release/src/app/brindlewick "$1/"
+    cp build/release/src/gui/app/brindlewick "$1/"
     cat >"$1/brindle_job_config.xml" <<'XML'
 <?xml version="1.0" encoding="ISO-8859-1" standalone="yes" ?>
 

@@ -31,7 +31,7 @@ cmake -S . -B build/asan-gui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_WERROR=
     -DBRINDLE_GUI=ON
 cmake --build build/asan-gui -j "$jobs" --target gui_tests
 # Leaks inside the platform's libraries only are suppressed (see the file).
-suppressions="$PWD/tests/app/lsan-platform.supp"
+suppressions="$PWD/tests/gui/lsan-platform.supp"
 (cd build/asan-gui && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$suppressions" ctest --output-on-failure -j "$jobs" --timeout 900 -R '^gui/')
 

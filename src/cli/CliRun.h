@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "cli/CliOptions.h"
+#include "CliOptions.h"
 #include "jobs/URenameSession.h"
 
 namespace brindle

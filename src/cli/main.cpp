@@ -4,10 +4,10 @@
 #include <iostream>
 #include <string>
 
-#include "app/UAppDir.h"
-#include "app/UFileUtil.h"
-#include "cli/CliOptions.h"
-#include "cli/CliRun.h"
+#include "base/UAppDir.h"
+#include "base/UFileUtil.h"
+#include "CliOptions.h"
+#include "CliRun.h"
 #include "joblist/UJobIO.h"
 #include "jobs/URenameSession.h"
 

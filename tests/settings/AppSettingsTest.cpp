@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/UErrors.h"
+#include "base/UErrors.h"
 #include "common/TempTree.h"
 #include "settings/UAppSettings.h"
 

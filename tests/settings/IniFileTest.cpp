@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "app/UErrors.h"
+#include "base/UErrors.h"
 #include "common/TempTree.h"
 #include "settings/UIniFile.h"
 

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "app/UErrors.h"
+#include "base/UErrors.h"
 #include "common/TempTree.h"
 #include "settings/zmRegVal.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/UAppDir.h"
+#include "base/UAppDir.h"
 
 int main(int argc, char** argv)
 {

@@ -10,7 +10,7 @@
 
 #include <filesystem>
 
-#include "app/UAppDir.h"
+#include "base/UAppDir.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 

@@ -1,0 +1,97 @@
+#include "base/UAppDir.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "base/UFileUtil.h"
+
+namespace brindle
+{
+
+std::string GetAppDir()
+{
+    std::string buf(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n <= 0)
+        return {};
+    buf.resize(static_cast<std::size_t>(n));
+    return FolderOf(buf);
+}
+
+namespace
+{
+
+/// The user's configuration folder for the program: $XDG_CONFIG_HOME/brindlewick/ when that is
+/// an absolute path, else $HOME/.config/brindlewick/ (the home folder from the password database
+/// when HOME is not an absolute path). Empty when no home folder is known: a shared fallback
+/// such as /tmp would let another user plant settings.
+std::string userConfigDir()
+{
+    const std::string base = XdgBaseDir("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : base + "brindlewick/";
+}
+
+/// mkdir -p for the folders of path, each new one readable by its owner only.
+void makeFolders(const std::string& path)
+{
+    for (std::size_t p = path.find('/', 1); p != std::string::npos; p = path.find('/', p + 1))
+        ::mkdir(path.substr(0, p).c_str(), 0700);
+}
+
+} // namespace
+
+std::string UserHomeDir()
+{
+    const char* home = std::getenv("HOME");
+    if (!home || *home != '/') {
+        const passwd* pw = ::getpwuid(::getuid());
+        home = pw ? pw->pw_dir : nullptr;
+    }
+    return home && *home == '/' ? std::string(home) : std::string();
+}
+
+std::string XdgBaseDir(const char* envName, const char* homeRelative)
+{
+    const char* xdg = std::getenv(envName);
+    std::string base;
+    if (xdg && *xdg == '/') {
+        base = xdg;
+    } else {
+        const std::string home = UserHomeDir();
+        if (home.empty())
+            return {};
+        base = home + "/" + homeRelative;
+    }
+    if (base.back() != '/')
+        base += '/';
+    return base;
+}
+
+std::string GetSettingsDir(bool create)
+{
+    const std::string appDir = GetAppDir();
+    return ChooseSettingsDir(appDir, !appDir.empty() && ::access(appDir.c_str(), W_OK) == 0, create);
+}
+
+std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bool create)
+{
+    if (appDirWritable)
+        return appDir;
+    const std::string dir = userConfigDir();
+    if (dir.empty())
+        return appDir; // nowhere else to go: a save reports that it cannot write
+    if (create && !IsExistingFolder(dir))
+        makeFolders(dir);
+    return dir;
+}
+
+std::string KeptJobListPath(bool create)
+{
+    return GetSettingsDir(create) + kKeptJobListName;
+}
+
+} // namespace brindle

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "GuiTestUtil.h"
+#include "base/UFileUtil.h"
+#include "jobs/JobTestUtil.h"
+#include "joblist/UJobIO.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+class JobListMenu : public MainWindowFixture
+{
+protected:
+    void SetUp() override { start(); }
+
+    void trigger(const char* action)
+    {
+        if (auto* a = Child<QAction>(&win(), action))
+            a->trigger();
+    }
+
+    QString at(const std::string& rel) { return QString::fromStdString(m_tree.at(rel)); }
+
+    void writeJobs(const std::string& rel, const std::vector<TJob>& jobs)
+    {
+        m_tree.file(rel, JobsToXml(jobs, "ISO-8859-1"));
+    }
+};
+
+TEST_F(JobListMenu, OpenReplacesTheListAndRemembersTheFolder)
+{
+    addJob("btnUpper");
+    writeJobs("work/lists/two.xml", {MakeJob(jobLower, scopeExtension), MakeJob(jobCounter, posEnd, 3)});
+    m_dialogs.openAnswers.push_back(at("work/lists/two.xml"));
+    trigger("cmOpenJobList");
+
+    ASSERT_EQ(m_dialogs.openRequests.size(), 1u);
+    const TFileDialogOptions& options = m_dialogs.openRequests[0];
+    EXPECT_EQ(options.title, "Load Job List from XML file");
+    EXPECT_EQ(options.filters, (QStringList {"XML files (*.xml)", "All Files (*)"}));
+    EXPECT_EQ(options.defaultSuffix, "xml");
+    EXPECT_EQ(options.folder.toStdString(), appDir()); // no folder remembered yet
+
+    EXPECT_EQ(rows(),
+        (std::vector<std::string> {
+            MakeJob(jobLower, scopeExtension).Description(), MakeJob(jobCounter, posEnd, 3).Description()}));
+    EXPECT_EQ(win().Session().Jobs.size(), 2u);
+    EXPECT_EQ(win().OpenDir(), m_tree.at("work/lists") + "/");
+    EXPECT_TRUE(m_dialogs.messages.empty());
+
+    // The next open starts in that folder.
+    trigger("cmOpenJobList");
+    ASSERT_EQ(m_dialogs.openRequests.size(), 2u);
+    EXPECT_EQ(m_dialogs.openRequests[1].folder.toStdString(), m_tree.at("work/lists") + "/");
+    EXPECT_EQ(win().Session().Jobs.size(), 2u); // cancelled: nothing changes
+}
+
+TEST_F(JobListMenu, FailedOpenShowsBothMessagesAndKeepsTheList)
+{
+    addJob("btnUpper");
+    m_tree.file("work/bad/garbage.xml", "this is not XML <<<");
+    m_dialogs.openAnswers.push_back(at("work/bad/garbage.xml"));
+    trigger("cmOpenJobList");
+
+    ASSERT_EQ(m_dialogs.messages.size(), 2u);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith("XML error: ")) << m_dialogs.messages[0].toStdString();
+    const std::string failure = LoadFailureMessage(m_tree.at("work/bad/garbage.xml"));
+    EXPECT_EQ(m_dialogs.messages[1].toStdString(),
+        Lines(failure)[0] + "\n" + Lines(failure)[1] + "\n" + Lines(failure)[2] + "\n\n" + Lines(failure)[4]
+            + "\n" + Lines(failure)[5]);
+    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper).Description()});
+    // The folder is remembered also after a failed load.
+    EXPECT_EQ(win().OpenDir(), m_tree.at("work/bad") + "/");
+}
+
+TEST_F(JobListMenu, WrongRootIsRefused)
+{
+    m_tree.file("work/root.xml", "<?xml version=\"1.0\"?>\r\n<Brindlewick><jobs/></Brindlewick>\r\n");
+    m_dialogs.openAnswers.push_back(at("work/root.xml"));
+    trigger("cmOpenJobList");
+    ASSERT_EQ(m_dialogs.messages.size(), 2u);
+    EXPECT_EQ(m_dialogs.messages[0], "Root node element is not recognised. Loading aborted!");
+}
+
+TEST_F(JobListMenu, SavingAnEmptyListSaysSoAndWritesNothing)
+{
+    trigger("cmSaveJobList");
+    ASSERT_EQ(m_dialogs.messages.size(), 1u);
+    EXPECT_EQ(m_dialogs.messages[0], "No jobs have been defined yet. Nothing to save");
+    EXPECT_TRUE(m_dialogs.saveRequests.empty());
+}
+
+TEST_F(JobListMenu, SaveWritesTheJobsWithTheEncoding)
+{
+    addJob("btnUpper");
+    m_dialogs.saveAnswers.push_back(at("work/out.xml"));
+    trigger("cmSaveJobList");
+    ASSERT_EQ(m_dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(m_dialogs.saveRequests[0].title, "Save Job List as XML file");
+    EXPECT_EQ(m_dialogs.saveRequests[0].defaultSuffix, "xml");
+    EXPECT_EQ(m_dialogs.saveRequests[0].folder.toStdString(), appDir());
+    EXPECT_TRUE(m_dialogs.questions.empty()); // a new file needs no question
+    EXPECT_EQ(m_tree.read("work/out.xml"), JobsToXml(win().Session().Jobs, "ISO-8859-1"));
+    EXPECT_EQ(win().SaveDir(), m_tree.at("work") + "/");
+}
+
+TEST_F(JobListMenu, NoToOverwriteLeavesFileAndFolder)
+{
+    addJob("btnUpper");
+    m_tree.file("work/keep/old.xml", "old contents");
+    m_dialogs.saveAnswers.push_back(at("work/keep/old.xml"));
+    m_dialogs.answers.push_back(false);
+    trigger("cmSaveJobList");
+    ASSERT_EQ(m_dialogs.questions.size(), 1u);
+    EXPECT_EQ(m_dialogs.questions[0], "File exists. Overwrite?");
+    EXPECT_EQ(m_tree.read("work/keep/old.xml"), "old contents");
+    EXPECT_EQ(win().SaveDir(), appDir());
+
+    m_dialogs.saveAnswers.push_back(at("work/keep/old.xml"));
+    m_dialogs.answers.push_back(true);
+    trigger("cmSaveJobList");
+    EXPECT_EQ(m_tree.read("work/keep/old.xml"), JobsToXml(win().Session().Jobs, "ISO-8859-1"));
+    EXPECT_EQ(win().SaveDir(), m_tree.at("work/keep") + "/");
+}
+
+TEST_F(JobListMenu, FailedSaveIsReportedAndTheOldFileStays)
+{
+    addJob("btnUpper");
+    // A folder where the file should go: it can be neither replaced nor written, even by root.
+    m_tree.dir("work/taken.xml");
+    m_dialogs.saveAnswers.push_back(at("work/taken.xml"));
+    m_dialogs.answers.push_back(true);
+    trigger("cmSaveJobList");
+    ASSERT_EQ(m_dialogs.messages.size(), 1u);
+    EXPECT_EQ(m_dialogs.messages[0].toStdString(), "Unable to write to " + m_tree.at("work/taken.xml"));
+    EXPECT_TRUE(IsExistingFolder(m_tree.at("work/taken.xml")));
+
+    m_dialogs.saveAnswers.push_back(at("work/missing/folder/list.xml"));
+    trigger("cmSaveJobList");
+    ASSERT_EQ(m_dialogs.messages.size(), 2u);
+    EXPECT_EQ(m_dialogs.messages[1].toStdString(),
+        "Unable to write to " + m_tree.at("work/missing/folder/list.xml"));
+}
+
+TEST_F(JobListMenu, SavedListOpensAsTheSameJobs)
+{
+    addJob("btnReplace", [](QDialog& dialog) {
+        Child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("R&D <\"x\">"));
+        Child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("it's"));
+    });
+    addJob("btnCounter");
+    const std::vector<TJob> saved = win().Session().Jobs;
+    m_dialogs.saveAnswers.push_back(at("work/round.xml"));
+    trigger("cmSaveJobList");
+    click("btnRemove"); // nothing selected: only the message
+    selectRow(0);
+    click("btnRemove");
+    m_dialogs.openAnswers.push_back(at("work/round.xml"));
+    trigger("cmOpenJobList");
+    EXPECT_EQ(win().Session().Jobs, saved);
+    EXPECT_EQ(rows().size(), 2u);
+}
+
+} // namespace

@@ -1,0 +1,532 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScrollBar>
+
+#include "RunWindowUtil.h"
+#include "desktop/USendTo.h"
+#include "app/UShellViews.h"
+#include "common/RunProcess.h"
+#include "run/UfrmLog.h"
+#include "run/UfrmProgress.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+using Strings = std::vector<std::string>;
+
+class RunWindow : public RunWindowFixture
+{
+protected:
+    QPushButton* progressButton(const char* name) { return Child<QPushButton>(progress(), name); }
+
+    /// Lets a window closed with WA_DeleteOnClose go.
+    static void deleteClosed()
+    {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    /// The run's controls that must be locked while it works.
+    std::vector<QWidget*> runControls()
+    {
+        std::vector<QWidget*> result;
+        for (const char* name : {"btnGo", "btnUndo", "lbJobs", "btnLower", "chkUndo", "chkRecurseDirs",
+                 "rbNameASC", "edtCounter", "cmbFileMask", "edtExample", "stv", "slv"})
+            result.push_back(Child<QWidget>(&win(), name));
+        return result;
+    }
+
+    /// A starting folder the user may not enter: reported, nothing renamed, the run ends.
+    void lockedStartingFolderCase()
+    {
+        m_tree.file("work/Locked/A.TXT");
+        startIn("work/Locked");
+        lowerCaseJob();
+        ASSERT_EQ(::chmod(m_tree.at("work/Locked").c_str(), 0), 0);
+        click("btnGo");
+        ::chmod(m_tree.at("work/Locked").c_str(), 0755);
+        EXPECT_EQ(m_dialogs.messages,
+            std::vector<QString> {
+                QString::fromStdString("Cannot change to directory: " + m_tree.at("work/Locked"))});
+        EXPECT_EQ(work("Locked"), Strings {"A.TXT"});
+        EXPECT_TRUE(progressButton("btnClose")->isVisible());
+    }
+};
+
+// ---- a real run
+
+TEST_F(RunWindow, EmptyJobListShowsOnlyTheMessage)
+{
+    m_tree.file("work/A.TXT");
+    startIn();
+    click("btnGo");
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {"Nothing to do! Select some jobs from the toolbar buttons first!"});
+    EXPECT_EQ(win().ProgressWindow(), nullptr);
+    // No settings saved, nothing renamed.
+    EXPECT_FALSE(m_tree.exists("settings/brindle.ini"));
+    EXPECT_EQ(work(), Strings {"A.TXT"});
+}
+
+TEST_F(RunWindow, RealRunRenamesWritesUndoFilesAndShowsTheFinalCounts)
+{
+    m_tree.file("work/IMG_1.JPG");
+    m_tree.file("work/IMG_2.JPG");
+    m_tree.file("work/Sub/IMG_3.JPG");
+    m_tree.file("work/Sub/keep.txt");
+    startIn();
+    lowerCaseJob();
+    check("chkRecurseDirs");
+    check("chkUndo");
+    click("btnGo");
+
+    EXPECT_TRUE(m_dialogs.messages.empty());
+    EXPECT_TRUE(m_dialogs.questions.empty());
+    EXPECT_EQ(work(), (Strings {"Sub", "_brindlewick_undo.txt", "img_1.jpg", "img_2.jpg"}));
+    EXPECT_EQ(work("Sub"), (Strings {"_brindlewick_undo.txt", "img_3.jpg", "keep.txt"}));
+    EXPECT_EQ(
+        m_tree.read("work/_brindlewick_undo.txt"), "img_1.jpg\r\nIMG_1.JPG\r\nimg_2.jpg\r\nIMG_2.JPG\r\n");
+    EXPECT_EQ(m_tree.read("work/Sub/_brindlewick_undo.txt"), "img_3.jpg\r\nIMG_3.JPG\r\n");
+
+    // The progress window stays with the final counts and a full gauge.
+    ASSERT_NE(progress(), nullptr);
+    EXPECT_TRUE(progress()->isVisible());
+    EXPECT_FALSE(progress()->Running());
+    EXPECT_EQ(progressText("lblFolders"), "0 of 0");
+    EXPECT_EQ(progressText("lblFiles"), "3 of 4");
+    EXPECT_EQ(progressText("lblErrors"), "0");
+    EXPECT_EQ(progressText("lblCurrentItem"), "Sub");
+    EXPECT_EQ(gauge(), 100);
+    // Close where Cancel was.
+    EXPECT_TRUE(progressButton("btnClose")->isVisible());
+    EXPECT_FALSE(progressButton("btnCancel")->isVisible());
+    EXPECT_EQ(progressButton("btnClose")->pos(), progressButton("btnCancel")->pos());
+    // The file list reads the folder again, under the new names.
+    EXPECT_TRUE(listShows("img_1.jpg"));
+    // Cursor and controls are back.
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    for (QWidget* w : runControls())
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+}
+
+TEST_F(RunWindow, SettingsAndTheFileMaskAreRecordedAtTheStartOfARun)
+{
+    m_tree.file("work/A.JPG");
+    m_tree.file("work/B.TXT");
+    startIn();
+    lowerCaseJob();
+    check("chkUndo");
+    auto* mask = Child<QComboBox>(&win(), "cmbFileMask");
+    mask->setEditText("*.JPG");
+    // Written before anything is renamed, not only at close.
+    m_dialogs.onQuestion = [&](const QString&) {
+        const std::string ini = m_tree.read("settings/brindle.ini");
+        EXPECT_NE(ini.find("undo=1"), std::string::npos) << ini;
+        EXPECT_NE(ini.find("confirm=1"), std::string::npos) << ini;
+        EXPECT_NE(ini.find("filemask=*.JPG"), std::string::npos) << ini;
+    };
+    check("chkConfirm");
+    m_dialogs.answers = {true};
+    click("btnGo");
+    ASSERT_EQ(m_dialogs.questions.size(), 1u);
+    EXPECT_EQ(work(), (Strings {"B.TXT", "_brindlewick_undo.txt", "a.jpg"}));
+    EXPECT_EQ(mask->findText("*.JPG"), 0);
+}
+
+TEST_F(RunWindow, ConfirmationAnsweredYesAndNoWhileTheControlsAreLocked)
+{
+    m_tree.file("work/A.TXT");
+    m_tree.file("work/B.TXT");
+    m_tree.file("work/c.txt");
+    m_tree.file("work/DIR/X.TXT");
+    startIn();
+    lowerCaseJob();
+    check("chkConfirm");
+    check("chkRecurseDirs");
+    check("chkRenameDirs");
+    std::vector<bool> lockedAtQuestion;
+    std::vector<bool> busyAtQuestion;
+    m_dialogs.onQuestion = [&](const QString&) {
+        bool locked = true;
+        for (QWidget* w : runControls())
+            locked = locked && !w->isEnabled();
+        auto* open = win().findChild<QAction*>("cmOpenJobList");
+        lockedAtQuestion.push_back(locked && open && !open->isEnabled());
+        const QCursor* cursor = QApplication::overrideCursor();
+        busyAtQuestion.push_back(cursor && cursor->shape() == Qt::BusyCursor);
+        EXPECT_TRUE(progress() && progress()->Running() && progressButton("btnCancel")->isVisible());
+        // The file list does not read the folder the run is renaming.
+        EXPECT_TRUE(Child<TShellListView>(&win(), "slv")->isSuspended());
+    };
+    // The folder is declined, A accepted, B declined, then X inside DIR accepted.
+    m_dialogs.answers = {false, true, false, true};
+    click("btnGo");
+
+    EXPECT_EQ(m_dialogs.questions,
+        (std::vector<QString> {"Rename directory \"DIR\" to \"dir\"?", "Rename file \"A.TXT\" to \"a.txt\"?",
+            "Rename file \"B.TXT\" to \"b.txt\"?", "Rename file \"X.TXT\" to \"x.txt\"?"}));
+    EXPECT_EQ(work(), (Strings {"B.TXT", "DIR", "a.txt", "c.txt"}));
+    EXPECT_EQ(work("DIR"), Strings {"x.txt"});
+    EXPECT_EQ(lockedAtQuestion, std::vector<bool>(4, true));
+    EXPECT_EQ(busyAtQuestion, std::vector<bool>(4, true));
+    // The questions belong to the progress window, which stays on top and would hide them.
+    for (const QWidget* parent : m_dialogs.questionParents)
+        EXPECT_EQ(parent, win().ProgressWindow());
+    EXPECT_EQ(progressText("lblFolders"), "0 of 1");
+    EXPECT_EQ(progressText("lblFiles"), "2 of 4");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(RunWindow, RenamesThatFailInTheMiddleAreReportedAndTheRunGoesOn)
+{
+    m_tree.file("work/A.TXT");
+    m_tree.file("work/B.TXT");
+    m_tree.file("work/b.txt", "other");
+    m_tree.file("work/C.TXT");
+    m_tree.file("work/D.TXT");
+    startIn();
+    lowerCaseJob();
+    check("chkUndo");
+    check("chkConfirm");
+    // C.TXT disappears while the run asks about A.TXT.
+    m_dialogs.onQuestion = [&](const QString& text) {
+        if (text.contains("A.TXT"))
+            ::unlink(m_tree.at("work/C.TXT").c_str());
+    };
+    m_dialogs.answers = {true, true, true, true};
+    click("btnGo");
+
+    EXPECT_EQ(m_dialogs.messages,
+        (std::vector<QString> {
+            "Cannot rename b.txt. Operation will continue", "Cannot rename c.txt. Operation will continue"}));
+    for (const QWidget* parent : m_dialogs.messageParents)
+        EXPECT_EQ(parent, win().ProgressWindow());
+    EXPECT_EQ(work(), (Strings {"B.TXT", "_brindlewick_undo.txt", "a.txt", "b.txt", "d.txt"}));
+    EXPECT_EQ(m_tree.read("work/b.txt"), "other");
+    EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\nd.txt\r\nD.TXT\r\n");
+    // Failed renames are not counted as renamed; they are the errors.
+    EXPECT_EQ(progressText("lblFiles"), "2 of 5");
+    EXPECT_EQ(progressText("lblErrors"), "2");
+    EXPECT_EQ(gauge(), 100);
+}
+
+const QString kKeepShowingFailures = "More operations have failed. Keep showing a message for each failure?\n"
+                                     "(No: the rest go only to the log window and to the final count.)";
+
+class ManyFailures : public RunWindow, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(ManyFailures, AfterTheThirdTheUserChoosesWhetherToSeeTheRest)
+{
+    // Five renames fail, each on a name that is taken.
+    for (const std::string name : {"A", "B", "C", "D", "E"}) {
+        m_tree.file("work/" + name + ".TXT");
+        m_tree.file("work/" + std::string(1, static_cast<char>(name[0] - 'A' + 'a')) + ".txt", "taken");
+    }
+    startIn();
+    lowerCaseJob();
+    const bool keepShowing = GetParam();
+    m_dialogs.answers = {keepShowing};
+    click("btnGo");
+
+    std::vector<QString> shown;
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        shown.push_back(QString::fromLatin1(name) + ".txt");
+    for (QString& name : shown)
+        name = "Cannot rename " + name + ". Operation will continue";
+    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kKeepShowingFailures});
+    EXPECT_EQ(progressText("lblErrors"), "5");
+    if (keepShowing) {
+        EXPECT_EQ(m_dialogs.messages, shown);
+        EXPECT_TRUE(win().LogWindow()->Text().isEmpty());
+        EXPECT_FALSE(win().LogWindow()->isVisible());
+    } else {
+        // The rest went to the log window, which is shown at the end.
+        EXPECT_EQ(m_dialogs.messages, std::vector<QString>(shown.begin(), shown.begin() + 3));
+        EXPECT_EQ(logLines(),
+            (Strings {"! Cannot rename D.TXT to d.txt: File exists",
+                "! Cannot rename E.TXT to e.txt: File exists"}));
+        EXPECT_TRUE(win().LogWindow()->isVisible());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ManyFailures, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "KeepShowing" : "LogTheRest"; });
+
+TEST_F(RunWindow, StartingFolderThatIsGoneIsReportedAndTheRunEnds)
+{
+    startIn("work/gone");
+    lowerCaseJob();
+    check("chkLog");
+    ASSERT_EQ(::rmdir(m_tree.at("work/gone").c_str()), 0);
+    click("btnGo");
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {
+            QString::fromStdString("Cannot change to directory: " + m_tree.at("work/gone"))});
+    EXPECT_EQ(progressText("lblFiles"), "0 of 0");
+    EXPECT_EQ(gauge(), 0);
+    EXPECT_TRUE(progressButton("btnClose")->isVisible());
+    const Strings log = logLines();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), std::string(80, '-'));
+    EXPECT_TRUE(Child<QWidget>(&win(), "btnGo")->isEnabled());
+}
+
+TEST_F(RunWindow, DISABLED_LockedStartingFolderAsAnotherUser)
+{
+    ASSERT_NE(::geteuid(), 0u) << "run by RunWindow.StartingFolderThatCannotBeEnteredIsReported";
+    lockedStartingFolderCase();
+}
+
+TEST_F(RunWindow, StartingFolderThatCannotBeEnteredIsReported)
+{
+    if (::geteuid() != 0) {
+        lockedStartingFolderCase();
+        return;
+    }
+    // Root enters every folder: the case runs in this test program as the unprivileged user 65534.
+    if (::access("/usr/bin/setpriv", X_OK) != 0)
+        GTEST_SKIP() << "setpriv (util-linux) is not installed";
+    const ProcessResult r
+        = RunProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                         ExecutablePath(), "--gtest_also_run_disabled_tests",
+                         "--gtest_filter=RunWindow.DISABLED_LockedStartingFolderAsAnotherUser"},
+            {}, {"QT_QPA_PLATFORM=offscreen", "HOME=/tmp"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("[  PASSED  ] 1 test"), std::string::npos) << r.out << r.err;
+}
+
+// ---- the progress window
+
+TEST_F(RunWindow, ProgressWindowLooksAsDesigned)
+{
+    m_tree.file("work/A.TXT");
+    startIn();
+    lowerCaseJob();
+    EXPECT_EQ(win().ProgressWindow(), nullptr);
+    click("btnGo");
+    TfrmProgress* p = progress();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->windowTitle().toStdString(), "Brindlewick v2.02 progress...");
+    const Qt::WindowFlags flags = p->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+    EXPECT_FALSE(
+        flags & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(p->minimumSize(), p->maximumSize());
+    EXPECT_GE(p->width(), 335);
+    EXPECT_GE(p->height(), 124);
+    for (auto [name, text] :
+        {std::pair {"Label1", "Folders renamed:"}, {"Label2", "Files renamed:"}, {"Label4", "Errors:"}}) {
+        QLabel* label = Child<QLabel>(p, name);
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text().toStdString(), text);
+        EXPECT_TRUE(label->font().bold()) << name;
+    }
+    EXPECT_EQ(progressButton("btnCancel")->text().toStdString(), "&Cancel");
+    EXPECT_EQ(progressButton("btnClose")->text().toStdString(), "Close");
+    // Centred on the main window.
+    const QPoint offset = p->geometry().center() - win().frameGeometry().center();
+    EXPECT_LE(std::abs(offset.x()), 2);
+    EXPECT_LE(std::abs(offset.y()), 2);
+    // The bar is drawn in RGB 0, 128, 192.
+    auto* bar = Child<QProgressBar>(p, "gauProgress");
+    ASSERT_EQ(bar->value(), 100);
+    const QImage image = bar->grab().toImage();
+    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(0, 128, 192));
+}
+
+TEST_F(RunWindow, FreshProgressWindowShowsItsInitialTexts)
+{
+    startIn();
+    TfrmProgress fresh(&win());
+    for (const char* name : {"lblCurrentItem", "lblFolders", "lblFiles", "lblErrors"})
+        EXPECT_EQ(Child<QLabel>(&fresh, name)->text().toStdString(), "...") << name;
+    EXPECT_EQ(Child<QProgressBar>(&fresh, "gauProgress")->value(), 0);
+    EXPECT_EQ(Child<QProgressBar>(&fresh, "gauProgress")->maximum(), 100);
+    fresh.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(Child<QPushButton>(&fresh, "btnClose")->isVisible());
+}
+
+TEST_F(RunWindow, ProgressWindowIsReusedWhileOpenAndCannotBeClosedDuringARun)
+{
+    m_tree.file("work/A.TXT");
+    m_tree.file("work/B.TXT");
+    startIn();
+    lowerCaseJob();
+    check("chkConfirm");
+    bool stillOpen = false;
+    m_dialogs.onQuestion = [&](const QString&) {
+        progress()->close();
+        QApplication::processEvents();
+        stillOpen = progress()->isVisible();
+    };
+    m_dialogs.answers = {true, true};
+    click("btnGo");
+    EXPECT_TRUE(stillOpen);
+    QPointer<TfrmProgress> first = win().ProgressWindow();
+    ASSERT_TRUE(first);
+
+    check("chkConfirm", false);
+    m_tree.file("work/C.TXT");
+    click("btnGo");
+    EXPECT_EQ(win().ProgressWindow(), first.data());
+    EXPECT_EQ(progressText("lblFiles"), "1 of 3");
+
+    // Close destroys it; the next run opens a new one.
+    progressButton("btnClose")->click();
+    deleteClosed();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(win().ProgressWindow(), nullptr);
+    m_tree.file("work/D.TXT");
+    click("btnGo");
+    ASSERT_NE(win().ProgressWindow(), nullptr);
+    EXPECT_EQ(progressText("lblFiles"), "1 of 4");
+}
+
+TEST_F(RunWindow, CancelStopsTheRunBeforeTheNextEntry)
+{
+    for (const char* name : {"A.TXT", "B.TXT", "C.TXT", "D.TXT"})
+        m_tree.file(std::string("work/") + name);
+    startIn();
+    lowerCaseJob();
+    check("chkConfirm");
+    check("chkLog");
+    check("chkUndo");
+    m_dialogs.onQuestion = [&](const QString&) { progressButton("btnCancel")->click(); };
+    m_dialogs.answers = {true, true, true, true};
+    click("btnGo");
+    EXPECT_EQ(m_dialogs.questions.size(), 1u);
+    EXPECT_EQ(work(), (Strings {"B.TXT", "C.TXT", "D.TXT", "_brindlewick_undo.txt", "a.txt"}));
+    EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\n");
+    EXPECT_EQ(progressText("lblFiles"), "1 of 1");
+    EXPECT_TRUE(progressButton("btnClose")->isVisible());
+    const Strings log = logLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "+ Renaming cancelled"), log.end());
+
+    // The request does not outlive its run.
+    m_dialogs.onQuestion = nullptr;
+    check("chkConfirm", false);
+    click("btnGo");
+    EXPECT_EQ(work(), (Strings {"_brindlewick_undo.txt", "a.txt", "b.txt", "c.txt", "d.txt"}));
+}
+
+TEST_F(RunWindow, ClosingTheMainWindowDuringARunCancelsItAndClosesAfterwards)
+{
+    m_tree.file("work/A.TXT");
+    m_tree.file("work/B.TXT");
+    startIn();
+    lowerCaseJob();
+    check("chkConfirm");
+    bool openDuringRun = false;
+    m_dialogs.onQuestion = [&](const QString&) {
+        win().close();
+        openDuringRun = win().isVisible();
+    };
+    m_dialogs.answers = {true, true};
+    click("btnGo");
+    EXPECT_TRUE(openDuringRun);
+    EXPECT_EQ(m_dialogs.questions.size(), 1u);
+    EXPECT_EQ(work(), (Strings {"B.TXT", "a.txt"}));
+    EXPECT_TRUE(WaitFor([&] { return !win().isVisible(); }));
+    // Closed the usual way: the job list is kept.
+    EXPECT_TRUE(m_tree.exists("settings/brindle_job_config.xml"));
+}
+
+// ---- the log
+
+TEST_F(RunWindow, LogWindowExistsHiddenFromTheStart)
+{
+    startIn();
+    TfrmLog* log = win().LogWindow();
+    ASSERT_NE(log, nullptr);
+    EXPECT_FALSE(log->isVisible());
+    EXPECT_EQ(log->windowTitle().toStdString(), "Brindlewick Log");
+    auto* mem = Child<QPlainTextEdit>(log, "memLog");
+    ASSERT_NE(mem, nullptr);
+    EXPECT_EQ(mem->font().family().toStdString(), "Courier New");
+    EXPECT_EQ(mem->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(mem->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(mem->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(Child<QPushButton>(log, "btnClearLog")->text().toStdString(), "Clear Log");
+    EXPECT_EQ(Child<QPushButton>(log, "btnOK")->text().toStdString(), "&OK");
+    EXPECT_TRUE(Child<QPushButton>(log, "btnOK")->isDefault());
+    EXPECT_TRUE(log->windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    // View, Log Window shows it even when empty.
+    win().findChild<QAction*>("cmLogWindow")->trigger();
+    EXPECT_TRUE(log->isVisible());
+}
+
+TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
+{
+    m_tree.file("work/IMG_1.JPG", "", LocalTime(2004, 3, 5, 9, 1));
+    m_tree.dir("work/Misc", LocalTime(2004, 3, 1, 18, 20));
+    startIn();
+    lowerCaseJob();
+    check("chkRecurseDirs");
+    check("chkSort", false);
+    check("chkLog");
+    click("btnGo");
+
+    const std::string root = m_tree.at("work");
+    const Strings log = logLines();
+    ASSERT_EQ(log.size(), 12u) << win().LogWindow()->Text().toStdString();
+    EXPECT_TRUE(IsStampLine(log[0], "Starting Renaming in " + root)) << log[0];
+    EXPECT_EQ(log[1], "> Changing to " + root);
+    EXPECT_EQ(log[2], "- Added directory 01/03/2004 18:20 Misc");
+    EXPECT_EQ(log[3], "- Added file 05/03/2004 09:01 IMG_1.JPG");
+    EXPECT_EQ(log[4], "* Renaming file IMG_1.JPG");
+    EXPECT_EQ(log[5], "+ Recursing Directories...");
+    EXPECT_EQ(log[6], "+ Recursing into Misc ()");
+    EXPECT_EQ(log[7], "   > Changing to Misc");
+    EXPECT_EQ(log[8], "   + Recursing Directories...");
+    EXPECT_EQ(log[9], "");
+    EXPECT_TRUE(IsStampLine(log[10], "Finished Renaming in " + root)) << log[10];
+    EXPECT_EQ(log[11], std::string(80, '-'));
+    EXPECT_TRUE(win().LogWindow()->isVisible());
+
+    // A second run adds its own trace below the first.
+    click("btnGo");
+    const Strings twice = logLines();
+    ASSERT_EQ(twice.size(), 24u);
+    EXPECT_EQ(twice[11], std::string(80, '-'));
+    EXPECT_EQ(twice[23], std::string(80, '-'));
+    EXPECT_TRUE(IsStampLine(twice[12], "Starting Renaming in " + root)) << twice[12];
+
+    // OK hides and keeps the text; Clear Log empties it.
+    Child<QPushButton>(win().LogWindow(), "btnOK")->click();
+    EXPECT_FALSE(win().LogWindow()->isVisible());
+    EXPECT_EQ(logLines().size(), 24u);
+    win().findChild<QAction*>("cmLogWindow")->trigger();
+    EXPECT_TRUE(win().LogWindow()->isVisible());
+    Child<QPushButton>(win().LogWindow(), "btnClearLog")->click();
+    EXPECT_TRUE(win().LogWindow()->Text().isEmpty());
+}
+
+TEST_F(RunWindow, WithoutLogNothingIsLoggedAndTheLogStaysHidden)
+{
+    m_tree.file("work/A.TXT");
+    startIn();
+    lowerCaseJob();
+    click("btnGo");
+    EXPECT_TRUE(win().LogWindow()->Text().isEmpty());
+    EXPECT_FALSE(win().LogWindow()->isVisible());
+    EXPECT_EQ(work(), Strings {"a.txt"});
+}
+
+} // namespace

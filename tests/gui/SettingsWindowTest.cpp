@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSplitter>
+
+#include "GuiTestUtil.h"
+#include "base/UFileUtil.h"
+#include "jobs/JobTestUtil.h"
+#include "joblist/UJobIO.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+const char* const kCheckBoxes[] = {"chkRecurseDirs", "chkRenameDirs", "chkResetCounter", "chkSort",
+    "chkConfirm", "chkUndo", "chkLog", "chkSimulation"};
+
+class SettingsWindow : public MainWindowFixture
+{
+protected:
+    QCheckBox* check(const char* name) { return Child<QCheckBox>(&win(), name); }
+    QComboBox* mask() { return Child<QComboBox>(&win(), "cmbFileMask"); }
+
+    std::vector<std::string> maskItems()
+    {
+        std::vector<std::string> items;
+        for (int i = 0; i < mask()->count(); ++i)
+            items.push_back(mask()->itemText(i).toStdString());
+        return items;
+    }
+
+    /// The section headers of the settings file, in order.
+    std::vector<std::string> sections()
+    {
+        std::vector<std::string> result;
+        for (const std::string& line : Lines(m_tree.read("settings/brindle.ini"))) {
+            if (!line.empty() && line.front() == '[')
+                result.push_back(line);
+        }
+        return result;
+    }
+
+    bool iniHas(const std::string& line)
+    {
+        const std::vector<std::string> lines = Lines(m_tree.read("settings/brindle.ini"));
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+};
+
+TEST_F(SettingsWindow, FirstStartShowsTheDefaultsAndTheFirstCloseWritesThem)
+{
+    start();
+    for (const char* name : kCheckBoxes)
+        EXPECT_EQ(check(name)->isChecked(), std::string(name) == "chkSort") << name;
+    EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 0);
+    EXPECT_EQ(win().ViewStyle(), 2);
+    EXPECT_EQ(win().DirPanelWidth(), 200);
+    EXPECT_EQ(mask()->currentText(), "*.*");
+    EXPECT_EQ(mask()->count(), 0);
+    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), "filename.ext");
+    EXPECT_EQ(win().Encoding(), "ISO-8859-1");
+    EXPECT_EQ(win().OpenDir(), appDir());
+    EXPECT_EQ(win().SaveDir(), appDir());
+    EXPECT_TRUE(Child<QRadioButton>(&win(), "rbNameASC")->isChecked());
+    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), "&Go");
+    EXPECT_TRUE(m_dialogs.messages.empty());
+    finish();
+    EXPECT_EQ(sections(), (std::vector<std::string> {"[Booleans]", "[Integers]", "[Strings]", "[frmMain]"}));
+    EXPECT_TRUE(iniHas("sort=1"));
+    EXPECT_TRUE(iniHas("stvWidth=200"));
+}
+
+TEST_F(SettingsWindow, OptionsWrittenAtCloseComeBackAtTheNextStart)
+{
+    m_tree.dir("work/lists");
+    m_tree.dir("work/start");
+    start();
+    for (const char* name : kCheckBoxes)
+        check(name)->setChecked(std::string(name) != "chkSort");
+    Child<QSpinBox>(&win(), "edtCounter")->setValue(42);
+    click("btnDetails");
+    Child<QLineEdit>(&win(), "edtExample")->setText(QStringLiteral("Sample Name.TXT"));
+    ASSERT_TRUE(win().SetTreePath(m_tree.at("work/start")));
+    mask()->setEditText(QStringLiteral("*.jpg"));
+    win().RememberFileMask();
+    mask()->setEditText(QStringLiteral("*.TXT"));
+    win().RememberFileMask();
+    mask()->setEditText(QStringLiteral("*.jpg"));
+    win().RememberFileMask(); // already there: moves to the top, no second copy
+    mask()->setEditText(QStringLiteral("a*"));
+    Child<QSplitter>(&win(), "Splitter1")->setSizes({300, 400});
+    ASSERT_EQ(win().DirPanelWidth(), 300);
+    m_dialogs.openAnswers.push_back(QString::fromStdString(m_tree.at("work/lists/none.xml")));
+    m_tree.file("work/lists/none.xml", JobsToXml(std::vector<TJob> {}, ""));
+    Child<QAction>(&win(), "cmOpenJobList")->trigger();
+
+    restart();
+    for (const char* name : kCheckBoxes)
+        EXPECT_EQ(check(name)->isChecked(), std::string(name) != "chkSort") << name;
+    // The dependent controls follow the loaded check boxes.
+    EXPECT_FALSE(Child<QRadioButton>(&win(), "rbNameASC")->isEnabled());
+    EXPECT_FALSE(Child<QRadioButton>(&win(), "rbDateDESC")->isEnabled());
+    EXPECT_FALSE(check("chkUndo")->isEnabled());
+    EXPECT_FALSE(check("chkConfirm")->isEnabled());
+    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), "&Simulate");
+    EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 42);
+    EXPECT_EQ(win().ViewStyle(), 3);
+    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), "Sample Name.TXT");
+    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/start"));
+    EXPECT_EQ(mask()->currentText(), "a*");
+    EXPECT_EQ(maskItems(), (std::vector<std::string> {"*.jpg", "*.TXT"}));
+    EXPECT_EQ(win().DirPanelWidth(), 300);
+    EXPECT_EQ(win().OpenDir(), m_tree.at("work/lists") + "/");
+    EXPECT_TRUE(m_dialogs.messages.empty());
+
+    // Unchecking again is kept as well.
+    check("chkSimulation")->setChecked(false);
+    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), "&Go");
+    EXPECT_TRUE(check("chkUndo")->isEnabled());
+    restart();
+    EXPECT_FALSE(check("chkSimulation")->isChecked());
+}
+
+TEST_F(SettingsWindow, WindowPlacementComesBack)
+{
+    start();
+    win().move(40, 50);
+    win().resize(1000, 600);
+    QApplication::processEvents();
+    const QPoint pos = win().pos();
+    const QSize size = win().size();
+    restart();
+    EXPECT_EQ(win().pos(), pos);
+    EXPECT_EQ(win().size(), size);
+    EXPECT_TRUE(iniHas("Width=" + std::to_string(size.width())));
+    EXPECT_TRUE(iniHas("WinState=0"));
+}
+
+TEST_F(SettingsWindow, StoredMaximisedStateIsApplied)
+{
+    m_tree.file("settings/brindle.ini", "[frmMain]\nLeft=10\nTop=20\nWidth=900\nHeight=500\nWinState=2\n");
+    start();
+    EXPECT_TRUE(win().isMaximized());
+}
+
+struct WidthCase {
+    int stored;
+    int shown;
+    friend void PrintTo(const WidthCase& c, std::ostream* os) { *os << "stored " << c.stored; }
+};
+
+class FolderPanelWidth : public SettingsWindow, public ::testing::WithParamInterface<WidthCase>
+{
+};
+
+TEST_P(FolderPanelWidth, IsAtLeastFifty)
+{
+    m_tree.file("settings/brindle.ini", "[Integers]\nstvWidth=" + std::to_string(GetParam().stored) + "\n");
+    start();
+    EXPECT_EQ(win().DirPanelWidth(), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, FolderPanelWidth,
+    ::testing::Values(WidthCase {10, 50}, WidthCase {50, 50}, WidthCase {300, 300}));
+
+TEST_F(SettingsWindow, BadBooleanIsReportedAndTheRestOfTheStartStillHappens)
+{
+    m_tree.file("settings/brindle.ini",
+        "[Booleans]\nrecurseDirs=1\nrenameDirs=yes\nlog=1\n[Integers]\ncounterStart=9\n[Strings]\nexample=x."
+        "y\n");
+    m_tree.file(
+        "settings/brindle_job_config.xml", JobsToXml(std::vector<TJob> {MakeJob(jobUpper)}, "ISO-8859-1"));
+    start();
+    ASSERT_EQ(m_dialogs.messages.size(), 1u);
+    EXPECT_EQ(m_dialogs.messages[0], "'yes' is not a valid boolean value");
+    // What was read before the bad value is applied; what comes after keeps its default.
+    EXPECT_TRUE(check("chkRecurseDirs")->isChecked());
+    EXPECT_FALSE(check("chkRenameDirs")->isChecked());
+    EXPECT_FALSE(check("chkLog")->isChecked());
+    EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 0);
+    // The kept job list is loaded all the same.
+    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper).Description()});
+}
+
+TEST_F(SettingsWindow, BadIntegerShowsItsMessageAndKeepsTheDefault)
+{
+    m_tree.file("settings/brindle.ini", "[Integers]\ncounterStart=abc\nviewStyle=0\n");
+    start();
+    ASSERT_EQ(m_dialogs.messages.size(), 1u);
+    EXPECT_EQ(m_dialogs.messages[0],
+        "Error reading Integer value \"Integers\\counterStart\". Value = \"abc\". Value set to 0");
+    EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 0);
+    EXPECT_EQ(win().ViewStyle(), 0);
+}
+
+TEST_F(SettingsWindow, StoredFoldersThatAreGoneArePassedOverQuietly)
+{
+    m_tree.file("settings/brindle.ini",
+        "[Strings]\npath=" + m_tree.at("work/deleted") + "\nopenDir=" + m_tree.at("work/gone")
+            + "/\nsaveDir=" + m_tree.at("work") + "/\n");
+    start();
+    EXPECT_TRUE(m_dialogs.messages.empty());
+    EXPECT_NE(win().SelectedPath(), m_tree.at("work/deleted"));
+    EXPECT_EQ(win().OpenDir(), appDir());
+    EXPECT_EQ(win().SaveDir(), m_tree.at("work") + "/");
+    Child<QAction>(&win(), "cmOpenJobList")->trigger();
+    ASSERT_EQ(m_dialogs.openRequests.size(), 1u);
+    EXPECT_EQ(m_dialogs.openRequests[0].folder.toStdString(), appDir());
+}
+
+TEST_F(SettingsWindow, CommandLineFolderReplacesTheStoredOne)
+{
+    m_tree.dir("work/stored");
+    m_tree.dir("work/given");
+    m_tree.file("settings/brindle.ini", "[Strings]\npath=" + m_tree.at("work/stored") + "\n");
+    start();
+    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/stored"));
+    restart({m_tree.at("work/given")});
+    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/given"));
+}
+
+TEST_F(SettingsWindow, EncodingChosenIsWrittenAtOnce)
+{
+    start();
+    m_dialogs.thenOk([](QDialog& dialog) { Child<QComboBox>(&dialog, "cbXMLEncoding")->setCurrentIndex(1); });
+    Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    ASSERT_TRUE(m_tree.exists("settings/brindle.ini"));
+    EXPECT_TRUE(iniHas("encoding=ISO-8859-2"));
+    const std::string written = m_tree.read("settings/brindle.ini");
+
+    // Cancel writes nothing, whatever was picked.
+    m_dialogs.thenCancel(
+        [](QDialog& dialog) { Child<QComboBox>(&dialog, "cbXMLEncoding")->setCurrentIndex(4); });
+    check("chkLog")->setChecked(true);
+    Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    EXPECT_EQ(m_tree.read("settings/brindle.ini"), written);
+    EXPECT_EQ(win().Encoding(), "ISO-8859-2");
+
+    // The next start opens the dialog on the stored name.
+    restart();
+    m_dialogs.thenOk(
+        [](QDialog& dialog) { EXPECT_EQ(Child<QComboBox>(&dialog, "cbXMLEncoding")->currentIndex(), 1); });
+    Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    EXPECT_EQ(win().Encoding(), "ISO-8859-2");
+}
+
+TEST_F(SettingsWindow, UnwritableSettingsFileIsReportedOnceAndTheWindowStillCloses)
+{
+    // A folder in the place of the file cannot be replaced, whoever runs the test.
+    m_tree.dir("settings/brindle.ini");
+    start();
+    addJob("btnLower");
+    EXPECT_TRUE(m_dialogs.messages.empty());
+    win().close();
+    QApplication::processEvents();
+    EXPECT_FALSE(win().isVisible());
+    // The values and the placement fail for one cause: one message.
+    ASSERT_EQ(m_dialogs.messages.size(), 1u);
+    EXPECT_EQ(m_dialogs.messages[0].toStdString(), "Unable to write to " + iniPath());
+    // The kept job list, in a file of its own, is still written.
+    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), JobsToXml(win().Session().Jobs, "ISO-8859-1"));
+    m_win.reset();
+}
+
+TEST_F(SettingsWindow, ReadOnlySettingsFolderIsReportedAndTheWindowStillCloses)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP()
+            << "root writes into read-only folders; the folder-in-place-of-the-file test covers this";
+    start();
+    ASSERT_EQ(::chmod(m_tree.at("settings").c_str(), 0500), 0);
+    win().close();
+    QApplication::processEvents();
+    ::chmod(m_tree.at("settings").c_str(), 0700);
+    EXPECT_FALSE(win().isVisible());
+    ASSERT_EQ(m_dialogs.messages.size(), 2u);
+    EXPECT_EQ(m_dialogs.messages[0].toStdString(), "Unable to write to " + iniPath());
+    EXPECT_EQ(m_dialogs.messages[1].toStdString(), "Unable to write to " + keptPath());
+    m_win.reset();
+}
+
+} // namespace
