@@ -57,7 +57,7 @@ std::string settingsText(std::size_t filler, std::size_t width)
 
 void prepare(benchmark::State& state, const std::string& text)
 {
-    if (!WriteFileAtomically(scratch() + kSettingsFileName, text))
+    if (WriteFileAtomically(scratch() + kSettingsFileName, text).failed())
         state.SkipWithError("cannot write the settings file");
     state.counters["file_MB"] = static_cast<double>(text.size()) / 1e6;
 }

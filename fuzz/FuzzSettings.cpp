@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The application's store loading the bytes as its settings file.
     const std::string dir = scratchFolder();
-    if (!WriteFileAtomically(dir + "brindle.ini", text))
+    if (WriteFileAtomically(dir + "brindle.ini", text).failed())
         return 0;
     TzmRegVal store;
     InitAppSettingsStore(store, dir);

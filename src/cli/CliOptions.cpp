@@ -3,35 +3,15 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <charconv>
 #include <string_view>
+
+#include "base/UNumbers.h"
 
 namespace brindle
 {
 
 namespace
 {
-
-/// A whole number: an optional sign, then one or more digits, within 32 bits. Nothing else
-/// (no blanks, no second sign, no base prefix) is taken.
-bool parseInt32(std::string_view text, std::int32_t& value)
-{
-    std::size_t digits = 0;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-'))
-        digits = 1;
-    if (digits == text.size())
-        return false;
-    for (std::size_t i = digits; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-    }
-    // from_chars takes a '-' but not a '+'.
-    if (text[0] == '+')
-        text.remove_prefix(1);
-    const char* end = text.data() + text.size();
-    const auto r = std::from_chars(text.data(), end, value);
-    return r.ec == std::errc() && r.ptr == end;
-}
 
 bool isSortOrder(std::string_view s)
 {
@@ -176,7 +156,9 @@ bool ParseCliOptions(int argc, char** argv, TCliOptions& o, std::string& error)
             o.renameDirs = true;
             break;
         case 'c':
-            if (!parseInt32(optarg, o.counter)) {
+            if (const auto counter = ParseInt32(optarg)) {
+                o.counter = *counter;
+            } else {
                 error = std::string("the counter must be a whole number from -2147483648 to 2147483647: ")
                     + optarg;
                 return false;

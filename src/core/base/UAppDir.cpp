@@ -1,10 +1,8 @@
 #include "base/UAppDir.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "base/UFileUtil.h"
@@ -12,14 +10,19 @@
 namespace brindle
 {
 
-std::string GetAppDir()
+std::string ExecutablePath()
 {
     std::string buf(4096, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
     if (n <= 0)
         return {};
     buf.resize(static_cast<std::size_t>(n));
-    return FolderOf(buf);
+    return buf;
+}
+
+std::string GetAppDir()
+{
+    return FolderOf(ExecutablePath());
 }
 
 namespace
@@ -33,13 +36,6 @@ std::string userConfigDir()
 {
     const std::string base = XdgBaseDir("XDG_CONFIG_HOME", ".config");
     return base.empty() ? base : base + "brindlewick/";
-}
-
-/// mkdir -p for the folders of path, each new one readable by its owner only.
-void makeFolders(const std::string& path)
-{
-    for (std::size_t p = path.find('/', 1); p != std::string::npos; p = path.find('/', p + 1))
-        ::mkdir(path.substr(0, p).c_str(), 0700);
 }
 
 } // namespace
@@ -84,8 +80,10 @@ std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bo
     const std::string dir = userConfigDir();
     if (dir.empty())
         return appDir; // nowhere else to go: a save reports that it cannot write
+    // Each new folder readable by its owner only. One that cannot be made is not reported here:
+    // a save into it reports that it cannot write.
     if (create && !IsExistingFolder(dir))
-        makeFolders(dir);
+        MakeFolders(dir, 0700);
     return dir;
 }
 

@@ -5,6 +5,9 @@
 namespace brindle
 {
 
+/// The full path of the running executable; empty when it cannot be read.
+std::string ExecutablePath();
+
 /// The folder of the running executable, ending with "/".
 std::string GetAppDir();
 

@@ -4,41 +4,68 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
+#include <vector>
+
+#include "base/UFd.h"
 
 namespace brindle
 {
 
-namespace
+TSysError WriteAll(int fd, std::string_view bytes)
 {
-
-void setError(std::string* error, int err)
-{
-    if (error)
-        *error = std::strerror(err);
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return TSysError::last();
         }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    return true;
+    return {};
 }
 
-} // namespace
+TSysError ReadAll(int fd, std::string& out, std::size_t sizeHint)
+{
+    // Room for the whole file and one read more, so the end is found without growing the
+    // string; it grows only when the file is longer than the hint.
+    constexpr std::size_t kChunk = 65536;
+    out.clear();
+    out.reserve(sizeHint + kChunk);
+    std::size_t size = 0;
+    for (;;) {
+        if (out.size() - size < kChunk)
+            out.resize(std::max(out.capacity(), size + kChunk));
+        const ssize_t n = ::read(fd, out.data() + size, out.size() - size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const TSysError e = TSysError::last();
+            out.clear();
+            return e;
+        }
+        if (n == 0)
+            break;
+        size += static_cast<std::size_t>(n);
+    }
+    out.resize(size);
+    return {};
+}
+
+TSysError MakeFolders(const std::string& folder, mode_t mode)
+{
+    for (std::size_t p = folder.find('/', 1); p != std::string::npos; p = folder.find('/', p + 1)) {
+        if (::mkdir(folder.substr(0, p).c_str(), mode) != 0 && errno != EEXIST)
+            return TSysError::last();
+    }
+    if (!folder.ends_with('/') && ::mkdir(folder.c_str(), mode) != 0 && errno != EEXIST)
+        return TSysError::last();
+    return IsExistingFolder(folder) ? TSysError() : TSysError(ENOTDIR);
+}
 
 std::string FolderOf(std::string_view path)
 {
@@ -60,88 +87,104 @@ bool IsExistingFile(const std::string& path)
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+std::string AbsolutePath(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    std::string full = path;
+    if (full.front() != '/') {
+        char* cwd = ::getcwd(nullptr, 0);
+        full = std::string(cwd ? cwd : "") + "/" + full;
+        std::free(cwd);
+    }
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= full.size()) {
+        std::size_t end = full.find('/', start);
+        if (end == std::string::npos)
+            end = full.size();
+        const std::string part = full.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::string result;
+    for (const std::string& part : parts)
+        result += "/" + part;
+    return result.empty() ? std::string("/") : result;
+}
+
 namespace
 {
 
-/// Writes bytes at the start of fd, however many calls that takes.
-bool writeAllAt(int fd, std::string_view bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 void syncFolder(const std::string& folder)
 {
-    const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    const TFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid())
+        ::fsync(dir.get());
 }
 
 /// The name a chain of symbolic links ends at when that end is missing; path itself when it is
-/// no link. False (errno set) when the chain cannot be followed.
-bool missingTarget(const std::string& path, std::string& target)
+/// no link. Fails when the chain cannot be followed.
+TSysError missingTarget(const std::string& path, std::string& target)
 {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st {
         };
         if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return true;
+            return {};
         std::string link(PATH_MAX, '\0');
         const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
         if (n < 0)
-            return false;
+            return TSysError::last();
         link.resize(static_cast<std::size_t>(n));
         target = link.starts_with('/') ? link : FolderOf(target) + link;
     }
-    errno = ELOOP;
-    return false;
+    return ELOOP;
 }
 
 enum class TOutcome { Done, Failed, Retry, NotHere };
 
+/// How one attempt at saving ended, with the error of a failure.
+struct TStep {
+    TOutcome outcome;
+    TSysError error;
+};
+
+TStep failed(TSysError error)
+{
+    return {TOutcome::Failed, error};
+}
+
 /// A file where nothing is yet. O_EXCL, so that nothing that appeared meanwhile is replaced;
 /// the file is removed again when it cannot be written whole.
-TOutcome createFile(const std::string& target, std::string_view bytes, std::string* error)
+TStep createFile(const std::string& target, std::string_view bytes)
 {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == EEXIST)
-            return TOutcome::Retry;
-        setError(error, errno);
-        return TOutcome::Failed;
-    }
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
+    TFd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!fd.valid())
+        return fd.error() == EEXIST ? TStep {TOutcome::Retry, {}} : failed(fd.error());
+    TSysError e = WriteAll(fd.get(), bytes);
+    if (!e && ::fsync(fd.get()) != 0)
+        e = TSysError::last();
+    if (const TSysError closed = fd.close(); !e)
+        e = closed;
+    if (e) {
         ::unlink(target.c_str());
-        setError(error, err);
-        return TOutcome::Failed;
+        return failed(e);
     }
     syncFolder(FolderOf(target));
-    return TOutcome::Done;
+    return {TOutcome::Done, {}};
 }
 
 /// Replaces the regular file target (whose status is st) in one step: readers see the old file
 /// or the new one, never a part, and a failure leaves the old one as it was. NotHere when no
 /// temporary file with the file's owner can be made beside it.
-TOutcome replaceWhole(
-    const std::string& target, const struct stat& st, std::string_view bytes, std::string* error)
+TStep replaceWhole(const std::string& target, const struct stat& st, std::string_view bytes)
 {
     // 1. A temporary file in the same folder, so that the rename stays on one file system. Its
     //    name is the file's own after a full stop, cut so that it stays a valid name.
@@ -152,164 +195,137 @@ TOutcome replaceWhole(
     if (base.size() > kMaxName - 1 - kSuffix.size())
         base.resize(kMaxName - 1 - kSuffix.size());
     std::string temp = folder + "." + base + std::string(kSuffix);
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return TOutcome::NotHere;
+    TFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.valid())
+        return {TOutcome::NotHere, {}};
     // 2. The owner and group of the file being replaced; where they cannot be given, the file is
     //    written in place rather than taken over.
     struct stat made {
     };
-    if (::fstat(fd, &made) != 0
+    if (::fstat(fd.get(), &made) != 0
         || ((made.st_uid != st.st_uid || made.st_gid != st.st_gid)
-            && ::fchown(fd, st.st_uid, st.st_gid) != 0)) {
-        ::close(fd);
+            && ::fchown(fd.get(), st.st_uid, st.st_gid) != 0)) {
+        fd.close();
         ::unlink(temp.c_str());
-        return TOutcome::NotHere;
+        return {TOutcome::NotHere, {}};
     }
     // 3. Its permissions, the bytes, and a sync, so the rename never publishes a part.
-    const bool written = ::fchmod(fd, st.st_mode & 07777) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const int writeErr = errno;
-    if (::close(fd) != 0 || !written) {
-        setError(error, written ? errno : writeErr);
+    TSysError e = ::fchmod(fd.get(), st.st_mode & 07777) == 0 ? WriteAll(fd.get(), bytes) : TSysError::last();
+    if (!e && ::fsync(fd.get()) != 0)
+        e = TSysError::last();
+    if (const TSysError closed = fd.close(); !e)
+        e = closed;
+    if (e) {
         ::unlink(temp.c_str());
-        return TOutcome::Failed;
+        return failed(e);
     }
     // 4. Put it in place in one step, and make the new directory entry durable too.
     if (::rename(temp.c_str(), target.c_str()) != 0) {
-        setError(error, errno);
+        e = TSysError::last();
         ::unlink(temp.c_str());
-        return TOutcome::Failed;
+        return failed(e);
     }
     syncFolder(folder);
-    return TOutcome::Done;
+    return {TOutcome::Done, {}};
 }
 
 /// Writes over the regular file open as fd: every name of it sees the new bytes.
-bool writeInPlace(int fd, std::string_view bytes, std::string* error)
+TSysError writeInPlace(int fd, std::string_view bytes)
 {
     // 1. Room for the new bytes first, so that a full disk fails before any old byte is touched
     //    (where the file system can tell in advance).
     if (!bytes.empty() && ::fallocate(fd, 0, 0, static_cast<off_t>(bytes.size())) != 0 && errno != EOPNOTSUPP
-        && errno != ENOSYS) {
-        setError(error, errno);
-        return false;
-    }
+        && errno != ENOSYS)
+        return TSysError::last();
     // 2. The bytes from the start, the rest cut off, and a sync.
-    if (!writeAllAt(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0
-        || ::fsync(fd) != 0) {
-        setError(error, errno);
-        return false;
-    }
-    return true;
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return TSysError::last();
+    if (const TSysError e = WriteAll(fd, bytes))
+        return e;
+    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+        return TSysError::last();
+    return {};
 }
 
 /// Writes to a character device or a FIFO that has a reader, waiting for it as a write does.
-bool writeStream(int fd, std::string_view bytes, std::string* error)
+TSysError writeStream(int fd, std::string_view bytes)
 {
     const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !writeAll(fd, bytes)) {
-        setError(error, errno);
-        return false;
-    }
-    return true;
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return TSysError::last();
+    return WriteAll(fd, bytes);
 }
 
-TOutcome saveOnce(const std::string& path, std::string_view bytes, std::string* error)
+TStep saveOnce(const std::string& path, std::string_view bytes)
 {
     // 1. Open what the path names now, links followed: nothing is created or cut yet, and a FIFO
     //    without a reader fails at once instead of waiting for one.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            setError(error, errno);
-            return TOutcome::Failed;
-        }
+    const TFd fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) {
+        if (fd.error() != ENOENT)
+            return failed(fd.error());
         // 2. Nothing there: a new file, where the link points when the path is one.
         std::string target;
-        if (!missingTarget(path, target)) {
-            setError(error, errno);
-            return TOutcome::Failed;
-        }
-        return createFile(target, bytes, error);
+        if (const TSysError e = missingTarget(path, target))
+            return failed(e);
+        return createFile(target, bytes);
     }
     struct stat st {
     };
-    TOutcome outcome = TOutcome::Failed;
-    if (::fstat(fd, &st) != 0) {
-        setError(error, errno);
-    } else if (S_ISREG(st.st_mode)) {
+    if (::fstat(fd.get(), &st) != 0)
+        return failed(TSysError::last());
+    if (S_ISREG(st.st_mode)) {
         // 3. A file with one link is replaced whole where that can be done: under the name it has
         //    in its folder, once that name is seen to be the file opened.
-        outcome = TOutcome::NotHere;
         if (st.st_nlink == 1) {
             if (char* real = ::realpath(path.c_str(), nullptr)) {
                 const std::string target = real;
                 std::free(real);
                 struct stat now {
                 };
-                if (::stat(target.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
-                    outcome = replaceWhole(target, st, bytes, error);
+                if (::stat(target.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino) {
+                    if (const TStep step = replaceWhole(target, st, bytes); step.outcome != TOutcome::NotHere)
+                        return step;
+                }
             }
         }
         // 4. Otherwise (hard links, a folder that cannot be written, ...) it is written in place.
-        if (outcome == TOutcome::NotHere)
-            outcome = writeInPlace(fd, bytes, error) ? TOutcome::Done : TOutcome::Failed;
-    } else if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) {
-        // 5. A device such as /dev/null or a FIFO with a reader takes the bytes as they are.
-        outcome = writeStream(fd, bytes, error) ? TOutcome::Done : TOutcome::Failed;
-    } else {
-        // 6. Anything else, a block device above all, is never written over.
-        setError(error, EINVAL);
+        const TSysError e = writeInPlace(fd.get(), bytes);
+        return e ? failed(e) : TStep {TOutcome::Done, {}};
     }
-    ::close(fd);
-    return outcome;
+    if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) {
+        // 5. A device such as /dev/null or a FIFO with a reader takes the bytes as they are.
+        const TSysError e = writeStream(fd.get(), bytes);
+        return e ? failed(e) : TStep {TOutcome::Done, {}};
+    }
+    // 6. Anything else, a block device above all, is never written over.
+    return failed(EINVAL);
 }
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error)
+TSysError WriteFileAtomically(const std::string& path, std::string_view bytes)
 {
     // A file that appears between the look and the creation is looked at again.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const TOutcome outcome = saveOnce(path, bytes, error);
-        if (outcome != TOutcome::Retry)
-            return outcome == TOutcome::Done;
+        const TStep step = saveOnce(path, bytes);
+        if (step.outcome != TOutcome::Retry)
+            return step.error;
     }
-    setError(error, EEXIST);
-    return false;
+    return EEXIST;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, std::string* error)
+TSysError ReadWholeFile(const std::string& path, std::string& out)
 {
     out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        setError(error, errno);
-        return false;
-    }
+    const TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return fd.error();
     struct stat st {
     };
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        setError(error, EISDIR);
-        return false;
-    }
-    char buf[65536];
-    while (true) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            setError(error, errno);
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        out.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return true;
+    if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode))
+        return EISDIR;
+    return ReadAll(fd.get(), out, S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0);
 }
 
 } // namespace brindle

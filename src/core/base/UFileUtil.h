@@ -1,7 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
+
+#include "base/USysError.h"
 
 namespace brindle
 {
@@ -15,15 +19,32 @@ namespace brindle
 /// - a character device or a FIFO with a reader is written in place; a FIFO without a reader, a
 ///   block device, a socket or a folder is refused;
 /// - a missing file is created, also where a symbolic link to it points.
-/// Symbolic links are followed and stay. On failure error (when given) receives the system's
-/// text and the result is false; a replaced file is then untouched and nothing is left behind.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+/// Symbolic links are followed and stay. On failure a replaced file is untouched and nothing is
+/// left behind.
+TSysError WriteFileAtomically(const std::string& path, std::string_view bytes);
 
-/// Reads a whole file; false (with the system's text in error) when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
+/// Reads a whole file into out (a folder is refused with EISDIR).
+TSysError ReadWholeFile(const std::string& path, std::string& out);
+
+/// Writes all of bytes to fd from its current offset, going on after a partial write or an
+/// interruption.
+TSysError WriteAll(int fd, std::string_view bytes);
+
+/// Reads fd to its end into out (its old content is replaced), straight into the string;
+/// sizeHint (the file's size, when known) spares growing it.
+TSysError ReadAll(int fd, std::string& out, std::size_t sizeHint = 0);
+
+/// mkdir -p: makes every missing folder of the path folder (which ends with "/" or names the
+/// last folder), each with mode (less the umask). Fails when a folder cannot be made or the
+/// path is not a folder in the end (ENOTDIR).
+TSysError MakeFolders(const std::string& folder, mode_t mode);
 
 /// The folder part of a path up to and including its last "/"; empty when it has none.
 std::string FolderOf(std::string_view path);
+
+/// path made absolute (against the current folder) with "//", "." and ".." taken out, as
+/// bytes; "/" stays "/". An empty path stays empty.
+std::string AbsolutePath(const std::string& path);
 
 /// Whether path names an existing folder (symbolic links followed).
 bool IsExistingFolder(const std::string& path);

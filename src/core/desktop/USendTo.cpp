@@ -1,8 +1,5 @@
 #include "desktop/USendTo.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 #include "base/UAppDir.h"
@@ -48,28 +45,7 @@ bool hasControlCharacter(const std::string& s)
     return false;
 }
 
-/// mkdir -p; the folders get the usual permissions (0777 less the umask).
-int makeFolders(const std::string& folder)
-{
-    for (std::size_t p = folder.find('/', 1); p != std::string::npos; p = folder.find('/', p + 1)) {
-        const std::string part = folder.substr(0, p);
-        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
-            return errno;
-    }
-    return IsExistingFolder(folder) ? 0 : ENOTDIR;
-}
-
 } // namespace
-
-std::string ExecutablePath()
-{
-    std::string buf(4096, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n <= 0)
-        return {};
-    buf.resize(static_cast<std::size_t>(n));
-    return buf;
-}
 
 std::string GetSendToFolder()
 {
@@ -99,7 +75,8 @@ std::string DesktopEntryText(const std::string& target, const std::string& descr
     return text;
 }
 
-int CreateShellLink(const std::string& target, const std::string& linkFile, const std::string& description)
+TSysError CreateShellLink(
+    const std::string& target, const std::string& linkFile, const std::string& description)
 {
     const std::string text = DesktopEntryText(target, description);
     if (text.empty())
@@ -107,12 +84,10 @@ int CreateShellLink(const std::string& target, const std::string& linkFile, cons
     const std::string folder = FolderOf(linkFile);
     if (folder.empty())
         return ENOENT;
-    if (const int e = makeFolders(folder); e != 0)
+    // The folders get the usual permissions (0777 less the umask).
+    if (const TSysError e = MakeFolders(folder, 0777))
         return e;
-    errno = 0;
-    if (!WriteFileAtomically(linkFile, text))
-        return errno != 0 ? errno : EIO;
-    return 0;
+    return WriteFileAtomically(linkFile, text);
 }
 
 std::string SendToSuccessMessage(const std::string& folder)

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "base/UAppDir.h"
+#include "base/USysError.h"
+
 namespace brindle
 {
 
@@ -9,9 +12,6 @@ namespace brindle
 inline constexpr const char* kSendToFileName = "Brindle Wick.desktop";
 /// The name the desktop shows for that entry.
 inline constexpr const char* kSendToDescription = "Brindle Wick";
-
-/// The full path of the running executable; empty when it cannot be read.
-std::string ExecutablePath();
 
 /// The folder where the desktop looks for the user's own applications, the Linux counterpart of
 /// a Send To folder: $XDG_DATA_HOME/applications/ when XDG_DATA_HOME is an absolute path, else
@@ -26,9 +26,10 @@ std::string DesktopEntryText(const std::string& target, const std::string& descr
 
 /// Writes the desktop entry for target to linkFile, replacing an earlier one without a
 /// question and never leaving a half-written file; the folder is created when missing.
-/// Returns 0 on success, otherwise an errno value (EINVAL for a target DesktopEntryText cannot
-/// write, ENOENT for an empty linkFile folder).
-int CreateShellLink(const std::string& target, const std::string& linkFile, const std::string& description);
+/// Fails with EINVAL for a target DesktopEntryText cannot write and with ENOENT for an empty
+/// linkFile folder.
+TSysError CreateShellLink(
+    const std::string& target, const std::string& linkFile, const std::string& description);
 
 /// The messages of the Send To menu item.
 std::string SendToSuccessMessage(const std::string& folder);

@@ -11,7 +11,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -375,9 +374,9 @@ std::string JobsToXml(std::span<const TJob> jobs, std::string_view encoding)
     return out;
 }
 
-bool SaveJobsToXml(const std::string& fileName, std::span<const TJob> jobs, std::string_view encoding)
+TJobListSave SaveJobsToXml(const std::string& fileName, std::span<const TJob> jobs, std::string_view encoding)
 {
-    return WriteFileAtomically(fileName, JobsToXml(jobs, encoding));
+    return {WriteFileAtomically(fileName, JobsToXml(jobs, encoding))};
 }
 
 TJobListLoad LoadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName)
@@ -415,7 +414,7 @@ TSetAside SetAsideUnreadableJobList(const std::string& path)
         result.line = "The file has been moved to " + bad;
     } else {
         result.keep = true;
-        result.line = "It could not be moved to " + bad + " (" + std::strerror(errno)
+        result.line = "It could not be moved to " + bad + " (" + TSysError::last().text()
             + "), so it will not be overwritten";
     }
     return result;
@@ -424,10 +423,9 @@ TSetAside SetAsideUnreadableJobList(const std::string& path)
 TJobListLoad LoadJobsFromXml(const std::string& fileName)
 {
     std::string bytes;
-    std::string error;
-    if (!ReadWholeFile(fileName, bytes, &error)) {
+    if (const TSysError e = ReadWholeFile(fileName, bytes)) {
         TJobListLoad result;
-        result.message = std::string(kMsgXmlError) + "Cannot read \"" + fileName + "\": " + error;
+        result.message = std::string(kMsgXmlError) + "Cannot read \"" + fileName + "\": " + e.text();
         return result;
     }
     return LoadJobsFromXmlBytes(bytes, fileName);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/USysError.h"
 #include "jobs/UTJob.h"
 
 struct _xmlNode;
@@ -32,9 +33,18 @@ struct TJobListLoad {
 /// jobs one a line with their strings in that encoding, CR LF after every line.
 std::string JobsToXml(std::span<const TJob> jobs, std::string_view encoding);
 
+/// The outcome of writing a job list file: true when it was written, otherwise false with the
+/// system's reason.
+struct TJobListSave {
+    TSysError error;
+
+    operator bool() const { return !error.failed(); }
+};
+
 /// Writes the job list file (see WriteFileAtomically: a file is replaced only once the new one is
-/// complete, or written in place where it cannot be replaced). False on failure.
-bool SaveJobsToXml(const std::string& fileName, std::span<const TJob> jobs, std::string_view encoding);
+/// complete, or written in place where it cannot be replaced).
+TJobListSave SaveJobsToXml(
+    const std::string& fileName, std::span<const TJob> jobs, std::string_view encoding);
 
 /// Reads a job list file.
 TJobListLoad LoadJobsFromXml(const std::string& fileName);

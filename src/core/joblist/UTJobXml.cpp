@@ -4,39 +4,11 @@
 
 #include <libxml/tree.h>
 
-#include <cstdint>
-
+#include "base/UNumbers.h"
 #include "joblist/zmXMLUtil.h"
 
 namespace brindle
 {
-
-namespace
-{
-
-/// Decimal text of a 32-bit signed integer, with an optional sign; 0 for anything else.
-std::int32_t intFromText(std::string_view text)
-{
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        negative = text[i++] == '-';
-    if (i == text.size())
-        return 0;
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return 0;
-        value = value * 10 + (text[i] - '0');
-        if (value > 2147483648LL)
-            return 0;
-    }
-    if (negative)
-        value = -value;
-    return value > INT32_MAX ? 0 : static_cast<std::int32_t>(value);
-}
-
-} // namespace
 
 namespace
 {
@@ -78,14 +50,15 @@ bool TJob::LoadFromXmlNode(const _xmlNode* node)
         // value is UTF-8, the program's own text, and is used as it comes.
         xmlChar* raw = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attr));
         const std::string_view utf8 = raw ? reinterpret_cast<const char*>(raw) : "";
+        // A number that is not a 32-bit whole number reads as 0.
         if (name == "type")
             work.JobType = KindFromName(utf8);
         else if (name == "modifier")
-            work.Modifier = intFromText(utf8);
+            work.Modifier = ParseInt32(utf8).value_or(0);
         else if (name == "int1")
-            work.Int1 = intFromText(utf8);
+            work.Int1 = ParseInt32(utf8).value_or(0);
         else if (name == "int2")
-            work.Int2 = intFromText(utf8);
+            work.Int2 = ParseInt32(utf8).value_or(0);
         else if (name == "str1")
             work.Str1 = utf8;
         else if (name == "str2")

@@ -80,6 +80,8 @@ public:
     /// Apply, working on name in place.
     void ApplyInPlace(std::string& name, std::int32_t& counterValue) const;
 
+    // The job's XML side; it lives with the job list file code (joblist/UTJobXml.cpp).
+
     /// prefix followed by the job element, without a line end; the strings as XmlEscape gives them.
     std::string AsXml(std::string_view prefix) const;
 

@@ -1,12 +1,10 @@
 #include "run/UFileOps.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -53,27 +51,27 @@ bool equalIgnoringCase(std::string_view a, std::string_view b)
 
 /// A rename with no protection of its own, after the caller has made sure that to is free or
 /// is the entry itself.
-int plainRename(int dirFd, const std::string& from, const std::string& to)
+TSysError plainRename(int dirFd, const std::string& from, const std::string& to)
 {
-    return ::renameat(dirFd, from.c_str(), dirFd, to.c_str()) == 0 ? 0 : errno;
+    return ::renameat(dirFd, from.c_str(), dirFd, to.c_str()) == 0 ? TSysError() : TSysError::last();
 }
 
-/// Whether to is taken by an entry other than from itself. Sets error to 0 when to is free or
-/// is from under another letter case, otherwise to EEXIST or the lookup's errno.
-int checkTarget(int dirFd, const std::string& from, const std::string& to)
+/// Whether to is taken by an entry other than from itself: no error when to is free or is
+/// from under another letter case, otherwise EEXIST or the lookup's error.
+TSysError checkTarget(int dirFd, const std::string& from, const std::string& to)
 {
     struct stat target;
     if (::fstatat(dirFd, to.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? 0 : errno;
+        return errno == ENOENT ? TSysError() : TSysError::last();
     struct stat source;
     if (::fstatat(dirFd, from.c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
+        return TSysError::last();
     // The same entry found under both names, differing in letter case only, is a case-only
     // change on a file system that ignores case. Two hard links of one file (possible only for
     // a file with more than one link; folders have none) are two entries and stay apart.
     if (sameEntry(source, target) && equalIgnoringCase(from, to)
         && (S_ISDIR(source.st_mode) || source.st_nlink == 1))
-        return 0;
+        return {};
     return EEXIST;
 }
 
@@ -85,29 +83,6 @@ bool IsUsableName(std::string_view name)
         && name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
-TFd::~TFd()
-{
-    close();
-}
-
-TFd& TFd::operator=(TFd&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_fd = other.release();
-    }
-    return *this;
-}
-
-int TFd::close()
-{
-    if (m_fd < 0)
-        return 0;
-    const int r = ::close(m_fd);
-    m_fd = -1;
-    return r == 0 ? 0 : errno;
-}
-
 TFd OpenFolder(int parentFd, const std::string& path, bool followLink)
 {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
@@ -117,70 +92,84 @@ TFd OpenFolder(int parentFd, const std::string& path, bool followLink)
     // Reading the folder is not enough to work in it: looking up a name inside needs search
     // permission, which a lookup of "." checks.
     struct stat st;
-    if (::fstatat(fd.get(), ".", &st, 0) != 0) {
-        const int e = errno;
-        fd.close();
-        errno = e;
-    }
+    if (::fstatat(fd.get(), ".", &st, 0) != 0)
+        return TFd::failure(TSysError::last());
     return fd;
 }
 
-int TargetTaken(int dirFd, const std::string& from, const std::string& to)
+TSysError TargetTaken(int dirFd, const std::string& from, const std::string& to)
 {
     return checkTarget(dirFd, from, to);
 }
 
-int RenameNoReplace(int dirFd, const std::string& from, const std::string& to, bool isFolder)
+TSysError RenameNoReplace(int dirFd, const std::string& from, const std::string& to, bool isFolder)
 {
     // 1. The kernel renames only when to does not exist, in one step.
     if (::renameat2(dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    const int e = errno;
+        return {};
+    const TSysError e = TSysError::last();
     if (e == EEXIST) {
         // 2. to exists. When it is from itself (a case-only change on a file system that
         //    ignores case) the entry is renamed; any other entry is left alone.
-        const int taken = checkTarget(dirFd, from, to);
-        return taken != 0 ? taken : plainRename(dirFd, from, to);
+        const TSysError taken = checkTarget(dirFd, from, to);
+        return taken ? taken : plainRename(dirFd, from, to);
     }
     if (e != EINVAL && e != ENOSYS && e != ENOTSUP)
         return e;
     return RenameNoReplaceFallback(dirFd, from, to, isFolder);
 }
 
-int RenameNoReplaceFallback(int dirFd, const std::string& from, const std::string& to, bool isFolder)
+TSysError RenameNoReplaceFallback(int dirFd, const std::string& from, const std::string& to, bool isFolder)
 {
     // 3. The file system cannot rename without replacing. A file gets its new name as a hard
     //    link, which fails when to exists, and then loses the old one.
     if (!isFolder) {
         if (::linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0) == 0) {
             if (::unlinkat(dirFd, from.c_str(), 0) == 0)
-                return 0;
+                return {};
             // 3a. The old name cannot go: take the new one back so nothing has changed.
-            const int unlinkError = errno;
+            const TSysError unlinkError = TSysError::last();
             ::unlinkat(dirFd, to.c_str(), 0);
             return unlinkError;
         }
-        const int linkError = errno;
+        const TSysError linkError = TSysError::last();
         if (linkError != EPERM && linkError != ENOTSUP && linkError != EXDEV && linkError != EMLINK) {
             // 3b. EEXIST: to is taken, unless it is the entry itself under another case.
             if (linkError != EEXIST)
                 return linkError;
-            const int taken = checkTarget(dirFd, from, to);
-            return taken != 0 ? taken : plainRename(dirFd, from, to);
+            const TSysError taken = checkTarget(dirFd, from, to);
+            return taken ? taken : plainRename(dirFd, from, to);
         }
         // 3c. No hard links on this file system either: go on as for a folder.
     }
     // 4. A folder (or a file that cannot be linked): look first, then rename. Between the two
     //    steps another program could create to; no better is possible on such a file system.
-    const int taken = checkTarget(dirFd, from, to);
-    return taken != 0 ? taken : plainRename(dirFd, from, to);
+    const TSysError taken = checkTarget(dirFd, from, to);
+    return taken ? taken : plainRename(dirFd, from, to);
 }
 
-std::string ErrorText(int errorNumber)
+bool RenameInFolder(
+    const std::string& folder, const std::string& from, const std::string& to, std::string& error)
 {
-    char buffer[256];
-    // The GNU strerror_r returns the text, which may or may not be in buffer.
-    return ::strerror_r(errorNumber, buffer, sizeof buffer);
+    if (!IsUsableName(to) || !IsUsableName(from)) {
+        error = "invalid name";
+        return false;
+    }
+    if (from == to)
+        return true;
+    const TFd dir = OpenFolder(AT_FDCWD, folder, true);
+    if (!dir.valid()) {
+        error = dir.error().text();
+        return false;
+    }
+    struct stat st;
+    const bool isFolder
+        = ::fstatat(dir.get(), from.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    if (const TSysError e = RenameNoReplace(dir.get(), from, to, isFolder)) {
+        error = e.text();
+        return false;
+    }
+    return true;
 }
 
 } // namespace brindle

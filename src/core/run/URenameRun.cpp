@@ -160,11 +160,11 @@ bool TRenameRun::stopping()
     return m_result.cancelled;
 }
 
-void TRenameRun::stopOnUndoFailure(const std::string& folder, int errorNumber)
+void TRenameRun::stopOnUndoFailure(const std::string& folder, TSysError error)
 {
     m_result.stopped = true;
-    m_result.ioError = (folder.ends_with('/') ? folder : folder + "/") + std::string(kUndoFileName) + ": "
-        + ErrorText(errorNumber);
+    m_result.ioError
+        = (folder.ends_with('/') ? folder : folder + "/") + std::string(kUndoFileName) + ": " + error.text();
     m_host.showMessage(m_result.ioError);
 }
 
@@ -219,20 +219,20 @@ void TRenameRun::leaveFolder()
     // The folder above was let go to keep the descriptors bounded: ".." of the folder just
     // left leads back to it, unless a folder was moved meanwhile, which its identity shows.
     TFd up(::openat(child.fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    int e = up.valid() ? 0 : errno;
-    if (e == 0) {
+    TSysError e = up.error();
+    if (!e) {
         struct stat st;
         if (::fstat(up.get(), &st) != 0)
-            e = errno;
+            e = TSysError::last();
         else if (st.st_dev != parent.dev || st.st_ino != parent.ino)
             e = ESTALE;
     }
-    if (e != 0) {
+    if (e) {
         // Going on elsewhere could rename outside the tree: the run stops, as designed for a
         // parent folder that cannot be made current again.
         m_result.stopped = true;
         m_result.ioError = "Cannot change to directory: " + parent.folder + ": "
-            + (e == ESTALE ? std::string("it was moved during the run") : ErrorText(e));
+            + (e == ESTALE ? std::string("it was moved during the run") : e.text());
         m_host.showMessage(m_result.ioError);
         m_frames.clear();
         return;
@@ -254,13 +254,12 @@ bool TRenameRun::processFolder(
         LogLine(depth, {"> Changing to ", folder});
     TFd dir = OpenFolder(parentFd, folder, depth == 0);
     if (!dir.valid()) {
-        const int e = errno;
         ++m_result.foldersNotEntered;
         // A simulation's errors are the entries it marks; a real run counts every failure.
         if (!sim)
             ++stats.ErrorCount;
         const std::string message = notEnteredMessage(folder);
-        const std::string logText = "! " + message + ": " + ErrorText(e);
+        const std::string logText = "! " + message + ": " + dir.error().text();
         if (log)
             LogLine(depth, {logText});
         m_host.showFailure(message, logText);
@@ -380,8 +379,8 @@ bool TRenameRun::processFolder(
     // 15. The undo file is closed before the subfolders are entered: at most one is open at a
     //     time. A failure to sync or close it stops the run like a failed write.
     if (m_undoFile.IsOpen()) {
-        const int e = m_undoFile.Close();
-        if (e != 0 && !m_result.stopped)
+        const TSysError e = m_undoFile.Close();
+        if (e && !m_result.stopped)
             stopOnUndoFailure(folder, e);
     }
 
@@ -440,8 +439,8 @@ std::string TRenameRun::RenameEntry(int dirFd, const std::string& oldName, TEntr
 
 bool TRenameRun::makeUndoFile(int dirFd, int depth)
 {
-    const int e = m_undoFile.Create(dirFd);
-    if (e == 0) {
+    const TSysError e = m_undoFile.Create(dirFd);
+    if (!e) {
         m_undoState = TUndoState::Open;
         return true;
     }
@@ -451,7 +450,7 @@ bool TRenameRun::makeUndoFile(int dirFd, int depth)
     ++m_result.undoFilesNotMade;
     const std::string file
         = (m_folder.ends_with('/') ? m_folder : m_folder + "/") + std::string(kUndoFileName);
-    const std::string reason = ErrorText(e);
+    const std::string reason = e.text();
     reportFailure(depth,
         "Cannot create " + file + ": " + reason
             + ". Nothing in this directory is renamed. Operation will continue",
@@ -481,14 +480,14 @@ void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind k
             //    file's name and (while the undo file is written) a name with a line feed are
             //    refused before anything is touched.
             const std::string_view refusal = RefusalReason(m_name, oldName, undo);
-            int e = refusal.empty() ? 0 : EINVAL;
+            TSysError e = refusal.empty() ? 0 : EINVAL;
             bool recorded = false;
             if (e == 0 && undo) {
                 // 4a. The folder's first rename makes its undo file; a target that is plainly
                 //     taken fails first, so an earlier undo file is not given up for nothing.
                 if (m_undoState == TUndoState::NotMade) {
                     e = TargetTaken(dirFd, oldName, m_name);
-                    if (e == 0 && !makeUndoFile(dirFd, m_depth)) {
+                    if (!e && !makeUndoFile(dirFd, m_depth)) {
                         m_name = oldName;
                         ++(folder ? stats.FoldersExamined : stats.FilesExamined);
                         return;
@@ -497,8 +496,8 @@ void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind k
                 // 4b. The pair goes to the undo file before the rename is made: a run killed
                 //     between the two leaves a record of a rename that never happened, which
                 //     undo passes over, never a rename that no undo file knows.
-                if (e == 0) {
-                    if (const int w = m_undoFile.Add(m_name, oldName); w != 0) {
+                if (!e) {
+                    if (const TSysError w = m_undoFile.Add(m_name, oldName)) {
                         stopOnUndoFailure(m_folder, w);
                         m_name = oldName;
                         ++(folder ? stats.FoldersExamined : stats.FilesExamined);
@@ -507,18 +506,18 @@ void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind k
                     recorded = true;
                 }
             }
-            if (e == 0) {
+            if (!e) {
                 e = RenameNoReplace(dirFd, oldName, m_name, folder);
                 // 4c. A failed rename takes its pair back; if even that fails, the file no
                 //     longer matches the folder and the run stops.
-                if (e != 0 && recorded) {
-                    if (const int t = m_undoFile.TakeBack(); t != 0)
+                if (e && recorded) {
+                    if (const TSysError t = m_undoFile.TakeBack())
                         stopOnUndoFailure(m_folder, t);
                 }
             }
-            if (e != 0) {
+            if (e) {
                 ++m_result.renameFailures;
-                const std::string reason = refusal.empty() ? ErrorText(e) : std::string(refusal);
+                const std::string reason = refusal.empty() ? e.text() : std::string(refusal);
                 reportFailure(m_depth, "Cannot rename " + m_name + ". Operation will continue",
                     "! Cannot rename " + oldName + " to " + m_name + ": " + reason);
                 m_name = oldName;

@@ -108,7 +108,7 @@ private:
     void addProgress(double amount);
     /// Whether the walk must stop before its next entry (cancelled or stopped).
     bool stopping();
-    void stopOnUndoFailure(const std::string& folder, int errorNumber);
+    void stopOnUndoFailure(const std::string& folder, TSysError error);
 
     TRenameSession& m_session;
     IRunHost& m_host;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "base/UFileUtil.h"
 #include "run/UGlobals.h"
 
 namespace brindle
@@ -26,55 +27,20 @@ constexpr std::string_view kRemoveAfterErrors
 constexpr std::string_view kCutShort = "the record is cut short";
 constexpr std::string_view kNameNotAllowed = "a name not allowed in the folder";
 
-/// Writes all of bytes, going on after a partial write or an interruption.
-int writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
 /// Opens the undo file of the folder dirFd for reading and reads it whole into content, which
 /// takes about the file's size. Only a plain file is read: a link is not followed and a pipe
 /// does not block.
-int readUndoFile(int dirFd, std::string& content, struct stat& st)
+TSysError readUndoFile(int dirFd, std::string& content, struct stat& st)
 {
-    TFd fd(
+    const TFd fd(
         ::openat(dirFd, std::string(kUndoFileName).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid())
-        return errno;
+        return fd.error();
     if (::fstat(fd.get(), &st) != 0)
-        return errno;
+        return TSysError::last();
     if (!S_ISREG(st.st_mode))
         return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    content.clear();
-    // Room for the whole file and one read more, so the end of the file is found without
-    // growing the buffer.
-    content.reserve(static_cast<std::size_t>(st.st_size) + 65536);
-    std::size_t size = 0;
-    for (;;) {
-        // Read straight into the content, growing it only when the file grew meanwhile.
-        if (content.size() - size < 65536)
-            content.resize(std::max(content.capacity(), size + 65536));
-        const ssize_t n = ::read(fd.get(), content.data() + size, content.size() - size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            break;
-        size += static_cast<std::size_t>(n);
-    }
-    content.resize(size);
-    return 0;
+    return ReadAll(fd.get(), content, static_cast<std::size_t>(st.st_size));
 }
 
 std::string withSeparator(const std::string& folder)
@@ -86,7 +52,7 @@ std::string withSeparator(const std::string& folder)
 
 TUndoFileWriter::~TUndoFileWriter() = default;
 
-int TUndoFileWriter::Create(int dirFd)
+TSysError TUndoFileWriter::Create(int dirFd)
 {
     m_fd.close();
     const std::string name(kUndoFileName);
@@ -102,29 +68,28 @@ int TUndoFileWriter::Create(int dirFd)
         if (!S_ISREG(st.st_mode))
             return EINVAL;
         if (::unlinkat(dirFd, name.c_str(), 0) != 0 && errno != ENOENT)
-            return errno;
+            return TSysError::last();
     } else if (errno != ENOENT) {
-        return errno;
+        return TSysError::last();
     }
     // 2. The new file is one the run makes itself: O_EXCL fails on anything that took the name
     //    in the meantime, a link included, instead of writing into it.
     TFd fd(::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!fd.valid())
-        return errno;
+        return fd.error();
     m_fd = std::move(fd);
     m_size = 0;
     m_sizeBeforeLast = 0;
-    return 0;
+    return {};
 }
 
-int TUndoFileWriter::Add(std::string_view newName, std::string_view oldName)
+TSysError TUndoFileWriter::Add(std::string_view newName, std::string_view oldName)
 {
     if (!m_fd.valid())
         return EBADF;
     m_buffer.clear();
     m_buffer.append(newName).append("\r\n").append(oldName).append("\r\n");
-    const int e = writeAll(m_fd.get(), m_buffer);
-    if (e != 0) {
+    if (const TSysError e = WriteAll(m_fd.get(), m_buffer)) {
         // Take back a half-written pair, so the file still holds whole pairs only.
         if (::ftruncate(m_fd.get(), m_size) == 0)
             ::lseek(m_fd.get(), m_size, SEEK_SET);
@@ -132,26 +97,26 @@ int TUndoFileWriter::Add(std::string_view newName, std::string_view oldName)
     }
     m_sizeBeforeLast = m_size;
     m_size += static_cast<off_t>(m_buffer.size());
-    return 0;
+    return {};
 }
 
-int TUndoFileWriter::TakeBack()
+TSysError TUndoFileWriter::TakeBack()
 {
     if (!m_fd.valid())
         return EBADF;
     if (::ftruncate(m_fd.get(), m_sizeBeforeLast) != 0 || ::lseek(m_fd.get(), m_sizeBeforeLast, SEEK_SET) < 0)
-        return errno;
+        return TSysError::last();
     m_size = m_sizeBeforeLast;
-    return 0;
+    return {};
 }
 
-int TUndoFileWriter::Close()
+TSysError TUndoFileWriter::Close()
 {
     if (!m_fd.valid())
-        return 0;
-    const int syncError = ::fsync(m_fd.get()) == 0 ? 0 : errno;
-    const int closeError = m_fd.close();
-    return syncError != 0 ? syncError : closeError;
+        return {};
+    const TSysError syncError = ::fsync(m_fd.get()) == 0 ? TSysError() : TSysError::last();
+    const TSysError closeError = m_fd.close();
+    return syncError ? syncError : closeError;
 }
 
 namespace
@@ -234,9 +199,9 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
     }
     std::string content;
     struct stat readStat;
-    if (const int e = readUndoFile(dir.get(), content, readStat); e != 0) {
+    if (const TSysError e = readUndoFile(dir.get(), content, readStat)) {
         host.showMessage(
-            "Cannot read " + withSeparator(folder) + std::string(kUndoFileName) + ": " + ErrorText(e));
+            "Cannot read " + withSeparator(folder) + std::string(kUndoFileName) + ": " + e.text());
         result.failed = true;
         return result;
     }
@@ -256,14 +221,14 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
     for (bool last = true; reader.Previous(pair); last = false) {
         a.assign(pair.newName);
         b.assign(pair.oldName);
-        int e = EINVAL;
+        TSysError e = EINVAL;
         // A record cut short is not renamed at all; names that would reach outside the folder,
         // or the undo file itself, are refused.
         const bool usable = IsUsableName(a) && IsUsableName(b) && a != kUndoFileName && b != kUndoFileName;
         if (pair.complete && usable) {
             struct stat entry;
             const bool found = ::fstatat(dir.get(), a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
-            e = found ? RenameNoReplace(dir.get(), a, b, S_ISDIR(entry.st_mode)) : errno;
+            e = found ? RenameNoReplace(dir.get(), a, b, S_ISDIR(entry.st_mode)) : TSysError::last();
         }
         if (e != 0 && last && pair.complete && usable) {
             // A run writes each pair just before its rename, so a run killed in between leaves
@@ -288,7 +253,7 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
             message.append(". Operation will continue");
             const std::string reason = !pair.complete ? std::string(kCutShort)
                 : !usable                             ? std::string(kNameNotAllowed)
-                                                      : ErrorText(e);
+                                                      : e.text();
             host.showFailure(message, "! " + message.substr(0, nameEnd) + ": " + reason);
         }
     }

@@ -29,15 +29,13 @@ public:
     /// Creates a new undo file in the folder open as dirFd. An earlier undo file is removed
     /// first and never written into, so another hard link of it keeps its bytes; an entry of
     /// that name that is not a plain file (a link, a folder, a pipe) is refused and left alone.
-    /// Returns 0 or an errno.
-    int Create(int dirFd);
-    /// Appends the pair newName, oldName. Returns 0 or an errno; a pair that could not be
-    /// written whole is taken back.
-    int Add(std::string_view newName, std::string_view oldName);
-    /// Takes back the pair added last (its rename failed). Returns 0 or an errno.
-    int TakeBack();
-    /// Syncs and closes the file. Returns 0 or the errno of the first failing step.
-    int Close();
+    TSysError Create(int dirFd);
+    /// Appends the pair newName, oldName; a pair that could not be written whole is taken back.
+    TSysError Add(std::string_view newName, std::string_view oldName);
+    /// Takes back the pair added last (its rename failed).
+    TSysError TakeBack();
+    /// Syncs and closes the file; the error is that of the first failing step.
+    TSysError Close();
     bool IsOpen() const { return m_fd.valid(); }
 
 private:

@@ -1,7 +1,5 @@
 #include "settings/UIniFile.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 
 #include "base/UErrors.h"
@@ -113,15 +111,12 @@ TIniFile::TIniFile(std::string path)
 void TIniFile::Load()
 {
     std::string text;
-    m_unreadable = false;
-    if (!ReadWholeFile(m_path, text)) {
+    // A missing file is a fresh start. One that exists but cannot be read (a folder, no
+    // permission, a loop of links) must not be replaced by a file holding only our values.
+    const TSysError e = ReadWholeFile(m_path, text);
+    m_unreadable = e && e != ENOENT;
+    if (e)
         text.clear();
-        // A missing file is a fresh start. One that exists but cannot be read (a folder, no
-        // permission, a loop of links) must not be replaced by a file holding only our values.
-        struct stat st {
-        };
-        m_unreadable = ::stat(m_path.c_str(), &st) == 0 || errno != ENOENT;
-    }
     SetText(text);
 }
 
@@ -251,7 +246,7 @@ std::string TIniFile::Text() const
 
 void TIniFile::Save() const
 {
-    if (m_unreadable || !WriteFileAtomically(m_path, Text()))
+    if (m_unreadable || WriteFileAtomically(m_path, Text()))
         throw EBrindleError("Unable to write to " + m_path);
 }
 

@@ -133,7 +133,4 @@ private:
     bool m_written = false;
 };
 
-/// A 64-bit integer in decimal with an optional sign; none for any other text.
-std::optional<std::int64_t> ParseInt64(std::string_view text);
-
 } // namespace brindle

@@ -1,8 +1,6 @@
 #include "app/UShellViews.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -16,12 +14,6 @@
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
 #include <QTimer>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <vector>
 
 #include "base/UFileUtil.h"
 #include "run/UFileOps.h"
@@ -55,62 +47,6 @@ QFileIconProvider* iconProvider()
 std::string DiskPath(const QString& path)
 {
     return toBytes(path);
-}
-
-std::string AbsolutePath(const std::string& path)
-{
-    if (path.empty())
-        return {};
-    std::string full = path;
-    if (full.front() != '/') {
-        char* cwd = ::getcwd(nullptr, 0);
-        full = std::string(cwd ? cwd : "") + "/" + full;
-        std::free(cwd);
-    }
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= full.size()) {
-        std::size_t end = full.find('/', start);
-        if (end == std::string::npos)
-            end = full.size();
-        const std::string part = full.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
-    }
-    std::string result;
-    for (const std::string& part : parts)
-        result += "/" + part;
-    return result.empty() ? std::string("/") : result;
-}
-
-bool RenameInFolder(
-    const std::string& folder, const std::string& from, const std::string& to, std::string& error)
-{
-    if (!IsUsableName(to) || !IsUsableName(from)) {
-        error = "invalid name";
-        return false;
-    }
-    if (from == to)
-        return true;
-    const TFd dir = OpenFolder(AT_FDCWD, folder, true);
-    if (!dir.valid()) {
-        error = ErrorText(errno);
-        return false;
-    }
-    struct stat st;
-    const bool isFolder
-        = ::fstatat(dir.get(), from.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-    const int err = RenameNoReplace(dir.get(), from, to, isFolder);
-    if (err != 0) {
-        error = ErrorText(err);
-        return false;
-    }
-    return true;
 }
 
 // ---- folder tree

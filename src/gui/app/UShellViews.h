@@ -19,17 +19,6 @@ namespace brindle
 /// back to the very bytes.
 std::string DiskPath(const QString& path);
 
-/// path made absolute (against the current folder) with "//", "." and ".." taken out, as
-/// bytes; "/" stays "/". An empty path stays empty.
-std::string AbsolutePath(const std::string& path);
-
-/// Renames the entry from to to inside folder (names as bytes), never replacing an existing
-/// entry; a change of letter case on a file system that ignores case renames the entry itself.
-/// A new name that is empty, "." or "..", holds "/" or is longer than 255 bytes is refused.
-/// On failure error receives the reason.
-bool RenameInFolder(
-    const std::string& folder, const std::string& from, const std::string& to, std::string& error);
-
 /// The folder tree: folders only, from the root of the file system down. It is not refreshed
 /// automatically; refresh() reads it again.
 class TShellTreeView : public QTreeView

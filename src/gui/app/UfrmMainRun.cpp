@@ -355,9 +355,9 @@ void TfrmMain::cmBrindlewickInSendToClick()
     const std::string folder = GetSendToFolder();
     const std::string linkFile = folder + kSendToFileName;
     // Without a home folder there is no place for the entry: reported as a failure.
-    const int status
-        = folder.empty() ? ENOENT : CreateShellLink(ExecutablePath(), linkFile, kSendToDescription);
-    showMessage(status == 0 ? SendToSuccessMessage(folder) : SendToFailureMessage(linkFile));
+    const TSysError status = folder.empty() ? TSysError(ENOENT)
+                                            : CreateShellLink(ExecutablePath(), linkFile, kSendToDescription);
+    showMessage(status ? SendToFailureMessage(linkFile) : SendToSuccessMessage(folder));
 }
 
 } // namespace brindle

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "base/UFileUtil.h"
+#include "common/TestName.h"
+
+using namespace brindle;
+
+namespace
+{
+
+struct AbsoluteCase {
+    const char* path;
+    const char* expected;
+    friend void PrintTo(const AbsoluteCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.path); }
+};
+
+class AbsolutePaths : public ::testing::TestWithParam<AbsoluteCase>
+{
+};
+
+TEST_P(AbsolutePaths, AreCleanedLexically)
+{
+    EXPECT_EQ(AbsolutePath(GetParam().path), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, AbsolutePaths,
+    ::testing::Values(AbsoluteCase {"/", "/"}, AbsoluteCase {"/a/b/", "/a/b"},
+        AbsoluteCase {"//a//b", "/a/b"}, AbsoluteCase {"/a/./b/../c", "/a/c"}, AbsoluteCase {"/..", "/"},
+        AbsoluteCase {"/a/\xE9/.", "/a/\xE9"}, AbsoluteCase {"", ""}));
+
+TEST(AbsolutePath, RelativeIsTakenFromTheCurrentFolder)
+{
+    char* cwd = ::getcwd(nullptr, 0);
+    const std::string here = cwd;
+    std::free(cwd);
+    EXPECT_EQ(AbsolutePath("x/y"), AbsolutePath(here + "/x/y"));
+}
+
+} // namespace

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include "common/TempTree.h"
+#include "run/UFileOps.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+TEST(RenameInFolder, RenamesWithoutReplacing)
+{
+    TempTree tree;
+    tree.file("a.txt", "a");
+    tree.file("b.txt", "b");
+    std::string error;
+    EXPECT_FALSE(RenameInFolder(tree.path(), "a.txt", "b.txt", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(tree.read("a.txt"), "a");
+    EXPECT_EQ(tree.read("b.txt"), "b");
+    EXPECT_TRUE(RenameInFolder(tree.path(), "a.txt", "c\xE9.txt", error)) << error;
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"b.txt", "c\xE9.txt"}));
+}
+
+class RefusedNames : public ::testing::TestWithParam<std::string>
+{
+};
+
+TEST_P(RefusedNames, LeaveTheEntryAlone)
+{
+    TempTree tree;
+    tree.dir("sub");
+    tree.file("a.txt", "a");
+    std::string error;
+    EXPECT_FALSE(RenameInFolder(tree.path(), "a.txt", GetParam(), error));
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "sub"}));
+}
+
+std::string refusedLabel(const ::testing::TestParamInfo<std::string>& info)
+{
+    static const char* const kLabels[] = {"Empty", "Dot", "DotDot", "Slash", "TooLong", "Nul"};
+    return kLabels[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RefusedNames,
+    ::testing::Values("", ".", "..", "sub/a.txt", std::string(256, 'n'), std::string("a\0b", 3)),
+    refusedLabel);
+
+} // namespace
