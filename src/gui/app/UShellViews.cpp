@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -16,6 +15,7 @@
 #include <QTimer>
 
 #include "base/UFileUtil.h"
+#include "base/UNameText.h"
 #include "run/UFileOps.h"
 
 namespace brindle
@@ -23,16 +23,6 @@ namespace brindle
 
 namespace
 {
-
-std::string toBytes(const QString& text)
-{
-    return QFile::encodeName(text).toStdString();
-}
-
-QString toText(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
 
 /// Icons of the desktop's theme with those of the widget style where the theme has none: the
 /// model's own provider knows only the theme, and a desktop without one would show no icons.
@@ -43,11 +33,6 @@ QFileIconProvider* iconProvider()
 }
 
 } // namespace
-
-std::string DiskPath(const QString& path)
-{
-    return toBytes(path);
-}
 
 // ---- folder tree
 
@@ -90,8 +75,8 @@ bool TShellTreeView::setPath(const std::string& path)
         return false;
     // The tree can show the folder only when its text leads back to these very bytes: the file
     // system model leaves out names that are not valid in the encoding of file names.
-    const QString text = toText(clean);
-    if (DiskPath(text) != clean)
+    const QString text = BytesToText(clean);
+    if (TextToBytes(text) != clean)
         return false;
     return selectText(text);
 }
@@ -146,7 +131,7 @@ void TShellTreeView::wheelEvent(QWheelEvent* event)
 std::string TShellTreeView::path() const
 {
     const QString text = pathText();
-    return text.isEmpty() ? std::string() : DiskPath(text);
+    return text.isEmpty() ? std::string() : TextToBytes(text);
 }
 
 QString TShellTreeView::pathText() const
@@ -340,7 +325,7 @@ std::optional<std::string> TShellListView::selectedName() const
     const QModelIndexList rows = selectedItems();
     if (rows.isEmpty())
         return std::nullopt;
-    const std::string path = DiskPath(m_model->filePath(rows.front()));
+    const std::string path = TextToBytes(m_model->filePath(rows.front()));
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
@@ -373,17 +358,17 @@ void TShellListView::editSelected()
 
 bool TShellListView::renameItem(const QString& from, const QString& to)
 {
-    const std::string folderBytes = DiskPath(m_folder);
-    const std::string oldPath = DiskPath(QDir(m_folder).filePath(from));
+    const std::string folderBytes = TextToBytes(m_folder);
+    const std::string oldPath = TextToBytes(QDir(m_folder).filePath(from));
     const std::size_t slash = oldPath.rfind('/');
     const std::string oldName = slash == std::string::npos ? oldPath : oldPath.substr(slash + 1);
-    const std::string newName = toBytes(to);
+    const std::string newName = TextToBytes(to);
     struct stat st;
     const bool isFolder = ::lstat(oldPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     std::string error;
     if (!RenameInFolder(folderBytes, oldName, newName, error)) {
         emit renameFailed(QStringLiteral("Cannot rename %1 to %2: %3")
-                              .arg(from, to, QString::fromLocal8Bit(error.c_str())));
+                              .arg(from, to, BytesToText(error)));
         return false;
     }
     emit itemRenamed(isFolder);

@@ -14,11 +14,6 @@ class QStackedLayout;
 namespace brindle
 {
 
-/// The bytes of the entry that a path given as text by a file system model names on the disk.
-/// The models show only names that are valid in the encoding of file names, so the text comes
-/// back to the very bytes.
-std::string DiskPath(const QString& path);
-
 /// The folder tree: folders only, from the root of the file system down. It is not refreshed
 /// automatically; refresh() reads it again.
 class TShellTreeView : public QTreeView

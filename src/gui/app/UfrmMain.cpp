@@ -15,6 +15,7 @@
 #include "base/UAppDir.h"
 #include "base/UAppInfo.h"
 #include "base/UFileUtil.h"
+#include "base/UNumbers.h"
 #include "base/UErrors.h"
 #include "app/UShellViews.h"
 #include "joblist/UJobIO.h"
@@ -126,7 +127,7 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
 
     // The tree's own start: the user's home folder, until the settings or the command line
     // name another. Selected once the list follows the tree, so the list shows it too.
-    SetTreePath(QFile::encodeName(QDir::homePath()).toStdString());
+    SetTreePath(TextToBytes(QDir::homePath()));
 
     FormCreate();
     // The log window: created hidden after the main window, alive as long as it.
@@ -478,7 +479,7 @@ void TfrmMain::btnBackClick()
     const QString folder = ui->slv->folder();
     if (folder.isEmpty() || folder == QLatin1String("/"))
         return;
-    const std::string current = DiskPath(folder);
+    const std::string current = TextToBytes(folder);
     const std::size_t slash = current.rfind('/');
     if (slash == std::string::npos)
         return;
@@ -497,7 +498,7 @@ void TfrmMain::stvChange(const QString& path)
 
 void TfrmMain::slvFolderOpened(const QString& path)
 {
-    SetTreePath(DiskPath(path));
+    SetTreePath(TextToBytes(path));
 }
 
 void TfrmMain::slvItemRenamed(bool folder)
@@ -700,9 +701,7 @@ void TfrmMain::setExampleText(const std::string& bytes)
 
 std::int32_t TfrmMain::counterStart() const
 {
-    bool ok = false;
-    const int value = ui->edtCounter->cleanText().trimmed().toInt(&ok);
-    return ok ? value : 0;
+    return ParseInt32(ui->edtCounter->cleanText().trimmed().toStdString()).value_or(0);
 }
 
 void TfrmMain::btnExampleClick()

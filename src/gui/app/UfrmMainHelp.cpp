@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QDesktopServices>
-#include <QFile>
 #include <QUrl>
 
 #include <cerrno>
@@ -13,6 +12,7 @@
 #include "base/UAppInfo.h"
 #include "app/UfrmAbout.h"
 #include "app/UfrmMain.h"
+#include "base/UNameText.h"
 #include "run/UFileOps.h"
 
 namespace brindle
@@ -46,7 +46,7 @@ void TfrmMain::openHelpPage()
     // Said plainly when it fails: otherwise the menu item would seem to do nothing at all.
     const std::string path = m_env.appDir + kHelpFile;
     std::string reason = unreadableReason(path);
-    if (reason.empty() && !openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)))))
+    if (reason.empty() && !openUrl(QUrl::fromLocalFile(BytesToText(path))))
         reason = "no program to show it was found on this system";
     if (!reason.empty())
         showMessage("Unable to open the help file " + path + ": " + reason);

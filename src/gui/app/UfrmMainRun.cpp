@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTimer>
 
 #include <exception>
@@ -37,11 +36,6 @@ constexpr int kFailuresShownUnasked = 3;
 constexpr std::string_view kKeepShowingFailures
     = "More operations have failed. Keep showing a message for each failure?\r\n"
       "(No: the rest go only to the log window and to the final count.)";
-
-QString decodeText(std::string_view bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
 
 } // namespace
 
@@ -96,12 +90,12 @@ public:
         // A run's log has the line already when it is on; otherwise it goes there now, so the
         // failures can still be read afterwards.
         if (!m_log) {
-            m_win.m_logPending.push_back(decodeText(logText));
+            m_win.m_logPending.push_back(BytesToText(logText));
             m_failuresLogged = true;
         }
     }
 
-    void logLine(std::string_view line) override { m_win.m_logPending.push_back(decodeText(line)); }
+    void logLine(std::string_view line) override { m_win.m_logPending.push_back(BytesToText(line)); }
 
     void runStarted(const TRunOptions& options) override
     {
@@ -141,7 +135,7 @@ public:
     void showCurrentFolder(std::string_view folder) override
     {
         if (m_win.m_frmProgress)
-            m_win.m_frmProgress->ShowCurrentItem(decodeText(folder));
+            m_win.m_frmProgress->ShowCurrentItem(BytesToText(folder));
     }
 
     void updateProgress(const TRunStats& stats) override

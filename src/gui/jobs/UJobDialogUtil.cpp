@@ -2,24 +2,15 @@
 
 #include <QDialog>
 #include <QEvent>
-#include <QFile>
 #include <QLayout>
 #include <QSpinBox>
 
 #include <algorithm>
 
+#include "base/UNumbers.h"
+
 namespace brindle
 {
-
-QString BytesToText(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-std::string TextToBytes(const QString& text)
-{
-    return QFile::encodeName(text).toStdString();
-}
 
 QString TByteTextMemo::show(const QObject* field, const std::string& bytes)
 {
@@ -46,33 +37,31 @@ std::string TByteTextMemo::bytes(const QObject* field, const QString& text) cons
     return TextToBytes(text);
 }
 
+std::optional<std::int64_t> FieldNumber(const QString& text)
+{
+    return ParseInt64(text.trimmed().toStdString());
+}
+
 int SpinValue(const QSpinBox* spin)
 {
-    bool ok = false;
-    const qlonglong value = spin->cleanText().trimmed().toLongLong(&ok);
-    if (!ok)
+    const std::optional<std::int64_t> value = FieldNumber(spin->cleanText());
+    if (!value)
         return spin->minimum();
-    return static_cast<int>(std::clamp<qlonglong>(value, spin->minimum(), spin->maximum()));
+    return static_cast<int>(std::clamp<std::int64_t>(*value, spin->minimum(), spin->maximum()));
 }
 
 namespace
 {
 
-/// Whether text is a whole number: an optional sign, then one to eighteen digits (a qlonglong
-/// holds every such number, so it can be brought into the limits exactly).
-bool isWholeNumber(const QString& text)
+/// The whole number a number field takes while it is typed: an optional sign and at most
+/// eighteen digits.
+std::optional<std::int64_t> typedNumber(const QString& text)
 {
-    qsizetype digits = 0;
-    if (!text.isEmpty() && (text.front() == QLatin1Char('+') || text.front() == QLatin1Char('-')))
-        digits = 1;
-    const qsizetype count = text.size() - digits;
-    if (count < 1 || count > 18)
-        return false;
-    for (qsizetype i = digits; i < text.size(); ++i) {
-        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9'))
-            return false;
-    }
-    return true;
+    const QString trimmed = text.trimmed();
+    const bool sign = trimmed.startsWith(QLatin1Char('+')) || trimmed.startsWith(QLatin1Char('-'));
+    if (trimmed.size() - (sign ? 1 : 0) > 18)
+        return std::nullopt;
+    return FieldNumber(trimmed);
 }
 
 } // namespace
@@ -88,15 +77,14 @@ QValidator::State TNumberField::validate(QString& input, int& pos) const
     if (state != QValidator::Invalid)
         return state;
     // Outside the limits: kept as typed until the field is left.
-    return isWholeNumber(input.trimmed()) ? QValidator::Intermediate : QValidator::Invalid;
+    return typedNumber(input) ? QValidator::Intermediate : QValidator::Invalid;
 }
 
 void TNumberField::fixup(QString& input) const
 {
     // As SpinValue reads it: a text that is no whole number is the lower limit.
-    const QString text = input.trimmed();
-    const qlonglong value
-        = isWholeNumber(text) ? std::clamp<qlonglong>(text.toLongLong(), minimum(), maximum()) : minimum();
+    const std::optional<std::int64_t> typed = typedNumber(input);
+    const std::int64_t value = typed ? std::clamp<std::int64_t>(*typed, minimum(), maximum()) : minimum();
     input = textFromValue(static_cast<int>(value));
 }
 

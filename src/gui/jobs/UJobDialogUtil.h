@@ -4,20 +4,19 @@
 #include <QSpinBox>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "base/UNameText.h"
 
 class QDialog;
 class QWidget;
 
 namespace brindle
 {
-
-/// The text shown for a byte string (a name or a job string) and the bytes for a text typed
-/// by the user, in the encoding of file names.
-QString BytesToText(const std::string& bytes);
-std::string TextToBytes(const QString& text);
 
 /// Remembers the byte strings shown in a dialog's text fields, so that a text the user did
 /// not change goes back as the very bytes it came from, also when those bytes are not valid
@@ -40,6 +39,10 @@ private:
     };
     std::vector<Entry> m_entries;
 };
+
+/// The whole number in a number field's text (blanks around it ignored), read as the core reads
+/// every number: a sign and digits within 64 bits; none for any other text.
+std::optional<std::int64_t> FieldNumber(const QString& text);
 
 /// The value of a number field: its text read as a whole number and brought into its limits;
 /// a text that is no whole number reads as the lower limit.

@@ -1,7 +1,8 @@
 #include "run/UResultTreeModel.h"
 
-#include <QFile>
 #include <QIcon>
+
+#include "base/UNameText.h"
 
 namespace brindle
 {
@@ -114,7 +115,7 @@ QVariant TResultTreeModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return QFile::decodeName(QByteArray(node.Text.data(), static_cast<qsizetype>(node.Text.size())));
+        return BytesToText(node.Text);
     case Qt::DecorationRole:
         return m_icons[static_cast<std::size_t>(iconSlot(node))];
     case ImageIndexRole:
