@@ -168,7 +168,9 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     if (!win.LoadJobListFile(o.jobs))
         return 1;
-    auto box = [&](const char* name, bool on) { win.findChild<QCheckBox*>(name)->setChecked(on); };
+    auto box = [&](const char* name, bool on) {
+        win.findChild<QCheckBox*>(QString::fromUtf8(name))->setChecked(on);
+    };
     box("chkSimulation", !o.real);
     box("chkRecurseDirs", o.recurse);
     box("chkSort", o.sort != "none");
@@ -193,7 +195,7 @@ int main(int argc, char** argv)
     std::vector<double> windowMs;
     std::vector<double> cliMs;
     std::vector<double> gaps;
-    auto* go = win.findChild<QAbstractButton*>("btnGo");
+    auto* go = win.findChild<QAbstractButton*>(QStringLiteral("btnGo"));
     for (int rep = 0; rep < o.reps; ++rep) {
         if (o.real)
             freshCopy(o);
@@ -204,7 +206,7 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         // As the user would: the file list has shown the folder before Go is pressed. (A real
         // run stops the list from reading at its start, so it need not wait.)
-        auto* slv = win.findChild<TShellListView*>("slv");
+        auto* slv = win.findChild<TShellListView*>(QStringLiteral("slv"));
         QElapsedTimer wait;
         wait.start();
         while (!o.real && !slv->isLoaded() && wait.elapsed() < 60000)

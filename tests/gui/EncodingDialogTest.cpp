@@ -58,14 +58,14 @@ INSTANTIATE_TEST_SUITE_P(Names, EncodingDialog, ::testing::Values(
 TEST(EncodingDialogForm, HoldsTheTwelveItems)
 {
     TfrmPreferences dialog;
-    EXPECT_EQ(dialog.windowTitle(), "XML Character Encoding");
-    EXPECT_EQ(Child<QLabel>(&dialog, "Label1")->text(), "Character Encoding for XML files:");
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("XML Character Encoding"));
+    EXPECT_EQ(Child<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Character Encoding for XML files:"));
     auto* combo = Child<QComboBox>(&dialog, "cbXMLEncoding");
     ASSERT_EQ(combo->count(), 12);
     EXPECT_TRUE(combo->isEditable());
-    EXPECT_EQ(combo->itemText(0), "ISO-8859-1 (Latin-1 West European Languages)");
-    EXPECT_EQ(combo->itemText(10), "ISO-2022-JP (Japanese)");
-    EXPECT_EQ(combo->itemText(11), "EUC-KR (Korean)");
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("ISO-8859-1 (Latin-1 West European Languages)"));
+    EXPECT_EQ(combo->itemText(10), QStringLiteral("ISO-2022-JP (Japanese)"));
+    EXPECT_EQ(combo->itemText(11), QStringLiteral("EUC-KR (Korean)"));
 }
 
 class EncodingMenu : public MainWindowFixture
@@ -93,7 +93,7 @@ TEST_F(EncodingMenu, TypedTextIsStoredUpToItsFirstBlank)
         combo->setEditText(QStringLiteral("windows-1252 Western"));
     });
     EXPECT_EQ(win().Encoding(), "windows-1252");
-    EXPECT_EQ(m_dialogs.dialogTitles.back(), "XML Character Encoding");
+    EXPECT_EQ(m_dialogs.dialogTitles.back(), QStringLiteral("XML Character Encoding"));
 }
 
 TEST_F(EncodingMenu, PickedItemGivesItsName)

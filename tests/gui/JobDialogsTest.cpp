@@ -157,7 +157,7 @@ TEST(AddDialog, ShowsAndStoresTheTextToInsert)
 {
     TfrmAddDetails dialog;
     dialog.LoadJob(MakeJob(jobInsert, posEnd, 0, 0, "abc"));
-    EXPECT_EQ(text(dialog, "edtString"), "abc");
+    EXPECT_EQ(text(dialog, "edtString"), QStringLiteral("abc"));
     Child<QLineEdit>(&dialog, "edtString")->setText(QStringLiteral("xyz"));
     Child<QRadioButton>(&dialog, "rbAfterString")->setChecked(true);
     Child<QLineEdit>(&dialog, "edtAfter")->setText(QStringLiteral("-"));
@@ -304,16 +304,16 @@ TEST(PositionDialogFocus, AnchorTextMovesBetweenBeforeAndAfter)
     TfrmCounterDetails dialog;
     dialog.LoadJob(MakeJob(jobCounter, posAfterString, 3, 0, "x"));
     EXPECT_EQ(checkedRadio(dialog), "rbAfterString");
-    EXPECT_EQ(text(dialog, "edtAfter"), "x");
-    EXPECT_EQ(text(dialog, "edtBefore"), "");
+    EXPECT_EQ(text(dialog, "edtAfter"), QStringLiteral("x"));
+    EXPECT_EQ(text(dialog, "edtBefore"), QStringLiteral(""));
     activate(dialog);
     focus(dialog, "edtBefore");
     EXPECT_EQ(checkedRadio(dialog), "rbBeforeString");
-    EXPECT_EQ(text(dialog, "edtBefore"), "x");
+    EXPECT_EQ(text(dialog, "edtBefore"), QStringLiteral("x"));
     Child<QLineEdit>(&dialog, "edtBefore")->setText(QStringLiteral("y"));
     focus(dialog, "rbAfterString");
     EXPECT_EQ(checkedRadio(dialog), "rbAfterString");
-    EXPECT_EQ(text(dialog, "edtAfter"), "y");
+    EXPECT_EQ(text(dialog, "edtAfter"), QStringLiteral("y"));
 }
 
 TEST(PositionDialogFocus, EnteringAnAnchorFromAnotherOptionKeepsItsText)
@@ -324,7 +324,7 @@ TEST(PositionDialogFocus, EnteringAnAnchorFromAnotherOptionKeepsItsText)
     Child<QLineEdit>(&dialog, "edtAfter")->setText(QStringLiteral("keep"));
     focus(dialog, "edtAfter");
     EXPECT_EQ(checkedRadio(dialog), "rbAfterString");
-    EXPECT_EQ(text(dialog, "edtAfter"), "keep");
+    EXPECT_EQ(text(dialog, "edtAfter"), QStringLiteral("keep"));
 }
 
 TEST(PositionDialogFocus, TypingIntoTheNumberStoresIt)
@@ -438,20 +438,23 @@ TEST(JobDialogs, CaptionsAndTabOrder)
     TfrmCounterDetails counter;
     TfrmAddDetails add;
     TfrmReplaceDetails replace;
-    EXPECT_EQ(remove.windowTitle(), "Remove a number of characters");
-    EXPECT_EQ(counter.windowTitle(), "File Counter");
-    EXPECT_EQ(add.windowTitle(), "Insert a string");
-    EXPECT_EQ(replace.windowTitle(), "String Replacement");
-    EXPECT_EQ(Child<QRadioButton>(&remove, "rbBegin")->text(), "from the beginning of filenames");
-    EXPECT_EQ(Child<QRadioButton>(&remove, "rbEnd")->text(), "from the end of filenames");
-    EXPECT_EQ(Child<QRadioButton>(&counter, "rbBegin")->text(), "at the beginning of filenames");
-    EXPECT_EQ(Child<QRadioButton>(&add, "rbBegin")->text(), "at the beginning of filenames");
-    EXPECT_EQ(Child<QRadioButton>(&add, "rbEnd")->text(), "at the end of filenames");
-    EXPECT_EQ(Child<QLabel>(&counter, "lblPrompt")->text(), "Insert a numeric string of...");
-    EXPECT_EQ(Child<QLabel>(&add, "lblPrompt")->text(), "Insert this string : ");
-    EXPECT_EQ(Child<QLabel>(&remove, "Label1")->text(), "...characters...");
-    EXPECT_EQ(Child<QCheckBox>(&replace, "chkMatchCase")->text(), "Match case (case sensitive)");
-    EXPECT_EQ(Child<QLabel>(&replace, "Label1")->text(), "And replace it with:");
+    EXPECT_EQ(remove.windowTitle(), QStringLiteral("Remove a number of characters"));
+    EXPECT_EQ(counter.windowTitle(), QStringLiteral("File Counter"));
+    EXPECT_EQ(add.windowTitle(), QStringLiteral("Insert a string"));
+    EXPECT_EQ(replace.windowTitle(), QStringLiteral("String Replacement"));
+    EXPECT_EQ(
+        Child<QRadioButton>(&remove, "rbBegin")->text(), QStringLiteral("from the beginning of filenames"));
+    EXPECT_EQ(Child<QRadioButton>(&remove, "rbEnd")->text(), QStringLiteral("from the end of filenames"));
+    EXPECT_EQ(
+        Child<QRadioButton>(&counter, "rbBegin")->text(), QStringLiteral("at the beginning of filenames"));
+    EXPECT_EQ(Child<QRadioButton>(&add, "rbBegin")->text(), QStringLiteral("at the beginning of filenames"));
+    EXPECT_EQ(Child<QRadioButton>(&add, "rbEnd")->text(), QStringLiteral("at the end of filenames"));
+    EXPECT_EQ(Child<QLabel>(&counter, "lblPrompt")->text(), QStringLiteral("Insert a numeric string of..."));
+    EXPECT_EQ(Child<QLabel>(&add, "lblPrompt")->text(), QStringLiteral("Insert this string : "));
+    EXPECT_EQ(Child<QLabel>(&remove, "Label1")->text(), QStringLiteral("...characters..."));
+    EXPECT_EQ(
+        Child<QCheckBox>(&replace, "chkMatchCase")->text(), QStringLiteral("Match case (case sensitive)"));
+    EXPECT_EQ(Child<QLabel>(&replace, "Label1")->text(), QStringLiteral("And replace it with:"));
     EXPECT_TRUE(Child<QPushButton>(&remove, "btnOk")->isDefault());
 
     // Tab order of the replace dialog: the hidden controls are skipped, the case option last.

@@ -140,7 +140,7 @@ TEST_P(NoSelection, SaysSelectAJobFirst)
     const std::vector<std::string> before = rows();
     click(GetParam());
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
-    EXPECT_EQ(m_dialogs.messages[0], "Please select a job first.");
+    EXPECT_EQ(m_dialogs.messages[0], QStringLiteral("Please select a job first."));
     EXPECT_EQ(rows(), before);
     EXPECT_TRUE(m_dialogs.dialogTitles.size() == 3u) << "no dialog opened";
 }
@@ -200,13 +200,13 @@ TEST_F(JobEditing, DownMovesTheJobAndDoesNothingOnTheLastRow)
 TEST_F(JobEditing, SampleTestAppliesTheJobList)
 {
     auto* example = Child<QLineEdit>(&win(), "edtExample");
-    EXPECT_EQ(example->text(), "filename.ext");
+    EXPECT_EQ(example->text(), QStringLiteral("filename.ext"));
     click("btnExample");
-    EXPECT_EQ(example->text(), "filename.ext"); // an empty list changes nothing
+    EXPECT_EQ(example->text(), QStringLiteral("filename.ext")); // an empty list changes nothing
     addJob("btnLower");
     example->setText(QStringLiteral("My File.TXT"));
     click("btnExample");
-    EXPECT_EQ(example->text(), "my file.txt");
+    EXPECT_EQ(example->text(), QStringLiteral("my file.txt"));
 }
 
 TEST_F(JobEditing, SampleTestRestartsTheCounterAndWorksOnThePreviousResult)
@@ -219,9 +219,9 @@ TEST_F(JobEditing, SampleTestRestartsTheCounterAndWorksOnThePreviousResult)
     auto* example = Child<QLineEdit>(&win(), "edtExample");
     example->setText(QStringLiteral("a"));
     click("btnExample");
-    EXPECT_EQ(example->text(), "a001");
+    EXPECT_EQ(example->text(), QStringLiteral("a001"));
     click("btnExample");
-    EXPECT_EQ(example->text(), "a001001");
+    EXPECT_EQ(example->text(), QStringLiteral("a001001"));
     EXPECT_EQ(win().Session().CounterValue, 2);
 }
 

@@ -44,9 +44,10 @@ TEST_F(JobListMenu, OpenReplacesTheListAndRemembersTheFolder)
 
     ASSERT_EQ(m_dialogs.openRequests.size(), 1u);
     const TFileDialogOptions& options = m_dialogs.openRequests[0];
-    EXPECT_EQ(options.title, "Load Job List from XML file");
-    EXPECT_EQ(options.filters, (QStringList {"XML files (*.xml)", "All Files (*)"}));
-    EXPECT_EQ(options.defaultSuffix, "xml");
+    EXPECT_EQ(options.title, QStringLiteral("Load Job List from XML file"));
+    EXPECT_EQ(options.filters,
+        (QStringList {QStringLiteral("XML files (*.xml)"), QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(options.defaultSuffix, QStringLiteral("xml"));
     EXPECT_EQ(options.folder.toStdString(), appDir()); // no folder remembered yet
 
     EXPECT_EQ(rows(),
@@ -71,7 +72,8 @@ TEST_F(JobListMenu, FailedOpenShowsBothMessagesAndKeepsTheList)
     trigger("cmOpenJobList");
 
     ASSERT_EQ(m_dialogs.messages.size(), 2u);
-    EXPECT_TRUE(m_dialogs.messages[0].startsWith("XML error: ")) << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith(QStringLiteral("XML error: ")))
+        << m_dialogs.messages[0].toStdString();
     const std::string failure = LoadFailureMessage(m_tree.at("work/bad/garbage.xml"));
     EXPECT_EQ(m_dialogs.messages[1].toStdString(),
         Lines(failure)[0] + "\n" + Lines(failure)[1] + "\n" + Lines(failure)[2] + "\n\n" + Lines(failure)[4]
@@ -87,14 +89,14 @@ TEST_F(JobListMenu, WrongRootIsRefused)
     m_dialogs.openAnswers.push_back(at("work/root.xml"));
     trigger("cmOpenJobList");
     ASSERT_EQ(m_dialogs.messages.size(), 2u);
-    EXPECT_EQ(m_dialogs.messages[0], "Root node element is not recognised. Loading aborted!");
+    EXPECT_EQ(m_dialogs.messages[0], QStringLiteral("Root node element is not recognised. Loading aborted!"));
 }
 
 TEST_F(JobListMenu, SavingAnEmptyListSaysSoAndWritesNothing)
 {
     trigger("cmSaveJobList");
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
-    EXPECT_EQ(m_dialogs.messages[0], "No jobs have been defined yet. Nothing to save");
+    EXPECT_EQ(m_dialogs.messages[0], QStringLiteral("No jobs have been defined yet. Nothing to save"));
     EXPECT_TRUE(m_dialogs.saveRequests.empty());
 }
 
@@ -104,8 +106,8 @@ TEST_F(JobListMenu, SaveWritesTheJobsWithTheEncoding)
     m_dialogs.saveAnswers.push_back(at("work/out.xml"));
     trigger("cmSaveJobList");
     ASSERT_EQ(m_dialogs.saveRequests.size(), 1u);
-    EXPECT_EQ(m_dialogs.saveRequests[0].title, "Save Job List as XML file");
-    EXPECT_EQ(m_dialogs.saveRequests[0].defaultSuffix, "xml");
+    EXPECT_EQ(m_dialogs.saveRequests[0].title, QStringLiteral("Save Job List as XML file"));
+    EXPECT_EQ(m_dialogs.saveRequests[0].defaultSuffix, QStringLiteral("xml"));
     EXPECT_EQ(m_dialogs.saveRequests[0].folder.toStdString(), appDir());
     EXPECT_TRUE(m_dialogs.questions.empty()); // a new file needs no question
     EXPECT_EQ(m_tree.read("work/out.xml"), JobsToXml(win().Session().Jobs, "ISO-8859-1"));
@@ -120,7 +122,7 @@ TEST_F(JobListMenu, NoToOverwriteLeavesFileAndFolder)
     m_dialogs.answers.push_back(false);
     trigger("cmSaveJobList");
     ASSERT_EQ(m_dialogs.questions.size(), 1u);
-    EXPECT_EQ(m_dialogs.questions[0], "File exists. Overwrite?");
+    EXPECT_EQ(m_dialogs.questions[0], QStringLiteral("File exists. Overwrite?"));
     EXPECT_EQ(m_tree.read("work/keep/old.xml"), "old contents");
     EXPECT_EQ(win().SaveDir(), appDir());
 

@@ -153,11 +153,11 @@ TEST_F(MainWindowForm, MenusHoldTheirItemsInOrder)
             result.push_back(a->isSeparator() ? "-" : a->text().toStdString());
         return result;
     };
-    EXPECT_EQ(Child<QMenu>(&win(), "cmFile")->title(), "&File");
+    EXPECT_EQ(Child<QMenu>(&win(), "cmFile")->title(), QStringLiteral("&File"));
     EXPECT_EQ(items("cmFile"),
         (std::vector<std::string> {
             "&Open Job List", "&Save Job List", "-", "&Place Brindlewick in Send To...", "-", "E&xit"}));
-    EXPECT_EQ(Child<QMenu>(&win(), "Settings1")->title(), "&Settings");
+    EXPECT_EQ(Child<QMenu>(&win(), "Settings1")->title(), QStringLiteral("&Settings"));
     EXPECT_EQ(items("Settings1"), std::vector<std::string> {"&Character Encoding for XML job files..."});
     EXPECT_EQ(items("cmView"), std::vector<std::string> {"&Log Window"});
     EXPECT_EQ(items("cmHelp"),

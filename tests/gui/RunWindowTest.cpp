@@ -73,7 +73,8 @@ TEST_F(RunWindow, EmptyJobListShowsOnlyTheMessage)
     startIn();
     click("btnGo");
     EXPECT_EQ(m_dialogs.messages,
-        std::vector<QString> {"Nothing to do! Select some jobs from the toolbar buttons first!"});
+        std::vector<QString> {
+            QStringLiteral("Nothing to do! Select some jobs from the toolbar buttons first!")});
     EXPECT_EQ(win().ProgressWindow(), nullptr);
     // No settings saved, nothing renamed.
     EXPECT_FALSE(m_tree.exists("settings/brindle.ini"));
@@ -114,7 +115,7 @@ TEST_F(RunWindow, RealRunRenamesWritesUndoFilesAndShowsTheFinalCounts)
     EXPECT_FALSE(progressButton("btnCancel")->isVisible());
     EXPECT_EQ(progressButton("btnClose")->pos(), progressButton("btnCancel")->pos());
     // The file list reads the folder again, under the new names.
-    EXPECT_TRUE(listShows("img_1.jpg"));
+    EXPECT_TRUE(listShows(QStringLiteral("img_1.jpg")));
     // Cursor and controls are back.
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     for (QWidget* w : runControls())
@@ -129,7 +130,7 @@ TEST_F(RunWindow, SettingsAndTheFileMaskAreRecordedAtTheStartOfARun)
     lowerCaseJob();
     check("chkUndo");
     auto* mask = Child<QComboBox>(&win(), "cmbFileMask");
-    mask->setEditText("*.JPG");
+    mask->setEditText(QStringLiteral("*.JPG"));
     // Written before anything is renamed, not only at close.
     m_dialogs.onQuestion = [&](const QString&) {
         const std::string ini = m_tree.read("settings/brindle.ini");
@@ -142,7 +143,7 @@ TEST_F(RunWindow, SettingsAndTheFileMaskAreRecordedAtTheStartOfARun)
     click("btnGo");
     ASSERT_EQ(m_dialogs.questions.size(), 1u);
     EXPECT_EQ(work(), (Strings {"B.TXT", "_brindlewick_undo.txt", "a.jpg"}));
-    EXPECT_EQ(mask->findText("*.JPG"), 0);
+    EXPECT_EQ(mask->findText(QStringLiteral("*.JPG")), 0);
 }
 
 TEST_F(RunWindow, ConfirmationAnsweredYesAndNoWhileTheControlsAreLocked)
@@ -162,7 +163,7 @@ TEST_F(RunWindow, ConfirmationAnsweredYesAndNoWhileTheControlsAreLocked)
         bool locked = true;
         for (QWidget* w : runControls())
             locked = locked && !w->isEnabled();
-        auto* open = win().findChild<QAction*>("cmOpenJobList");
+        auto* open = win().findChild<QAction*>(QStringLiteral("cmOpenJobList"));
         lockedAtQuestion.push_back(locked && open && !open->isEnabled());
         const QCursor* cursor = QApplication::overrideCursor();
         busyAtQuestion.push_back(cursor && cursor->shape() == Qt::BusyCursor);
@@ -175,8 +176,10 @@ TEST_F(RunWindow, ConfirmationAnsweredYesAndNoWhileTheControlsAreLocked)
     click("btnGo");
 
     EXPECT_EQ(m_dialogs.questions,
-        (std::vector<QString> {"Rename directory \"DIR\" to \"dir\"?", "Rename file \"A.TXT\" to \"a.txt\"?",
-            "Rename file \"B.TXT\" to \"b.txt\"?", "Rename file \"X.TXT\" to \"x.txt\"?"}));
+        (std::vector<QString> {QStringLiteral("Rename directory \"DIR\" to \"dir\"?"),
+            QStringLiteral("Rename file \"A.TXT\" to \"a.txt\"?"),
+            QStringLiteral("Rename file \"B.TXT\" to \"b.txt\"?"),
+            QStringLiteral("Rename file \"X.TXT\" to \"x.txt\"?")}));
     EXPECT_EQ(work(), (Strings {"B.TXT", "DIR", "a.txt", "c.txt"}));
     EXPECT_EQ(work("DIR"), Strings {"x.txt"});
     EXPECT_EQ(lockedAtQuestion, std::vector<bool>(4, true));
@@ -202,15 +205,15 @@ TEST_F(RunWindow, RenamesThatFailInTheMiddleAreReportedAndTheRunGoesOn)
     check("chkConfirm");
     // C.TXT disappears while the run asks about A.TXT.
     m_dialogs.onQuestion = [&](const QString& text) {
-        if (text.contains("A.TXT"))
+        if (text.contains(QStringLiteral("A.TXT")))
             ::unlink(m_tree.at("work/C.TXT").c_str());
     };
     m_dialogs.answers = {true, true, true, true};
     click("btnGo");
 
     EXPECT_EQ(m_dialogs.messages,
-        (std::vector<QString> {
-            "Cannot rename b.txt. Operation will continue", "Cannot rename c.txt. Operation will continue"}));
+        (std::vector<QString> {QStringLiteral("Cannot rename b.txt. Operation will continue"),
+            QStringLiteral("Cannot rename c.txt. Operation will continue")}));
     for (const QWidget* parent : m_dialogs.messageParents)
         EXPECT_EQ(parent, win().ProgressWindow());
     EXPECT_EQ(work(), (Strings {"B.TXT", "_brindlewick_undo.txt", "a.txt", "b.txt", "d.txt"}));
@@ -222,8 +225,9 @@ TEST_F(RunWindow, RenamesThatFailInTheMiddleAreReportedAndTheRunGoesOn)
     EXPECT_EQ(gauge(), 100);
 }
 
-const QString kKeepShowingFailures = "More operations have failed. Keep showing a message for each failure?\n"
-                                     "(No: the rest go only to the log window and to the final count.)";
+const QString kKeepShowingFailures
+    = QStringLiteral("More operations have failed. Keep showing a message for each failure?\n"
+                     "(No: the rest go only to the log window and to the final count.)");
 
 class ManyFailures : public RunWindow, public ::testing::WithParamInterface<bool>
 {
@@ -244,9 +248,9 @@ TEST_P(ManyFailures, AfterTheThirdTheUserChoosesWhetherToSeeTheRest)
 
     std::vector<QString> shown;
     for (const char* name : {"a", "b", "c", "d", "e"})
-        shown.push_back(QString::fromLatin1(name) + ".txt");
+        shown.push_back(QString::fromLatin1(name) + QStringLiteral(".txt"));
     for (QString& name : shown)
-        name = "Cannot rename " + name + ". Operation will continue";
+        name = QStringLiteral("Cannot rename ") + name + QStringLiteral(". Operation will continue");
     EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kKeepShowingFailures});
     EXPECT_EQ(progressText("lblErrors"), "5");
     if (keepShowing) {
@@ -468,7 +472,7 @@ TEST_F(RunWindow, LogWindowExistsHiddenFromTheStart)
     EXPECT_TRUE(log->windowFlags() & Qt::WindowMaximizeButtonHint);
 
     // View, Log Window shows it even when empty.
-    win().findChild<QAction*>("cmLogWindow")->trigger();
+    win().findChild<QAction*>(QStringLiteral("cmLogWindow"))->trigger();
     EXPECT_TRUE(log->isVisible());
 }
 
@@ -512,7 +516,7 @@ TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
     Child<QPushButton>(win().LogWindow(), "btnOK")->click();
     EXPECT_FALSE(win().LogWindow()->isVisible());
     EXPECT_EQ(logLines().size(), 24u);
-    win().findChild<QAction*>("cmLogWindow")->trigger();
+    win().findChild<QAction*>(QStringLiteral("cmLogWindow"))->trigger();
     EXPECT_TRUE(win().LogWindow()->isVisible());
     Child<QPushButton>(win().LogWindow(), "btnClearLog")->click();
     EXPECT_TRUE(win().LogWindow()->Text().isEmpty());

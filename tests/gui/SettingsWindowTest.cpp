@@ -66,14 +66,14 @@ TEST_F(SettingsWindow, FirstStartShowsTheDefaultsAndTheFirstCloseWritesThem)
     EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 0);
     EXPECT_EQ(win().ViewStyle(), 2);
     EXPECT_EQ(win().DirPanelWidth(), 200);
-    EXPECT_EQ(mask()->currentText(), "*.*");
+    EXPECT_EQ(mask()->currentText(), QStringLiteral("*.*"));
     EXPECT_EQ(mask()->count(), 0);
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), "filename.ext");
+    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("filename.ext"));
     EXPECT_EQ(win().Encoding(), "ISO-8859-1");
     EXPECT_EQ(win().OpenDir(), appDir());
     EXPECT_EQ(win().SaveDir(), appDir());
     EXPECT_TRUE(Child<QRadioButton>(&win(), "rbNameASC")->isChecked());
-    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), "&Go");
+    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Go"));
     EXPECT_TRUE(m_dialogs.messages.empty());
     finish();
     EXPECT_EQ(sections(), (std::vector<std::string> {"[Booleans]", "[Integers]", "[Strings]", "[frmMain]"}));
@@ -113,12 +113,12 @@ TEST_F(SettingsWindow, OptionsWrittenAtCloseComeBackAtTheNextStart)
     EXPECT_FALSE(Child<QRadioButton>(&win(), "rbDateDESC")->isEnabled());
     EXPECT_FALSE(check("chkUndo")->isEnabled());
     EXPECT_FALSE(check("chkConfirm")->isEnabled());
-    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), "&Simulate");
+    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Simulate"));
     EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 42);
     EXPECT_EQ(win().ViewStyle(), 3);
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), "Sample Name.TXT");
+    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("Sample Name.TXT"));
     EXPECT_EQ(win().SelectedPath(), m_tree.at("work/start"));
-    EXPECT_EQ(mask()->currentText(), "a*");
+    EXPECT_EQ(mask()->currentText(), QStringLiteral("a*"));
     EXPECT_EQ(maskItems(), (std::vector<std::string> {"*.jpg", "*.TXT"}));
     EXPECT_EQ(win().DirPanelWidth(), 300);
     EXPECT_EQ(win().OpenDir(), m_tree.at("work/lists") + "/");
@@ -126,7 +126,7 @@ TEST_F(SettingsWindow, OptionsWrittenAtCloseComeBackAtTheNextStart)
 
     // Unchecking again is kept as well.
     check("chkSimulation")->setChecked(false);
-    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), "&Go");
+    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Go"));
     EXPECT_TRUE(check("chkUndo")->isEnabled());
     restart();
     EXPECT_FALSE(check("chkSimulation")->isChecked());
@@ -183,7 +183,7 @@ TEST_F(SettingsWindow, BadBooleanIsReportedAndTheRestOfTheStartStillHappens)
         "settings/brindle_job_config.xml", JobsToXml(std::vector<TJob> {MakeJob(jobUpper)}, "ISO-8859-1"));
     start();
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
-    EXPECT_EQ(m_dialogs.messages[0], "'yes' is not a valid boolean value");
+    EXPECT_EQ(m_dialogs.messages[0], QStringLiteral("'yes' is not a valid boolean value"));
     // What was read before the bad value is applied; what comes after keeps its default.
     EXPECT_TRUE(check("chkRecurseDirs")->isChecked());
     EXPECT_FALSE(check("chkRenameDirs")->isChecked());
@@ -199,7 +199,8 @@ TEST_F(SettingsWindow, BadIntegerShowsItsMessageAndKeepsTheDefault)
     start();
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
     EXPECT_EQ(m_dialogs.messages[0],
-        "Error reading Integer value \"Integers\\counterStart\". Value = \"abc\". Value set to 0");
+        QStringLiteral(
+            "Error reading Integer value \"Integers\\counterStart\". Value = \"abc\". Value set to 0"));
     EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 0);
     EXPECT_EQ(win().ViewStyle(), 0);
 }

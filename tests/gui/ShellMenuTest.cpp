@@ -67,7 +67,7 @@ TEST_F(ShellMenu, SendToWithoutDataFolderSettingUsesTheHomeFolder)
     trigger("cmBrindlewickInSendTo");
     EXPECT_TRUE(m_tree.exists("home/.local/share/applications/Brindle Wick.desktop"));
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
-    EXPECT_TRUE(m_dialogs.messages[0].endsWith("/home/.local/share/applications/"));
+    EXPECT_TRUE(m_dialogs.messages[0].endsWith(QStringLiteral("/home/.local/share/applications/")));
 }
 
 TEST_F(ShellMenu, SendToFolderThatCannotBeWrittenGivesTheFailureWithTheFullPath)

@@ -75,9 +75,9 @@ TEST_F(Views, ViewStyleButtonsSwitchTheList)
 
 TEST_F(Views, DoubleClickOnAFolderEntersItAndTheTreeFollows)
 {
-    ASSERT_TRUE(listShows("sub"));
+    ASSERT_TRUE(listShows(QStringLiteral("sub")));
     auto* view = slv->currentView();
-    const QModelIndex index = listIndex("sub");
+    const QModelIndex index = listIndex(QStringLiteral("sub"));
     const QRect rect = view->visualRect(index);
     ASSERT_TRUE(rect.isValid());
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
@@ -92,10 +92,12 @@ TEST_F(Views, DoubleClickOnAFolderEntersItAndTheTreeFollows)
 
 TEST_F(Views, DoubleClickOnAFileStaysInTheFolder)
 {
-    ASSERT_TRUE(listShows("b.txt"));
+    ASSERT_TRUE(listShows(QStringLiteral("b.txt")));
     auto* view = slv->currentView();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex("b.txt")).center());
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex("b.txt")).center());
+    QTest::mouseClick(
+        view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex(QStringLiteral("b.txt"))).center());
+    QTest::mouseDClick(
+        view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex(QStringLiteral("b.txt"))).center());
     QApplication::processEvents();
     EXPECT_EQ(win().SelectedPath(), m_tree.at("work/top"));
 }
@@ -110,10 +112,11 @@ TEST_F(Views, BackStopsAtTheRoot)
 TEST_F(Views, ClickOnAFilePreviewsItsName)
 {
     addJob("btnLower");
-    ASSERT_TRUE(listShows("a.TXT"));
+    ASSERT_TRUE(listShows(QStringLiteral("a.TXT")));
     auto* view = slv->currentView();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex("a.TXT")).center());
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), "a.txt");
+    QTest::mouseClick(
+        view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex(QStringLiteral("a.TXT"))).center());
+    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("a.txt"));
 }
 
 TEST_F(Views, ClicksGoOnWithTheCounter)
@@ -127,13 +130,15 @@ TEST_F(Views, ClicksGoOnWithTheCounter)
     // The sample test sets the counter from edtCounter; the clicks after it go on from there.
     example->setText(QStringLiteral("s"));
     click("btnExample");
-    EXPECT_EQ(example->text(), "s05");
-    ASSERT_TRUE(listShows("b.txt"));
+    EXPECT_EQ(example->text(), QStringLiteral("s05"));
+    ASSERT_TRUE(listShows(QStringLiteral("b.txt")));
     auto* view = slv->currentView();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex("b.txt")).center());
-    EXPECT_EQ(example->text(), "b.txt06");
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex("a.TXT")).center());
-    EXPECT_EQ(example->text(), "a.TXT07");
+    QTest::mouseClick(
+        view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex(QStringLiteral("b.txt"))).center());
+    EXPECT_EQ(example->text(), QStringLiteral("b.txt06"));
+    QTest::mouseClick(
+        view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex(QStringLiteral("a.TXT"))).center());
+    EXPECT_EQ(example->text(), QStringLiteral("a.TXT07"));
 }
 
 TEST_F(Views, ClickOnEmptySpaceChangesNothing)
@@ -143,7 +148,7 @@ TEST_F(Views, ClickOnEmptySpaceChangesNothing)
     view->clearSelection();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
         QPoint(view->viewport()->width() - 2, view->viewport()->height() - 2));
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), "filename.ext");
+    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("filename.ext"));
 }
 
 TEST_F(Views, RefreshReadsTheTreeAgain)
@@ -164,11 +169,11 @@ TEST_F(Views, RefreshReadsTheTreeAgain)
 
 TEST_F(Views, RenamingInPlaceRenamesOnDisk)
 {
-    ASSERT_TRUE(listShows("b.txt"));
+    ASSERT_TRUE(listShows(QStringLiteral("b.txt")));
     slv->editSelected();
     auto* editor = slv->currentView()->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->text(), "b.txt");
+    EXPECT_EQ(editor->text(), QStringLiteral("b.txt"));
     editor->setText(QStringLiteral("renamed.txt"));
     QTest::keyClick(editor, Qt::Key_Return);
     // The view hands the edited text over once the key has been handled.
@@ -179,7 +184,7 @@ TEST_F(Views, RenamingInPlaceRenamesOnDisk)
 
 TEST_F(Views, RenamingOntoAnExistingNameIsRefused)
 {
-    ASSERT_TRUE(listShows("b.txt"));
+    ASSERT_TRUE(listShows(QStringLiteral("b.txt")));
     slv->editSelected();
     auto* editor = slv->currentView()->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
@@ -187,7 +192,7 @@ TEST_F(Views, RenamingOntoAnExistingNameIsRefused)
     QTest::keyClick(editor, Qt::Key_Return);
     ASSERT_TRUE(WaitFor([&] { return !m_dialogs.messages.empty(); }));
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
-    EXPECT_TRUE(m_dialogs.messages[0].startsWith("Cannot rename b.txt to a.TXT"))
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith(QStringLiteral("Cannot rename b.txt to a.TXT")))
         << m_dialogs.messages[0].toStdString();
     EXPECT_EQ(m_tree.read("work/top/a.TXT"), "a");
     EXPECT_EQ(m_tree.read("work/top/b.txt"), "b");

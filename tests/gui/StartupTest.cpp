@@ -27,7 +27,8 @@ QString listFolder(TfrmMain& win)
 TEST_F(Startup, CaptionAndEmptyFirstStart)
 {
     start();
-    EXPECT_TRUE(win().windowTitle().startsWith("Brindlewick v2.02 ")) << win().windowTitle().toStdString();
+    EXPECT_TRUE(win().windowTitle().startsWith(QStringLiteral("Brindlewick v2.02 ")))
+        << win().windowTitle().toStdString();
     EXPECT_TRUE(rows().empty());
     EXPECT_TRUE(m_dialogs.messages.empty());
     EXPECT_FALSE(m_tree.exists("settings/brindle_job_config.xml"));
@@ -128,7 +129,7 @@ TEST_F(Startup, GarbageKeptJobListGivesTwoMessagesAndAnEmptyList)
     m_tree.file("settings/brindle_job_config.xml", "\x01\x02 garbage");
     start();
     ASSERT_EQ(m_dialogs.messages.size(), 2u);
-    EXPECT_TRUE(m_dialogs.messages[0].startsWith("XML error: "));
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith(QStringLiteral("XML error: ")));
     EXPECT_TRUE(m_dialogs.messages[1].startsWith(
         QString::fromStdString("Failed to load jobs from file " + keptPath())));
     EXPECT_TRUE(rows().empty());
@@ -147,7 +148,8 @@ TEST_F(Startup, KeptJobListThatFailsToLoadIsMovedAsideAndNeverOverwritten)
     m_tree.dir("settings/brindle_job_config.xml.bad/inside");
     start();
     ASSERT_EQ(m_dialogs.messages.size(), 2u);
-    EXPECT_TRUE(m_dialogs.messages[0].startsWith("XML error: ")) << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith(QStringLiteral("XML error: ")))
+        << m_dialogs.messages[0].toStdString();
     EXPECT_EQ(m_dialogs.messages[1],
         failure("It could not be moved to " + keptPath()
             + ".bad (Is a directory), so it will not be overwritten"));

@@ -17,9 +17,11 @@ namespace
 
 using Strings = std::vector<std::string>;
 
-const QString kUndoQuestion = "Operation will undo renaming in current directory.\n"
-                              "Then it will remove _brindlewick_undo.txt from this directory. Continue?";
-const QString kRemoveQuestion = "Errors detected! Remove _brindlewick_undo.txt from this Dir?";
+const QString kUndoQuestion
+    = QStringLiteral("Operation will undo renaming in current directory.\n"
+                     "Then it will remove _brindlewick_undo.txt from this directory. Continue?");
+const QString kRemoveQuestion
+    = QStringLiteral("Errors detected! Remove _brindlewick_undo.txt from this Dir?");
 
 class UndoWindow : public RunWindowFixture
 {
@@ -52,19 +54,20 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     click("btnGo");
     ASSERT_EQ(work(), (Strings {"_brindlewick_undo.txt", "img_1.jpg", "img_2.jpg", "sub"}));
     // The run shows the new names in the list and in the tree.
-    EXPECT_TRUE(listShows("img_1.jpg"));
+    EXPECT_TRUE(listShows(QStringLiteral("img_1.jpg")));
     EXPECT_EQ(treeChildren(1), Strings {"sub"});
 
     m_dialogs.answers = {true};
     click("btnUndo");
     EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
-    EXPECT_EQ(m_dialogs.messages, std::vector<QString> {"3 files and/or directories have been renamed."});
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {QStringLiteral("3 files and/or directories have been renamed.")});
     EXPECT_EQ(work(), (Strings {"IMG_1.JPG", "IMG_2.JPG", "Sub"}));
     // Undo works on one folder: the subfolder keeps its own undo file and names.
     EXPECT_EQ(work("Sub"), (Strings {"_brindlewick_undo.txt", "img_3.jpg"}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(listShows("IMG_1.JPG"));
-    EXPECT_FALSE(Child<TShellListView>(&win(), "slv")->selectName("img_1.jpg"));
+    EXPECT_TRUE(listShows(QStringLiteral("IMG_1.JPG")));
+    EXPECT_FALSE(Child<TShellListView>(&win(), "slv")->selectName(QStringLiteral("img_1.jpg")));
     EXPECT_EQ(treeChildren(1), Strings {"Sub"});
 
     // A second undo finds no undo file.
@@ -105,7 +108,7 @@ TEST_P(UndoWithErrors, AreReportedPairByPairAndTheUndoFileGoesOnlyOnYes)
     const QCursor* cursorAtMessage = nullptr;
     Qt::CursorShape shapeAtMessage = Qt::ArrowCursor;
     m_dialogs.onMessage = [&](const QString& text) {
-        if (text.startsWith("Cannot rename")) {
+        if (text.startsWith(QStringLiteral("Cannot rename"))) {
             cursorAtMessage = QApplication::overrideCursor();
             if (cursorAtMessage)
                 shapeAtMessage = cursorAtMessage->shape();
@@ -115,8 +118,8 @@ TEST_P(UndoWithErrors, AreReportedPairByPairAndTheUndoFileGoesOnlyOnYes)
     click("btnUndo");
     EXPECT_EQ(m_dialogs.questions, (std::vector<QString> {kUndoQuestion, kRemoveQuestion}));
     EXPECT_EQ(m_dialogs.messages,
-        (std::vector<QString> {"Cannot rename gone.txt to GONE.TXT. Operation will continue",
-            "1 files and/or directories have been renamed. 1 errors detected!"}));
+        (std::vector<QString> {QStringLiteral("Cannot rename gone.txt to GONE.TXT. Operation will continue"),
+            QStringLiteral("1 files and/or directories have been renamed. 1 errors detected!")}));
     EXPECT_EQ(work(), GetParam().after);
     // The hourglass while the undo works, the normal cursor for the report.
     EXPECT_NE(cursorAtMessage, nullptr);
@@ -138,15 +141,16 @@ TEST_F(UndoWindow, AfterTheThirdFailureTheRestCanGoToTheLog)
     click("btnUndo");
     EXPECT_EQ(m_dialogs.questions,
         (std::vector<QString> {kUndoQuestion,
-            "More operations have failed. Keep showing a message for each failure?\n"
-            "(No: the rest go only to the log window and to the final count.)",
+            QStringLiteral("More operations have failed. Keep showing a message for each failure?\n"
+                           "(No: the rest go only to the log window and to the final count.)"),
             kRemoveQuestion}));
     // The last rename is undone first.
     EXPECT_EQ(m_dialogs.messages,
-        (std::vector<QString> {"Cannot rename gone5.txt to GONE5.TXT. Operation will continue",
-            "Cannot rename gone4.txt to GONE4.TXT. Operation will continue",
-            "Cannot rename gone3.txt to GONE3.TXT. Operation will continue",
-            "0 files and/or directories have been renamed. 5 errors detected!"}));
+        (std::vector<QString> {
+            QStringLiteral("Cannot rename gone5.txt to GONE5.TXT. Operation will continue"),
+            QStringLiteral("Cannot rename gone4.txt to GONE4.TXT. Operation will continue"),
+            QStringLiteral("Cannot rename gone3.txt to GONE3.TXT. Operation will continue"),
+            QStringLiteral("0 files and/or directories have been renamed. 5 errors detected!")}));
     EXPECT_EQ(logLines(),
         (Strings {"! Cannot rename gone2.txt to GONE2.TXT: No such file or directory",
             "! Cannot rename gone1.txt to GONE1.TXT: No such file or directory"}));
