@@ -451,6 +451,24 @@ TEST_F(RunTest, AFolderWhoseUndoFileCannotBeMadeIsLeftUnrenamedAndTheRunGoesOn)
     EXPECT_FALSE(r.AllWentThrough(session.Stats));
 }
 
+TEST_F(RunTest, SubfoldersLeftUnrenamedForWantOfAnUndoFileAreEnteredUnderTheirOwnNames)
+{
+    // The top folder cannot have its undo file, so neither subfolder is renamed; the walk must
+    // still find both under the names they keep, and rename inside them.
+    tree.dir("_brindlewick_undo.txt");
+    tree.file("A/x.TXT");
+    tree.file("B/y.TXT");
+    session.Jobs = {kLower};
+    TRunOptions o = options(true, true);
+    o.undo = true;
+    const TRunResult r = run(o);
+    EXPECT_EQ(r.foldersNotEntered, 0);
+    EXPECT_EQ(host.messages.size(), 1u); // the undo file that cannot be made, nothing else
+    EXPECT_TRUE(tree.exists("A/x.txt"));
+    EXPECT_TRUE(tree.exists("B/y.txt"));
+    EXPECT_EQ(session.Stats.FoldersRenamed, 0);
+}
+
 TEST_F(RunTest, UndoFileWriteFailureStopsTheRunWithTheSystemsText)
 {
     for (const char* name : {"A", "B", "C", "D"})

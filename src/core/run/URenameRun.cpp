@@ -112,6 +112,10 @@ void TRenameRun::BeginRun()
     if (m_options.sort
         && (m_options.sortOrder == TSortOrder::NameAsc || m_options.sortOrder == TSortOrder::NameDesc))
         m_collator = &TNameCollator::User();
+    // Dates are read only where they are shown or sorted on.
+    m_needs.dates = m_options.log
+        || (m_options.sort
+            && (m_options.sortOrder == TSortOrder::DateAsc || m_options.sortOrder == TSortOrder::DateDesc));
     if (m_options.log)
         LogLine(0, {"---- ", nowText(), " ---- Starting Renaming in ", m_options.startFolder});
 }
@@ -243,166 +247,178 @@ void TRenameRun::leaveFolder()
 bool TRenameRun::processFolder(
     const std::string& folder, int parentFd, double share, int depth, std::int32_t node)
 {
-    const TRunOptions& o = m_options;
-    const bool log = o.log;
-    const bool sim = o.simulation;
-    TRunStats& stats = m_session.Stats;
+    // 1. Enter the folder.
+    TFd dir = enterFolder(folder, parentFd, depth);
+    if (!dir.valid())
+        return false;
+    const TShares shares = splitShare(share, m_options.recurse, m_options.renameDirs);
+    // 2. List it: one read gives both listings. Renaming the subfolders first does not change
+    //    which files there are, so the file listing is the one the folder has then.
+    TBWFileList dirs;
+    TBWFileList files;
+    m_lister.ListFolder(dir.get(), m_mask, m_needs, dirs, files);
+    // 3. Its subfolders, then 4. its files: renamed, or previewed in a simulation.
+    std::vector<std::int32_t> childNodes = handleSubfolders(dir.get(), dirs, node, shares.dirs);
+    if (!stopping())
+        handleFiles(dir.get(), files, node, shares.files);
+    // The file list goes before the subfolders are walked, so the memory of a run is bounded
+    // by its largest folder, not by the files of every folder above the one at hand.
+    TBWFileList().swap(files);
+    // 5. Its undo file is closed before any subfolder is entered.
+    closeUndoFile(folder);
+    // 6. Down into its subfolders.
+    if (m_options.recurse && !stopping())
+        goDown(std::move(dir), folder, std::move(dirs), std::move(childNodes), shares.recursion);
+    return true;
+}
 
-    // 1. Enter the folder. The starting folder may be reached through a link; a subfolder
-    //    never is (links are files).
-    if (log)
+TFd TRenameRun::enterFolder(const std::string& folder, int parentFd, int depth)
+{
+    // The starting folder may be reached through a link; a subfolder never is (links are files).
+    if (m_options.log)
         LogLine(depth, {"> Changing to ", folder});
     TFd dir = OpenFolder(parentFd, folder, depth == 0);
     if (!dir.valid()) {
         ++m_result.foldersNotEntered;
         // A simulation's errors are the entries it marks; a real run counts every failure.
-        if (!sim)
-            ++stats.ErrorCount;
+        if (!m_options.simulation)
+            ++m_session.Stats.ErrorCount;
         const std::string message = notEnteredMessage(folder);
         const std::string logText = "! " + message + ": " + dir.error().text();
-        if (log)
+        if (m_options.log)
             LogLine(depth, {logText});
         m_host.showFailure(message, logText);
-        return false;
+        return dir;
     }
-    const int fd = dir.get();
     m_folder = folder;
     m_depth = depth;
     m_host.showCurrentFolder(folder);
     m_host.processEvents();
-
-    if (o.resetCounter)
-        m_session.CounterValue = o.counterStart;
-    const TShares shares = splitShare(share, o.recurse, o.renameDirs);
-
-    // 5. The undo file is made at the folder's first rename (renameEntry), so a folder where
-    //    nothing is renamed keeps the one it had.
+    if (m_options.resetCounter)
+        m_session.CounterValue = m_options.counterStart;
+    // The undo file is made at the folder's first rename (renameEntry), so a folder where
+    // nothing is renamed keeps the one it had.
     m_undoState = TUndoState::NotMade;
+    return dir;
+}
 
-    // Dates are read only where they are shown or sorted on.
-    const TListingNeeds needs {
-        log || (o.sort && (o.sortOrder == TSortOrder::DateAsc || o.sortOrder == TSortOrder::DateDesc))};
-    const TNameCollator& collator = m_collator ? *m_collator : TNameCollator::User();
+void TRenameRun::prepareListing(TBWFileList& list, std::string_view added, std::string_view sorting)
+{
+    if (m_options.log) {
+        for (const TBWFile& e : list)
+            LogLine(m_depth, {added, e.DisplayText()});
+    }
+    if (m_options.sort) {
+        if (m_options.log)
+            LogLine(m_depth, {sorting});
+        SortEntries(list, m_options.sortOrder, m_collator ? *m_collator : TNameCollator::User());
+    }
+}
 
-    // One read of the folder gives both listings. Renaming the subfolders first does not
-    // change which files there are, so the file listing is the one the folder has then.
-    TBWFileList dirs;
-    TBWFileList files;
-    m_lister.ListFolder(fd, m_mask, needs, dirs, files);
+double TRenameRun::entryStep(std::size_t count, double share)
+{
+    if (count == 0) {
+        addProgress(share);
+        return 0.0;
+    }
+    return share / static_cast<double>(count);
+}
 
-    // 6-10. Subfolders: sort, rename (or preview).
-    if (log) {
-        for (const TBWFile& e : dirs)
-            LogLine(depth, {"- Added directory ", e.DisplayText()});
-    }
-    if (o.sort) {
-        if (log)
-            LogLine(depth, {"+ Sorting directories..."});
-        SortEntries(dirs, o.sortOrder, collator);
-    }
-    double dirStep = 0.0;
-    if (o.renameDirs) {
-        if (dirs.empty())
-            addProgress(shares.dirs);
-        else
-            dirStep = shares.dirs / static_cast<double>(dirs.size());
-    }
+std::vector<std::int32_t> TRenameRun::handleSubfolders(
+    int dirFd, TBWFileList& dirs, std::int32_t node, double share)
+{
+    prepareListing(dirs, "- Added directory ", "+ Sorting directories...");
+    // A real run touches the subfolders only when it renames them; a simulation shows each one.
+    const bool rename = m_options.renameDirs;
+    if (!rename && !m_options.simulation)
+        return {};
+    const double step = rename ? entryStep(dirs.size(), share) : 0.0;
     std::vector<std::int32_t> childNodes;
-    if (sim) {
-        childNodes.reserve(dirs.size());
-        for (TBWFile& e : dirs) {
-            if (stopping())
-                break;
-            if (log)
-                LogLine(depth, {"* Renaming directory ", e.Name});
-            std::string newName = e.Name;
-            if (o.renameDirs) {
-                newName = m_session.PreviewName(e.Name, TEntryKind::Folder);
-                addProgress(dirStep);
-            }
-            childNodes.push_back(previewNode(node, e.Name, newName, TEntryKind::Folder));
-            if (log)
-                LogLine(
-                    depth, {"* Added Tree Index ", std::to_string(m_tree->IndexInParent(childNodes.back()))});
-            m_host.resultNodeAdded(*m_tree, childNodes.back());
-        }
-    } else if (o.renameDirs) {
-        for (TBWFile& e : dirs) {
-            if (stopping())
-                break;
-            if (log)
-                LogLine(depth, {"* Renaming directory ", e.Name});
-            renameEntry(fd, e.Name, TEntryKind::Folder);
-            e.NewName = m_name;
-            addProgress(dirStep);
-        }
+    childNodes.reserve(m_options.simulation ? dirs.size() : 0);
+    for (TBWFile& e : dirs) {
+        if (stopping())
+            break;
+        const std::int32_t child = handleEntry(dirFd, e, TEntryKind::Folder, node, rename);
+        if (m_options.simulation)
+            childNodes.push_back(child);
+        if (rename)
+            addProgress(step);
     }
+    return childNodes;
+}
 
-    // 11-14. Files: sort, rename (or preview).
-    if (!stopping()) {
-        if (log) {
-            for (const TBWFile& e : files)
-                LogLine(depth, {"- Added file ", e.DisplayText()});
-        }
-        if (o.sort) {
-            if (log)
-                LogLine(depth, {"+ Sorting files..."});
-            SortEntries(files, o.sortOrder, collator);
-        }
-        double fileStep = 0.0;
-        if (files.empty())
-            addProgress(shares.files);
-        else
-            fileStep = shares.files / static_cast<double>(files.size());
-        for (const TBWFile& e : files) {
-            if (stopping())
-                break;
-            if (log)
-                LogLine(depth, {"* Renaming file ", e.Name});
-            if (sim) {
-                m_name = e.Name;
-                m_session.ApplyJobListInPlace(m_name);
-                ++stats.FilesExamined;
-                if (m_name != e.Name)
-                    ++stats.FilesRenamed;
-                m_host.resultNodeAdded(*m_tree, previewNode(node, e.Name, m_name, TEntryKind::File));
-            } else {
-                renameEntry(fd, e.Name, TEntryKind::File);
-            }
-            addProgress(fileStep);
-        }
+void TRenameRun::handleFiles(int dirFd, TBWFileList& files, std::int32_t node, double share)
+{
+    prepareListing(files, "- Added file ", "+ Sorting files...");
+    const double step = entryStep(files.size(), share);
+    for (TBWFile& e : files) {
+        if (stopping())
+            break;
+        handleEntry(dirFd, e, TEntryKind::File, node, true);
+        addProgress(step);
     }
-    // The file list goes before the subfolders are walked, so the memory of a run is bounded
-    // by its largest folder, not by the files of every folder above the one at hand.
-    TBWFileList().swap(files);
+}
 
-    // 15. The undo file is closed before the subfolders are entered: at most one is open at a
-    //     time. A failure to sync or close it stops the run like a failed write.
-    if (m_undoFile.IsOpen()) {
-        const TSysError e = m_undoFile.Close();
-        if (e && !m_result.stopped)
-            stopOnUndoFailure(folder, e);
+std::int32_t TRenameRun::handleEntry(
+    int dirFd, TBWFile& entry, TEntryKind kind, std::int32_t node, bool rename)
+{
+    const bool folder = kind == TEntryKind::Folder;
+    if (m_options.log)
+        LogLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", entry.Name});
+    if (!m_options.simulation) {
+        // The subfolder is entered later under the name it has on disk now.
+        renameEntry(dirFd, entry.Name, kind);
+        if (folder)
+            entry.NewName = m_name;
+        return -1;
     }
+    // A simulation: the new name, counted as a real run would count it, and its result node.
+    m_name = entry.Name;
+    if (rename) {
+        m_session.ApplyJobListInPlace(m_name);
+        TRunStats& stats = m_session.Stats;
+        ++(folder ? stats.FoldersExamined : stats.FilesExamined);
+        if (m_name != entry.Name)
+            ++(folder ? stats.FoldersRenamed : stats.FilesRenamed);
+    }
+    const std::int32_t child = previewNode(node, entry.Name, m_name, kind);
+    if (folder && m_options.log)
+        LogLine(m_depth, {"* Added Tree Index ", std::to_string(m_tree->IndexInParent(child))});
+    m_host.resultNodeAdded(*m_tree, child);
+    return child;
+}
 
-    // 16. The subfolders are walked from the frame, each under its name on disk.
-    if (!o.recurse || stopping())
-        return true;
-    if (log)
-        LogLine(depth, {"+ Recursing Directories..."});
+void TRenameRun::closeUndoFile(const std::string& folder)
+{
+    // At most one undo file is open at a time. A failure to sync or close it stops the run like
+    // a failed write.
+    if (!m_undoFile.IsOpen())
+        return;
+    const TSysError e = m_undoFile.Close();
+    if (e && !m_result.stopped)
+        stopOnUndoFailure(folder, e);
+}
+
+void TRenameRun::goDown(
+    TFd dir, const std::string& folder, TBWFileList dirs, std::vector<std::int32_t> childNodes, double share)
+{
+    if (m_options.log)
+        LogLine(m_depth, {"+ Recursing Directories..."});
     if (dirs.empty()) {
-        addProgress(shares.recursion);
-        return true;
+        addProgress(share);
+        return;
     }
-    // The folder's identity lets the walk check ".." when it comes back to it.
+    // The subfolders are walked from the frame, each under its name on disk; the folder's
+    // identity lets the walk check ".." when it comes back to it.
     struct stat st {
     };
-    ::fstat(fd, &st);
+    ::fstat(dir.get(), &st);
     TFrame frame;
     frame.dev = st.st_dev;
     frame.ino = st.st_ino;
     frame.folder = folder;
-    frame.depth = depth;
-    frame.subShare = shares.recursion / static_cast<double>(dirs.size());
+    frame.depth = m_depth;
+    frame.subShare = share / static_cast<double>(dirs.size());
     frame.dirs = std::move(dirs);
     frame.childNodes = std::move(childNodes);
     frame.fd = std::move(dir);
@@ -410,7 +426,6 @@ bool TRenameRun::processFolder(
     // Only the deepest folders stay open.
     if (m_frames.size() > kHeldFolders)
         m_frames[m_frames.size() - 1 - kHeldFolders].fd.close();
-    return true;
 }
 
 std::int32_t TRenameRun::previewNode(
@@ -465,72 +480,73 @@ void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind k
     // 1. The new name.
     m_name = oldName;
     m_session.ApplyJobListInPlace(m_name);
-    // 2. Unchanged, or in a folder whose undo file could not be made: counted only.
-    const bool undo = m_options.undo;
-    if (m_name != oldName && !(undo && m_undoState == TUndoState::Failed)) {
-        // 3. Ask.
-        bool go = true;
-        if (m_options.confirm) {
-            std::string question = folder ? "Rename directory \"" : "Rename file \"";
-            question.append(oldName).append("\" to \"").append(m_name).append("\"?");
-            go = m_host.askYesNo(question, TQuestion::ConfirmRename);
-        }
-        if (go) {
-            // 4. Rename, never over another entry. A name that would leave the folder, the undo
-            //    file's name and (while the undo file is written) a name with a line feed are
-            //    refused before anything is touched.
-            const std::string_view refusal = RefusalReason(m_name, oldName, undo);
-            TSysError e = refusal.empty() ? 0 : EINVAL;
-            bool recorded = false;
-            if (e == 0 && undo) {
-                // 4a. The folder's first rename makes its undo file; a target that is plainly
-                //     taken fails first, so an earlier undo file is not given up for nothing.
-                if (m_undoState == TUndoState::NotMade) {
-                    e = TargetTaken(dirFd, oldName, m_name);
-                    if (!e && !makeUndoFile(dirFd, m_depth)) {
-                        m_name = oldName;
-                        ++(folder ? stats.FoldersExamined : stats.FilesExamined);
-                        return;
-                    }
-                }
-                // 4b. The pair goes to the undo file before the rename is made: a run killed
-                //     between the two leaves a record of a rename that never happened, which
-                //     undo passes over, never a rename that no undo file knows.
-                if (!e) {
-                    if (const TSysError w = m_undoFile.Add(m_name, oldName)) {
-                        stopOnUndoFailure(m_folder, w);
-                        m_name = oldName;
-                        ++(folder ? stats.FoldersExamined : stats.FilesExamined);
-                        return;
-                    }
-                    recorded = true;
-                }
-            }
-            if (!e) {
-                e = RenameNoReplace(dirFd, oldName, m_name, folder);
-                // 4c. A failed rename takes its pair back; if even that fails, the file no
-                //     longer matches the folder and the run stops.
-                if (e && recorded) {
-                    if (const TSysError t = m_undoFile.TakeBack())
-                        stopOnUndoFailure(m_folder, t);
-                }
-            }
-            if (e) {
-                ++m_result.renameFailures;
-                const std::string reason = refusal.empty() ? e.text() : std::string(refusal);
-                reportFailure(m_depth, "Cannot rename " + m_name + ". Operation will continue",
-                    "! Cannot rename " + oldName + " to " + m_name + ": " + reason);
-                m_name = oldName;
-            } else {
-                // 5. Count (the pair is already recorded).
-                ++(folder ? stats.FoldersRenamed : stats.FilesRenamed);
-            }
-        } else {
-            m_name = oldName;
-        }
-    }
+    // 2. Unchanged, in a folder whose undo file could not be made, or declined (3): counted
+    //    only, and the entry keeps its name on disk.
+    const bool withoutUndoFile = m_options.undo && m_undoState == TUndoState::Failed;
+    if (m_name != oldName && !withoutUndoFile && confirmRename(oldName, folder)
+        && giveNewName(dirFd, oldName, folder))
+        ++(folder ? stats.FoldersRenamed : stats.FilesRenamed);
+    else
+        m_name = oldName;
     // 6. Examined in every case.
     ++(folder ? stats.FoldersExamined : stats.FilesExamined);
+}
+
+bool TRenameRun::confirmRename(const std::string& oldName, bool folder)
+{
+    // 3. Ask.
+    if (!m_options.confirm)
+        return true;
+    std::string question = folder ? "Rename directory \"" : "Rename file \"";
+    question.append(oldName).append("\" to \"").append(m_name).append("\"?");
+    return m_host.askYesNo(question, TQuestion::ConfirmRename);
+}
+
+bool TRenameRun::giveNewName(int dirFd, const std::string& oldName, bool folder)
+{
+    // 4. Rename, never over another entry. A name that would leave the folder, the undo file's
+    //    name and (while the undo file is written) a name with a line feed are refused before
+    //    anything is touched.
+    const bool undo = m_options.undo;
+    const std::string_view refusal = RefusalReason(m_name, oldName, undo);
+    TSysError e = refusal.empty() ? 0 : EINVAL;
+    bool recorded = false;
+    if (!e && undo) {
+        // 4a. The folder's first rename makes its undo file; a target that is plainly taken
+        //     fails first, so an earlier undo file is not given up for nothing.
+        if (m_undoState == TUndoState::NotMade) {
+            e = TargetTaken(dirFd, oldName, m_name);
+            if (!e && !makeUndoFile(dirFd, m_depth))
+                return false;
+        }
+        // 4b. The pair goes to the undo file before the rename is made: a run killed between
+        //     the two leaves a record of a rename that never happened, which undo passes over,
+        //     never a rename that no undo file knows.
+        if (!e) {
+            if (const TSysError w = m_undoFile.Add(m_name, oldName)) {
+                stopOnUndoFailure(m_folder, w);
+                return false;
+            }
+            recorded = true;
+        }
+    }
+    if (!e) {
+        e = RenameNoReplace(dirFd, oldName, m_name, folder);
+        // 4c. A failed rename takes its pair back; if even that fails, the file no longer
+        //     matches the folder and the run stops.
+        if (e && recorded) {
+            if (const TSysError t = m_undoFile.TakeBack())
+                stopOnUndoFailure(m_folder, t);
+        }
+    }
+    if (!e)
+        return true;
+    // 5. A failure is reported and counted; the run goes on.
+    ++m_result.renameFailures;
+    const std::string reason = refusal.empty() ? e.text() : std::string(refusal);
+    reportFailure(m_depth, "Cannot rename " + m_name + ". Operation will continue",
+        "! Cannot rename " + oldName + " to " + m_name + ": " + reason);
+    return false;
 }
 
 } // namespace brindle

@@ -34,15 +34,13 @@ class TRenameRun
 {
 public:
     /// tree receives the result of a simulation; it may be null for a real run (a simulation
-    /// without one uses a tree of its own, see ResultTree).
+    /// without one fills a tree of its own, which the host sees at runFinished).
     TRenameRun(
         TRenameSession& session, IRunHost& host, const TRunOptions& options, TResultTree* tree = nullptr);
 
     /// Runs the whole sequence: the empty-list check, BeginRun, the walk from the starting
     /// folder, EndRun.
     TRunResult Execute();
-
-    const TResultTree& ResultTree() const { return *m_tree; }
 
     /// One step of a real run for the entry oldName of the folder open as dirFd: computes the
     /// new name, asks, renames and records the pair (making the folder's undo file at its
@@ -83,11 +81,33 @@ private:
     /// The walk from the starting folder: every folder in the designed order, depth first,
     /// without recursion and with a bounded number of open descriptors.
     void ProcessDirectory(const std::string& start, std::int32_t rootNode);
-    /// One folder: enters it (folder is the full path of the starting folder or a bare name
-    /// relative to parentFd), renames (or previews) its subfolders and files and closes its
-    /// undo file. When its subfolders are to be walked, pushes its frame. Returns whether the
-    /// folder could be entered.
+    /// One folder (folder is the full path of the starting folder or a bare name relative to
+    /// parentFd; share its part of the progress; node its result node in a simulation): enters
+    /// it, lists it, handles its subfolders and its files, closes its undo file and, when its
+    /// subfolders are to be walked, pushes its frame. Returns whether it could be entered.
     bool processFolder(const std::string& folder, int parentFd, double share, int depth, std::int32_t node);
+    /// Opens the folder and makes it the one worked in; a folder that cannot be entered is
+    /// reported and gives an invalid descriptor.
+    TFd enterFolder(const std::string& folder, int parentFd, int depth);
+    /// Logs the entries of a listing ("- Added ...") and sorts it when sorting is on.
+    void prepareListing(TBWFileList& list, std::string_view added, std::string_view sorting);
+    /// Each entry's part of share; with no entry the whole share is added at once.
+    double entryStep(std::size_t count, double share);
+    /// The subfolders: renamed in a real run that renames folders, each shown as a result node
+    /// in a simulation. Returns the nodes (a simulation's; empty otherwise).
+    std::vector<std::int32_t> handleSubfolders(int dirFd, TBWFileList& dirs, std::int32_t node, double share);
+    /// The matching files: renamed, or previewed in a simulation.
+    void handleFiles(int dirFd, TBWFileList& files, std::int32_t node, double share);
+    /// One entry, file or folder: in a real run renamed (a folder's NewName is then its name on
+    /// disk); in a simulation its new name computed (when rename) and counted, and its result
+    /// node added below node and returned.
+    std::int32_t handleEntry(int dirFd, TBWFile& entry, TEntryKind kind, std::int32_t node, bool rename);
+    /// Closes the folder's undo file, if one was made; a failure stops the run.
+    void closeUndoFile(const std::string& folder);
+    /// Pushes the folder's frame so that its subfolders are walked next, each with its part of
+    /// share.
+    void goDown(TFd dir, const std::string& folder, TBWFileList dirs, std::vector<std::int32_t> childNodes,
+        double share);
     /// Takes the top frame off the stack after its subfolders, opening the folder above it
     /// again when it was not held open. Stops the run when that fails.
     void leaveFolder();
@@ -96,6 +116,11 @@ private:
         std::int32_t parent, const std::string& oldName, const std::string& newName, TEntryKind kind);
     /// RenameEntry's work; on return m_name holds the name on disk.
     void renameEntry(int dirFd, const std::string& oldName, TEntryKind kind);
+    /// Asks before the rename of oldName to m_name when confirming is on; true to go ahead.
+    bool confirmRename(const std::string& oldName, bool folder);
+    /// Renames oldName to m_name, recorded in the undo file first when undo is on. True when
+    /// the entry has its new name; a failure is reported (or, for the undo file, stops the run).
+    bool giveNewName(int dirFd, const std::string& oldName, bool folder);
     /// Makes the undo file of the folder dirFd at its first rename; false when it cannot be
     /// made (reported; the folder is then left unrenamed).
     bool makeUndoFile(int dirFd, int depth);
@@ -122,6 +147,7 @@ private:
     TUndoFileWriter m_undoFile;
     TUndoState m_undoState = TUndoState::NotMade;
     const TNameCollator* m_collator = nullptr;
+    TListingNeeds m_needs;
     std::vector<TFrame> m_frames;
     // Buffers reused from entry to entry.
     std::string m_name;
