@@ -129,128 +129,190 @@ const char* CliUsage()
            "be entered or a simulation found a clash; 2 for bad usage or a job list that cannot be read.\n";
 }
 
-bool ParseCliOptions(int argc, char** argv, TCliOptions& o, std::string& error)
+namespace
 {
+
+/// What the parser collects on its way: the options, --undo, the arguments that are no option.
+struct TParse {
+    TCliOptions& o;
+    std::string& error;
     bool undo = false;
     std::vector<std::string> positional;
+};
+
+/// Whether an option group took the option getopt_long returned, or refused its value.
+enum class TTaken { No, Yes, Refused };
+
+/// The job list and the commands on it: -j, --preview, --describe, --write-jobs, --encoding.
+TTaken jobOption(int code, const char* value, TParse& p)
+{
+    switch (code) {
+    case 'j':
+        p.o.jobsFile = value;
+        return TTaken::Yes;
+    case kPreview:
+        p.o.previews.emplace_back(value);
+        return TTaken::Yes;
+    case kDescribe:
+        p.o.describe = true;
+        return TTaken::Yes;
+    case kWriteJobs:
+        p.o.writeJobs = value;
+        return TTaken::Yes;
+    case kEncoding:
+        p.o.encoding = value;
+        return TTaken::Yes;
+    default:
+        return TTaken::No;
+    }
+}
+
+/// What a run walks and in which order: -m, -r, -d, -c, --reset-counter, --sort.
+TTaken walkOption(int code, const char* value, TParse& p)
+{
+    switch (code) {
+    case 'm':
+        p.o.mask = value;
+        return TTaken::Yes;
+    case 'r':
+        p.o.recurse = true;
+        return TTaken::Yes;
+    case 'd':
+        p.o.renameDirs = true;
+        return TTaken::Yes;
+    case 'c':
+        if (const auto counter = ParseInt32(value)) {
+            p.o.counter = *counter;
+            return TTaken::Yes;
+        }
+        p.error = std::string("the counter must be a whole number from -2147483648 to 2147483647: ") + value;
+        return TTaken::Refused;
+    case kResetCounter:
+        p.o.resetCounter = true;
+        return TTaken::Yes;
+    case kSort:
+        p.o.sort = value;
+        if (isSortOrder(p.o.sort))
+            return TTaken::Yes;
+        p.error = "unknown sort order: " + p.o.sort + " (name, name-desc, date, date-desc or none)";
+        return TTaken::Refused;
+    default:
+        return TTaken::No;
+    }
+}
+
+/// How a run behaves and what it prints: -u, -n, -i, -l, -q.
+TTaken runOption(int code, const char*, TParse& p)
+{
+    switch (code) {
+    case 'u':
+        p.o.undoFile = true;
+        return TTaken::Yes;
+    case 'n':
+        p.o.simulate = true;
+        return TTaken::Yes;
+    case 'i':
+        p.o.confirm = true;
+        return TTaken::Yes;
+    case 'l':
+        p.o.log = true;
+        return TTaken::Yes;
+    case 'q':
+        p.o.quiet = true;
+        return TTaken::Yes;
+    default:
+        return TTaken::No;
+    }
+}
+
+/// What the program does instead of renaming: --undo, -h, -V.
+TTaken modeOption(int code, const char*, TParse& p)
+{
+    switch (code) {
+    case kUndo:
+        p.undo = true;
+        return TTaken::Yes;
+    case 'h':
+        p.o.help = true;
+        return TTaken::Yes;
+    case 'V':
+        p.o.version = true;
+        return TTaken::Yes;
+    default:
+        return TTaken::No;
+    }
+}
+
+constexpr TTaken (*kOptionGroups[])(int, const char*, TParse&)
+    = {jobOption, walkOption, runOption, modeOption};
+
+/// The command the arguments that are no option give, with the options: a folder to rename,
+/// a folder to undo, or the commands on the job list; false (with the reason) for a
+/// combination that makes no sense.
+bool chooseCommand(TParse& p)
+{
+    const bool jobCommands = !p.o.previews.empty() || p.o.describe || p.o.writeJobs.has_value();
+    if (p.positional.size() > 1) {
+        p.error = "only one folder may be given";
+        return false;
+    }
+    if (p.undo) {
+        if (p.positional.empty()) {
+            p.error = "--undo needs a folder";
+            return false;
+        }
+        if (jobCommands) {
+            p.error = "--undo cannot be combined with --preview, --describe or --write-jobs";
+            return false;
+        }
+        p.o.undoFolder = p.positional.front();
+        return true;
+    }
+    if (!p.positional.empty()) {
+        if (jobCommands) {
+            p.error = "a folder cannot be combined with --preview, --describe or --write-jobs";
+            return false;
+        }
+        p.o.folder = p.positional.front();
+        return true;
+    }
+    if (!jobCommands) {
+        p.error = "nothing to do: give a folder, --undo FOLDER, --preview, --describe or --write-jobs";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseCliOptions(int argc, char** argv, TCliOptions& o, std::string& error)
+{
+    TParse p {o, error, false, {}};
     opterr = 0; // the messages are ours
     optind = 0; // 0, not 1: glibc starts afresh, so the parser can run more than once
-    for (;;) {
-        const int code = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr);
-        if (code == -1)
-            break;
-        switch (code) {
-        case 1:
-            positional.emplace_back(optarg);
-            break;
-        case 'j':
-            o.jobsFile = optarg;
-            break;
-        case 'm':
-            o.mask = optarg;
-            break;
-        case 'r':
-            o.recurse = true;
-            break;
-        case 'd':
-            o.renameDirs = true;
-            break;
-        case 'c':
-            if (const auto counter = ParseInt32(optarg)) {
-                o.counter = *counter;
-            } else {
-                error = std::string("the counter must be a whole number from -2147483648 to 2147483647: ")
-                    + optarg;
-                return false;
-            }
-            break;
-        case kResetCounter:
-            o.resetCounter = true;
-            break;
-        case kSort:
-            o.sort = optarg;
-            if (!isSortOrder(o.sort)) {
-                error = "unknown sort order: " + o.sort + " (name, name-desc, date, date-desc or none)";
-                return false;
-            }
-            break;
-        case 'u':
-            o.undoFile = true;
-            break;
-        case 'n':
-            o.simulate = true;
-            break;
-        case 'i':
-            o.confirm = true;
-            break;
-        case 'l':
-            o.log = true;
-            break;
-        case 'q':
-            o.quiet = true;
-            break;
-        case kPreview:
-            o.previews.emplace_back(optarg);
-            break;
-        case kDescribe:
-            o.describe = true;
-            break;
-        case kWriteJobs:
-            o.writeJobs = optarg;
-            break;
-        case kEncoding:
-            o.encoding = optarg;
-            break;
-        case kUndo:
-            undo = true;
-            break;
-        case 'h':
-            o.help = true;
-            break;
-        case 'V':
-            o.version = true;
-            break;
-        default: // '?' or ':'
+    for (int code; (code = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1;) {
+        if (code == 1) {
+            p.positional.emplace_back(optarg);
+            continue;
+        }
+        TTaken taken = TTaken::No;
+        for (const auto group : kOptionGroups) {
+            if ((taken = group(code, optarg, p)) != TTaken::No)
+                break;
+        }
+        if (taken == TTaken::Refused)
+            return false;
+        if (taken == TTaken::No) { // '?' or ':'
             error = refusal(code, optopt, optind > 0 && optind <= argc ? argv[optind - 1] : "");
             return false;
         }
     }
     // What follows "--" is taken as it stands.
     for (int i = optind; i < argc; ++i)
-        positional.emplace_back(argv[i]);
+        p.positional.emplace_back(argv[i]);
     if (o.help || o.version)
         return true;
-
-    const bool jobCommands = !o.previews.empty() || o.describe || o.writeJobs.has_value();
-    if (positional.size() > 1) {
-        error = "only one folder may be given";
-        return false;
-    }
-    if (undo) {
-        if (positional.empty()) {
-            error = "--undo needs a folder";
-            return false;
-        }
-        if (jobCommands) {
-            error = "--undo cannot be combined with --preview, --describe or --write-jobs";
-            return false;
-        }
-        o.undoFolder = positional.front();
-        return true;
-    }
-    if (!positional.empty()) {
-        if (jobCommands) {
-            error = "a folder cannot be combined with --preview, --describe or --write-jobs";
-            return false;
-        }
-        o.folder = positional.front();
-        return true;
-    }
-    if (!jobCommands) {
-        error = "nothing to do: give a folder, --undo FOLDER, --preview, --describe or --write-jobs";
-        return false;
-    }
-    return true;
+    return chooseCommand(p);
 }
 
 } // namespace brindle
