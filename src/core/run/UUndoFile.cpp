@@ -178,15 +178,19 @@ std::vector<std::pair<std::string, std::string>> ParseUndoPairs(std::string_view
     return pairs;
 }
 
-TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
+namespace
 {
-    TUndoResult result;
+
+/// 1-2. Opens folder and reads its undo file whole into content (readStat: the file read);
+/// false, with the message shown, when either cannot be used.
+bool readFolderUndoFile(
+    const std::string& folder, IRunHost& host, TFd& dir, std::string& content, struct stat& readStat)
+{
     // 1. Work in the folder.
-    TFd dir = OpenFolder(AT_FDCWD, folder, true);
+    dir = OpenFolder(AT_FDCWD, folder, true);
     if (!dir.valid()) {
         host.showMessage("Cannot change current directory to " + folder);
-        result.failed = true;
-        return result;
+        return false;
     }
     // 2. The undo file must be there; it is read whole before anything is renamed, and an
     //    undo file that cannot be read is reported with the system's text.
@@ -194,14 +198,91 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
     if (::fstatat(dir.get(), std::string(kUndoFileName).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0
         && errno == ENOENT) {
         host.showMessage(kNoUndoFile);
-        result.failed = true;
-        return result;
+        return false;
     }
-    std::string content;
-    struct stat readStat;
     if (const TSysError e = readUndoFile(dir.get(), content, readStat)) {
         host.showMessage(
             "Cannot read " + withSeparator(folder) + std::string(kUndoFileName) + ": " + e.text());
+        return false;
+    }
+    return true;
+}
+
+enum class TPairOutcome : std::uint8_t { Renamed, PassedOver, Failed };
+
+/// 4. One recorded pair renamed back in the folder dirFd: the new name a to the old name b (the
+/// names copied into a and b, buffers reused from pair to pair). last: the last pair written.
+TPairOutcome undoPair(
+    int dirFd, const TUndoPair& pair, bool last, std::string& a, std::string& b, IRunHost& host)
+{
+    a.assign(pair.newName);
+    b.assign(pair.oldName);
+    TSysError e = EINVAL;
+    // A record cut short is not renamed at all; names that would reach outside the folder, or
+    // the undo file itself, are refused.
+    const bool usable = IsUsableName(a) && IsUsableName(b) && a != kUndoFileName && b != kUndoFileName;
+    if (pair.complete && usable) {
+        struct stat entry;
+        const bool found = ::fstatat(dirFd, a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
+        e = found ? RenameNoReplace(dirFd, a, b, S_ISDIR(entry.st_mode)) : TSysError::last();
+    }
+    if (!e)
+        return TPairOutcome::Renamed;
+    if (last && pair.complete && usable) {
+        // A run writes each pair just before its rename, so a run killed in between leaves a
+        // whole last pair whose rename never happened: the new name is not there and the old
+        // one is. Only that pair is passed over, and the report says so.
+        struct stat entry;
+        const bool aMissing
+            = ::fstatat(dirFd, a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
+        const bool bPresent = ::fstatat(dirFd, b.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
+        if (aMissing && bPresent)
+            return TPairOutcome::PassedOver;
+    }
+    std::string message = "Cannot rename ";
+    message.append(a).append(" to ").append(b);
+    const std::size_t nameEnd = message.size();
+    message.append(". Operation will continue");
+    const std::string reason = !pair.complete ? std::string(kCutShort)
+        : !usable                             ? std::string(kNameNotAllowed)
+                                              : e.text();
+    host.showFailure(message, "! " + message.substr(0, nameEnd) + ": " + reason);
+    return TPairOutcome::Failed;
+}
+
+/// 5. Removes the undo file of the folder dirFd, but only the one that was read (readStat),
+/// not another one that took its name meanwhile; says so when it cannot.
+bool removeUndoFile(int dirFd, const struct stat& readStat, const std::string& folder, IRunHost& host)
+{
+    struct stat now;
+    if (::fstatat(dirFd, std::string(kUndoFileName).c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0
+        && now.st_dev == readStat.st_dev && now.st_ino == readStat.st_ino
+        && ::unlinkat(dirFd, std::string(kUndoFileName).c_str(), 0) == 0)
+        return true;
+    host.showMessage("Cannot remove " + withSeparator(folder) + std::string(kUndoFileName));
+    return false;
+}
+
+/// 6. "R files and/or directories have been renamed." with the errors and a pair passed over.
+std::string undoReport(const TUndoResult& result)
+{
+    std::string report = std::to_string(result.renamed) + " files and/or directories have been renamed.";
+    if (result.errors != 0)
+        report += " " + std::to_string(result.errors) + " errors detected!";
+    if (result.skipped != 0)
+        report += kPassedOverReport;
+    return report;
+}
+
+} // namespace
+
+TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
+{
+    TUndoResult result;
+    TFd dir;
+    std::string content;
+    struct stat readStat;
+    if (!readFolderUndoFile(folder, host, dir, content, readStat)) {
         result.failed = true;
         return result;
     }
@@ -212,71 +293,31 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
     result.started = true;
 
     // 4. Rename each pair back, the last-written first: a later rename may have taken a name
-    //    that an earlier one freed, and only the reverse order gives every name back. The names
-    //    are copied into two buffers for the system calls, so no pair allocates.
+    //    that an earlier one freed, and only the reverse order gives every name back.
     TUndoPairReader reader(content);
     TUndoPair pair;
     std::string a;
     std::string b;
     for (bool last = true; reader.Previous(pair); last = false) {
-        a.assign(pair.newName);
-        b.assign(pair.oldName);
-        TSysError e = EINVAL;
-        // A record cut short is not renamed at all; names that would reach outside the folder,
-        // or the undo file itself, are refused.
-        const bool usable = IsUsableName(a) && IsUsableName(b) && a != kUndoFileName && b != kUndoFileName;
-        if (pair.complete && usable) {
-            struct stat entry;
-            const bool found = ::fstatat(dir.get(), a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
-            e = found ? RenameNoReplace(dir.get(), a, b, S_ISDIR(entry.st_mode)) : TSysError::last();
-        }
-        if (e != 0 && last && pair.complete && usable) {
-            // A run writes each pair just before its rename, so a run killed in between leaves
-            // a whole last pair whose rename never happened: the new name is not there and the
-            // old one is. Only that pair is passed over, and the report says so.
-            struct stat entry;
-            const bool aMissing
-                = ::fstatat(dir.get(), a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
-            const bool bPresent = ::fstatat(dir.get(), b.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
-            if (aMissing && bPresent) {
-                ++result.skipped;
-                continue;
-            }
-        }
-        if (e == 0) {
+        switch (undoPair(dir.get(), pair, last, a, b, host)) {
+        case TPairOutcome::Renamed:
             ++result.renamed;
-        } else {
+            break;
+        case TPairOutcome::PassedOver:
+            ++result.skipped;
+            break;
+        case TPairOutcome::Failed:
             ++result.errors;
-            std::string message = "Cannot rename ";
-            message.append(a).append(" to ").append(b);
-            const std::size_t nameEnd = message.size();
-            message.append(". Operation will continue");
-            const std::string reason = !pair.complete ? std::string(kCutShort)
-                : !usable                             ? std::string(kNameNotAllowed)
-                                                      : e.text();
-            host.showFailure(message, "! " + message.substr(0, nameEnd) + ": " + reason);
+            break;
         }
     }
 
-    // 5. Remove the undo file when all went back, or when the user agrees after errors; only
-    //    the file that was read, not another one that took its name meanwhile.
-    if (result.errors == 0 || host.askYesNo(kRemoveAfterErrors, TQuestion::RemoveUndoFileAfterErrors)) {
-        struct stat now;
-        if (::fstatat(dir.get(), std::string(kUndoFileName).c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0
-            && now.st_dev == readStat.st_dev && now.st_ino == readStat.st_ino) {
-            if (::unlinkat(dir.get(), std::string(kUndoFileName).c_str(), 0) == 0)
-                result.undoFileRemoved = true;
-        }
-        if (!result.undoFileRemoved)
-            host.showMessage("Cannot remove " + withSeparator(folder) + std::string(kUndoFileName));
-    }
+    // 5. Remove the undo file when all went back, or when the user agrees after errors.
+    if (result.errors == 0 || host.askYesNo(kRemoveAfterErrors, TQuestion::RemoveUndoFileAfterErrors))
+        result.undoFileRemoved = removeUndoFile(dir.get(), readStat, folder, host);
 
     // 6. Report.
-    result.report = std::to_string(result.renamed) + " files and/or directories have been renamed.";
-    if (result.errors != 0)
-        result.report += " " + std::to_string(result.errors) + " errors detected!";
-    if (result.skipped != 0)
-        result.report += kPassedOverReport;
+    result.report = undoReport(result);
     host.undoFinished(result);
     return result;
 }
