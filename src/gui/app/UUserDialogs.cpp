@@ -5,9 +5,17 @@
 #include <QMessageBox>
 
 #include "base/UAppInfo.h"
+#include "base/UNameText.h"
 
 namespace brindle
 {
+
+QString MessageText(std::string_view text)
+{
+    QString shown = BytesToText(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
 
 namespace
 {

@@ -3,11 +3,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <string_view>
+
 class QDialog;
 class QWidget;
 
 namespace brindle
 {
+
+/// A message as the user reads it: the text of its bytes, CR LF line ends as plain line ends.
+QString MessageText(std::string_view text);
 
 /// What a job list file dialog shows: its title, its filters (Qt form, first one selected),
 /// the extension added to a name typed without one, and the folder it starts in.

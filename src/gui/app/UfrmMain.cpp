@@ -12,15 +12,15 @@
 #include <exception>
 #include <utility>
 
+#include "app/URunWindows.h"
+#include "app/UShellViews.h"
 #include "base/UAppDir.h"
 #include "base/UAppInfo.h"
+#include "base/UErrors.h"
 #include "base/UFileUtil.h"
 #include "base/UNumbers.h"
-#include "base/UErrors.h"
-#include "app/UShellViews.h"
 #include "joblist/UJobIO.h"
 #include "joblist/UfrmXMLEncoding.h"
-#include "run/UfrmLog.h"
 #include "jobs/UfrmAddDetails.h"
 #include "jobs/UfrmCaseDetails.h"
 #include "jobs/UfrmCounterDetails.h"
@@ -35,14 +35,6 @@ namespace
 {
 
 constexpr const char* kMsgSelectJobFirst = "Please select a job first.";
-
-/// A message as the user reads it: the text of its bytes, CR LF line ends as plain line ends.
-QString messageText(const std::string& bytes)
-{
-    QString text = BytesToText(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
 
 bool entryExists(const std::string& path)
 {
@@ -130,8 +122,9 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     SetTreePath(TextToBytes(QDir::homePath()));
 
     FormCreate();
-    // The log window: created hidden after the main window, alive as long as it.
-    m_frmLog = new TfrmLog(this);
+    // The run windows, the log window among them: created hidden after the main window, alive
+    // as long as it.
+    m_runWindows = std::make_unique<TRunWindows>(this, ui->stv, ui->slv);
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -341,8 +334,8 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 {
     // A run works inside this window's handlers: it is cancelled, and the window closes once
     // the run has ended.
-    if (m_running) {
-        m_cancelRequested = true;
+    if (Running()) {
+        m_runWindows->RequestCancel();
         m_closeAfterRun = true;
         event->ignore();
         return;
@@ -382,11 +375,6 @@ void TfrmMain::FormClose()
         report("Unable to write to " + kept);
 }
 
-std::string TfrmMain::SettingsFilePath() const
-{
-    return m_ini.IniPath();
-}
-
 std::string TfrmMain::KeptJobListPath() const
 {
     return m_env.settingsDir + kKeptJobListName;
@@ -399,7 +387,7 @@ void TfrmMain::cmExitClick()
 
 void TfrmMain::showMessage(const std::string& text)
 {
-    showMessage(messageText(text));
+    showMessage(MessageText(text));
 }
 
 void TfrmMain::showMessage(const QString& text)
@@ -409,7 +397,13 @@ void TfrmMain::showMessage(const QString& text)
 
 bool TfrmMain::askYesNo(const std::string& text)
 {
-    return m_dialogs->askYesNo(dialogParent(), messageText(text));
+    return m_dialogs->askYesNo(dialogParent(), MessageText(text));
+}
+
+QWidget* TfrmMain::dialogParent()
+{
+    // Before the run windows are made (messages of the settings at start-up): this window.
+    return m_runWindows ? m_runWindows->DialogParent() : this;
 }
 
 // ---- folder tree and file list
@@ -548,26 +542,38 @@ int TfrmMain::requireSelectedRow()
     return row;
 }
 
+void TfrmMain::drawJobs()
+{
+    QListWidget* lb = ui->lbJobs;
+    const int count = static_cast<int>(m_session.Jobs.size());
+    while (lb->count() > count)
+        delete lb->takeItem(lb->count() - 1);
+    for (int row = 0; row < count; ++row) {
+        const QString text = jobRowText(m_session.Jobs[static_cast<std::size_t>(row)]);
+        if (row == lb->count())
+            lb->addItem(text);
+        else if (lb->item(row)->text() != text)
+            lb->item(row)->setText(text);
+    }
+}
+
 void TfrmMain::appendJob(TJob job)
 {
-    ui->lbJobs->addItem(jobRowText(job));
     m_session.Jobs.push_back(std::move(job));
+    drawJobs();
 }
 
 void TfrmMain::replaceJobs(std::vector<TJob> jobs)
 {
-    ui->lbJobs->clear();
-    m_session.Jobs.clear();
-    for (TJob& job : jobs)
-        appendJob(std::move(job));
+    m_session.Jobs = std::move(jobs);
+    drawJobs();
+    selectRow(-1);
 }
 
 void TfrmMain::swapRows(int a, int b)
 {
     std::swap(m_session.Jobs[static_cast<std::size_t>(a)], m_session.Jobs[static_cast<std::size_t>(b)]);
-    const QString textA = ui->lbJobs->item(a)->text();
-    ui->lbJobs->item(a)->setText(ui->lbJobs->item(b)->text());
-    ui->lbJobs->item(b)->setText(textA);
+    drawJobs();
 }
 
 bool TfrmMain::AddJob(TJobType kind)
@@ -655,9 +661,8 @@ void TfrmMain::btnEditClick()
     const int row = requireSelectedRow();
     if (row < 0)
         return;
-    TJob& job = m_session.Jobs[static_cast<std::size_t>(row)];
-    if (EditJob(job))
-        ui->lbJobs->item(row)->setText(jobRowText(job));
+    if (EditJob(m_session.Jobs[static_cast<std::size_t>(row)]))
+        drawJobs();
 }
 
 void TfrmMain::btnRemoveClick()
@@ -666,7 +671,7 @@ void TfrmMain::btnRemoveClick()
     if (row < 0)
         return;
     m_session.Jobs.erase(m_session.Jobs.begin() + row);
-    delete ui->lbJobs->takeItem(row);
+    drawJobs();
     const int count = ui->lbJobs->count();
     selectRow(count == 0 ? -1 : std::min(row, count - 1));
 }
@@ -783,7 +788,7 @@ void TfrmMain::cmCharacterEncodingClick()
     dialog.CheckEncoding = [this, &dialog](const std::string& name) {
         if (EncodingReadsBack(name))
             return true;
-        m_dialogs->showMessage(&dialog, messageText(EncodingRefusedMessage(name)));
+        m_dialogs->showMessage(&dialog, MessageText(EncodingRefusedMessage(name)));
         return false;
     };
     if (m_dialogs->execDialog(dialog) != QDialog::Accepted)

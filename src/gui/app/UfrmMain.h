@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -26,10 +24,10 @@ class TfrmMain;
 namespace brindle
 {
 
+class TRunWindows;
 class TfrmLog;
 class TfrmProgress;
 class TfrmTree;
-class TWindowRunHost;
 
 /// Where the main window finds its files and how it talks to the user. The program fills it
 /// from the running executable; the tests give temporary folders and a recorder.
@@ -49,7 +47,8 @@ struct TMainWindowEnv {
 
 /// The main window: the job list with its buttons and the rename options on the left, the
 /// folder tree in the middle, the file list on the right. It owns the rename session (the
-/// jobs, the counter and the run statistics), the settings and the two job list folders.
+/// jobs, whose rows lbJobs draws, the counter and the run statistics), the settings, the two
+/// job list folders and the run windows.
 class TfrmMain : public QMainWindow, private IPlacedForm
 {
     Q_OBJECT
@@ -58,12 +57,10 @@ public:
     explicit TfrmMain(TMainWindowEnv env, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    /// The jobs (one per row of lbJobs, in the same order), the counter and the run counts.
+    /// The jobs (lbJobs shows one row per job, in the same order), the counter and the run
+    /// counts.
     TRenameSession& Session() { return m_session; }
     const TRenameSession& Session() const { return m_session; }
-
-    /// Message boxes and dialogs as the window shows them.
-    IUserDialogs& Dialogs() const { return *m_dialogs; }
 
     /// The folder selected in the folder tree, as bytes: the starting folder of a run.
     std::string SelectedPath() const;
@@ -91,8 +88,7 @@ public:
     /// Records the current text of cmbFileMask in the file-mask history.
     void RememberFileMask();
 
-    /// The settings file and the job list kept from one start to the next.
-    std::string SettingsFilePath() const;
+    /// The job list kept from one start to the next.
     std::string KeptJobListPath() const;
 
     /// Replaces the job list by the jobs of a job list file; on failure the reader's message
@@ -107,11 +103,11 @@ public:
     /// The options of a run as the controls give them now, the starting folder included.
     TRunOptions RunOptions() const;
     /// Whether a run is going on.
-    bool Running() const { return m_running; }
+    bool Running() const;
     /// The progress window while it is open; null before the first run and after it closed.
     TfrmProgress* ProgressWindow() const;
     /// The log window (it lives as long as the main window, mostly hidden).
-    TfrmLog* LogWindow() const { return m_frmLog; }
+    TfrmLog* LogWindow() const;
     /// The simulated result while it is open; null otherwise.
     TfrmTree* TreeWindow() const;
     /// Opens the dialog of the job's kind on it; true (and the job changed) on OK.
@@ -195,8 +191,6 @@ private:
 
     /// Enables or disables everything that starts or changes a run.
     void setRunControlsEnabled(bool enabled);
-    /// The log lines of the run not yet in the log window go there.
-    void flushLog();
     /// Hands url to the desktop; false when no program could be started for it.
     bool openUrl(const QUrl& url);
     /// Opens help/index.html beside the program; a file that is missing or that no program
@@ -208,6 +202,9 @@ private:
     void selectRow(int row);
     /// Shows "Please select a job first." and gives -1 when no row is selected.
     int requireSelectedRow();
+    /// Draws lbJobs from the session's jobs, one row per job; rows are reused, so the selection
+    /// stays where it was.
+    void drawJobs();
     void appendJob(TJob job);
     void replaceJobs(std::vector<TJob> jobs);
     void swapRows(int a, int b);
@@ -236,15 +233,10 @@ private:
     bool m_keepKeptJobList = false;
     int m_dirWidth = 200;
 
-    // The run: its windows, its state and the log lines on their way to the log window.
-    friend class TWindowRunHost;
-    QPointer<TfrmProgress> m_frmProgress;
-    TfrmLog* m_frmLog = nullptr;
-    QPointer<TfrmTree> m_frmTree;
-    bool m_running = false;
-    bool m_cancelRequested = false;
+    /// The windows of a run; made once the main window's own controls are there.
+    std::unique_ptr<TRunWindows> m_runWindows;
+    /// The window was closed during a run: it closes once the run has ended.
     bool m_closeAfterRun = false;
-    QStringList m_logPending;
 };
 
 } // namespace brindle
