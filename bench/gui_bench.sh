@@ -30,7 +30,7 @@ for f in $(seq -f "%03g" 1 100); do
 done
 
 export QT_QPA_PLATFORM=offscreen
-run() { "$BUILD/bench/gui_bench" --jobs "$WORK/lower.xml" --cli "$BUILD/src/cli/brindlewick-cli" \
+run() { "$BUILD/bin/gui_bench" --jobs "$WORK/lower.xml" --cli "$BUILD/bin/brindlewick-cli" \
     --reps "$REPS" --sort "$SORT" "$@"; }
 run --folder "$WORK/100k"
 run --folder "$WORK/100x1k" --recurse

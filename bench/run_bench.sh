@@ -30,7 +30,7 @@ fi
 BUILD=$ROOT/build/bench
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_TESTS=OFF -DBRINDLE_GUI=OFF >/dev/null
 cmake --build "$BUILD" --target brindlewick-cli >/dev/null
-CLI=$BUILD/src/cli/brindlewick-cli
+CLI=$BUILD/bin/brindlewick-cli
 CLOOP=$BUILD/c_rename_loop
 cc -O2 -o "$CLOOP" "$ROOT/bench/c_rename_loop.c"
 

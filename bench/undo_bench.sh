@@ -20,7 +20,7 @@ if [ -z "${CLI:-}" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_TESTS=OFF \
         -DBRINDLE_GUI=OFF >/dev/null
     cmake --build "$BUILD" --target brindlewick-cli >/dev/null
-    CLI=$BUILD/src/cli/brindlewick-cli
+    CLI=$BUILD/bin/brindlewick-cli
 fi
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 2; }
 

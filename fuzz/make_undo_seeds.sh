@@ -8,12 +8,12 @@ build=build/fuzz
 cmake --build "$build" --target fuzz_undo brindlewick-cli >/dev/null
 out=fuzz/corpus/undo
 mkdir -p "$out"
-work=$(mktemp -d)
+work=$(mktemp -d /tmp/brindle-seeds-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 for jobs in tests/data/cli/lower.xml fuzz/corpus/joblist/{seven-jobs,photos,example,greek}.xml; do
     rm -rf "$work/tree" && mkdir "$work/tree"
-    BRINDLE_UNDO_SEED_TREE="$work/tree" "$build/fuzz/fuzz_undo"
-    "$build/src/cli/brindlewick-cli" -j "$jobs" -d -u -q "$work/tree" 2>/dev/null || true
+    BRINDLE_UNDO_SEED_TREE="$work/tree" "$build/bin/fuzz_undo"
+    "$build/bin/brindlewick-cli" -j "$jobs" -d -u -q "$work/tree" 2>/dev/null || true
     cp "$work/tree/_brindlewick_undo.txt" "$out/run-$(basename "$jobs" .xml).txt"
 done
 # A killed run's last record, whose rename never happened, whole and cut short.

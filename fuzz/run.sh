@@ -16,10 +16,10 @@ fi
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 for t in "${targets[@]}"; do
     corpus=fuzz/corpus/${t#fuzz_}
-    work=$(mktemp -d)
+    work=$(mktemp -d /tmp/brindle-fuzz-XXXXXX)
     echo "== $t for ${seconds}s on $corpus"
     # New inputs go to a scratch folder; the committed seed corpus stays as it is.
-    "$build/fuzz/$t" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+    "$build/bin/$t" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$work/" "$work" "$corpus" 2>&1 | tail -n 12
     rm -rf "$work"
 done

@@ -7,11 +7,11 @@ scripts/deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_TESTS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"
 
-if [ -x build/release/src/gui/app/brindlewick ]; then
-    exec build/release/src/gui/app/brindlewick "$@"
+if [ -x build/release/bin/brindlewick ]; then
+    exec build/release/bin/brindlewick "$@"
 fi
 # Without the window program, the command-line front end (help when no arguments).
 if [ $# -eq 0 ]; then
     set -- --help
 fi
-exec build/release/src/cli/brindlewick-cli "$@"
+exec build/release/bin/brindlewick-cli "$@"

@@ -11,7 +11,7 @@ cmake --build build/release -j "$(nproc)" --target brindlewick brindlewick-cli
 work=$(mktemp -d /tmp/brindle-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/app" "$work/Photos/Holiday 2024" "$work/Photos/Family"
-cp build/release/src/gui/app/brindlewick "$work/app/"
+cp build/release/bin/brindlewick "$work/app/"
 for n in IMG_4711.JPG IMG_4712.JPG IMG_4713.JPG "summer beach.jpeg" "DSC 0042.JPG" notes.TXT; do
     : >"$work/Photos/$n"
 done
@@ -52,7 +52,7 @@ xvfb-run -a -s '-screen 0 1280x800x24' bash -c '
     "$1/app/brindlewick" "$1/Photos" &
     pid=$!
     sleep 4
-    geometry=$(xwininfo -name "$(xwininfo -root -tree | grep -o "\"Brindlewick v2.02[^\"]*\"" | head -1 | tr -d \")" \
+    geometry=$(xwininfo -name "$(xwininfo -root -tree | grep -o "\"Brindlewick v[0-9.]*[^\"]*\"" | head -1 | tr -d \")" \
         | awk "/Absolute upper-left X/{x=\$4} /Absolute upper-left Y/{y=\$4} /Width/{w=\$2} /Height/{h=\$2} END{print w\"x\"h\"+\"x\"+\"y}")
     import -window root -crop "$geometry" +repage "$2/docs/screenshot.png"
     kill $pid

@@ -35,7 +35,7 @@ make_photos() {
 # prepare APP BOOLEANS: an application folder with the program, its job list and settings.
 prepare() {
     mkdir -p "$1"
-    cp build/release/src/gui/app/brindlewick "$1/"
+    cp build/release/bin/brindlewick "$1/"
     cat >"$1/brindle_job_config.xml" <<'XML'
 <?xml version="1.0" encoding="ISO-8859-1" standalone="yes" ?>
 
@@ -76,7 +76,7 @@ xvfb-run -a -s '-noreset -screen 0 1280x800x24' bash -c '
     # it has the focus) so that the result shows whole.
     "$work/sim/app/brindlewick" "$work/sim/Pictures/Holiday" &
     pid=$!
-    main=$(window "Brindlewick v2.02 ")
+    main=$(window "Brindlewick v[0-9.]* ")
     sleep 2
     xdotool mousemove --window "$main" 233 493 click 1
     tree=$(window "Brindlewick Simulated Result")
@@ -92,7 +92,7 @@ xvfb-run -a -s '-noreset -screen 0 1280x800x24' bash -c '
     # A real run with the log on: a click on Go; the log window opens at the end.
     "$work/real/app/brindlewick" "$work/real/Pictures/Holiday" &
     pid=$!
-    main=$(window "Brindlewick v2.02 ")
+    main=$(window "Brindlewick v[0-9.]* ")
     sleep 2
     xdotool mousemove --window "$main" 233 493 click 1
     log=$(window "Brindlewick Log")

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/UAppDir.h"
+#include "base/UAppInfo.h"
 #include "base/UFileUtil.h"
 #include "CliOptions.h"
 #include "CliRun.h"
@@ -59,7 +60,7 @@ int main(int argc, char** argv)
         return kExitOk;
     }
     if (o.version) {
-        std::puts("brindlewick-cli (Brindlewick v2.02)");
+        std::printf("brindlewick-cli (%s)\n", kAppTitle);
         return kExitOk;
     }
     if (o.undoFolder)

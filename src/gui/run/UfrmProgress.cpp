@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/UAppInfo.h"
 #include "ui_UfrmProgress.h"
 
 namespace brindle
@@ -25,6 +26,7 @@ TfrmProgress::TfrmProgress(QWidget* owner)
     , ui(std::make_unique<Ui::TfrmProgress>())
 {
     ui->setupUi(this);
+    setWindowTitle(QString::fromUtf8(kAppTitle) + QStringLiteral(" progress..."));
     // A fixed border, no title-bar buttons, above the other windows.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_DeleteOnClose);
