@@ -161,6 +161,17 @@ TStep failed(TSysError error)
     return {TOutcome::Failed, error};
 }
 
+/// Writes bytes to the new file fd, syncs and closes it; the error of the first step that failed.
+TSysError writeSyncClose(TFd& fd, std::string_view bytes)
+{
+    TSysError e = WriteAll(fd.get(), bytes);
+    if (!e && ::fsync(fd.get()) != 0)
+        e = TSysError::last();
+    if (const TSysError closed = fd.close(); !e)
+        e = closed;
+    return e;
+}
+
 /// A file where nothing is yet. O_EXCL, so that nothing that appeared meanwhile is replaced;
 /// the file is removed again when it cannot be written whole.
 TStep createFile(const std::string& target, std::string_view bytes)
@@ -168,12 +179,7 @@ TStep createFile(const std::string& target, std::string_view bytes)
     TFd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd.valid())
         return fd.error() == EEXIST ? TStep {TOutcome::Retry, {}} : failed(fd.error());
-    TSysError e = WriteAll(fd.get(), bytes);
-    if (!e && ::fsync(fd.get()) != 0)
-        e = TSysError::last();
-    if (const TSysError closed = fd.close(); !e)
-        e = closed;
-    if (e) {
+    if (const TSysError e = writeSyncClose(fd, bytes)) {
         ::unlink(target.c_str());
         return failed(e);
     }
@@ -210,11 +216,7 @@ TStep replaceWhole(const std::string& target, const struct stat& st, std::string
         return {TOutcome::NotHere, {}};
     }
     // 3. Its permissions, the bytes, and a sync, so the rename never publishes a part.
-    TSysError e = ::fchmod(fd.get(), st.st_mode & 07777) == 0 ? WriteAll(fd.get(), bytes) : TSysError::last();
-    if (!e && ::fsync(fd.get()) != 0)
-        e = TSysError::last();
-    if (const TSysError closed = fd.close(); !e)
-        e = closed;
+    TSysError e = ::fchmod(fd.get(), st.st_mode & 07777) == 0 ? writeSyncClose(fd, bytes) : TSysError::last();
     if (e) {
         ::unlink(temp.c_str());
         return failed(e);
