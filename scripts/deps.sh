@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    libxml2-dev libicu-dev
+    libxml2-dev libicu-dev libpcre2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev libqt6svg6
 )
