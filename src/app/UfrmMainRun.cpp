@@ -254,6 +254,7 @@ TRunOptions TfrmMain::RunOptions() const
         : ui->rbDateASC->isChecked()          ? TSortOrder::DateAsc
         : ui->rbDateDESC->isChecked()         ? TSortOrder::DateDesc
                                               : TSortOrder::NameAsc;
+    o.naturalSort = ui->chkNaturalSort->isChecked();
     o.confirm = ui->chkConfirm->isChecked();
     o.undo = ui->chkUndo->isChecked();
     o.log = ui->chkLog->isChecked();
@@ -302,6 +303,11 @@ void TfrmMain::btnGoClick()
         return;
     if (m_session.Jobs.empty()) {
         showMessage(std::string(kNothingToDo));
+        return;
+    }
+    // A job whose regular expression cannot run: said, and nothing starts.
+    if (const std::string invalid = m_session.InvalidJobMessage(); !invalid.empty()) {
+        showMessage(invalid);
         return;
     }
     RememberFileMask();
