@@ -199,8 +199,9 @@ private:
     void flushLog();
     /// Hands url to the desktop; false when no program could be started for it.
     bool openUrl(const QUrl& url);
-    /// Opens help/index.html beside the program; a file that is missing or that no program
-    /// could be started for is reported with its path.
+    /// Opens help/index.html beside the program (or where an installed program keeps it,
+    /// HelpFilePath); a file that is missing or that no program could be started for is
+    /// reported with its path.
     void openHelpPage();
 
     /// The selected row of lbJobs; -1 when none is selected.
