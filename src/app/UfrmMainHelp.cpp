@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <string>
 
+#include "app/UAppDir.h"
 #include "app/UAppInfo.h"
 #include "app/UfrmAbout.h"
 #include "app/UfrmMain.h"
@@ -44,7 +45,7 @@ bool TfrmMain::openUrl(const QUrl& url)
 void TfrmMain::openHelpPage(const QString& section)
 {
     // Said plainly when it fails: otherwise the menu item would seem to do nothing at all.
-    const std::string path = m_env.appDir + kHelpFile;
+    const std::string path = HelpFilePath(m_env.appDir, kHelpFile);
     std::string reason = unreadableReason(path);
     QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!section.isEmpty())

@@ -358,12 +358,12 @@ void TfrmMain::cmLogWindowClick()
 
 void TfrmMain::cmBrindlewickInSendToClick()
 {
-    const std::string folder = GetSendToFolder();
-    const std::string linkFile = folder + kSendToFileName;
-    // Without a home folder there is no place for the entry: reported as a failure.
-    const int status
-        = folder.empty() ? ENOENT : CreateShellLink(ExecutablePath(), linkFile, kSendToDescription);
-    showMessage(status == 0 ? SendToSuccessMessage(folder) : SendToFailureMessage(linkFile));
+    // The desktop entry and the file managers' menu entries together; without a home folder
+    // there is no place for them, reported as a failure.
+    const std::string dataHome = GetDataHome();
+    const TSendToResult result = PlaceInSendTo(ExecutablePath(), dataHome);
+    showMessage(result.ok ? SendToSuccessMessage(result, dataHome)
+                          : SendToFailureMessage(result.failedFile, result.reason));
 }
 
 } // namespace brindle
