@@ -1,6 +1,11 @@
 // Random job lists applied to random names. Nothing may crash, and a name that is valid UTF-8
 // passed through jobs whose strings are valid UTF-8 must come out valid UTF-8: no job ever cuts
 // a character in two.
+//
+// An input whose first byte is 'R' is the regular-expression form: one replace job in regex
+// mode whose pattern and replacement are made of regex pieces, applied alone to every name.
+// There a match never covers a byte outside a UTF-8 sequence, so those bytes of the name all
+// come out, in their order; and a replacement of "$0" gives every name back unchanged.
 
 #include <cstdint>
 #include <cstdlib>
@@ -45,16 +50,86 @@ public:
         return s;
     }
 
+    /// A text of up to 12 pieces, each chosen by one byte from pieces.
+    template <std::size_t N> std::string pieces(const char* const (&from)[N])
+    {
+        const std::size_t len = byte() % 13;
+        std::string s;
+        for (std::size_t i = 0; i < len && !empty(); ++i)
+            s += from[byte() % N];
+        return s;
+    }
+
 private:
     const std::uint8_t* m_p;
     const std::uint8_t* m_end;
 };
+
+const char* const kPatternPieces[] = {"a", "b", "\xc3\xa9", "\xce\xa3", ".", "*", "+", "?", "*?", "(", ")",
+    "(?<n>", "|", "[a-z\xc3\xa9]", "[^a]", "\\w", "\\W", "\\d", "\\s", "\\b", "\\X", "^", "$", "{2}", "{0,3}",
+    "(?i)", "(?=", "(?!", "(?<=a)", "\\1", "\\p{L}", "\xff", "\\", " ", "-", "\\."};
+const char* const kReplacementPieces[] = {"$0", "$1", "$2", "${1}", "${n}", "$$", "\\U", "\\L", "\\E", "\\u",
+    "\\l", "x", "\xc3\x9f", "${1:+a:b}", "${2:-z}", "\\x{3a3}", "\\", "\xff", "$"};
+
+/// The bytes of s that are not part of a UTF-8 sequence, in order.
+std::string strayBytes(std::string_view s)
+{
+    std::string out;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t len = CharLen(s, i);
+        if (len == 1 && static_cast<unsigned char>(s[i]) >= 0x80)
+            out += s[i];
+        i += len;
+    }
+    return out;
+}
+
+bool isSubsequence(std::string_view part, std::string_view whole)
+{
+    std::size_t at = 0;
+    for (char c : whole) {
+        if (at < part.size() && part[at] == c)
+            ++at;
+    }
+    return at == part.size();
+}
+
+void regexForm(Reader& in)
+{
+    TJob job = TJob::Create(jobReplace);
+    job.Modifier = replaceRegex;
+    job.Int1 = in.byte() % 2;
+    job.Str1 = in.pieces(kPatternPieces);
+    const bool identity = in.byte() % 4 == 0;
+    job.Str2 = identity ? "$0" : in.pieces(kReplacementPieces);
+    const bool runs = job.RegexError().empty();
+    if (job.Description().size() > 1000)
+        std::abort();
+    std::int32_t counter = 0;
+    while (!in.empty()) {
+        const std::string name = in.text();
+        const std::string result = job.Apply(name, counter);
+        if (!runs && result != name)
+            std::abort();
+        if (identity && result != name)
+            std::abort();
+        if (!isSubsequence(strayBytes(name), result))
+            std::abort();
+        if (IsValidUtf8(name) && IsValidUtf8(job.Str2) && !IsValidUtf8(result))
+            std::abort();
+    }
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     Reader in(data, size);
+    if (size > 0 && data[0] == 'R') {
+        in.byte();
+        regexForm(in);
+        return 0;
+    }
     TRenameSession session;
     session.CounterValue = in.int32();
     bool utf8Jobs = true;

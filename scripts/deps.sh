@@ -4,12 +4,16 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    libxml2-dev libicu-dev
+    libxml2-dev libicu-dev libpcre2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev libqt6svg6
+    file dpkg-dev
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(clang libclang-rt-14-dev util-linux)
+    # The Send To entries are checked and started as the desktop does; the Debian package is
+    # checked.
+    packages+=(desktop-file-utils libglib2.0-bin lintian appstream)
 fi
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs every test; then builds the core and
-# command-line tests again under AddressSanitizer and UndefinedBehaviorSanitizer and runs them,
-# then the window tests the same way; last, a short run of every fuzz target.
+# Builds everything with warnings as errors and runs every test, and makes and checks the Debian
+# package from that build; then builds the core and command-line tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs them, then the window tests the same
+# way; last, a short run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
@@ -15,6 +16,9 @@ echo "== tests"
 # The window tests run without a display.
 export QT_QPA_PLATFORM=offscreen
 (cd build/test && ctest --output-on-failure -j "$jobs" --timeout 600)
+
+echo "== the Debian package"
+packaging/test-package.sh build/test
 
 echo "== build (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_WERROR=ON -DBRINDLE_SANITIZE=ON \

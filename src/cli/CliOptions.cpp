@@ -15,7 +15,8 @@ namespace
 
 bool isSortOrder(std::string_view s)
 {
-    return s == "name" || s == "name-desc" || s == "date" || s == "date-desc" || s == "none";
+    return s == "name" || s == "name-desc" || s == "natural" || s == "natural-desc" || s == "date"
+        || s == "date-desc" || s == "none";
 }
 
 /// The values getopt_long gives for options without a short form.
@@ -109,7 +110,8 @@ const char* CliUsage()
            "  -d, --rename-dirs    rename subdirectories too\n"
            "  -c, --counter N      starting number of the counter (default 0)\n"
            "      --reset-counter  reset the counter in every subdirectory\n"
-           "      --sort ORDER     name (default), name-desc, date, date-desc or none\n"
+           "      --sort ORDER     name (default), name-desc, natural, natural-desc (numbers by\n"
+           "                       their value: a9 before a10), date, date-desc or none\n"
            "  -u, --undo-file      create undo files\n"
            "  -n, --simulate       print the result tree, change nothing\n"
            "  -i, --confirm        ask before every change (answers y or n, one a line, from stdin)\n"
@@ -194,7 +196,8 @@ TTaken walkOption(int code, const char* value, TParse& p)
         p.o.sort = value;
         if (isSortOrder(p.o.sort))
             return TTaken::Yes;
-        p.error = "unknown sort order: " + p.o.sort + " (name, name-desc, date, date-desc or none)";
+        p.error = "unknown sort order: " + p.o.sort
+            + " (name, name-desc, natural, natural-desc, date, date-desc or none)";
         return TTaken::Refused;
     default:
         return TTaken::No;

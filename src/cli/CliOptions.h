@@ -16,7 +16,7 @@ struct TCliOptions {
     bool renameDirs = false;
     std::int32_t counter = 0;
     bool resetCounter = false;
-    std::string sort = "name"; // name, name-desc, date, date-desc or none
+    std::string sort = "name"; // name, name-desc, natural, natural-desc, date, date-desc or none
     bool undoFile = false;
     bool simulate = false;
     bool confirm = false;

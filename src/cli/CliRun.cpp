@@ -101,7 +101,7 @@ private:
 
 TSortOrder sortOrderOf(const std::string& name)
 {
-    if (name == "name-desc")
+    if (name == "name-desc" || name == "natural-desc")
         return TSortOrder::NameDesc;
     if (name == "date")
         return TSortOrder::DateAsc;
@@ -122,6 +122,7 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
     run.resetCounter = options.resetCounter;
     run.sort = options.sort != "none";
     run.sortOrder = sortOrderOf(options.sort);
+    run.naturalSort = options.sort.starts_with("natural");
     run.confirm = options.confirm;
     run.undo = options.undoFile;
     run.log = options.log;
@@ -136,7 +137,7 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
     TCliHost host(options.confirm);
     TResultTree tree;
     const TRunResult result = RunRename(session, host, run, &tree);
-    if (result.nothingToDo)
+    if (result.nothingToDo || result.invalidJob)
         return kExitUsage;
     const TRunStats& s = session.Stats;
     if (options.simulate) {

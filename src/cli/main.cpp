@@ -76,6 +76,14 @@ int main(int argc, char** argv)
         return kExitUsage;
     if (o.folder)
         return RunFolder(o, session);
+    // A regular expression that cannot run is refused before any name is previewed, as a run
+    // refuses it; describing and writing the list work as for any job.
+    if (!o.previews.empty()) {
+        if (const std::string invalid = session.InvalidJobMessage(); !invalid.empty()) {
+            PrintMessage(invalid);
+            return kExitUsage;
+        }
+    }
 
     int status = kExitOk;
     if (o.describe) {

@@ -231,6 +231,70 @@ TEST_F(CliRunTest, MaskAndCounterOptions)
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"007d.jpg"}));
 }
 
+/// --sort natural and natural-desc order names by the value of their numbers; name keeps the
+/// designed order, digit by digit.
+TEST_F(CliRunTest, NaturalSortOrders)
+{
+    TempTree jobs;
+    jobs.file("counter.xml",
+        "<?xml version=\"1.0\"?><brindlewick><jobs><job type=\"jobCounter\" modifier=\"0\" int1=\"1\" "
+        "int2=\"0\" str1=\"\" str2=\"\" /></jobs></brindlewick>");
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"natural", {"0x9.txt", "1x10.txt", "2x100.txt"}},
+        {"natural-desc", {"0x100.txt", "1x10.txt", "2x9.txt"}},
+        {"name", {"0x10.txt", "1x100.txt", "2x9.txt"}},
+    };
+    for (const auto& [order, expected] : cases) {
+        TempTree t;
+        for (const char* name : {"x10.txt", "x9.txt", "x100.txt"})
+            t.file(name);
+        const ProcessResult r = cli({"-j", jobs.at("counter.xml"), "--sort", order, "-q", t.path()});
+        EXPECT_EQ(r.exitCode, 0) << order << ": " << r.err;
+        EXPECT_EQ(t.list(), expected) << order;
+    }
+    const ProcessResult bad = cli({"-j", jobs.at("counter.xml"), "--sort", "numeric", tree.path()});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("unknown sort order: numeric (name, name-desc, natural, natural-desc, date, "
+                           "date-desc or none)"),
+        std::string::npos);
+}
+
+/// A job list with a regular expression that cannot run: a run and a preview say which job and
+/// why, exit 2 and change nothing; describing it works.
+TEST_F(CliRunTest, RegularExpressionThatCannotRunIsBadUsage)
+{
+    tree.file("A.txt");
+    TempTree jobs;
+    jobs.file("regex.xml",
+        "<?xml version=\"1.0\"?><brindlewick><jobs><job type=\"jobLower\" modifier=\"0\" int1=\"0\" "
+        "int2=\"0\" str1=\"\" str2=\"\" /><job type=\"jobReplace\" modifier=\"1\" int1=\"0\" int2=\"0\" "
+        "str1=\"(a\" str2=\"b\" /></jobs></brindlewick>");
+    const std::string message
+        = "Invalid regular expression in job 2: missing closing parenthesis at offset 2\n";
+    for (const std::vector<std::string>& args :
+        {std::vector<std::string> {"-j", jobs.at("regex.xml"), tree.path()},
+            {"-j", jobs.at("regex.xml"), "-n", tree.path()},
+            {"-j", jobs.at("regex.xml"), "--preview", "A.txt"}}) {
+        const ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, 2) << args.back();
+        EXPECT_EQ(r.err, message);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(tree.list(), std::vector<std::string> {"A.txt"});
+    const ProcessResult describe = cli({"-j", jobs.at("regex.xml"), "--describe"});
+    EXPECT_EQ(describe.exitCode, 0);
+    EXPECT_EQ(describe.out,
+        "Convert all characters to lower case\nReplace regex \"(a\" with \"b\" (ignore case)\n");
+
+    // Once it compiles, the preview shows what it does.
+    jobs.file("swap.xml",
+        "<?xml version=\"1.0\"?><brindlewick><jobs><job type=\"jobReplace\" modifier=\"1\" int1=\"0\" "
+        "int2=\"0\" str1=\"(\\w+) - (\\w+)\" str2=\"$2 - $1\" /></jobs></brindlewick>");
+    const ProcessResult swap = cli({"-j", jobs.at("swap.xml"), "--preview", "track - artist.mp3"});
+    EXPECT_EQ(swap.exitCode, 0) << swap.err;
+    EXPECT_EQ(swap.out, "artist - track.mp3\n");
+}
+
 /// Short options combine, the last of a group may take the next argument as its value, and
 /// "--" ends the options, so a folder whose name begins with '-' can be given.
 TEST_F(CliRunTest, ShortOptionsCombineAndDoubleDashEndsThem)

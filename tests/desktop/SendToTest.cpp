@@ -1,11 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <thread>
 
 #include "common/TestName.h"
+#include "base/UFileUtil.h"
+#include "common/RunProcess.h"
+#include "common/ScratchMount.h"
 #include "desktop/USendTo.h"
 #include "common/TempTree.h"
+#include "common/TreeSnapshot.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -28,7 +40,7 @@ class DesktopEntryExec : public ::testing::TestWithParam<ExecCase>
 TEST_P(DesktopEntryExec, QuotesAndEscapesThePath)
 {
     const std::string text = DesktopEntryText(GetParam().target, "Brindle Wick");
-    EXPECT_NE(text.find("\nExec=" + std::string(GetParam().exec) + " %f\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nExec=" + std::string(GetParam().exec) + " %F\n"), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, DesktopEntryExec,
@@ -43,7 +55,7 @@ TEST(DesktopEntry, HasTheKeysAFileManagerNeeds)
     const std::string text = DesktopEntryText("/usr/bin/brindlewick", "Brindle Wick");
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
     for (const char* line : {"\nType=Application\n", "\nName=Brindle Wick\n", "\nMimeType=inode/directory;\n",
-             "\nExec=\"/usr/bin/brindlewick\" %f\n", "\nTerminal=false\n"})
+             "\nExec=\"/usr/bin/brindlewick\" %F\n", "\nTerminal=false\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
@@ -97,6 +109,383 @@ TEST(SendToMessages, ExactTexts)
         "A shortcut to Brindlewick has been successfully created in\r\n/home/u/.local/share/applications/");
     EXPECT_EQ(SendToFailureMessage("/x/Brindle Wick.desktop"),
         "Cannot create shortcut to Brindlewick\r\nfilename = /x/Brindle Wick.desktop");
+}
+
+// ---- The whole set: the desktop entry and the four file manager entries
+
+/// The five files below a data folder, the desktop entry first.
+std::vector<std::string> setFiles()
+{
+    std::vector<std::string> files {std::string("applications/") + kSendToFileName};
+    for (const TMenuEntry entry : kMenuEntries)
+        files.push_back(MenuEntryPath(entry));
+    return files;
+}
+
+/// The lines of a program's output.
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+/// The value of the last "key=" line of a file's text.
+std::string value(const std::string& text, const std::string& key)
+{
+    std::string found;
+    for (const std::string& line : lines(text))
+        if (line.rfind(key + "=", 0) == 0)
+            found = line.substr(key.size() + 1);
+    return found;
+}
+
+/// A stand-in for the program at a given path: it writes its arguments, one a line, to a file,
+/// so that each file manager entry can be started and what arrives compared with what was meant.
+class Recorder
+{
+public:
+    Recorder(TempTree& tree, const std::string& programFolder)
+        : m_tree(tree)
+        , m_program(tree.at(programFolder + "/brindlewick"))
+    {
+        m_tree.file(programFolder + "/brindlewick",
+            "#!/bin/sh\n"
+            "for a; do printf '%s\\n' \"$a\"; done >'"
+                + m_tree.at("args.part") + "'\nmv '" + m_tree.at("args.part") + "' '" + m_tree.at("args")
+                + "'\n");
+        ::chmod(m_program.c_str(), 0755);
+    }
+    const std::string& program() const { return m_program; }
+
+    /// The arguments of the next start, waiting for it: a desktop's launcher starts programs
+    /// without waiting for them.
+    std::vector<std::string> arguments()
+    {
+        for (int i = 0; i < 200 && !m_tree.exists("args"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!m_tree.exists("args"))
+            return {"(not started)"};
+        const std::string text = m_tree.read("args");
+        ::unlink(m_tree.at("args").c_str());
+        return lines(text);
+    }
+
+private:
+    TempTree& m_tree;
+    std::string m_program;
+};
+
+/// Starts a desktop entry as GLib's launcher does (Thunar's and GNOME's), with files selected.
+ProcessResult launch(const std::string& desktopFile, const std::vector<std::string>& selected)
+{
+    std::vector<std::string> argv {"gio", "launch", desktopFile};
+    argv.insert(argv.end(), selected.begin(), selected.end());
+    return RunProcess(argv);
+}
+
+/// desktop-file-validate's complaints about a file, one a line; those in ignore are left out.
+std::vector<std::string> validate(const std::string& file, const std::vector<std::string>& ignore = {})
+{
+    const ProcessResult r = RunProcess({"desktop-file-validate", file});
+    std::vector<std::string> complaints;
+    for (const std::string& line : lines(r.out + r.err)) {
+        bool known = false;
+        for (const std::string& part : ignore)
+            known = known || line.find(part) != std::string::npos;
+        if (!known)
+            complaints.push_back(line);
+    }
+    if (r.exitCode == 127 || (r.exitCode != 0 && complaints.empty() && ignore.empty()))
+        complaints.push_back("desktop-file-validate did not run (exit " + std::to_string(r.exitCode) + ")");
+    return complaints;
+}
+
+class SendToSet : public ::testing::TestWithParam<const char*>
+{
+protected:
+    TempTree m_tree;
+    std::string data() const { return m_tree.at("data") + "/"; }
+};
+
+/// The program's path is written into five files in four syntaxes. Each file is started as its
+/// file manager starts it, on selected folders whose names need quoting too, and the program
+/// must receive exactly the first selected folder (or all of them: it uses the first).
+TEST_P(SendToSet, EveryEntryStartsTheProgramOnTheSelectedFolder)
+{
+    Recorder recorder(m_tree, GetParam());
+    m_tree.dir("data");
+    const std::string first = m_tree.at("photos/My 'old' photos");
+    const std::string second = m_tree.at("photos/second");
+    m_tree.dir("photos/My 'old' photos");
+    m_tree.dir("photos/second");
+
+    const TSendToResult result = PlaceInSendTo(recorder.program(), data());
+    ASSERT_TRUE(result.ok) << result.failedFile << ": " << result.reason;
+    std::vector<std::string> expected;
+    for (const std::string& f : setFiles())
+        expected.push_back(data() + f);
+    EXPECT_EQ(result.written, expected);
+
+    // The desktop's own checker: Exec quoting, escapes, field codes. A service menu is KDE's
+    // Type=Service, whose keys the checker knows only for applications.
+    const std::string desktop = data() + "applications/" + kSendToFileName;
+    const std::string thunar = data() + MenuEntryPath(TMenuEntry::ThunarSendTo);
+    const std::string dolphin = data() + MenuEntryPath(TMenuEntry::DolphinServiceMenu);
+    EXPECT_EQ(validate(desktop), std::vector<std::string> {});
+    EXPECT_EQ(validate(thunar), std::vector<std::string> {});
+    EXPECT_EQ(validate(dolphin, {"is only valid for type \"Application\""}), std::vector<std::string> {});
+
+    // Dolphin runs a user's service menu, and Nautilus a script, only when it is executable.
+    for (const TMenuEntry entry : {TMenuEntry::DolphinServiceMenu, TMenuEntry::NautilusScript}) {
+        struct stat st {
+        };
+        ASSERT_EQ(::stat((data() + MenuEntryPath(entry)).c_str(), &st), 0);
+        EXPECT_NE(st.st_mode & S_IXUSR, 0u) << MenuEntryPath(entry);
+    }
+
+    // Nautilus: the selected paths one a line; only the first is passed on.
+    const std::string script = data() + MenuEntryPath(TMenuEntry::NautilusScript);
+    EXPECT_EQ(
+        RunProcess({script}, "", {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS=" + first + "\n" + second + "\n"})
+            .exitCode,
+        0);
+    EXPECT_EQ(recorder.arguments(), std::vector<std::string> {first});
+    EXPECT_EQ(RunProcess({script}, "", {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="}).exitCode, 0);
+    EXPECT_EQ(recorder.arguments(), std::vector<std::string> {});
+
+    // Nemo: the key file's value, each selected path in double quotes in the place of %F, and
+    // the command read by shell rules (GLib's parser follows them for these quotes).
+    std::string command;
+    const std::string raw = value(m_tree.read("data/" + MenuEntryPath(TMenuEntry::NemoAction)), "Exec");
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == '\\')
+            ++i;
+        command += raw[i];
+    }
+    ASSERT_EQ(command.size() >= 3 ? command.substr(command.size() - 3) : "", " %F") << raw;
+    command = command.substr(0, command.size() - 2) + "\"" + first + "\" \"" + second + "\"";
+    EXPECT_EQ(RunProcess({"/bin/sh", "-c", command}).exitCode, 0) << command;
+    EXPECT_EQ(recorder.arguments(), (std::vector<std::string> {first, second})) << command;
+
+    // The desktop entries as GLib's launcher reads them. It looks for the program before it
+    // turns "%%" into "%", so it cannot start a program whose path holds one (KDE can).
+    if (std::string(GetParam()).find('%') != std::string::npos)
+        return;
+    // The service menu's action, started like an application.
+    m_tree.file("action.desktop",
+        "[Desktop Entry]\nType=Application\nName=action\nExec="
+            + value(m_tree.read("data/" + MenuEntryPath(TMenuEntry::DolphinServiceMenu)), "Exec") + "\n");
+    for (const std::string& entry : {desktop, thunar, m_tree.at("action.desktop")}) {
+        const ProcessResult r = launch(entry, {first, second});
+        ASSERT_EQ(r.exitCode, 0) << entry << "\n" << r.err;
+        EXPECT_EQ(recorder.arguments(), (std::vector<std::string> {first, second})) << entry;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ProgramFolders, SendToSet,
+    ::testing::Values(
+        "Brindle Wick", "it's \"quoted\"", "$HOME `id` a\\b", "100% sure", "caf\xc3\xa9 \xce\xb1", "a;b#c=d"),
+    [](const ::testing::TestParamInfo<const char*>& info) { return "Folder" + std::to_string(info.index); });
+
+struct RefusedCase {
+    const char* target;
+    std::size_t failedFile; // index into setFiles()
+    const char* reason;
+    friend void PrintTo(const RefusedCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.target); }
+};
+
+class SendToRefused : public ::testing::TestWithParam<RefusedCase>
+{
+};
+
+/// A program path that one of the files cannot hold: the failure names that file, and nothing
+/// at all is written, not even the files that could have held it.
+TEST_P(SendToRefused, NamesTheFileAndWritesNothing)
+{
+    TempTree tree;
+    tree.dir("data");
+    const TSendToResult result = PlaceInSendTo(GetParam().target, tree.at("data") + "/");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failedFile, tree.at("data/" + setFiles()[GetParam().failedFile]));
+    EXPECT_NE(result.reason.find(GetParam().reason), std::string::npos) << result.reason;
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_EQ(tree.list("data"), std::vector<std::string> {});
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, SendToRefused,
+    ::testing::Values(RefusedCase {"/opt/caf\xe9/brindlewick", 0, "not UTF-8"},
+        RefusedCase {"/opt/a\nExec=rm -rf ~/x", 0, "control character"},
+        RefusedCase {"/opt/tab\there/brindlewick", 0, "control character"}, RefusedCase {"", 0, "not known"},
+        RefusedCase {"/opt/100%Fast/brindlewick", 4, "field code"},
+        RefusedCase {"/opt/100%%/brindlewick", 4, "field code"}),
+    [](const ::testing::TestParamInfo<RefusedCase>& info) { return "Case" + std::to_string(info.index); });
+
+/// What may stand in the place of a file manager entry.
+enum class Foreign { UsersFile, MarkerMidLine, Folder, LinkToOwnFile };
+
+class SendToForeign : public ::testing::TestWithParam<std::tuple<TMenuEntry, Foreign>>
+{
+};
+
+/// A file manager entry the program did not write is never replaced, and then none of the set
+/// is written: the failure names it and says why; the tree is exactly as it was. A file that is
+/// the program's own is replaced, and so is the desktop entry whatever it held.
+TEST_P(SendToForeign, IsLeftAsItIsAndTheSetFails)
+{
+    const auto [entry, foreign] = GetParam();
+    TempTree tree;
+    const std::string rel = "data/" + MenuEntryPath(entry);
+    for (const std::string& f : setFiles())
+        tree.dir(FolderOf("data/" + f));
+    tree.file("data/applications/Brindle Wick.desktop", "the user's own");
+    tree.file("elsewhere", std::string(kOwnEntryMarker) + "\n");
+    switch (foreign) {
+    case Foreign::UsersFile:
+        tree.file(rel, "[Desktop Entry]\nName=mine\n");
+        break;
+    case Foreign::MarkerMidLine:
+        tree.file(rel, std::string("Name=x ") + kOwnEntryMarker + "\n");
+        break;
+    case Foreign::Folder:
+        tree.dir(rel);
+        break;
+    case Foreign::LinkToOwnFile:
+        tree.symlink(tree.at("elsewhere"), rel);
+        break;
+    }
+    const TTreeSnapshot before = SnapshotTree(tree.path());
+
+    TSendToResult result = PlaceInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failedFile, tree.at(rel));
+    EXPECT_EQ(
+        result.reason, "A file of this name exists that Brindlewick did not write; it is left as it is.");
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_EQ(TreeDifference(before, SnapshotTree(tree.path())), "");
+
+    // Once the name is free the set is written; written again, the program's own files and the
+    // desktop entry are replaced.
+    if (foreign == Foreign::Folder)
+        ::rmdir(tree.at(rel).c_str());
+    else
+        ::unlink(tree.at(rel).c_str());
+    ASSERT_TRUE(PlaceInSendTo("/opt/first/brindlewick", tree.at("data") + "/").ok);
+    result = PlaceInSendTo("/opt/second/brindlewick", tree.at("data") + "/");
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(result.written.size(), 5u);
+    for (const std::string& f : setFiles()) {
+        const std::string text = tree.read("data/" + f);
+        EXPECT_NE(text.find("/opt/second/brindlewick"), std::string::npos) << f;
+        EXPECT_EQ(text.find("/opt/first/"), std::string::npos) << f;
+    }
+    EXPECT_EQ(tree.read("elsewhere"), std::string(kOwnEntryMarker) + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, SendToForeign,
+    ::testing::Combine(::testing::ValuesIn(kMenuEntries),
+        ::testing::Values(
+            Foreign::UsersFile, Foreign::MarkerMidLine, Foreign::Folder, Foreign::LinkToOwnFile)),
+    [](const ::testing::TestParamInfo<std::tuple<TMenuEntry, Foreign>>& info) {
+        return "Entry" + std::to_string(static_cast<int>(std::get<0>(info.param))) + "Kind"
+            + std::to_string(static_cast<int>(std::get<1>(info.param)));
+    });
+
+/// The regular files below a folder, by path relative to it.
+std::vector<std::string> regularFiles(const std::string& root)
+{
+    std::vector<std::string> files;
+    for (const auto& [path, entry] : SnapshotTree(root))
+        if (entry.type == 'f')
+            files.push_back(path);
+    return files;
+}
+
+TEST(SendToSetFailures, AFolderThatIsAFileIsNamedAndNothingIsWritten)
+{
+    TempTree tree;
+    tree.file("data/nemo", "not a folder");
+    const TSendToResult result = PlaceInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failedFile, tree.at("data/nemo/actions/brindlewick.nemo_action"));
+    EXPECT_EQ(result.reason, tree.at("data/nemo") + ": Not a directory");
+    EXPECT_EQ(regularFiles(tree.at("data")), std::vector<std::string> {"nemo"});
+    EXPECT_EQ(tree.read("data/nemo"), "not a folder");
+}
+
+TEST(SendToSetFailures, NoHomeFolderIsAFailureWithoutAFolder)
+{
+    const TSendToResult result = PlaceInSendTo("/usr/bin/brindlewick", "");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failedFile, "Brindle Wick.desktop");
+    EXPECT_EQ(SendToFailureMessage(result.failedFile, result.reason),
+        "Cannot create shortcut to Brindlewick\r\nfilename = Brindle Wick.desktop\r\n"
+        "No home folder is known, so there is no folder for it.");
+}
+
+/// A disk that fills up or a folder that turns read-only part-way through the set: every file
+/// written so far was only a temporary one and is gone again; the files of an earlier set stay
+/// exactly as they were.
+TEST(SendToSetFailures, AWriteThatFailsPartWayLeavesTheEarlierSetWhole)
+{
+    for (const bool fullDisk : {true, false}) {
+        SCOPED_TRACE(fullDisk ? "full disk" : "read-only folder");
+        TempTree tree;
+        std::string why;
+        std::unique_ptr<ScratchMount> disk;
+        if (fullDisk) {
+            tree.dir("data");
+            disk = ScratchMount::Tmpfs(tree.at("data"), "size=64k", why);
+        }
+        ASSERT_TRUE(PlaceInSendTo("/opt/old/brindlewick", tree.at("data") + "/").ok);
+        if (!fullDisk) {
+            disk = ScratchMount::Bind(tree.at("data/Thunar/sendto"), why);
+            if (disk && disk->MakeReadOnly() != 0)
+                GTEST_SKIP() << "cannot remount read-only";
+        }
+        if (!disk)
+            GTEST_SKIP() << why;
+        const TTreeSnapshot before = SnapshotTree(tree.at("data"));
+        if (fullDisk) {
+            // The disk filled page by page, then two pages freed: room for two more files, not five.
+            const int fd = ::open(tree.at("data/filler").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            ASSERT_GE(fd, 0);
+            const std::string page(4096, 'x');
+            off_t size = 0;
+            while (::write(fd, page.data(), page.size()) == static_cast<ssize_t>(page.size()))
+                size += 4096;
+            ASSERT_EQ(::ftruncate(fd, size >= 8192 ? size - 8192 : 0), 0);
+            ::close(fd);
+        }
+        const TTreeSnapshot withFiller = SnapshotTree(tree.at("data"));
+
+        // A long path makes every file longer than a page.
+        const std::string target = "/opt/" + std::string(3000, 'n') + "/brindlewick";
+        const TSendToResult result = PlaceInSendTo(target, tree.at("data") + "/");
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.failedFile, "");
+        EXPECT_TRUE(result.written.empty());
+        EXPECT_NE(result.reason.find(fullDisk ? "No space left" : "Read-only"), std::string::npos)
+            << result.reason;
+        EXPECT_EQ(TreeDifference(withFiller, SnapshotTree(tree.at("data"))), "");
+        EXPECT_NE(before.size(), 0u);
+    }
+}
+
+TEST(SendToMessages, TheSuccessListsTheFileManagerEntries)
+{
+    TSendToResult result;
+    result.ok = true;
+    result.written = {"/d/applications/Brindle Wick.desktop", "/d/kio/servicemenus/brindlewick.desktop",
+        "/d/nemo/actions/brindlewick.nemo_action"};
+    EXPECT_EQ(SendToSuccessMessage(result, "/d/"),
+        "A shortcut to Brindlewick has been successfully created in\r\n/d/applications/\r\n\r\n"
+        "The file managers offer it in their menus through:\r\n/d/kio/servicemenus/brindlewick.desktop\r\n"
+        "/d/nemo/actions/brindlewick.nemo_action");
+    EXPECT_EQ(SendToFailureMessage("/x/y", "It is a folder."),
+        "Cannot create shortcut to Brindlewick\r\nfilename = /x/y\r\nIt is a folder.");
 }
 
 } // namespace

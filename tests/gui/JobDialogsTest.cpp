@@ -31,7 +31,8 @@ using brindle::test::MakeJob;
 namespace
 {
 
-const char* const kPositionRadios[] = {"rbBegin", "rbEnd", "rbAfterChar", "rbBeforeString", "rbAfterString"};
+const char* const kPositionRadios[]
+    = {"rbBegin", "rbEnd", "rbAfterChar", "rbBeforeString", "rbAfterString", "rbBeforeExt"};
 
 /// The name of the checked position option, or "" when none is checked.
 std::string checkedRadio(const QDialog& dialog)
@@ -112,6 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Jobs, RemoveDialogLoad, ::testing::Values(
     PositionLoadCase{"AfterCharAboveLimit", MakeJob(jobRemove, posAfterChar, 2, 70000), "rbAfterChar", 65535, "", ""},
     PositionLoadCase{"Before", MakeJob(jobRemove, posBeforeString, 1, 0, "x", "ignored"), "rbBeforeString", 1, "x", ""},
     PositionLoadCase{"After", MakeJob(jobRemove, posAfterString, 1, 0, "x"), "rbAfterString", 1, "", "x"},
+    PositionLoadCase{"BeforeExtension", MakeJob(jobRemove, posBeforeExt, 2, 7, "x"), "rbBeforeExt", 1, "", ""},
     PositionLoadCase{"UnknownModifier", MakeJob(jobRemove, 9, 1, 5, "x"), "", 1, "", ""},
     PositionLoadCase{"OtherKind", MakeJob(jobCounter, posEnd, 3), "", 1, "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -131,6 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Jobs, CounterDialogLoad, ::testing::Values(
     PositionLoadCase{"Fresh", MakeJob(jobCounter), "rbBegin", 1, "", ""},
     PositionLoadCase{"AfterCharUsesInt2", MakeJob(jobCounter, posAfterChar, 3, 6), "rbAfterChar", 6, "", ""},
     PositionLoadCase{"AnchorInStr1", MakeJob(jobCounter, posAfterString, 3, 0, "x", "y"), "rbAfterString", 1, "", "x"},
+    PositionLoadCase{"BeforeExtension", MakeJob(jobCounter, posBeforeExt, 3), "rbBeforeExt", 1, "", ""},
     PositionLoadCase{"OtherKind", MakeJob(jobRemove, posEnd), "", 1, "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
@@ -149,6 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Jobs, AddDialogLoad, ::testing::Values(
     PositionLoadCase{"Fresh", MakeJob(jobInsert), "rbBegin", 1, "", ""},
     PositionLoadCase{"AfterCharUsesInt1", MakeJob(jobInsert, posAfterChar, 8, 3, "ins"), "rbAfterChar", 8, "", ""},
     PositionLoadCase{"AnchorInStr2", MakeJob(jobInsert, posBeforeString, 0, 0, "ins", "x"), "rbBeforeString", 1, "x", ""},
+    PositionLoadCase{"BeforeExtension", MakeJob(jobInsert, posBeforeExt, 0, 0, "ins"), "rbBeforeExt", 1, "", ""},
     PositionLoadCase{"OtherKind", MakeJob(jobRemove, posEnd), "", 1, "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
@@ -286,6 +290,36 @@ TEST(CounterDialog, StoresWidthPositionAndAnchor)
     EXPECT_EQ(job, MakeJob(jobCounter, posAfterChar, 3, 2));
 }
 
+// "before the extension" stores modifier 5 and leaves N and the anchor as they were, in all
+// three position dialogs.
+TEST(PositionDialogs, BeforeTheExtensionStoresModifierFive)
+{
+    TfrmRemoveDetails remove;
+    TJob removeJob = MakeJob(jobRemove, posAfterChar, 2, 9, "old");
+    remove.LoadJob(removeJob);
+    Child<QRadioButton>(&remove, "rbBeforeExt")->setChecked(true);
+    remove.StoreJob(removeJob);
+    EXPECT_EQ(removeJob, MakeJob(jobRemove, posBeforeExt, 2, 9, "old"));
+
+    TfrmCounterDetails counter;
+    TJob counterJob = TJob::Create(jobCounter);
+    counter.LoadJob(counterJob);
+    Child<QRadioButton>(&counter, "rbBeforeExt")->setChecked(true);
+    counter.StoreJob(counterJob);
+    EXPECT_EQ(counterJob, MakeJob(jobCounter, posBeforeExt, 1));
+
+    TfrmAddDetails add;
+    TJob addJob = MakeJob(jobInsert, posBeforeString, 4, 0, "x", "anchor");
+    add.LoadJob(addJob);
+    Child<QRadioButton>(&add, "rbBeforeExt")->setChecked(true);
+    add.StoreJob(addJob);
+    EXPECT_EQ(addJob, MakeJob(jobInsert, posBeforeExt, 4, 0, "x", "anchor"));
+
+    for (const QDialog* d :
+        {static_cast<QDialog*>(&remove), static_cast<QDialog*>(&counter), static_cast<QDialog*>(&add)})
+        EXPECT_EQ(Child<QRadioButton>(d, "rbBeforeExt")->text(), QStringLiteral("before the extension"));
+}
+
 // ---- focus handlers
 
 TEST(PositionDialogFocus, EnteringTheNumberChecksAfterCharacter)
@@ -390,12 +424,95 @@ TEST(ReplaceDialog, KeepsTheModeItWasLoadedWith)
     TfrmReplaceDetails dialog;
     TJob job = MakeJob(jobReplace, replaceRegex, 1, 0, "a+", "b");
     dialog.LoadJob(job);
-    EXPECT_FALSE(Child<QCheckBox>(&dialog, "chkRegex")->isVisibleTo(&dialog));
-    EXPECT_FALSE(Child<QPushButton>(&dialog, "btnRegExHelp")->isVisibleTo(&dialog));
+    EXPECT_TRUE(Child<QCheckBox>(&dialog, "chkRegex")->isVisibleTo(&dialog));
+    EXPECT_TRUE(Child<QPushButton>(&dialog, "btnRegExHelp")->isVisibleTo(&dialog));
+    EXPECT_TRUE(Child<QCheckBox>(&dialog, "chkRegex")->isChecked());
     EXPECT_TRUE(Child<QCheckBox>(&dialog, "chkMatchCase")->isChecked());
     Child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("c"));
     dialog.StoreJob(job);
     EXPECT_EQ(job, MakeJob(jobReplace, replaceRegex, 1, 0, "a+", "c"));
+    // The user chooses the mode now.
+    Child<QCheckBox>(&dialog, "chkRegex")->setChecked(false);
+    dialog.StoreJob(job);
+    EXPECT_EQ(job.Modifier, replaceText);
+}
+
+// OK with a regular expression that cannot run says why and where, and the dialog stays open;
+// literal text is never refused.
+TEST(ReplaceDialog, OkWithARegexThatCannotRunSaysWhyAndStaysOpen)
+{
+    TfrmReplaceDetails dialog;
+    std::vector<QString> shown;
+    dialog.ShowMessage = [&](QWidget* parent, const QString& text) {
+        EXPECT_EQ(parent, &dialog);
+        shown.push_back(text);
+    };
+    dialog.LoadJob(TJob::Create(jobReplace));
+    activate(dialog);
+    auto* find = Child<QLineEdit>(&dialog, "edtString1");
+    auto* replace = Child<QLineEdit>(&dialog, "edtString2");
+    auto* ok = Child<QPushButton>(&dialog, "btnOk");
+    find->setText(QStringLiteral("(abc"));
+    Child<QCheckBox>(&dialog, "chkRegex")->setChecked(true);
+    ok->click();
+    EXPECT_EQ(shown,
+        std::vector<QString> {
+            QStringLiteral("Invalid regular expression: missing closing parenthesis at offset 4")});
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+
+    find->setText(QStringLiteral("(abc)"));
+    replace->setText(QStringLiteral("$2"));
+    ok->click();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1],
+        QStringLiteral("Invalid regular expression: unknown substring at offset 2 of the replacement"));
+    EXPECT_TRUE(dialog.isVisible());
+
+    replace->setText(QStringLiteral("\\U$1"));
+    ok->click();
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    TJob job = TJob::Create(jobReplace);
+    dialog.StoreJob(job);
+    EXPECT_EQ(job, MakeJob(jobReplace, replaceRegex, 0, 0, "(abc)", "\\U$1"));
+
+    TfrmReplaceDetails literal;
+    literal.ShowMessage = dialog.ShowMessage;
+    literal.LoadJob(MakeJob(jobReplace, replaceText, 0, 0, "(abc", "$2"));
+    activate(literal);
+    Child<QPushButton>(&literal, "btnOk")->click();
+    EXPECT_EQ(literal.result(), QDialog::Accepted);
+    EXPECT_EQ(shown.size(), 2u);
+}
+
+TEST(ReplaceDialog, HelpButtonAsksForTheHelpOnRegularExpressions)
+{
+    TfrmReplaceDetails dialog;
+    int asked = 0;
+    dialog.ShowRegexHelp = [&] { ++asked; };
+    Child<QPushButton>(&dialog, "btnRegExHelp")->click();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Child<QPushButton>(&dialog, "btnRegExHelp")->text(), QStringLiteral("Regular Expression Help"));
+    EXPECT_EQ(Child<QCheckBox>(&dialog, "chkRegex")->text(), QStringLiteral("Use Regular Expressions"));
+}
+
+// "Accented and other letters too" is Int1 of a case job: checked for 1 only, stored as 1 or 0.
+TEST(CaseDialog, AllLettersIsInt1)
+{
+    for (const std::int32_t int1 : {0, 1, 2, -1}) {
+        TfrmCaseDetails dialog;
+        TJob job = MakeJob(jobNormal, scopeFilename, int1);
+        dialog.LoadJob(job);
+        auto* all = Child<QCheckBox>(&dialog, "chkAllLetters");
+        EXPECT_EQ(all->isChecked(), int1 == 1) << int1;
+        EXPECT_EQ(all->text(), QStringLiteral("Accented and other letters too"));
+        dialog.StoreJob(job);
+        EXPECT_EQ(job, MakeJob(jobNormal, scopeFilename, int1 == 1 ? 1 : 0)) << int1;
+        all->setChecked(!all->isChecked());
+        dialog.StoreJob(job);
+        EXPECT_EQ(job.Int1, int1 == 1 ? 0 : 1) << int1;
+    }
 }
 
 TEST(ReplaceDialog, MatchCaseOnlyForOne)
@@ -457,10 +574,11 @@ TEST(JobDialogs, CaptionsAndTabOrder)
     EXPECT_EQ(Child<QLabel>(&replace, "Label1")->text(), QStringLiteral("And replace it with:"));
     EXPECT_TRUE(Child<QPushButton>(&remove, "btnOk")->isDefault());
 
-    // Tab order of the replace dialog: the hidden controls are skipped, the case option last.
+    // Tab order of the replace dialog: the regular expression controls, OK, Cancel, the case
+    // option last.
     activate(replace);
     focus(replace, "edtString1");
-    const char* order[] = {"edtString2", "btnOk", "btnCancel", "chkMatchCase"};
+    const char* order[] = {"edtString2", "chkRegex", "btnRegExHelp", "btnOk", "btnCancel", "chkMatchCase"};
     for (const char* next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ASSERT_NE(QApplication::focusWidget(), nullptr);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QUrl>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -106,8 +109,9 @@ TEST_F(JobEditing, EditChangesTheJobAndItsRowInPlace)
         setChecked(dialog, "rbExtension");
     });
     click("btnEdit");
-    EXPECT_EQ(win().Session().Jobs[1], MakeJob(jobUpper, scopeExtension));
-    EXPECT_EQ(rows()[1], MakeJob(jobUpper, scopeExtension).Description());
+    // A case job made in the window changes every letter (Int1 1).
+    EXPECT_EQ(win().Session().Jobs[1], MakeJob(jobUpper, scopeExtension, 1));
+    EXPECT_EQ(rows()[1], MakeJob(jobUpper, scopeExtension, 1).Description());
     EXPECT_EQ(selectedRow(), 1);
     EXPECT_EQ(kinds(), (std::vector<TJobType> {jobLower, jobUpper, jobNormal}));
 }
@@ -159,7 +163,7 @@ TEST_F(JobEditing, DeleteSelectsTheRowThatTakesTheDeletedPlace)
     selectRow(0);
     click("btnRemove");
     EXPECT_EQ(kinds(), std::vector<TJobType> {jobUpper});
-    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper).Description()});
+    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper, scopeAll, 1).Description()});
     EXPECT_EQ(selectedRow(), 0);
 
     click("btnRemove");
@@ -177,7 +181,7 @@ TEST_F(JobEditing, UpMovesTheJobToTheTopAndStopsThere)
     click("btnUp");
     click("btnUp");
     EXPECT_EQ(kinds(), (std::vector<TJobType> {jobUpper, jobLower, jobNormal}));
-    EXPECT_EQ(rows()[0], MakeJob(jobUpper).Description());
+    EXPECT_EQ(rows()[0], MakeJob(jobUpper, scopeAll, 1).Description());
     EXPECT_EQ(selectedRow(), 0);
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
@@ -192,9 +196,55 @@ TEST_F(JobEditing, DownMovesTheJobAndDoesNothingOnTheLastRow)
     selectRow(2);
     click("btnDown");
     EXPECT_EQ(kinds(), (std::vector<TJobType> {jobUpper, jobLower, jobNormal}));
-    EXPECT_EQ(rows()[2], MakeJob(jobNormal).Description());
+    EXPECT_EQ(rows()[2], MakeJob(jobNormal, scopeAll, 1).Description());
     EXPECT_EQ(selectedRow(), 2);
     EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+// A case job made in the window changes every letter unless the user unchecks it.
+TEST_F(JobEditing, CaseJobsAddedHereChangeEveryLetter)
+{
+    addJob("btnUpper",
+        [](QDialog& dialog) { EXPECT_TRUE(Child<QCheckBox>(&dialog, "chkAllLetters")->isChecked()); });
+    EXPECT_EQ(win().Session().Jobs.at(0), MakeJob(jobUpper, scopeAll, 1));
+    EXPECT_EQ(rows().at(0), "Convert all characters to upper case (all letters)");
+    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    example->setText(QStringLiteral("straße café.txt"));
+    click("btnExample");
+    EXPECT_EQ(example->text(), QStringLiteral("STRASSE CAFÉ.TXT"));
+
+    addJob(
+        "btnLower", [](QDialog& dialog) { Child<QCheckBox>(&dialog, "chkAllLetters")->setChecked(false); });
+    EXPECT_EQ(win().Session().Jobs.at(1), MakeJob(jobLower, scopeAll, 0));
+    click("btnExample");
+    EXPECT_EQ(example->text(), QStringLiteral("strasse cafÉ.txt"));
+}
+
+// The replace dialog opened from the window shows its message in the window's message boxes,
+// and its help button opens the help page at the section on regular expressions.
+TEST_F(JobEditing, ReplaceDialogTalksThroughTheWindow)
+{
+    m_tree.file("app/help/index.html", "<html></html>");
+    addJob("btnReplace", [this](QDialog& dialog) {
+        Child<QCheckBox>(&dialog, "chkRegex")->setChecked(true);
+        Child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("(\\d+"));
+        Child<QPushButton>(&dialog, "btnOk")->click();
+        EXPECT_TRUE(dialog.isVisible());
+        Child<QPushButton>(&dialog, "btnRegExHelp")->click();
+        Child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("(\\d+)"));
+        Child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("<$1>"));
+    });
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {
+            QStringLiteral("Invalid regular expression: missing closing parenthesis at offset 4")});
+    const QString help = QUrl::fromLocalFile(QString::fromStdString(appDir() + "help/index.html")).toString();
+    EXPECT_EQ(m_openedUrls, std::vector<QString> {help + QStringLiteral("#regex")});
+    EXPECT_EQ(win().Session().Jobs.at(0), MakeJob(jobReplace, replaceRegex, 0, 0, "(\\d+)", "<$1>"));
+    EXPECT_EQ(rows().at(0), "Replace regex \"(\\d+)\" with \"<$1>\" (ignore case)");
+    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    example->setText(QStringLiteral("a1b22"));
+    click("btnExample");
+    EXPECT_EQ(example->text(), QStringLiteral("a<1>b<22>"));
 }
 
 TEST_F(JobEditing, SampleTestAppliesTheJobList)

@@ -78,7 +78,7 @@ TEST_F(JobListMenu, FailedOpenShowsBothMessagesAndKeepsTheList)
     EXPECT_EQ(m_dialogs.messages[1].toStdString(),
         Lines(failure)[0] + "\n" + Lines(failure)[1] + "\n" + Lines(failure)[2] + "\n\n" + Lines(failure)[4]
             + "\n" + Lines(failure)[5]);
-    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper).Description()});
+    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper, scopeAll, 1).Description()});
     // The folder is remembered also after a failed load.
     EXPECT_EQ(win().OpenDir(), m_tree.at("work/bad") + "/");
 }

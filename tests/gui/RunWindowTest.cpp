@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -15,6 +17,7 @@
 #include "desktop/USendTo.h"
 #include "app/UShellViews.h"
 #include "common/RunProcess.h"
+#include "jobs/JobTestUtil.h"
 #include "run/UfrmLog.h"
 #include "run/UfrmProgress.h"
 
@@ -79,6 +82,51 @@ TEST_F(RunWindow, EmptyJobListShowsOnlyTheMessage)
     // No settings saved, nothing renamed.
     EXPECT_FALSE(m_tree.exists("settings/brindle.ini"));
     EXPECT_EQ(work(), Strings {"A.TXT"});
+}
+
+// A job list with a regular expression that cannot run: Go says which job and why and starts
+// nothing; the sample test leaves the name as that job has it and applies the others.
+TEST_F(RunWindow, RegularExpressionThatCannotRunIsSaidAndNothingStarts)
+{
+    m_tree.file("work/A.TXT");
+    startIn();
+    loadJobs({MakeJob(jobLower), MakeJob(jobReplace, replaceRegex, 0, 0, "(abc", "x")});
+    click("btnGo");
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {
+            QStringLiteral("Invalid regular expression in job 2: missing closing parenthesis at offset 4")});
+    EXPECT_EQ(win().ProgressWindow(), nullptr);
+    EXPECT_FALSE(m_tree.exists("settings/brindle.ini"));
+    EXPECT_EQ(work(), Strings {"A.TXT"});
+
+    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    example->setText(QStringLiteral("(ABC).TXT"));
+    click("btnExample");
+    EXPECT_EQ(example->text(), QStringLiteral("(abc).txt"));
+}
+
+// "Numbers in natural order" goes with the other sort options, sorts the run's names by the
+// value of their numbers and is kept in the settings.
+TEST_F(RunWindow, NaturalOrderSortsTheRunAndIsKept)
+{
+    for (const char* name : {"work/a10.txt", "work/a9.txt", "work/a100.txt"})
+        m_tree.file(name);
+    startIn();
+    auto* natural = Child<QCheckBox>(&win(), "chkNaturalSort");
+    EXPECT_EQ(natural->text(), QStringLiteral("Numbers in natural order"));
+    EXPECT_FALSE(natural->isChecked());
+    check("chkSort", false);
+    EXPECT_FALSE(natural->isEnabled());
+    check("chkSort", true);
+    EXPECT_TRUE(natural->isEnabled());
+    check("chkNaturalSort");
+    EXPECT_TRUE(win().RunOptions().naturalSort);
+    loadJobs({MakeJob(jobCounter, posBeforeExt, 1)});
+    click("btnGo");
+    EXPECT_EQ(work(), (Strings {"a1002.txt", "a101.txt", "a90.txt"}));
+    EXPECT_NE(m_tree.read("settings/brindle.ini").find("simulation=0\nnaturalSort=1\n"), std::string::npos);
+    restart();
+    EXPECT_TRUE(Child<QCheckBox>(&win(), "chkNaturalSort")->isChecked());
 }
 
 TEST_F(RunWindow, RealRunRenamesWritesUndoFilesAndShowsTheFinalCounts)

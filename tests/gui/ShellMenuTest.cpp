@@ -44,13 +44,21 @@ TEST_F(ShellMenu, SendToWritesTheDesktopEntryIntoTheDataFolder)
     trigger("cmBrindlewickInSendTo");
     const std::string folder = m_tree.at("data/applications/");
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
+    // One message for the whole set: the desktop entry's folder, then the file managers' entries.
     EXPECT_EQ(m_dialogs.messages[0].toStdString(),
-        "A shortcut to Brindlewick has been successfully created in\n" + folder);
+        "A shortcut to Brindlewick has been successfully created in\n" + folder
+            + "\n\nThe file managers offer it in their menus through:\n" + m_tree.at("data/")
+            + "kio/servicemenus/brindlewick.desktop\n" + m_tree.at("data/")
+            + "nautilus/scripts/Rename with Brindlewick\n" + m_tree.at("data/")
+            + "Thunar/sendto/brindlewick.desktop\n" + m_tree.at("data/")
+            + "nemo/actions/brindlewick.nemo_action");
     ASSERT_TRUE(m_tree.exists("data/applications/Brindle Wick.desktop"));
     const std::string entry = m_tree.read("data/applications/Brindle Wick.desktop");
     EXPECT_EQ(entry, DesktopEntryText(ExecutablePath(), "Brindle Wick"));
-    EXPECT_NE(entry.find("\nExec=\"" + ExecutablePath() + "\" %f\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nExec=\"" + ExecutablePath() + "\" %F\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nMimeType=inode/directory;\n"), std::string::npos) << entry;
+    for (const TMenuEntry menu : kMenuEntries)
+        EXPECT_EQ(m_tree.read("data/" + MenuEntryPath(menu)), MenuEntryText(menu, ExecutablePath(), true));
 
     // Placed again: replaced without a question.
     std::ofstream(m_tree.at("data/applications/Brindle Wick.desktop")) << "old";
@@ -66,8 +74,10 @@ TEST_F(ShellMenu, SendToWithoutDataFolderSettingUsesTheHomeFolder)
     start();
     trigger("cmBrindlewickInSendTo");
     EXPECT_TRUE(m_tree.exists("home/.local/share/applications/Brindle Wick.desktop"));
+    for (const TMenuEntry menu : kMenuEntries)
+        EXPECT_TRUE(m_tree.exists("home/.local/share/" + MenuEntryPath(menu))) << MenuEntryPath(menu);
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
-    EXPECT_TRUE(m_dialogs.messages[0].endsWith(QStringLiteral("/home/.local/share/applications/")));
+    EXPECT_TRUE(m_dialogs.messages[0].contains(QStringLiteral("/home/.local/share/applications/\n")));
 }
 
 TEST_F(ShellMenu, SendToFolderThatCannotBeWrittenGivesTheFailureWithTheFullPath)
@@ -80,8 +90,25 @@ TEST_F(ShellMenu, SendToFolderThatCannotBeWrittenGivesTheFailureWithTheFullPath)
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
     EXPECT_EQ(m_dialogs.messages[0].toStdString(),
         "Cannot create shortcut to Brindlewick\nfilename = "
-            + m_tree.at("data/applications/Brindle Wick.desktop"));
+            + m_tree.at("data/applications/Brindle Wick.desktop") + "\n" + m_tree.at("data/applications")
+            + ": Not a directory");
     EXPECT_EQ(m_tree.read("data/applications"), "not a folder");
+}
+
+/// A file manager entry of the user's own stops the whole set, and the message says so.
+TEST_F(ShellMenu, SendToNeverReplacesAFileManagerEntryItDidNotWrite)
+{
+    m_tree.file("data/nautilus/scripts/Rename with Brindlewick", "#!/bin/sh\necho mine\n");
+    ScopedEnv data("XDG_DATA_HOME", m_tree.at("data"));
+    start();
+    trigger("cmBrindlewickInSendTo");
+    ASSERT_EQ(m_dialogs.messages.size(), 1u);
+    EXPECT_EQ(m_dialogs.messages[0].toStdString(),
+        "Cannot create shortcut to Brindlewick\nfilename = "
+            + m_tree.at("data/nautilus/scripts/Rename with Brindlewick")
+            + "\nA file of this name exists that Brindlewick did not write; it is left as it is.");
+    EXPECT_EQ(m_tree.read("data/nautilus/scripts/Rename with Brindlewick"), "#!/bin/sh\necho mine\n");
+    EXPECT_FALSE(m_tree.exists("data/applications/Brindle Wick.desktop"));
 }
 
 // ---- help and home page
@@ -108,6 +135,25 @@ TEST_F(ShellMenu, HomePageItemOpensTheHelpPage)
     trigger("cmZemloSoftware");
     EXPECT_EQ(m_openedUrls, std::vector<QString> {helpUrl(appDir())});
     EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+/// An installed program lives in a bin folder and finds its help in share/brindlewick/ beside
+/// it; a help folder beside the program comes first.
+TEST_F(ShellMenu, InstalledProgramFindsItsHelpBelowShare)
+{
+    m_tree.file("share/brindlewick/help/index.html", "<html></html>");
+    start();
+    trigger("cmQuickHelpHTML");
+    EXPECT_EQ(m_openedUrls,
+        std::vector<QString> {
+            QUrl::fromLocalFile(QString::fromStdString(m_tree.at("share/brindlewick/help/index.html")))
+                .toString()});
+    EXPECT_TRUE(m_dialogs.messages.empty());
+
+    m_tree.file("app/help/index.html", "<html></html>");
+    m_openedUrls.clear();
+    trigger("cmQuickHelpHTML");
+    EXPECT_EQ(m_openedUrls, std::vector<QString> {helpUrl(appDir())});
 }
 
 /// Both help items say which file could not be opened: when it is missing, and when the

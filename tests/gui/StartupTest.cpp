@@ -75,6 +75,11 @@ TEST_F(Startup, CommandLineFileOpensItsFolder)
     start({m_tree.at("work/docs/readme.txt")});
     EXPECT_EQ(win().SelectedPath(), m_tree.at("work/docs"));
     EXPECT_TRUE(m_dialogs.messages.empty());
+    // The file list shows the file's folder; the file itself is not selected.
+    auto* list = Child<TShellListView>(&win(), "slv");
+    EXPECT_EQ(listFolder(win()).toStdString(), m_tree.at("work/docs"));
+    ASSERT_TRUE(WaitFor([&] { return list->isLoaded(); }));
+    EXPECT_EQ(list->selectedName(), std::nullopt);
 }
 
 TEST_F(Startup, CommandLineFolderWithDotsAndTrailingSlash)

@@ -109,6 +109,39 @@ TEST(JobListReader, ReadsBackWhatWasWritten)
     EXPECT_EQ(loaded.jobs[3].Str2, "&lt;");
 }
 
+// The fields the newer jobs use travel through a file as any other value: every-letter case
+// (Int1 1), a regular expression with its replacement, and the position before the extension.
+TEST(JobListReader, NewerJobFieldsRoundTripThroughAFile)
+{
+    const std::vector<TJob> jobs = {
+        MakeJob(jobUpper, 0, 1),
+        MakeJob(jobNormal, 1, 1),
+        MakeJob(jobReplace, 1, 0, 0, R"((?<t>\w+) - (\w+)&<>'")", R"(\U${t}\E $$2 \l$2)"),
+        MakeJob(jobReplace, 1, 1, 0, "é+(?=\\.)", "\\u$0"),
+        MakeJob(jobInsert, 5, 0, 0, "_v2"),
+        MakeJob(jobRemove, 5, 2),
+        MakeJob(jobCounter, 5, 3),
+    };
+    TempTree t;
+    ASSERT_TRUE(SaveJobsToXml(t.at("new.xml"), jobs, "ISO-8859-1"));
+    const std::string text = t.read("new.xml");
+    EXPECT_NE(text.find(R"(<job type="jobUpper" modifier="0" int1="1" int2="0" str1="" str2="" />)"),
+        std::string::npos);
+    EXPECT_NE(text.find(R"(<job type="jobInsert" modifier="5" int1="0" int2="0" str1="_v2" str2="" />)"),
+        std::string::npos);
+    const TJobListLoad loaded = LoadJobsFromXml(t.at("new.xml"));
+    ASSERT_TRUE(loaded.ok) << loaded.message;
+    ASSERT_EQ(loaded.jobs, jobs);
+    // The jobs read back rename as the jobs written.
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        std::int32_t a = 3, b = 3;
+        EXPECT_EQ(
+            loaded.jobs[i].Apply("Track - ARTIST é.straße", a), jobs[i].Apply("Track - ARTIST é.straße", b));
+    }
+    EXPECT_EQ(loaded.jobs[2].Description(),
+        R"(Replace regex "(?<t>\w+) - (\w+)&<>'"" with "\U${t}\E $$2 \l$2" (ignore case))");
+}
+
 TEST(JobListReader, ControlBytesAreDroppedOnSaving)
 {
     const TJobListLoad loaded

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 
 #include "jobs/JobTestUtil.h"
 #include "jobs/URenameSession.h"
@@ -81,7 +82,7 @@ const TransformCase kInsertJobs[] = {
     {"AnchorNotInsideUtf8", MakeJob(jobInsert, posBeforeString, 0, 0, "X", "\xa9"), "\xc3\xa9", "\xc3\xa9"},
     {"AnchorLoneByteMatches", MakeJob(jobInsert, posBeforeString, 0, 0, "X", "\xa9"), "a\xa9", "aX\xa9"},
     {"EmptyText", MakeJob(jobInsert, posBegin, 0, 0, ""), "abc", "abc"},
-    {"UnknownModifier", MakeJob(jobInsert, 5, 0, 0, "X"), "abc", "abc"},
+    {"UnknownModifier", MakeJob(jobInsert, 6, 0, 0, "X"), "abc", "abc"},
     {"UsesInt1NotInt2", MakeJob(jobInsert, posAfterChar, 1, 2, "X"), "abc", "aXbc"},
 };
 
@@ -123,7 +124,7 @@ const TransformCase kReplaceJobs[] = {
     {"ReplacementKeptAsTyped", MakeJob(jobReplace, replaceText, 2, 0, "TXT", "Txt"), "a.txt", "a.Txt"},
     {"ToEmpty", MakeJob(jobReplace, replaceText, 0, 0, " ", ""), "a b c", "abc"},
     {"EmptyFind", MakeJob(jobReplace, replaceText, 0, 0, "", "x"), "abc", "abc"},
-    {"Regex", MakeJob(jobReplace, replaceRegex, 0, 0, "a", "x"), "abc", "abc"},
+    {"Regex", MakeJob(jobReplace, replaceRegex, 0, 0, "a", "x"), "abc", "xbc"},
     {"OtherMode", MakeJob(jobReplace, 7, 0, 0, "a", "x"), "abc", "abc"},
     {"IgnoreCaseBeyondAscii", MakeJob(jobReplace, replaceText, 0, 0, "É", "e"), "caf\xc3\xa9.txt", "cafe.txt"},
     {"IgnoreCaseGreek", MakeJob(jobReplace, replaceText, 0, 0, "σ", "s"), "ΣΑΣ", "sΑs"},
@@ -131,6 +132,47 @@ const TransformCase kReplaceJobs[] = {
     {"IgnoreCaseNotInsideUtf8", MakeJob(jobReplace, replaceText, 0, 0, "\xa9", "x"), "\xc3\xa9", "\xc3\xa9"},
     {"IgnoreCaseInvalidByte", MakeJob(jobReplace, replaceText, 0, 0, "\xe9", "e"), "caf\xe9\xc3\xa9", "cafe\xc3\xa9"},
     {"MatchCaseNotInsideUtf8", MakeJob(jobReplace, replaceText, 1, 0, "\xa9", "x"), "\xc3\xa9", "\xc3\xa9"},
+};
+
+// Int1 1: every letter by Unicode's full case mapping; Int1 0 (and any other value) A to Z only.
+const TransformCase kEveryLetterJobs[] = {
+    {"UpperAccented", MakeJob(jobUpper, scopeAll, 1), "café.txt", "CAFÉ.TXT"},
+    {"UpperSharpS", MakeJob(jobUpper, scopeAll, 1), "straße", "STRASSE"},
+    {"UpperSharpSKeepsExtension", MakeJob(jobUpper, scopeFilename, 1), "straße.txt", "STRASSE.txt"},
+    {"UpperExtensionOnly", MakeJob(jobUpper, scopeExtension, 1), "straße.straße", "straße.STRASSE"},
+    {"UpperInt1TwoIsAsciiOnly", MakeJob(jobUpper, scopeAll, 2), "café", "CAFé"},
+    {"LowerGreekFinalSigma", MakeJob(jobLower, scopeAll, 1), "ΟΔΟΣ", "οδος"},
+    {"LowerFinalSigmaBeforeExtension", MakeJob(jobLower, scopeAll, 1), "ΟΔΟΣ.TXT", "οδος.txt"},
+    {"LowerFinalSigmaEveryWord", MakeJob(jobLower, scopeAll, 1), "ΣΑΣ ΟΔΟΣ-ΟΔΟΣ", "σας οδος-οδος"},
+    {"LowerDottedCapitalI", MakeJob(jobLower, scopeAll, 1), "\xc4\xb0", "i\xcc\x87"},
+    {"NormalAccented", MakeJob(jobNormal, scopeAll, 1), "ÉCOLE NORMALE.PDF", "École Normale.Pdf"},
+    {"NormalGreek", MakeJob(jobNormal, scopeAll, 1), "ΟΔΟΣ-ΑΣ", "Οδος-Ας"},
+    {"NormalTitleCaseDigraph", MakeJob(jobNormal, scopeAll, 1), "ǆUNGLA", "ǅungla"},
+    {"NormalDigitFirst", MakeJob(jobNormal, scopeAll, 1), "2ND-ÉTÉ", "2nd-Été"},
+    {"NormalFilenameOnly", MakeJob(jobNormal, scopeFilename, 1), "ÉTÉ.TXT", "Été.TXT"},
+    {"InvalidBytesKept", MakeJob(jobUpper, scopeAll, 1), "é\xffß\xc3", "É\xffSS\xc3"},
+    {"NormalAfterInvalidByte", MakeJob(jobNormal, scopeAll, 1), "\xffÉCOLE \xc3ÉTÉ", "\xffécole \xc3été"},
+};
+
+// Modifier 5: just before the extension, or at the end of a name without one.
+const TransformCase kBeforeExtensionJobs[] = {
+    {"Insert", MakeJob(jobInsert, posBeforeExt, 0, 0, "_v2"), "report.pdf", "report_v2.pdf"},
+    {"InsertLastDotOnly", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), "a.tar.gz", "a.tarX.gz"},
+    {"InsertNoExtension", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), "README", "READMEX"},
+    {"InsertDotProfile", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), ".profile", "X.profile"},
+    {"InsertTrailingDot", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), "name.", "nameX."},
+    {"InsertBackslashEndsSearch", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), "c:\\dir.x\\file", "c:\\dir.x\\fileX"},
+    {"InsertEmptyText", MakeJob(jobInsert, posBeforeExt, 0, 0, ""), "a.b", "a.b"},
+    {"Remove", MakeJob(jobRemove, posBeforeExt, 2), "photo01.jpg", "photo.jpg"},
+    {"RemoveMoreThanThere", MakeJob(jobRemove, posBeforeExt, 10), "ab.txt", ".txt"},
+    {"RemoveNoExtension", MakeJob(jobRemove, posBeforeExt, 2), "README", "READ"},
+    {"RemoveCountsCharacters", MakeJob(jobRemove, posBeforeExt, 1), "café.txt", "caf.txt"},
+    {"RemoveNothingBefore", MakeJob(jobRemove, posBeforeExt, 3), ".profile", ".profile"},
+    {"RemoveZero", MakeJob(jobRemove, posBeforeExt, 0), "ab.txt", "ab.txt"},
+    {"RemoveNegative", MakeJob(jobRemove, posBeforeExt, -1), "ab.txt", "ab.txt"},
+    {"Counter", MakeJob(jobCounter, posBeforeExt, 1), "Img 1234.jpg", "Img 12345.jpg", 5},
+    {"CounterWidth3", MakeJob(jobCounter, posBeforeExt, 3), "Img 1234.jpg", "Img 1234005.jpg", 5},
+    {"CounterNoExtension", MakeJob(jobCounter, posBeforeExt, 2), "Img", "Img07", 7},
 };
 
 const TransformCase kCounterJobs[] = {
@@ -152,6 +194,28 @@ INSTANTIATE_TEST_SUITE_P(Insert, Transform, ::testing::ValuesIn(kInsertJobs));
 INSTANTIATE_TEST_SUITE_P(Remove, Transform, ::testing::ValuesIn(kRemoveJobs));
 INSTANTIATE_TEST_SUITE_P(Replace, Transform, ::testing::ValuesIn(kReplaceJobs));
 INSTANTIATE_TEST_SUITE_P(Counter, Transform, ::testing::ValuesIn(kCounterJobs));
+INSTANTIATE_TEST_SUITE_P(EveryLetter, Transform, ::testing::ValuesIn(kEveryLetterJobs));
+INSTANTIATE_TEST_SUITE_P(BeforeExtension, Transform, ::testing::ValuesIn(kBeforeExtensionJobs));
+
+// On ASCII names every-letter case jobs give exactly what the A-to-Z jobs give.
+TEST(EveryLetter, AsciiNamesChangeAsTheAsciiJobsChangeThem)
+{
+    std::mt19937 rng(15);
+    const std::string alphabet = "aZ b-c.DeF gh.IJ-k 09_";
+    for (int round = 0; round < 2000; ++round) {
+        std::string name;
+        for (std::size_t n = rng() % 24; n > 0; --n)
+            name += alphabet[rng() % alphabet.size()];
+        for (TJobType kind : {jobLower, jobUpper, jobNormal}) {
+            for (std::int32_t scope : {scopeAll, scopeFilename, scopeExtension}) {
+                std::int32_t counter = 0;
+                EXPECT_EQ(MakeJob(kind, scope, 1).Apply(name, counter),
+                    MakeJob(kind, scope, 0).Apply(name, counter))
+                    << name;
+            }
+        }
+    }
+}
 
 TEST(Counter, AdvancesOnEveryApplicationAndWraps)
 {

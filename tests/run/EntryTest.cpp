@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,81 @@ TEST(NameCollator, IgnoresCaseAndIsNotNumeric)
     EXPECT_LT(c.Compare("apple", "Banana"), 0);
     EXPECT_GT(c.Compare("b", "Ä"), 0); // Ä sorts with A
     EXPECT_NE(c.Compare("a", "á"), 0);
+}
+
+struct NaturalCase {
+    const char* a;
+    const char* b;
+    int natural; // sign of the natural comparison of a with b
+    int plain; // sign of the designed comparison
+};
+
+std::ostream& operator<<(std::ostream& os, const NaturalCase& c)
+{
+    return os << c.a << " vs " << c.b;
+}
+
+class NaturalOrder : public ::testing::TestWithParam<NaturalCase>
+{
+};
+
+int sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
+
+// Natural order compares runs of digits by their value; everything else as the designed order.
+TEST_P(NaturalOrder, ComparesNumbersByValue)
+{
+    const NaturalCase& c = GetParam();
+    const TNameCollator natural("en_US.UTF-8", true);
+    const TNameCollator plain("en_US.UTF-8");
+    EXPECT_EQ(sign(natural.Compare(c.a, c.b)), c.natural);
+    EXPECT_EQ(sign(natural.Compare(c.b, c.a)), -c.natural);
+    EXPECT_EQ(sign(plain.Compare(c.a, c.b)), c.plain);
+    // Sort keys order as the comparison does.
+    std::string ka, kb;
+    natural.AppendSortKey(c.a, ka);
+    natural.AppendSortKey(c.b, kb);
+    EXPECT_EQ(sign(ka.compare(kb)), c.natural);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Table, NaturalOrder, ::testing::Values(
+    NaturalCase{"a9", "a10", -1, 1},
+    NaturalCase{"file2.txt", "file10.txt", -1, 1},
+    NaturalCase{"track 9 - x.mp3", "track 10 - x.mp3", -1, 1},
+    NaturalCase{"IMG_0099.jpg", "IMG_100.jpg", -1, -1},
+    NaturalCase{"v1.9", "v1.10", -1, 1},
+    NaturalCase{"99999999999999999999", "100000000000000000000", -1, 1},
+    NaturalCase{"a", "a1", -1, -1},
+    NaturalCase{"Report 2", "report 2", 0, 0},
+    NaturalCase{"b1", "a10", 1, 1},
+    NaturalCase{"ä2", "a10", -1, 1},
+    NaturalCase{"\xff" "2", "\xff" "10", -1, 1}));
+// clang-format on
+
+TEST(NaturalOrder, KeepsTheLocaleAndSortsBothWays)
+{
+    EXPECT_GT(TNameCollator("sv_SE.UTF-8", true).Compare("ä2", "z10"), 0);
+    EXPECT_LT(TNameCollator("de_DE.UTF-8", true).Compare("ä2", "z10"), 0);
+    const TNameCollator c("en_US.UTF-8", true);
+    TBWFileList list;
+    for (const char* n : {"a10", "a9", "A1", "b2", "a100", "a09"})
+        list.emplace_back(n, 0);
+    SortEntries(list, TSortOrder::NameAsc, c);
+    std::vector<std::string> names;
+    for (const TBWFile& f : list)
+        names.push_back(f.Name);
+    // "a9" and "a09" have the same value and may come in either order.
+    ASSERT_EQ(names.size(), 6u);
+    EXPECT_EQ(names[0], "A1");
+    EXPECT_EQ((std::set<std::string> {names[1], names[2]}), (std::set<std::string> {"a9", "a09"}));
+    EXPECT_EQ((std::vector<std::string>(names.begin() + 3, names.end())),
+        (std::vector<std::string> {"a10", "a100", "b2"}));
+    SortEntries(list, TSortOrder::NameDesc, c);
+    EXPECT_EQ(list.front().Name, "b2");
+    EXPECT_EQ(list.back().Name, "A1");
 }
 
 TEST(NameCollator, FollowsTheLocale)

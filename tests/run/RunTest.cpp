@@ -105,6 +105,57 @@ TEST_F(RunTest, DeclinedSubfolderIsStillEnteredUnderItsOldName)
     EXPECT_EQ(session.Stats.FoldersExamined, 1);
 }
 
+TEST_F(RunTest, NaturalOrderCountsNamesByTheValueOfTheirNumbers)
+{
+    for (const char* name : {"a10.txt", "a9.txt", "A100.txt", "b1.txt"})
+        tree.file(name);
+    session.Jobs = {MakeJob(jobCounter, posBeforeExt, 1)};
+    TRunOptions o;
+    o.naturalSort = true;
+    run(o);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"A1002.txt", "a101.txt", "a90.txt", "b13.txt"}));
+
+    // Without it digits compare one by one, as they always did; backwards, the reverse.
+    TempTree plain;
+    for (const char* name : {"a10.txt", "a9.txt", "A100.txt", "b1.txt"})
+        plain.file(name);
+    o.startFolder = plain.path();
+    o.naturalSort = false;
+    o.sortOrder = TSortOrder::NameDesc;
+    run(o);
+    EXPECT_EQ(plain.list(), (std::vector<std::string> {"A1002.txt", "a103.txt", "a91.txt", "b10.txt"}));
+}
+
+TEST_F(RunTest, RegularExpressionThatCannotRunStopsTheRunBeforeItStarts)
+{
+    tree.file("Track - Artist.mp3");
+    session.Jobs = {kLower, MakeJob(jobReplace, replaceRegex, 0, 0, "(\\w+", "$1")};
+    TRunOptions o;
+    o.log = true;
+    const TRunResult r = run(o);
+    EXPECT_TRUE(r.invalidJob);
+    EXPECT_FALSE(r.AllWentThrough(session.Stats));
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {
+            "Invalid regular expression in job 2: missing closing parenthesis at offset 4"}));
+    EXPECT_EQ(host.started, 0);
+    EXPECT_TRUE(host.log.empty());
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"Track - Artist.mp3"}));
+
+    // Once it compiles, the run goes; a name it makes longer than a file name can be is refused.
+    tree.file(std::string(200, 'x') + ".mp3");
+    session.Jobs[1].Str1 = "(\\w+) - (\\w+)|x";
+    session.Jobs[1].Str2 = "${2:+$2 - $1:xx}";
+    host.messages.clear();
+    const TRunResult again = run(o);
+    EXPECT_FALSE(again.invalidJob);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"artist - track.mp3", std::string(200, 'x') + ".mp3"}));
+    EXPECT_EQ(again.renameFailures, 1);
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {
+            "Cannot rename " + std::string(400, 'x') + ".mp3. Operation will continue"}));
+}
+
 TEST_F(RunTest, UnchangedNameIsOnlyCounted)
 {
     tree.file("lower.txt");

@@ -70,7 +70,7 @@ TEST_F(AppSettingsFixture, StoreHoldsEveryKeyWithItsDefaultInOrder)
     EXPECT_EQ(store.IniPath(), tree.path() + "/brindle.ini");
     EXPECT_EQ(store.Booleans(),
         (std::vector<std::string> {"recurseDirs=0", "renameDirs=0", "resetCounter=0", "sort=1", "confirm=0",
-            "undo=0", "log=0", "simulation=0"}));
+            "undo=0", "log=0", "simulation=0", "naturalSort=0"}));
     EXPECT_TRUE(store.Floats().empty());
     EXPECT_EQ(store.Integers(), (std::vector<std::string> {"counterStart=0", "viewStyle=2", "stvWidth=200"}));
     std::vector<std::string> strings
@@ -83,8 +83,8 @@ TEST_F(AppSettingsFixture, StoreHoldsEveryKeyWithItsDefaultInOrder)
 TEST_F(AppSettingsFixture, FirstStartDefaultsAndTheFileWritten)
 {
     const TAppOptions o = load();
-    EXPECT_FALSE(
-        o.recurseDirs || o.renameDirs || o.resetCounter || o.confirm || o.undo || o.log || o.simulation);
+    EXPECT_FALSE(o.recurseDirs || o.renameDirs || o.resetCounter || o.confirm || o.undo || o.log
+        || o.simulation || o.naturalSort);
     EXPECT_TRUE(o.sort);
     EXPECT_EQ(o.counterStart, 0);
     EXPECT_EQ(o.viewStyle, 2);
@@ -103,7 +103,8 @@ TEST_F(AppSettingsFixture, FirstStartDefaultsAndTheFileWritten)
     store.SaveFormPlacement(FixedForm());
     std::string expected
         = "[Booleans]\nrecurseDirs=0\nrenameDirs=0\nresetCounter=0\nsort=1\nconfirm=0\nundo=0\n"
-          "log=0\nsimulation=0\n[Integers]\ncounterStart=0\nviewStyle=2\nstvWidth=200\n[Strings]\n"
+          "log=0\nsimulation=0\nnaturalSort=0\n[Integers]\ncounterStart=0\nviewStyle=2\nstvWidth=200\n["
+          "Strings]\n"
           "path=\nopenDir="
         + appDir + "\nsaveDir=" + appDir + "\nexample=filename.ext\nencoding=ISO-8859-1\nfilemask=*.*\n";
     for (int i = 0; i < 10; ++i)
@@ -217,6 +218,7 @@ TEST_F(AppSettingsFixture, SettingsSurviveARestart)
 {
     TAppOptions o = load();
     o.recurseDirs = o.renameDirs = o.resetCounter = o.confirm = o.undo = o.log = o.simulation = true;
+    o.naturalSort = true;
     o.sort = false;
     o.counterStart = 17;
     o.viewStyle = 0;
@@ -232,7 +234,7 @@ TEST_F(AppSettingsFixture, SettingsSurviveARestart)
 
     const TAppOptions back = restart();
     EXPECT_TRUE(back.recurseDirs && back.renameDirs && back.resetCounter && back.confirm && back.undo
-        && back.log && back.simulation && !back.sort);
+        && back.log && back.simulation && back.naturalSort && !back.sort);
     EXPECT_EQ(back.counterStart, 17);
     EXPECT_EQ(back.viewStyle, 0);
     EXPECT_EQ(back.stvWidth, 240);

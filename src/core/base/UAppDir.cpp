@@ -87,6 +87,16 @@ std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bo
     return dir;
 }
 
+std::string HelpFilePath(const std::string& appDir, const std::string& helpFile)
+{
+    const std::string beside = appDir + helpFile;
+    if (appDir.size() < 2 || IsExistingFile(beside))
+        return beside;
+    const std::string installed
+        = FolderOf(appDir.substr(0, appDir.size() - 1)) + "share/brindlewick/" + helpFile;
+    return IsExistingFile(installed) ? installed : beside;
+}
+
 std::string KeptJobListPath(bool create)
 {
     return GetSettingsDir(create) + kKeptJobListName;

@@ -31,6 +31,11 @@ std::string UserHomeDir();
 /// empty when neither is known.
 std::string XdgBaseDir(const char* envName, const char* homeRelative);
 
+/// Where the help page helpFile (such as "help/index.html") is read: below the application folder
+/// appDir when it is there, else, for a program installed in a bin folder beside share, below
+/// appDir/../share/brindlewick/ when it is there; the first when neither is.
+std::string HelpFilePath(const std::string& appDir, const std::string& helpFile);
+
 /// The kept job list file: GetSettingsDir() followed by "brindle_job_config.xml".
 std::string KeptJobListPath(bool create = true);
 

@@ -30,4 +30,14 @@ std::string TRenameSession::PreviewName(std::string_view name, TEntryKind kind)
     return result;
 }
 
+std::string TRenameSession::InvalidJobMessage() const
+{
+    for (std::size_t i = 0; i < Jobs.size(); ++i) {
+        const std::string error = Jobs[i].RegexError();
+        if (!error.empty())
+            return "Invalid regular expression in job " + std::to_string(i + 1) + ": " + error;
+    }
+    return {};
+}
+
 } // namespace brindle

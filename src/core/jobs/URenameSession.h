@@ -42,6 +42,11 @@ public:
 
     /// ApplyJobList, counting the name as examined and, when it changed, as renamed.
     std::string PreviewName(std::string_view name, TEntryKind kind);
+
+    /// "Invalid regular expression in job N: <message>" for the first job whose regular
+    /// expression cannot run (N counts from 1), or empty when every job can. A run with such a
+    /// job does not start.
+    std::string InvalidJobMessage() const;
 };
 
 } // namespace brindle

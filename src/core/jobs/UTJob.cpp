@@ -36,8 +36,37 @@ void convertCase(TJobType kind, std::string& s, std::size_t from, std::size_t to
     }
 }
 
-void applyCase(TJobType kind, std::int32_t scope, std::string& name)
+/// The case change of every letter (Int1 1): the part [from, to) of name converted as one text.
+void convertEveryLetter(TJobType kind, std::string& name, std::size_t from, std::size_t to)
 {
+    const TCaseChange change = kind == jobLower ? TCaseChange::Lower
+        : kind == jobUpper                      ? TCaseChange::Upper
+                                                : TCaseChange::Normal;
+    const std::string part
+        = UnicodeCase(std::string_view(name).substr(from, to - from), change, NameSeparators);
+    name.replace(from, to - from, part);
+}
+
+void applyCase(TJobType kind, std::int32_t scope, bool everyLetter, std::string& name)
+{
+    if (everyLetter) {
+        // The extension is found before anything changes: a conversion may change lengths.
+        const std::size_t ext = extensionStart(name);
+        switch (scope) {
+        case scopeAll:
+            convertEveryLetter(kind, name, 0, name.size());
+            break;
+        case scopeFilename:
+            convertEveryLetter(kind, name, 0, ext);
+            break;
+        case scopeExtension:
+            convertEveryLetter(kind, name, ext, name.size());
+            break;
+        default:
+            break;
+        }
+        return;
+    }
     switch (scope) {
     case scopeAll:
         convertCase(kind, name, 0, name.size());
@@ -78,9 +107,22 @@ void placeText(
         name.insert(where == posBeforeString ? p : p + anchor.size(), text);
         break;
     }
+    case posBeforeExt:
+        name.insert(extensionStart(name), text);
+        break;
     default:
         break;
     }
+}
+
+/// Removes up to m characters just before byte offset p; with fewer before it, all of them.
+void eraseBefore(std::string& name, std::size_t p, std::int64_t m)
+{
+    if (m <= 0)
+        return;
+    const auto before = static_cast<std::int64_t>(CharCount(std::string_view(name).substr(0, p)));
+    const std::size_t from = before < m ? 0 : ByteOffsetOfChar(name, before - m);
+    name.erase(from, p - from);
 }
 
 /// Removes count characters starting at byte offset from, stopping at the end of the name.
@@ -114,15 +156,8 @@ void applyRemove(const TJob& job, std::string& name)
     }
     case posBeforeString: {
         const std::size_t p = FindWhole(name, job.Str1);
-        if (p == std::string::npos || m <= 0)
-            break;
-        const auto before = static_cast<std::int64_t>(CharCount(std::string_view(name).substr(0, p)));
-        if (before < m) {
-            name.erase(0, p);
-        } else {
-            const std::size_t from = ByteOffsetOfChar(name, before - m);
-            name.erase(from, p - from);
-        }
+        if (p != std::string::npos)
+            eraseBefore(name, p, m);
         break;
     }
     case posAfterString: {
@@ -131,6 +166,9 @@ void applyRemove(const TJob& job, std::string& name)
             eraseChars(name, p + job.Str1.size(), m);
         break;
     }
+    case posBeforeExt:
+        eraseBefore(name, extensionStart(name), m);
+        break;
     default:
         break;
     }
@@ -237,9 +275,15 @@ void replaceExact(std::string& name, std::string_view find, std::string_view rep
     name.swap(out);
 }
 
-void applyReplace(const TJob& job, std::string& name)
+void applyReplace(const TJob& job, std::string& name, const TRegexSlot& regex)
 {
-    if (job.Modifier != replaceText || job.Str1.empty() || name.empty())
+    if (job.Str1.empty() || name.empty())
+        return;
+    if (job.Modifier == replaceRegex) {
+        regex.Get(job.Str1, job.Str2, job.Int1 == 1)->Apply(name);
+        return;
+    }
+    if (job.Modifier != replaceText)
         return;
     if (job.Int1 == 1)
         replaceExact(name, job.Str1, job.Str2);
@@ -272,6 +316,8 @@ std::string positionText(std::int32_t modifier, std::int32_t n, std::string_view
         return " before string " + quoted(anchor);
     case posAfterString:
         return " after string " + quoted(anchor);
+    case posBeforeExt:
+        return " before the extension";
     default:
         return {};
     }
@@ -279,7 +325,7 @@ std::string positionText(std::int32_t modifier, std::int32_t n, std::string_view
 
 bool isPosition(std::int32_t modifier)
 {
-    return modifier >= posBegin && modifier <= posAfterString;
+    return modifier >= posBegin && modifier <= posBeforeExt;
 }
 
 } // namespace
@@ -319,7 +365,7 @@ void TJob::ApplyInPlace(std::string& name, std::int32_t& counterValue) const
     case jobLower:
     case jobUpper:
     case jobNormal:
-        applyCase(JobType, Modifier, name);
+        applyCase(JobType, Modifier, Int1 == 1, name);
         break;
     case jobInsert:
         placeText(name, Modifier, Str1, Int1, Str2);
@@ -328,7 +374,7 @@ void TJob::ApplyInPlace(std::string& name, std::int32_t& counterValue) const
         applyRemove(*this, name);
         break;
     case jobReplace:
-        applyReplace(*this, name);
+        applyReplace(*this, name, m_regex);
         break;
     case jobCounter: {
         const std::string number = ZeroPaddedNumber(counterValue, Int1);
@@ -340,6 +386,13 @@ void TJob::ApplyInPlace(std::string& name, std::int32_t& counterValue) const
     default:
         break;
     }
+}
+
+std::string TJob::RegexError() const
+{
+    if (JobType != jobReplace || Modifier != replaceRegex || Str1.empty())
+        return {};
+    return m_regex.Get(Str1, Str2, Int1 == 1)->Error();
 }
 
 std::string TJob::Description() const
@@ -360,7 +413,7 @@ std::string TJob::Description() const
         };
         if (Modifier < scopeAll || Modifier > scopeExtension)
             return {};
-        return std::string(kCase[JobType - jobLower][Modifier]);
+        return std::string(kCase[JobType - jobLower][Modifier]) + (Int1 == 1 ? " (all letters)" : "");
     }
     case jobInsert:
         if (!isPosition(Modifier))

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "jobs/URegexReplace.h"
+
 struct _xmlNode;
 
 namespace brindle
@@ -33,6 +35,8 @@ enum TPosition : std::int32_t {
     posAfterChar = 2,
     posBeforeString = 3,
     posAfterString = 4,
+    /// Just before the extension as the extension rule splits the name; at the end without one.
+    posBeforeExt = 5,
 };
 /// Modifier codes of the replace kind.
 enum TReplaceMode : std::int32_t { replaceText = 0, replaceRegex = 1 };
@@ -57,6 +61,10 @@ inline constexpr std::string_view NameSeparators = " -.";
 ///
 /// Insert keeps N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and the
 /// anchor in Str1. Job list files store the fields by name, so this assignment is fixed.
+///
+/// Case jobs convert ASCII letters only unless Int1 is 1: then every letter, by Unicode's full
+/// case mapping. A replace job with Modifier replaceRegex takes Str1 as a regular expression and
+/// Str2 as its replacement (see TRegexReplace), compiled at its first use.
 class TJob
 {
 public:
@@ -80,6 +88,10 @@ public:
     /// Apply, working on name in place.
     void ApplyInPlace(std::string& name, std::int32_t& counterValue) const;
 
+    /// Why a regular-expression replace cannot run (its pattern does not compile, or its
+    /// replacement does not fit the pattern), with the character offset; empty for every other job.
+    /// Such a job leaves names unchanged.
+    std::string RegexError() const;
     // The job's XML side; it lives with the job list file code (joblist/UTJobXml.cpp).
 
     /// prefix followed by the job element, without a line end; the strings as XmlEscape gives them.
@@ -96,6 +108,10 @@ public:
     static TJobType KindFromName(std::string_view text);
 
     bool operator==(const TJob&) const = default;
+
+private:
+    /// The compiled regular expression of a replace job, shared by the copies of the job.
+    TRegexSlot m_regex;
 };
 
 /// The kind name of a job type ("jobUpper"); empty for an ordinal above 7.

@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cstring>
 
+#include <unicode/stringoptions.h>
+#include <unicode/ucasemap.h>
+
 namespace brindle
 {
 
@@ -174,6 +177,120 @@ std::string NormalizeCase(std::string_view s, std::string_view separators)
     std::string r(s);
     NormalizeCaseInPlace(r, separators);
     return r;
+}
+
+namespace
+{
+
+/// The ICU case maps of the root locale, one set per thread (a title-case map is not safe to
+/// share).
+struct TCaseMaps {
+    UCaseMap* plain = nullptr;
+    UCaseMap* title = nullptr;
+
+    TCaseMaps()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        plain = ucasemap_open("", 0, &status);
+        status = U_ZERO_ERROR;
+        // The whole word is one title-case unit, and its first character is the one title-cased,
+        // letter or not, as normalised case has always done ("2nd" stays "2nd").
+        title = ucasemap_open("", U_TITLECASE_WHOLE_STRING | U_TITLECASE_NO_BREAK_ADJUSTMENT, &status);
+    }
+    TCaseMaps(const TCaseMaps&) = delete;
+    TCaseMaps& operator=(const TCaseMaps&) = delete;
+    ~TCaseMaps()
+    {
+        ucasemap_close(plain);
+        ucasemap_close(title);
+    }
+};
+
+enum class TMapping : std::uint8_t { Lower, Upper, Title };
+
+/// Appends text (valid UTF-8) to out with its case changed.
+void appendMapped(std::string_view text, TMapping how, std::string& out)
+{
+    const std::size_t start = out.size();
+    if (IsAscii(text)) {
+        out.append(text);
+        if (how == TMapping::Upper)
+            UpperCaseInPlace(out, start);
+        else
+            LowerCaseInPlace(out, start);
+        if (how == TMapping::Title)
+            UpperCaseInPlace(out, start, start + 1);
+        return;
+    }
+    static thread_local TCaseMaps maps;
+    UCaseMap* map = how == TMapping::Title ? maps.title : maps.plain;
+    auto room = static_cast<std::int32_t>(text.size() * 3 + 16);
+    for (int attempt = 0; map && attempt < 2; ++attempt) {
+        out.resize(start + static_cast<std::size_t>(room));
+        UErrorCode status = U_ZERO_ERROR;
+        const auto src = static_cast<std::int32_t>(text.size());
+        char* dest = out.data() + start;
+        const std::int32_t n = how == TMapping::Upper
+            ? ucasemap_utf8ToUpper(map, dest, room, text.data(), src, &status)
+            : how == TMapping::Lower ? ucasemap_utf8ToLower(map, dest, room, text.data(), src, &status)
+                                     : ucasemap_utf8ToTitle(map, dest, room, text.data(), src, &status);
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            room = n;
+            continue;
+        }
+        if (U_FAILURE(status))
+            break;
+        out.resize(start + static_cast<std::size_t>(n));
+        return;
+    }
+    // Without a case map the text stays as it is.
+    out.resize(start);
+    out.append(text);
+}
+
+/// Appends one word (no separator in it) with its case changed: each run of valid UTF-8 as one
+/// text, a byte outside any sequence as itself.
+void appendWord(std::string_view word, TCaseChange change, std::string& out)
+{
+    bool first = true;
+    for (std::size_t i = 0; i < word.size();) {
+        std::size_t j = i;
+        for (std::size_t len; j < word.size(); j += len) {
+            len = CharLen(word, j);
+            if (len == 1 && static_cast<unsigned char>(word[j]) >= 0x80)
+                break;
+        }
+        if (j > i) {
+            const TMapping how = change == TCaseChange::Upper ? TMapping::Upper
+                : change == TCaseChange::Normal && first      ? TMapping::Title
+                                                              : TMapping::Lower;
+            appendMapped(word.substr(i, j - i), how, out);
+        }
+        if (j < word.size())
+            out += word[j++];
+        first = false;
+        i = j;
+    }
+}
+
+} // namespace
+
+std::string UnicodeCase(std::string_view s, TCaseChange change, std::string_view separators)
+{
+    std::string out;
+    out.reserve(s.size() + 8);
+    for (std::size_t i = 0; i < s.size();) {
+        if (separators.find(s[i]) != std::string_view::npos) {
+            out += s[i++];
+            continue;
+        }
+        std::size_t end = i;
+        while (end < s.size() && separators.find(s[end]) == std::string_view::npos)
+            ++end;
+        appendWord(s.substr(i, end - i), change, out);
+        i = end;
+    }
+    return out;
 }
 
 std::string ZeroPaddedNumber(std::int32_t value, std::int32_t width)

@@ -48,6 +48,17 @@ void NormalizeCaseInPlace(
     std::string& s, std::string_view separators, std::size_t from = 0, std::size_t to = std::string::npos);
 std::string NormalizeCase(std::string_view s, std::string_view separators);
 
+/// The three case changes of the case jobs.
+enum class TCaseChange : std::uint8_t { Lower, Upper, Normal };
+
+/// Every letter's case changed by Unicode's full case mapping (ICU, root locale), so the length
+/// may change ('ß' upper-cased is "SS"). The separators split the text into words: each word is
+/// mapped as a whole (a Greek capital sigma ending a word becomes 'ς'), and Normal title-cases
+/// the first character of every word and lower-cases the rest. Separators and bytes that are not
+/// part of a UTF-8 sequence stay as they are. An ASCII text changes exactly as LowerCase,
+/// UpperCase and NormalizeCase change it.
+std::string UnicodeCase(std::string_view s, TCaseChange change, std::string_view separators);
+
 /// Decimal value right-aligned in a field of width characters (at most 255), padded with "0"
 /// on the left; a negative value keeps its zeros before the sign ("00-5").
 std::string ZeroPaddedNumber(std::int32_t value, std::int32_t width);

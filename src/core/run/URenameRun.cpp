@@ -97,6 +97,11 @@ TRunResult TRenameRun::Execute()
         m_result.nothingToDo = true;
         return m_result;
     }
+    if (const std::string invalid = m_session.InvalidJobMessage(); !invalid.empty()) {
+        m_host.showMessage(invalid);
+        m_result.invalidJob = true;
+        return m_result;
+    }
     BeginRun();
     const std::string& start = m_options.startFolder;
     ProcessDirectory(start, m_options.simulation ? m_tree->SetRoot(start) : -1);
@@ -111,7 +116,7 @@ void TRenameRun::BeginRun()
     m_session.Stats.Reset();
     if (m_options.sort
         && (m_options.sortOrder == TSortOrder::NameAsc || m_options.sortOrder == TSortOrder::NameDesc))
-        m_collator = &TNameCollator::User();
+        m_collator = &TNameCollator::User(m_options.naturalSort);
     // Dates are read only where they are shown or sorted on.
     m_needs.dates = m_options.log
         || (m_options.sort

@@ -25,6 +25,7 @@ struct TRunOptions {
     bool resetCounter = false; ///< chkResetCounter: the counter restarts in every folder
     bool sort = true; ///< chkSort: sort each listing in sortOrder
     TSortOrder sortOrder = TSortOrder::NameAsc; ///< rbNameASC, rbNameDESC, rbDateASC, rbDateDESC
+    bool naturalSort = false; ///< chkNaturalSort: names compare runs of digits by their value
     bool confirm = false; ///< chkConfirm: ask before each rename (real run only)
     bool undo = false; ///< chkUndo: write an undo file in every folder (real run only)
     bool log = false; ///< chkLog: write log lines
@@ -36,6 +37,8 @@ struct TRunOptions {
 struct TRunResult {
     /// The job list was empty: the "Nothing to do!" message was shown and nothing else done.
     bool nothingToDo = false;
+    /// A job's regular expression cannot run: its message was shown and nothing else done.
+    bool invalidJob = false;
     /// The host asked to cancel; the walk stopped before its next entry.
     bool cancelled = false;
     /// An input/output failure on an undo file stopped the run; ioError holds the message
@@ -57,8 +60,8 @@ struct TRunResult {
     /// and not cancelled.
     bool AllWentThrough(const TRunStats& stats) const
     {
-        return !nothingToDo && !cancelled && !stopped && renameFailures == 0 && foldersNotEntered == 0
-            && undoFilesNotMade == 0 && stats.ErrorCount == 0;
+        return !nothingToDo && !invalidJob && !cancelled && !stopped && renameFailures == 0
+            && foldersNotEntered == 0 && undoFilesNotMade == 0 && stats.ErrorCount == 0;
     }
 };
 

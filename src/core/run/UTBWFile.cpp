@@ -157,7 +157,7 @@ struct TNameCollator::Impl {
     mutable std::u16string utf16;
 };
 
-TNameCollator::TNameCollator(std::string_view localeName)
+TNameCollator::TNameCollator(std::string_view localeName, bool natural)
     : m_impl(std::make_unique<Impl>())
 {
     UErrorCode status = U_ZERO_ERROR;
@@ -171,7 +171,7 @@ TNameCollator::TNameCollator(std::string_view localeName)
         // Secondary strength: letters and accents count, letter case does not.
         ucol_setStrength(m_impl->collator, UCOL_SECONDARY);
         status = U_ZERO_ERROR;
-        ucol_setAttribute(m_impl->collator, UCOL_NUMERIC_COLLATION, UCOL_OFF, &status);
+        ucol_setAttribute(m_impl->collator, UCOL_NUMERIC_COLLATION, natural ? UCOL_ON : UCOL_OFF, &status);
     }
 }
 
@@ -191,8 +191,12 @@ std::string TNameCollator::UserLocaleName()
     return {};
 }
 
-const TNameCollator& TNameCollator::User()
+const TNameCollator& TNameCollator::User(bool natural)
 {
+    if (natural) {
+        static const TNameCollator naturalCollator(UserLocaleName(), true);
+        return naturalCollator;
+    }
     static const TNameCollator collator(UserLocaleName());
     return collator;
 }

@@ -47,13 +47,14 @@ std::string FormatDate(double date, bool withSeconds = false);
 enum class TSortOrder : std::uint8_t { NameAsc, NameDesc, DateAsc, DateDesc };
 
 /// Compares names the way the user's language sorts them, letter case ignored and digits
-/// compared one by one ("a10" before "a9"). Backed by an ICU collator.
+/// compared one by one ("a10" before "a9"), or in natural order runs of digits compared by
+/// their value ("a9" before "a10"). Backed by an ICU collator.
 class TNameCollator
 {
 public:
     /// The collator of a locale name such as "de_DE.UTF-8" or "sv"; "C", "POSIX" and "" give
-    /// the root order.
-    explicit TNameCollator(std::string_view localeName);
+    /// the root order. natural turns on ICU's numeric collation, nothing else changes.
+    explicit TNameCollator(std::string_view localeName, bool natural = false);
     ~TNameCollator();
     TNameCollator(const TNameCollator&) = delete;
     TNameCollator& operator=(const TNameCollator&) = delete;
@@ -61,8 +62,8 @@ public:
     /// The collation locale of the user: the first of LC_ALL, LC_COLLATE and LANG that is set
     /// and not empty.
     static std::string UserLocaleName();
-    /// One collator for UserLocaleName(), made on first use.
-    static const TNameCollator& User();
+    /// One collator for UserLocaleName(), made on first use; another for the natural order.
+    static const TNameCollator& User(bool natural = false);
 
     /// Negative, zero or positive as a sorts before, with or after b.
     int Compare(std::string_view a, std::string_view b) const;

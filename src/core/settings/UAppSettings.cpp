@@ -25,6 +25,8 @@ constexpr BoolKey kBoolKeys[] = {
     {"undo", &TAppOptions::undo},
     {"log", &TAppOptions::log},
     {"simulation", &TAppOptions::simulation},
+    // Added after the others: the settings file keeps the keys in this order.
+    {"naturalSort", &TAppOptions::naturalSort},
 };
 
 std::string historyKey(std::size_t i)

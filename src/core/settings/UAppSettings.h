@@ -20,6 +20,8 @@ struct TAppOptions {
     bool undo = false;
     bool log = false;
     bool simulation = false;
+    /// Name sorts compare runs of digits by their value.
+    bool naturalSort = false;
     std::int64_t counterStart = 0;
     /// 0 large icons, 1 small icons, 2 list, 3 details.
     std::int64_t viewStyle = 2;

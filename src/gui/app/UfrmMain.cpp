@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <utility>
 
 #include "app/URunWindows.h"
@@ -169,6 +170,7 @@ void TfrmMain::LoadSettings()
     ui->chkUndo->setChecked(o.undo);
     ui->chkLog->setChecked(o.log);
     ui->chkSimulation->setChecked(o.simulation);
+    ui->chkNaturalSort->setChecked(o.naturalSort);
     chkSortClick();
     chkSimulationClick();
     setMaskHistory(o.filemaskHistory);
@@ -196,6 +198,7 @@ void TfrmMain::SaveSettings()
     o.undo = ui->chkUndo->isChecked();
     o.log = ui->chkLog->isChecked();
     o.simulation = ui->chkSimulation->isChecked();
+    o.naturalSort = ui->chkNaturalSort->isChecked();
     o.filemask = TextToBytes(ui->cmbFileMask->currentText());
     o.filemaskHistory = maskHistory();
     o.path = SelectedPath();
@@ -579,6 +582,9 @@ void TfrmMain::swapRows(int a, int b)
 bool TfrmMain::AddJob(TJobType kind)
 {
     TJob job = TJob::Create(kind);
+    // A case job made here changes every letter; stored job lists keep their A-to-Z jobs.
+    if (kind == jobLower || kind == jobUpper || kind == jobNormal)
+        job.Int1 = 1;
     if (!EditJob(job))
         return false;
     appendJob(std::move(job));
@@ -588,10 +594,15 @@ bool TfrmMain::AddJob(TJobType kind)
 namespace
 {
 
-/// Loads the job into a dialog of its kind, runs it and stores it back on OK.
-template <typename Dialog> bool runJobDialog(IUserDialogs& dialogs, QWidget* parent, TJob& job)
+/// Loads the job into a dialog of its kind, runs it and stores it back on OK; prepare, when
+/// given, connects the dialog to the window first.
+template <typename Dialog>
+bool runJobDialog(
+    IUserDialogs& dialogs, QWidget* parent, TJob& job, const std::function<void(Dialog&)>& prepare = {})
 {
     Dialog dialog(parent);
+    if (prepare)
+        prepare(dialog);
     dialog.LoadJob(job);
     if (dialogs.execDialog(dialog) != QDialog::Accepted)
         return false;
@@ -613,7 +624,11 @@ bool TfrmMain::EditJob(TJob& job)
     case jobRemove:
         return runJobDialog<TfrmRemoveDetails>(*m_dialogs, this, job);
     case jobReplace:
-        return runJobDialog<TfrmReplaceDetails>(*m_dialogs, this, job);
+        return runJobDialog<TfrmReplaceDetails>(*m_dialogs, this, job, [this](TfrmReplaceDetails& dialog) {
+            dialog.ShowMessage
+                = [this](QWidget* parent, const QString& text) { m_dialogs->showMessage(parent, text); };
+            dialog.ShowRegexHelp = [this] { openHelpPage(QStringLiteral("regex")); };
+        });
     case jobCounter:
         return runJobDialog<TfrmCounterDetails>(*m_dialogs, this, job);
     default:
@@ -730,6 +745,7 @@ void TfrmMain::chkSortClick()
     const bool sort = ui->chkSort->isChecked();
     for (QRadioButton* rb : {ui->rbNameASC, ui->rbNameDESC, ui->rbDateASC, ui->rbDateDESC})
         rb->setEnabled(sort);
+    ui->chkNaturalSort->setEnabled(sort);
 }
 
 // ---- job list files and encoding

@@ -193,9 +193,10 @@ private:
     void setRunControlsEnabled(bool enabled);
     /// Hands url to the desktop; false when no program could be started for it.
     bool openUrl(const QUrl& url);
-    /// Opens help/index.html beside the program; a file that is missing or that no program
-    /// could be started for is reported with its path.
-    void openHelpPage();
+    /// Opens help/index.html beside the program (or where an installed program keeps it,
+    /// HelpFilePath), at the section of that anchor when one is given; a file that is missing
+    /// or that no program could be started for is reported with its path.
+    void openHelpPage(const QString& section = {});
 
     /// The selected row of lbJobs; -1 when none is selected.
     int selectedRow() const;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <string>
 
+#include "base/UAppDir.h"
 #include "base/UAppInfo.h"
 #include "app/UfrmAbout.h"
 #include "app/UfrmMain.h"
@@ -41,12 +42,15 @@ bool TfrmMain::openUrl(const QUrl& url)
     return m_env.openUrl ? m_env.openUrl(url) : QDesktopServices::openUrl(url);
 }
 
-void TfrmMain::openHelpPage()
+void TfrmMain::openHelpPage(const QString& section)
 {
     // Said plainly when it fails: otherwise the menu item would seem to do nothing at all.
-    const std::string path = m_env.appDir + kHelpFile;
+    const std::string path = HelpFilePath(m_env.appDir, kHelpFile);
     std::string reason = unreadableReason(path);
-    if (reason.empty() && !openUrl(QUrl::fromLocalFile(BytesToText(path))))
+    QUrl url = QUrl::fromLocalFile(BytesToText(path));
+    if (!section.isEmpty())
+        url.setFragment(section);
+    if (reason.empty() && !openUrl(url))
         reason = "no program to show it was found on this system";
     if (!reason.empty())
         showMessage("Unable to open the help file " + path + ": " + reason);

@@ -32,6 +32,7 @@ TRunOptions TfrmMain::RunOptions() const
         : ui->rbDateASC->isChecked()          ? TSortOrder::DateAsc
         : ui->rbDateDESC->isChecked()         ? TSortOrder::DateDesc
                                               : TSortOrder::NameAsc;
+    o.naturalSort = ui->chkNaturalSort->isChecked();
     o.confirm = ui->chkConfirm->isChecked();
     o.undo = ui->chkUndo->isChecked();
     o.log = ui->chkLog->isChecked();
@@ -75,6 +76,11 @@ void TfrmMain::btnGoClick()
         return;
     if (m_session.Jobs.empty()) {
         showMessage(std::string(kNothingToDo));
+        return;
+    }
+    // A job whose regular expression cannot run: said, and nothing starts.
+    if (const std::string invalid = m_session.InvalidJobMessage(); !invalid.empty()) {
+        showMessage(invalid);
         return;
     }
     RememberFileMask();
@@ -125,12 +131,12 @@ void TfrmMain::cmLogWindowClick()
 
 void TfrmMain::cmBrindlewickInSendToClick()
 {
-    const std::string folder = GetSendToFolder();
-    const std::string linkFile = folder + kSendToFileName;
-    // Without a home folder there is no place for the entry: reported as a failure.
-    const TSysError status = folder.empty() ? TSysError(ENOENT)
-                                            : CreateShellLink(ExecutablePath(), linkFile, kSendToDescription);
-    showMessage(status ? SendToFailureMessage(linkFile) : SendToSuccessMessage(folder));
+    // The desktop entry and the file managers' menu entries together; without a home folder
+    // there is no place for them, reported as a failure.
+    const std::string dataHome = GetDataHome();
+    const TSendToResult result = PlaceInSendTo(ExecutablePath(), dataHome);
+    showMessage(result.ok ? SendToSuccessMessage(result, dataHome)
+                          : SendToFailureMessage(result.failedFile, result.reason));
 }
 
 } // namespace brindle

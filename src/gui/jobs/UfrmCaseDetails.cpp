@@ -49,6 +49,7 @@ void TfrmCaseDetails::LoadJob(const TJob& job)
     default:
         break;
     }
+    ui->chkAllLetters->setChecked(job.Int1 == 1);
 }
 
 void TfrmCaseDetails::StoreJob(TJob& job) const
@@ -59,6 +60,7 @@ void TfrmCaseDetails::StoreJob(TJob& job) const
         job.Modifier = 1;
     else if (ui->rbExtension->isChecked())
         job.Modifier = 2;
+    job.Int1 = ui->chkAllLetters->isChecked() ? 1 : 0;
 }
 
 } // namespace brindle

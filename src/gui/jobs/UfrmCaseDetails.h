@@ -14,7 +14,8 @@ class TfrmCaseDetails;
 namespace brindle
 {
 
-/// Parameters of a lower, upper or normalised case job: which part of the name it changes.
+/// Parameters of a lower, upper or normalised case job: which part of the name it changes, and
+/// whether every letter changes case (Int1 1) or only A to Z.
 class TfrmCaseDetails : public QDialog
 {
     Q_OBJECT
@@ -23,9 +24,11 @@ public:
     explicit TfrmCaseDetails(QWidget* parent = nullptr);
     ~TfrmCaseDetails() override;
 
-    /// Sets the caption and the prompt for the job's kind and checks its scope.
+    /// Sets the caption and the prompt for the job's kind and checks its scope; "Accented and
+    /// other letters too" is checked when Int1 is 1.
     void LoadJob(const TJob& job);
-    /// The first checked scope becomes the modifier; with none checked it stays.
+    /// The first checked scope becomes the modifier (with none checked it stays); Int1 becomes 1
+    /// with "Accented and other letters too" checked, else 0.
     void StoreJob(TJob& job) const;
 
 private:

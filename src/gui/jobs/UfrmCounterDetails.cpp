@@ -12,7 +12,7 @@ TfrmCounterDetails::TfrmCounterDetails(QWidget* parent)
 {
     ui->setupUi(this);
     initPosition({ui->rbBegin, ui->rbEnd, ui->rbAfterChar, ui->rbBeforeString, ui->rbAfterString,
-                     ui->edtCharacterNumber, ui->edtBefore, ui->edtAfter},
+                     ui->rbBeforeExt, ui->edtCharacterNumber, ui->edtBefore, ui->edtAfter},
         ui->btnOk, ui->btnCancel);
 }
 

@@ -55,6 +55,9 @@ void TPositionDetails::loadPosition(std::int32_t modifier, std::int32_t n, const
         m_pos.edtBefore->clear();
         m_pos.edtAfter->setText(m_texts.show(m_pos.edtAfter, anchor));
         break;
+    case 5:
+        m_pos.rbBeforeExt->setChecked(true);
+        break;
     default:
         break;
     }
@@ -75,6 +78,8 @@ void TPositionDetails::storePosition(std::int32_t& modifier, std::int32_t& n, st
     } else if (m_pos.rbAfterString->isChecked()) {
         modifier = 4;
         anchor = m_texts.bytes(m_pos.edtAfter, m_pos.edtAfter->text());
+    } else if (m_pos.rbBeforeExt->isChecked()) {
+        modifier = 5;
     }
 }
 

@@ -15,10 +15,10 @@ class QSpinBox;
 namespace brindle
 {
 
-/// The part the insert, remove and counter dialogs share: five position options (begin, end,
-/// after character N, before a string, after a string), the number field N beside the third
-/// and the two anchor fields beside the last two, with the focus handlers that check the
-/// option of the field being entered and carry the anchor text between before and after.
+/// The part the insert, remove and counter dialogs share: six position options (begin, end,
+/// after character N, before a string, after a string, before the extension), the number field
+/// N beside the third and the two anchor fields beside the fourth and fifth, with the focus handlers that
+/// check the option of the field being entered and carry the anchor text between before and after.
 class TPositionDetails : public QDialog
 {
     Q_OBJECT
@@ -31,6 +31,7 @@ protected:
         QRadioButton* rbAfterChar = nullptr;
         QRadioButton* rbBeforeString = nullptr;
         QRadioButton* rbAfterString = nullptr;
+        QRadioButton* rbBeforeExt = nullptr;
         QSpinBox* edtCharacterNumber = nullptr;
         QLineEdit* edtBefore = nullptr;
         QLineEdit* edtAfter = nullptr;
@@ -41,7 +42,7 @@ protected:
     /// Takes the controls of the derived form, connects the focus handlers and OK and Cancel.
     void initPosition(const TPositionControls& controls, QAbstractButton* btnOk, QAbstractButton* btnCancel);
 
-    /// Checks the option of modifier (0 to 4; any other value checks none); N goes into the
+    /// Checks the option of modifier (0 to 5; any other value checks none); N goes into the
     /// number field for 2, the anchor into its field for 3 and 4 with the other one emptied.
     void loadPosition(std::int32_t modifier, std::int32_t n, const std::string& anchor);
 

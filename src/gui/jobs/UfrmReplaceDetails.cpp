@@ -1,5 +1,8 @@
 #include "jobs/UfrmReplaceDetails.h"
 
+#include <QMessageBox>
+
+#include "jobs/URegexReplace.h"
 #include "ui_UfrmReplaceDetails.h"
 
 namespace brindle
@@ -10,9 +13,8 @@ TfrmReplaceDetails::TfrmReplaceDetails(QWidget* parent)
     , ui(std::make_unique<Ui::TfrmReplaceDetails>())
 {
     ui->setupUi(this);
-    ui->chkRegex->hide();
-    ui->btnRegExHelp->hide();
-    connect(ui->btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->btnRegExHelp, &QPushButton::clicked, this, &TfrmReplaceDetails::btnRegExHelpClick);
+    connect(ui->btnOk, &QPushButton::clicked, this, &TfrmReplaceDetails::accept);
     connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     SetFixedDialogFrame(this);
 }
@@ -38,6 +40,31 @@ void TfrmReplaceDetails::StoreJob(TJob& job) const
     job.Str2 = m_texts.bytes(ui->edtString2, ui->edtString2->text());
     job.Modifier = ui->chkRegex->isChecked() ? replaceRegex : replaceText;
     job.Int1 = ui->chkMatchCase->isChecked() ? 1 : 0;
+}
+
+void TfrmReplaceDetails::accept()
+{
+    if (ui->chkRegex->isChecked() && !ui->edtString1->text().isEmpty()) {
+        const TRegexReplace compiled(m_texts.bytes(ui->edtString1, ui->edtString1->text()),
+            m_texts.bytes(ui->edtString2, ui->edtString2->text()), ui->chkMatchCase->isChecked());
+        if (!compiled.Error().empty()) {
+            const QString text
+                = QStringLiteral("Invalid regular expression: ") + QString::fromStdString(compiled.Error());
+            if (ShowMessage)
+                ShowMessage(this, text);
+            else
+                QMessageBox::information(this, windowTitle(), text);
+            ui->edtString1->setFocus();
+            return;
+        }
+    }
+    QDialog::accept();
+}
+
+void TfrmReplaceDetails::btnRegExHelpClick()
+{
+    if (ShowRegexHelp)
+        ShowRegexHelp();
 }
 
 } // namespace brindle

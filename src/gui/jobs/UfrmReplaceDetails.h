@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 #include "jobs/UJobDialogUtil.h"
@@ -15,8 +16,9 @@ class TfrmReplaceDetails;
 namespace brindle
 {
 
-/// Parameters of a replace job: the text to find, its replacement and whether case matters.
-/// The regular expression option is kept hidden: a job keeps the mode it was loaded with.
+/// Parameters of a replace job: the text to find, its replacement, whether case matters and
+/// whether the text to find is a regular expression. OK with a regular expression that cannot
+/// run says why and keeps the dialog open.
 class TfrmReplaceDetails : public QDialog
 {
     Q_OBJECT
@@ -29,6 +31,18 @@ public:
     void LoadJob(const TJob& job);
     /// Controls to job: both strings, the mode and the case option.
     void StoreJob(TJob& job) const;
+
+    /// Shows a message box over the dialog; unset, a Qt message box.
+    std::function<void(QWidget* parent, const QString& text)> ShowMessage;
+    /// Opens the help on regular expressions (btnRegExHelp); unset, the button does nothing.
+    std::function<void()> ShowRegexHelp;
+
+public slots:
+    /// OK: closes the dialog unless a regular expression is checked and cannot run.
+    void accept() override;
+
+private slots:
+    void btnRegExHelpClick();
 
 private:
     std::unique_ptr<Ui::TfrmReplaceDetails> ui;
