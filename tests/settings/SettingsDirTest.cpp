@@ -168,4 +168,20 @@ TEST(AppDir, ChoiceOfSettingsFolderWhenTheAppFolderIsWritable)
     EXPECT_EQ(ChooseSettingsDir("/opt/brindle/", true, true), "/opt/brindle/");
 }
 
+// A packaged program lives in /usr/bin, which root can write: its settings and kept job list
+// still go to the user's configuration folder, never among the system's programs.
+TEST(AppDir, SystemProgramFoldersNeverHoldTheSettings)
+{
+    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/", "/sbin/", "/usr/lib/brindlewick/"}) {
+        EXPECT_TRUE(IsSystemProgramFolder(dir)) << dir;
+        if (UserHomeDir().empty())
+            continue; // with no home folder at all there is no other place
+        const std::string chosen = ChooseSettingsDir(dir, true, false);
+        EXPECT_NE(chosen, dir);
+        EXPECT_TRUE(chosen.ends_with("/brindlewick/")) << chosen;
+    }
+    for (const char* dir : {"/opt/brindle/", "/home/me/apps/brindlewick/", "/usrlocal/", "/tmp/x/"})
+        EXPECT_FALSE(IsSystemProgramFolder(dir)) << dir;
+}
+
 } // namespace

@@ -73,9 +73,20 @@ std::string GetSettingsDir(bool create)
     return ChooseSettingsDir(appDir, !appDir.empty() && ::access(appDir.c_str(), W_OK) == 0, create);
 }
 
+bool IsSystemProgramFolder(std::string_view dir)
+{
+    // Folders that the system's packages own: a program installed there (the Debian package
+    // puts both in /usr/bin) keeps its settings with the user, also when root, who can write
+    // there, runs it.
+    for (std::string_view root : {"/usr/", "/bin/", "/sbin/", "/lib/", "/lib64/", "/libexec/"})
+        if (dir.starts_with(root))
+            return true;
+    return false;
+}
+
 std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bool create)
 {
-    if (appDirWritable)
+    if (appDirWritable && !IsSystemProgramFolder(appDir))
         return appDir;
     const std::string dir = userConfigDir();
     if (dir.empty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace brindle
 {
@@ -12,14 +13,18 @@ std::string ExecutablePath();
 std::string GetAppDir();
 
 /// The folder for the settings file and the kept job list: the application folder when it is
-/// writable, otherwise $XDG_CONFIG_HOME/brindlewick/ (default ~/.config/brindlewick/), created
-/// when create is true and it does not exist yet. Ends with "/".
+/// writable and not a system program folder, otherwise $XDG_CONFIG_HOME/brindlewick/ (default
+/// ~/.config/brindlewick/), created when create is true and it does not exist yet. Ends with "/".
 std::string GetSettingsDir(bool create = true);
 
+/// Whether dir (ending with "/") lies in a folder that the system's packages own (/usr/...,
+/// /bin/, /sbin/ and the like), where a program never keeps its settings.
+bool IsSystemProgramFolder(std::string_view dir);
+
 /// The choice GetSettingsDir makes, given the application folder and whether it can be
-/// written: the application folder, or the user's configuration folder for the program
-/// (XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config, else the home folder of the
-/// password database + /.config), created when asked. With no home folder at all: appDir.
+/// written: the application folder (unless it is a system program folder), or the user's configuration folder
+/// for the program (XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config, else the home folder of
+/// the password database + /.config), created when asked. With no home folder at all: appDir.
 std::string ChooseSettingsDir(const std::string& appDir, bool appDirWritable, bool create);
 
 /// The user's home folder: $HOME when it is an absolute path, else the one of the password
