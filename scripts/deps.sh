@@ -15,6 +15,10 @@ if [ "${1:-}" = "--test" ]; then
     # checked.
     packages+=(desktop-file-utils libglib2.0-bin lintian appstream)
 fi
+if [ "${1:-}" = "--screenshots" ]; then
+    # The screenshot scripts run the window under a virtual X server and take its picture.
+    packages+=(xvfb xauth imagemagick x11-utils xdotool)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 # under a virtual X server (xvfb, xauth and imagemagick are needed for this only).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh --screenshots
 root=$(pwd)
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_TESTS=OFF >/dev/null

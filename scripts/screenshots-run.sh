@@ -6,6 +6,7 @@
 # Needs xvfb, xauth, imagemagick and xdotool (installed when missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh --screenshots
 root=$(pwd)
 
 need=()
