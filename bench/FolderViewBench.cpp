@@ -4,7 +4,7 @@
 // direction, and the memory the list holds per entry above the window's base. Not run by the
 // tests. See bench/folder_view_bench.sh.
 //
-//   folder_view_bench --folder DIR [--empty DIR] [--style 0-3] [--reps N]
+//   folder_view_bench --folder DIR [--empty DIR] [--view 0-3] [--reps N]
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -97,13 +97,13 @@ int main(int argc, char** argv)
             folder = next();
         else if (a == "--empty")
             empty = next();
-        else if (a == "--style")
+        else if (a == "--view")
             style = std::stoi(next());
         else if (a == "--reps")
             reps = std::stoi(next());
     }
     if (folder.empty()) {
-        std::fprintf(stderr, "usage: folder_view_bench --folder DIR [--empty DIR] [--style 0-3] [--reps N]\n");
+        std::fprintf(stderr, "usage: folder_view_bench --folder DIR [--empty DIR] [--view 0-3] [--reps N]\n");
         return 2;
     }
 
@@ -168,6 +168,7 @@ int main(int argc, char** argv)
         firstMs.push_back(first);
         sortedMs.push_back(sorted);
         gaps.push_back(maxGap);
+        const double loadGap = maxGap;
         for (int i = 0; i < 20; ++i)
             QApplication::processEvents(QEventLoop::AllEvents, 10);
         loadedRss = statusKb("VmRSS:");
@@ -189,10 +190,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
             "rep %d: %d rows, first rows painted %.0f ms, all sorted and painted %.0f ms, longest gap "
             "%.1f ms; re-sort %.0f ms (gap %.1f ms)\n",
-            rep + 1, rows, first, sorted, maxGap, resortMs.back(), resortGaps.back());
+            rep + 1, rows, first, sorted, loadGap, resortMs.back(), resortGaps.back());
     }
     const double perEntry = rows > 0 ? (loadedRss - baseRss) * 1024.0 / rows : 0.0;
-    std::printf("style %d\t%d rows\tfirst rows %.0f ms\tsorted %.0f ms\tlongest gap %.1f ms\tre-sort %.0f ms "
+    std::printf("view %d\t%d rows\tfirst rows %.0f ms\tsorted %.0f ms\tlongest gap %.1f ms\tre-sort %.0f ms "
                 "(gap %.1f ms)\tmemory %.0f bytes/entry (RSS %ld -> %ld kB, peak %ld kB)\n",
         style, rows, median(firstMs), median(sortedMs), median(gaps), median(resortMs), median(resortGaps),
         perEntry, baseRss, loadedRss, statusKb("VmHWM:"));

@@ -23,12 +23,12 @@ mkdir -p "$WORK/empty" "$WORK/100k"
 
 export QT_QPA_PLATFORM=offscreen
 for style in 2 3 1 0; do
-    "$BUILD/bin/folder_view_bench" --folder "$WORK/100k" --empty "$WORK/empty" --style "$style" --reps "$REPS"
+    "$BUILD/bin/folder_view_bench" --folder "$WORK/100k" --empty "$WORK/empty" --view "$style" --reps "$REPS"
 done
 if [ "${BIG:-0}" = 1 ]; then
     mkdir -p "$WORK/1m"
     (cd "$WORK/1m" && seq -f "photo %07.0f.jpg" 1 1000000 | xargs -d '\n' touch)
     for style in 2 3; do
-        "$BUILD/bin/folder_view_bench" --folder "$WORK/1m" --empty "$WORK/empty" --style "$style" --reps 1
+        "$BUILD/bin/folder_view_bench" --folder "$WORK/1m" --empty "$WORK/empty" --view "$style" --reps 1
     done
 fi

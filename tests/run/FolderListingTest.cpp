@@ -23,7 +23,8 @@ struct Seen {
 };
 
 /// Everything a reader gives, read max entries at a time.
-std::map<std::string, Seen> readAll(const std::string& path, std::size_t max, bool withHidden, int* calls = nullptr)
+std::map<std::string, Seen> readAll(
+    const std::string& path, std::size_t max, bool withHidden, int* calls = nullptr)
 {
     const int fd = OpenFolderForListing(path);
     EXPECT_GE(fd, 0);

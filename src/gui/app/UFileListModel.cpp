@@ -79,8 +79,8 @@ QIcon withMark(const QIcon& base)
         font.setPixelSize(static_cast<int>(r * 1.7));
         painter.setFont(font);
         painter.setPen(Qt::white);
-        painter.drawText(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), Qt::AlignCenter,
-            QStringLiteral("!"));
+        painter.drawText(
+            QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), Qt::AlignCenter, QStringLiteral("!"));
         out.addPixmap(pixmap);
     }
     return out;
@@ -356,8 +356,7 @@ void TFileListModel::fail(int error)
 {
     m_reading = false;
     m_loaded = true;
-    m_error = QStringLiteral("This folder cannot be read: %1.")
-                  .arg(QString::fromStdString(ErrorText(error)));
+    m_error = QStringLiteral("This folder cannot be read: %1.").arg(QString::fromStdString(ErrorText(error)));
     beginResetModel();
     m_table.reset();
     m_rows.clear();
@@ -397,9 +396,9 @@ void TFileListModel::applyTable(
     after.reserve(before.size());
     for (const QModelIndex& index : before) {
         const std::int64_t entry = table->Find(nameAt(index.row()));
-        after.push_back(entry < 0 ? QModelIndex()
-                                  : createIndex(static_cast<int>(rowOfEntry[static_cast<std::size_t>(entry)]),
-                                        index.column()));
+        after.push_back(entry < 0
+                ? QModelIndex()
+                : createIndex(static_cast<int>(rowOfEntry[static_cast<std::size_t>(entry)]), index.column()));
     }
     m_table = std::move(table);
     m_rows = std::move(rows);
@@ -535,7 +534,8 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         return flags.invalidUtf8;
     }
     case NewNameRole:
-        return result && result->verdict == TEntryVerdict::Renamed ? NameForDisplay(result->newName) : QString();
+        return result && result->verdict == TEntryVerdict::Renamed ? NameForDisplay(result->newName)
+                                                                   : QString();
     case VerdictRole:
         return static_cast<int>(result ? result->verdict : TEntryVerdict::None);
     default:
@@ -561,8 +561,8 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         if (!marked)
             return text;
         return QStringLiteral("%1\n%2").arg(flags.invalidUtf8
-                                                ? QStringLiteral("The name is not valid UTF-8; its bytes:")
-                                                : QStringLiteral("The name holds control characters; its bytes:"),
+                ? QStringLiteral("The name is not valid UTF-8; its bytes:")
+                : QStringLiteral("The name holds control characters; its bytes:"),
             EscapedName(name));
     }
     case colSize:

@@ -101,7 +101,8 @@ public:
     std::shared_ptr<const TListingTable> table() const { return m_table; }
     /// Sets the result of every entry of table (indexed by entry number); ignored unless
     /// table is still the one shown.
-    void setEntryResults(const std::shared_ptr<const TListingTable>& table, std::vector<TEntryResult> results);
+    void setEntryResults(
+        const std::shared_ptr<const TListingTable>& table, std::vector<TEntryResult> results);
     /// Adds or removes the New name column.
     void setNewNameColumnShown(bool shown);
 

@@ -158,8 +158,8 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const
         return folderIcon(marked);
     if (role == Qt::ToolTipRole && marked)
         return QStringLiteral("%1\n%2").arg(flags.invalidUtf8
-                                                ? QStringLiteral("The name is not valid UTF-8; its bytes:")
-                                                : QStringLiteral("The name holds control characters; its bytes:"),
+                ? QStringLiteral("The name is not valid UTF-8; its bytes:")
+                : QStringLiteral("The name holds control characters; its bytes:"),
             EscapedName(n->name));
     if (role == Qt::ForegroundRole && marked)
         return QColor(0xA0, 0x00, 0x00);
@@ -199,9 +199,8 @@ TFolderTreeModel::Node* TFolderTreeModel::addChild(Node* parent, std::string nam
     node->parent = parent;
     node->pinned = pinned;
     auto& c = parent->children;
-    const auto at = std::lower_bound(c.begin(), c.end(), node, [](const auto& a, const auto& b) {
-        return before(a->key, a->name, b->key, b->name);
-    });
+    const auto at = std::lower_bound(c.begin(), c.end(), node,
+        [](const auto& a, const auto& b) { return before(a->key, a->name, b->key, b->name); });
     const int row = static_cast<int>(at - c.begin());
     beginInsertRows(indexOf(parent), row, row);
     Node* added = c.insert(at, std::move(node))->get();
@@ -263,9 +262,8 @@ void TFolderTreeModel::list(Node* node)
             std::sort(listed.begin(), listed.end(),
                 [](const Listed& a, const Listed& b) { return before(a.key, a.name, b.key, b.name); });
         }
-        QMetaObject::invokeMethod(this, [this, path, listed = std::move(listed), ok]() mutable {
-            merge(path, std::move(listed), ok);
-        });
+        QMetaObject::invokeMethod(this,
+            [this, path, listed = std::move(listed), ok]() mutable { merge(path, std::move(listed), ok); });
     });
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <vector>
 
 #include "jobs/zmStringUtil.h"
@@ -14,40 +13,46 @@ namespace brindle
 namespace
 {
 
-constexpr char16_t kReplacement = 0xFFFD;
+constexpr char32_t kReplacement = 0xFFFD;
 
-/// The symbol shown for the character of len bytes at s[i], or 0 when it is shown as itself.
-char16_t standInFor(std::string_view s, std::size_t i, std::size_t len)
+/// What the character of len bytes at s[i] is shown as when not as itself: U+FFFD for a byte
+/// outside any sequence, an escape for a control character; empty when shown as itself.
+std::u32string standInFor(std::string_view s, std::size_t i, std::size_t len)
 {
     const auto c0 = static_cast<unsigned char>(s[i]);
+    auto hex = [](unsigned v, int digits) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        std::u32string out;
+        for (int d = digits - 1; d >= 0; --d)
+            out += static_cast<char32_t>(kHex[(v >> (4 * d)) & 0xF]);
+        return out;
+    };
     if (len == 1) {
-        if (c0 < 0x20)
-            return static_cast<char16_t>(0x2400 + c0);
-        if (c0 == 0x7F)
-            return 0x2421;
-        return c0 >= 0x80 ? kReplacement : 0;
+        switch (c0) {
+        case '\n':
+            return U"\\n";
+        case '\r':
+            return U"\\r";
+        case '\t':
+            return U"\\t";
+        default:
+            break;
+        }
+        if (c0 < 0x20 || c0 == 0x7F)
+            return U"\\x" + hex(c0, 2);
+        return c0 >= 0x80 ? std::u32string(1, kReplacement) : std::u32string();
     }
     const auto c1 = static_cast<unsigned char>(s[i + 1]);
     // C1 controls: U+0080 to U+009F, C2 80 to C2 9F.
     if (len == 2 && c0 == 0xC2 && c1 < 0xA0)
-        return kReplacement;
+        return U"\\u00" + hex(c1, 2);
     // U+2028 and U+2029 break lines in text views.
-    if (len == 3 && c0 == 0xE2 && c1 == 0x80
-        && (static_cast<unsigned char>(s[i + 2]) == 0xA8 || static_cast<unsigned char>(s[i + 2]) == 0xA9))
-        return kReplacement;
-    return 0;
-}
-
-/// The character at s[i] when it is one of the symbols standInFor uses, else 0.
-char16_t symbolItself(std::string_view s, std::size_t i, std::size_t len)
-{
-    if (len != 3)
-        return 0;
-    const auto c0 = static_cast<unsigned char>(s[i]);
-    const auto c1 = static_cast<unsigned char>(s[i + 1]);
-    const auto c2 = static_cast<unsigned char>(s[i + 2]);
-    const auto c = static_cast<char16_t>(((c0 & 0x0F) << 12) | ((c1 & 0x3F) << 6) | (c2 & 0x3F));
-    return (c == kReplacement || (c >= 0x2400 && c <= 0x2421)) ? c : 0;
+    if (len == 3 && c0 == 0xE2 && c1 == 0x80) {
+        const auto c2 = static_cast<unsigned char>(s[i + 2]);
+        if (c2 == 0xA8 || c2 == 0xA9)
+            return U"\\u202" + hex(c2 - 0xA0, 1);
+    }
+    return {};
 }
 
 void appendUtf8(std::string& out, char32_t c)
@@ -82,12 +87,18 @@ QString NameForDisplay(std::string_view bytes, TNameFlags* flags)
     };
     for (std::size_t i = 0; i < bytes.size();) {
         const std::size_t len = CharLen(bytes, i);
-        const char16_t standIn = standInFor(bytes, i, len);
-        if (standIn) {
+        const auto c0 = static_cast<unsigned char>(bytes[i]);
+        // Printable ASCII and plain UTF-8 go as they are, in runs.
+        if ((c0 >= 0x20 && c0 < 0x7F) || (len > 1 && c0 != 0xC2 && c0 != 0xE2)) {
+            i += len;
+            continue;
+        }
+        const std::u32string standIn = standInFor(bytes, i, len);
+        if (!standIn.empty()) {
             flushRun(i);
-            out += QChar(standIn);
+            out += QString::fromStdU32String(standIn);
             if (flags) {
-                if (len == 1 && static_cast<unsigned char>(bytes[i]) >= 0x80)
+                if (standIn.front() == kReplacement)
                     flags->invalidUtf8 = true;
                 else
                     flags->controlChars = true;
@@ -107,7 +118,7 @@ QString EscapedName(std::string_view bytes)
     for (std::size_t i = 0; i < bytes.size();) {
         const std::size_t len = CharLen(bytes, i);
         const auto c0 = static_cast<unsigned char>(bytes[i]);
-        if ((len == 1 && (c0 < 0x20 || c0 >= 0x7F)) || standInFor(bytes, i, len)) {
+        if ((len == 1 && (c0 < 0x20 || c0 >= 0x7F)) || !standInFor(bytes, i, len).empty()) {
             for (std::size_t k = 0; k < len; ++k) {
                 const auto b = static_cast<unsigned char>(bytes[i + k]);
                 out += "\\x";
@@ -126,42 +137,40 @@ QString EscapedName(std::string_view bytes)
 
 std::string BytesFromEditedName(std::string_view original, const QString& edited)
 {
-    // The original as shown, one unit per character: what is shown and the bytes behind it.
-    struct Unit {
-        char32_t shown;
+    // The original as shown, one character at a time: each with the bytes it stands for and
+    // how many shown characters those bytes take (an escape takes several).
+    struct Shown {
+        char32_t c;
         std::string_view bytes;
-        /// A symbol (or the character a symbol looks like): its bytes are not its text.
-        bool symbol;
+        /// Shown characters of these bytes starting here; 0 inside an escape.
+        std::size_t span;
     };
-    std::vector<Unit> units;
+    std::vector<Shown> shown;
     for (std::size_t i = 0; i < original.size();) {
         const std::size_t len = CharLen(original, i);
         const std::string_view bytes = original.substr(i, len);
-        if (const char16_t standIn = standInFor(original, i, len)) {
-            units.push_back({standIn, bytes, true});
-        } else if (const char16_t own = symbolItself(original, i, len)) {
-            units.push_back({own, bytes, true});
-        } else {
-            const std::u32string c = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(len)).toStdU32String();
-            units.push_back({c.empty() ? char32_t(0xFFFD) : c.front(), bytes, false});
-        }
+        std::u32string text = standInFor(original, i, len);
+        if (text.empty())
+            text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(len)).toStdU32String();
+        for (std::size_t k = 0; k < text.size(); ++k)
+            shown.push_back({text[k], bytes, k == 0 ? text.size() : 0});
         i += len;
     }
     const std::u32string typed = edited.toStdU32String();
-    const std::size_t n = units.size();
+    const std::size_t n = shown.size();
     const std::size_t m = typed.size();
-    // Align the typed text with the shown one (longest common subsequence), so that a symbol
-    // left where it was gives back its own bytes whatever was typed or deleted around it.
+    // Align the typed text with the shown one (longest common subsequence), so that what was
+    // left in place gives back its own bytes whatever was typed or deleted around it.
     std::vector<std::ptrdiff_t> from(m, -1);
-    if (n * m <= 1u << 20) {
+    if (n * m <= (1u << 22)) {
         std::vector<std::uint16_t> lcs((n + 1) * (m + 1), 0);
         auto at = [&](std::size_t a, std::size_t b) -> std::uint16_t& { return lcs[a * (m + 1) + b]; };
         for (std::size_t a = n; a-- > 0;)
             for (std::size_t b = m; b-- > 0;)
-                at(a, b) = units[a].shown == typed[b] ? static_cast<std::uint16_t>(at(a + 1, b + 1) + 1)
-                                                      : std::max(at(a + 1, b), at(a, b + 1));
+                at(a, b) = shown[a].c == typed[b] ? static_cast<std::uint16_t>(at(a + 1, b + 1) + 1)
+                                                  : std::max(at(a + 1, b), at(a, b + 1));
         for (std::size_t a = 0, b = 0; a < n && b < m;) {
-            if (units[a].shown == typed[b]) {
+            if (shown[a].c == typed[b]) {
                 from[b] = static_cast<std::ptrdiff_t>(a);
                 ++a;
                 ++b;
@@ -172,30 +181,39 @@ std::string BytesFromEditedName(std::string_view original, const QString& edited
             }
         }
     }
-    // Symbols typed where none was left: the ones not kept, in order.
-    std::vector<bool> used(n, false);
+    // U+FFFD that were deleted: their bytes go to a U+FFFD typed elsewhere, in order.
+    std::vector<bool> kept(n, false);
     for (const std::ptrdiff_t a : from) {
         if (a >= 0)
-            used[static_cast<std::size_t>(a)] = true;
+            kept[static_cast<std::size_t>(a)] = true;
     }
-    std::map<char32_t, std::deque<std::string_view>> spare;
+    std::deque<std::string_view> spare;
     for (std::size_t a = 0; a < n; ++a) {
-        if (!used[a] && units[a].symbol)
-            spare[units[a].shown].push_back(units[a].bytes);
+        if (!kept[a] && shown[a].c == kReplacement && shown[a].span == 1)
+            spare.push_back(shown[a].bytes);
     }
     std::string out;
-    for (std::size_t b = 0; b < m; ++b) {
-        if (from[b] >= 0) {
-            out.append(units[static_cast<std::size_t>(from[b])].bytes);
-            continue;
+    for (std::size_t b = 0; b < m;) {
+        const std::ptrdiff_t a = from[b];
+        if (a >= 0 && shown[static_cast<std::size_t>(a)].span > 0) {
+            // The whole of what stands for these bytes is still there, in one piece.
+            const std::size_t span = shown[static_cast<std::size_t>(a)].span;
+            bool whole = b + span <= m;
+            for (std::size_t k = 1; whole && k < span; ++k)
+                whole = from[b + k] == a + static_cast<std::ptrdiff_t>(k);
+            if (whole) {
+                out.append(shown[static_cast<std::size_t>(a)].bytes);
+                b += span;
+                continue;
+            }
         }
-        const auto found = spare.find(typed[b]);
-        if (found != spare.end() && !found->second.empty()) {
-            out.append(found->second.front());
-            found->second.pop_front();
-            continue;
+        if (typed[b] == kReplacement && a < 0 && !spare.empty()) {
+            out.append(spare.front());
+            spare.pop_front();
+        } else {
+            appendUtf8(out, typed[b]);
         }
-        appendUtf8(out, typed[b]);
+        ++b;
     }
     return out;
 }
