@@ -236,7 +236,18 @@ struct SortCase {
     int column;
     Qt::SortOrder order;
     std::vector<std::string> expected;
+    friend void PrintTo(const SortCase& c, std::ostream* os)
+    {
+        *os << "column " << c.column << (c.order == Qt::AscendingOrder ? " up" : " down");
+    }
 };
+
+std::string sortCaseName(const ::testing::TestParamInfo<SortCase>& info)
+{
+    static const char* const kColumns[] = {"Name", "Size", "Type", "Date"};
+    return std::string(kColumns[info.param.column])
+        + (info.param.order == Qt::AscendingOrder ? "Ascending" : "Descending");
+}
 
 class FolderViewsSort : public FolderViews, public ::testing::WithParamInterface<SortCase>
 {
@@ -270,7 +281,8 @@ INSTANTIATE_TEST_SUITE_P(Columns, FolderViewsSort,
         SortCase {colSize, Qt::DescendingOrder, {"zdir", "a9.jpg", "a10.txt", "c", "B.png"}},
         SortCase {colType, Qt::AscendingOrder, {"zdir", "c", "a9.jpg", "B.png", "a10.txt"}},
         SortCase {colDate, Qt::AscendingOrder, {"zdir", "a9.jpg", "B.png", "a10.txt", "c"}},
-        SortCase {colDate, Qt::DescendingOrder, {"zdir", "c", "a10.txt", "B.png", "a9.jpg"}}));
+        SortCase {colDate, Qt::DescendingOrder, {"zdir", "c", "a10.txt", "B.png", "a9.jpg"}}),
+    sortCaseName);
 
 TEST_F(FolderViews, NaturalOrderFollowsTheSetting)
 {
