@@ -241,7 +241,7 @@ void TShellListView::modelLoaded()
 
 QString TShellListView::statusText() const
 {
-    return m_status->isVisible() || !m_model->errorText().isEmpty() ? m_model->errorText() : QString();
+    return m_model->errorText();
 }
 
 bool TShellListView::isLoaded() const
