@@ -21,7 +21,7 @@ using Startup = MainWindowFixture;
 
 QString listFolder(TfrmMain& win)
 {
-    return Child<TShellListView>(&win, "slv")->folder();
+    return QString::fromStdString(Child<TShellListView>(&win, "slv")->folder());
 }
 
 TEST_F(Startup, CaptionAndEmptyFirstStart)

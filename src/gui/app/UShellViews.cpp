@@ -1,19 +1,18 @@
 #include "app/UShellViews.h"
 
-#include <sys/stat.h>
-
-#include <QDir>
-#include <QFileIconProvider>
-#include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QVBoxLayout>
 
+#include "app/UFileListModel.h"
+#include "app/UFolderTreeModel.h"
+#include "base/UDisplayName.h"
 #include "base/UFileUtil.h"
 #include "base/UNameText.h"
 #include "run/UFileOps.h"
@@ -24,12 +23,13 @@ namespace brindle
 namespace
 {
 
-/// Icons of the desktop's theme with those of the widget style where the theme has none: the
-/// model's own provider knows only the theme, and a desktop without one would show no icons.
-QFileIconProvider* iconProvider()
+std::string childPath(const std::string& folder, std::string_view name)
 {
-    static QFileIconProvider provider;
-    return &provider;
+    std::string path = folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
 }
 
 } // namespace
@@ -38,34 +38,17 @@ QFileIconProvider* iconProvider()
 
 TShellTreeView::TShellTreeView(QWidget* parent)
     : QTreeView(parent)
+    , m_model(new TFolderTreeModel(this))
 {
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
     setAnimated(false);
-    buildModel();
-}
-
-void TShellTreeView::buildModel()
-{
-    auto* model = new QFileSystemModel(this);
-    // The tree is read when it is shown and again on request, not watched.
-    model->setOption(QFileSystemModel::DontWatchForChanges, true);
-    model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::NoSymLinks);
-    model->setReadOnly(true);
-    model->setIconProvider(iconProvider());
-    model->setRootPath(QStringLiteral("/"));
-    QFileSystemModel* old = m_model;
-    QItemSelectionModel* oldSelection = selectionModel();
-    m_model = model;
-    setModel(model);
-    for (int c = 1; c < model->columnCount(); ++c)
-        hideColumn(c);
+    setModel(m_model);
     connect(
         selectionModel(), &QItemSelectionModel::currentChanged, this, &TShellTreeView::currentFolderChanged);
-    delete oldSelection;
-    delete old;
+    connect(m_model, &TFolderTreeModel::folderListed, this, &TShellTreeView::folderLoaded);
 }
 
 bool TShellTreeView::setPath(const std::string& path)
@@ -73,17 +56,7 @@ bool TShellTreeView::setPath(const std::string& path)
     const std::string clean = AbsolutePath(path);
     if (clean.empty() || !IsExistingFolder(clean))
         return false;
-    // The tree can show the folder only when its text leads back to these very bytes: the file
-    // system model leaves out names that are not valid in the encoding of file names.
-    const QString text = BytesToText(clean);
-    if (TextToBytes(text) != clean)
-        return false;
-    return selectText(text);
-}
-
-bool TShellTreeView::selectText(const QString& path)
-{
-    const QModelIndex index = m_model->index(path);
+    const QModelIndex index = m_model->indexOfPath(clean);
     if (!index.isValid())
         return false;
     setCurrentIndex(index);
@@ -128,37 +101,37 @@ void TShellTreeView::wheelEvent(QWheelEvent* event)
     QTreeView::wheelEvent(event);
 }
 
-std::string TShellTreeView::path() const
+void TShellTreeView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
 {
-    const QString text = pathText();
-    return text.isEmpty() ? std::string() : TextToBytes(text);
+    // The selected folder, or one above it, has gone: the folder above the ones that go is
+    // selected instead (the view would pick a neighbour).
+    for (QModelIndex at = currentIndex(); at.isValid(); at = at.parent()) {
+        if (at.parent() == parent && at.row() >= start && at.row() <= end) {
+            setCurrentIndex(parent);
+            break;
+        }
+    }
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }
 
-QString TShellTreeView::pathText() const
+std::string TShellTreeView::path() const
 {
     const QModelIndex index = currentIndex();
-    return index.isValid() ? m_model->filePath(index) : QString();
+    return index.isValid() ? m_model->pathOf(index) : std::string();
 }
 
 void TShellTreeView::refresh()
 {
-    QString current = pathText();
-    if (current.isEmpty())
+    if (!currentIndex().isValid())
         return;
-    const bool wasExpanded = isExpanded(currentIndex());
-    buildModel();
-    // The folder may have gone: take the nearest folder above it that is still there.
-    while (!QFileInfo(current).isDir() && current != QLatin1String("/"))
-        current = QFileInfo(current).path();
-    if (selectText(current) && wasExpanded)
-        expand(currentIndex());
+    m_model->refresh();
 }
 
 void TShellTreeView::currentFolderChanged()
 {
-    const QString text = pathText();
-    if (!text.isEmpty())
-        emit pathChanged(text);
+    const std::string bytes = path();
+    if (!bytes.empty())
+        emit pathChanged(bytes);
 }
 
 // ---- file list
@@ -182,10 +155,12 @@ public:
         auto* edit = qobject_cast<QLineEdit*>(editor);
         if (!edit)
             return;
-        const QString from = model->data(index, Qt::EditRole).toString();
-        const QString to = edit->text();
-        if (to != from)
-            m_list->renameItem(from, to);
+        const QByteArray from = model->data(index, TFileListModel::NameBytesRole).toByteArray();
+        const std::string fromBytes(from.constData(), static_cast<std::size_t>(from.size()));
+        // The symbols that stood for odd bytes give those bytes back.
+        const std::string to = BytesFromEditedName(fromBytes, edit->text());
+        if (to != fromBytes)
+            m_list->renameItem(fromBytes, to);
     }
 
 private:
@@ -196,6 +171,7 @@ private:
 
 TShellListView::TShellListView(QWidget* parent)
     : QWidget(parent)
+    , m_model(new TFileListModel(this))
 {
     m_list = new QListView(this);
     m_list->setObjectName(QStringLiteral("slvList"));
@@ -203,11 +179,18 @@ TShellListView::TShellListView(QWidget* parent)
     m_details->setObjectName(QStringLiteral("slvDetails"));
     m_details->setRootIsDecorated(false);
     m_details->setItemsExpandable(false);
-    m_details->setSortingEnabled(true);
     m_details->setUniformRowHeights(true);
     m_details->setAllColumnsShowFocus(true);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("slvStatus"));
+    m_status->setWordWrap(true);
+    m_status->setMargin(4);
+    m_status->hide();
+    m_selection = new QItemSelectionModel(m_model, this);
     for (QAbstractItemView* view :
         {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
+        view->setModel(m_model);
+        view->setSelectionModel(m_selection);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
@@ -215,61 +198,60 @@ TShellListView::TShellListView(QWidget* parent)
         connect(view, &QAbstractItemView::clicked, this, &TShellListView::clicked);
         connect(view, &QAbstractItemView::activated, this, &TShellListView::itemActivated);
     }
-    m_stack = new QStackedLayout(this);
-    m_stack->setContentsMargins(0, 0, 0, 0);
+    // Sorting is the model's: the header only says which column and which way.
+    m_details->header()->setSortIndicator(colName, Qt::AscendingOrder);
+    m_details->setSortingEnabled(true);
+    m_list->setUniformItemSizes(true);
+    m_list->setLayoutMode(QListView::Batched);
+    m_list->setBatchSize(2000);
+    connect(m_model, &TFileListModel::loaded, this, &TShellListView::modelLoaded);
+
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    box->addWidget(m_status);
+    m_stack = new QStackedLayout;
     m_stack->addWidget(m_list);
     m_stack->addWidget(m_details);
-    buildModel();
+    box->addLayout(m_stack, 1);
     setViewStyle(2);
 }
 
-void TShellListView::buildModel()
+void TShellListView::setFolder(const std::string& path)
 {
-    auto* model = new QFileSystemModel(this);
-    model->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-    // Editable so that items can be renamed in place; the delegate does the renaming.
-    model->setReadOnly(false);
-    model->setIconProvider(iconProvider());
-    auto* selection = new QItemSelectionModel(model, this);
-    QFileSystemModel* old = m_model;
-    QItemSelectionModel* oldSelection = m_selection;
-    m_model = model;
-    m_selection = selection;
-    m_list->setModel(model);
-    m_details->setModel(model);
-    m_list->setSelectionModel(selection);
-    m_details->setSelectionModel(selection);
-    m_details->sortByColumn(0, Qt::AscendingOrder);
-    connect(model, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-        if (path == m_folder)
-            m_loaded = true;
-    });
-    delete oldSelection;
-    delete old;
-    if (!m_folder.isEmpty())
-        setFolder(m_folder);
-}
-
-void TShellListView::setFolder(const QString& path)
-{
-    // While suspended the folder is only noted; refresh() reads it.
-    if (m_suspended) {
-        m_folder = path;
-        m_loaded = false;
-        return;
-    }
-    if (path != m_folder || !m_loaded)
-        m_loaded = false;
     m_folder = path;
-    const QModelIndex root = m_model->setRootPath(path);
-    m_list->setRootIndex(root);
-    m_details->setRootIndex(root);
-    m_model->sort(0, Qt::AscendingOrder);
+    m_selectWhenLoaded.clear();
+    // While suspended the folder is only noted; refresh() reads it.
+    if (m_suspended)
+        return;
+    m_status->hide();
+    m_model->setFolder(path);
 }
 
-QString TShellListView::folder() const
+void TShellListView::modelLoaded()
 {
-    return m_folder;
+    const QString error = m_model->errorText();
+    m_status->setText(error);
+    m_status->setVisible(!error.isEmpty());
+    if (!m_selectWhenLoaded.empty()) {
+        selectName(std::string_view(m_selectWhenLoaded));
+        m_selectWhenLoaded.clear();
+    }
+}
+
+QString TShellListView::statusText() const
+{
+    return m_model->errorText();
+}
+
+bool TShellListView::isLoaded() const
+{
+    return !m_suspended && m_model->isLoaded();
+}
+
+void TShellListView::setNaturalOrder(bool natural)
+{
+    m_model->setNaturalOrder(natural);
 }
 
 void TShellListView::setViewStyle(int style)
@@ -294,10 +276,10 @@ void TShellListView::setViewStyle(int style)
         break;
     case 3: // details
         m_stack->setCurrentWidget(m_details);
-        m_details->header()->resizeSection(0, 220);
-        m_details->header()->resizeSection(1, 80);
-        m_details->header()->resizeSection(2, 110);
-        m_details->header()->resizeSection(3, 140);
+        m_details->header()->resizeSection(colName, 220);
+        m_details->header()->resizeSection(colSize, 80);
+        m_details->header()->resizeSection(colType, 110);
+        m_details->header()->resizeSection(colDate, 140);
         break;
     default: // list: columns from top to bottom
         m_list->setViewMode(QListView::ListMode);
@@ -311,7 +293,6 @@ void TShellListView::setViewStyle(int style)
     }
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
-    m_list->setUniformItemSizes(style != 0);
 }
 
 QAbstractItemView* TShellListView::currentView() const
@@ -325,25 +306,30 @@ std::optional<std::string> TShellListView::selectedName() const
     const QModelIndexList rows = selectedItems();
     if (rows.isEmpty())
         return std::nullopt;
-    const std::string path = TextToBytes(m_model->filePath(rows.front()));
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return std::string(m_model->nameAt(rows.front().row()));
+}
+
+bool TShellListView::selectName(std::string_view name)
+{
+    const int row = m_model->rowOf(name);
+    if (row < 0)
+        return false;
+    const QModelIndex index = m_model->index(row, colName);
+    m_selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    currentView()->scrollTo(index);
+    return true;
 }
 
 bool TShellListView::selectName(const QString& name)
 {
-    const QModelIndex index = m_model->index(QDir(m_folder).filePath(name));
-    if (!index.isValid() || index.parent() != m_list->rootIndex())
-        return false;
-    m_selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    return true;
+    return selectName(std::string_view(TextToBytes(name)));
 }
 
 QModelIndexList TShellListView::selectedItems() const
 {
     QModelIndexList items;
     for (const QModelIndex& index : m_selection->selectedIndexes()) {
-        if (index.column() == 0)
+        if (index.column() == colName)
             items.push_back(index);
     }
     return items;
@@ -356,45 +342,42 @@ void TShellListView::editSelected()
         currentView()->edit(rows.front());
 }
 
-bool TShellListView::renameItem(const QString& from, const QString& to)
+bool TShellListView::renameItem(const std::string& from, const std::string& to)
 {
-    const std::string folderBytes = TextToBytes(m_folder);
-    const std::string oldPath = TextToBytes(QDir(m_folder).filePath(from));
-    const std::size_t slash = oldPath.rfind('/');
-    const std::string oldName = slash == std::string::npos ? oldPath : oldPath.substr(slash + 1);
-    const std::string newName = TextToBytes(to);
-    struct stat st;
-    const bool isFolder = ::lstat(oldPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    const int row = m_model->rowOf(from);
+    const bool isFolder = row >= 0 && m_model->typeAt(row) == TEntryType::Folder;
     std::string error;
-    if (!RenameInFolder(folderBytes, oldName, newName, error)) {
+    if (!RenameInFolder(m_folder, from, to, error)) {
         emit renameFailed(QStringLiteral("Cannot rename %1 to %2: %3")
-                              .arg(from, to, BytesToText(error)));
+                              .arg(NameForDisplay(from), NameForDisplay(to), BytesToText(error)));
         return false;
     }
+    // Read again at once rather than when the watch says so, and keep the entry selected.
+    m_selectWhenLoaded = to;
+    m_model->reload();
     emit itemRenamed(isFolder);
     return true;
 }
 
 void TShellListView::refresh()
 {
-    // A new model reads the folder again: not loaded until it says so.
-    m_loaded = false;
     const bool wasSuspended = m_suspended;
     m_suspended = false;
-    buildModel();
-    if (wasSuspended)
+    if (wasSuspended) {
         m_stack->currentWidget()->show();
+        m_model->setFolder(m_folder);
+    } else if (m_model->folder() != m_folder) {
+        m_model->setFolder(m_folder);
+    } else {
+        m_model->reload();
+    }
 }
 
 void TShellListView::suspend()
 {
-    // A model without a folder takes the place of the one that may still be reading.
-    const QString folder = m_folder;
-    m_folder.clear();
-    buildModel();
-    m_folder = folder;
-    m_loaded = false;
+    m_model->stop();
     m_suspended = true;
+    m_status->hide();
     m_stack->currentWidget()->hide();
 }
 
@@ -402,10 +385,9 @@ void TShellListView::itemActivated(const QModelIndex& index)
 {
     if (!index.isValid())
         return;
-    const QFileInfo info = m_model->fileInfo(index);
     // Links to folders are never entered, as the renaming never enters them.
-    if (info.isDir() && !info.isSymLink())
-        emit folderOpened(m_model->filePath(index));
+    if (m_model->typeAt(index.row()) == TEntryType::Folder)
+        emit folderOpened(childPath(m_folder, m_model->nameAt(index.row())));
 }
 
 } // namespace brindle

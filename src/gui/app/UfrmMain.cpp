@@ -117,6 +117,8 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     connect(ui->slv, &TShellListView::folderOpened, this, &TfrmMain::slvFolderOpened);
     connect(ui->slv, &TShellListView::itemRenamed, this, &TfrmMain::slvItemRenamed);
     connect(ui->slv, &TShellListView::renameFailed, this, &TfrmMain::slvRenameFailed);
+    // The list sorts names as the run does.
+    connect(ui->chkNaturalSort, &QCheckBox::toggled, ui->slv, &TShellListView::setNaturalOrder);
 
     // The tree's own start: the user's home folder, until the settings or the command line
     // name another. Selected once the list follows the tree, so the list shows it too.
@@ -473,10 +475,9 @@ void TfrmMain::btnDetailsClick()
 
 void TfrmMain::btnBackClick()
 {
-    const QString folder = ui->slv->folder();
-    if (folder.isEmpty() || folder == QLatin1String("/"))
+    const std::string& current = ui->slv->folder();
+    if (current.empty() || current == "/")
         return;
-    const std::string current = TextToBytes(folder);
     const std::size_t slash = current.rfind('/');
     if (slash == std::string::npos)
         return;
@@ -488,14 +489,14 @@ void TfrmMain::imgRefreshClick()
     ui->stv->refresh();
 }
 
-void TfrmMain::stvChange(const QString& path)
+void TfrmMain::stvChange(const std::string& path)
 {
     ui->slv->setFolder(path);
 }
 
-void TfrmMain::slvFolderOpened(const QString& path)
+void TfrmMain::slvFolderOpened(const std::string& path)
 {
-    SetTreePath(TextToBytes(path));
+    SetTreePath(path);
 }
 
 void TfrmMain::slvItemRenamed(bool folder)

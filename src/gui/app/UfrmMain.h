@@ -153,9 +153,9 @@ private slots:
     void btnDetailsClick();
     void btnBackClick();
     void imgRefreshClick();
-    void stvChange(const QString& path);
+    void stvChange(const std::string& path);
     void slvClick();
-    void slvFolderOpened(const QString& path);
+    void slvFolderOpened(const std::string& path);
     void slvItemRenamed(bool folder);
     void slvRenameFailed(const QString& message);
 

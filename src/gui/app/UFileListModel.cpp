@@ -1,0 +1,623 @@
+#include "app/UFileListModel.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFileIconProvider>
+#include <QIcon>
+#include <QLocale>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+
+#include <algorithm>
+#include <numeric>
+
+#include "app/UFolderWatch.h"
+#include "base/UDisplayName.h"
+#include "base/USysError.h"
+#include "run/UTBWFile.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+/// Entries read before the first rows are shown, and then between two looks at cancel.
+constexpr std::size_t kFirstRows = 500;
+constexpr std::size_t kReadStep = 4096;
+/// Up to this many rows are sorted on the spot; more on a worker.
+constexpr std::size_t kSortHere = 20000;
+/// Changes coming in bursts are read once they settle.
+constexpr int kSettleMs = 150;
+
+// ---- tables
+
+int typeRank(TEntryType type)
+{
+    return type == TEntryType::Folder ? 0 : 1;
+}
+
+/// The extension of a file name (after its last full stop, not a leading one), empty if none.
+std::string_view extensionOf(std::string_view name)
+{
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? std::string_view() : name.substr(dot + 1);
+}
+
+int compareAsciiNoCase(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        const auto x = static_cast<unsigned char>(lower(a[i]));
+        const auto y = static_cast<unsigned char>(lower(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+/// Small picture of a warning mark in the lower right corner of the icon.
+QIcon withMark(const QIcon& base)
+{
+    QIcon out;
+    for (const int size : {16, 22, 32, 48}) {
+        QPixmap pixmap = base.pixmap(size, size);
+        if (pixmap.isNull())
+            pixmap = QPixmap(size, size);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal r = size * 0.28;
+        const QPointF centre(size - r - 0.5, size - r - 0.5);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(QColor(0xC0, 0x10, 0x10));
+        painter.drawEllipse(centre, r, r);
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(static_cast<int>(r * 1.7));
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(
+            QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), Qt::AlignCenter, QStringLiteral("!"));
+        out.addPixmap(pixmap);
+    }
+    return out;
+}
+
+struct TIcons {
+    QIcon folder;
+    QIcon file;
+    QIcon folderMarked;
+    QIcon fileMarked;
+    QIcon error;
+};
+
+const TIcons& icons()
+{
+    static const TIcons set = [] {
+        QFileIconProvider provider;
+        TIcons s;
+        s.folder = provider.icon(QAbstractFileIconProvider::Folder);
+        s.file = provider.icon(QAbstractFileIconProvider::File);
+        s.folderMarked = withMark(s.folder);
+        s.fileMarked = withMark(s.file);
+        s.error = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return s;
+    }();
+    return set;
+}
+
+QString typeText(TEntryType type, std::string_view name)
+{
+    switch (type) {
+    case TEntryType::Folder:
+        return QStringLiteral("Folder");
+    case TEntryType::Link:
+        return QStringLiteral("Link");
+    case TEntryType::Other:
+        return QStringLiteral("Special file");
+    case TEntryType::File:
+        break;
+    }
+    const std::string_view ext = extensionOf(name);
+    if (ext.empty())
+        return QStringLiteral("File");
+    return NameForDisplay(ext).toUpper() + QStringLiteral(" File");
+}
+
+} // namespace
+
+std::string_view TListingTable::Key(std::uint32_t i) const
+{
+    return std::string_view(keys).substr(keyAt[i], keyAt[i + 1] - keyAt[i]);
+}
+
+std::int64_t TListingTable::Find(std::string_view name) const
+{
+    const auto at = std::lower_bound(byBytes.begin(), byBytes.end(), name,
+        [&](std::uint32_t e, std::string_view n) { return entries.Name(e) < n; });
+    if (at == byBytes.end() || entries.Name(*at) != name)
+        return -1;
+    return *at;
+}
+
+std::shared_ptr<TListingTable> MakeListingTable(TFolderEntries entries, bool natural)
+{
+    auto table = std::make_shared<TListingTable>();
+    table->entries = std::move(entries);
+    const std::size_t n = table->entries.Size();
+    // The same collation as the run's: the user's locale, case ignored. A worker's own collator,
+    // since one collator is not to be used by two threads at once.
+    const TNameCollator collator(TNameCollator::UserLocaleName(), natural);
+    table->keyAt.resize(n + 1);
+    table->keys.reserve(n * 16);
+    for (std::size_t i = 0; i < n; ++i) {
+        table->keyAt[i] = static_cast<std::uint32_t>(table->keys.size());
+        collator.AppendSortKey(table->entries.Name(i), table->keys);
+    }
+    table->keyAt[n] = static_cast<std::uint32_t>(table->keys.size());
+    table->keys.shrink_to_fit();
+    table->byBytes.resize(n);
+    std::iota(table->byBytes.begin(), table->byBytes.end(), 0u);
+    const TFolderEntries& e = table->entries;
+    std::sort(table->byBytes.begin(), table->byBytes.end(),
+        [&](std::uint32_t a, std::uint32_t b) { return e.Name(a) < e.Name(b); });
+    return table;
+}
+
+std::vector<std::uint32_t> SortedEntries(const TListingTable& table, int column, bool descending)
+{
+    std::vector<std::uint32_t> rows(table.Size());
+    std::iota(rows.begin(), rows.end(), 0u);
+    const TFolderEntries& e = table.entries;
+    auto byName = [&](std::uint32_t a, std::uint32_t b) {
+        const int c = table.Key(a).compare(table.Key(b));
+        if (c != 0)
+            return c;
+        const int d = e.Name(a).compare(e.Name(b));
+        return d < 0 ? -1 : d > 0 ? 1 : 0;
+    };
+    auto value = [&](std::uint32_t a, std::uint32_t b) -> int {
+        const TFolderEntry& x = e.entries[a];
+        const TFolderEntry& y = e.entries[b];
+        switch (column) {
+        case colSize:
+            if (x.size != y.size)
+                return x.size < y.size ? -1 : 1;
+            break;
+        case colType: {
+            const int t = static_cast<int>(x.type) - static_cast<int>(y.type);
+            if (t != 0)
+                return t;
+            const int c = compareAsciiNoCase(extensionOf(e.Name(a)), extensionOf(e.Name(b)));
+            if (c != 0)
+                return c;
+            break;
+        }
+        case colDate:
+            if (x.mtime != y.mtime)
+                return x.mtime < y.mtime ? -1 : 1;
+            break;
+        default:
+            break;
+        }
+        return byName(a, b);
+    };
+    std::sort(rows.begin(), rows.end(), [&](std::uint32_t a, std::uint32_t b) {
+        // Folders first in either direction, as file managers show them.
+        const int ra = typeRank(e.entries[a].type);
+        const int rb = typeRank(e.entries[b].type);
+        if (ra != rb)
+            return ra < rb;
+        const int c = value(a, b);
+        return descending ? c > 0 : c < 0;
+    });
+    return rows;
+}
+
+// ---- the model
+
+TFileListModel::TFileListModel(QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_cancel(std::make_shared<std::atomic<bool>>(false))
+    , m_watch(std::make_unique<TFolderWatch>())
+{
+    // One worker: a read and the sorts after it run in the order asked for.
+    m_pool.setMaxThreadCount(1);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(m_watch.get(), &TFolderWatch::changed, this, &TFileListModel::folderChanged);
+    connect(&m_settle, &QTimer::timeout, this, &TFileListModel::reload);
+}
+
+TFileListModel::~TFileListModel()
+{
+    cancelJobs();
+    m_pool.waitForDone();
+}
+
+void TFileListModel::cancelJobs()
+{
+    m_cancel->store(true);
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    ++m_generation;
+    m_reading = false;
+}
+
+void TFileListModel::setFolder(const std::string& path)
+{
+    m_folder = path;
+    startRead(false);
+}
+
+void TFileListModel::reload()
+{
+    if (m_folder.empty())
+        return;
+    startRead(true);
+}
+
+void TFileListModel::stop()
+{
+    cancelJobs();
+    m_settle.stop();
+    m_watch->clear();
+    m_loaded = false;
+    m_error.clear();
+    beginResetModel();
+    m_table.reset();
+    m_rows.clear();
+    m_results.clear();
+    endResetModel();
+}
+
+void TFileListModel::startRead(bool keepRows)
+{
+    cancelJobs();
+    m_settle.stop();
+    m_loaded = false;
+    m_reading = true;
+    m_changedWhileReading = false;
+    if (!keepRows) {
+        m_error.clear();
+        beginResetModel();
+        m_table.reset();
+        m_rows.clear();
+        m_results.clear();
+        endResetModel();
+    }
+    // Watched before it is read, so nothing that changes meanwhile goes unseen.
+    m_watch->watch(m_folder);
+    const std::uint64_t generation = m_generation;
+    const std::shared_ptr<std::atomic<bool>> cancel = m_cancel;
+    const std::string path = m_folder;
+    const int column = m_sortColumn;
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    const bool natural = m_natural;
+    m_pool.start([this, generation, cancel, path, column, descending, natural, keepRows] {
+        const int fd = OpenFolderForListing(path);
+        if (fd < 0) {
+            const int error = errno;
+            QMetaObject::invokeMethod(this, [this, generation, error] {
+                if (generation == m_generation)
+                    fail(error);
+            });
+            return;
+        }
+        TFolderReader reader(fd);
+        TFolderEntries all;
+        bool more = reader.ReadMore(all, kFirstRows);
+        if (more && !keepRows) {
+            // The first rows at once, in order among themselves; the rest follow.
+            std::shared_ptr<TListingTable> first = MakeListingTable(all, natural);
+            std::vector<std::uint32_t> rows = SortedEntries(*first, column, descending);
+            QMetaObject::invokeMethod(this, [this, generation, first, rows = std::move(rows)]() mutable {
+                if (generation == m_generation)
+                    applyTable(first, std::move(rows), true);
+            });
+        }
+        while (more && !cancel->load())
+            more = reader.ReadMore(all, kReadStep);
+        const int error = reader.Error();
+        ::close(fd);
+        if (cancel->load())
+            return;
+        if (error) {
+            QMetaObject::invokeMethod(this, [this, generation, error] {
+                if (generation == m_generation)
+                    fail(error);
+            });
+            return;
+        }
+        std::shared_ptr<TListingTable> table = MakeListingTable(std::move(all), natural);
+        std::vector<std::uint32_t> rows = SortedEntries(*table, column, descending);
+        QMetaObject::invokeMethod(
+            this, [this, generation, table, rows = std::move(rows), column, descending]() mutable {
+                if (generation != m_generation)
+                    return;
+                m_reading = false;
+                m_error.clear();
+                applyTable(table, std::move(rows), true);
+                if (column != m_sortColumn || descending != (m_sortOrder == Qt::DescendingOrder)) {
+                    // The order was changed while the folder was read.
+                    sort(m_sortColumn, m_sortOrder);
+                }
+                m_loaded = true;
+                emit loaded();
+                if (m_changedWhileReading)
+                    m_settle.start();
+            });
+    });
+}
+
+void TFileListModel::fail(int error)
+{
+    m_reading = false;
+    m_loaded = true;
+    m_error = QStringLiteral("This folder cannot be read: %1.").arg(QString::fromStdString(ErrorText(error)));
+    beginResetModel();
+    m_table.reset();
+    m_rows.clear();
+    m_results.clear();
+    endResetModel();
+    emit tableChanged();
+    emit loaded();
+}
+
+void TFileListModel::folderChanged()
+{
+    if (m_reading)
+        m_changedWhileReading = true;
+    else
+        m_settle.start();
+}
+
+void TFileListModel::applyTable(
+    std::shared_ptr<const TListingTable> table, std::vector<std::uint32_t> rows, bool keep)
+{
+    if (!keep || !m_table || m_rows.empty()) {
+        beginResetModel();
+        m_table = std::move(table);
+        m_rows = std::move(rows);
+        m_results.clear();
+        endResetModel();
+        emit tableChanged();
+        return;
+    }
+    // The rows that are still there keep their selection, current row and editor.
+    emit layoutAboutToBeChanged();
+    std::vector<std::uint32_t> rowOfEntry(table->Size());
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        rowOfEntry[rows[r]] = static_cast<std::uint32_t>(r);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        const std::int64_t entry = table->Find(nameAt(index.row()));
+        after.push_back(entry < 0
+                ? QModelIndex()
+                : createIndex(static_cast<int>(rowOfEntry[static_cast<std::size_t>(entry)]), index.column()));
+    }
+    m_table = std::move(table);
+    m_rows = std::move(rows);
+    m_results.clear();
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+    emit tableChanged();
+}
+
+void TFileListModel::applyOrder(std::vector<std::uint32_t> rows)
+{
+    emit layoutAboutToBeChanged();
+    std::vector<std::uint32_t> rowOfEntry(rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        rowOfEntry[rows[r]] = static_cast<std::uint32_t>(r);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after.push_back(createIndex(
+            static_cast<int>(rowOfEntry[m_rows[static_cast<std::size_t>(index.row())]]), index.column()));
+    m_rows = std::move(rows);
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
+void TFileListModel::sort(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (!m_table || m_table->Size() < 2)
+        return;
+    if (m_table->Size() <= kSortHere) {
+        applyOrder(SortedEntries(*m_table, column, order == Qt::DescendingOrder));
+        return;
+    }
+    // A large folder is sorted on the worker; the rows keep their order until it is done.
+    const std::shared_ptr<const TListingTable> table = m_table;
+    m_pool.start([this, table, column, order] {
+        std::vector<std::uint32_t> rows = SortedEntries(*table, column, order == Qt::DescendingOrder);
+        QMetaObject::invokeMethod(this, [this, table, column, order, rows = std::move(rows)]() mutable {
+            if (table == m_table && column == m_sortColumn && order == m_sortOrder)
+                applyOrder(std::move(rows));
+        });
+    });
+}
+
+void TFileListModel::setNaturalOrder(bool natural)
+{
+    if (natural == m_natural)
+        return;
+    m_natural = natural;
+    reload();
+}
+
+std::string_view TFileListModel::nameAt(int row) const
+{
+    if (!m_table || row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
+        return {};
+    return m_table->entries.Name(m_rows[static_cast<std::size_t>(row)]);
+}
+
+TEntryType TFileListModel::typeAt(int row) const
+{
+    if (!m_table || row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
+        return TEntryType::Other;
+    return m_table->entries.entries[m_rows[static_cast<std::size_t>(row)]].type;
+}
+
+int TFileListModel::rowOf(std::string_view name) const
+{
+    if (!m_table)
+        return -1;
+    const std::int64_t entry = m_table->Find(name);
+    if (entry < 0)
+        return -1;
+    // Rows are few to look through compared with what it costs to keep a map of them.
+    const auto at = std::find(m_rows.begin(), m_rows.end(), static_cast<std::uint32_t>(entry));
+    return at == m_rows.end() ? -1 : static_cast<int>(at - m_rows.begin());
+}
+
+void TFileListModel::setEntryResults(
+    const std::shared_ptr<const TListingTable>& table, std::vector<TEntryResult> results)
+{
+    if (!table || table != m_table || results.size() != m_table->Size())
+        return;
+    m_results = std::move(results);
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void TFileListModel::setNewNameColumnShown(bool shown)
+{
+    if (shown == m_showNewName)
+        return;
+    if (shown) {
+        beginInsertColumns({}, colNewName, colNewName);
+        m_showNewName = true;
+        endInsertColumns();
+    } else {
+        beginRemoveColumns({}, colNewName, colNewName);
+        m_showNewName = false;
+        endRemoveColumns();
+    }
+}
+
+int TFileListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int TFileListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_showNewName ? colNewName + 1 : colNewName;
+}
+
+QVariant TFileListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || !m_table || index.row() >= rowCount())
+        return {};
+    const std::uint32_t entry = m_rows[static_cast<std::size_t>(index.row())];
+    const TFolderEntry& e = m_table->entries.entries[entry];
+    const std::string_view name = m_table->entries.Name(entry);
+    const TEntryResult* result = entry < m_results.size() ? &m_results[entry] : nullptr;
+    switch (role) {
+    case NameBytesRole:
+        return QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+    case EntryTypeRole:
+        return static_cast<int>(e.type);
+    case InvalidNameRole: {
+        TNameFlags flags;
+        NameForDisplay(name, &flags);
+        return flags.invalidUtf8;
+    }
+    case NewNameRole:
+        return result && result->verdict == TEntryVerdict::Renamed ? NameForDisplay(result->newName)
+                                                                   : QString();
+    case VerdictRole:
+        return static_cast<int>(result ? result->verdict : TEntryVerdict::None);
+    default:
+        break;
+    }
+    switch (index.column()) {
+    case colName: {
+        if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::DecorationRole
+            && role != Qt::ToolTipRole && role != Qt::ForegroundRole)
+            return {};
+        TNameFlags flags;
+        const QString text = NameForDisplay(name, &flags);
+        const bool marked = flags.invalidUtf8 || flags.controlChars;
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return text;
+        if (role == Qt::DecorationRole) {
+            const bool folder = e.type == TEntryType::Folder;
+            return marked ? (folder ? icons().folderMarked : icons().fileMarked)
+                          : (folder ? icons().folder : icons().file);
+        }
+        if (role == Qt::ForegroundRole)
+            return marked ? QVariant(QColor(0xA0, 0x00, 0x00)) : QVariant();
+        if (!marked)
+            return text;
+        return QStringLiteral("%1\n%2").arg(flags.invalidUtf8
+                ? QStringLiteral("The name is not valid UTF-8; its bytes:")
+                : QStringLiteral("The name holds control characters; its bytes:"),
+            EscapedName(name));
+    }
+    case colSize:
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        if (role == Qt::DisplayRole && e.type != TEntryType::Folder)
+            return QLocale().formattedDataSize(e.size, 1, QLocale::DataSizeTraditionalFormat);
+        return {};
+    case colType:
+        return role == Qt::DisplayRole ? typeText(e.type, name) : QVariant();
+    case colDate:
+        if (role == Qt::DisplayRole)
+            return QString::fromStdString(FormatDate(FileTimeToDate(static_cast<std::time_t>(e.mtime))));
+        return {};
+    case colNewName:
+        if (!result)
+            return {};
+        if (role == Qt::DisplayRole && result->verdict == TEntryVerdict::Renamed)
+            return NameForDisplay(result->newName);
+        if (role == Qt::DecorationRole && result->verdict == TEntryVerdict::Error)
+            return icons().error;
+        if (role == Qt::ToolTipRole && result->verdict == TEntryVerdict::Error)
+            return QString::fromUtf8(result->reason.data(), static_cast<qsizetype>(result->reason.size()));
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case colName:
+        return QStringLiteral("Name");
+    case colSize:
+        return QStringLiteral("Size");
+    case colType:
+        return QStringLiteral("Type");
+    case colDate:
+        return QStringLiteral("Date Modified");
+    case colNewName:
+        return QStringLiteral("New name");
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags TFileListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == colName)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+} // namespace brindle

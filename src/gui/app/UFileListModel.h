@@ -1,0 +1,162 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "run/UFolderListing.h"
+
+namespace brindle
+{
+
+class TFolderWatch;
+
+/// One folder's entries as the file list holds them, with a sort key of each name (the run's
+/// collator) and the entries in byte order of their names for finding one. Made on a worker
+/// thread and never changed afterwards, so the list and the workers share it.
+struct TListingTable {
+    TFolderEntries entries;
+    /// The collation keys back to back; key i is keys[keyAt[i], keyAt[i + 1]).
+    std::string keys;
+    std::vector<std::uint32_t> keyAt;
+    /// Entry numbers in byte order of the names.
+    std::vector<std::uint32_t> byBytes;
+
+    std::size_t Size() const { return entries.Size(); }
+    std::string_view Key(std::uint32_t i) const;
+    /// The entry of that name, or -1.
+    std::int64_t Find(std::string_view name) const;
+};
+
+/// The columns of the file list. NewName is shown only once something fills it in
+/// (setNewNameColumnShown).
+enum TFileColumn { colName, colSize, colType, colDate, colNewName };
+
+/// What the rename plan says of an entry, for the New name column.
+enum class TEntryVerdict : std::uint8_t { None, Unchanged, Renamed, Error };
+struct TEntryResult {
+    TEntryVerdict verdict = TEntryVerdict::None;
+    std::string newName;
+    /// Why the run would fail on the entry (Error).
+    std::string reason;
+};
+
+/// The entries of one folder for the file list's views: read through the core's listing on a
+/// worker thread (bytes as they are, no link followed, hidden entries left out), sorted on a
+/// worker for large folders, watched for changes while shown. Names stay bytes; their text is
+/// made only for the rows drawn.
+class TFileListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Role {
+        /// The exact name, QByteArray.
+        NameBytesRole = Qt::UserRole + 1,
+        /// TEntryType as int.
+        EntryTypeRole,
+        /// Whether the name holds bytes that are not valid UTF-8.
+        InvalidNameRole,
+        /// The new name as the plan gives it (text), empty when none.
+        NewNameRole,
+        /// TEntryVerdict as int.
+        VerdictRole,
+    };
+
+    explicit TFileListModel(QObject* parent = nullptr);
+    ~TFileListModel() override;
+
+    /// Shows the folder path (bytes): empties the rows and reads it; the first rows come after
+    /// the first few hundred entries, the rest once the folder has been read and sorted.
+    void setFolder(const std::string& path);
+    const std::string& folder() const { return m_folder; }
+    /// Reads the folder again; the rows that are still there keep their selection.
+    void reload();
+    /// Stops reading and watching and empties the rows (until setFolder or reload).
+    void stop();
+
+    /// The folder has been read and sorted completely since the last setFolder or reload.
+    bool isLoaded() const { return m_loaded; }
+    /// Why the folder cannot be shown ("" while it can).
+    const QString& errorText() const { return m_error; }
+
+    /// The exact name, the type of the entry in a row.
+    std::string_view nameAt(int row) const;
+    TEntryType typeAt(int row) const;
+    /// The row of the entry of that name, or -1.
+    int rowOf(std::string_view name) const;
+
+    /// Name sort keys with natural number order (ICU numeric collation) or without; a change
+    /// reads the folder again.
+    void setNaturalOrder(bool natural);
+
+    /// The table shown, for computing results from; null while nothing has been read.
+    std::shared_ptr<const TListingTable> table() const { return m_table; }
+    /// Sets the result of every entry of table (indexed by entry number); ignored unless
+    /// table is still the one shown.
+    void setEntryResults(
+        const std::shared_ptr<const TListingTable>& table, std::vector<TEntryResult> results);
+    /// Adds or removes the New name column.
+    void setNewNameColumnShown(bool shown);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+signals:
+    /// The folder has been read and sorted (isLoaded) or could not be read (errorText).
+    void loaded();
+    /// The rows were replaced by another table (read again, or another folder).
+    void tableChanged();
+
+private:
+    struct Job;
+    void startRead(bool keepRows);
+    /// Puts a table in place; rows in display order. keep: map the selection across by name.
+    void applyTable(std::shared_ptr<const TListingTable> table, std::vector<std::uint32_t> rows, bool keep);
+    void applyOrder(std::vector<std::uint32_t> rows);
+    void fail(int error);
+    void folderChanged();
+    void cancelJobs();
+
+    std::string m_folder;
+    std::shared_ptr<const TListingTable> m_table;
+    /// Entry number of each row.
+    std::vector<std::uint32_t> m_rows;
+    std::vector<TEntryResult> m_results;
+    bool m_showNewName = false;
+    int m_sortColumn = colName;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    bool m_natural = false;
+    bool m_loaded = false;
+    bool m_reading = false;
+    /// A change was seen while reading: read again once done.
+    bool m_changedWhileReading = false;
+    QString m_error;
+    /// Counts requests; a worker's answer for an older one is dropped.
+    std::uint64_t m_generation = 0;
+    std::shared_ptr<std::atomic<bool>> m_cancel;
+    std::unique_ptr<TFolderWatch> m_watch;
+    QTimer m_settle;
+    /// Last: waited for before anything else goes.
+    QThreadPool m_pool;
+};
+
+/// The entries of table in the order of column: folders before the rest, then by the column's
+/// value, ties by name. Runs on any thread.
+std::vector<std::uint32_t> SortedEntries(const TListingTable& table, int column, bool descending);
+
+/// Makes the table of entries: sort keys from a collator in the user's locale.
+std::shared_ptr<TListingTable> MakeListingTable(TFolderEntries entries, bool natural);
+
+} // namespace brindle
