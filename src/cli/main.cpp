@@ -1,5 +1,8 @@
 // brindlewick-cli: the command-line front end over the rename engine.
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -11,19 +14,24 @@
 #include "CliRun.h"
 #include "joblist/UJobIO.h"
 #include "jobs/URenameSession.h"
+#include "run/URenameRun.h"
 
 using namespace brindle;
 
 namespace
 {
 
-/// Loads the job list: the given file, or the kept job list when there is one.
+/// Loads the job list: the given file, or the kept job list when there is one and no job
+/// was given as an option; the jobs given as options follow.
 bool loadJobs(const TCliOptions& o, TRenameSession& session)
 {
+    session.Jobs = o.jobs;
     std::string file;
     if (o.jobsFile) {
         file = *o.jobsFile;
     } else {
+        if (!o.jobs.empty())
+            return true;
         file = KeptJobListPath(false);
         if (!IsExistingFile(file))
             return true;
@@ -34,7 +42,7 @@ bool loadJobs(const TCliOptions& o, TRenameSession& session)
         PrintMessage(LoadFailureMessage(file));
         return false;
     }
-    session.Jobs = std::move(loaded.jobs);
+    session.Jobs.insert(session.Jobs.begin(), loaded.jobs.begin(), loaded.jobs.end());
     return true;
 }
 
@@ -63,8 +71,12 @@ int main(int argc, char** argv)
         std::printf("brindlewick-cli (%s)\n", kAppTitle);
         return kExitOk;
     }
-    if (o.undoFolder)
-        return RunUndo(o);
+    if (o.undo) {
+        int status = kExitOk;
+        for (std::size_t i = 0; i < o.folders.size(); ++i)
+            status = std::max(status, RunUndo(o, i));
+        return status;
+    }
 
     // An encoding name is taken only when a file written with it reads back.
     if (o.writeJobs && !EncodingReadsBack(o.encoding)) {
@@ -74,15 +86,30 @@ int main(int argc, char** argv)
     TRenameSession session;
     if (!loadJobs(o, session))
         return kExitUsage;
-    if (o.folder)
-        return RunFolder(o, session);
-    // A regular expression that cannot run is refused before any name is previewed, as a run
-    // refuses it; describing and writing the list work as for any job.
-    if (!o.previews.empty()) {
+    // A regular expression that cannot run is refused before any name is previewed or any
+    // folder is touched; describing and writing the list work as for any job.
+    if (!o.previews.empty() || !o.folders.empty()) {
         if (const std::string invalid = session.InvalidJobMessage(); !invalid.empty()) {
             PrintMessage(invalid);
             return kExitUsage;
         }
+    }
+    if (!o.folders.empty()) {
+        if (session.Jobs.empty()) {
+            PrintMessage(kNothingToDo);
+            return kExitUsage;
+        }
+        // Each FOLDER as a run of its own (the counter starts again); the worst exit code wins.
+        SetColour(o.simulate && ColourWanted());
+        TProgressLine progress(IsCapableTerminal(STDERR_FILENO), o.simulate);
+        int status = kExitOk;
+        for (std::size_t i = 0; i < o.folders.size(); ++i) {
+            const TFolderOutcome outcome = RunFolder(o, i, session, progress);
+            status = std::max(status, outcome.exitCode);
+            if (outcome.stopAll)
+                break;
+        }
+        return status;
     }
 
     int status = kExitOk;
