@@ -104,6 +104,7 @@ TProgressLine::TProgressLine(bool enabled, bool simulation)
     , m_simulation(simulation)
     , m_outIsTerminal(enabled && ::isatty(STDOUT_FILENO) == 1)
     , m_start(std::chrono::steady_clock::now())
+    , m_lastDrawn(m_start)
 {
 }
 
@@ -124,7 +125,9 @@ void TProgressLine::update(const TRunStats& stats)
     if (!m_enabled)
         return;
     const auto now = std::chrono::steady_clock::now();
-    if (now - m_start < kProgressDelay || (m_shown && now - m_lastDrawn < kProgressInterval))
+    // Also after an erase: a run that asks before every rename would otherwise redraw the
+    // line after every answer.
+    if (now - m_start < kProgressDelay || now - m_lastDrawn < kProgressInterval)
         return;
     m_lastDrawn = now;
     draw();

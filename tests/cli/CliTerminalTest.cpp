@@ -85,8 +85,8 @@ INSTANTIATE_TEST_SUITE_P(CliTerminal, CliColour, ::testing::ValuesIn(kColourCase
     [](const ::testing::TestParamInfo<ColourCase>& info) { return std::string(info.param.name); });
 
 /// A run that takes longer than a second (here it waits for its answers) shows its counts on
-/// one line, erased before each question and before the summary: taken out, the output is
-/// what it is without a terminal.
+/// one line, redrawn at most every tenth of a second, erased before each question and before
+/// the summary: taken out, the output is what it is without a terminal.
 TEST(CliTerminal, ProgressLineForALongRunIsErasedBeforeOtherOutput)
 {
     TempTree t;
@@ -94,8 +94,8 @@ TEST(CliTerminal, ProgressLineForALongRunIsErasedBeforeOtherOutput)
         t.file(std::string("Dir/") + name);
     const std::vector<TerminalStep> answers = {
         {"Rename file \"a\" to \"A\"?\n", 1200ms, "y\n"},
-        {"Rename file \"b\" to \"B\"?\n", 0ms, "n\n"},
-        {"Rename file \"c\" to \"C\"?\n", 0ms, "y\n"},
+        {"Rename file \"b\" to \"B\"?\n", 150ms, "n\n"},
+        {"Rename file \"c\" to \"C\"?\n", 150ms, "y\n"},
     };
     const TerminalResult r
         = RunOnTerminal({BRINDLE_CLI, "-i", "--upper", t.at("Dir")}, answers, {"TERM=xterm", "NO_COLOR="});
