@@ -1,9 +1,11 @@
 // brindlewick-cli: the command-line front end over the rename engine.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -46,6 +48,40 @@ bool loadJobs(const TCliOptions& o, TRenameSession& session)
     return true;
 }
 
+/// Two FOLDERs of a run that are one folder, or, with --recurse, one that lies inside another:
+/// the second walk would rename again what the first renamed and replace the undo file that
+/// records the first. The reason, or empty when the FOLDERs are apart. A FOLDER that cannot be
+/// resolved is left to the run, which reports it.
+std::string overlappingFolders(const TCliOptions& o)
+{
+    std::vector<std::string> real(o.folders.size());
+    for (std::size_t i = 0; i < o.folders.size(); ++i) {
+        struct stat st {
+        };
+        if (::stat(o.folders[i].c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            continue;
+        if (char* path = ::realpath(o.folders[i].c_str(), nullptr)) {
+            real[i] = path;
+            std::free(path);
+        }
+    }
+    const auto inside = [](const std::string& inner, const std::string& outer) {
+        return inner.size() > outer.size() && inner.starts_with(outer)
+            && (outer.ends_with('/') || inner[outer.size()] == '/');
+    };
+    for (std::size_t i = 0; i < real.size(); ++i) {
+        for (std::size_t j = 0; j < real.size(); ++j) {
+            if (i == j || real[i].empty() || real[j].empty())
+                continue;
+            if (j < i && real[i] == real[j])
+                return o.folders[i] + " is the same folder as " + o.folders[j];
+            if (o.recurse && inside(real[i], real[j]))
+                return o.folders[i] + " is inside " + o.folders[j] + ", which --recurse walks";
+        }
+    }
+    return {};
+}
+
 void printLine(std::string_view s)
 {
     std::fwrite(s.data(), 1, s.size(), stdout);
@@ -58,7 +94,9 @@ int main(int argc, char** argv)
 {
     TCliOptions o;
     std::string error;
-    if (!ParseCliOptions(argc, argv, o, error)) {
+    if (ParseCliOptions(argc, argv, o, error) && !o.undo && !o.help && !o.version)
+        error = overlappingFolders(o);
+    if (!error.empty()) {
         std::fprintf(stderr, "brindlewick-cli: %s\nTry 'brindlewick-cli --help' for more information.\n",
             error.c_str());
         return kExitUsage;

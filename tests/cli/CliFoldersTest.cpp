@@ -82,6 +82,48 @@ TEST(CliFolders, MissingFolderOrFileAmongGoodOnes)
     EXPECT_EQ(t.list("good2"), std::vector<std::string> {"B.TXT"});
 }
 
+/// A folder given twice, or with --recurse one inside another, would be walked twice: its names
+/// renamed again and its undo file replaced, so that the first renaming could not be undone.
+/// Refused before anything is renamed; an undo of each is fine.
+TEST(CliFolders, TheSameFolderTwiceIsRefused)
+{
+    TempTree t;
+    t.file("A/x");
+    t.file("A/Sub/y");
+    t.file("B/z");
+    t.symlink("A", "LinkToA");
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{t.at("A"), t.at("B"), t.at("A")}, t.at("A") + " is the same folder as " + t.at("A")},
+        {{t.at("A"), t.at("A/Sub/../")}, t.at("A/Sub/../") + " is the same folder as " + t.at("A")},
+        {{t.at("LinkToA"), t.at("A")}, t.at("A") + " is the same folder as " + t.at("LinkToA")},
+        {{"-r", t.at("A/Sub"), t.at("A")},
+            t.at("A/Sub") + " is inside " + t.at("A") + ", which --recurse walks"},
+        {{"-n", "-r", t.at("A"), t.at("B"), t.at("LinkToA/Sub")},
+            t.at("LinkToA/Sub") + " is inside " + t.at("A") + ", which --recurse walks"},
+    };
+    for (const auto& [folders, message] : refused) {
+        std::vector<std::string> args = {"--insert", "-"};
+        args.insert(args.end(), folders.begin(), folders.end());
+        const ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, 2) << message;
+        EXPECT_EQ(
+            r.err, "brindlewick-cli: " + message + "\nTry 'brindlewick-cli --help' for more information.\n");
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(t.list("A"), (std::vector<std::string> {"Sub", "x"}));
+    EXPECT_EQ(t.list("A/Sub"), std::vector<std::string> {"y"});
+
+    // Without --recurse a folder inside another is a folder of its own.
+    const ProcessResult apart = cli({"-q", "-u", "--insert", "-", t.at("A"), t.at("A/Sub")});
+    EXPECT_EQ(apart.exitCode, 0) << apart.err;
+    EXPECT_EQ(t.list("A"), (std::vector<std::string> {"-x", "Sub", "_brindlewick_undo.txt"}));
+    EXPECT_EQ(t.list("A/Sub"), (std::vector<std::string> {"-y", "_brindlewick_undo.txt"}));
+    const ProcessResult undo = cli({"--undo", "-q", t.at("A"), t.at("A/Sub"), t.at("A")});
+    EXPECT_EQ(undo.exitCode, 1); // the second undo of A finds no undo file
+    EXPECT_EQ(t.list("A"), (std::vector<std::string> {"Sub", "x"}));
+    EXPECT_EQ(t.list("A/Sub"), std::vector<std::string> {"y"});
+}
+
 /// The exit status is the worst of the FOLDERs: a clash in one makes the simulation of all
 /// exit 1, whichever comes first.
 TEST(CliFolders, ExitStatusIsTheWorst)
@@ -90,7 +132,8 @@ TEST(CliFolders, ExitStatusIsTheWorst)
     t.file("clash/A.txt");
     t.file("clash/a.txt");
     t.file("fine/B.txt");
-    EXPECT_EQ(cli({"-n", "-q", "--lower", t.at("fine"), t.at("fine")}).exitCode, 0);
+    t.file("fine2/C.txt");
+    EXPECT_EQ(cli({"-n", "-q", "--lower", t.at("fine"), t.at("fine2")}).exitCode, 0);
     EXPECT_EQ(cli({"-n", "-q", "--lower", t.at("clash"), t.at("fine")}).exitCode, 1);
     EXPECT_EQ(cli({"-n", "-q", "--lower", t.at("fine"), t.at("clash")}).exitCode, 1);
     // An empty job list is bad usage before any FOLDER.
