@@ -177,7 +177,7 @@ const char* CliUsage()
            "  -i, --confirm        ask before every change (answers y or n, one a line,\n"
            "                       from stdin)\n"
            "  -l, --log            print the run log on stdout\n"
-           "  -q, --quiet          print no summary\n"
+           "  -q, --quiet          print no summary and no progress line\n"
            "      --preview NAME   print NAME after the job list (may be repeated: one line\n"
            "                       each, the counter going on from one NAME to the next)\n"
            "      --describe       print the description of every job, one a line\n"

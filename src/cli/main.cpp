@@ -139,7 +139,7 @@ int main(int argc, char** argv)
         }
         // Each FOLDER as a run of its own (the counter starts again); the worst exit code wins.
         SetColour(o.simulate && ColourWanted());
-        TProgressLine progress(IsCapableTerminal(STDERR_FILENO), o.simulate);
+        TProgressLine progress(!o.quiet && IsCapableTerminal(STDERR_FILENO), o.simulate);
         int status = kExitOk;
         for (std::size_t i = 0; i < o.folders.size(); ++i) {
             const TFolderOutcome outcome = RunFolder(o, i, session, progress);

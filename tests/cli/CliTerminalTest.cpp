@@ -117,15 +117,27 @@ TEST(CliTerminal, ProgressLineForALongRunIsErasedBeforeOtherOutput)
     EXPECT_EQ(t.list("Dir"), (std::vector<std::string> {"A", "C", "b"}));
 }
 
-/// A short run shows no progress line.
-TEST(CliTerminal, NoProgressLineForAShortRun)
+/// A short run shows no progress line, and --quiet none at all.
+TEST(CliTerminal, NoProgressLineForAShortRunOrWhenQuiet)
 {
     TempTree t;
     t.file("Dir/a");
-    const TerminalResult r = RunOnTerminal({BRINDLE_CLI, "-q", "--upper", t.at("Dir")}, {}, {"TERM=xterm"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.output, "");
-    EXPECT_EQ(t.list("Dir"), std::vector<std::string> {"A"});
+    t.file("Dir/b");
+    const TerminalResult fast
+        = RunOnTerminal({BRINDLE_CLI, "--upper", "--name-only", t.at("Dir")}, {}, {"TERM=xterm"});
+    EXPECT_EQ(fast.exitCode, 0);
+    EXPECT_EQ(fast.output, "Folders renamed: 0 of 0\nFiles renamed: 2 of 2\nErrors: 0\nRenames failed: 0\n");
+
+    const std::vector<TerminalStep> answers = {
+        {"Rename file \"A\" to \"a\"?\n", 1200ms, "y\n"},
+        {"Rename file \"B\" to \"b\"?\n", 150ms, "y\n"},
+    };
+    const TerminalResult quiet
+        = RunOnTerminal({BRINDLE_CLI, "-q", "-i", "--lower", t.at("Dir")}, answers, {"TERM=xterm"});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.stepsMissed, 0u) << quiet.output;
+    EXPECT_EQ(quiet.output, "Rename file \"A\" to \"a\"?\nRename file \"B\" to \"b\"?\n");
+    EXPECT_EQ(t.list("Dir"), (std::vector<std::string> {"a", "b"}));
 }
 
 } // namespace
