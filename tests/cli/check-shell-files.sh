@@ -117,7 +117,8 @@ zsh)
     [ "$got" = "brindlewick-cli --remove=" ] || fail "zsh: --rem gives '$got'"
     got=$(complete_line "brindlewick-cli --sort=natural-d")
     [ "$got" = "brindlewick-cli --sort=natural-desc " ] || fail "zsh: --sort=natural-d gives '$got'"
-    # The options of the _arguments specs: each begins a spec or stands in a {-x,--name} pair.
+    # The options that _arguments is given: each begins an option string or stands in a {-x,--name}
+    # pair.
     all_offered "zsh" "$(grep -oE -- "[',{*]--[a-z][a-z-]*" "$completions/_brindlewick-cli" | cut -c2- | sort -u)"
     ;;
 fish)
