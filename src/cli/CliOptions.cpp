@@ -439,7 +439,7 @@ TTaken modifier(const TModifierRule& rule, const char* value, TParse& p)
 }
 
 /// The jobs given as options and their modifiers.
-TTaken jobSpecOption(int code, const char* value, TParse& p)
+TTaken jobAsOption(int code, const char* value, TParse& p)
 {
     switch (code) {
     case kLower:
@@ -579,7 +579,7 @@ TTaken modeOption(int code, const char*, TParse& p)
 }
 
 constexpr TTaken (*kOptionGroups[])(int, const char*, TParse&)
-    = {jobSpecOption, jobOption, walkOption, runOption, modeOption};
+    = {jobAsOption, jobOption, walkOption, runOption, modeOption};
 
 /// The command the arguments that are no option give, with the options: folders to rename,
 /// folders to undo, or the commands on the job list; false (with the reason) for a
