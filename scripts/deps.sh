@@ -14,6 +14,8 @@ if [ "${1:-}" = "--test" ]; then
     # The Send To entries are checked and started as the desktop does; the Debian package is
     # checked.
     packages+=(desktop-file-utils libglib2.0-bin lintian appstream)
+    # The manual pages are rendered, and the completions are loaded in their shells.
+    packages+=(man-db groff-base bash zsh fish)
 fi
 if [ "${1:-}" = "--screenshots" ]; then
     # The screenshot scripts run the window under a virtual X server and take its picture.

@@ -5,12 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "jobs/UTJob.h"
+
 namespace brindle
 {
 
 /// The command line of brindlewick-cli, parsed.
 struct TCliOptions {
     std::optional<std::string> jobsFile;
+    /// The jobs given as options, in the order given; they follow the jobs of jobsFile.
+    std::vector<TJob> jobs;
     std::string mask = "*.*";
     bool recurse = false;
     bool renameDirs = false;
@@ -28,8 +32,10 @@ struct TCliOptions {
     std::string encoding = "ISO-8859-1";
     bool help = false;
     bool version = false;
-    std::optional<std::string> undoFolder;
-    std::optional<std::string> folder;
+    /// Undo in each of folders instead of renaming.
+    bool undo = false;
+    /// The folders to rename in (or to undo), in the order given.
+    std::vector<std::string> folders;
 };
 
 /// Parses argv. On a usage error returns false with the reason in error.
@@ -42,5 +48,10 @@ const char* CliUsage();
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+
+/// The smallest and largest count, width and character number a job option takes, as the
+/// job dialogs of the window allow.
+inline constexpr std::int32_t kMinJobNumber = 1;
+inline constexpr std::int32_t kMaxJobNumber = 65535;
 
 } // namespace brindle

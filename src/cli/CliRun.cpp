@@ -40,6 +40,26 @@ void writeOut(std::FILE* to, std::string_view text)
     std::fwrite(text.data(), 1, text.size(), to);
 }
 
+/// Writes a block of the result tree's text, its marks in colour when colour is on.
+void writeTree(std::string_view block)
+{
+    if (!ColourOn()) {
+        writeOut(stdout, block);
+        return;
+    }
+    std::string coloured;
+    ColourTreeText(block, coloured);
+    writeOut(stdout, coloured);
+}
+
+/// With several FOLDERs, the output of each begins with its name, as ls does.
+void writeHeading(const TCliOptions& options, std::size_t index)
+{
+    if (options.folders.size() < 2)
+        return;
+    writeOut(stdout, (index == 0 ? "" : "\n") + options.folders[index] + ":\n");
+}
+
 } // namespace
 
 void PrintMessage(std::string_view text)
@@ -60,16 +80,23 @@ namespace
 {
 
 /// The terminal as the run's user: messages and questions on standard error, answers from
-/// standard input, the log on standard output.
+/// standard input, the log on standard output, the progress line (when given) on standard
+/// error.
 class TCliHost : public IRunHost
 {
 public:
-    explicit TCliHost(bool confirm)
+    explicit TCliHost(bool confirm, TProgressLine* progress = nullptr)
         : m_confirm(confirm)
+        , m_progress(progress)
     {
     }
 
-    void showMessage(std::string_view text) override { PrintMessage(text); }
+    void showMessage(std::string_view text) override
+    {
+        if (m_progress)
+            m_progress->clear();
+        PrintMessage(text);
+    }
 
     bool askYesNo(std::string_view text, TQuestion kind) override
     {
@@ -78,6 +105,8 @@ public:
             // after errors.
             return kind != TQuestion::RemoveUndoFileAfterErrors;
         }
+        if (m_progress)
+            m_progress->clear();
         PrintMessage(text);
         std::string answer;
         if (!std::getline(std::cin, answer))
@@ -89,14 +118,29 @@ public:
 
     void logLine(std::string_view line) override
     {
+        if (m_progress)
+            m_progress->beforeStandardOutput();
         writeOut(stdout, line);
         std::fputc('\n', stdout);
+    }
+
+    void showCurrentFolder(std::string_view) override
+    {
+        if (m_progress)
+            m_progress->folderEntered();
+    }
+
+    void updateProgress(const TRunStats& stats) override
+    {
+        if (m_progress)
+            m_progress->update(stats);
     }
 
     bool cancelRequested() override { return g_interrupted != 0; }
 
 private:
     bool m_confirm;
+    TProgressLine* m_progress;
 };
 
 TSortOrder sortOrderOf(const std::string& name)
@@ -112,10 +156,11 @@ TSortOrder sortOrderOf(const std::string& name)
 
 } // namespace
 
-int RunFolder(const TCliOptions& options, TRenameSession& session)
+TFolderOutcome RunFolder(
+    const TCliOptions& options, std::size_t index, TRenameSession& session, TProgressLine& progress)
 {
     TRunOptions run;
-    run.startFolder = *options.folder;
+    run.startFolder = options.folders[index];
     run.mask = options.mask;
     run.recurse = options.recurse;
     run.renameDirs = options.renameDirs;
@@ -129,19 +174,26 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
     run.simulation = options.simulate;
     run.counterStart = options.counter;
 
-    // Standard output may take a log or a tree of many lines: buffer it in large blocks.
-    static char outBuffer[1 << 16];
-    std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
-    catchInterrupt();
+    // Once, before anything is written: standard output may take a log or a tree of many
+    // lines, so it is buffered in large blocks; Ctrl-C asks the run to stop.
+    static const bool prepared = [] {
+        static char outBuffer[1 << 16];
+        std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+        catchInterrupt();
+        return true;
+    }();
+    (void)prepared;
 
-    TCliHost host(options.confirm);
+    TCliHost host(options.confirm, &progress);
     TResultTree tree;
     const TRunResult result = RunRename(session, host, run, &tree);
     if (result.nothingToDo || result.invalidJob)
-        return kExitUsage;
+        return {kExitUsage, true};
     const TRunStats& s = session.Stats;
+    progress.runEnded(s);
+    progress.beforeStandardOutput();
     if (options.simulate) {
-        tree.WriteText([](std::string_view block) { writeOut(stdout, block); });
+        tree.WriteText(writeTree);
         writeOut(stdout, SimulationResultText(s) + "\n");
         if (!options.quiet) {
             // What the real run would fail on: clashes, and new names it would refuse.
@@ -153,6 +205,7 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
     } else if (!options.quiet) {
         // The counts as the progress window shows them, and how many of the errors were
         // renames that failed.
+        writeHeading(options, index);
         const std::string summary = "Folders renamed: " + std::to_string(s.FoldersRenamed) + " of "
             + std::to_string(s.FoldersExamined) + "\nFiles renamed: " + std::to_string(s.FilesRenamed)
             + " of " + std::to_string(s.FilesExamined) + "\nErrors: " + std::to_string(s.ErrorCount)
@@ -160,17 +213,19 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
         writeOut(stdout, summary);
     }
     if (result.cancelled)
-        PrintMessage("brindlewick-cli: cancelled");
+        host.showMessage("brindlewick-cli: cancelled");
     std::fflush(stdout);
-    return result.AllWentThrough(s) ? kExitOk : kExitFailed;
+    return {result.AllWentThrough(s) ? kExitOk : kExitFailed, result.cancelled || result.stopped};
 }
 
-int RunUndo(const TCliOptions& options)
+int RunUndo(const TCliOptions& options, std::size_t index)
 {
     TCliHost host(options.confirm);
-    const TUndoResult result = UndoFolder(*options.undoFolder, host);
-    if (result.started && !options.quiet)
+    const TUndoResult result = UndoFolder(options.folders[index], host);
+    if (result.started && !options.quiet) {
+        writeHeading(options, index);
         writeOut(stdout, result.report + "\n");
+    }
     std::fflush(stdout);
     return result.failed || result.errors != 0 ? kExitFailed : kExitOk;
 }

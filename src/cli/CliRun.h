@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "CliOptions.h"
+#include "CliTerminal.h"
 #include "jobs/URenameSession.h"
 
 namespace brindle
@@ -12,10 +13,19 @@ namespace brindle
 /// into the terminal's.
 void PrintMessage(std::string_view text);
 
-/// Renames in options.folder (or simulates); returns the exit code.
-int RunFolder(const TCliOptions& options, TRenameSession& session);
+/// How the run of one FOLDER ended.
+struct TFolderOutcome {
+    int exitCode = kExitOk;
+    /// The run was cancelled or stopped by an input/output failure: the FOLDERs after it are
+    /// left alone.
+    bool stopAll = false;
+};
 
-/// Undoes the renaming recorded in options.undoFolder; returns the exit code.
-int RunUndo(const TCliOptions& options);
+/// Renames in options.folders[index] (or simulates), the progress shown on progress.
+TFolderOutcome RunFolder(
+    const TCliOptions& options, std::size_t index, TRenameSession& session, TProgressLine& progress);
+
+/// Undoes the renaming recorded in options.folders[index]; returns the exit code.
+int RunUndo(const TCliOptions& options, std::size_t index);
 
 } // namespace brindle

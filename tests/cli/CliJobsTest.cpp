@@ -132,7 +132,7 @@ TEST(CliJobs, UsageErrorsExit2)
              {"--preview"},
              {"--describe", "/tmp"},
              {"--undo"},
-             {"a", "b"},
+             {"a", "b", "--describe"},
              {"--describe=yes"},
              {"-rx", "/tmp"},
              {"-r", "--co=1", "/tmp"},
@@ -176,7 +176,7 @@ TEST(CliJobs, HelpAndVersion)
 {
     const ProcessResult help = cli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("brindlewick-cli [OPTIONS] FOLDER"), std::string::npos);
+    EXPECT_NE(help.out.find("brindlewick-cli [OPTIONS] [JOBS] FOLDER..."), std::string::npos);
     EXPECT_NE(help.out.find("--write-jobs OUT"), std::string::npos);
     const ProcessResult version = cli({"-V"});
     EXPECT_EQ(version.exitCode, 0);

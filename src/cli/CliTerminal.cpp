@@ -1,0 +1,179 @@
+#include "CliTerminal.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace brindle
+{
+
+namespace
+{
+
+bool g_colour = false;
+
+void writeErr(std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+/// The width of the terminal on fd, or 80 when it does not say.
+std::size_t terminalWidth(int fd)
+{
+    winsize ws {};
+    if (::ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
+        return ws.ws_col;
+    return 80;
+}
+
+} // namespace
+
+bool IsCapableTerminal(int fd)
+{
+    if (::isatty(fd) != 1)
+        return false;
+    const char* term = std::getenv("TERM");
+    return term == nullptr || std::strcmp(term, "dumb") != 0;
+}
+
+bool ColourWanted()
+{
+    const char* noColour = std::getenv("NO_COLOR");
+    return IsCapableTerminal(STDOUT_FILENO) && (noColour == nullptr || *noColour == '\0');
+}
+
+void SetColour(bool on)
+{
+    g_colour = on;
+}
+
+bool ColourOn()
+{
+    return g_colour;
+}
+
+std::string_view markColour(char mark)
+{
+    if (!g_colour)
+        return {};
+    switch (mark) {
+    case '~':
+        return "\033[32m";
+    case '!':
+        return "\033[1;31m";
+    default:
+        return {};
+    }
+}
+
+void ColourTreeText(std::string_view block, std::string& out)
+{
+    if (!g_colour) {
+        out += block;
+        return;
+    }
+    while (!block.empty()) {
+        const std::size_t end = block.find('\n');
+        const std::string_view line = block.substr(0, end);
+        block.remove_prefix(end == std::string_view::npos ? block.size() : end + 1);
+        // A node below the root: two blanks or more, its mark, a blank, its text.
+        const std::size_t indent = line.find_first_not_of(' ');
+        std::string_view colour;
+        if (indent != std::string_view::npos && indent >= 2 && indent + 1 < line.size()
+            && line[indent + 1] == ' ')
+            colour = markColour(line[indent]);
+        if (colour.empty()) {
+            out += line;
+        } else {
+            out.append(line.substr(0, indent));
+            out += colour;
+            out += line.substr(indent);
+            out += kColourEnd;
+        }
+        if (end != std::string_view::npos)
+            out += '\n';
+    }
+}
+
+TProgressLine::TProgressLine(bool enabled, bool simulation)
+    : m_enabled(enabled)
+    , m_simulation(simulation)
+    , m_outIsTerminal(enabled && ::isatty(STDOUT_FILENO) == 1)
+    , m_start(std::chrono::steady_clock::now())
+    , m_lastDrawn(m_start)
+{
+}
+
+TProgressLine::~TProgressLine()
+{
+    clear();
+}
+
+void TProgressLine::folderEntered()
+{
+    ++m_folders;
+}
+
+void TProgressLine::update(const TRunStats& stats)
+{
+    m_renamed = static_cast<std::int64_t>(stats.FilesRenamed) + stats.FoldersRenamed;
+    m_failed = stats.ErrorCount;
+    if (!m_enabled)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    // Also after an erase: a run that asks before every rename would otherwise redraw the
+    // line after every answer.
+    if (now - m_start < kProgressDelay || now - m_lastDrawn < kProgressInterval)
+        return;
+    m_lastDrawn = now;
+    draw();
+}
+
+void TProgressLine::runEnded(const TRunStats& stats)
+{
+    m_renamedBefore += static_cast<std::int64_t>(stats.FilesRenamed) + stats.FoldersRenamed;
+    m_failedBefore += stats.ErrorCount;
+    m_renamed = 0;
+    m_failed = 0;
+}
+
+void TProgressLine::clear()
+{
+    if (!m_shown)
+        return;
+    m_shown = false;
+    writeErr("\r\033[K");
+}
+
+void TProgressLine::beforeStandardOutput()
+{
+    if (m_outIsTerminal)
+        clear();
+}
+
+std::string TProgressLine::Text(
+    bool simulation, std::int64_t folders, std::int64_t renamed, std::int64_t failed)
+{
+    return "brindlewick-cli: " + std::to_string(folders) + (folders == 1 ? " folder, " : " folders, ")
+        + std::to_string(renamed) + (simulation ? " to rename, " : " renamed, ") + std::to_string(failed)
+        + (simulation ? " would fail" : " failed");
+}
+
+void TProgressLine::draw()
+{
+    // What the run has written to standard output goes first, so that the line stays last.
+    std::fflush(stdout);
+    std::string text = Text(m_simulation, m_folders, m_renamedBefore + m_renamed, m_failedBefore + m_failed);
+    // A line that wrapped could not be redrawn in its place.
+    const std::size_t width = terminalWidth(STDERR_FILENO);
+    if (text.size() >= width)
+        text.resize(width - 1);
+    writeErr("\r" + text + "\033[K");
+    m_shown = true;
+}
+
+} // namespace brindle
