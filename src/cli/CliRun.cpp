@@ -168,7 +168,9 @@ int RunFolder(const TCliOptions& options, TRenameSession& session)
 int RunUndo(const TCliOptions& options)
 {
     TCliHost host(options.confirm);
-    const TUndoResult result = UndoFolder(*options.undoFolder, host);
+    // With -r, every folder of the tree that holds an undo file, the deepest first.
+    const TUndoResult result
+        = options.recurse ? UndoTree(*options.undoFolder, host) : UndoFolder(*options.undoFolder, host);
     if (result.started && !options.quiet)
         writeOut(stdout, result.report + "\n");
     std::fflush(stdout);

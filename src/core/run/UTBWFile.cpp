@@ -152,9 +152,8 @@ std::string TBWFile::DisplayText() const
 // ---- collation and sorting ----
 
 struct TNameCollator::Impl {
+    // Set up once and only read afterwards: ICU's read-only calls may share it between threads.
     UCollator* collator = nullptr;
-    // Buffers reused from name to name by AppendSortKey.
-    mutable std::u16string utf16;
 };
 
 TNameCollator::TNameCollator(std::string_view localeName, bool natural)
@@ -217,8 +216,9 @@ std::size_t TNameCollator::AppendSortKey(std::string_view name, std::string& out
         out.append(name);
         return name.size();
     }
-    // UTF-8 to UTF-16, a byte outside any sequence becoming U+FFFD.
-    std::u16string& u = m_impl->utf16;
+    // UTF-8 to UTF-16, a byte outside any sequence becoming U+FFFD. The buffer is the
+    // thread's own, so a plan made on another thread can sort with the same collator.
+    static thread_local std::u16string u;
     u.resize(name.size() + 1);
     std::int32_t len16 = 0;
     UErrorCode status = U_ZERO_ERROR;
@@ -456,14 +456,40 @@ TBWFileList TFolderLister::ListFiles(int dirFd, const TFileMask& mask, TListingN
     return out;
 }
 
-void TFolderLister::ListFolder(
-    int dirFd, const TFileMask& mask, TListingNeeds needs, TBWFileList& folders, TBWFileList& files)
+void TFolderLister::ListFolder(int dirFd, const TFileMask& mask, TListingNeeds needs, TBWFileList& folders,
+    TBWFileList& files, TNameList* others)
 {
     folders.clear();
     files.clear();
-    list(dirFd, needs, [&](std::string_view name, bool isDir) {
-        return keepFolder(name, isDir) ? &folders : keepFile(name, isDir, mask) ? &files : nullptr;
+    if (others)
+        others->clear();
+    list(dirFd, needs, [&](std::string_view name, bool isDir) -> TBWFileList* {
+        if (keepFolder(name, isDir))
+            return &folders;
+        if (keepFile(name, isDir, mask))
+            return &files;
+        if (others && name != "." && name != "..")
+            others->push_back(name);
+        return nullptr;
     });
+}
+
+void TNameList::clear()
+{
+    m_bytes.clear();
+    m_ends.clear();
+}
+
+void TNameList::push_back(std::string_view name)
+{
+    m_bytes.append(name);
+    m_ends.push_back(static_cast<std::uint32_t>(m_bytes.size()));
+}
+
+std::string_view TNameList::operator[](std::size_t i) const
+{
+    const std::uint32_t start = i == 0 ? 0 : m_ends[i - 1];
+    return std::string_view(m_bytes).substr(start, m_ends[i] - start);
 }
 
 TBWFileList ListSubfolders(int dirFd, TListingNeeds needs)
