@@ -794,6 +794,20 @@ TEST_P(DeepTreeTest, FiftyThousandLevelsWithFewDescriptors)
         const TChain chain = readChain(tree.path(), "f");
         EXPECT_EQ(chain.files, kFileLevels + 1);
         EXPECT_EQ(chain.undoFiles, kFileLevels + 1);
+        // Undo of the whole tree walks it the same way, and gives every name back.
+        RecorderHost undoHost;
+        TUndoResult u;
+        {
+            FewDescriptors few(64);
+            u = UndoTree(tree.path(), undoHost);
+        }
+        EXPECT_EQ(u.renamed, kFileLevels + 1);
+        EXPECT_EQ(u.folders, kFileLevels + 1);
+        EXPECT_TRUE(undoHost.messages.empty()) << undoHost.messages.front();
+        const TChain restored = readChain(tree.path(), "F");
+        EXPECT_EQ(restored.files, kFileLevels + 1);
+        EXPECT_EQ(restored.undoFiles, 0);
+        EXPECT_EQ(restored.depth, kDepth);
     }
 }
 
