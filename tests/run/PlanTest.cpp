@@ -423,7 +423,7 @@ TEST(FolderPlanTest, ConfirmationsComeInListingOrderAndADeclinedEntryHoldsItsNam
     plan.Compute(dirs, files, {}, o, {MapJob({{"D", "E"}, {"a", "b"}, {"b", "c2"}, {"c", "d"}})}, counter,
         [&](const TBWFile& e, TEntryKind, std::string_view newName) {
             asked.push_back(e.Name + ">" + std::string(newName));
-            return e.Name != "b";
+            return e.Name != "b" ? TFolderPlan::TAnswer::Yes : TFolderPlan::TAnswer::No;
         });
     EXPECT_EQ(asked, (Strings {"D>E", "a>b", "b>c2", "c>d"}));
     EXPECT_EQ(plan.Verdict(0), TVerdict::Renamed);
@@ -431,6 +431,19 @@ TEST(FolderPlanTest, ConfirmationsComeInListingOrderAndADeclinedEntryHoldsItsNam
     EXPECT_EQ(plan.Reason(1), "held by b, which stays");
     EXPECT_EQ(plan.Verdict(2), TVerdict::Declined);
     EXPECT_EQ(plan.Verdict(3), TVerdict::Renamed);
+
+    // Cancelled while b was to be asked: b and c keep their names, unexamined.
+    TFolderPlan stopped;
+    stopped.SetListing(dirs, files, {});
+    EXPECT_FALSE(stopped.Name({MapJob({{"D", "E"}, {"a", "x"}, {"b", "y"}, {"c", "z"}})}, counter, o,
+        [&](const TBWFile& e, TEntryKind, std::string_view) {
+            return e.Name == "b" ? TFolderPlan::TAnswer::Stop : TFolderPlan::TAnswer::Yes;
+        }));
+    EXPECT_TRUE(stopped.Named(1));
+    EXPECT_EQ(stopped.Verdict(1), TVerdict::Renamed);
+    EXPECT_FALSE(stopped.Named(2));
+    EXPECT_FALSE(stopped.Named(3));
+    EXPECT_EQ(stopped.NewName(3), "c");
 }
 
 TEST(FolderPlanTest, PlansMadeOnOtherThreadsAreTheSame)

@@ -274,7 +274,7 @@ void TFolderPlan::Sort(const TOptions& options, const TNameCollator* collator)
     SortEntries(m_files, options.sortOrder, c);
 }
 
-void TFolderPlan::Name(
+bool TFolderPlan::Name(
     const std::vector<TJob>& jobs, std::int32_t& counter, const TOptions& options, const TConfirm& confirm)
 {
     m_state.assign(Size(), TState {});
@@ -292,8 +292,17 @@ void TFolderPlan::Name(
         if (name == e.Name)
             continue;
         e.NewName = name;
-        s.verdict = !confirm || confirm(e, kind, e.NewName) ? TVerdict::Renamed : TVerdict::Declined;
+        const TAnswer answer = confirm ? confirm(e, kind, e.NewName) : TAnswer::Yes;
+        if (answer == TAnswer::Stop) {
+            // Stopped before this entry: it and the rest keep their names, unexamined.
+            e.NewName.clear();
+            for (std::size_t k = i; k < Size(); ++k)
+                m_state[k] = TState {};
+            return false;
+        }
+        s.verdict = answer == TAnswer::Yes ? TVerdict::Renamed : TVerdict::Declined;
     }
+    return true;
 }
 
 void TFolderPlan::fail(std::uint32_t i, TFailure failure, std::uint32_t other)

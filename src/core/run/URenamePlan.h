@@ -85,9 +85,12 @@ struct TPlanStep {
 class TFolderPlan
 {
 public:
-    /// Asked for each changed name, in listing order, when the run confirms renames: true to
-    /// go ahead.
-    using TConfirm = std::function<bool(const TBWFile& entry, TEntryKind kind, std::string_view newName)>;
+    /// The answer to a confirmation: rename, keep the name, or stop here (the run was
+    /// cancelled): this entry and every later one are then left as they are, not even named.
+    enum class TAnswer : std::uint8_t { Yes, No, Stop };
+
+    /// Asked for each changed name, in listing order, when the run confirms renames.
+    using TConfirm = std::function<TAnswer(const TBWFile& entry, TEntryKind kind, std::string_view newName)>;
 
     /// What the plan's steps depend on besides the listing and the jobs.
     struct TOptions {
@@ -110,8 +113,8 @@ public:
     void Sort(const TOptions& options, const TNameCollator* collator = nullptr);
     /// 3. The new names, subfolders (when renamed) before files, each through the job list,
     ///    counter advancing for every name computed; confirm (when set) is asked for each
-    ///    changed name.
-    void Name(const std::vector<TJob>& jobs, std::int32_t& counter, const TOptions& options,
+    ///    changed name. Returns false when confirm said Stop.
+    bool Name(const std::vector<TJob>& jobs, std::int32_t& counter, const TOptions& options,
         const TConfirm& confirm = {});
     /// 4. The verdicts: refused names, held targets, names wanted twice, and what follows.
     void Validate(const TOptions& options);

@@ -260,14 +260,16 @@ bool TRenameRun::processFolder(
     // 3. Plan it: every new name, asked and validated, before anything is renamed.
     m_filesShare = shares.files;
     m_dirOnDisk.clear();
+    const bool stoppedBefore = stopping();
     planFolder(dir.get(), std::move(dirs), std::move(files), std::move(others));
-    // 4. Show the plan in a simulation, make it in a real run.
+    // 4. Show the plan in a simulation, make it in a real run. Cancelled while the questions
+    //    were asked, the run still makes the renames that were answered, then stops.
     std::vector<std::int32_t> childNodes;
-    if (!stopping()) {
-        if (m_options.simulation)
+    if (m_options.simulation) {
+        if (!stopping())
             childNodes = showPlan(node, shares.dirs);
-        else
-            makePlan(dir.get(), shares.dirs);
+    } else if (!stoppedBefore && !m_result.stopped) {
+        makePlan(dir.get(), shares.dirs, stopping());
     }
     // The subfolders are entered under the names they have on disk now. The rest of the plan
     // goes before they are walked, so the memory of a run is bounded by its largest folder.
@@ -378,7 +380,10 @@ void TRenameRun::planFolder(int dirFd, TBWFileList dirs, TBWFileList files, TNam
     TFolderPlan::TConfirm confirm;
     if (m_options.confirm) {
         confirm = [this](const TBWFile& e, TEntryKind kind, std::string_view newName) {
-            return !stopping() && confirmRename(e.Name, newName, kind == TEntryKind::Folder);
+            if (stopping())
+                return TFolderPlan::TAnswer::Stop;
+            return confirmRename(e.Name, newName, kind == TEntryKind::Folder) ? TFolderPlan::TAnswer::Yes
+                                                                               : TFolderPlan::TAnswer::No;
         };
     }
     m_plan.Name(m_session.Jobs, m_session.CounterValue, m_planOptions, confirm);
@@ -464,7 +469,7 @@ std::vector<std::int32_t> TRenameRun::showPlan(std::int32_t node, double dirShar
     return childNodes;
 }
 
-void TRenameRun::makePlan(int dirFd, double dirShare)
+void TRenameRun::makePlan(int dirFd, double dirShare, bool answeredOnly)
 {
     // A real run touches the subfolders only when it renames them.
     const bool renameDirs = m_options.renameDirs;
@@ -476,14 +481,18 @@ void TRenameRun::makePlan(int dirFd, double dirShare)
         const bool folder = m_plan.Kind(step.entry) == TEntryKind::Folder;
         if (folder && !renameDirs)
             continue;
+        // An entry the walk stopped before has no step.
+        if (!m_plan.Named(step.entry))
+            continue;
+        // Cancel waits while a member of a cycle has the temporary name, and for the renames
+        // answered before it came; an undo file that cannot be written does not.
+        const bool halt = m_result.stopped || (!answeredOnly && m_atTemporary == kNoEntry && stopping());
         if (!folder && !m_filesListed) {
-            if (stopping())
+            if (halt)
                 break;
             listFiles();
         }
-        // Cancel waits while a member of a cycle has the temporary name; an undo file that
-        // cannot be written does not.
-        if (m_result.stopped || (m_atTemporary == kNoEntry && stopping()))
+        if (halt)
             break;
         if (step.toTemporary) {
             moveToTemporary(dirFd, step.entry);

@@ -102,8 +102,9 @@ private:
     /// A simulation: every entry of the plan as a result node below node, in listing order.
     /// Returns the subfolders' nodes.
     std::vector<std::int32_t> showPlan(std::int32_t node, double dirShare);
-    /// A real run: the plan's steps.
-    void makePlan(int dirFd, double dirShare);
+    /// A real run: the plan's steps. answeredOnly: the run was cancelled while asking, and
+    /// makes only the renames answered before, whatever comes.
+    void makePlan(int dirFd, double dirShare, bool answeredOnly);
     /// The cycle's first member steps aside to the temporary name.
     void moveToTemporary(int dirFd, std::uint32_t entry);
     /// RenameEntry: one entry's step of a real run (its rename, a failure the plan foresaw, or
