@@ -15,17 +15,21 @@
 #
 #   bench/run_bench.sh                 all sets, both file systems
 #   REPS=5 SETS="10k 100k" FILESYSTEMS=/dev/shm bench/run_bench.sh
+#   TOOLS="c-loop brindle brindle-undo brindle-shift" bench/run_bench.sh   some tools only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 REPS=${REPS:-3}
 SETS=${SETS:-"10k 100k 100x1k"}
 FILESYSTEMS=${FILESYSTEMS:-"/tmp /dev/shm"}
+TOOLS=${TOOLS:-"c-loop brindle brindle-nosort brindle-undo brindle-shift brindle-shift-undo brindle-rotate perl-rename mmv c-dry brindle-sim"}
+case " $TOOLS " in *" c-loop "*) ;; *) TOOLS="c-loop $TOOLS" ;; esac
+case " $TOOLS " in *" brindle-sim "*) case " $TOOLS " in *" c-dry "*) ;; *) TOOLS="$TOOLS c-dry" ;; esac ;; esac
 
 # Tools: perl rename and mmv come from Debian.
 need=()
-command -v file-rename >/dev/null || need+=(rename)
-command -v mmv >/dev/null || need+=(mmv)
+case " $TOOLS " in *" perl-rename "*) command -v file-rename >/dev/null || need+=(rename) ;; esac
+case " $TOOLS " in *" mmv "*) command -v mmv >/dev/null || need+=(mmv) ;; esac
 [ -x /usr/bin/time ] || need+=(time)
 if [ ${#need[@]} -gt 0 ]; then
     sudo=()
@@ -153,7 +157,6 @@ mkdir "$WORK/empty"
 BASE_KIB=$(tail -n1 "$WORK/mem")
 echo "base: a run on an empty folder peaks at $BASE_KIB KiB"
 
-TOOLS="c-loop brindle brindle-nosort brindle-undo brindle-shift brindle-shift-undo brindle-rotate perl-rename mmv c-dry brindle-sim"
 printf "%-8s %-9s %-18s %10s %8s %10s %12s\n" "fs" "set" "tool" "ms" "ratio" "peak KiB" "bytes/entry"
 for fs in $FILESYSTEMS; do
     for set in $SETS; do
@@ -189,7 +192,7 @@ for fs in $FILESYSTEMS; do
             printf "%-8s %-9s %-18s %10s %8s %10s %12s\n" "$fs" "$set" "$tool" "${ms[$tool]}" "$ratio" \
                 "${mem[$tool]}" "$perEntry"
         done
-        echo "temporary names of the last rotation run, all folders: $(cat "$WORK/temporaries")"
+        [ -f "$WORK/temporaries" ] && echo "temporary names of the last rotation run, all folders: $(cat "$WORK/temporaries")"
         rm -rf "$base"
         base=""
     done

@@ -357,7 +357,9 @@ TEST_F(CliRunTest, ARotationIsSimulatedAndMadeAndUndone)
         tree.file(name, name);
     const ProcessResult sim = cli({"-j", rotate, "-n", tree.path()});
     EXPECT_EQ(sim.out,
-        tree.path() + "\n  ~ b.txt\n  ~ c.txt\n  ~ a.txt\n3 files and 0 directories have been renamed.\nClashes: 0\n");
+        tree.path()
+            + "\n  ~ b.txt\n  ~ c.txt\n  ~ a.txt\n3 files and 0 directories have been renamed.\nClashes: "
+              "0\n");
     EXPECT_EQ(sim.exitCode, 0);
     const ProcessResult run = cli({"-j", rotate, "-u", tree.path()});
     EXPECT_EQ(run.out, "Folders renamed: 0 of 0\nFiles renamed: 3 of 3\nErrors: 0\nRenames failed: 0\n");

@@ -62,7 +62,8 @@ private:
 Strings namePool()
 {
     Strings pool;
-    for (const char* stem : {"a", "b", "c", "A", "B", "x y", "\xc3\xa9", "\xc3\x89", "\xcf\x83", "\xce\xa3", "1", "2"})
+    for (const char* stem :
+        {"a", "b", "c", "A", "B", "x y", "\xc3\xa9", "\xc3\x89", "\xcf\x83", "\xce\xa3", "1", "2"})
         for (const char* ext : {"", ".txt", ".TXT", ".jpg"})
             pool.push_back(std::string(stem) + ext);
     for (const char* hidden : {".h", ".H", ".c"})
@@ -71,8 +72,8 @@ Strings namePool()
 }
 
 /// New names no entry can have, or that only a simulation that knows the rules would flag.
-const Strings kOddTargets = {"", ".", "..", "x/y", "_brindlewick_undo.txt", "_Brindlewick_Undo.TXT", "l\nf",
-    std::string(256, 'L')};
+const Strings kOddTargets
+    = {"", ".", "..", "x/y", "_brindlewick_undo.txt", "_Brindlewick_Undo.TXT", "l\nf", std::string(256, 'L')};
 
 void writeFile(const std::string& path, const std::string& content)
 {
@@ -176,7 +177,8 @@ public:
         p.newName = node.Text;
         if (node.State == TResultState::Error) {
             p.newName.resize(node.Text.size() - m_oldName.size() - 9); // " (was \"O\")"
-            p.failureLine = "! Cannot rename " + m_oldName + " to " + p.newName + ": " + std::string(tree.Reason(index));
+            p.failureLine = "! Cannot rename " + m_oldName + " to " + p.newName + ": "
+                + std::string(tree.Reason(index));
         }
         predicted[path] = p;
     }
@@ -294,7 +296,8 @@ TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
         if (shownRenamed)
             EXPECT_EQ(lastName(path), it->second.newName) << was;
         else
-            EXPECT_EQ(lastName(path), lastName(was)) << "renamed though shown " << (it == simHost.predicted.end() ? "nowhere" : "unrenamed");
+            EXPECT_EQ(lastName(path), lastName(was))
+                << "renamed though shown " << (it == simHost.predicted.end() ? "nowhere" : "unrenamed");
     }
 
     // Undo of the whole tree gives it back.

@@ -63,7 +63,8 @@ Strings folderState(const TempTree& tree)
             continue;
         struct stat st;
         EXPECT_EQ(::lstat(tree.at(name).c_str(), &st), 0) << name;
-        out.push_back(S_ISDIR(st.st_mode) ? name + "/=" + tree.read(name + "/id") : name + "=" + tree.read(name));
+        out.push_back(
+            S_ISDIR(st.st_mode) ? name + "/=" + tree.read(name + "/id") : name + "=" + tree.read(name));
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -166,13 +167,14 @@ INSTANTIATE_TEST_SUITE_P(Table, PlanCaseTest,
     ::testing::Values(
         // Renumbering up by one: every new name is held by the next file until it moves.
         TPlanCase {"ShiftUpByOne", {"1.txt", "2.txt", "3.txt", "4.txt", "5.txt"},
-            {{"1.txt", "2.txt"}, {"2.txt", "3.txt"}, {"3.txt", "4.txt"}, {"4.txt", "5.txt"}, {"5.txt", "6.txt"}},
+            {{"1.txt", "2.txt"}, {"2.txt", "3.txt"}, {"3.txt", "4.txt"}, {"4.txt", "5.txt"},
+                {"5.txt", "6.txt"}},
             {"2.txt=1.txt", "3.txt=2.txt", "4.txt=3.txt", "5.txt=4.txt", "6.txt=5.txt"}, {}},
         TPlanCase {"Swap", {"a.txt", "b.txt"}, {{"a.txt", "b.txt"}, {"b.txt", "a.txt"}},
             {"a.txt=b.txt", "b.txt=a.txt"}, {}, 1},
         TPlanCase {"Rotation", {"a.txt", "b.txt", "c.txt"},
-            {{"a.txt", "b.txt"}, {"b.txt", "c.txt"}, {"c.txt", "a.txt"}}, {"a.txt=c.txt", "b.txt=a.txt", "c.txt=b.txt"},
-            {}, 1},
+            {{"a.txt", "b.txt"}, {"b.txt", "c.txt"}, {"c.txt", "a.txt"}},
+            {"a.txt=c.txt", "b.txt=a.txt", "c.txt=b.txt"}, {}, 1},
         TPlanCase {"TwoCyclesAndAChain", {"a", "b", "c", "d", "e", "f", "g"},
             {{"a", "b"}, {"b", "a"}, {"c", "d"}, {"d", "c"}, {"e", "f"}, {"f", "g"}, {"g", "h"}},
             {"a=b", "b=a", "c=d", "d=c", "f=e", "g=f", "h=g"}, {}, 2},
@@ -183,19 +185,21 @@ INSTANTIATE_TEST_SUITE_P(Table, PlanCaseTest,
             {".config=.config", "a.txt=a.txt"}, {"a.txt: held by .config, which stays"}},
         TPlanCase {"HeldByAFileOutsideTheMask", {"a.txt", "b.jpg"}, {{"a.txt", "b.jpg"}},
             {"a.txt=a.txt", "b.jpg=b.jpg"}, {"a.txt: held by b.jpg, which stays"}, 0, "*.txt"},
-        TPlanCase {"TwoWantOneNameTheFirstGetsIt", {"a.txt", "b.txt"}, {{"a.txt", "c.txt"}, {"b.txt", "c.txt"}},
-            {"b.txt=b.txt", "c.txt=a.txt"}, {"b.txt: also the new name of a.txt, which comes first"}},
+        TPlanCase {"TwoWantOneNameTheFirstGetsIt", {"a.txt", "b.txt"},
+            {{"a.txt", "c.txt"}, {"b.txt", "c.txt"}}, {"b.txt=b.txt", "c.txt=a.txt"},
+            {"b.txt: also the new name of a.txt, which comes first"}},
         TPlanCase {"AFailureCascades", {"a.txt", "b.txt", "c.txt"}, {{"a.txt", "b.txt"}, {"c.txt", "a.txt"}},
             {"a.txt=a.txt", "b.txt=b.txt", "c.txt=c.txt"},
             {"a.txt: held by b.txt, which stays", "c.txt: held by a.txt, whose own rename fails"}},
         TPlanCase {"ARefusedNameBreaksARotation", {"a.txt", "b.txt", "c.txt"},
-            {{"a.txt", "b.txt"}, {"b.txt", "x/y"}, {"c.txt", "a.txt"}}, {"a.txt=a.txt", "b.txt=b.txt", "c.txt=c.txt"},
+            {{"a.txt", "b.txt"}, {"b.txt", "x/y"}, {"c.txt", "a.txt"}},
+            {"a.txt=a.txt", "b.txt=b.txt", "c.txt=c.txt"},
             {"a.txt: held by b.txt, whose own rename fails",
                 "b.txt: a name with \"/\", which would leave the folder",
                 "c.txt: held by a.txt, whose own rename fails"}},
         // The folder is the one that fails, not the file that stays.
-        TPlanCase {"AFolderWhoseNameIsHeldByAFileThatStays", {"D/", "f.txt"}, {{"D", "f.txt"}}, {"D/=D", "f.txt=f.txt"},
-            {"D: held by f.txt, which stays"}},
+        TPlanCase {"AFolderWhoseNameIsHeldByAFileThatStays", {"D/", "f.txt"}, {{"D", "f.txt"}},
+            {"D/=D", "f.txt=f.txt"}, {"D: held by f.txt, which stays"}},
         TPlanCase {"CaseTwinsOnACaseSensitiveFileSystem", {"Makefile", "makefile"},
             {{"Makefile", "old-Makefile"}, {"makefile", "old-makefile"}},
             {"old-Makefile=Makefile", "old-makefile=makefile"}, {}},
@@ -204,20 +208,22 @@ INSTANTIATE_TEST_SUITE_P(Table, PlanCaseTest,
         TPlanCase {"ALineFeedIsRefusedWhileUndoFilesAreWritten", {"a"}, {{"a", "a\nb"}}, {"a=a"},
             {"a: a line feed, which the undo file cannot record"}},
         // Where the file system folds case.
-        TPlanCase {"FoldingACaseOnlyChangeIsTheEntryItself", {"README"}, {{"README", "readme"}}, {"readme=README"},
-            {}, 0, "*.*", TNameCaseRule::Folding},
+        TPlanCase {"FoldingACaseOnlyChangeIsTheEntryItself", {"README"}, {{"README", "readme"}},
+            {"readme=README"}, {}, 0, "*.*", TNameCaseRule::Folding},
         TPlanCase {"FoldingANameHeldInAnotherCase", {"a.txt", "b.txt"}, {{"a.txt", "B.TXT"}},
             {"a.txt=a.txt", "b.txt=b.txt"}, {"a.txt: held by b.txt, which stays"}, 0, "*.*",
             TNameCaseRule::Folding},
-        TPlanCase {"FoldingTwoWantOneName", {"x1", "x2"}, {{"x1", "Same"}, {"x2", "SAME"}}, {"Same=x1", "x2=x2"},
-            {"x2: also the new name of x1, which comes first"}, 0, "*.*", TNameCaseRule::Folding},
-        TPlanCase {"FoldingLettersOfEveryScript", {"a", "b"}, {{"a", "\xc3\xa9t\xc3\xa9"}, {"b", "\xc3\x89T\xc3\x89"}},
-            {"b=b", "\xc3\xa9t\xc3\xa9=a"}, {"b: also the new name of a, which comes first"}, 0, "*.*",
+        TPlanCase {"FoldingTwoWantOneName", {"x1", "x2"}, {{"x1", "Same"}, {"x2", "SAME"}},
+            {"Same=x1", "x2=x2"}, {"x2: also the new name of x1, which comes first"}, 0, "*.*",
             TNameCaseRule::Folding},
+        TPlanCase {"FoldingLettersOfEveryScript", {"a", "b"},
+            {{"a", "\xc3\xa9t\xc3\xa9"}, {"b", "\xc3\x89T\xc3\x89"}}, {"b=b", "\xc3\xa9t\xc3\xa9=a"},
+            {"b: also the new name of a, which comes first"}, 0, "*.*", TNameCaseRule::Folding},
         TPlanCase {"FoldingSwapAcrossCase", {"a.txt", "b.txt"}, {{"a.txt", "B.txt"}, {"b.txt", "A.txt"}},
             {"A.txt=b.txt", "B.txt=a.txt"}, {}, 1, "*.*", TNameCaseRule::Folding},
-        TPlanCase {"FoldingTheUndoFilesNameIsHeld", {"notes"}, {{"notes", "_BRINDLEWICK_UNDO.TXT"}}, {"notes=notes"},
-            {"notes: held by _brindlewick_undo.txt, which stays"}, 0, "*.*", TNameCaseRule::Folding}),
+        TPlanCase {"FoldingTheUndoFilesNameIsHeld", {"notes"}, {{"notes", "_BRINDLEWICK_UNDO.TXT"}},
+            {"notes=notes"}, {"notes: held by _brindlewick_undo.txt, which stays"}, 0, "*.*",
+            TNameCaseRule::Folding}),
     [](const ::testing::TestParamInfo<TPlanCase>& info) { return info.param.label; });
 
 class PlanRunTest : public ::testing::Test
@@ -364,7 +370,8 @@ TEST(FolderPlanTest, AHundredThousandInOneCycleTakeOneTemporaryName)
     EXPECT_TRUE(plan.TemporaryName().starts_with(kTemporaryPrefix));
     ASSERT_EQ(plan.Steps().size(), static_cast<std::size_t>(kCount + 1));
     EXPECT_TRUE(plan.Steps().front().toTemporary);
-    EXPECT_EQ(std::count_if(plan.Steps().begin(), plan.Steps().end(), [](const TPlanStep& s) { return s.toTemporary; }),
+    EXPECT_EQ(std::count_if(
+                  plan.Steps().begin(), plan.Steps().end(), [](const TPlanStep& s) { return s.toTemporary; }),
         1);
     for (std::size_t i = 0; i < plan.Size(); ++i)
         ASSERT_EQ(plan.Verdict(i), TVerdict::Renamed) << i;

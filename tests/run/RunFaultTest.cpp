@@ -293,7 +293,8 @@ TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNa
                 "Cannot rename " + temporary + " back to a.txt. a.txt is now named " + temporary
                     + ". Operation will continue"}));
         EXPECT_NE(std::find(host.log.begin(), host.log.end(),
-                      "! Cannot rename " + temporary + " back to a.txt: File exists; a.txt is now named " + temporary),
+                      "! Cannot rename " + temporary + " back to a.txt: File exists; a.txt is now named "
+                          + temporary),
             host.log.end());
         ASSERT_EQ(::unlink(tree.at("a.txt").c_str()), 0);
     }

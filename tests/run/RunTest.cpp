@@ -368,11 +368,13 @@ TEST_F(RunTest, SimulationChangesNothingAndMarksClashes)
     const std::string text = result.ToText();
     EXPECT_TRUE(text
             == tree.path()
-                + "\n  = Sub/\n    ~ x.txt\n  ~ a.txt\n  ! a.txt (was \"A.txt\"): also the new name of a.TXT, "
+                + "\n  = Sub/\n    ~ x.txt\n  ~ a.txt\n  ! a.txt (was \"A.txt\"): also the new name of "
+                  "a.TXT, "
                   "which comes first\n"
         || text
             == tree.path()
-                + "\n  = Sub/\n    ~ x.txt\n  ~ a.txt\n  ! a.txt (was \"a.TXT\"): also the new name of A.txt, "
+                + "\n  = Sub/\n    ~ x.txt\n  ~ a.txt\n  ! a.txt (was \"a.TXT\"): also the new name of "
+                  "A.txt, "
                   "which comes first\n")
         << text;
     EXPECT_EQ(host.resultNodes, 4);

@@ -371,7 +371,8 @@ TEST_F(UndoTreeTest, EveryFolderDeepestFirstWithOneQuestionAndOneReport)
 {
     // A recursive run with renamed subfolders: the undo file of Photos records Photos/2004 ->
     // 2004 renamed; the file inside 2004 was renamed too.
-    for (const char* name : {"A.TXT", "Photos/B.TXT", "Photos/Day 1/C.TXT", "Photos/Day 1/D.TXT", "Other/E.TXT"})
+    for (const char* name :
+        {"A.TXT", "Photos/B.TXT", "Photos/Day 1/C.TXT", "Photos/Day 1/D.TXT", "Other/E.TXT"})
         tree.file(name, name);
     tree.symlink(tree.path() + "/Photos", "Link");
     const test::TTreeSnapshot before = test::SnapshotTree(tree.path());
@@ -388,8 +389,9 @@ TEST_F(UndoTreeTest, EveryFolderDeepestFirstWithOneQuestionAndOneReport)
 
     const TUndoResult r = UndoTree(tree.path(), host);
     EXPECT_EQ(host.questions,
-        (std::vector<std::string> {"Operation will undo renaming in current directory.\r\nThen it will remove "
-                                   "_brindlewick_undo.txt from this directory. Continue?"}));
+        (std::vector<std::string> {
+            "Operation will undo renaming in current directory.\r\nThen it will remove "
+            "_brindlewick_undo.txt from this directory. Continue?"}));
     // 1 link + 3 folders + 5 files renamed, in 4 folders.
     EXPECT_EQ(r.renamed, 9);
     EXPECT_EQ(r.folders, 4);
@@ -413,8 +415,8 @@ TEST_F(UndoTreeTest, ATreeWithoutAnyUndoFileIsSaidSoAndNothingIsAsked)
     EXPECT_FALSE(r.started);
     EXPECT_TRUE(host.questions.empty());
     EXPECT_EQ(host.messages,
-        (std::vector<std::string> {
-            "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not continue!"}));
+        (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in current directory. "
+                                   "Operation will not continue!"}));
     EXPECT_TRUE(outside.exists("_brindlewick_undo.txt"));
 }
 

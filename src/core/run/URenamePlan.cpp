@@ -200,14 +200,17 @@ void TFolderPlan::TIndexTable::reset(std::size_t count)
     while (slots < count * 2)
         slots *= 2;
     m_slots.assign(slots, 0);
+    m_tags.assign(slots, 0);
 }
 
 template <typename KeyOf>
 std::uint32_t TFolderPlan::TIndexTable::find(std::string_view key, KeyOf keyOf) const
 {
+    const std::size_t hash = std::hash<std::string_view> {}(key);
+    const auto tag = static_cast<std::uint8_t>(hash >> 56);
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t s = std::hash<std::string_view> {}(key)&mask; m_slots[s] != 0; s = (s + 1) & mask) {
-        if (keyOf(m_slots[s] - 1) == key)
+    for (std::size_t s = hash & mask; m_slots[s] != 0; s = (s + 1) & mask) {
+        if (m_tags[s] == tag && keyOf(m_slots[s] - 1) == key)
             return m_slots[s] - 1;
     }
     return kNone;
@@ -216,13 +219,16 @@ std::uint32_t TFolderPlan::TIndexTable::find(std::string_view key, KeyOf keyOf) 
 template <typename KeyOf>
 std::uint32_t TFolderPlan::TIndexTable::insert(std::string_view key, std::uint32_t index, KeyOf keyOf)
 {
+    const std::size_t hash = std::hash<std::string_view> {}(key);
+    const auto tag = static_cast<std::uint8_t>(hash >> 56);
     const std::size_t mask = m_slots.size() - 1;
-    std::size_t s = std::hash<std::string_view> {}(key)&mask;
+    std::size_t s = hash & mask;
     for (; m_slots[s] != 0; s = (s + 1) & mask) {
-        if (keyOf(m_slots[s] - 1) == key)
+        if (m_tags[s] == tag && keyOf(m_slots[s] - 1) == key)
             return m_slots[s] - 1;
     }
     m_slots[s] = index + 1;
+    m_tags[s] = tag;
     return kNone;
 }
 
@@ -374,9 +380,8 @@ void TFolderPlan::Validate(const TOptions& options)
             m_shared.begin(), m_shared.end(), std::pair<std::uint32_t, std::uint32_t>(holder, 0));
         return it != m_shared.end() && it->first == holder ? it->second : kNone;
     };
-    const auto moving = [this, count](std::uint32_t i) {
-        return i < count && m_state[i].verdict == TVerdict::Renamed;
-    };
+    const auto moving
+        = [this, count](std::uint32_t i) { return i < count && m_state[i].verdict == TVerdict::Renamed; };
 
     // 4. A target held by what stays: an entry that keeps its name, an entry already failed,
     //    another name of the folder. A key held twice (only where the keys fold more than the
@@ -388,7 +393,7 @@ void TFolderPlan::Validate(const TOptions& options)
         const std::uint32_t h = m_holders.find(newKey(i), oldKeyOf);
         if (h == kNone)
             continue;
-        if (const std::uint32_t twin = sharedWith(h); twin != kNone) {
+        if (const std::uint32_t twin = m_shared.empty() ? kNone : sharedWith(h); twin != kNone) {
             fail(i, TFailure::Held, h != i ? h : twin);
             work.push_back(i);
         } else if (h == i) {
@@ -396,6 +401,8 @@ void TFolderPlan::Validate(const TOptions& options)
         } else if (!moving(h)) {
             fail(i, TFailure::Held, h);
             work.push_back(i);
+        } else {
+            m_state[i].other = h; // waits for h to move
         }
     }
 
@@ -451,13 +458,10 @@ void TFolderPlan::pickTemporaryName()
 
 void TFolderPlan::Order()
 {
-    const auto oldKeyOf = [this](std::uint32_t i) { return oldKey(i); };
     const auto count = static_cast<std::uint32_t>(Size());
-    // The entry holding i's new name now, when it is another one (that then moves too).
-    const auto waitsFor = [&](std::uint32_t i) {
-        const std::uint32_t h = m_holders.find(newKey(i), oldKeyOf);
-        return h == i ? kNone : h;
-    };
+    // The entry holding i's new name now, when it is another one (that then moves too), as
+    // validation found it.
+    const auto waitsFor = [&](std::uint32_t i) { return m_state[i].other; };
     m_steps.clear();
     m_steps.reserve(count);
     m_cycles = 0;

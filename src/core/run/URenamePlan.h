@@ -152,7 +152,8 @@ public:
 
 private:
     struct TState {
-        /// The entry a failure names: the holder, or the earlier entry wanting the name.
+        /// The entry a failure names (the holder, or the earlier entry wanting the name); for
+        /// an entry to be renamed, the entry that holds its new name until it moves.
         std::uint32_t other = kNone;
         TVerdict verdict = TVerdict::Unchanged;
         TFailure failure = TFailure::None;
@@ -163,7 +164,9 @@ private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
     /// An open-addressing table of entry indices, keyed by the names (or clash keys) the
-    /// plan's function gives for an index: 4 bytes a slot, at most half of them used.
+    /// plan's function gives for an index: 5 bytes a slot, at most half of them used. Each slot
+    /// keeps 8 bits of its key's hash, so a probe looks at an entry's name only when those
+    /// agree: in a large folder each look at a name is a cache miss.
     class TIndexTable
     {
     public:
@@ -171,10 +174,12 @@ private:
         template <typename KeyOf> std::uint32_t find(std::string_view key, KeyOf keyOf) const;
         /// Adds index under key unless the key is there: returns the index that holds it, or
         /// kNone when index was added.
-        template <typename KeyOf> std::uint32_t insert(std::string_view key, std::uint32_t index, KeyOf keyOf);
+        template <typename KeyOf>
+        std::uint32_t insert(std::string_view key, std::uint32_t index, KeyOf keyOf);
 
     private:
         std::vector<std::uint32_t> m_slots; // index + 1; 0 is empty
+        std::vector<std::uint8_t> m_tags; // the top 8 bits of the key's hash
     };
 
     std::string_view oldName(std::uint32_t i) const;

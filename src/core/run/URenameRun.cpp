@@ -383,7 +383,7 @@ void TRenameRun::planFolder(int dirFd, TBWFileList dirs, TBWFileList files, TNam
             if (stopping())
                 return TFolderPlan::TAnswer::Stop;
             return confirmRename(e.Name, newName, kind == TEntryKind::Folder) ? TFolderPlan::TAnswer::Yes
-                                                                               : TFolderPlan::TAnswer::No;
+                                                                              : TFolderPlan::TAnswer::No;
         };
     }
     m_plan.Name(m_session.Jobs, m_session.CounterValue, m_planOptions, confirm);
@@ -516,8 +516,8 @@ void TRenameRun::moveToTemporary(int dirFd, std::uint32_t entry)
     const std::string& temporary = m_plan.TemporaryName();
     if (m_options.log) {
         LogLine(m_depth,
-            {folder ? "* Renaming directory " : "* Renaming file ", e.Name, " to a temporary name ", temporary,
-                " (cycle)"});
+            {folder ? "* Renaming directory " : "* Renaming file ", e.Name, " to a temporary name ",
+                temporary, " (cycle)"});
     }
     if (m_options.undo && m_undoState == TUndoState::Failed)
         return;
@@ -590,8 +590,8 @@ void TRenameRun::moveBack(int dirFd, std::uint32_t entry, bool record)
     const bool folder = m_plan.Kind(entry) == TEntryKind::Folder;
     const std::string& temporary = m_plan.TemporaryName();
     if (m_options.log) {
-        LogLine(m_depth,
-            {folder ? "* Renaming directory " : "* Renaming file ", temporary, " back to ", e.Name});
+        LogLine(
+            m_depth, {folder ? "* Renaming directory " : "* Renaming file ", temporary, " back to ", e.Name});
     }
     // Recorded like every step; when the undo file cannot take it, the entry goes back all the
     // same, and the undo file's last pair then names a rename that undo finds undone.
@@ -679,7 +679,8 @@ bool TRenameRun::confirmRename(const std::string& oldName, std::string_view newN
     return m_host.askYesNo(question, TQuestion::ConfirmRename);
 }
 
-TSysError TRenameRun::giveName(int dirFd, const std::string& from, const std::string& to, bool folder, bool record)
+TSysError TRenameRun::giveName(
+    int dirFd, const std::string& from, const std::string& to, bool folder, bool record)
 {
     bool recorded = false;
     if (record && m_options.undo) {

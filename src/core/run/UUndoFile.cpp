@@ -514,7 +514,8 @@ TUndoResult UndoTree(const std::string& folder, IRunHost& host)
             if (const TSysError e = readUndoFile(dirFd, content, readStat)) {
                 host.showFailure("Cannot read " + withSeparator(at.Path()) + std::string(kUndoFileName) + ": "
                         + e.text() + ". Operation will continue",
-                    "! Cannot read " + withSeparator(at.Path()) + std::string(kUndoFileName) + ": " + e.text());
+                    "! Cannot read " + withSeparator(at.Path()) + std::string(kUndoFileName) + ": "
+                        + e.text());
                 ++result.errors;
                 allRemoved = false;
                 return true;
