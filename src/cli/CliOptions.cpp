@@ -138,7 +138,8 @@ const char* CliUsage()
 {
     return "Usage:\n"
            "  brindlewick-cli [OPTIONS] [JOBS] FOLDER...   rename in each FOLDER\n"
-           "  brindlewick-cli --undo FOLDER...             undo the renaming recorded there\n"
+           "  brindlewick-cli --undo [-r] FOLDER...        undo the renaming recorded there\n"
+           "                                               (-r: in every folder below too)\n"
            "  brindlewick-cli [--jobs FILE] [JOBS] [--counter N] --preview NAME...\n"
            "  brindlewick-cli [--jobs FILE] [JOBS] --describe\n"
            "  brindlewick-cli [--jobs FILE] [JOBS] --write-jobs OUT [--encoding NAME]\n"
@@ -164,7 +165,7 @@ const char* CliUsage()
            "  -j, --jobs FILE      job list file (default: the kept job list beside the\n"
            "                       program, unless job options are given)\n"
            "  -m, --mask MASK      file mask (default \"*.*\")\n"
-           "  -r, --recurse        recurse into subdirectories\n"
+           "  -r, --recurse        recurse into subdirectories (with --undo: undo deepest first)\n"
            "  -d, --rename-dirs    rename subdirectories too\n"
            "  -c, --counter N      starting number of the counter (default 0); it starts\n"
            "                       again in each FOLDER\n"

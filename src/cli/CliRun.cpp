@@ -221,7 +221,9 @@ TFolderOutcome RunFolder(
 int RunUndo(const TCliOptions& options, std::size_t index)
 {
     TCliHost host(options.confirm);
-    const TUndoResult result = UndoFolder(options.folders[index], host);
+    // With -r, every folder of the tree that holds an undo file, the deepest first.
+    const TUndoResult result
+        = options.recurse ? UndoTree(options.folders[index], host) : UndoFolder(options.folders[index], host);
     if (result.started && !options.quiet) {
         writeHeading(options, index);
         writeOut(stdout, result.report + "\n");

@@ -135,6 +135,12 @@ void TProgressLine::update(const TRunStats& stats)
 
 void TProgressLine::runEnded(const TRunStats& stats)
 {
+    // A line on show gets the folder's final counts: the renames after the last redraw may all
+    // have come within one interval (the plan asks every question before the first rename).
+    m_renamed = static_cast<std::int64_t>(stats.FilesRenamed) + stats.FoldersRenamed;
+    m_failed = stats.ErrorCount;
+    if (m_enabled && m_shown)
+        draw();
     m_renamedBefore += static_cast<std::int64_t>(stats.FilesRenamed) + stats.FoldersRenamed;
     m_failedBefore += stats.ErrorCount;
     m_renamed = 0;

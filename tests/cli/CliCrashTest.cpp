@@ -2,7 +2,9 @@
 // again and again: after every kill, undo in every folder (deepest first) must give back every
 // name the killed run changed, and no file may be lost. Half of the kills come at a random
 // time within the length of a whole run, half when the undo files show a random number of
-// renames made.
+// renames made. Two job lists: every name to lower case (one rename per file), and the last
+// digit of every number one up, 9 going round to 0, which makes each folder 500 cycles of ten
+// files, each broken by a temporary name, and chains at the ends.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <random>
@@ -46,11 +49,19 @@ constexpr int kFolders = 4;
 constexpr int kFilesPerFolder = 5000;
 constexpr int kKillsWanted = 20;
 
-/// Starts the run (every name to lower case, subfolders too, undo files on) and returns its
-/// process id.
-pid_t startRun(const std::string& folder)
+/// The job list that turns the last digit of Photo_NNNNN.JPG one up, 9 round to 0.
+const std::string kRoundJobs
+    = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<brindlewick><jobs>"
+      "<job type=\"jobReplace\" modifier=\"1\" int1=\"1\" int2=\"0\" "
+      "str1=\"\\A(Photo_\\d{4})(?:(0)|(1)|(2)|(3)|(4)|(5)|(6)|(7)|(8)|(9))(\\.JPG)\\z\" "
+      "str2=\"$1${2:+1:}${3:+2:}${4:+3:}${5:+4:}${6:+5:}${7:+6:}${8:+7:}${9:+8:}"
+      "${10:+9:}${11:+0:}$12\" /></jobs></brindlewick>\n";
+
+/// Starts the run (the jobs of jobsFile, subfolders too, undo files on) and returns its process
+/// id.
+pid_t startRun(const std::string& jobsFile, const std::string& folder)
 {
-    std::vector<std::string> args {BRINDLE_CLI, "-j", kLowerJobs, "-r", "-d", "-u", "-q", folder};
+    std::vector<std::string> args {BRINDLE_CLI, "-j", jobsFile, "-r", "-d", "-u", "-q", folder};
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -90,7 +101,9 @@ TTreeSnapshot withoutUndoFiles(TTreeSnapshot tree)
     return tree;
 }
 
-TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
+/// Kills runs of jobsFile again and again; after each kill, undo in every folder (one undo each,
+/// or with wholeTree one undo of the whole tree) must give everything back.
+void killAgainAndAgain(const std::string& jobsFile, bool wholeTree)
 {
     TempTree root;
     root.file("sentinel/Photo_00001.JPG", "outside");
@@ -118,7 +131,14 @@ TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
 
     // Puts every name back: undo in every folder that has an undo file, deepest first.
     auto undoEverywhere = [&](int cycle, const TTreeSnapshot& now) {
-        for (const std::string& folder : FoldersDeepestFirst(now)) {
+        if (wholeTree) {
+            // A run killed before its first undo file leaves nothing to undo, and says so.
+            const bool anyUndoFile = std::any_of(
+                now.begin(), now.end(), [](const auto& entry) { return lastName(entry.first) == kUndo; });
+            const ProcessResult u = RunProcess({BRINDLE_CLI, "--undo", "-r", "-q", tree});
+            EXPECT_EQ(u.exitCode, anyUndoFile ? 0 : 1) << "cycle " << cycle << ": " << u.err;
+        }
+        for (const std::string& folder : wholeTree ? std::vector<std::string>() : FoldersDeepestFirst(now)) {
             if (!now.contains(folder.empty() ? kUndo : folder + "/" + kUndo))
                 continue;
             const ProcessResult u
@@ -133,7 +153,7 @@ TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
 
     // One whole run gives the time within which the kills are spread.
     const auto t0 = Clock::now();
-    const pid_t whole = startRun(tree);
+    const pid_t whole = startRun(jobsFile, tree);
     ASSERT_GT(whole, 0);
     int status = 0;
     ASSERT_EQ(::waitpid(whole, &status, 0), whole);
@@ -141,6 +161,10 @@ TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const TTreeSnapshot renamed = SnapshotTree(tree);
     ASSERT_EQ(ContentMultiset(withoutUndoFiles(renamed)), contents);
+    std::size_t renamedCount = 0;
+    for (const auto& [path, entry] : withoutUndoFiles(renamed))
+        renamedCount += entry.type == 'f' && nameOf.at(entry.inode) != lastName(path) ? 1 : 0;
+    ASSERT_EQ(renamedCount, static_cast<std::size_t>(kFolders * kFilesPerFolder)) << "every file renamed";
     ASSERT_TRUE(undoEverywhere(0, renamed));
 
     std::mt19937 random(20250607);
@@ -148,7 +172,7 @@ TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
     int kills = 0;
     int partial = 0;
     for (int cycle = 1; kills < kKillsWanted && cycle <= 3 * kKillsWanted; ++cycle) {
-        const pid_t pid = startRun(tree);
+        const pid_t pid = startRun(jobsFile, tree);
         ASSERT_GT(pid, 0);
         if (cycle % 2 == 1) {
             std::this_thread::sleep_for(
@@ -180,6 +204,18 @@ TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
     EXPECT_GE(partial, kKillsWanted / 2);
     std::printf("whole run %lld ms, %d kills, %d with the tree part renamed\n",
         static_cast<long long>(runTime.count() / 1000), kills, partial);
+}
+
+TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
+{
+    killAgainAndAgain(kLowerJobs, false);
+}
+
+TEST(CliCrashTest, EveryKilledRunFullOfCyclesAndChainsIsUndoneWithoutLoss)
+{
+    TempTree jobs;
+    jobs.file("round.xml", kRoundJobs);
+    killAgainAndAgain(jobs.at("round.xml"), true);
 }
 
 } // namespace

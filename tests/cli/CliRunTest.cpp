@@ -339,5 +339,81 @@ TEST_F(CliRunTest, FolderThatCannotBeEnteredIsReportedAndItsSiblingsGoOn)
     EXPECT_EQ(tree.list("z"), (std::vector<std::string> {"last.txt"}));
 }
 
+/// A job list of one regular-expression replace (case sensitive), written for a test.
+std::string regexJobs(TempTree& where, const std::string& pattern, const std::string& replacement)
+{
+    where.file("jobs.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<brindlewick><jobs><job type=\"jobReplace\" "
+        "modifier=\"1\" int1=\"1\" int2=\"0\" str1=\""
+            + pattern + "\" str2=\"" + replacement + "\" /></jobs></brindlewick>\n");
+    return where.at("jobs.xml");
+}
+
+TEST_F(CliRunTest, ARotationIsSimulatedAndMadeAndUndone)
+{
+    TempTree jobs;
+    const std::string rotate = regexJobs(jobs, R"(\A(?:(a)|(b)|(c))\.txt\z)", "${1:+b:}${2:+c:}${3:+a:}.txt");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        tree.file(name, name);
+    const ProcessResult sim = cli({"-j", rotate, "-n", tree.path()});
+    EXPECT_EQ(sim.out,
+        tree.path()
+            + "\n  ~ b.txt\n  ~ c.txt\n  ~ a.txt\n3 files and 0 directories have been renamed.\nClashes: "
+              "0\n");
+    EXPECT_EQ(sim.exitCode, 0);
+    const ProcessResult run = cli({"-j", rotate, "-u", tree.path()});
+    EXPECT_EQ(run.out, "Folders renamed: 0 of 0\nFiles renamed: 3 of 3\nErrors: 0\nRenames failed: 0\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(tree.read("b.txt"), "a.txt");
+    EXPECT_EQ(tree.read("c.txt"), "b.txt");
+    EXPECT_EQ(tree.read("a.txt"), "c.txt");
+    // The three renames and the step to the temporary name.
+    const ProcessResult undo = cli({"--undo", tree.path()});
+    EXPECT_EQ(undo.out, "4 files and/or directories have been renamed.\n");
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(tree.read("a.txt"), "a.txt");
+}
+
+TEST_F(CliRunTest, ATargetHeldOutsideTheMaskFailsInTheSimulationAsInTheRun)
+{
+    TempTree jobs;
+    const std::string toJpg = regexJobs(jobs, R"(\Aa\.txt\z)", "b.jpg");
+    tree.file("a.txt", "a");
+    tree.file("b.jpg", "b");
+    const ProcessResult sim = cli({"-j", toJpg, "-m", "*.txt", "-n", tree.path()});
+    EXPECT_EQ(sim.out,
+        tree.path()
+            + "\n  ! b.jpg (was \"a.txt\"): held by b.jpg, which stays\n0 files and 0 directories have been "
+              "renamed.\nClashes: 1\n");
+    EXPECT_EQ(sim.exitCode, 1);
+    const ProcessResult run = cli({"-j", toJpg, "-m", "*.txt", tree.path()});
+    EXPECT_EQ(run.err, "Cannot rename b.jpg. Operation will continue\n");
+    EXPECT_EQ(run.out, "Folders renamed: 0 of 0\nFiles renamed: 0 of 1\nErrors: 1\nRenames failed: 1\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(tree.read("b.jpg"), "b");
+}
+
+TEST_F(CliRunTest, UndoWithRecurseUndoesEveryFolderOfTheRun)
+{
+    tree.file("IMG_1.JPG", "photo");
+    tree.file("Misc/Note.TXT", "note");
+    tree.file("Misc/Deeper/X.TXT", "x");
+    ASSERT_EQ(cli({"-j", kLowerJobs, "-r", "-d", "-u", "-q", tree.path()}).exitCode, 0);
+    ASSERT_TRUE(tree.exists("misc/deeper/_brindlewick_undo.txt"));
+    const ProcessResult u = cli({"--undo", "-r", tree.path()});
+    EXPECT_EQ(u.out, "5 files and/or directories have been renamed.\n");
+    EXPECT_EQ(u.err, "");
+    EXPECT_EQ(u.exitCode, 0);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"IMG_1.JPG", "Misc"}));
+    EXPECT_EQ(tree.list("Misc"), (std::vector<std::string> {"Deeper", "Note.TXT"}));
+    EXPECT_EQ(tree.list("Misc/Deeper"), (std::vector<std::string> {"X.TXT"}));
+    const ProcessResult again = cli({"--undo", "-r", tree.path()});
+    EXPECT_EQ(again.err,
+        "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not "
+        "continue!\n");
+    EXPECT_EQ(again.exitCode, 1);
+}
+
 } // namespace
 } // namespace brindle

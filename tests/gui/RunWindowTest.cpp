@@ -309,8 +309,8 @@ TEST_P(ManyFailures, AfterTheThirdTheUserChoosesWhetherToSeeTheRest)
         // The rest went to the log window, which is shown at the end.
         EXPECT_EQ(m_dialogs.messages, std::vector<QString>(shown.begin(), shown.begin() + 3));
         EXPECT_EQ(logLines(),
-            (Strings {"! Cannot rename D.TXT to d.txt: File exists",
-                "! Cannot rename E.TXT to e.txt: File exists"}));
+            (Strings {"! Cannot rename D.TXT to d.txt: held by d.txt, which stays",
+                "! Cannot rename E.TXT to e.txt: held by e.txt, which stays"}));
         EXPECT_TRUE(win().LogWindow()->isVisible());
     }
 }

@@ -62,6 +62,8 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     EXPECT_TRUE(listShows(QStringLiteral("img_1.jpg")));
     EXPECT_EQ(treeChildren({"sub"}), Strings {"sub"});
 
+    // Without "Recurse into subdirectories" Undo works on one folder.
+    check("chkRecurseDirs", false);
     m_dialogs.answers = {true};
     click("btnUndo");
     EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
@@ -80,6 +82,31 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     EXPECT_EQ(m_dialogs.messages.back().toStdString(),
         "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not continue!");
     EXPECT_EQ(m_dialogs.questions.size(), 1u);
+}
+
+TEST_F(UndoWindow, WithRecurseOneUndoGivesBackTheWholeRun)
+{
+    m_tree.file("work/IMG_1.JPG");
+    m_tree.file("work/Sub/IMG_3.JPG");
+    m_tree.file("work/Sub/Deeper/IMG_4.JPG");
+    startIn();
+    lowerCaseJob();
+    check("chkUndo");
+    check("chkRenameDirs");
+    check("chkRecurseDirs");
+    click("btnGo");
+    ASSERT_EQ(work("sub/deeper"), (Strings {"_brindlewick_undo.txt", "img_4.jpg"}));
+
+    m_dialogs.answers = {true};
+    click("btnUndo");
+    // One question, one report with the counts of every folder.
+    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
+    EXPECT_EQ(m_dialogs.messages,
+        std::vector<QString> {QStringLiteral("5 files and/or directories have been renamed.")});
+    EXPECT_EQ(work(), (Strings {"IMG_1.JPG", "Sub"}));
+    EXPECT_EQ(work("Sub"), (Strings {"Deeper", "IMG_3.JPG"}));
+    EXPECT_EQ(work("Sub/Deeper"), (Strings {"IMG_4.JPG"}));
+    EXPECT_EQ(treeChildren({"Sub"}), Strings {"Sub"});
 }
 
 TEST_F(UndoWindow, AnsweringNoChangesNothing)

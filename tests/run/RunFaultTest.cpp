@@ -8,13 +8,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
 #include "common/ScratchMount.h"
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
+#include "run/PlanTestUtil.h"
 #include "run/RecorderHost.h"
 #include "run/URenameRun.h"
 
@@ -233,6 +238,138 @@ TEST_P(ReadOnlyMountTest, RunReportsAndLosesNothing)
         EXPECT_EQ(r.renameFailures, 2);
         EXPECT_EQ(tree.list("Tail"), (std::vector<std::string> {"h.txt"}));
     }
+}
+
+/// A swap, a.txt and b.txt exchanging names: a.txt steps aside to a temporary name, b.txt
+/// takes a.txt, a.txt takes b.txt. Another program takes a.txt in between, so b.txt cannot
+/// move, and a.txt cannot take b.txt. With the intruder gone again by then, a.txt goes back to
+/// its own name; with it still there, a.txt is left under the temporary name and both names
+/// are reported. Undo then needs the intruder gone.
+class CycleFaultTest : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNames)
+{
+    const bool intruderLeaves = GetParam();
+    TempTree tree;
+    tree.file("a.txt", "A");
+    tree.file("b.txt", "B");
+    TRenameSession session;
+    session.Jobs = {test::MapJob({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}})};
+    TRunOptions o;
+    o.startFolder = tree.path();
+    o.undo = true;
+    o.log = true;
+    HookHost host;
+    host.onLog = [&](std::string_view line) {
+        if (line == "* Renaming file b.txt")
+            tree.file("a.txt", "intruder");
+        if (line == "* Renaming file a.txt" && intruderLeaves) {
+            ASSERT_EQ(::unlink(tree.at("a.txt").c_str()), 0);
+        }
+    };
+    const TRunResult r = RunRename(session, host, o);
+    EXPECT_FALSE(r.stopped);
+    EXPECT_EQ(r.cycles, 1);
+    EXPECT_EQ(tree.read("b.txt"), "B");
+    std::vector<std::string> names = tree.list();
+    std::erase(names, "_brindlewick_undo.txt");
+    if (intruderLeaves) {
+        EXPECT_EQ(host.messages,
+            (std::vector<std::string> {"Cannot rename a.txt. Operation will continue",
+                "Cannot rename b.txt. Operation will continue"}));
+        EXPECT_EQ(names, (std::vector<std::string> {"a.txt", "b.txt"}));
+        EXPECT_EQ(tree.read("a.txt"), "A");
+    } else {
+        ASSERT_EQ(names.size(), 3u);
+        const std::string temporary = names[0];
+        EXPECT_TRUE(temporary.starts_with(".brindlewick-tmp-")) << temporary;
+        EXPECT_EQ(tree.read(temporary), "A");
+        EXPECT_EQ(tree.read("a.txt"), "intruder");
+        EXPECT_EQ(host.messages,
+            (std::vector<std::string> {"Cannot rename a.txt. Operation will continue",
+                "Cannot rename b.txt. Operation will continue",
+                "Cannot rename " + temporary + " back to a.txt. a.txt is now named " + temporary
+                    + ". Operation will continue"}));
+        EXPECT_NE(std::find(host.log.begin(), host.log.end(),
+                      "! Cannot rename " + temporary + " back to a.txt: File exists; a.txt is now named "
+                          + temporary),
+            host.log.end());
+        ASSERT_EQ(::unlink(tree.at("a.txt").c_str()), 0);
+    }
+    // Every step that was made is recorded, so undo gives the names back.
+    RecorderHost undoHost;
+    const TUndoResult u = UndoFolder(tree.path(), undoHost);
+    EXPECT_EQ(u.errors, 0) << (undoHost.messages.empty() ? "" : undoHost.messages.front());
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "b.txt"}));
+    EXPECT_EQ(tree.read("a.txt"), "A");
+}
+
+INSTANTIATE_TEST_SUITE_P(Intruder, CycleFaultTest, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Leaves" : "Stays"; });
+
+/// The file size limit, lowered for as long as it lives, with the signal that would end the
+/// process ignored, so that a write past it fails with EFBIG as a full disk would.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit low = m_saved;
+        low.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &low);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    struct rlimit m_saved {
+    };
+    void (*m_handler)(int) = nullptr;
+};
+
+TEST(CycleStopTest, AnUndoFileThatCannotGrowInTheMiddleOfACycleStopsTheRunWithTheMemberBack)
+{
+    TempTree tree;
+    tree.file("a.txt", "A");
+    tree.file("b.txt", "B");
+    TRenameSession session;
+    session.Jobs = {test::MapJob({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}})};
+    TRunOptions o;
+    o.startFolder = tree.path();
+    o.undo = true;
+    o.log = true;
+    HookHost host;
+    std::unique_ptr<FileSizeLimit> limit;
+    host.onLog = [&](std::string_view line) {
+        // a.txt is at the temporary name and recorded; the next pair cannot be written.
+        if (line == "* Renaming file b.txt") {
+            struct stat st;
+            ASSERT_EQ(::stat(tree.at("_brindlewick_undo.txt").c_str(), &st), 0);
+            limit = std::make_unique<FileSizeLimit>(static_cast<rlim_t>(st.st_size));
+        }
+    };
+    const TRunResult r = RunRename(session, host, o);
+    limit.reset();
+    EXPECT_TRUE(r.stopped);
+    EXPECT_NE(r.ioError.find("File too large"), std::string::npos) << r.ioError;
+    // a.txt is back under its name, b.txt never moved; the undo file's one pair names a
+    // rename that undo finds undone.
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"_brindlewick_undo.txt", "a.txt", "b.txt"}));
+    EXPECT_EQ(tree.read("a.txt"), "A");
+    RecorderHost undoHost;
+    const TUndoResult u = UndoFolder(tree.path(), undoHost);
+    EXPECT_EQ(u.errors, 0);
+    EXPECT_EQ(u.skipped, 1);
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "b.txt"}));
 }
 
 /// Runs a hook when the run enters its n-th folder (counting from 1).

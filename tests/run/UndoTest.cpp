@@ -9,7 +9,9 @@
 
 #include "common/TestName.h"
 #include "common/TempTree.h"
+#include "common/TreeSnapshot.h"
 #include "run/RecorderHost.h"
+#include "run/URenameRun.h"
 #include "run/UUndoFile.h"
 
 namespace brindle
@@ -355,6 +357,101 @@ TEST(UndoMemoryTest, AHugeUndoFileTakesMemoryOfAboutItsSize)
     EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
     EXPECT_LT(host.peak - before, 2 * kSize);
 }
+
+// ---- the undo of a whole tree ----
+
+class UndoTreeTest : public ::testing::Test
+{
+protected:
+    TempTree tree;
+    RecorderHost host;
+};
+
+TEST_F(UndoTreeTest, EveryFolderDeepestFirstWithOneQuestionAndOneReport)
+{
+    // A recursive run with renamed subfolders: the undo file of Photos records Photos/2004 ->
+    // 2004 renamed; the file inside 2004 was renamed too.
+    for (const char* name :
+        {"A.TXT", "Photos/B.TXT", "Photos/Day 1/C.TXT", "Photos/Day 1/D.TXT", "Other/E.TXT"})
+        tree.file(name, name);
+    tree.symlink(tree.path() + "/Photos", "Link");
+    const test::TTreeSnapshot before = test::SnapshotTree(tree.path());
+    TRenameSession session;
+    session.Jobs = {TJob::Create(jobLower)};
+    TRunOptions o;
+    o.startFolder = tree.path();
+    o.recurse = true;
+    o.renameDirs = true;
+    o.undo = true;
+    RecorderHost runHost;
+    ASSERT_TRUE(RunRename(session, runHost, o).AllWentThrough(session.Stats));
+    ASSERT_TRUE(tree.exists("photos/day 1/_brindlewick_undo.txt"));
+
+    const TUndoResult r = UndoTree(tree.path(), host);
+    EXPECT_EQ(host.questions,
+        (std::vector<std::string> {
+            "Operation will undo renaming in current directory.\r\nThen it will remove "
+            "_brindlewick_undo.txt from this directory. Continue?"}));
+    // 1 link + 3 folders + 5 files renamed, in 4 folders.
+    EXPECT_EQ(r.renamed, 9);
+    EXPECT_EQ(r.folders, 4);
+    EXPECT_EQ(r.report, "9 files and/or directories have been renamed.");
+    EXPECT_TRUE(r.undoFileRemoved);
+    EXPECT_EQ(host.undoStartedCount, 1);
+    EXPECT_EQ(host.undoFinishedCount, 1);
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    const test::TTreeSnapshot after = test::SnapshotTree(tree.path());
+    EXPECT_TRUE(test::SameTree(after, before)) << test::TreeDifference(before, after);
+}
+
+TEST_F(UndoTreeTest, ATreeWithoutAnyUndoFileIsSaidSoAndNothingIsAsked)
+{
+    tree.file("Sub/Deeper/x.txt");
+    TempTree outside;
+    outside.file("_brindlewick_undo.txt", "x\r\ny\r\n");
+    tree.symlink(outside.path(), "Sub/LinkOut");
+    const TUndoResult r = UndoTree(tree.path(), host);
+    EXPECT_TRUE(r.failed);
+    EXPECT_FALSE(r.started);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in current directory. "
+                                   "Operation will not continue!"}));
+    EXPECT_TRUE(outside.exists("_brindlewick_undo.txt"));
+}
+
+class UndoTreeErrorsTest : public UndoTreeTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(UndoTreeErrorsTest, OneQuestionForEveryFolderWithErrors)
+{
+    // Two folders whose pair cannot be given back (neither name is there), one that can.
+    tree.file("A/_brindlewick_undo.txt", "gone\r\nwas\r\n");
+    tree.file("A/B/_brindlewick_undo.txt", "lost\r\nold\r\nnew\r\nold2\r\n");
+    tree.file("A/B/new", "ok");
+    tree.file("C/_brindlewick_undo.txt", "y\r\nx\r\n");
+    tree.file("C/y", "fine");
+    host.answers = {true, GetParam()};
+    const TUndoResult r = UndoTree(tree.path(), host);
+    EXPECT_EQ(r.renamed, 2);
+    EXPECT_EQ(r.errors, 2);
+    EXPECT_EQ(r.report, "2 files and/or directories have been renamed. 2 errors detected!");
+    ASSERT_EQ(host.questions.size(), 2u);
+    EXPECT_EQ(host.questions[1], "Errors detected! Remove _brindlewick_undo.txt from this Dir?");
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot rename lost to old. Operation will continue",
+            "Cannot rename gone to was. Operation will continue"}));
+    EXPECT_EQ(tree.read("A/B/old2"), "ok");
+    EXPECT_EQ(tree.read("C/x"), "fine");
+    EXPECT_FALSE(tree.exists("C/_brindlewick_undo.txt"));
+    EXPECT_EQ(tree.exists("A/_brindlewick_undo.txt"), !GetParam());
+    EXPECT_EQ(tree.exists("A/B/_brindlewick_undo.txt"), !GetParam());
+    EXPECT_EQ(r.undoFileRemoved, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, UndoTreeErrorsTest, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Yes" : "No"; });
 
 } // namespace
 } // namespace brindle

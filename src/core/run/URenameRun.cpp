@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -51,19 +52,6 @@ std::string notEnteredMessage(const std::string& folder)
 
 } // namespace
 
-std::string_view RefusalReason(std::string_view newName, std::string_view oldName, bool undo)
-{
-    if (!IsUsableName(newName))
-        return "a name not allowed in the folder";
-    if (newName == kUndoFileName)
-        return "the name of the undo file";
-    // The undo file holds one name a line: a name with a line feed could not be given back.
-    if (undo
-        && (newName.find('\n') != std::string_view::npos || oldName.find('\n') != std::string_view::npos))
-        return "a line feed, which the undo file cannot record";
-    return {};
-}
-
 std::string SimulationResultText(const TRunStats& stats)
 {
     return std::to_string(stats.FilesRenamed) + " files and " + std::to_string(stats.FoldersRenamed)
@@ -77,6 +65,7 @@ TRenameRun::TRenameRun(TRenameSession& session, IRunHost& host, const TRunOption
     , m_tree(tree ? tree : &m_ownTree)
     , m_mask(options.mask)
 {
+    m_undoRules = options.undo;
     if (m_options.simulation) {
         // A simulation changes nothing and asks nothing.
         m_options.undo = false;
@@ -121,6 +110,11 @@ void TRenameRun::BeginRun()
     m_needs.dates = m_options.log
         || (m_options.sort
             && (m_options.sortOrder == TSortOrder::DateAsc || m_options.sortOrder == TSortOrder::DateDesc));
+    m_planOptions.renameDirs = m_options.renameDirs;
+    m_planOptions.sort = m_options.sort;
+    m_planOptions.sortOrder = m_options.sortOrder;
+    m_planOptions.naturalSort = m_options.naturalSort;
+    m_planOptions.undo = m_undoRules;
     if (m_options.log)
         LogLine(0, {"---- ", nowText(), " ---- Starting Renaming in ", m_options.startFolder});
 }
@@ -257,23 +251,45 @@ bool TRenameRun::processFolder(
     if (!dir.valid())
         return false;
     const TShares shares = splitShare(share, m_options.recurse, m_options.renameDirs);
-    // 2. List it: one read gives both listings. Renaming the subfolders first does not change
-    //    which files there are, so the file listing is the one the folder has then.
+    // 2. List it: one read gives the subfolders, the files and every other name, which the
+    //    plan must know as well since they hold their names.
     TBWFileList dirs;
     TBWFileList files;
-    m_lister.ListFolder(dir.get(), m_mask, m_needs, dirs, files);
-    // 3. Its subfolders, then 4. its files: renamed, or previewed in a simulation.
-    std::vector<std::int32_t> childNodes = handleSubfolders(dir.get(), dirs, node, shares.dirs);
-    if (!stopping())
-        handleFiles(dir.get(), files, node, shares.files);
-    // The file list goes before the subfolders are walked, so the memory of a run is bounded
-    // by its largest folder, not by the files of every folder above the one at hand.
-    TBWFileList().swap(files);
+    TNameList others;
+    m_lister.ListFolder(dir.get(), m_mask, m_needs, dirs, files, &others);
+    // 3. Plan it: every new name, asked and validated, before anything is renamed.
+    m_filesShare = shares.files;
+    m_dirOnDisk.clear();
+    const bool stoppedBefore = stopping();
+    planFolder(dir.get(), std::move(dirs), std::move(files), std::move(others));
+    // 4. Show the plan in a simulation, make it in a real run. Cancelled while the questions
+    //    were asked, the run still makes the renames that were answered, then stops.
+    std::vector<std::int32_t> childNodes;
+    if (m_options.simulation) {
+        if (!stopping())
+            childNodes = showPlan(node, shares.dirs);
+    } else if (!stoppedBefore && !m_result.stopped) {
+        makePlan(dir.get(), shares.dirs, stopping());
+    }
+    // The subfolders are entered under the names they have on disk now. The rest of the plan
+    // goes before they are walked, so the memory of a run is bounded by its largest folder.
+    TBWFileList subfolders = m_plan.TakeDirs();
+    for (std::size_t i = 0; i < subfolders.size(); ++i) {
+        TBWFile& d = subfolders[i];
+        const TOnDisk at = i < m_dirOnDisk.size() ? m_dirOnDisk[i] : TOnDisk::OldName;
+        if (m_options.simulation || !m_options.renameDirs)
+            d.NewName.clear();
+        else if (at == TOnDisk::OldName)
+            d.NewName = d.Name;
+        else if (at == TOnDisk::Temporary)
+            d.NewName = m_plan.TemporaryName();
+    }
+    m_plan = TFolderPlan();
     // 5. Its undo file is closed before any subfolder is entered.
     closeUndoFile(folder);
     // 6. Down into its subfolders.
     if (m_options.recurse && !stopping())
-        goDown(std::move(dir), folder, std::move(dirs), std::move(childNodes), shares.recursion);
+        goDown(std::move(dir), folder, std::move(subfolders), std::move(childNodes), shares.recursion);
     return true;
 }
 
@@ -301,23 +317,93 @@ TFd TRenameRun::enterFolder(const std::string& folder, int parentFd, int depth)
     m_host.processEvents();
     if (m_options.resetCounter)
         m_session.CounterValue = m_options.counterStart;
-    // The undo file is made at the folder's first rename (renameEntry), so a folder where
-    // nothing is renamed keeps the one it had.
+    // The undo file is made at the folder's first rename (giveName), so a folder where nothing
+    // is renamed keeps the one it had.
     m_undoState = TUndoState::NotMade;
     return dir;
 }
 
-void TRenameRun::prepareListing(TBWFileList& list, std::string_view added, std::string_view sorting)
+namespace
 {
+
+/// A name of the listing with an ASCII letter, to find out whether the folder folds case.
+std::string_view probeName(const TBWFileList& dirs, const TBWFileList& files, const TNameList& others)
+{
+    const auto hasLetter = [](std::string_view name) {
+        return std::any_of(name.begin(), name.end(),
+            [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+    };
+    for (const TBWFileList* list : {&dirs, &files}) {
+        for (const TBWFile& e : *list) {
+            if (hasLetter(e.Name))
+                return e.Name;
+        }
+    }
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        if (hasLetter(others[i]))
+            return others[i];
+    }
+    return {};
+}
+
+} // namespace
+
+void TRenameRun::planFolder(int dirFd, TBWFileList dirs, TBWFileList files, TNameList others)
+{
+    // The listing as designed: the subfolders as found, then sorted; the files' lines wait
+    // until the run comes to the files.
     if (m_options.log) {
-        for (const TBWFile& e : list)
-            LogLine(m_depth, {added, e.DisplayText()});
+        for (const TBWFile& e : dirs)
+            LogLine(m_depth, {"- Added directory ", e.DisplayText()});
+        if (m_options.sort)
+            LogLine(m_depth, {"+ Sorting directories..."});
+        m_fileLines.clear();
+        for (const TBWFile& e : files)
+            m_fileLines.push_back("- Added file " + e.DisplayText());
     }
-    if (m_options.sort) {
-        if (m_options.log)
-            LogLine(m_depth, {sorting});
-        SortEntries(list, m_options.sortOrder, m_collator ? *m_collator : TNameCollator::User());
+    m_filesListed = false;
+    switch (m_options.nameCase) {
+    case TNameCaseRule::Detect:
+        m_planOptions.nameCase = DetectNameCase(dirFd, probeName(dirs, files, others));
+        break;
+    case TNameCaseRule::Exact:
+        m_planOptions.nameCase = TNameCase::Exact;
+        break;
+    case TNameCaseRule::Folding:
+        m_planOptions.nameCase = TNameCase::Folding;
+        break;
     }
+    m_plan.SetListing(std::move(dirs), std::move(files), std::move(others));
+    m_plan.Sort(m_planOptions, m_collator);
+    // The questions come in listing order, before anything is renamed; once the run is to
+    // stop, nobody is asked any more and nothing is renamed.
+    TFolderPlan::TConfirm confirm;
+    if (m_options.confirm) {
+        confirm = [this](const TBWFile& e, TEntryKind kind, std::string_view newName) {
+            if (stopping())
+                return TFolderPlan::TAnswer::Stop;
+            return confirmRename(e.Name, newName, kind == TEntryKind::Folder) ? TFolderPlan::TAnswer::Yes
+                                                                              : TFolderPlan::TAnswer::No;
+        };
+    }
+    m_plan.Name(m_session.Jobs, m_session.CounterValue, m_planOptions, confirm);
+    m_plan.Validate(m_planOptions);
+    m_plan.Order();
+}
+
+void TRenameRun::listFiles()
+{
+    if (m_filesListed)
+        return;
+    m_filesListed = true;
+    if (m_options.log) {
+        for (const std::string& line : m_fileLines)
+            LogLine(m_depth, {line});
+        if (m_options.sort)
+            LogLine(m_depth, {"+ Sorting files..."});
+    }
+    std::vector<std::string>().swap(m_fileLines);
+    m_fileStep = entryStep(m_plan.Size() - m_plan.DirCount(), m_filesShare);
 }
 
 double TRenameRun::entryStep(std::size_t count, double share)
@@ -329,68 +415,200 @@ double TRenameRun::entryStep(std::size_t count, double share)
     return share / static_cast<double>(count);
 }
 
-std::vector<std::int32_t> TRenameRun::handleSubfolders(
-    int dirFd, TBWFileList& dirs, std::int32_t node, double share)
+std::vector<std::int32_t> TRenameRun::showPlan(std::int32_t node, double dirShare)
 {
-    prepareListing(dirs, "- Added directory ", "+ Sorting directories...");
-    // A real run touches the subfolders only when it renames them; a simulation shows each one.
-    const bool rename = m_options.renameDirs;
-    if (!rename && !m_options.simulation)
-        return {};
-    const double step = rename ? entryStep(dirs.size(), share) : 0.0;
+    const bool renameDirs = m_options.renameDirs;
+    const double dirStep = renameDirs ? entryStep(m_plan.DirCount(), dirShare) : 0.0;
     std::vector<std::int32_t> childNodes;
-    childNodes.reserve(m_options.simulation ? dirs.size() : 0);
-    for (TBWFile& e : dirs) {
+    childNodes.reserve(m_plan.DirCount());
+    TRunStats& stats = m_session.Stats;
+    for (std::size_t i = 0; i < m_plan.Size(); ++i) {
+        const bool folder = m_plan.Kind(i) == TEntryKind::Folder;
+        if (!folder && !m_filesListed) {
+            if (stopping())
+                break;
+            listFiles();
+        }
         if (stopping())
             break;
-        const std::int32_t child = handleEntry(dirFd, e, TEntryKind::Folder, node, rename);
-        if (m_options.simulation)
+        const TBWFile& e = m_plan.Entry(i);
+        if (m_options.log)
+            LogLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.Name});
+        // Counted as the real run would count it: examined when named, renamed when it would be.
+        const TVerdict verdict = m_plan.Verdict(i);
+        if (m_plan.Named(i)) {
+            ++(folder ? stats.FoldersExamined : stats.FilesExamined);
+            if (verdict == TVerdict::Renamed)
+                ++(folder ? stats.FoldersRenamed : stats.FilesRenamed);
+        }
+        TResultState state = TResultState::Unchanged;
+        std::string reason;
+        if (verdict == TVerdict::Failed) {
+            state = TResultState::Error;
+            reason = m_plan.Reason(i);
+            ++(m_plan.Refused(i) ? m_result.namesRefused : m_result.clashes);
+            ++stats.ErrorCount;
+        } else if (verdict != TVerdict::Unchanged) {
+            state = TResultState::Renamed;
+        }
+        const std::int32_t child
+            = m_tree->AddPlannedNode(node, e.Name, m_plan.NewName(i), m_plan.Kind(i), state, reason);
+        if (folder) {
             childNodes.push_back(child);
-        if (rename)
-            addProgress(step);
+            if (m_options.log)
+                LogLine(m_depth, {"* Added Tree Index ", std::to_string(m_tree->IndexInParent(child))});
+        }
+        m_host.resultNodeAdded(*m_tree, child);
+        if (!folder)
+            addProgress(m_fileStep);
+        else if (renameDirs)
+            addProgress(dirStep);
     }
+    if (!stopping())
+        listFiles();
     return childNodes;
 }
 
-void TRenameRun::handleFiles(int dirFd, TBWFileList& files, std::int32_t node, double share)
+void TRenameRun::makePlan(int dirFd, double dirShare, bool answeredOnly)
 {
-    prepareListing(files, "- Added file ", "+ Sorting files...");
-    const double step = entryStep(files.size(), share);
-    for (TBWFile& e : files) {
-        if (stopping())
+    // A real run touches the subfolders only when it renames them.
+    const bool renameDirs = m_options.renameDirs;
+    const double dirStep = renameDirs ? entryStep(m_plan.DirCount(), dirShare) : 0.0;
+    m_dirOnDisk.assign(m_plan.DirCount(), TOnDisk::OldName);
+    m_atTemporary = kNoEntry;
+    m_failedEarly = kNoEntry;
+    for (const TPlanStep& step : m_plan.Steps()) {
+        const bool folder = m_plan.Kind(step.entry) == TEntryKind::Folder;
+        if (folder && !renameDirs)
+            continue;
+        // An entry the walk stopped before has no step.
+        if (!m_plan.Named(step.entry))
+            continue;
+        // Cancel waits while a member of a cycle has the temporary name, and for the renames
+        // answered before it came; an undo file that cannot be written does not.
+        const bool halt = m_result.stopped || (!answeredOnly && m_atTemporary == kNoEntry && stopping());
+        if (!folder && !m_filesListed) {
+            if (halt)
+                break;
+            listFiles();
+        }
+        if (halt)
             break;
-        handleEntry(dirFd, e, TEntryKind::File, node, true);
-        addProgress(step);
+        if (step.toTemporary) {
+            moveToTemporary(dirFd, step.entry);
+            continue;
+        }
+        RenameEntry(dirFd, step.entry);
+        addProgress(folder ? dirStep : m_fileStep);
     }
+    // Stopped in the middle of a cycle: the member at the temporary name goes back, as the
+    // undo file (which cannot be written any more) expects.
+    if (m_atTemporary != kNoEntry)
+        moveBack(dirFd, m_atTemporary, false);
+    if (!stopping())
+        listFiles();
 }
 
-std::int32_t TRenameRun::handleEntry(
-    int dirFd, TBWFile& entry, TEntryKind kind, std::int32_t node, bool rename)
+void TRenameRun::moveToTemporary(int dirFd, std::uint32_t entry)
 {
-    const bool folder = kind == TEntryKind::Folder;
+    const TBWFile& e = m_plan.Entry(entry);
+    const bool folder = m_plan.Kind(entry) == TEntryKind::Folder;
+    const std::string& temporary = m_plan.TemporaryName();
+    if (m_options.log) {
+        LogLine(m_depth,
+            {folder ? "* Renaming directory " : "* Renaming file ", e.Name, " to a temporary name ",
+                temporary, " (cycle)"});
+    }
+    if (m_options.undo && m_undoState == TUndoState::Failed)
+        return;
+    const TSysError error = giveName(dirFd, e.Name, temporary, folder, true);
+    if (!error) {
+        m_atTemporary = entry;
+        ++m_result.cycles;
+        return;
+    }
+    // The member keeps its name (the undo file's failure is reported already); its own step
+    // has nothing left to try.
+    m_failedEarly = entry;
+    if (m_result.stopped || m_undoState == TUndoState::Failed)
+        return;
+    reportRenameFailure(e.Name + " to a temporary name " + temporary, m_plan.NewName(entry), error.text());
+}
+
+void TRenameRun::RenameEntry(int dirFd, std::uint32_t entry)
+{
+    const TBWFile& e = m_plan.Entry(entry);
+    const bool folder = m_plan.Kind(entry) == TEntryKind::Folder;
+    TRunStats& stats = m_session.Stats;
     if (m_options.log)
-        LogLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", entry.Name});
-    if (!m_options.simulation) {
-        // The subfolder is entered later under the name it has on disk now.
-        renameEntry(dirFd, entry.Name, kind);
-        if (folder)
-            entry.NewName = m_name;
-        return -1;
+        LogLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.Name});
+    switch (m_plan.Verdict(entry)) {
+    case TVerdict::Unchanged:
+    case TVerdict::Declined:
+        break;
+    case TVerdict::Failed: {
+        // A failure the plan foresaw: nothing is tried.
+        const std::string_view newName = m_plan.NewName(entry);
+        m_to.assign(e.Name).append(" to ").append(newName);
+        reportRenameFailure(m_to, newName, m_plan.Reason(entry));
+        break;
     }
-    // A simulation: the new name, counted as a real run would count it, and its result node.
-    m_name = entry.Name;
-    if (rename) {
-        m_session.ApplyJobListInPlace(m_name);
-        TRunStats& stats = m_session.Stats;
-        ++(folder ? stats.FoldersExamined : stats.FilesExamined);
-        if (m_name != entry.Name)
+    case TVerdict::Renamed: {
+        // A folder without its undo file is left alone; a failed move to the temporary name
+        // was reported already.
+        if (entry == m_failedEarly || (m_options.undo && m_undoState == TUndoState::Failed))
+            break;
+        const bool fromTemporary = entry == m_atTemporary;
+        m_from = fromTemporary ? m_plan.TemporaryName() : e.Name;
+        m_to.assign(m_plan.NewName(entry));
+        const TSysError error = giveName(dirFd, m_from, m_to, folder, true);
+        if (!error) {
             ++(folder ? stats.FoldersRenamed : stats.FilesRenamed);
+            if (folder)
+                m_dirOnDisk[entry] = TOnDisk::NewName;
+            if (fromTemporary)
+                m_atTemporary = kNoEntry;
+            break;
+        }
+        // A late failure: the target was taken, or the entry went, after the plan was made.
+        if (m_result.stopped || m_undoState == TUndoState::Failed)
+            break;
+        reportRenameFailure(
+            (fromTemporary ? m_from + " (" + e.Name + ")" : m_from) + " to " + m_to, m_to, error.text());
+        if (fromTemporary)
+            moveBack(dirFd, entry, true);
+        break;
     }
-    const std::int32_t child = previewNode(node, entry.Name, m_name, kind);
-    if (folder && m_options.log)
-        LogLine(m_depth, {"* Added Tree Index ", std::to_string(m_tree->IndexInParent(child))});
-    m_host.resultNodeAdded(*m_tree, child);
-    return child;
+    }
+    ++(folder ? stats.FoldersExamined : stats.FilesExamined);
+}
+
+void TRenameRun::moveBack(int dirFd, std::uint32_t entry, bool record)
+{
+    m_atTemporary = kNoEntry;
+    const TBWFile& e = m_plan.Entry(entry);
+    const bool folder = m_plan.Kind(entry) == TEntryKind::Folder;
+    const std::string& temporary = m_plan.TemporaryName();
+    if (m_options.log) {
+        LogLine(
+            m_depth, {folder ? "* Renaming directory " : "* Renaming file ", temporary, " back to ", e.Name});
+    }
+    // Recorded like every step; when the undo file cannot take it, the entry goes back all the
+    // same, and the undo file's last pair then names a rename that undo finds undone.
+    const bool wasStopped = m_result.stopped;
+    TSysError error = giveName(dirFd, temporary, e.Name, folder, record && !wasStopped);
+    if (error && !wasStopped && m_result.stopped)
+        error = RenameNoReplace(dirFd, temporary, e.Name, folder);
+    if (!error)
+        return;
+    if (folder)
+        m_dirOnDisk[entry] = TOnDisk::Temporary;
+    ++m_result.renameFailures;
+    reportFailure(m_depth,
+        "Cannot rename " + temporary + " back to " + e.Name + ". " + e.Name + " is now named " + temporary
+            + ". Operation will continue",
+        "! Cannot rename " + temporary + " back to " + e.Name + ": " + error.text() + "; " + e.Name
+            + " is now named " + temporary);
 }
 
 void TRenameRun::closeUndoFile(const std::string& folder)
@@ -433,30 +651,6 @@ void TRenameRun::goDown(
         m_frames[m_frames.size() - 1 - kHeldFolders].fd.close();
 }
 
-std::int32_t TRenameRun::previewNode(
-    std::int32_t parent, const std::string& oldName, const std::string& newName, TEntryKind kind)
-{
-    // The entries the real run would fail on are marked: a clash with an earlier entry, and
-    // a new name it refuses.
-    const bool refused = newName != oldName && !RefusalReason(newName, oldName, false).empty();
-    bool clash = false;
-    const std::int32_t child = m_tree->AddNode(parent, oldName, newName, kind, &clash, refused);
-    if (refused) {
-        ++m_result.namesRefused;
-        ++m_session.Stats.ErrorCount;
-    } else if (clash) {
-        ++m_result.clashes;
-        ++m_session.Stats.ErrorCount;
-    }
-    return child;
-}
-
-std::string TRenameRun::RenameEntry(int dirFd, const std::string& oldName, TEntryKind kind)
-{
-    renameEntry(dirFd, oldName, kind);
-    return m_name;
-}
-
 bool TRenameRun::makeUndoFile(int dirFd, int depth)
 {
     const TSysError e = m_undoFile.Create(dirFd);
@@ -478,80 +672,56 @@ bool TRenameRun::makeUndoFile(int dirFd, int depth)
     return false;
 }
 
-void TRenameRun::renameEntry(int dirFd, const std::string& oldName, TEntryKind kind)
+bool TRenameRun::confirmRename(const std::string& oldName, std::string_view newName, bool folder)
 {
-    const bool folder = kind == TEntryKind::Folder;
-    TRunStats& stats = m_session.Stats;
-    // 1. The new name.
-    m_name = oldName;
-    m_session.ApplyJobListInPlace(m_name);
-    // 2. Unchanged, in a folder whose undo file could not be made, or declined (3): counted
-    //    only, and the entry keeps its name on disk.
-    const bool withoutUndoFile = m_options.undo && m_undoState == TUndoState::Failed;
-    if (m_name != oldName && !withoutUndoFile && confirmRename(oldName, folder)
-        && giveNewName(dirFd, oldName, folder))
-        ++(folder ? stats.FoldersRenamed : stats.FilesRenamed);
-    else
-        m_name = oldName;
-    // 6. Examined in every case.
-    ++(folder ? stats.FoldersExamined : stats.FilesExamined);
-}
-
-bool TRenameRun::confirmRename(const std::string& oldName, bool folder)
-{
-    // 3. Ask.
-    if (!m_options.confirm)
-        return true;
     std::string question = folder ? "Rename directory \"" : "Rename file \"";
-    question.append(oldName).append("\" to \"").append(m_name).append("\"?");
+    question.append(oldName).append("\" to \"").append(newName).append("\"?");
     return m_host.askYesNo(question, TQuestion::ConfirmRename);
 }
 
-bool TRenameRun::giveNewName(int dirFd, const std::string& oldName, bool folder)
+TSysError TRenameRun::giveName(
+    int dirFd, const std::string& from, const std::string& to, bool folder, bool record)
 {
-    // 4. Rename, never over another entry. A name that would leave the folder, the undo file's
-    //    name and (while the undo file is written) a name with a line feed are refused before
-    //    anything is touched.
-    const bool undo = m_options.undo;
-    const std::string_view refusal = RefusalReason(m_name, oldName, undo);
-    TSysError e = refusal.empty() ? 0 : EINVAL;
     bool recorded = false;
-    if (!e && undo) {
-        // 4a. The folder's first rename makes its undo file; a target that is plainly taken
-        //     fails first, so an earlier undo file is not given up for nothing.
+    if (record && m_options.undo) {
+        // 1. The folder's first rename makes its undo file; a target that is plainly taken
+        //    fails first, so an earlier undo file is not given up for nothing.
+        if (m_undoState == TUndoState::Failed)
+            return EINVAL;
         if (m_undoState == TUndoState::NotMade) {
-            e = TargetTaken(dirFd, oldName, m_name);
-            if (!e && !makeUndoFile(dirFd, m_depth))
-                return false;
+            if (const TSysError taken = TargetTaken(dirFd, from, to))
+                return taken;
+            if (!makeUndoFile(dirFd, m_depth))
+                return EINVAL;
         }
-        // 4b. The pair goes to the undo file before the rename is made: a run killed between
-        //     the two leaves a record of a rename that never happened, which undo passes over,
-        //     never a rename that no undo file knows.
-        if (!e) {
-            if (const TSysError w = m_undoFile.Add(m_name, oldName)) {
-                stopOnUndoFailure(m_folder, w);
-                return false;
-            }
-            recorded = true;
+        // 2. The pair goes to the undo file before the rename is made: a run killed between
+        //    the two leaves a record of a rename that never happened, which undo passes over,
+        //    never a rename that no undo file knows.
+        if (const TSysError w = m_undoFile.Add(to, from)) {
+            stopOnUndoFailure(m_folder, w);
+            return w;
         }
+        recorded = true;
     }
-    if (!e) {
-        e = RenameNoReplace(dirFd, oldName, m_name, folder);
-        // 4c. A failed rename takes its pair back; if even that fails, the file no longer
-        //     matches the folder and the run stops.
-        if (e && recorded) {
-            if (const TSysError t = m_undoFile.TakeBack())
-                stopOnUndoFailure(m_folder, t);
-        }
+    // 3. Rename, never over another entry.
+    const TSysError e = RenameNoReplace(dirFd, from, to, folder);
+    // 4. A failed rename takes its pair back; if even that fails, the file no longer matches
+    //    the folder and the run stops.
+    if (e && recorded) {
+        if (const TSysError t = m_undoFile.TakeBack())
+            stopOnUndoFailure(m_folder, t);
     }
-    if (!e)
-        return true;
-    // 5. A failure is reported and counted; the run goes on.
+    return e;
+}
+
+void TRenameRun::reportRenameFailure(std::string_view what, std::string_view newName, std::string_view reason)
+{
     ++m_result.renameFailures;
-    const std::string reason = refusal.empty() ? e.text() : std::string(refusal);
-    reportFailure(m_depth, "Cannot rename " + m_name + ". Operation will continue",
-        "! Cannot rename " + oldName + " to " + m_name + ": " + reason);
-    return false;
+    std::string message = "Cannot rename ";
+    message.append(newName).append(". Operation will continue");
+    std::string logText = "! Cannot rename ";
+    logText.append(what).append(": ").append(reason);
+    reportFailure(m_depth, message, logText);
 }
 
 } // namespace brindle

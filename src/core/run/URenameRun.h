@@ -9,6 +9,7 @@
 
 #include "jobs/URenameSession.h"
 #include "run/UFileOps.h"
+#include "run/URenamePlan.h"
 #include "run/UResultTree.h"
 #include "run/URunHost.h"
 #include "run/UTBWFile.h"
@@ -26,10 +27,13 @@ std::string SimulationResultText(const TRunStats& stats);
 
 /// One run over a folder tree: the steps of the Go button from BeginRun to EndRun.
 ///
-/// A real run renames in every folder it walks, never over an existing entry, asks first
-/// when confirm is on, and writes an undo file per folder when undo is on. A simulation
-/// renames nothing and fills the result tree instead. The counter and the counts live in
-/// the session; everything the user sees goes through the host.
+/// Each folder is planned before anything in it is renamed (TFolderPlan): every new name in
+/// the designed order, the questions asked, the names validated against everything the folder
+/// holds, the renames put in an order where each target is free. A real run then makes the
+/// plan's steps, never over an existing entry, writing each one into the folder's undo file
+/// first when undo is on. A simulation shows the plan's verdicts in the result tree instead.
+/// The counter and the counts live in the session; everything the user sees goes through the
+/// host.
 class TRenameRun
 {
 public:
@@ -41,11 +45,6 @@ public:
     /// Runs the whole sequence: the empty-list check, BeginRun, the walk from the starting
     /// folder, EndRun.
     TRunResult Execute();
-
-    /// One step of a real run for the entry oldName of the folder open as dirFd: computes the
-    /// new name, asks, renames and records the pair (making the folder's undo file at its
-    /// first rename). Returns the entry's name on disk after it.
-    std::string RenameEntry(int dirFd, const std::string& oldName, TEntryKind kind);
 
 private:
     /// One folder whose subfolders are still to be walked. The walk keeps a stack of these
@@ -76,6 +75,9 @@ private:
         Failed, ///< could not be made: nothing in the folder is renamed
     };
 
+    /// Where a subfolder is on disk after the folder's steps.
+    enum class TOnDisk : std::uint8_t { OldName, NewName, Temporary };
+
     void BeginRun();
     void EndRun();
     /// The walk from the starting folder: every folder in the designed order, depth first,
@@ -83,25 +85,34 @@ private:
     void ProcessDirectory(const std::string& start, std::int32_t rootNode);
     /// One folder (folder is the full path of the starting folder or a bare name relative to
     /// parentFd; share its part of the progress; node its result node in a simulation): enters
-    /// it, lists it, handles its subfolders and its files, closes its undo file and, when its
+    /// it, lists and plans it, shows or makes the plan, closes its undo file and, when its
     /// subfolders are to be walked, pushes its frame. Returns whether it could be entered.
     bool processFolder(const std::string& folder, int parentFd, double share, int depth, std::int32_t node);
     /// Opens the folder and makes it the one worked in; a folder that cannot be entered is
     /// reported and gives an invalid descriptor.
     TFd enterFolder(const std::string& folder, int parentFd, int depth);
-    /// Logs the entries of a listing ("- Added ...") and sorts it when sorting is on.
-    void prepareListing(TBWFileList& list, std::string_view added, std::string_view sorting);
+    /// The folder's plan from its listing: the listing logged ("- Added ..."), sorted, named
+    /// (asking when confirming), validated and ordered.
+    void planFolder(int dirFd, TBWFileList dirs, TBWFileList files, TNameList others);
+    /// The "- Added file" lines and "+ Sorting files...", once per folder, when the run comes to
+    /// the files; sets each file's part of the file share.
+    void listFiles();
     /// Each entry's part of share; with no entry the whole share is added at once.
     double entryStep(std::size_t count, double share);
-    /// The subfolders: renamed in a real run that renames folders, each shown as a result node
-    /// in a simulation. Returns the nodes (a simulation's; empty otherwise).
-    std::vector<std::int32_t> handleSubfolders(int dirFd, TBWFileList& dirs, std::int32_t node, double share);
-    /// The matching files: renamed, or previewed in a simulation.
-    void handleFiles(int dirFd, TBWFileList& files, std::int32_t node, double share);
-    /// One entry, file or folder: in a real run renamed (a folder's NewName is then its name on
-    /// disk); in a simulation its new name computed (when rename) and counted, and its result
-    /// node added below node and returned.
-    std::int32_t handleEntry(int dirFd, TBWFile& entry, TEntryKind kind, std::int32_t node, bool rename);
+    /// A simulation: every entry of the plan as a result node below node, in listing order.
+    /// Returns the subfolders' nodes.
+    std::vector<std::int32_t> showPlan(std::int32_t node, double dirShare);
+    /// A real run: the plan's steps. answeredOnly: the run was cancelled while asking, and
+    /// makes only the renames answered before, whatever comes.
+    void makePlan(int dirFd, double dirShare, bool answeredOnly);
+    /// The cycle's first member steps aside to the temporary name.
+    void moveToTemporary(int dirFd, std::uint32_t entry);
+    /// RenameEntry: one entry's step of a real run (its rename, a failure the plan foresaw, or
+    /// only its turn), counted and logged.
+    void RenameEntry(int dirFd, std::uint32_t entry);
+    /// A member left at the temporary name goes back to its old name; recorded unless the undo
+    /// file failed. Reported when even that is not possible.
+    void moveBack(int dirFd, std::uint32_t entry, bool record);
     /// Closes the folder's undo file, if one was made; a failure stops the run.
     void closeUndoFile(const std::string& folder);
     /// Pushes the folder's frame so that its subfolders are walked next, each with its part of
@@ -111,22 +122,22 @@ private:
     /// Takes the top frame off the stack after its subfolders, opening the folder above it
     /// again when it was not held open. Stops the run when that fails.
     void leaveFolder();
-    /// A simulation's result node for an entry, marked when the real run would fail on it.
-    std::int32_t previewNode(
-        std::int32_t parent, const std::string& oldName, const std::string& newName, TEntryKind kind);
-    /// RenameEntry's work; on return m_name holds the name on disk.
-    void renameEntry(int dirFd, const std::string& oldName, TEntryKind kind);
-    /// Asks before the rename of oldName to m_name when confirming is on; true to go ahead.
-    bool confirmRename(const std::string& oldName, bool folder);
-    /// Renames oldName to m_name, recorded in the undo file first when undo is on. True when
-    /// the entry has its new name; a failure is reported (or, for the undo file, stops the run).
-    bool giveNewName(int dirFd, const std::string& oldName, bool folder);
+    /// Asks before the rename of oldName to newName when confirming is on; true to go ahead.
+    bool confirmRename(const std::string& oldName, std::string_view newName, bool folder);
+    /// Renames from to to (to the entry's new name or the temporary name), recorded in the undo
+    /// file first when undo is on, making it at the folder's first rename. An empty TSysError
+    /// when the entry has the name; otherwise the reason (EINVAL with m_undoFailed set: there
+    /// is no undo file and nothing may be renamed).
+    TSysError giveName(int dirFd, const std::string& from, const std::string& to, bool folder, bool record);
     /// Makes the undo file of the folder dirFd at its first rename; false when it cannot be
     /// made (reported; the folder is then left unrenamed).
     bool makeUndoFile(int dirFd, int depth);
     /// Reports a failure the run goes on after: shown (or, as the host decides, only logged),
     /// counted in ErrorCount, and logged at depth when the log is on.
     void reportFailure(int depth, const std::string& message, const std::string& logText);
+    /// A rename that failed: "Cannot rename N. Operation will continue", and the log line
+    /// "! Cannot rename " + what ("a.txt to b.txt") + ": " + reason.
+    void reportRenameFailure(std::string_view what, std::string_view newName, std::string_view reason);
 
     void LogLine(int depth, std::initializer_list<std::string_view> parts);
     void UpdateProgress();
@@ -135,9 +146,14 @@ private:
     bool stopping();
     void stopOnUndoFailure(const std::string& folder, TSysError error);
 
+    static constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
+
     TRenameSession& m_session;
     IRunHost& m_host;
     TRunOptions m_options;
+    /// Whether names obey the undo file's rules: a real run that writes undo files, and a
+    /// simulation of one.
+    bool m_undoRules = false;
     TResultTree m_ownTree;
     TResultTree* m_tree;
     TRunResult m_result;
@@ -149,8 +165,21 @@ private:
     const TNameCollator* m_collator = nullptr;
     TListingNeeds m_needs;
     std::vector<TFrame> m_frames;
+    // The folder at hand: its plan, where its subfolders are, its "- Added file" lines (only
+    // while logging), whether they were logged, each file's part of the progress, the member
+    // of a cycle at the temporary name and the entry whose step failed already.
+    TFolderPlan m_plan;
+    TFolderPlan::TOptions m_planOptions;
+    std::vector<TOnDisk> m_dirOnDisk;
+    std::vector<std::string> m_fileLines;
+    bool m_filesListed = false;
+    double m_filesShare = 0.0;
+    double m_fileStep = 0.0;
+    std::uint32_t m_atTemporary = kNoEntry;
+    std::uint32_t m_failedEarly = kNoEntry;
     // Buffers reused from entry to entry.
-    std::string m_name;
+    std::string m_from;
+    std::string m_to;
     std::string m_line;
     // The folder being worked in, as the run passed it, and its depth, for messages.
     std::string m_folder;
@@ -160,11 +189,6 @@ private:
 /// How many folders of the path from the starting folder down the walk holds open at most;
 /// those above are opened again through ".." when the walk comes back to them.
 inline constexpr std::size_t kHeldFolders = 16;
-
-/// Why the run refuses newName for an entry named oldName (undo: while the undo file is
-/// written), or empty when it does not: a name that would leave the folder or that no file can
-/// have, the undo file's own name, and with undo a line feed that the undo file cannot record.
-std::string_view RefusalReason(std::string_view newName, std::string_view oldName, bool undo);
 
 /// The Go button's sequence: see TRenameRun::Execute.
 TRunResult RunRename(

@@ -1,5 +1,6 @@
 #include "run/UResultTree.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "run/UGlobals.h"
@@ -22,6 +23,8 @@ void TResultTree::Clear()
 {
     m_nodes.clear();
     m_indexInParent.clear();
+    m_reasonNodes.clear();
+    m_reasons.clear();
     m_keysParent = -1;
     m_slotHash.clear();
     m_slotNode.clear();
@@ -140,6 +143,39 @@ std::int32_t TResultTree::AddNode(std::int32_t parent, std::string_view oldName,
     return index;
 }
 
+std::int32_t TResultTree::AddPlannedNode(std::int32_t parent, std::string_view oldName,
+    std::string_view newName, TEntryKind kind, TResultState state, std::string_view reason)
+{
+    const auto index = static_cast<std::int32_t>(m_nodes.size());
+    TResultNode node;
+    node.Kind = kind;
+    node.Parent = parent;
+    node.State = state;
+    node.Text = newName;
+    if (state == TResultState::Error) {
+        node.Text.append(" (was \"").append(oldName).append("\")");
+        if (!reason.empty()) {
+            m_reasonNodes.push_back(index);
+            m_reasons.emplace_back(reason);
+        }
+    }
+    m_nodes.push_back(std::move(node));
+    auto& children = m_nodes[static_cast<std::size_t>(parent)].Children;
+    m_indexInParent.push_back(static_cast<std::int32_t>(children.size()));
+    children.push_back(index);
+    // The clash keys of the designed check no longer match this folder's children.
+    m_keysParent = -1;
+    return index;
+}
+
+std::string_view TResultTree::Reason(std::int32_t index) const
+{
+    const auto it = std::lower_bound(m_reasonNodes.begin(), m_reasonNodes.end(), index);
+    if (it == m_reasonNodes.end() || *it != index)
+        return {};
+    return m_reasons[static_cast<std::size_t>(it - m_reasonNodes.begin())];
+}
+
 template <typename Visit> void TResultTree::walk(Visit visit) const
 {
     // Depth-first, children in order, without recursion.
@@ -158,8 +194,10 @@ template <typename Visit> void TResultTree::walk(Visit visit) const
 namespace
 {
 
-/// One line of the tree's text: indent, mark, text and "/" for a folder; the root bare.
-void appendLine(std::string& out, std::int32_t index, const TResultNode& n, std::size_t depth)
+/// One line of the tree's text: indent, mark, text and "/" for a folder, then an error's
+/// reason; the root bare.
+void appendLine(
+    std::string& out, std::int32_t index, const TResultNode& n, std::size_t depth, std::string_view reason)
 {
     if (index != 0) {
         out.append(2 * depth, ' ');
@@ -169,6 +207,8 @@ void appendLine(std::string& out, std::int32_t index, const TResultNode& n, std:
     out += n.Text;
     if (index != 0 && n.Kind == TEntryKind::Folder)
         out += '/';
+    if (!reason.empty())
+        out.append(": ").append(reason);
     out += '\n';
 }
 
@@ -183,10 +223,12 @@ std::string TResultTree::ToText() const
     std::size_t size = 0;
     walk([&](std::int32_t index, const TResultNode& n, std::size_t depth) {
         size += n.Text.size() + 1 + (index == 0 ? 0 : 2 * depth + 2 + (n.Kind == TEntryKind::Folder ? 1 : 0));
+        if (const std::string_view reason = Reason(index); !reason.empty())
+            size += 2 + reason.size();
     });
     out.reserve(size);
     walk([&](std::int32_t index, const TResultNode& n, std::size_t depth) {
-        appendLine(out, index, n, depth);
+        appendLine(out, index, n, depth, Reason(index));
     });
     return out;
 }
@@ -198,7 +240,7 @@ void TResultTree::WriteText(const std::function<void(std::string_view)>& out) co
     // Lines are gathered into blocks of about 64 KiB, one buffer for the whole tree.
     std::string block;
     walk([&](std::int32_t index, const TResultNode& n, std::size_t depth) {
-        appendLine(block, index, n, depth);
+        appendLine(block, index, n, depth, Reason(index));
         if (block.size() >= 65536) {
             out(block);
             block.clear();

@@ -58,6 +58,15 @@ public:
     std::int32_t AddNode(std::int32_t parent, std::string_view oldName, std::string_view newName,
         TEntryKind kind, bool* clash = nullptr, bool refused = false);
 
+    /// Appends a child whose outcome is already known (a folder's plan): unchanged, renamed, or
+    /// an error with its reason ("held by c.txt, which stays"), whose text is the new name
+    /// followed by " (was \"old name\")". No clash check of its own: the plan made it.
+    std::int32_t AddPlannedNode(std::int32_t parent, std::string_view oldName, std::string_view newName,
+        TEntryKind kind, TResultState state, std::string_view reason = {});
+
+    /// Why the real run would fail on the node; empty for a node without error.
+    std::string_view Reason(std::int32_t index) const;
+
     bool Empty() const { return m_nodes.empty(); }
     std::size_t Size() const { return m_nodes.size(); }
     const TResultNode& Node(std::int32_t index) const { return m_nodes[static_cast<std::size_t>(index)]; }
@@ -66,7 +75,7 @@ public:
 
     /// The tree as text: one node a line, two blanks of indent per depth, then for every node
     /// but the root a mark ("=" unchanged, "~" renamed, "!" error) and a blank, then the text,
-    /// a folder's text followed by "/".
+    /// a folder's text followed by "/", and after an error with a reason ": " and the reason.
     std::string ToText() const;
     /// The same text handed to out line by line (each with its line end), so a deep tree's
     /// text, whose indent grows with the depth, is never held whole.
@@ -81,6 +90,9 @@ private:
 
     std::vector<TResultNode> m_nodes;
     std::vector<std::int32_t> m_indexInParent;
+    // The reasons of error nodes, few among many: by node index, in increasing order.
+    std::vector<std::int32_t> m_reasonNodes;
+    std::vector<std::string> m_reasons;
 
     // The clash keys of m_keysParent's children: an open-addressing table of (hash, node)
     // with the key recomputed from the node's text when two hashes are equal.

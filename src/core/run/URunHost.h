@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "jobs/URenameSession.h"
+#include "run/URenamePlan.h"
 #include "run/UTBWFile.h"
 
 namespace brindle
@@ -27,10 +28,15 @@ struct TRunOptions {
     TSortOrder sortOrder = TSortOrder::NameAsc; ///< rbNameASC, rbNameDESC, rbDateASC, rbDateDESC
     bool naturalSort = false; ///< chkNaturalSort: names compare runs of digits by their value
     bool confirm = false; ///< chkConfirm: ask before each rename (real run only)
-    bool undo = false; ///< chkUndo: write an undo file in every folder (real run only)
+    /// chkUndo: write an undo file in every folder (real run only; a simulation checks the
+    /// names against the undo file's rules all the same, since Go would)
+    bool undo = false;
     bool log = false; ///< chkLog: write log lines
     bool simulation = false; ///< chkSimulation: build the result tree, change nothing
     std::int32_t counterStart = 0; ///< edtCounter: the counter's starting number
+    /// How names clash in each folder: as its file system compares them (found out per folder),
+    /// or forced to exact bytes or to folded letter case.
+    TNameCaseRule nameCase = TNameCaseRule::Detect;
 };
 
 /// How a run ended. The counts themselves are in the session's Stats.
@@ -51,10 +57,12 @@ struct TRunResult {
     std::int32_t foldersNotEntered = 0;
     /// Folders left unrenamed because their undo file could not be made.
     std::int32_t undoFilesNotMade = 0;
-    /// A simulation's entries marked as errors: names that clash with an earlier one, and new
-    /// names the real run would refuse.
+    /// A simulation's entries marked as errors: new names held by an entry that stays or
+    /// wanted by an earlier entry (clashes), and new names the real run would refuse.
     std::int32_t clashes = 0;
     std::int32_t namesRefused = 0;
+    /// Cycles of a real run broken by a temporary name.
+    std::int32_t cycles = 0;
 
     /// Whether everything went through: no failure, no folder left out, no clash, not stopped
     /// and not cancelled.
@@ -73,10 +81,12 @@ struct TUndoResult {
     std::int32_t renamed = 0;
     std::int32_t errors = 0;
     /// The last pair passed over because its rename had never been made (a killed run's last
-    /// record): 0 or 1, neither renamed nor an error.
+    /// record): 0 or 1 per folder, neither renamed nor an error.
     std::int32_t skipped = 0;
-    /// Whether the undo file was removed at the end.
+    /// Whether the undo file was removed at the end (in an undo of a tree: every undo file).
     bool undoFileRemoved = false;
+    /// Folders whose undo file was read and undone.
+    std::int32_t folders = 0;
     /// The closing report: "R files and/or directories have been renamed." with, after errors,
     /// " E errors detected!". Empty when the undo did not start.
     std::string report;

@@ -152,9 +152,8 @@ std::string TBWFile::DisplayText() const
 // ---- collation and sorting ----
 
 struct TNameCollator::Impl {
+    // Set up once and only read afterwards: ICU's read-only calls may share it between threads.
     UCollator* collator = nullptr;
-    // Buffers reused from name to name by AppendSortKey.
-    mutable std::u16string utf16;
 };
 
 TNameCollator::TNameCollator(std::string_view localeName, bool natural)
@@ -217,8 +216,9 @@ std::size_t TNameCollator::AppendSortKey(std::string_view name, std::string& out
         out.append(name);
         return name.size();
     }
-    // UTF-8 to UTF-16, a byte outside any sequence becoming U+FFFD.
-    std::u16string& u = m_impl->utf16;
+    // UTF-8 to UTF-16, a byte outside any sequence becoming U+FFFD. The buffer is the
+    // thread's own, so a plan made on another thread can sort with the same collator.
+    static thread_local std::u16string u;
     u.resize(name.size() + 1);
     std::int32_t len16 = 0;
     UErrorCode status = U_ZERO_ERROR;
@@ -282,7 +282,10 @@ void SortEntries(TBWFileList& list, TSortOrder order, const TNameCollator& colla
     case TSortOrder::NameDesc:
         break;
     }
-    // By name: one sort key per entry, made once, then a sort of indices on the keys.
+    // By name: one sort key per entry, made once, then a sort of indices on the keys. Each index
+    // carries the first 16 bytes of its key, which decide most comparisons without a look at
+    // the keys themselves (in a large folder, each such look is a cache miss). Keys hold no
+    // zero byte, so zero padding keeps a shorter key first.
     std::string keys;
     keys.reserve(list.size() * 24);
     std::vector<std::uint32_t> start(list.size() + 1);
@@ -291,16 +294,41 @@ void SortEntries(TBWFileList& list, TSortOrder order, const TNameCollator& colla
         collator.AppendSortKey(list[i].Name, keys);
     }
     start[list.size()] = static_cast<std::uint32_t>(keys.size());
-    auto key
-        = [&](std::uint32_t i) { return std::string_view(keys).substr(start[i], start[i + 1] - start[i]); };
-    std::vector<std::uint32_t> perm(list.size());
-    std::iota(perm.begin(), perm.end(), 0u);
+    struct TKeyed {
+        std::uint64_t high;
+        std::uint64_t low;
+        std::uint32_t index;
+    };
+    const auto word = [&](std::uint32_t i, std::size_t at) {
+        std::uint64_t w = 0;
+        for (std::size_t k = 0; k < 8; ++k) {
+            const std::size_t pos = start[i] + at + k;
+            w = (w << 8) | (pos < start[i + 1] ? static_cast<unsigned char>(keys[pos]) : 0u);
+        }
+        return w;
+    };
+    std::vector<TKeyed> keyed(list.size());
+    for (std::uint32_t i = 0; i < list.size(); ++i)
+        keyed[i] = {word(i, 0), word(i, 8), i};
+    const auto rest = [&](std::uint32_t i) {
+        const std::size_t len = start[i + 1] - start[i];
+        return len > 16 ? std::string_view(keys).substr(start[i] + 16, len - 16) : std::string_view();
+    };
+    const auto less = [&](const TKeyed& a, const TKeyed& b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return rest(a.index) < rest(b.index);
+    };
     if (order == TSortOrder::NameAsc)
-        std::sort(
-            perm.begin(), perm.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
+        std::sort(keyed.begin(), keyed.end(), less);
     else
-        std::sort(
-            perm.begin(), perm.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) > key(b); });
+        std::sort(keyed.begin(), keyed.end(), [&](const TKeyed& a, const TKeyed& b) { return less(b, a); });
+    std::vector<std::uint32_t> perm(list.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        perm[i] = keyed[i].index;
+    std::vector<TKeyed>().swap(keyed);
     // Put the entries in place along the cycles of the permutation: position i receives the
     // entry from perm[i]. No second list is made.
     for (std::size_t i = 0; i < perm.size(); ++i) {
@@ -456,14 +484,40 @@ TBWFileList TFolderLister::ListFiles(int dirFd, const TFileMask& mask, TListingN
     return out;
 }
 
-void TFolderLister::ListFolder(
-    int dirFd, const TFileMask& mask, TListingNeeds needs, TBWFileList& folders, TBWFileList& files)
+void TFolderLister::ListFolder(int dirFd, const TFileMask& mask, TListingNeeds needs, TBWFileList& folders,
+    TBWFileList& files, TNameList* others)
 {
     folders.clear();
     files.clear();
-    list(dirFd, needs, [&](std::string_view name, bool isDir) {
-        return keepFolder(name, isDir) ? &folders : keepFile(name, isDir, mask) ? &files : nullptr;
+    if (others)
+        others->clear();
+    list(dirFd, needs, [&](std::string_view name, bool isDir) -> TBWFileList* {
+        if (keepFolder(name, isDir))
+            return &folders;
+        if (keepFile(name, isDir, mask))
+            return &files;
+        if (others && name != "." && name != "..")
+            others->push_back(name);
+        return nullptr;
     });
+}
+
+void TNameList::clear()
+{
+    m_bytes.clear();
+    m_ends.clear();
+}
+
+void TNameList::push_back(std::string_view name)
+{
+    m_bytes.append(name);
+    m_ends.push_back(static_cast<std::uint32_t>(m_bytes.size()));
+}
+
+std::string_view TNameList::operator[](std::size_t i) const
+{
+    const std::uint32_t start = i == 0 ? 0 : m_ends[i - 1];
+    return std::string_view(m_bytes).substr(start, m_ends[i] - start);
 }
 
 TBWFileList ListSubfolders(int dirFd, TListingNeeds needs)

@@ -36,6 +36,22 @@ public:
 /// An entry list; the run keeps one per folder for subfolders and one for files.
 using TBWFileList = std::vector<TBWFile>;
 
+/// Names packed into one buffer, for the many entries of a folder that are only looked at
+/// (hidden files, files outside the mask): each costs its bytes and one offset.
+class TNameList
+{
+public:
+    void clear();
+    void push_back(std::string_view name);
+    std::size_t size() const { return m_ends.size(); }
+    bool empty() const { return m_ends.empty(); }
+    std::string_view operator[](std::size_t i) const;
+
+private:
+    std::string m_bytes;
+    std::vector<std::uint32_t> m_ends;
+};
+
 /// A modification time as the entries carry it: local time, seconds cut to an even number,
 /// as days since 1899-12-30.
 double FileTimeToDate(std::time_t t);
@@ -129,9 +145,11 @@ public:
     TBWFileList ListFiles(int dirFd, const TFileMask& mask, TListingNeeds needs = {});
 
     /// Both listings from one read of the folder: ListSubfolders into folders and ListFiles
-    /// into files. The run uses this, since reading a large folder is much of its work.
-    void ListFolder(
-        int dirFd, const TFileMask& mask, TListingNeeds needs, TBWFileList& folders, TBWFileList& files);
+    /// into files; others (when not null) receives every other name of the folder (hidden
+    /// files, files outside the mask, the undo file), which hold their names during a run.
+    /// The run uses this, since reading a large folder is much of its work.
+    void ListFolder(int dirFd, const TFileMask& mask, TListingNeeds needs, TBWFileList& folders,
+        TBWFileList& files, TNameList* others = nullptr);
 
 private:
     template <typename Pick> void list(int dirFd, TListingNeeds needs, Pick pick);

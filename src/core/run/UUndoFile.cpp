@@ -263,15 +263,172 @@ bool removeUndoFile(int dirFd, const struct stat& readStat, const std::string& f
     return false;
 }
 
-/// 6. "R files and/or directories have been renamed." with the errors and a pair passed over.
+/// 6. "R files and/or directories have been renamed." with the errors and the pairs passed over.
 std::string undoReport(const TUndoResult& result)
 {
     std::string report = std::to_string(result.renamed) + " files and/or directories have been renamed.";
     if (result.errors != 0)
         report += " " + std::to_string(result.errors) + " errors detected!";
-    if (result.skipped != 0)
+    if (result.skipped == 1)
         report += kPassedOverReport;
+    else if (result.skipped > 1)
+        report += " " + std::to_string(result.skipped) + " pairs passed over: their renames never happened";
     return report;
+}
+
+/// 4. Every recorded pair of content renamed back in the folder dirFd, the last-written first:
+///    a later rename may have taken a name that an earlier one freed, and only the reverse
+///    order gives every name back. Counts into result; returns the errors of this folder.
+std::int32_t undoPairs(int dirFd, std::string_view content, IRunHost& host, TUndoResult& result)
+{
+    TUndoPairReader reader(content);
+    TUndoPair pair;
+    std::string a;
+    std::string b;
+    std::int32_t errors = 0;
+    for (bool last = true; reader.Previous(pair); last = false) {
+        switch (undoPair(dirFd, pair, last, a, b, host)) {
+        case TPairOutcome::Renamed:
+            ++result.renamed;
+            break;
+        case TPairOutcome::PassedOver:
+            ++result.skipped;
+            break;
+        case TPairOutcome::Failed:
+            ++errors;
+            break;
+        }
+    }
+    result.errors += errors;
+    return errors;
+}
+
+/// How many folders of the path down from the starting folder the tree walk of an undo holds
+/// open at most; those above are opened again through "..", checked by their identity.
+constexpr std::size_t kUndoHeldFolders = 16;
+
+/// The folders of a tree, each once, its subfolders before itself (links never followed),
+/// without recursion and with at most kUndoHeldFolders descriptors. A frame keeps only its
+/// name, so a deep tree costs memory in its depth, not in the length of its paths.
+class TFolderWalk
+{
+public:
+    /// visit(dirFd, frames) is called for each folder when its subfolders are done; returning
+    /// false ends the walk. notEntered(path) for a subfolder that cannot be opened. Returns
+    /// false when the walk could not climb back to a folder (it was moved meanwhile).
+    template <typename Visit, typename NotEntered>
+    bool Run(const std::string& root, int rootFd, Visit visit, NotEntered notEntered)
+    {
+        m_frames.clear();
+        m_root = root;
+        TFd fd(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+        if (!fd.valid())
+            return false;
+        push(std::move(fd), {});
+        while (!m_frames.empty()) {
+            TFrame& top = m_frames.back();
+            if (top.next < top.subfolders.size()) {
+                const std::string& name = top.subfolders[top.next++].Name;
+                TFd child = OpenFolder(top.fd.get(), name, false);
+                if (!child.valid()) {
+                    notEntered(Path(name), child.error());
+                    continue;
+                }
+                push(std::move(child), name);
+                continue;
+            }
+            if (!visit(top.fd.get(), *this))
+                return true;
+            if (!pop())
+                return false;
+        }
+        return true;
+    }
+
+    /// The path of the folder at the top of the walk (with child appended when not empty).
+    std::string Path(std::string_view child = {}) const
+    {
+        std::string path = m_root;
+        for (std::size_t i = 1; i < m_frames.size(); ++i)
+            path.append(path.ends_with('/') ? "" : "/").append(m_frames[i].name);
+        if (!child.empty())
+            path.append(path.ends_with('/') ? "" : "/").append(child);
+        return path;
+    }
+    /// The same path relative to the root ("" for the root itself).
+    std::string RelativePath() const
+    {
+        std::string path;
+        for (std::size_t i = 1; i < m_frames.size(); ++i)
+            path.append(path.empty() ? "" : "/").append(m_frames[i].name);
+        return path;
+    }
+
+private:
+    struct TFrame {
+        TFd fd;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        std::string name;
+        TBWFileList subfolders;
+        std::size_t next = 0;
+    };
+
+    void push(TFd fd, std::string name)
+    {
+        TFrame frame;
+        struct stat st;
+        if (::fstat(fd.get(), &st) == 0) {
+            frame.dev = st.st_dev;
+            frame.ino = st.st_ino;
+        }
+        frame.subfolders = m_lister.ListSubfolders(fd.get());
+        frame.name = std::move(name);
+        frame.fd = std::move(fd);
+        m_frames.push_back(std::move(frame));
+        if (m_frames.size() > kUndoHeldFolders)
+            m_frames[m_frames.size() - 1 - kUndoHeldFolders].fd.close();
+    }
+
+    bool pop()
+    {
+        TFrame child = std::move(m_frames.back());
+        m_frames.pop_back();
+        if (m_frames.empty() || m_frames.back().fd.valid())
+            return true;
+        // The folder above was let go to keep the descriptors bounded: ".." leads back to it,
+        // unless a folder was moved meanwhile, which its identity shows.
+        TFrame& parent = m_frames.back();
+        TFd up(::openat(child.fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat st;
+        if (!up.valid() || ::fstat(up.get(), &st) != 0 || st.st_dev != parent.dev || st.st_ino != parent.ino)
+            return false;
+        parent.fd = std::move(up);
+        return true;
+    }
+
+    std::string m_root;
+    std::vector<TFrame> m_frames;
+    TFolderLister m_lister;
+};
+
+/// Opens the folder at relativePath below rootFd one name at a time, never through a link.
+TFd openBelow(int rootFd, std::string_view relativePath)
+{
+    TFd dir(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+    while (dir.valid() && !relativePath.empty()) {
+        const std::size_t slash = relativePath.find('/');
+        const std::string name(relativePath.substr(0, slash));
+        relativePath = slash == std::string_view::npos ? std::string_view() : relativePath.substr(slash + 1);
+        dir = OpenFolder(dir.get(), name, false);
+    }
+    return dir;
+}
+
+bool hasUndoFile(int dirFd)
+{
+    struct stat st;
+    return ::fstatat(dirFd, std::string(kUndoFileName).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 } // namespace
@@ -292,31 +449,117 @@ TUndoResult UndoFolder(const std::string& folder, IRunHost& host)
     host.undoStarted();
     result.started = true;
 
-    // 4. Rename each pair back, the last-written first: a later rename may have taken a name
-    //    that an earlier one freed, and only the reverse order gives every name back.
-    TUndoPairReader reader(content);
-    TUndoPair pair;
-    std::string a;
-    std::string b;
-    for (bool last = true; reader.Previous(pair); last = false) {
-        switch (undoPair(dir.get(), pair, last, a, b, host)) {
-        case TPairOutcome::Renamed:
-            ++result.renamed;
-            break;
-        case TPairOutcome::PassedOver:
-            ++result.skipped;
-            break;
-        case TPairOutcome::Failed:
-            ++result.errors;
-            break;
-        }
-    }
+    // 4. Rename each pair back, the last-written first.
+    undoPairs(dir.get(), content, host, result);
+    result.folders = 1;
 
     // 5. Remove the undo file when all went back, or when the user agrees after errors.
     if (result.errors == 0 || host.askYesNo(kRemoveAfterErrors, TQuestion::RemoveUndoFileAfterErrors))
         result.undoFileRemoved = removeUndoFile(dir.get(), readStat, folder, host);
 
     // 6. Report.
+    result.report = undoReport(result);
+    host.undoFinished(result);
+    return result;
+}
+
+TUndoResult UndoTree(const std::string& folder, IRunHost& host)
+{
+    TUndoResult result;
+    // 1. Work in the folder.
+    const TFd root = OpenFolder(AT_FDCWD, folder, true);
+    if (!root.valid()) {
+        host.showMessage("Cannot change current directory to " + folder);
+        result.failed = true;
+        return result;
+    }
+    // 2. Some folder of the tree must hold an undo file.
+    TFolderWalk walk;
+    bool found = false;
+    walk.Run(
+        folder, root.get(),
+        [&](int dirFd, const TFolderWalk&) {
+            found = hasUndoFile(dirFd);
+            return !found;
+        },
+        [](const std::string&, TSysError) {});
+    if (!found) {
+        host.showMessage(kNoUndoFile);
+        result.failed = true;
+        return result;
+    }
+    // 3. Ask once for the whole tree.
+    if (!host.askYesNo(kUndoQuestion, TQuestion::ConfirmUndo))
+        return result;
+    host.undoStarted();
+    result.started = true;
+
+    // 4. Each folder's pairs, deepest folders first: a folder's undo renames its subfolders
+    //    back, so their own undo files are done while they still have the names the walk
+    //    found them under.
+    struct TWithErrors {
+        std::string relativePath;
+        std::string path;
+        struct stat readStat;
+    };
+    std::vector<TWithErrors> withErrors;
+    bool allRemoved = true;
+    std::string content;
+    const bool walked = walk.Run(
+        folder, root.get(),
+        [&](int dirFd, const TFolderWalk& at) {
+            if (!hasUndoFile(dirFd))
+                return true;
+            struct stat readStat;
+            if (const TSysError e = readUndoFile(dirFd, content, readStat)) {
+                host.showFailure("Cannot read " + withSeparator(at.Path()) + std::string(kUndoFileName) + ": "
+                        + e.text() + ". Operation will continue",
+                    "! Cannot read " + withSeparator(at.Path()) + std::string(kUndoFileName) + ": "
+                        + e.text());
+                ++result.errors;
+                allRemoved = false;
+                return true;
+            }
+            ++result.folders;
+            if (undoPairs(dirFd, content, host, result) != 0)
+                withErrors.push_back({at.RelativePath(), at.Path(), readStat});
+            else if (!removeUndoFile(dirFd, readStat, at.Path(), host))
+                allRemoved = false;
+            return true;
+        },
+        [&](const std::string& path, TSysError e) {
+            host.showFailure("Cannot change current directory to " + path + ". Operation will continue",
+                "! Cannot change current directory to " + path + ": " + e.text());
+            ++result.errors;
+            allRemoved = false;
+        });
+    if (!walked) {
+        host.showFailure("Cannot change current directory to " + folder + ": it was moved during the undo",
+            "! Cannot change current directory to " + folder + ": it was moved during the undo");
+        ++result.errors;
+        allRemoved = false;
+    }
+    content.clear();
+
+    // 5. One question for every folder whose pairs did not all go back.
+    if (!withErrors.empty()) {
+        if (host.askYesNo(kRemoveAfterErrors, TQuestion::RemoveUndoFileAfterErrors)) {
+            for (const TWithErrors& f : withErrors) {
+                const TFd dir = openBelow(root.get(), f.relativePath);
+                if (!dir.valid()) {
+                    host.showMessage("Cannot remove " + withSeparator(f.path) + std::string(kUndoFileName));
+                    allRemoved = false;
+                } else if (!removeUndoFile(dir.get(), f.readStat, f.path, host)) {
+                    allRemoved = false;
+                }
+            }
+        } else {
+            allRemoved = false;
+        }
+    }
+    result.undoFileRemoved = allRemoved;
+
+    // 6. One report, the counts summed.
     result.report = undoReport(result);
     host.undoFinished(result);
     return result;

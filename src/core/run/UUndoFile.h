@@ -87,6 +87,15 @@ std::vector<std::pair<std::string, std::string>> ParseUndoPairs(std::string_view
 /// Every other pair that cannot be renamed back, a record cut short included, is an error.
 TUndoResult UndoFolder(const std::string& folder, IRunHost& host);
 
+/// The undo of the Undo button with "Recurse into subdirectories": every folder below folder
+/// (links never followed) that holds an undo file, the deepest first, then folder itself,
+/// each as UndoFolder does it, with one question before ("Operation will undo renaming in
+/// current directory. ...") and one report after, the counts summed. When pairs failed, the
+/// question whether to remove the undo files is asked once, for every folder that had errors.
+/// Without any undo file in the tree, the "does not exist" message. The walk holds a bounded
+/// number of folders open and does not recurse.
+TUndoResult UndoTree(const std::string& folder, IRunHost& host);
+
 /// The words the undo report adds when it passed over the last pair.
 inline constexpr std::string_view kPassedOverReport = " 1 pair passed over: its rename never happened";
 

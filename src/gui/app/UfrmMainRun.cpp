@@ -118,7 +118,11 @@ void TfrmMain::btnUndoClick()
         return;
     TWindowRunHost host(*m_runWindows, *m_dialogs, nullptr, nullptr);
     try {
-        UndoFolder(SelectedPath(), host);
+        // "Recurse into subdirectories" undoes the whole tree of a recursive run.
+        if (ui->chkRecurseDirs->isChecked())
+            UndoTree(SelectedPath(), host);
+        else
+            UndoFolder(SelectedPath(), host);
     } catch (const std::exception& e) {
         showMessage(std::string(e.what()));
     }

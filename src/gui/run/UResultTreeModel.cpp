@@ -114,8 +114,14 @@ QVariant TResultTreeModel::data(const QModelIndex& index, int role) const
     const TResultNode& node = m_tree->Node(NodeOf(index));
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return BytesToText(node.Text);
+    case Qt::ToolTipRole: {
+        // An error's tooltip says why the real run would fail there.
+        const std::string_view reason = m_tree->Reason(NodeOf(index));
+        if (reason.empty())
+            return BytesToText(node.Text);
+        return BytesToText(node.Text) + QLatin1Char('\n') + BytesToText(reason);
+    }
     case Qt::DecorationRole:
         return m_icons[static_cast<std::size_t>(iconSlot(node))];
     case ImageIndexRole:
