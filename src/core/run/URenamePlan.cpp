@@ -435,6 +435,14 @@ void TFolderPlan::Validate(const TOptions& options)
     }
 }
 
+bool IsTemporaryName(std::string_view name)
+{
+    if (name.size() != kTemporaryPrefix.size() + 8 || !name.starts_with(kTemporaryPrefix))
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(kTemporaryPrefix.size()), name.end(),
+        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
 void TFolderPlan::pickTemporaryName()
 {
     const auto oldKeyOf = [this](std::uint32_t i) { return oldKey(i); };

@@ -219,4 +219,7 @@ TFailure RefusedName(std::string_view newName, std::string_view oldName, bool un
 /// The prefix of the temporary names that break cycles.
 inline constexpr std::string_view kTemporaryPrefix = ".brindlewick-tmp-";
 
+/// Whether name has the form of a cycle's temporary name: the prefix and eight hex digits.
+bool IsTemporaryName(std::string_view name);
+
 } // namespace brindle

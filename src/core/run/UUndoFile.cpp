@@ -9,6 +9,7 @@
 
 #include "base/UFileUtil.h"
 #include "run/UGlobals.h"
+#include "run/URenamePlan.h"
 
 namespace brindle
 {
@@ -289,7 +290,10 @@ std::int32_t undoPairs(int dirFd, std::string_view content, IRunHost& host, TUnd
     for (bool last = true; reader.Previous(pair); last = false) {
         switch (undoPair(dirFd, pair, last, a, b, host)) {
         case TPairOutcome::Renamed:
-            ++result.renamed;
+            // A step onto a cycle's temporary name is half of one entry's way back: the entry
+            // is counted once, when it gets its own name.
+            if (!IsTemporaryName(b))
+                ++result.renamed;
             break;
         case TPairOutcome::PassedOver:
             ++result.skipped;
