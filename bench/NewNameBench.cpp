@@ -124,7 +124,9 @@ int main(int argc, char** argv)
     insert.Str1 = "holiday ";
     const std::string listA = dir + "/a.xml";
     const std::string listB = dir + "/b.xml";
-    if (!SaveJobsToXml(listA, {counter}, "UTF-8") || !SaveJobsToXml(listB, {lower, insert}, "UTF-8"))
+    const std::vector<TJob> jobsA = {counter};
+    const std::vector<TJob> jobsB = {lower, insert};
+    if (!SaveJobsToXml(listA, jobsA, "UTF-8") || !SaveJobsToXml(listB, jobsB, "UTF-8"))
         return 1;
 
     SilentDialogs dialogs;
