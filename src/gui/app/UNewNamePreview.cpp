@@ -122,6 +122,8 @@ void TNewNamePreview::start()
     const std::shared_ptr<const TListingTable> table = m_model->table();
     if (!m_hasInput || !table || !m_model->isLoaded()) {
         m_appliedFor = m_generation;
+        m_message.clear();
+        emit updated();
         return;
     }
     // A job list that cannot run renames nothing: the plan still gives the run's order.
