@@ -97,6 +97,11 @@ struct ColumnCase {
     bool undo = false;
 };
 
+void PrintTo(const ColumnCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ColumnIsTheRun : public NewNameColumn, public ::testing::WithParamInterface<ColumnCase>
 {
 };
