@@ -40,6 +40,9 @@ TEntryVerdict verdictOf(const TFolderPlan& plan, std::size_t i)
     return TEntryVerdict::Unchanged;
 }
 
+/// Entries from which the memory of a plan is given back to the system once it is done.
+constexpr std::size_t kTrimAfter = 50000;
+
 } // namespace
 
 std::shared_ptr<TNewNames> NewNamesFromPlan(const TListingTable& table, const TFolderPlan& plan, bool sorted,
@@ -151,9 +154,11 @@ void TNewNamePreview::start()
         std::shared_ptr<const TNewNames> names = NewNamesFromPlan(*table, plan, sorted, nameOrder);
         plan = TFolderPlan();
         nameOrder = {};
-        // The plan of a large folder is many small blocks in this thread's own heap; given
-        // back now, they do not stay with the window between two edits.
-        ::malloc_trim(0);
+        // The plan of a large folder leaves megabytes of small free blocks in this thread's
+        // own heap; given back now, they do not stay with the window between two edits. A
+        // small folder's leave little, and giving them back would cost more than its plan.
+        if (table->Size() >= kTrimAfter)
+            ::malloc_trim(0);
         QMetaObject::invokeMethod(
             this, [this, generation, table, names = std::move(names), message]() mutable {
                 finish(generation, table, std::move(names), message);
