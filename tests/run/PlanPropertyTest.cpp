@@ -4,7 +4,8 @@
 //
 // What must hold, entry for entry: the simulation marks as errors exactly the entries the real
 // run fails on, with the same reasons; every entry it shows renamed gets exactly that name;
-// the counts are the same; nothing is lost; undo of the whole tree gives it back.
+// the counts are the same; nothing is lost; undo of the whole tree gives it back. The plan of
+// the starting folder alone (the file list's New name column) agrees with the simulation there.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -263,6 +264,27 @@ TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
     const TRunResult simulated = RunRename(session, simHost, sim, &tree);
     const TRunStats simStats = session.Stats;
     ASSERT_TRUE(SameTree(SnapshotTree(start), original));
+
+    // The plan of the starting folder alone, as the file list's New name column makes it,
+    // says of each of its entries what the simulation says.
+    TFolderPlan preview;
+    ASSERT_EQ(PlanStartingFolder(o, session.Jobs, preview), 0);
+    for (std::size_t i = 0; i < preview.Size(); ++i) {
+        const std::string& name = preview.Entry(i).Name;
+        const auto it = simHost.predicted.find(name);
+        ASSERT_NE(it, simHost.predicted.end()) << name;
+        const TVerdict v = preview.Verdict(i);
+        const TResultState state = v == TVerdict::Renamed ? TResultState::Renamed
+            : v == TVerdict::Failed                       ? TResultState::Error
+                                                          : TResultState::Unchanged;
+        EXPECT_EQ(state, it->second.state) << name;
+        if (state != TResultState::Unchanged) {
+            EXPECT_EQ(preview.NewName(i), it->second.newName) << name;
+        }
+    }
+    EXPECT_EQ(preview.Size(),
+        static_cast<std::size_t>(std::count_if(simHost.predicted.begin(), simHost.predicted.end(),
+            [](const auto& p) { return p.first.find('/') == std::string::npos; })));
 
     // The real run.
     TRunLogHost runHost;

@@ -110,10 +110,7 @@ void TRenameRun::BeginRun()
     m_needs.dates = m_options.log
         || (m_options.sort
             && (m_options.sortOrder == TSortOrder::DateAsc || m_options.sortOrder == TSortOrder::DateDesc));
-    m_planOptions.renameDirs = m_options.renameDirs;
-    m_planOptions.sort = m_options.sort;
-    m_planOptions.sortOrder = m_options.sortOrder;
-    m_planOptions.naturalSort = m_options.naturalSort;
+    m_planOptions = PlanOptionsOf(m_options);
     m_planOptions.undo = m_undoRules;
     if (m_options.log)
         LogLine(0, {"---- ", nowText(), " ---- Starting Renaming in ", m_options.startFolder});
@@ -348,6 +345,58 @@ std::string_view probeName(const TBWFileList& dirs, const TBWFileList& files, co
 
 } // namespace
 
+TFolderPlan::TOptions PlanOptionsOf(const TRunOptions& options)
+{
+    TFolderPlan::TOptions o;
+    o.renameDirs = options.renameDirs;
+    o.sort = options.sort;
+    o.sortOrder = options.sortOrder;
+    o.naturalSort = options.naturalSort;
+    // A simulation checks names against the undo file's rules all the same, as Go would.
+    o.undo = options.undo;
+    return o;
+}
+
+TNameCase NameCaseOf(
+    TNameCaseRule rule, int dirFd, const TBWFileList& dirs, const TBWFileList& files, const TNameList& others)
+{
+    switch (rule) {
+    case TNameCaseRule::Exact:
+        return TNameCase::Exact;
+    case TNameCaseRule::Folding:
+        return TNameCase::Folding;
+    case TNameCaseRule::Detect:
+        break;
+    }
+    return DetectNameCase(dirFd, probeName(dirs, files, others));
+}
+
+int PlanStartingFolder(const TRunOptions& options, const std::vector<TJob>& jobs, TFolderPlan& plan,
+    const TNameCollator* collator)
+{
+    plan = TFolderPlan();
+    const TFd dir = OpenFolder(AT_FDCWD, options.startFolder, true);
+    if (!dir.valid())
+        return dir.error().code();
+    TFolderPlan::TOptions planOptions = PlanOptionsOf(options);
+    TListingNeeds needs;
+    needs.dates = options.sort
+        && (options.sortOrder == TSortOrder::DateAsc || options.sortOrder == TSortOrder::DateDesc);
+    TBWFileList dirs;
+    TBWFileList files;
+    TNameList others;
+    TFolderLister lister;
+    lister.ListFolder(dir.get(), TFileMask(options.mask), needs, dirs, files, &others);
+    planOptions.nameCase = NameCaseOf(options.nameCase, dir.get(), dirs, files, others);
+    if (!collator && options.sort
+        && (options.sortOrder == TSortOrder::NameAsc || options.sortOrder == TSortOrder::NameDesc))
+        collator = &TNameCollator::User(options.naturalSort);
+    // The counter starts where a run's starts: a run begins with the counter at its start.
+    std::int32_t counter = options.counterStart;
+    plan.Compute(std::move(dirs), std::move(files), std::move(others), planOptions, jobs, counter);
+    return 0;
+}
+
 void TRenameRun::planFolder(int dirFd, TBWFileList dirs, TBWFileList files, TNameList others)
 {
     // The listing as designed: the subfolders as found, then sorted; the files' lines wait
@@ -362,17 +411,7 @@ void TRenameRun::planFolder(int dirFd, TBWFileList dirs, TBWFileList files, TNam
             m_fileLines.push_back("- Added file " + e.DisplayText());
     }
     m_filesListed = false;
-    switch (m_options.nameCase) {
-    case TNameCaseRule::Detect:
-        m_planOptions.nameCase = DetectNameCase(dirFd, probeName(dirs, files, others));
-        break;
-    case TNameCaseRule::Exact:
-        m_planOptions.nameCase = TNameCase::Exact;
-        break;
-    case TNameCaseRule::Folding:
-        m_planOptions.nameCase = TNameCase::Folding;
-        break;
-    }
+    m_planOptions.nameCase = NameCaseOf(m_options.nameCase, dirFd, dirs, files, others);
     m_plan.SetListing(std::move(dirs), std::move(files), std::move(others));
     m_plan.Sort(m_planOptions, m_collator);
     // The questions come in listing order, before anything is renamed; once the run is to

@@ -25,6 +25,23 @@ inline constexpr std::string_view kNothingToDo
 /// The result text of a simulation: "N files and M directories have been renamed."
 std::string SimulationResultText(const TRunStats& stats);
 
+/// The options of each folder's plan in a run with these options.
+TFolderPlan::TOptions PlanOptionsOf(const TRunOptions& options);
+
+/// How the folder open as dirFd compares names under rule, found from its listing when the
+/// rule is Detect.
+TNameCase NameCaseOf(TNameCaseRule rule, int dirFd, const TBWFileList& dirs, const TBWFileList& files,
+    const TNameList& others);
+
+/// The plan a run started in options.startFolder makes for that folder's own entries: listed
+/// (hidden names included, as they hold their names), sorted, named from options.counterStart
+/// through jobs and validated exactly as the run does, without a question and without
+/// changing anything. The subfolders are not walked. collator is the one the names are sorted
+/// with (null: the user's; a caller on another thread passes its own). Returns 0, or the errno
+/// of a folder that cannot be opened (the plan is then empty).
+int PlanStartingFolder(const TRunOptions& options, const std::vector<TJob>& jobs, TFolderPlan& plan,
+    const TNameCollator* collator = nullptr);
+
 /// One run over a folder tree: the steps of the Go button from BeginRun to EndRun.
 ///
 /// Each folder is planned before anything in it is renamed (TFolderPlan): every new name in

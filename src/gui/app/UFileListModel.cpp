@@ -31,6 +31,8 @@ constexpr std::size_t kReadStep = 4096;
 constexpr std::size_t kSortHere = 20000;
 /// Changes coming in bursts are read once they settle.
 constexpr int kSettleMs = 150;
+/// Marks an entry that has no row.
+constexpr std::uint32_t kNoRow = 0xFFFFFFFF;
 
 // ---- tables
 
@@ -91,7 +93,8 @@ struct TIcons {
     QIcon file;
     QIcon folderMarked;
     QIcon fileMarked;
-    QIcon error;
+    QIcon folderError;
+    QIcon fileError;
 };
 
 const TIcons& icons()
@@ -103,7 +106,9 @@ const TIcons& icons()
         s.file = provider.icon(QAbstractFileIconProvider::File);
         s.folderMarked = withMark(s.folder);
         s.fileMarked = withMark(s.file);
-        s.error = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        // The pictures of the simulation's result tree for an entry the run fails on.
+        s.folderError = QIcon(QStringLiteral(":/sim/folder_error.svg"));
+        s.fileError = QIcon(QStringLiteral(":/sim/file_error.svg"));
         return s;
     }();
     return set;
@@ -127,7 +132,35 @@ QString typeText(TEntryType type, std::string_view name)
     return NameForDisplay(ext).toUpper() + QStringLiteral(" File");
 }
 
+QString errorTip(std::string_view reason)
+{
+    return QStringLiteral("The run would fail on this entry: %1").arg(NameForDisplay(reason));
+}
+
 } // namespace
+
+std::string_view TNewNames::NewName(std::uint32_t i) const
+{
+    if (i + 1 >= nameAt.size())
+        return {};
+    return std::string_view(names).substr(nameAt[i], nameAt[i + 1] - nameAt[i]);
+}
+
+std::string_view TNewNames::Reason(std::uint32_t i) const
+{
+    const auto at = std::lower_bound(reasons.begin(), reasons.end(), i,
+        [](const std::pair<std::uint32_t, std::string>& r, std::uint32_t e) { return r.first < e; });
+    return at == reasons.end() || at->first != i ? std::string_view() : std::string_view(at->second);
+}
+
+void TNewNames::Add(TEntryVerdict verdict, std::string_view newName)
+{
+    if (nameAt.empty())
+        nameAt.push_back(0);
+    verdicts.push_back(verdict);
+    names.append(newName);
+    nameAt.push_back(static_cast<std::uint32_t>(names.size()));
+}
 
 std::string_view TListingTable::Key(std::uint32_t i) const
 {
@@ -268,8 +301,9 @@ void TFileListModel::stop()
     m_error.clear();
     beginResetModel();
     m_table.reset();
+    m_order.clear();
     m_rows.clear();
-    m_results.clear();
+    m_names.reset();
     endResetModel();
 }
 
@@ -284,8 +318,9 @@ void TFileListModel::startRead(bool keepRows)
         m_error.clear();
         beginResetModel();
         m_table.reset();
+        m_order.clear();
         m_rows.clear();
-        m_results.clear();
+        m_names.reset();
         endResetModel();
     }
     // Watched before it is read, so nothing that changes meanwhile goes unseen.
@@ -359,8 +394,9 @@ void TFileListModel::fail(int error)
     m_error = QStringLiteral("This folder cannot be read: %1.").arg(QString::fromStdString(ErrorText(error)));
     beginResetModel();
     m_table.reset();
+    m_order.clear();
     m_rows.clear();
-    m_results.clear();
+    m_names.reset();
     endResetModel();
     emit tableChanged();
     emit loaded();
@@ -380,29 +416,31 @@ void TFileListModel::applyTable(
     if (!keep || !m_table || m_rows.empty()) {
         beginResetModel();
         m_table = std::move(table);
-        m_rows = std::move(rows);
-        m_results.clear();
+        m_order = std::move(rows);
+        m_names.reset();
+        m_rows = visibleRows(m_order);
         endResetModel();
         emit tableChanged();
         return;
     }
     // The rows that are still there keep their selection, current row and editor.
     emit layoutAboutToBeChanged();
-    std::vector<std::uint32_t> rowOfEntry(table->Size());
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        rowOfEntry[rows[r]] = static_cast<std::uint32_t>(r);
+    m_names.reset();
+    std::vector<std::uint32_t> shown = visibleRows(rows);
+    std::vector<std::uint32_t> rowOfEntry(table->Size(), kNoRow);
+    for (std::size_t r = 0; r < shown.size(); ++r)
+        rowOfEntry[shown[r]] = static_cast<std::uint32_t>(r);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex& index : before) {
         const std::int64_t entry = table->Find(nameAt(index.row()));
-        after.push_back(entry < 0
-                ? QModelIndex()
-                : createIndex(static_cast<int>(rowOfEntry[static_cast<std::size_t>(entry)]), index.column()));
+        const std::uint32_t row = entry < 0 ? kNoRow : rowOfEntry[static_cast<std::size_t>(entry)];
+        after.push_back(row == kNoRow ? QModelIndex() : createIndex(static_cast<int>(row), index.column()));
     }
     m_table = std::move(table);
-    m_rows = std::move(rows);
-    m_results.clear();
+    m_order = std::move(rows);
+    m_rows = std::move(shown);
     changePersistentIndexList(before, after);
     emit layoutChanged();
     emit tableChanged();
@@ -410,19 +448,48 @@ void TFileListModel::applyTable(
 
 void TFileListModel::applyOrder(std::vector<std::uint32_t> rows)
 {
+    m_order = std::move(rows);
+    showRows(visibleRows(m_order));
+}
+
+std::vector<std::uint32_t> TFileListModel::visibleRows(const std::vector<std::uint32_t>& order) const
+{
+    if (!m_onlyChanges)
+        return order;
+    std::vector<std::uint32_t> rows;
+    if (!m_names)
+        return rows;
+    for (const std::uint32_t entry : order) {
+        const TEntryVerdict v = m_names->verdicts[entry];
+        if (v == TEntryVerdict::Renamed || v == TEntryVerdict::Error)
+            rows.push_back(entry);
+    }
+    return rows;
+}
+
+void TFileListModel::showRows(std::vector<std::uint32_t> rows)
+{
     emit layoutAboutToBeChanged();
-    std::vector<std::uint32_t> rowOfEntry(rows.size());
+    std::vector<std::uint32_t> rowOfEntry(m_table ? m_table->Size() : 0, kNoRow);
     for (std::size_t r = 0; r < rows.size(); ++r)
         rowOfEntry[rows[r]] = static_cast<std::uint32_t>(r);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& index : before)
-        after.push_back(createIndex(
-            static_cast<int>(rowOfEntry[m_rows[static_cast<std::size_t>(index.row())]]), index.column()));
+    for (const QModelIndex& index : before) {
+        const std::uint32_t row = rowOfEntry[m_rows[static_cast<std::size_t>(index.row())]];
+        after.push_back(row == kNoRow ? QModelIndex() : createIndex(static_cast<int>(row), index.column()));
+    }
     m_rows = std::move(rows);
     changePersistentIndexList(before, after);
     emit layoutChanged();
+}
+
+std::vector<std::uint32_t> TFileListModel::runOrder() const
+{
+    if (!m_names || !m_table || m_names->runOrder.size() != m_table->Size())
+        return {};
+    return m_names->runOrder;
 }
 
 void TFileListModel::sort(int column, Qt::SortOrder order)
@@ -431,6 +498,13 @@ void TFileListModel::sort(int column, Qt::SortOrder order)
     m_sortOrder = order;
     if (!m_table || m_table->Size() < 2)
         return;
+    if (column < 0) {
+        // The run's order once the column gives it; by name until then.
+        if (std::vector<std::uint32_t> rows = runOrder(); !rows.empty()) {
+            applyOrder(std::move(rows));
+            return;
+        }
+    }
     if (m_table->Size() <= kSortHere) {
         applyOrder(SortedEntries(*m_table, column, order == Qt::DescendingOrder));
         return;
@@ -483,11 +557,39 @@ int TFileListModel::rowOf(std::string_view name) const
 void TFileListModel::setEntryResults(
     const std::shared_ptr<const TListingTable>& table, std::vector<TEntryResult> results)
 {
-    if (!table || table != m_table || results.size() != m_table->Size())
+    auto names = std::make_shared<TNewNames>();
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        names->Add(results[i].verdict, results[i].newName);
+        if (results[i].verdict == TEntryVerdict::Error)
+            names->reasons.emplace_back(static_cast<std::uint32_t>(i), std::move(results[i].reason));
+    }
+    setNewNames(table, std::move(names));
+}
+
+void TFileListModel::setNewNames(
+    const std::shared_ptr<const TListingTable>& table, std::shared_ptr<const TNewNames> names)
+{
+    if (!table || table != m_table || (names && names->verdicts.size() != m_table->Size()))
         return;
-    m_results = std::move(results);
-    if (!m_rows.empty())
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    m_names = std::move(names);
+    std::vector<std::uint32_t> order = m_sortColumn < 0 ? runOrder() : std::vector<std::uint32_t>();
+    const bool reorder = !order.empty() && order != m_order;
+    if (reorder)
+        m_order = std::move(order);
+    if (reorder || m_onlyChanges)
+        showRows(visibleRows(m_order));
+    // Only the column itself: a name being edited in place keeps what has been typed.
+    if (!m_rows.empty() && m_showNewName)
+        emit dataChanged(index(0, colNewName), index(rowCount() - 1, colNewName));
+}
+
+void TFileListModel::setOnlyChanges(bool only)
+{
+    if (only == m_onlyChanges)
+        return;
+    m_onlyChanges = only;
+    if (m_table)
+        showRows(visibleRows(m_order));
 }
 
 void TFileListModel::setNewNameColumnShown(bool shown)
@@ -522,7 +624,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
     const std::uint32_t entry = m_rows[static_cast<std::size_t>(index.row())];
     const TFolderEntry& e = m_table->entries.entries[entry];
     const std::string_view name = m_table->entries.Name(entry);
-    const TEntryResult* result = entry < m_results.size() ? &m_results[entry] : nullptr;
+    const TEntryVerdict verdict = m_names ? m_names->verdicts[entry] : TEntryVerdict::None;
     switch (role) {
     case NameBytesRole:
         return QByteArray(name.data(), static_cast<qsizetype>(name.size()));
@@ -534,10 +636,9 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         return flags.invalidUtf8;
     }
     case NewNameRole:
-        return result && result->verdict == TEntryVerdict::Renamed ? NameForDisplay(result->newName)
-                                                                   : QString();
+        return verdict == TEntryVerdict::Renamed ? NameForDisplay(m_names->NewName(entry)) : QString();
     case VerdictRole:
-        return static_cast<int>(result ? result->verdict : TEntryVerdict::None);
+        return static_cast<int>(verdict);
     default:
         break;
     }
@@ -558,12 +659,17 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         }
         if (role == Qt::ForegroundRole)
             return marked ? QVariant(QColor(0xA0, 0x00, 0x00)) : QVariant();
-        if (!marked)
-            return text;
-        return QStringLiteral("%1\n%2").arg(flags.invalidUtf8
-                ? QStringLiteral("The name is not valid UTF-8; its bytes:")
-                : QStringLiteral("The name holds control characters; its bytes:"),
-            EscapedName(name));
+        QString tip = !marked ? text
+                              : QStringLiteral("%1\n%2").arg(flags.invalidUtf8
+                                      ? QStringLiteral("The name is not valid UTF-8; its bytes:")
+                                      : QStringLiteral("The name holds control characters; its bytes:"),
+                                  EscapedName(name));
+        // The views without the New name column show it here.
+        if (verdict == TEntryVerdict::Renamed)
+            tip += QStringLiteral("\nNew name: %1").arg(NameForDisplay(m_names->NewName(entry)));
+        else if (verdict == TEntryVerdict::Error)
+            tip += QLatin1Char('\n') + errorTip(m_names->Reason(entry));
+        return tip;
     }
     case colSize:
         if (role == Qt::TextAlignmentRole)
@@ -578,14 +684,15 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
             return QString::fromStdString(FormatDate(FileTimeToDate(static_cast<std::time_t>(e.mtime))));
         return {};
     case colNewName:
-        if (!result)
-            return {};
-        if (role == Qt::DisplayRole && result->verdict == TEntryVerdict::Renamed)
-            return NameForDisplay(result->newName);
-        if (role == Qt::DecorationRole && result->verdict == TEntryVerdict::Error)
-            return icons().error;
-        if (role == Qt::ToolTipRole && result->verdict == TEntryVerdict::Error)
-            return QString::fromUtf8(result->reason.data(), static_cast<qsizetype>(result->reason.size()));
+        // An entry the run fails on shows the name it wanted beside the simulation's picture.
+        if (role == Qt::DisplayRole && (verdict == TEntryVerdict::Renamed || verdict == TEntryVerdict::Error))
+            return NameForDisplay(m_names->NewName(entry));
+        if (role == Qt::DecorationRole && verdict == TEntryVerdict::Error)
+            return e.type == TEntryType::Folder ? icons().folderError : icons().fileError;
+        if (role == Qt::ToolTipRole && verdict == TEntryVerdict::Error)
+            return NameForDisplay(m_names->Reason(entry));
+        if (role == Qt::ToolTipRole && verdict == TEntryVerdict::Renamed)
+            return NameForDisplay(m_names->NewName(entry));
         return {};
     default:
         return {};

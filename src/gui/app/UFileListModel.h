@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "run/UFolderListing.h"
@@ -46,6 +47,26 @@ struct TEntryResult {
     std::string newName;
     /// Why the run would fail on the entry (Error).
     std::string reason;
+};
+
+/// The New name column of one listing table, indexed by entry number: a few bytes an entry
+/// and the new names back to back, so that a large folder's column costs little more than its
+/// names. Made on a worker and never changed afterwards.
+struct TNewNames {
+    std::vector<TEntryVerdict> verdicts;
+    /// New name i is names[nameAt[i], nameAt[i + 1]) (empty unless Renamed, or Error: the
+    /// name wanted).
+    std::vector<std::uint32_t> nameAt;
+    std::string names;
+    /// The reasons of the entries that fail, by entry number.
+    std::vector<std::pair<std::uint32_t, std::string>> reasons;
+    /// Every entry in the order the run takes them (sorting on), or empty (sorting off).
+    std::vector<std::uint32_t> runOrder;
+
+    std::string_view NewName(std::uint32_t i) const;
+    std::string_view Reason(std::uint32_t i) const;
+    /// Appends entry i's result; entries are added in number order.
+    void Add(TEntryVerdict verdict, std::string_view newName = {});
 };
 
 /// The entries of one folder for the file list's views: read through the core's listing on a
@@ -103,15 +124,25 @@ public:
     /// table is still the one shown.
     void setEntryResults(
         const std::shared_ptr<const TListingTable>& table, std::vector<TEntryResult> results);
+    /// The same from a column made on a worker; null clears the column.
+    void setNewNames(
+        const std::shared_ptr<const TListingTable>& table, std::shared_ptr<const TNewNames> names);
+    const std::shared_ptr<const TNewNames>& newNames() const { return m_names; }
     /// Adds or removes the New name column.
     void setNewNameColumnShown(bool shown);
+    /// Shows only the entries that get a new name or that the run fails on (none until the
+    /// column has been computed for the table shown).
+    void setOnlyChanges(bool only);
+    bool onlyChanges() const { return m_onlyChanges; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    /// column -1 is the run's order, as the New name column gives it (by name until then).
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int sortColumn() const { return m_sortColumn; }
 
 signals:
     /// The folder has been read and sorted (isLoaded) or could not be read (errorText).
@@ -125,16 +156,25 @@ private:
     /// Puts a table in place; rows in display order. keep: map the selection across by name.
     void applyTable(std::shared_ptr<const TListingTable> table, std::vector<std::uint32_t> rows, bool keep);
     void applyOrder(std::vector<std::uint32_t> rows);
+    /// The rows shown of an order: all of them, or those that change.
+    std::vector<std::uint32_t> visibleRows(const std::vector<std::uint32_t>& order) const;
+    /// Shows rows (entry numbers), keeping selection and current row on the entries still shown.
+    void showRows(std::vector<std::uint32_t> rows);
+    /// The run's order of the table's entries when the column gives one, else empty.
+    std::vector<std::uint32_t> runOrder() const;
     void fail(int error);
     void folderChanged();
     void cancelJobs();
 
     std::string m_folder;
     std::shared_ptr<const TListingTable> m_table;
-    /// Entry number of each row.
+    /// Entry numbers of the table in display order, and of each row shown (all of them, or
+    /// those that change).
+    std::vector<std::uint32_t> m_order;
     std::vector<std::uint32_t> m_rows;
-    std::vector<TEntryResult> m_results;
+    std::shared_ptr<const TNewNames> m_names;
     bool m_showNewName = false;
+    bool m_onlyChanges = false;
     int m_sortColumn = colName;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_natural = false;

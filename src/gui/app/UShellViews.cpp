@@ -186,6 +186,11 @@ TShellListView::TShellListView(QWidget* parent)
     m_status->setWordWrap(true);
     m_status->setMargin(4);
     m_status->hide();
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("slvNote"));
+    m_note->setWordWrap(true);
+    m_note->setMargin(4);
+    m_note->hide();
     m_selection = new QItemSelectionModel(m_model, this);
     for (QAbstractItemView* view :
         {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
@@ -210,6 +215,7 @@ TShellListView::TShellListView(QWidget* parent)
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(0);
     box->addWidget(m_status);
+    box->addWidget(m_note);
     m_stack = new QStackedLayout;
     m_stack->addWidget(m_list);
     m_stack->addWidget(m_details);
@@ -280,6 +286,8 @@ void TShellListView::setViewStyle(int style)
         m_details->header()->resizeSection(colSize, 80);
         m_details->header()->resizeSection(colType, 110);
         m_details->header()->resizeSection(colDate, 140);
+        if (m_model->columnCount() > colNewName)
+            m_details->header()->resizeSection(colNewName, 220);
         break;
     default: // list: columns from top to bottom
         m_list->setViewMode(QListView::ListMode);
@@ -293,6 +301,23 @@ void TShellListView::setViewStyle(int style)
     }
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
+}
+
+void TShellListView::setNote(const QString& text)
+{
+    m_note->setText(text);
+    m_note->setVisible(!text.isEmpty());
+}
+
+QString TShellListView::note() const
+{
+    return m_note->text();
+}
+
+void TShellListView::setRunOrder(bool on)
+{
+    // Column -1 is the model's run order; the header then shows no column's arrow.
+    m_details->sortByColumn(on ? -1 : colName, Qt::AscendingOrder);
 }
 
 QAbstractItemView* TShellListView::currentView() const

@@ -103,6 +103,13 @@ public:
     /// Why the folder cannot be shown, as the list says it; empty while it can.
     QString statusText() const;
 
+    /// A note above the list (why the New name column is empty); empty hides it.
+    void setNote(const QString& text);
+    QString note() const;
+    /// Orders the list as the run takes its entries (on while sorting before processing),
+    /// or by name.
+    void setRunOrder(bool on);
+
     /// The view showing the current style (for tests and focus).
     QAbstractItemView* currentView() const;
     TFileListModel* listModel() const { return m_model; }
@@ -128,6 +135,7 @@ private:
     QListView* m_list = nullptr;
     QTreeView* m_details = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_note = nullptr;
     QStackedLayout* m_stack = nullptr;
     std::string m_folder;
     /// Selected once the folder has been read again after a rename in place.

@@ -7,12 +7,18 @@
 #include <QFile>
 #include <QListWidget>
 #include <QShowEvent>
+#include <QSpinBox>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QRadioButton>
 
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <utility>
 
+#include "app/UNewNamePreview.h"
 #include "app/URunWindows.h"
 #include "app/UShellViews.h"
 #include "base/UAppDir.h"
@@ -120,6 +126,18 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     // The list sorts names as the run does.
     connect(ui->chkNaturalSort, &QCheckBox::toggled, ui->slv, &TShellListView::setNaturalOrder);
 
+    // The New name column: what Go would do in the folder shown, following every change of the
+    // jobs (drawJobs) and of the options below.
+    m_preview = new TNewNamePreview(ui->slv->listModel(), this);
+    ui->slv->listModel()->setNewNameColumnShown(true);
+    connect(m_preview, &TNewNamePreview::updated, this, [this] { ui->slv->setNote(m_preview->message()); });
+    for (QAbstractButton* option : std::initializer_list<QAbstractButton*> {ui->chkRenameDirs, ui->chkSort,
+             ui->chkNaturalSort, ui->chkUndo, ui->rbNameASC, ui->rbNameDESC, ui->rbDateASC, ui->rbDateDESC})
+        connect(option, &QAbstractButton::toggled, this, &TfrmMain::previewInputChanged);
+    connect(ui->cmbFileMask, &QComboBox::currentTextChanged, this, &TfrmMain::previewInputChanged);
+    connect(ui->edtCounter, &QSpinBox::valueChanged, this, &TfrmMain::previewInputChanged);
+    connect(ui->chkOnlyChanges, &QCheckBox::toggled, ui->slv->listModel(), &TFileListModel::setOnlyChanges);
+
     // The tree's own start: the user's home folder, until the settings or the command line
     // name another. Selected once the list follows the tree, so the list shows it too.
     SetTreePath(TextToBytes(QDir::homePath()));
@@ -128,6 +146,7 @@ TfrmMain::TfrmMain(TMainWindowEnv env, QWidget* parent)
     // The run windows, the log window among them: created hidden after the main window, alive
     // as long as it.
     m_runWindows = std::make_unique<TRunWindows>(this, ui->stv, ui->slv);
+    previewInputChanged();
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -559,6 +578,13 @@ void TfrmMain::drawJobs()
         else if (lb->item(row)->text() != text)
             lb->item(row)->setText(text);
     }
+    previewInputChanged();
+}
+
+void TfrmMain::previewInputChanged()
+{
+    if (m_preview)
+        m_preview->setInput(RunOptions(), m_session.Jobs);
 }
 
 void TfrmMain::appendJob(TJob job)
@@ -747,6 +773,8 @@ void TfrmMain::chkSortClick()
     for (QRadioButton* rb : {ui->rbNameASC, ui->rbNameDESC, ui->rbDateASC, ui->rbDateDESC})
         rb->setEnabled(sort);
     ui->chkNaturalSort->setEnabled(sort);
+    // Sorted before processing, the list shows the run's order, so the counter runs down it.
+    ui->slv->setRunOrder(sort);
 }
 
 // ---- job list files and encoding

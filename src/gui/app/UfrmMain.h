@@ -28,6 +28,7 @@ class TRunWindows;
 class TfrmLog;
 class TfrmProgress;
 class TfrmTree;
+class TNewNamePreview;
 
 /// Where the main window finds its files and how it talks to the user. The program fills it
 /// from the running executable; the tests give temporary folders and a recorder.
@@ -102,6 +103,8 @@ public:
 
     /// The options of a run as the controls give them now, the starting folder included.
     TRunOptions RunOptions() const;
+    /// The New name column's computation (for tests).
+    TNewNamePreview* Preview() const { return m_preview; }
     /// Whether a run is going on.
     bool Running() const;
     /// The progress window while it is open; null before the first run and after it closed.
@@ -233,6 +236,11 @@ private:
     /// The kept job list failed to load and could not be moved aside: it is not saved over.
     bool m_keepKeptJobList = false;
     int m_dirWidth = 200;
+
+    /// The New name column follows the jobs and the options: called on every change of them.
+    void previewInputChanged();
+    /// The New name column of the file list.
+    TNewNamePreview* m_preview = nullptr;
 
     /// The windows of a run; made once the main window's own controls are there.
     std::unique_ptr<TRunWindows> m_runWindows;

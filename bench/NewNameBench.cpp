@@ -1,0 +1,216 @@
+// The New name column after an edit of the job list, on the offscreen platform: a folder
+// shown in the window's file list (details view), then the job list replaced again and again
+// by one of two job lists; measured each time until every row shows its new name: the time,
+// the longest time the window went without handling events, and the memory the list holds per
+// entry (names, sort keys, the column) above the window's base (on an empty folder, with both
+// job lists used once). Not run by the tests. See
+// bench/newname_bench.sh.
+//
+//   newname_bench --folder DIR [--empty DIR] [--reps N]
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/UFileListModel.h"
+#include "app/UNewNamePreview.h"
+#include "app/UShellViews.h"
+#include "app/UUserDialogs.h"
+#include "app/UfrmMain.h"
+#include "joblist/UJobIO.h"
+
+namespace
+{
+
+using namespace brindle;
+
+class SilentDialogs final : public IUserDialogs
+{
+public:
+    void showMessage(QWidget*, const QString& text) override
+    {
+        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
+    }
+    bool askYesNo(QWidget*, const QString&) override { return true; }
+    QString chooseOpenFile(QWidget*, const TFileDialogOptions&) override { return {}; }
+    QString chooseSaveFile(QWidget*, const TFileDialogOptions&) override { return {}; }
+    int execDialog(QDialog&) override { return 0; }
+};
+
+double nowMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+/// A line of /proc/self/status in kB (VmRSS, VmHWM).
+long statusKb(const char* key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(std::string(key).size() + 1));
+    }
+    return -1;
+}
+
+/// Lets the event loop run until done() holds; false after timeoutMs.
+template <typename Done> bool runUntil(Done done, double timeoutMs = 600000)
+{
+    const double start = nowMs();
+    while (!done()) {
+        if (nowMs() - start > timeoutMs)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::string folder;
+    std::string empty;
+    int reps = 10;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
+        if (a == "--folder")
+            folder = next();
+        else if (a == "--empty")
+            empty = next();
+        else if (a == "--reps")
+            reps = std::stoi(next());
+    }
+    if (folder.empty()) {
+        std::fprintf(stderr, "usage: newname_bench --folder DIR [--empty DIR] [--reps N]\n");
+        return 2;
+    }
+
+    const std::string scratch = std::filesystem::temp_directory_path() / "brindle-newname-bench-XXXXXX";
+    std::string dir = scratch;
+    if (!::mkdtemp(dir.data()))
+        return 1;
+    if (empty.empty()) {
+        empty = dir + "/empty";
+        std::filesystem::create_directory(empty);
+    }
+    // Two job lists to switch between: a counter before the name, and a text before it.
+    TJob counter = TJob::Create(jobCounter);
+    counter.Modifier = posBegin;
+    counter.Int1 = 6;
+    TJob lower = TJob::Create(jobLower);
+    lower.Modifier = scopeAll;
+    TJob insert = TJob::Create(jobInsert);
+    insert.Modifier = posBegin;
+    insert.Str1 = "holiday ";
+    const std::string listA = dir + "/a.xml";
+    const std::string listB = dir + "/b.xml";
+    const std::vector<TJob> jobsA = {counter};
+    const std::vector<TJob> jobsB = {lower, insert};
+    if (!SaveJobsToXml(listA, jobsA, "UTF-8") || !SaveJobsToXml(listB, jobsB, "UTF-8"))
+        return 1;
+
+    SilentDialogs dialogs;
+    TMainWindowEnv env;
+    env.appDir = dir + "/";
+    env.settingsDir = dir + "/";
+    env.dialogs = &dialogs;
+    TfrmMain win(env);
+    win.resize(1200, 700);
+    win.show();
+    auto* slv = win.findChild<TShellListView*>(QStringLiteral("slv"));
+    TFileListModel* model = slv->listModel();
+    TNewNamePreview* preview = win.Preview();
+    slv->setViewStyle(3);
+    win.SetTreePath(empty);
+    runUntil([&] { return slv->isLoaded() && preview->isCurrent(); });
+    // The base: the window on an empty folder, each job list used once (reading a job list
+    // file and the first case mapping bring in the XML and Unicode tables, some 2 MB that
+    // do not depend on the folder).
+    for (const std::string* list : {&listA, &listB}) {
+        win.LoadJobListFile(*list);
+        runUntil([&] { return preview->isCurrent(); });
+    }
+    win.Session().PreviewName("IMG_0001.JPG", TEntryKind::File);
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    const long baseRss = statusKb("VmRSS:");
+
+    win.SetTreePath(folder);
+    runUntil([&] { return slv->isLoaded() && preview->isCurrent(); });
+    const int rows = model->rowCount();
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    // The folder shown, with the column of the last job list.
+    const long listedRss = statusKb("VmRSS:");
+
+    double lastTick = 0;
+    double maxGap = 0;
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const double t = nowMs();
+        if (lastTick > 0)
+            maxGap = std::max(maxGap, t - lastTick);
+        lastTick = t;
+    });
+    // Complete: the newest input is in, and the last row shows the name it gives.
+    auto complete = [&](const char* prefix) {
+        if (!preview->isCurrent() || rows == 0)
+            return false;
+        const QString last = model->index(rows - 1, colNewName).data().toString();
+        return last.startsWith(QLatin1String(prefix));
+    };
+    std::vector<double> times, gaps;
+    for (int rep = 0; rep < reps; ++rep) {
+        const bool a = rep % 2 == 0;
+        for (int i = 0; i < 10; ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        maxGap = 0;
+        lastTick = 0;
+        ticker.start();
+        const double start = nowMs();
+        win.LoadJobListFile(a ? listA : listB);
+        runUntil([&] { return complete(a ? "0" : "holiday "); });
+        slv->currentView()->viewport()->grab();
+        const double took = nowMs() - start;
+        ticker.stop();
+        times.push_back(took);
+        gaps.push_back(maxGap);
+        std::fprintf(stderr, "rep %d: %d rows, column complete %.0f ms, longest gap %.1f ms\n", rep + 1, rows,
+            took, maxGap);
+    }
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    const long rss = statusKb("VmRSS:");
+    const double perEntry = rows > 0 ? (rss - baseRss) * 1024.0 / rows : 0.0;
+    std::printf(
+        "%d rows\tcolumn complete after an edit: median %.0f ms, worst %.0f ms\tlongest gap: median "
+        "%.1f ms, worst %.1f ms\tmemory %.0f bytes/entry (RSS %ld -> shown %ld -> after the edits %ld "
+        "kB, peak %ld kB)\n",
+        rows, median(times), *std::max_element(times.begin(), times.end()), median(gaps),
+        *std::max_element(gaps.begin(), gaps.end()), perEntry, baseRss, listedRss, rss, statusKb("VmHWM:"));
+    win.close();
+    std::filesystem::remove_all(dir);
+    return 0;
+}

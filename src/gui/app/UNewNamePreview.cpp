@@ -1,0 +1,183 @@
+#include "app/UNewNamePreview.h"
+
+#include <malloc.h>
+
+#include <array>
+#include <utility>
+
+#include "base/UDisplayName.h"
+#include "jobs/URenameSession.h"
+#include "run/URenameRun.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+/// A worker's own collators (one collator is not to be used by two threads at once), made on
+/// first use in that thread.
+const TNameCollator& workerCollator(bool natural)
+{
+    thread_local std::array<std::unique_ptr<TNameCollator>, 2> collators;
+    std::unique_ptr<TNameCollator>& c = collators[natural ? 1 : 0];
+    if (!c)
+        c = std::make_unique<TNameCollator>(TNameCollator::UserLocaleName(), natural);
+    return *c;
+}
+
+TEntryVerdict verdictOf(const TFolderPlan& plan, std::size_t i)
+{
+    switch (plan.Verdict(i)) {
+    case TVerdict::Renamed:
+        return TEntryVerdict::Renamed;
+    case TVerdict::Failed:
+        return TEntryVerdict::Error;
+    case TVerdict::Unchanged:
+    case TVerdict::Declined:
+        break;
+    }
+    return TEntryVerdict::Unchanged;
+}
+
+/// Entries from which the memory of a plan is given back to the system once it is done.
+constexpr std::size_t kTrimAfter = 50000;
+
+} // namespace
+
+std::shared_ptr<TNewNames> NewNamesFromPlan(const TListingTable& table, const TFolderPlan& plan, bool sorted,
+    const std::vector<std::uint32_t>& nameOrder)
+{
+    const std::size_t n = table.Size();
+    // The plan entry of each table entry.
+    constexpr std::uint32_t kNone = 0xFFFFFFFF;
+    std::vector<std::uint32_t> planOf(n, kNone);
+    std::vector<std::uint32_t> order;
+    if (sorted)
+        order.reserve(n);
+    for (std::size_t i = 0; i < plan.Size(); ++i) {
+        const std::int64_t entry = table.Find(plan.Entry(i).Name);
+        if (entry < 0)
+            continue; // hidden, or come since the table was read
+        planOf[static_cast<std::size_t>(entry)] = static_cast<std::uint32_t>(i);
+        if (sorted)
+            order.push_back(static_cast<std::uint32_t>(entry));
+    }
+    auto names = std::make_shared<TNewNames>();
+    names->verdicts.reserve(n);
+    names->nameAt.reserve(n + 1);
+    for (std::size_t e = 0; e < n; ++e) {
+        const std::uint32_t i = planOf[e];
+        if (i == kNone) {
+            names->Add(TEntryVerdict::None);
+            continue;
+        }
+        const TEntryVerdict verdict = verdictOf(plan, i);
+        names->Add(verdict, verdict == TEntryVerdict::Unchanged ? std::string_view() : plan.NewName(i));
+        if (verdict == TEntryVerdict::Error)
+            names->reasons.emplace_back(static_cast<std::uint32_t>(e), plan.Reason(i));
+    }
+    names->names.shrink_to_fit();
+    if (sorted) {
+        // What the plan does not hold (files outside the mask) follows in name order.
+        for (const std::uint32_t e : nameOrder) {
+            if (planOf[e] == kNone)
+                order.push_back(e);
+        }
+        names->runOrder = std::move(order);
+    }
+    return names;
+}
+
+TNewNamePreview::TNewNamePreview(TFileListModel* model, QObject* parent)
+    : QObject(parent)
+    , m_model(model)
+{
+    m_pool.setMaxThreadCount(1);
+    // Only a folder read to its end is planned: the first rows of a large one would be
+    // planned in vain.
+    connect(m_model, &TFileListModel::loaded, this, &TNewNamePreview::refresh);
+}
+
+TNewNamePreview::~TNewNamePreview()
+{
+    m_pool.waitForDone();
+}
+
+void TNewNamePreview::setInput(const TRunOptions& options, std::vector<TJob> jobs)
+{
+    m_options = options;
+    m_jobs = std::move(jobs);
+    m_hasInput = true;
+    refresh();
+}
+
+void TNewNamePreview::refresh()
+{
+    ++m_generation;
+    if (m_busy)
+        m_pending = true;
+    else
+        start();
+}
+
+void TNewNamePreview::start()
+{
+    m_pending = false;
+    const std::shared_ptr<const TListingTable> table = m_model->table();
+    if (!m_hasInput || !table || !m_model->isLoaded()) {
+        m_appliedFor = m_generation;
+        m_message.clear();
+        emit updated();
+        return;
+    }
+    // A job list that cannot run renames nothing: the plan still gives the run's order.
+    QString message;
+    TRenameSession check;
+    check.Jobs = m_jobs;
+    if (const std::string invalid = check.InvalidJobMessage(); !invalid.empty()) {
+        message = QStringLiteral("No new names: %1").arg(NameForDisplay(invalid));
+        check.Jobs.clear();
+    }
+    std::vector<TJob> jobs = std::move(check.Jobs);
+    TRunOptions options = m_options;
+    options.startFolder = m_model->folder();
+    const std::uint64_t generation = m_generation;
+    const bool sorted = options.sort;
+    m_busy = true;
+    m_pool.start([this, generation, table, options, jobs = std::move(jobs), message, sorted] {
+        TFolderPlan plan;
+        PlanStartingFolder(options, jobs, plan, &workerCollator(options.naturalSort));
+        std::vector<std::uint32_t> nameOrder;
+        if (sorted)
+            nameOrder = SortedEntries(*table, colName, false);
+        std::shared_ptr<const TNewNames> names = NewNamesFromPlan(*table, plan, sorted, nameOrder);
+        plan = TFolderPlan();
+        nameOrder = {};
+        // The plan of a large folder leaves megabytes of small free blocks in this thread's
+        // own heap; given back now, they do not stay with the window between two edits. A
+        // small folder's leave little, and giving them back would cost more than its plan.
+        if (table->Size() >= kTrimAfter)
+            ::malloc_trim(0);
+        QMetaObject::invokeMethod(
+            this, [this, generation, table, names = std::move(names), message]() mutable {
+                finish(generation, table, std::move(names), message);
+            });
+    });
+}
+
+void TNewNamePreview::finish(std::uint64_t generation, const std::shared_ptr<const TListingTable>& table,
+    std::shared_ptr<const TNewNames> names, const QString& message)
+{
+    m_busy = false;
+    if (generation == m_generation) {
+        m_appliedFor = generation;
+        m_message = message;
+        m_model->setNewNames(table, std::move(names));
+        emit updated();
+    }
+    if (m_pending)
+        start();
+}
+
+} // namespace brindle

@@ -1,0 +1,301 @@
+// The New name column of the file list: what a run started in the folder shown does, live with
+// every change of the jobs and options, and the list filtered to what changes and in the run's
+// order.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "RunWindowUtil.h"
+#include "app/UFileListModel.h"
+#include "app/UNewNamePreview.h"
+#include "app/UShellViews.h"
+#include "run/UResultTreeModel.h"
+#include "run/UfrmTree.h"
+#include "common/TestName.h"
+
+using namespace brindle;
+using namespace brindle::test;
+
+namespace
+{
+
+using Column = std::map<std::string, std::string>;
+
+TJob job(TJobType kind, std::int32_t modifier, std::int32_t int1, std::string str1, std::string str2 = {})
+{
+    TJob j = TJob::Create(kind);
+    j.Modifier = modifier;
+    j.Int1 = int1;
+    j.Str1 = std::move(str1);
+    j.Str2 = std::move(str2);
+    return j;
+}
+
+class NewNameColumn : public RunWindowFixture
+{
+protected:
+    TShellListView* slv() { return Child<TShellListView>(&win(), "slv"); }
+    TFileListModel* model() { return slv()->listModel(); }
+
+    /// Waits until the folder is read and the column is computed for the newest input.
+    bool settled()
+    {
+        return WaitFor([&] { return slv()->isLoaded() && win().Preview()->isCurrent(); });
+    }
+
+    /// What the column shows: each entry with a new name, or "!" for an entry the run fails on.
+    Column column()
+    {
+        Column shown;
+        for (int row = 0; row < model()->rowCount(); ++row) {
+            const QModelIndex cell = model()->index(row, colNewName);
+            const auto verdict = static_cast<TEntryVerdict>(cell.data(TFileListModel::VerdictRole).toInt());
+            if (verdict == TEntryVerdict::Error)
+                shown[std::string(model()->nameAt(row))] = "!";
+            else if (verdict == TEntryVerdict::Renamed)
+                shown[std::string(model()->nameAt(row))] = cell.data().toString().toStdString();
+        }
+        return shown;
+    }
+
+    std::vector<std::string> shownNames()
+    {
+        std::vector<std::string> names;
+        for (int row = 0; row < model()->rowCount(); ++row)
+            names.emplace_back(model()->nameAt(row));
+        return names;
+    }
+
+    void setMask(const std::string& mask)
+    {
+        Child<QComboBox>(&win(), "cmbFileMask")->setEditText(QString::fromStdString(mask));
+    }
+    void setCounter(int value) { Child<QSpinBox>(&win(), "edtCounter")->setValue(value); }
+};
+
+// ---- the column is what the run does
+
+struct ColumnCase {
+    const char* name;
+    std::vector<std::string> files;
+    std::vector<TJob> jobs;
+    std::string mask;
+    int counterStart;
+    /// The column expected: new names, "!" for a failure.
+    Column expected;
+    bool renameDirs = false;
+    bool undo = false;
+};
+
+void PrintTo(const ColumnCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ColumnIsTheRun : public NewNameColumn, public ::testing::WithParamInterface<ColumnCase>
+{
+};
+
+TEST_P(ColumnIsTheRun, AndGoMakesIt)
+{
+    const ColumnCase& c = GetParam();
+    for (const std::string& f : c.files)
+        m_tree.file("work/" + f);
+    m_tree.dir("work/sub");
+    startIn();
+    check("chkUndo", c.undo);
+    check("chkRenameDirs", c.renameDirs);
+    check("chkSimulation", false);
+    check("chkSort");
+    check("rbNameASC");
+    setMask(c.mask);
+    setCounter(c.counterStart);
+    loadJobs(c.jobs);
+    ASSERT_TRUE(settled());
+    const Column shown = column();
+    EXPECT_EQ(shown, c.expected);
+
+    // The folder after Go is what the column said: new names where it showed one, old names
+    // everywhere else.
+    std::set<std::string> foretold;
+    for (const std::string& name : work()) {
+        const auto at = shown.find(name);
+        foretold.insert(at == shown.end() || at->second == "!" ? name : at->second);
+    }
+    click("btnGo");
+    std::set<std::string> after;
+    for (const std::string& name : work())
+        after.insert(name);
+    after.erase("_brindlewick_undo.txt");
+    EXPECT_EQ(after, foretold);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ColumnIsTheRun,
+    ::testing::Values(
+        // x.txt waits for xx.txt to move on.
+        ColumnCase {"Chain", {"x.txt", "xx.txt"}, {job(jobInsert, posBegin, 0, "x")}, "*.*", 0,
+            {{"x.txt", "xx.txt"}, {"xx.txt", "xxx.txt"}}},
+        ColumnCase {"Swap", {"ab.t", "ba.t", "cc.t"},
+            {job(jobReplace, replaceRegex, 0, "^(.)(.)\\.t$", "$2$1.t")}, "*.*", 0,
+            {{"ab.t", "ba.t"}, {"ba.t", "ab.t"}}},
+        // The hidden file holds the name a.txt wants; the list does not show it, the plan knows it.
+        ColumnCase {"HiddenHolder", {"a.txt", ".a.txt", "b.txt"}, {job(jobInsert, posBegin, 0, ".")}, "*.*",
+            0, {{"a.txt", "!"}, {"b.txt", ".b.txt"}}},
+        ColumnCase {"OutsideTheMask", {"a.txt", "c.doc"}, {job(jobUpper, scopeAll, 1, "")}, "*.txt", 0,
+            {{"a.txt", "A.TXT"}}},
+        ColumnCase {"CounterFromTheStart", {"b.txt", "a.txt", "c.txt"}, {job(jobCounter, posBegin, 2, "")},
+            "*.*", 7, {{"a.txt", "07a.txt"}, {"b.txt", "08b.txt"}, {"c.txt", "09c.txt"}}},
+        // Subfolders renamed first; with undo files a name holding a line feed is refused.
+        ColumnCase {"FoldersAndUndoRules", {"a.txt", "l\nf.txt"}, {job(jobUpper, scopeAll, 1, "")}, "*.*", 0,
+            {{"sub", "SUB"}, {"a.txt", "A.TXT"}, {"l\nf.txt", "!"}}, true, true}),
+    [](const ::testing::TestParamInfo<ColumnCase>& info) { return std::string(info.param.name); });
+
+TEST_F(NewNameColumn, FailureShowsTheSimulationsPictureAndItsReason)
+{
+    m_tree.file("work/a.txt");
+    m_tree.file("work/.a.txt");
+    startIn();
+    loadJobs({job(jobInsert, posBegin, 0, ".")});
+    ASSERT_TRUE(settled());
+    const QModelIndex cell = model()->index(model()->rowOf("a.txt"), colNewName);
+    EXPECT_FALSE(cell.data(Qt::DecorationRole).value<QIcon>().isNull());
+    const QString tip = cell.data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains(QStringLiteral(".a.txt"))) << tip.toStdString();
+    // The column shows the name wanted.
+    EXPECT_EQ(cell.data().toString(), QStringLiteral(".a.txt"));
+    // The views without the column give it in the name's tooltip.
+    EXPECT_TRUE(
+        model()->index(model()->rowOf("a.txt"), colName).data(Qt::ToolTipRole).toString().contains(tip));
+    // The reason is the simulation's.
+    check("chkSimulation");
+    click("btnGo");
+    ASSERT_NE(win().TreeWindow(), nullptr);
+    const QAbstractItemModel& tree = win().TreeWindow()->Model();
+    const QModelIndex top = tree.index(0, 0);
+    QString simulated;
+    for (int row = 0; row < tree.rowCount(top); ++row) {
+        if (tree.index(row, 0, top).data().toString().contains(QStringLiteral("a.txt")))
+            simulated = tree.index(row, 0, top).data(Qt::ToolTipRole).toString();
+    }
+    EXPECT_TRUE(simulated.endsWith(QLatin1Char('\n') + tip)) << simulated.toStdString();
+}
+
+// ---- live
+
+TEST_F(NewNameColumn, EditingAJobUpdatesTheColumnWithoutAButton)
+{
+    m_tree.file("work/a.txt");
+    startIn();
+    loadJobs({job(jobInsert, posBegin, 0, "x")});
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(column(), (Column {{"a.txt", "xa.txt"}}));
+    selectRow(0);
+    m_dialogs.thenOk(
+        [](QDialog& dialog) { Child<QLineEdit>(&dialog, "edtString")->setText(QStringLiteral("y")); });
+    click("btnEdit");
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(column(), (Column {{"a.txt", "ya.txt"}}));
+    // The options too: the counter start and the mask.
+    setMask("*.doc");
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(column(), Column {});
+    // A job that cannot run shows no new names and says why.
+    loadJobs({job(jobReplace, replaceRegex, 0, "(", "")});
+    setMask("*.*");
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(column(), Column {});
+    EXPECT_TRUE(slv()->note().startsWith(QStringLiteral("No new names: "))) << slv()->note().toStdString();
+    loadJobs({job(jobUpper, scopeAll, 1, "")});
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(column(), (Column {{"a.txt", "A.TXT"}}));
+    EXPECT_TRUE(slv()->note().isEmpty());
+}
+
+TEST_F(NewNameColumn, AnOlderAnswerNeverReplacesANewerOne)
+{
+    for (int i = 0; i < 2000; ++i)
+        m_tree.file("work/f" + std::to_string(i) + ".txt");
+    startIn();
+    loadJobs({job(jobCounter, posBegin, 1, "")});
+    ASSERT_TRUE(settled());
+    // Every answer put into the column after the second edit is the second edit's.
+    std::vector<std::string> seen;
+    bool second = false;
+    QObject::connect(win().Preview(), &TNewNamePreview::updated, [&] {
+        if (second)
+            seen.push_back(
+                model()->index(model()->rowOf("f0.txt"), colNewName).data().toString().toStdString());
+    });
+    setCounter(3);
+    second = true;
+    setCounter(5);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(seen, std::vector<std::string> {"5f0.txt"});
+}
+
+// ---- the list
+
+TEST_F(NewNameColumn, OnlyChangesShowsWhatGetsANewNameOrFails)
+{
+    m_tree.file("work/a.txt");
+    m_tree.file("work/.a.txt");
+    m_tree.file("work/ab.txt");
+    m_tree.file("work/b.txt");
+    m_tree.dir("work/sub");
+    startIn();
+    // a.txt fails (the hidden .a.txt holds its new name), ab.txt is renamed, b.txt and the
+    // folder stay as they are.
+    loadJobs({job(jobReplace, replaceRegex, 0, "^a", ".a")});
+    ASSERT_TRUE(settled());
+    const std::vector<std::string> all = {"sub", "a.txt", "ab.txt", "b.txt"};
+    EXPECT_EQ(shownNames(), all);
+    slv()->selectName(std::string_view("ab.txt"));
+    check("chkOnlyChanges");
+    EXPECT_EQ(shownNames(), (std::vector<std::string> {"a.txt", "ab.txt"}));
+    EXPECT_EQ(slv()->selectedName(), std::optional<std::string>("ab.txt"));
+    // It follows the jobs.
+    loadJobs({job(jobReplace, replaceRegex, 0, "^b", "c")});
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(shownNames(), (std::vector<std::string> {"b.txt"}));
+    check("chkOnlyChanges", false);
+    EXPECT_EQ(shownNames(), all);
+}
+
+TEST_F(NewNameColumn, SortedBeforeProcessingTheListIsInTheRunsOrder)
+{
+    // Dates the other way round from the names.
+    const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", "d.txt"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        m_tree.file("work/" + names[i]);
+        std::filesystem::last_write_time(m_tree.at("work/" + names[i]),
+            std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * static_cast<int>(i)));
+    }
+    startIn();
+    check("chkSort");
+    check("rbDateASC");
+    loadJobs({job(jobCounter, posBegin, 1, "")});
+    setCounter(1);
+    ASSERT_TRUE(settled());
+    ASSERT_TRUE(WaitFor([&] { return shownNames().front() == "d.txt"; }));
+    EXPECT_EQ(shownNames(), (std::vector<std::string> {"d.txt", "c.txt", "b.txt", "a.txt"}));
+    // The counter numbers run down the list.
+    for (int row = 0; row < model()->rowCount(); ++row)
+        EXPECT_EQ(model()->index(row, colNewName).data().toString().toStdString(),
+            std::to_string(row + 1) + std::string(model()->nameAt(row)));
+    // Not sorted before processing: by name again.
+    check("chkSort", false);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(shownNames(), names);
+}
+
+} // namespace
