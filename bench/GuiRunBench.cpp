@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "GuiBenchUtil.h"
 #include "app/UShellViews.h"
 #include "app/UUserDialogs.h"
 #include "app/UfrmMain.h"
@@ -38,22 +39,7 @@ namespace
 {
 
 using namespace brindle;
-
-/// Answers nothing and shows nothing: a run without questions, messages counted.
-class SilentDialogs final : public IUserDialogs
-{
-public:
-    int messages = 0;
-    void showMessage(QWidget*, const QString& text) override
-    {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
-    }
-    bool askYesNo(QWidget*, const QString&) override { return true; }
-    QString chooseOpenFile(QWidget*, const TFileDialogOptions&) override { return {}; }
-    QString chooseSaveFile(QWidget*, const TFileDialogOptions&) override { return {}; }
-    int execDialog(QDialog&) override { return 0; }
-};
+using namespace brindle::bench;
 
 struct Options {
     std::string folder;
@@ -65,18 +51,6 @@ struct Options {
     std::string sort = "name";
     int reps = 5;
 };
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-double nowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
 
 /// Wall time of one run of the command-line front end, its output thrown away.
 double timeCli(const Options& o)

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "GuiBenchUtil.h"
 #include "app/UFileListModel.h"
 #include "app/UNewNamePreview.h"
 #include "app/UShellViews.h"
@@ -27,61 +28,8 @@
 #include "app/UfrmMain.h"
 #include "joblist/UJobIO.h"
 
-namespace
-{
-
 using namespace brindle;
-
-class SilentDialogs final : public IUserDialogs
-{
-public:
-    void showMessage(QWidget*, const QString& text) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
-    }
-    bool askYesNo(QWidget*, const QString&) override { return true; }
-    QString chooseOpenFile(QWidget*, const TFileDialogOptions&) override { return {}; }
-    QString chooseSaveFile(QWidget*, const TFileDialogOptions&) override { return {}; }
-    int execDialog(QDialog&) override { return 0; }
-};
-
-double nowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-/// A line of /proc/self/status in kB (VmRSS, VmHWM).
-long statusKb(const char* key)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind(key, 0) == 0)
-            return std::stol(line.substr(std::string(key).size() + 1));
-    }
-    return -1;
-}
-
-/// Lets the event loop run until done() holds; false after timeoutMs.
-template <typename Done> bool runUntil(Done done, double timeoutMs = 600000)
-{
-    const double start = nowMs();
-    while (!done()) {
-        if (nowMs() - start > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-} // namespace
+using namespace brindle::bench;
 
 int main(int argc, char** argv)
 {

@@ -269,11 +269,13 @@ std::string undoReport(const TUndoResult& result)
 {
     std::string report = std::to_string(result.renamed) + " files and/or directories have been renamed.";
     if (result.errors != 0)
-        report += " " + std::to_string(result.errors) + " errors detected!";
+        report.append(" ").append(std::to_string(result.errors)).append(" errors detected!");
     if (result.skipped == 1)
         report += kPassedOverReport;
     else if (result.skipped > 1)
-        report += " " + std::to_string(result.skipped) + " pairs passed over: their renames never happened";
+        report.append(" ")
+            .append(std::to_string(result.skipped))
+            .append(" pairs passed over: their renames never happened");
     return report;
 }
 

@@ -39,18 +39,18 @@ std::u32string standInFor(std::string_view s, std::size_t i, std::size_t len)
             break;
         }
         if (c0 < 0x20 || c0 == 0x7F)
-            return U"\\x" + hex(c0, 2);
+            return std::u32string(U"\\x").append(hex(c0, 2));
         return c0 >= 0x80 ? std::u32string(1, kReplacement) : std::u32string();
     }
     const auto c1 = static_cast<unsigned char>(s[i + 1]);
     // C1 controls: U+0080 to U+009F, C2 80 to C2 9F.
     if (len == 2 && c0 == 0xC2 && c1 < 0xA0)
-        return U"\\u00" + hex(c1, 2);
+        return std::u32string(U"\\u00").append(hex(c1, 2));
     // U+2028 and U+2029 break lines in text views.
     if (len == 3 && c0 == 0xE2 && c1 == 0x80) {
         const auto c2 = static_cast<unsigned char>(s[i + 2]);
         if (c2 == 0xA8 || c2 == 0xA9)
-            return U"\\u202" + hex(c2 - 0xA0, 1);
+            return std::u32string(U"\\u202").append(hex(c2 - 0xA0, 1));
     }
     return {};
 }

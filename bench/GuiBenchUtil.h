@@ -1,0 +1,72 @@
+// What the window benchmarks share: dialogs that answer nothing, a clock in milliseconds, the
+// process's memory, a wait on the event loop, and the median of the repetitions.
+#pragma once
+
+#include <QApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/UUserDialogs.h"
+
+namespace brindle::bench
+{
+
+/// Answers Yes, chooses nothing and shows nothing: messages go to standard error and are
+/// counted.
+class SilentDialogs final : public IUserDialogs
+{
+public:
+    int messages = 0;
+    void showMessage(QWidget*, const QString& text) override
+    {
+        ++messages;
+        std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
+    }
+    bool askYesNo(QWidget*, const QString&) override { return true; }
+    QString chooseOpenFile(QWidget*, const TFileDialogOptions&) override { return {}; }
+    QString chooseSaveFile(QWidget*, const TFileDialogOptions&) override { return {}; }
+    int execDialog(QDialog&) override { return 0; }
+};
+
+inline double nowMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+/// A line of /proc/self/status in kB (VmRSS, VmHWM); -1 when it is missing.
+inline long statusKb(const char* key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(std::string(key).size() + 1));
+    }
+    return -1;
+}
+
+/// Lets the event loop run until done() holds; false after timeoutMs.
+template <typename Done> bool runUntil(Done done, double timeoutMs = 600000)
+{
+    const double start = nowMs();
+    while (!done()) {
+        if (nowMs() - start > timeoutMs)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+inline double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+} // namespace brindle::bench
