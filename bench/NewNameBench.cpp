@@ -122,12 +122,14 @@ int main(int argc, char** argv)
             maxGap = std::max(maxGap, t - lastTick);
         lastTick = t;
     });
-    // Complete: the newest input is in, and the last row shows the name it gives.
-    auto complete = [&](const char* prefix) {
+    // Complete: the newest input is in, and the last row shows the name it gives: a number
+    // first (the counter, whatever its value), or "holiday ".
+    auto complete = [&](bool counterList) {
         if (!preview->isCurrent() || rows == 0)
             return false;
         const QString last = model->index(rows - 1, colNewName).data().toString();
-        return last.startsWith(QLatin1String(prefix));
+        return counterList ? !last.isEmpty() && last.front().isDigit()
+                           : last.startsWith(QLatin1String("holiday "));
     };
     std::vector<double> times, gaps;
     for (int rep = 0; rep < reps; ++rep) {
@@ -139,7 +141,10 @@ int main(int argc, char** argv)
         ticker.start();
         const double start = nowMs();
         win.LoadJobListFile(a ? listA : listB);
-        runUntil([&] { return complete(a ? "0" : "holiday "); });
+        if (!runUntil([&] { return complete(a); })) {
+            std::fprintf(stderr, "rep %d: the column was not complete after ten minutes\n", rep + 1);
+            return 1;
+        }
         slv->currentView()->viewport()->grab();
         const double took = nowMs() - start;
         ticker.stop();
