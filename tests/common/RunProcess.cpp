@@ -16,10 +16,7 @@ extern char** environ;
 namespace brindle::test
 {
 
-namespace
-{
-
-std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra)
+std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra)
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -35,7 +32,7 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra
     return env;
 }
 
-std::vector<char*> cArray(std::vector<std::string>& v)
+std::vector<char*> CStringArray(std::vector<std::string>& v)
 {
     std::vector<char*> out;
     for (std::string& s : v)
@@ -43,8 +40,6 @@ std::vector<char*> cArray(std::vector<std::string>& v)
     out.push_back(nullptr);
     return out;
 }
-
-} // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argvIn, const std::string& input,
     const std::vector<std::string>& envExtra)
@@ -58,9 +53,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argvIn, const std::stri
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     std::vector<std::string> args = argvIn;
-    std::vector<std::string> env = mergedEnvironment(envExtra);
-    std::vector<char*> cargs = cArray(args);
-    std::vector<char*> cenv = cArray(env);
+    std::vector<std::string> env = MergedEnvironment(envExtra);
+    std::vector<char*> cargs = CStringArray(args);
+    std::vector<char*> cenv = CStringArray(env);
     pid_t pid = 0;
     const int rc = ::posix_spawnp(&pid, cargs[0], &actions, nullptr, cargs.data(), cenv.data());
     posix_spawn_file_actions_destroy(&actions);

@@ -1,5 +1,7 @@
 #include "common/TerminalProcess.h"
 
+#include "common/RunProcess.h"
+
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -11,38 +13,11 @@
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
-
 namespace brindle::test
 {
 
 namespace
 {
-
-std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra)
-{
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string key = entry.substr(0, entry.find('='));
-        bool replaced = false;
-        for (const std::string& x : extra)
-            replaced = replaced || x.substr(0, x.find('=')) == key;
-        if (!replaced)
-            env.push_back(entry);
-    }
-    env.insert(env.end(), extra.begin(), extra.end());
-    return env;
-}
-
-std::vector<char*> cArray(std::vector<std::string>& v)
-{
-    std::vector<char*> out;
-    for (std::string& s : v)
-        out.push_back(s.data());
-    out.push_back(nullptr);
-    return out;
-}
 
 void writeAll(int fd, const std::string& text)
 {
@@ -63,9 +38,9 @@ TerminalResult RunOnTerminal(const std::vector<std::string>& argvIn, const std::
     const std::vector<std::string>& envExtra)
 {
     std::vector<std::string> args = argvIn;
-    std::vector<std::string> env = mergedEnvironment(envExtra);
-    std::vector<char*> cargs = cArray(args);
-    std::vector<char*> cenv = cArray(env);
+    std::vector<std::string> env = MergedEnvironment(envExtra);
+    std::vector<char*> cargs = CStringArray(args);
+    std::vector<char*> cenv = CStringArray(env);
 
     termios raw {};
     ::cfmakeraw(&raw);
