@@ -1,0 +1,142 @@
+// Files written by an earlier version of the program (a settings file, job list files in four
+// encodings) are read into the same values and written back byte for byte: renaming code never
+// changes what is stored.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "common/TempTree.h"
+#include "joblist/UJobIO.h"
+#include "settings/UAppSettings.h"
+
+using namespace brindle;
+using brindle::test::TempTree;
+
+namespace
+{
+
+std::string golden(const std::string& name)
+{
+    std::ifstream in(std::string(BRINDLE_TEST_DATA) + "/golden/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// Records the placement the store applies and gives it back when asked.
+struct RecordingForm : IPlacedForm {
+    TFormPlacement placement;
+    std::string FormName() const override { return kMainFormName; }
+    bool GetPlacement(TFormPlacement& p) const override
+    {
+        p = placement;
+        return true;
+    }
+    void SetLeft(std::int32_t v) override { placement.Left = v; }
+    void SetTop(std::int32_t v) override { placement.Top = v; }
+    void SetWidth(std::int32_t v) override { placement.Width = v; }
+    void SetHeight(std::int32_t v) override { placement.Height = v; }
+    void SetWindowState(std::int32_t v) override { placement.WinState = v; }
+};
+
+TEST(StoredFilesTest, ASettingsFileOfAnEarlierVersionLoadsEveryValueAndSavesBackTheSameBytes)
+{
+    TempTree tree;
+    tree.file("old/brindle.ini", golden("brindle.ini"));
+    tree.dir("app");
+    TzmRegVal store;
+    InitAppSettingsStore(store, tree.at("old/"));
+    store.LoadValues();
+    TAppOptions o;
+    LoadSettings(store, o, tree.at("app"));
+    EXPECT_TRUE(o.recurseDirs);
+    EXPECT_TRUE(o.renameDirs);
+    EXPECT_FALSE(o.resetCounter);
+    EXPECT_FALSE(o.sort);
+    EXPECT_TRUE(o.confirm);
+    EXPECT_TRUE(o.undo);
+    EXPECT_TRUE(o.log);
+    EXPECT_FALSE(o.simulation);
+    EXPECT_TRUE(o.naturalSort);
+    EXPECT_EQ(o.counterStart, -7);
+    EXPECT_EQ(o.viewStyle, 3);
+    EXPECT_EQ(o.stvWidth, 240);
+    EXPECT_EQ(o.path, "/home/user/Fotos/Été 2026");
+    EXPECT_EQ(store.GetString("openDir"), "/home/user/Jobs");
+    EXPECT_EQ(store.GetString("saveDir"), "/home/user/Saved jobs");
+    EXPECT_EQ(o.example, "IMG_0001.JPG");
+    EXPECT_EQ(o.encoding, "UTF-8");
+    EXPECT_EQ(o.filemask, "*.jpg");
+    EXPECT_EQ(o.filemaskHistory,
+        (std::vector<std::string> {"*.jpg", "*.txt", "IMG_*.*", "*.*", "ÄÖÜ?.mp3", "a", "b", "c", "d", "e"}));
+    RecordingForm form;
+    store.RestoreFormPlacement(form);
+    EXPECT_EQ(form.placement.Left, 278);
+    EXPECT_EQ(form.placement.Top, 131);
+    EXPECT_EQ(form.placement.Width, 1024);
+    EXPECT_EQ(form.placement.Height, 640);
+    EXPECT_EQ(form.placement.WinState, 2);
+
+    // Written by today's code from the values read, into a fresh folder.
+    TzmRegVal fresh;
+    InitAppSettingsStore(fresh, tree.at("new/"));
+    tree.dir("new");
+    o.openDir = store.GetString("openDir");
+    o.saveDir = store.GetString("saveDir");
+    SaveSettings(o, fresh);
+    fresh.SaveValues();
+    fresh.SaveFormPlacement(form);
+    EXPECT_EQ(tree.read("new/brindle.ini"), golden("brindle.ini"));
+}
+
+/// The jobs of the golden job lists: every kind, positions, regex mode, letters outside ASCII.
+std::vector<TJob> goldenJobs()
+{
+    std::vector<TJob> jobs;
+    auto add = [&](TJobType kind, int modifier, int int1, int int2, const char* str1, const char* str2) {
+        TJob job = TJob::Create(kind);
+        job.Modifier = modifier;
+        job.Int1 = int1;
+        job.Int2 = int2;
+        job.Str1 = str1;
+        job.Str2 = str2;
+        jobs.push_back(job);
+    };
+    add(jobLower, 0, 1, 0, "", "");
+    add(jobUpper, 1, 0, 0, "", "");
+    add(jobNormal, 2, 1, 0, "", "");
+    add(jobInsert, 3, 2, 0, "Été ", "_");
+    add(jobRemove, 2, 0, 4, "", "");
+    add(jobReplace, 1, 1, 0, "^IMG_(\\d+)", "Trip-$1 <&> \"ß\"");
+    add(jobReplace, 0, 0, 0, "_", " ");
+    add(jobCounter, 5, 3, 0, "", "");
+    add(jobInsert, 4, 0, 0, "Ωμέγα", "x");
+    return jobs;
+}
+
+class StoredJobListTest : public ::testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(StoredJobListTest, AJobListOfAnEarlierVersionReadsTheSameJobsAndWritesTheSameBytes)
+{
+    const std::string encoding = GetParam();
+    const std::string file = "jobs-" + (encoding.empty() ? std::string("none") : encoding) + ".xml";
+    const TJobListLoad load = LoadJobsFromXmlBytes(golden(file), file);
+    ASSERT_TRUE(load.ok) << load.message;
+    EXPECT_EQ(load.jobs, goldenJobs());
+    EXPECT_EQ(JobsToXml(load.jobs, encoding), golden(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, StoredJobListTest,
+    ::testing::Values("UTF-8", "ISO-8859-1", "windows-1253", ""),
+    [](const ::testing::TestParamInfo<const char*>& info) {
+        const std::string name = info.param;
+        std::string id;
+        for (char c : name.empty() ? std::string("none") : name)
+            id += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return id;
+    });
+
+} // namespace
