@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "GuiBenchUtil.h"
-#include "app/UFileListModel.h"
-#include "app/UShellViews.h"
-#include "app/UUserDialogs.h"
-#include "app/UfrmMain.h"
+#include "gui/folders/FileListModel.h"
+#include "gui/folders/FolderViews.h"
+#include "gui/app/UserDialogs.h"
+#include "gui/app/MainWindow.h"
 
 using namespace brindle;
 using namespace brindle::bench;
@@ -64,16 +64,16 @@ int main(int argc, char** argv)
         std::filesystem::create_directory(empty);
     }
     SilentDialogs dialogs;
-    TMainWindowEnv env;
+    MainWindowEnv env;
     env.appDir = dir + "/";
     env.settingsDir = dir + "/";
     env.dialogs = &dialogs;
-    TfrmMain win(env);
+    MainWindow win(env);
     win.resize(1200, 700);
     win.show();
-    auto* slv = win.findChild<TShellListView*>(QStringLiteral("slv"));
-    TFileListModel* model = slv->listModel();
-    win.SetTreePath(empty);
+    auto* slv = win.findChild<FileListView*>(QStringLiteral("slv"));
+    FileListModel* model = slv->listModel();
+    win.setTreePath(empty);
     slv->setViewStyle(style);
     runUntil([&] { return slv->isLoaded(); });
     for (int i = 0; i < 20; ++i)
@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     int rows = 0;
     for (int rep = 0; rep < reps; ++rep) {
         // Start from the empty folder each time, as a user coming from another folder.
-        win.SetTreePath(empty);
+        win.setTreePath(empty);
         runUntil([&] { return slv->isLoaded(); });
         for (int i = 0; i < 10; ++i)
             QApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
         lastTick = 0;
         ticker.start();
         const double start = nowMs();
-        win.SetTreePath(folder);
+        win.setTreePath(folder);
         runUntil([&] { return model->rowCount() > 0; });
         slv->currentView()->viewport()->grab();
         const double first = nowMs() - start;

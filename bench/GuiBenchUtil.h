@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UUserDialogs.h"
+#include "gui/app/UserDialogs.h"
 
 namespace brindle::bench
 {
@@ -28,8 +28,8 @@ public:
         std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
     }
     bool askYesNo(QWidget*, const QString&) override { return true; }
-    QString chooseOpenFile(QWidget*, const TFileDialogOptions&) override { return {}; }
-    QString chooseSaveFile(QWidget*, const TFileDialogOptions&) override { return {}; }
+    QString chooseOpenFile(QWidget*, const FileDialogOptions&) override { return {}; }
+    QString chooseSaveFile(QWidget*, const FileDialogOptions&) override { return {}; }
     int execDialog(QDialog&) override { return 0; }
 };
 

@@ -27,11 +27,11 @@
 #include <vector>
 
 #include "GuiBenchUtil.h"
-#include "app/UShellViews.h"
-#include "app/UUserDialogs.h"
-#include "app/UfrmMain.h"
-#include "run/UfrmProgress.h"
-#include "run/UfrmTree.h"
+#include "gui/folders/FolderViews.h"
+#include "gui/app/UserDialogs.h"
+#include "gui/app/MainWindow.h"
+#include "gui/run/ProgressWindow.h"
+#include "gui/run/ResultTreeWindow.h"
 
 extern char** environ;
 
@@ -133,14 +133,14 @@ int main(int argc, char** argv)
         return 1;
     dir += "/";
     SilentDialogs dialogs;
-    TMainWindowEnv env;
+    MainWindowEnv env;
     env.appDir = dir;
     env.settingsDir = dir;
     env.dialogs = &dialogs;
-    TfrmMain win(env);
+    MainWindow win(env);
     win.show();
     QApplication::processEvents();
-    if (!win.LoadJobListFile(o.jobs))
+    if (!win.loadJobListFile(o.jobs))
         return 1;
     auto box = [&](const char* name, bool on) {
         win.findChild<QCheckBox*>(QString::fromUtf8(name))->setChecked(on);
@@ -173,14 +173,14 @@ int main(int argc, char** argv)
     for (int rep = 0; rep < o.reps; ++rep) {
         if (o.real)
             freshCopy(o);
-        if (!win.SetTreePath(o.folder)) {
+        if (!win.setTreePath(o.folder)) {
             std::fprintf(stderr, "cannot select %s\n", o.folder.c_str());
             return 1;
         }
         QApplication::processEvents();
         // As the user would: the file list has shown the folder before Go is pressed. (A real
         // run stops the list from reading at its start, so it need not wait.)
-        auto* slv = win.findChild<TShellListView*>(QStringLiteral("slv"));
+        auto* slv = win.findChild<FileListView*>(QStringLiteral("slv"));
         QElapsedTimer wait;
         wait.start();
         while (!o.real && !slv->isLoaded() && wait.elapsed() < 60000)
@@ -197,10 +197,10 @@ int main(int argc, char** argv)
         go->click();
         // The result is on the screen: the tree window laid out and painted (or, for a real
         // run, the progress window with its final counts).
-        if (TfrmTree* tree = win.TreeWindow())
+        if (ResultTreeWindow* tree = win.treeWindow())
             tree->grab();
         else
-            win.ProgressWindow()->grab();
+            win.progressWindow()->grab();
         const double elapsed = nowMs() - start;
         ticker.stop();
         windowMs.push_back(elapsed);

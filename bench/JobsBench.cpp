@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "joblist/UJobIO.h"
-#include "jobs/URenameSession.h"
-#include "run/UTBWFile.h"
+#include "core/joblist/JobListFile.h"
+#include "core/jobs/RenameSession.h"
+#include "core/run/FileEntry.h"
 
 using namespace brindle;
 
@@ -42,15 +42,15 @@ std::vector<std::string> realisticNames(std::size_t count)
 }
 
 /// One job of every kind that changes a name.
-std::vector<TJob> sevenJobs()
+std::vector<Job> sevenJobs()
 {
-    auto make = [](TJobType k, int mod, int i1, int i2, std::string s1, std::string s2) {
-        TJob j = TJob::Create(k);
-        j.Modifier = mod;
-        j.Int1 = i1;
-        j.Int2 = i2;
-        j.Str1 = std::move(s1);
-        j.Str2 = std::move(s2);
+    auto make = [](JobType k, int mod, int i1, int i2, std::string s1, std::string s2) {
+        Job j = Job::create(k);
+        j.modifier = mod;
+        j.int1 = i1;
+        j.int2 = i2;
+        j.str1 = std::move(s1);
+        j.str2 = std::move(s2);
         return j;
     };
     return {
@@ -66,13 +66,13 @@ std::vector<TJob> sevenJobs()
 
 void runJobList(benchmark::State& state, const std::vector<std::string>& names)
 {
-    TRenameSession session;
-    session.Jobs = sevenJobs();
+    RenameSession session;
+    session.jobs = sevenJobs();
     std::size_t i = 0;
     std::string name;
     for (auto _ : state) {
         name = names[i++ % names.size()];
-        session.ApplyJobListInPlace(name);
+        session.applyJobListInPlace(name);
         benchmark::DoNotOptimize(name.data());
     }
     state.SetItemsProcessed(state.iterations());
@@ -116,18 +116,18 @@ std::vector<std::string> trackNames(std::size_t count)
 /// names a second.
 void BM_RegexCaptureSwap(benchmark::State& state)
 {
-    TRenameSession session;
-    TJob swap = TJob::Create(jobReplace);
-    swap.Modifier = replaceRegex;
-    swap.Str1 = R"((\w+) - (\w+))";
-    swap.Str2 = "$2 - $1";
-    session.Jobs = {swap};
+    RenameSession session;
+    Job swap = Job::create(jobReplace);
+    swap.modifier = replaceRegex;
+    swap.str1 = R"((\w+) - (\w+))";
+    swap.str2 = "$2 - $1";
+    session.jobs = {swap};
     const std::vector<std::string> names = trackNames(4096);
     std::size_t i = 0;
     std::string name;
     for (auto _ : state) {
         name = names[i++ % names.size()];
-        session.ApplyJobListInPlace(name);
+        session.applyJobListInPlace(name);
         benchmark::DoNotOptimize(name.data());
     }
     if (name.size() != 20 || name.find(" - ") != 7)
@@ -142,17 +142,17 @@ void BM_EveryLetterCase(benchmark::State& state)
     std::vector<std::string> names = realisticNames(4096);
     for (std::string& n : names)
         n.insert(4, "\xc3\xa9t\xc3\xa9 \xce\xb1");
-    TRenameSession session;
-    for (TJobType kind : {jobUpper, jobLower, jobNormal}) {
-        TJob job = TJob::Create(kind);
-        job.Int1 = 1;
-        session.Jobs.push_back(job);
+    RenameSession session;
+    for (JobType kind : {jobUpper, jobLower, jobNormal}) {
+        Job job = Job::create(kind);
+        job.int1 = 1;
+        session.jobs.push_back(job);
     }
     std::size_t i = 0;
     std::string name;
     for (auto _ : state) {
         name = names[i++ % names.size()];
-        session.ApplyJobListInPlace(name);
+        session.applyJobListInPlace(name);
         benchmark::DoNotOptimize(name.data());
     }
     state.SetItemsProcessed(state.iterations());
@@ -160,10 +160,10 @@ void BM_EveryLetterCase(benchmark::State& state)
 BENCHMARK(BM_EveryLetterCase);
 
 /// 100,000 names of a photo or music folder, numbered without leading zeros, shuffled.
-TBWFileList hundredThousandEntries()
+FileEntryList hundredThousandEntries()
 {
     const std::vector<std::string> stems = realisticNames(100000);
-    TBWFileList list;
+    FileEntryList list;
     list.reserve(stems.size());
     for (std::size_t i = 0; i < stems.size(); ++i)
         list.emplace_back(stems[i].substr(0, 10) + std::to_string(i) + ".jpg", 0.0);
@@ -176,26 +176,26 @@ TBWFileList hundredThousandEntries()
 /// order (1): the goal is at most twice the time of the designed sort.
 void BM_SortNames100k(benchmark::State& state)
 {
-    const TNameCollator collator("en_US.UTF-8", state.range(0) != 0);
-    const TBWFileList original = hundredThousandEntries();
+    const NameCollator collator("en_US.UTF-8", state.range(0) != 0);
+    const FileEntryList original = hundredThousandEntries();
     for (auto _ : state) {
         state.PauseTiming();
-        TBWFileList list = original;
+        FileEntryList list = original;
         state.ResumeTiming();
-        SortEntries(list, TSortOrder::NameAsc, collator);
+        sortEntries(list, SortOrder::NameAsc, collator);
         benchmark::DoNotOptimize(list.data());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(original.size()));
 }
 BENCHMARK(BM_SortNames100k)->Arg(0)->Arg(1)->ArgName("natural")->Unit(benchmark::kMillisecond);
 
-std::vector<TJob> tenThousandJobs()
+std::vector<Job> tenThousandJobs()
 {
-    const std::vector<TJob> seven = sevenJobs();
-    std::vector<TJob> jobs;
+    const std::vector<Job> seven = sevenJobs();
+    std::vector<Job> jobs;
     for (int i = 0; i < 10000; ++i) {
-        TJob j = seven[static_cast<std::size_t>(i) % seven.size()];
-        j.Str1 += "R&D <" + std::to_string(i) + ">";
+        Job j = seven[static_cast<std::size_t>(i) % seven.size()];
+        j.str1 += "R&D <" + std::to_string(i) + ">";
         jobs.push_back(j);
     }
     return jobs;
@@ -209,10 +209,10 @@ std::string tempPath()
 
 void BM_SaveJobList10k(benchmark::State& state)
 {
-    const std::vector<TJob> jobs = tenThousandJobs();
+    const std::vector<Job> jobs = tenThousandJobs();
     const std::string path = tempPath();
     for (auto _ : state) {
-        if (!SaveJobsToXml(path, jobs, "ISO-8859-1"))
+        if (!saveJobsToXml(path, jobs, "ISO-8859-1"))
             state.SkipWithError("save failed");
     }
     ::unlink(path.c_str());
@@ -224,13 +224,13 @@ BENCHMARK(BM_SaveJobList10k)->Unit(benchmark::kMillisecond);
 // string goes through the encoding converter, one character at a time.
 void BM_SaveJobList10kGreek(benchmark::State& state)
 {
-    std::vector<TJob> jobs = tenThousandJobs();
-    for (TJob& j : jobs)
-        j.Str2 = "\xCE\xA6\xCF\x89\xCF\x84\xCE\xBF\xCE\xB3\xCF\x81\xCE\xB1\xCF\x86\xCE\xAF\xCE\xB1 "
+    std::vector<Job> jobs = tenThousandJobs();
+    for (Job& j : jobs)
+        j.str2 = "\xCE\xA6\xCF\x89\xCF\x84\xCE\xBF\xCE\xB3\xCF\x81\xCE\xB1\xCF\x86\xCE\xAF\xCE\xB1 "
                  "\xE2\x82\xAC \xE6\x97\xA5";
     const std::string path = tempPath();
     for (auto _ : state) {
-        if (!SaveJobsToXml(path, jobs, "ISO-8859-7"))
+        if (!saveJobsToXml(path, jobs, "ISO-8859-7"))
             state.SkipWithError("save failed");
     }
     ::unlink(path.c_str());
@@ -241,9 +241,9 @@ BENCHMARK(BM_SaveJobList10kGreek)->Unit(benchmark::kMillisecond);
 void BM_LoadJobList10k(benchmark::State& state)
 {
     const std::string path = tempPath();
-    SaveJobsToXml(path, tenThousandJobs(), "ISO-8859-1");
+    saveJobsToXml(path, tenThousandJobs(), "ISO-8859-1");
     for (auto _ : state) {
-        TJobListLoad loaded = LoadJobsFromXml(path);
+        JobListLoad loaded = loadJobsFromXml(path);
         if (!loaded.ok || loaded.jobs.size() != 10000)
             state.SkipWithError("load failed");
         benchmark::DoNotOptimize(loaded.jobs.data());

@@ -21,12 +21,12 @@
 #include <vector>
 
 #include "GuiBenchUtil.h"
-#include "app/UFileListModel.h"
-#include "app/UNewNamePreview.h"
-#include "app/UShellViews.h"
-#include "app/UUserDialogs.h"
-#include "app/UfrmMain.h"
-#include "joblist/UJobIO.h"
+#include "gui/folders/FileListModel.h"
+#include "gui/folders/NewNamePreview.h"
+#include "gui/folders/FolderViews.h"
+#include "gui/app/UserDialogs.h"
+#include "gui/app/MainWindow.h"
+#include "core/joblist/JobListFile.h"
 
 using namespace brindle;
 using namespace brindle::bench;
@@ -63,48 +63,48 @@ int main(int argc, char** argv)
         std::filesystem::create_directory(empty);
     }
     // Two job lists to switch between: a counter before the name, and a text before it.
-    TJob counter = TJob::Create(jobCounter);
-    counter.Modifier = posBegin;
-    counter.Int1 = 6;
-    TJob lower = TJob::Create(jobLower);
-    lower.Modifier = scopeAll;
-    TJob insert = TJob::Create(jobInsert);
-    insert.Modifier = posBegin;
-    insert.Str1 = "holiday ";
+    Job counter = Job::create(jobCounter);
+    counter.modifier = posBegin;
+    counter.int1 = 6;
+    Job lower = Job::create(jobLower);
+    lower.modifier = scopeAll;
+    Job insert = Job::create(jobInsert);
+    insert.modifier = posBegin;
+    insert.str1 = "holiday ";
     const std::string listA = dir + "/a.xml";
     const std::string listB = dir + "/b.xml";
-    const std::vector<TJob> jobsA = {counter};
-    const std::vector<TJob> jobsB = {lower, insert};
-    if (!SaveJobsToXml(listA, jobsA, "UTF-8") || !SaveJobsToXml(listB, jobsB, "UTF-8"))
+    const std::vector<Job> jobsA = {counter};
+    const std::vector<Job> jobsB = {lower, insert};
+    if (!saveJobsToXml(listA, jobsA, "UTF-8") || !saveJobsToXml(listB, jobsB, "UTF-8"))
         return 1;
 
     SilentDialogs dialogs;
-    TMainWindowEnv env;
+    MainWindowEnv env;
     env.appDir = dir + "/";
     env.settingsDir = dir + "/";
     env.dialogs = &dialogs;
-    TfrmMain win(env);
+    MainWindow win(env);
     win.resize(1200, 700);
     win.show();
-    auto* slv = win.findChild<TShellListView*>(QStringLiteral("slv"));
-    TFileListModel* model = slv->listModel();
-    TNewNamePreview* preview = win.Preview();
+    auto* slv = win.findChild<FileListView*>(QStringLiteral("slv"));
+    FileListModel* model = slv->listModel();
+    NewNamePreview* preview = win.preview();
     slv->setViewStyle(3);
-    win.SetTreePath(empty);
+    win.setTreePath(empty);
     runUntil([&] { return slv->isLoaded() && preview->isCurrent(); });
     // The base: the window on an empty folder, each job list used once (reading a job list
     // file and the first case mapping bring in the XML and Unicode tables, some 2 MB that
     // do not depend on the folder).
     for (const std::string* list : {&listA, &listB}) {
-        win.LoadJobListFile(*list);
+        win.loadJobListFile(*list);
         runUntil([&] { return preview->isCurrent(); });
     }
-    win.Session().PreviewName("IMG_0001.JPG", TEntryKind::File);
+    win.session().previewName("IMG_0001.JPG", EntryKind::File);
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     const long baseRss = statusKb("VmRSS:");
 
-    win.SetTreePath(folder);
+    win.setTreePath(folder);
     runUntil([&] { return slv->isLoaded() && preview->isCurrent(); });
     const int rows = model->rowCount();
     for (int i = 0; i < 20; ++i)
@@ -140,7 +140,7 @@ int main(int argc, char** argv)
         lastTick = 0;
         ticker.start();
         const double start = nowMs();
-        win.LoadJobListFile(a ? listA : listB);
+        win.loadJobListFile(a ? listA : listB);
         if (!runUntil([&] { return complete(a); })) {
             std::fprintf(stderr, "rep %d: the column was not complete after ten minutes\n", rep + 1);
             return 1;

@@ -23,28 +23,28 @@
 #include <string>
 #include <vector>
 
-#include "run/URenamePlan.h"
-#include "run/URenameRun.h"
+#include "core/run/RenamePlan.h"
+#include "core/run/RenameRun.h"
 
 using namespace brindle;
 
 namespace
 {
 
-TJob job(TJobType kind, int modifier, int int1, std::string str1 = {}, std::string str2 = {})
+Job job(JobType kind, int modifier, int int1, std::string str1 = {}, std::string str2 = {})
 {
-    TJob j = TJob::Create(kind);
-    j.Modifier = modifier;
-    j.Int1 = int1;
-    j.Str1 = std::move(str1);
-    j.Str2 = std::move(str2);
+    Job j = Job::create(kind);
+    j.modifier = modifier;
+    j.int1 = int1;
+    j.str1 = std::move(str1);
+    j.str2 = std::move(str2);
     return j;
 }
 
 /// IMG_000001.JPG and on, in a random order, as a folder gives them.
-TBWFileList photoNames(int count)
+FileEntryList photoNames(int count)
 {
-    TBWFileList files;
+    FileEntryList files;
     files.reserve(static_cast<std::size_t>(count));
     char name[32];
     for (int i = 1; i <= count; ++i) {
@@ -59,11 +59,11 @@ TBWFileList photoNames(int count)
 
 /// The three kinds of batch: every name lower-cased (no chain), every number one up (one chain
 /// through the whole folder), and one up with the last taking the first's number (one cycle).
-std::vector<TJob> batchJobs(int kind, int count)
+std::vector<Job> batchJobs(int kind, int count)
 {
     if (kind == 0)
         return {job(jobLower, 0, 0)};
-    std::vector<TJob> jobs
+    std::vector<Job> jobs
         = {job(jobReplace, replaceRegex, 1, "\\A(IMG_)\\d{6}", "$1"), job(jobCounter, posBeforeExt, 6)};
     if (kind == 2) {
         char last[32];
@@ -79,16 +79,16 @@ void BM_Plan(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
     const int kind = static_cast<int>(state.range(1));
-    const TBWFileList files = photoNames(count);
-    const std::vector<TJob> jobs = batchJobs(kind, count);
-    TFolderPlan::TOptions options;
+    const FileEntryList files = photoNames(count);
+    const std::vector<Job> jobs = batchJobs(kind, count);
+    RenamePlan::Options options;
     options.undo = true;
     for (auto _ : state) {
         std::int32_t counter = 2;
-        TFolderPlan plan;
-        plan.Compute({}, files, {}, options, jobs, counter);
-        benchmark::DoNotOptimize(plan.Steps().data());
-        if (plan.CycleCount() != (kind == 2 ? 1u : 0u))
+        RenamePlan plan;
+        plan.compute({}, files, {}, options, jobs, counter);
+        benchmark::DoNotOptimize(plan.steps().data());
+        if (plan.cycleCount() != (kind == 2 ? 1u : 0u))
             state.SkipWithError("unexpected cycles");
     }
     state.SetLabel(kKinds[kind]);
@@ -107,24 +107,24 @@ BENCHMARK(BM_Plan)
     ->ComputeStatistics("min", fastest);
 
 /// A folder of count files on a memory file system, made once per size.
-class TBenchFolder
+class BenchFolder
 {
 public:
-    explicit TBenchFolder(int count)
+    explicit BenchFolder(int count)
     {
         char path[] = "/dev/shm/brindle-bench-XXXXXX";
         if (!::mkdtemp(path))
             std::abort();
         m_path = path;
-        for (const TBWFile& f : photoNames(count)) {
-            const int fd = ::open((m_path + "/" + f.Name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        for (const FileEntry& f : photoNames(count)) {
+            const int fd = ::open((m_path + "/" + f.name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
             ::close(fd);
         }
     }
-    ~TBenchFolder()
+    ~BenchFolder()
     {
-        for (const TBWFile& f : photoNames(static_cast<int>(count())))
-            ::unlink((m_path + "/" + f.Name).c_str());
+        for (const FileEntry& f : photoNames(static_cast<int>(count())))
+            ::unlink((m_path + "/" + f.name).c_str());
         ::rmdir(m_path.c_str());
     }
     const std::string& path() const { return m_path; }
@@ -134,25 +134,25 @@ private:
     std::string m_path;
     std::size_t m_count = 0;
 
-    friend TBenchFolder& folderOf(int);
+    friend BenchFolder& folderOf(int);
 };
 
-TBenchFolder& folderOf(int count)
+BenchFolder& folderOf(int count)
 {
-    static std::map<int, std::unique_ptr<TBenchFolder>> folders;
+    static std::map<int, std::unique_ptr<BenchFolder>> folders;
     auto& f = folders[count];
     if (!f) {
-        f = std::make_unique<TBenchFolder>(count);
+        f = std::make_unique<BenchFolder>(count);
         f->m_count = static_cast<std::size_t>(count);
     }
     return *f;
 }
 
-class TQuietHost : public IRunHost
+class QuietHost : public IRunHost
 {
 public:
     void showMessage(std::string_view) override { }
-    bool askYesNo(std::string_view, TQuestion) override { return true; }
+    bool askYesNo(std::string_view, Question) override { return true; }
     void logLine(std::string_view) override { }
 };
 
@@ -160,19 +160,19 @@ void BM_Simulation(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
     const int kind = static_cast<int>(state.range(1));
-    const TBenchFolder& folder = folderOf(count);
-    TRenameSession session;
-    session.Jobs = batchJobs(kind, count);
-    TRunOptions o;
+    const BenchFolder& folder = folderOf(count);
+    RenameSession session;
+    session.jobs = batchJobs(kind, count);
+    RunOptions o;
     o.startFolder = folder.path();
     o.simulation = true;
     o.counterStart = 2;
     for (auto _ : state) {
-        TQuietHost host;
-        TResultTree tree;
-        const TRunResult r = RunRename(session, host, o, &tree);
-        benchmark::DoNotOptimize(tree.Size());
-        if (!r.AllWentThrough(session.Stats))
+        QuietHost host;
+        ResultTree tree;
+        const RunResult r = runRename(session, host, o, &tree);
+        benchmark::DoNotOptimize(tree.size());
+        if (!r.allWentThrough(session.stats))
             state.SkipWithError("the simulation found errors");
     }
     state.SetLabel(kKinds[kind]);

@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/UFileUtil.h"
-#include "settings/UAppSettings.h"
-#include "settings/UIniFile.h"
+#include "core/base/FileIo.h"
+#include "core/settings/AppSettings.h"
+#include "core/settings/IniFile.h"
 
 using namespace brindle;
 
@@ -57,39 +57,39 @@ std::string settingsText(std::size_t filler, std::size_t width)
 
 void prepare(benchmark::State& state, const std::string& text)
 {
-    if (WriteFileAtomically(scratch() + kSettingsFileName, text).failed())
+    if (writeFileAtomically(scratch() + kSettingsFileName, text).failed())
         state.SkipWithError("cannot write the settings file");
     state.counters["file_MB"] = static_cast<double>(text.size()) / 1e6;
 }
 
-/// Start-up: LoadValues + LoadSettings.
+/// Start-up: loadValues + loadSettings.
 void BM_Load(benchmark::State& state)
 {
     prepare(state, settingsText(static_cast<std::size_t>(state.range(0)), 30));
     for (auto _ : state) {
-        TzmRegVal store;
-        InitAppSettingsStore(store, scratch());
-        store.LoadValues();
-        TAppOptions options;
-        LoadSettings(store, options, scratch());
+        SettingsStore store;
+        initAppSettingsStore(store, scratch());
+        store.loadValues();
+        AppOptions options;
+        loadSettings(store, options, scratch());
         benchmark::DoNotOptimize(options);
     }
 }
 BENCHMARK(BM_Load)->Arg(0)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-/// Close: SaveSettings + SaveValues (the file is read, changed and replaced, synced to disk).
+/// Close: saveSettings + saveValues (the file is read, changed and replaced, synced to disk).
 void BM_Save(benchmark::State& state)
 {
     prepare(state, settingsText(static_cast<std::size_t>(state.range(0)), 30));
-    TzmRegVal store;
-    InitAppSettingsStore(store, scratch());
-    store.LoadValues();
-    TAppOptions options;
-    LoadSettings(store, options, scratch());
+    SettingsStore store;
+    initAppSettingsStore(store, scratch());
+    store.loadValues();
+    AppOptions options;
+    loadSettings(store, options, scratch());
     for (auto _ : state) {
-        RememberFileMask(options.filemaskHistory, "*.txt");
-        SaveSettings(options, store);
-        store.SaveValues();
+        rememberFileMask(options.filemaskHistory, "*.txt");
+        saveSettings(options, store);
+        store.saveValues();
     }
 }
 BENCHMARK(BM_Save)->Arg(0)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
@@ -103,9 +103,9 @@ void BM_ParseBinary(benchmark::State& state)
         junk[i] = c == '\n' ? 'x' : c;
     }
     for (auto _ : state) {
-        TIniFile ini("unused");
-        ini.SetText(junk);
-        benchmark::DoNotOptimize(ini.ReadValue("Strings", "path"));
+        IniFile ini("unused");
+        ini.setText(junk);
+        benchmark::DoNotOptimize(ini.readValue("Strings", "path"));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * junk.size()));
 }

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "joblist/UJobIO.h"
-#include "jobs/zmStringUtil.h"
+#include "core/joblist/JobListFile.h"
+#include "core/jobs/Utf8Text.h"
 
 using namespace brindle;
 
@@ -25,7 +25,7 @@ std::string readBackForm(std::string_view s)
 {
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
-        const std::size_t len = CharLen(s, i);
+        const std::size_t len = charLen(s, i);
         const auto c = static_cast<unsigned char>(s[i]);
         if (len == 1 && c >= 0x80) {
             out += static_cast<char>(0xC0 | (c >> 6));
@@ -46,26 +46,26 @@ std::string readBackForm(std::string_view s)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const TJobListLoad first = LoadJobsFromXmlBytes(bytes, "fuzz.xml");
+    const JobListLoad first = loadJobsFromXmlBytes(bytes, "fuzz.xml");
     if (!first.ok && first.message.empty())
         std::abort(); // a failed load always says why
     if (first.ok) {
         for (const char* encoding : kEncodings) {
-            const std::string written = JobsToXml(first.jobs, encoding);
-            const TJobListLoad second = LoadJobsFromXmlBytes(written, "again.xml");
+            const std::string written = jobsToXml(first.jobs, encoding);
+            const JobListLoad second = loadJobsFromXmlBytes(written, "again.xml");
             if (!second.ok || second.jobs.size() != first.jobs.size())
                 std::abort();
-            if (JobsToXml(second.jobs, encoding) != written)
+            if (jobsToXml(second.jobs, encoding) != written)
                 std::abort();
         }
     }
-    TJob job = TJob::Create(jobInsert);
-    job.Str1 = std::string(bytes.substr(0, 4096));
-    const std::string expected = readBackForm(job.Str1);
+    Job job = Job::create(jobInsert);
+    job.str1 = std::string(bytes.substr(0, 4096));
+    const std::string expected = readBackForm(job.str1);
     for (const char* encoding : kEncodings) {
-        const TJobListLoad loaded
-            = LoadJobsFromXmlBytes(JobsToXml(std::vector {job}, encoding), "string.xml");
-        if (!loaded.ok || loaded.jobs.size() != 1 || loaded.jobs[0].Str1 != expected)
+        const JobListLoad loaded
+            = loadJobsFromXmlBytes(jobsToXml(std::vector {job}, encoding), "string.xml");
+        if (!loaded.ok || loaded.jobs.size() != 1 || loaded.jobs[0].str1 != expected)
             std::abort();
     }
     return 0;

@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/UErrors.h"
-#include "base/UFileUtil.h"
-#include "settings/UAppSettings.h"
-#include "settings/UIniFile.h"
+#include "core/base/BrindleError.h"
+#include "core/base/FileIo.h"
+#include "core/settings/AppSettings.h"
+#include "core/settings/IniFile.h"
 
 using namespace brindle;
 
@@ -50,45 +50,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    TIniFile ini("unused");
-    ini.SetText(text);
-    (void)ini.ReadValue("Booleans", "sort");
-    ini.WriteString("Strings", "path", "/a b/c");
+    IniFile ini("unused");
+    ini.setText(text);
+    (void)ini.readValue("Booleans", "sort");
+    ini.writeString("Strings", "path", "/a b/c");
     // Any value reads back as written (line breaks dropped), blanks and quotes included.
     const std::string_view value = text.substr(0, 40);
-    ini.WriteString("Fuzz\\Deep", "key", value);
+    ini.writeString("Fuzz\\Deep", "key", value);
     std::string expected;
     for (const char c : value) {
         if (c != '\n' && c != '\r')
             expected += c;
     }
-    if (ini.ReadValue("Strings", "path") != "/a b/c" || ini.ReadValue("Fuzz\\Deep", "KEY") != expected)
+    if (ini.readValue("Strings", "path") != "/a b/c" || ini.readValue("Fuzz\\Deep", "KEY") != expected)
         std::abort();
     // The written text reads back to the same values.
-    TIniFile again("unused");
-    again.SetText(ini.Text());
-    if (again.Text() != ini.Text() || again.ReadValue("Strings", "path") != "/a b/c")
+    IniFile again("unused");
+    again.setText(ini.text());
+    if (again.text() != ini.text() || again.readValue("Strings", "path") != "/a b/c")
         std::abort();
 
     // The application's store loading the bytes as its settings file.
     const std::string dir = scratchFolder();
-    if (WriteFileAtomically(dir + "brindle.ini", text).failed())
+    if (writeFileAtomically(dir + "brindle.ini", text).failed())
         return 0;
-    TzmRegVal store;
-    InitAppSettingsStore(store, dir);
-    store.OnMessage = [](const std::string& m) {
+    SettingsStore store;
+    initAppSettingsStore(store, dir);
+    store.onMessage = [](const std::string& m) {
         if (m.empty())
             std::abort();
     };
     try {
-        store.LoadValues();
-        TAppOptions options;
-        LoadSettings(store, options, dir);
+        store.loadValues();
+        AppOptions options;
+        loadSettings(store, options, dir);
         if (options.stvWidth < 50 || options.filemaskHistory.size() > 10)
             std::abort();
-        SaveSettings(options, store);
-        store.SaveValues();
-    } catch (const EBrindleError& e) {
+        saveSettings(options, store);
+        store.saveValues();
+    } catch (const BrindleError& e) {
         if (std::string(e.what()).empty())
             std::abort();
     }

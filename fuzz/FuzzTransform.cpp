@@ -12,8 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "jobs/URenameSession.h"
-#include "jobs/zmStringUtil.h"
+#include "core/jobs/RenameSession.h"
+#include "core/jobs/Utf8Text.h"
 
 using namespace brindle;
 
@@ -76,7 +76,7 @@ std::string strayBytes(std::string_view s)
 {
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
-        const std::size_t len = CharLen(s, i);
+        const std::size_t len = charLen(s, i);
         if (len == 1 && static_cast<unsigned char>(s[i]) >= 0x80)
             out += s[i];
         i += len;
@@ -96,26 +96,26 @@ bool isSubsequence(std::string_view part, std::string_view whole)
 
 void regexForm(Reader& in)
 {
-    TJob job = TJob::Create(jobReplace);
-    job.Modifier = replaceRegex;
-    job.Int1 = in.byte() % 2;
-    job.Str1 = in.pieces(kPatternPieces);
+    Job job = Job::create(jobReplace);
+    job.modifier = replaceRegex;
+    job.int1 = in.byte() % 2;
+    job.str1 = in.pieces(kPatternPieces);
     const bool identity = in.byte() % 4 == 0;
-    job.Str2 = identity ? "$0" : in.pieces(kReplacementPieces);
-    const bool runs = job.RegexError().empty();
-    if (job.Description().size() > 1000)
+    job.str2 = identity ? "$0" : in.pieces(kReplacementPieces);
+    const bool runs = job.regexError().empty();
+    if (job.description().size() > 1000)
         std::abort();
     std::int32_t counter = 0;
     while (!in.empty()) {
         const std::string name = in.text();
-        const std::string result = job.Apply(name, counter);
+        const std::string result = job.apply(name, counter);
         if (!runs && result != name)
             std::abort();
         if (identity && result != name)
             std::abort();
         if (!isSubsequence(strayBytes(name), result))
             std::abort();
-        if (IsValidUtf8(name) && IsValidUtf8(job.Str2) && !IsValidUtf8(result))
+        if (isValidUtf8(name) && isValidUtf8(job.str2) && !isValidUtf8(result))
             std::abort();
     }
 }
@@ -130,29 +130,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         regexForm(in);
         return 0;
     }
-    TRenameSession session;
-    session.CounterValue = in.int32();
+    RenameSession session;
+    session.counterValue = in.int32();
     bool utf8Jobs = true;
     const int jobCount = in.byte() % 8;
     for (int i = 0; i < jobCount; ++i) {
-        TJob job = TJob::Create(static_cast<TJobType>(in.byte() % 9));
-        job.Modifier = in.int32();
-        job.Int1 = in.int32();
-        job.Int2 = in.int32();
-        job.Str1 = in.text();
-        job.Str2 = in.text();
-        utf8Jobs = utf8Jobs && IsValidUtf8(job.Str1) && IsValidUtf8(job.Str2);
-        if (job.Description().size() > 1000)
+        Job job = Job::create(static_cast<JobType>(in.byte() % 9));
+        job.modifier = in.int32();
+        job.int1 = in.int32();
+        job.int2 = in.int32();
+        job.str1 = in.text();
+        job.str2 = in.text();
+        utf8Jobs = utf8Jobs && isValidUtf8(job.str1) && isValidUtf8(job.str2);
+        if (job.description().size() > 1000)
             std::abort();
-        session.Jobs.push_back(std::move(job));
+        session.jobs.push_back(std::move(job));
     }
     while (!in.empty()) {
         const std::string name = in.text();
-        const std::int32_t before = session.CounterValue;
-        const std::string result = session.PreviewName(name, TEntryKind::File);
-        if (utf8Jobs && IsValidUtf8(name) && !IsValidUtf8(result))
+        const std::int32_t before = session.counterValue;
+        const std::string result = session.previewName(name, EntryKind::File);
+        if (utf8Jobs && isValidUtf8(name) && !isValidUtf8(result))
             std::abort();
-        if (session.Jobs.empty() && (result != name || session.CounterValue != before))
+        if (session.jobs.empty() && (result != name || session.counterValue != before))
             std::abort();
     }
     return 0;

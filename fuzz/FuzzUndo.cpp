@@ -20,8 +20,8 @@
 #include <string>
 
 #include "common/TreeSnapshot.h"
-#include "run/UGlobals.h"
-#include "run/UUndoFile.h"
+#include "core/run/ClashKey.h"
+#include "core/run/UndoFile.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -29,7 +29,7 @@ using namespace brindle::test;
 namespace
 {
 
-struct TSeedEntry {
+struct SeedEntry {
     char type; // 'f' file, 'd' folder, 'l' link
     const char* path;
     const char* target; // link target
@@ -38,7 +38,7 @@ struct TSeedEntry {
 // Names a run would meet: case twins, Greek with and without accents, UTF-8, an invalid byte,
 // a blank, a hidden file; a subfolder with a file; links to a file outside, to a folder inside
 // and to nothing.
-constexpr TSeedEntry kTree[] = {
+constexpr SeedEntry kTree[] = {
     {'f', "a.txt", nullptr},
     {'f', "A.TXT", nullptr},
     {'f', "b.txt", nullptr},
@@ -74,7 +74,7 @@ void removeAll(const std::string& path)
     if (::lstat(path.c_str(), &st) != 0)
         return;
     if (S_ISDIR(st.st_mode)) {
-        for (const auto& [rel, entry] : SnapshotTree(path)) {
+        for (const auto& [rel, entry] : snapshotTree(path)) {
             (void)entry;
             if (rel.find('/') == std::string::npos)
                 removeAll(path + "/" + rel);
@@ -90,7 +90,7 @@ void removeAll(const std::string& path)
 void layOut(const std::string& folder)
 {
     int index = 0;
-    for (const TSeedEntry& e : kTree) {
+    for (const SeedEntry& e : kTree) {
         const std::string path = folder + "/" + e.path;
         if (e.type == 'd')
             ::mkdir(path.c_str(), 0755);
@@ -132,10 +132,10 @@ const std::string& root()
 }
 
 /// Answers yes to the undo and, after errors, what the input's length says.
-class TFuzzHost : public IRunHost
+class FuzzHost : public IRunHost
 {
 public:
-    explicit TFuzzHost(bool removeAfterErrors)
+    explicit FuzzHost(bool removeAfterErrors)
         : m_removeAfterErrors(removeAfterErrors)
     {
     }
@@ -145,9 +145,9 @@ public:
             std::abort();
         ++messages;
     }
-    bool askYesNo(std::string_view, TQuestion kind) override
+    bool askYesNo(std::string_view, Question kind) override
     {
-        if (kind == TQuestion::RemoveUndoFileAfterErrors) {
+        if (kind == Question::RemoveUndoFileAfterErrors) {
             ++removeQuestions;
             return m_removeAfterErrors;
         }
@@ -186,12 +186,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     layOut(work);
     writeFile(work + "/" + undoName, std::string(content));
 
-    const TTreeSnapshot before = SnapshotTree(r);
-    const auto pairCount = static_cast<std::int32_t>(ParseUndoPairs(content).size());
+    const TreeSnapshot before = snapshotTree(r);
+    const auto pairCount = static_cast<std::int32_t>(parseUndoPairs(content).size());
 
-    TFuzzHost host(size % 2 == 0);
-    const TUndoResult result = UndoFolder(work, host);
-    const TTreeSnapshot after = SnapshotTree(r);
+    FuzzHost host(size % 2 == 0);
+    const UndoResult result = undoFolder(work, host);
+    const TreeSnapshot after = snapshotTree(r);
 
     // Nothing outside the folder changed, and the scratch root holds what it held.
     std::set<ino_t> inodesBefore;
@@ -202,7 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [path, entry] : before) {
         if (path.starts_with("outside")) {
             const auto it = after.find(path);
-            if (it == after.end() || !it->second.SameAs(entry))
+            if (it == after.end() || !it->second.sameAs(entry))
                 std::abort();
         } else if (path.starts_with("work/") && !(result.undoFileRemoved && entry.inode == undoInode)) {
             inodesBefore.insert(entry.inode);

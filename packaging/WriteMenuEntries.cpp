@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <string>
 
-#include "base/UFileUtil.h"
-#include "desktop/USendTo.h"
+#include "core/base/FileIo.h"
+#include "core/desktop/SendTo.h"
 
 int main(int argc, char** argv)
 {
@@ -24,21 +24,21 @@ int main(int argc, char** argv)
     std::string data = argv[2];
     if (data.back() != '/')
         data += '/';
-    for (const brindle::TMenuEntry entry : {brindle::TMenuEntry::DolphinServiceMenu,
-             brindle::TMenuEntry::ThunarSendTo, brindle::TMenuEntry::NemoAction}) {
-        const std::string path = data + brindle::MenuEntryPath(entry);
+    for (const brindle::MenuEntry entry : {brindle::MenuEntry::DolphinServiceMenu,
+             brindle::MenuEntry::ThunarSendTo, brindle::MenuEntry::NemoAction}) {
+        const std::string path = data + brindle::menuEntryPath(entry);
         std::string problem;
-        const std::string text = brindle::MenuEntryText(entry, program, false, &problem);
+        const std::string text = brindle::menuEntryText(entry, program, false, &problem);
         if (text.empty()) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
             return 1;
         }
         // mkdir -p, then the file, readable by everyone.
-        if (const brindle::TSysError e = brindle::MakeFolders(brindle::FolderOf(path), 0755)) {
+        if (const brindle::SysError e = brindle::makeFolders(brindle::folderOf(path), 0755)) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), e.text().c_str());
             return 1;
         }
-        if (const brindle::TSysError e = brindle::WriteFileAtomically(path, text)) {
+        if (const brindle::SysError e = brindle::writeFileAtomically(path, text)) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), e.text().c_str());
             return 1;
         }

@@ -1,11 +1,11 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <getopt.h>
 
 #include <algorithm>
 #include <string_view>
 
-#include "base/UNumbers.h"
+#include "core/base/Numbers.h"
 
 namespace brindle
 {
@@ -20,7 +20,7 @@ bool isSortOrder(std::string_view s)
 }
 
 /// The values getopt_long gives for options without a short form.
-enum TLongOnly : int {
+enum LongOnly : int {
     kResetCounter = 256,
     kSort,
     kPreview,
@@ -134,7 +134,7 @@ std::string refusal(int code, int failedOption, std::string_view lastArgument)
 
 } // namespace
 
-const char* CliUsage()
+const char* cliUsage()
 {
     return "Usage:\n"
            "  brindlewick-cli [OPTIONS] [JOBS] FOLDER...   rename in each FOLDER\n"
@@ -218,31 +218,31 @@ namespace
 {
 
 /// The job kinds a modifier goes with.
-enum class TFits : std::uint8_t { Case, Position, Replace };
+enum class Fits : std::uint8_t { Case, Position, Replace };
 
 /// Whether a job of kind is one that a modifier of fits goes with.
-bool fitsKind(TFits fits, TJobType kind)
+bool fitsKind(Fits fits, JobType kind)
 {
     switch (fits) {
-    case TFits::Case:
+    case Fits::Case:
         return kind == jobLower || kind == jobUpper || kind == jobNormal;
-    case TFits::Position:
+    case Fits::Position:
         return kind == jobInsert || kind == jobRemove || kind == jobCounter;
-    case TFits::Replace:
+    case Fits::Replace:
         return kind == jobReplace;
     }
     return false;
 }
 
 /// The job options a modifier of fits goes after, for messages.
-std::string_view fitsText(TFits fits)
+std::string_view fitsText(Fits fits)
 {
     switch (fits) {
-    case TFits::Case:
+    case Fits::Case:
         return "--lower, --upper or --normal";
-    case TFits::Position:
+    case Fits::Position:
         return "--insert, --remove or --add-counter";
-    case TFits::Replace:
+    case Fits::Replace:
         return "--replace";
     }
     return {};
@@ -250,31 +250,31 @@ std::string_view fitsText(TFits fits)
 
 /// A modifier option: its name, the jobs it goes with, and whether it says where (or on which
 /// part of the name) the job works, of which a job takes one.
-struct TModifierRule {
+struct ModifierRule {
     int code;
     const char* name;
-    TFits fits;
+    Fits fits;
     bool placement;
 };
 
-constexpr TModifierRule kModifiers[] = {
-    {kNameOnly, "--name-only", TFits::Case, true},
-    {kExtOnly, "--ext-only", TFits::Case, true},
-    {kAllLetters, "--all-letters", TFits::Case, false},
-    {kAtStart, "--at-start", TFits::Position, true},
-    {kAtEnd, "--at-end", TFits::Position, true},
-    {kAfterChar, "--after-char", TFits::Position, true},
-    {kBefore, "--before", TFits::Position, true},
-    {kAfter, "--after", TFits::Position, true},
-    {kBeforeExt, "--before-ext", TFits::Position, true},
-    {kWith, "--with", TFits::Replace, false},
-    {kMatchCase, "--match-case", TFits::Replace, false},
-    {kRegex, "--regex", TFits::Replace, false},
+constexpr ModifierRule kModifiers[] = {
+    {kNameOnly, "--name-only", Fits::Case, true},
+    {kExtOnly, "--ext-only", Fits::Case, true},
+    {kAllLetters, "--all-letters", Fits::Case, false},
+    {kAtStart, "--at-start", Fits::Position, true},
+    {kAtEnd, "--at-end", Fits::Position, true},
+    {kAfterChar, "--after-char", Fits::Position, true},
+    {kBefore, "--before", Fits::Position, true},
+    {kAfter, "--after", Fits::Position, true},
+    {kBeforeExt, "--before-ext", Fits::Position, true},
+    {kWith, "--with", Fits::Replace, false},
+    {kMatchCase, "--match-case", Fits::Replace, false},
+    {kRegex, "--regex", Fits::Replace, false},
 };
 
-const TModifierRule* findModifier(int code)
+const ModifierRule* findModifier(int code)
 {
-    for (const TModifierRule& m : kModifiers) {
+    for (const ModifierRule& m : kModifiers) {
         if (m.code == code)
             return &m;
     }
@@ -282,7 +282,7 @@ const TModifierRule* findModifier(int code)
 }
 
 /// The job the parser is filling: the last job option and the modifiers given after it.
-struct TJobInProgress {
+struct JobInProgress {
     /// The job option as given ("--insert \"IMG \""), for messages.
     std::string label;
     /// The placement or scope modifier given for it, with its value; empty for none yet.
@@ -292,29 +292,29 @@ struct TJobInProgress {
 
 /// What the parser collects on its way: the options, the job being filled, the arguments that
 /// are no option.
-struct TParse {
-    TCliOptions& o;
+struct Parse {
+    CliOptions& o;
     std::string& error;
-    std::optional<TJobInProgress> job;
+    std::optional<JobInProgress> job;
     /// The first job option as given, for a message.
     std::string firstJob;
     std::vector<std::string> positional;
 };
 
 /// Whether an option group took the option getopt_long returned, or refused its value.
-enum class TTaken { No, Yes, Refused };
+enum class Taken { No, Yes, Refused };
 
-TTaken refuse(TParse& p, std::string message)
+Taken refuse(Parse& p, std::string message)
 {
     p.error = std::move(message);
-    return TTaken::Refused;
+    return Taken::Refused;
 }
 
 /// The number of a job option (COUNT, WIDTH, N): a whole number from kMinJobNumber to
 /// kMaxJobNumber.
-bool jobNumber(const char* option, const char* what, const char* value, std::int32_t& out, TParse& p)
+bool jobNumber(const char* option, const char* what, const char* value, std::int32_t& out, Parse& p)
 {
-    if (const auto n = ParseInt32(value); n && *n >= kMinJobNumber && *n <= kMaxJobNumber) {
+    if (const auto n = parseInt32(value); n && *n >= kMinJobNumber && *n <= kMaxJobNumber) {
         out = *n;
         return true;
     }
@@ -324,7 +324,7 @@ bool jobNumber(const char* option, const char* what, const char* value, std::int
 }
 
 /// A text of a job option that must not be empty (TEXT, FIND, STRING).
-bool nonEmpty(const char* option, const char* what, const char* value, TParse& p)
+bool nonEmpty(const char* option, const char* what, const char* value, Parse& p)
 {
     if (*value != '\0')
         return true;
@@ -334,16 +334,16 @@ bool nonEmpty(const char* option, const char* what, const char* value, TParse& p
 
 /// Ends the job being filled: a replace job needs its --with, and a regular expression must
 /// compile with its replacement.
-bool finishJob(TParse& p)
+bool finishJob(Parse& p)
 {
     if (!p.job)
         return true;
-    const TJob& job = p.o.jobs.back();
-    if (job.JobType == jobReplace && !p.job->hasWith) {
+    const Job& job = p.o.jobs.back();
+    if (job.jobType == jobReplace && !p.job->hasWith) {
         p.error = p.job->label + " needs --with REPLACEMENT after it";
         return false;
     }
-    if (const std::string regexError = job.RegexError(); !regexError.empty()) {
+    if (const std::string regexError = job.regexError(); !regexError.empty()) {
         p.error = "invalid regular expression in " + p.job->label + ": " + regexError;
         return false;
     }
@@ -351,27 +351,27 @@ bool finishJob(TParse& p)
     return true;
 }
 
-TTaken startJob(TParse& p, TJob job, std::string label)
+Taken startJob(Parse& p, Job job, std::string label)
 {
     if (!finishJob(p))
-        return TTaken::Refused;
+        return Taken::Refused;
     if (p.firstJob.empty())
         p.firstJob = label;
     p.o.jobs.push_back(std::move(job));
-    p.job = TJobInProgress {std::move(label), {}, false};
-    return TTaken::Yes;
+    p.job = JobInProgress {std::move(label), {}, false};
+    return Taken::Yes;
 }
 
 /// A modifier: checks that it fits the job before it and sets that job's fields.
-TTaken modifier(const TModifierRule& rule, const char* value, TParse& p)
+Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
 {
     if (!p.job) {
         return refuse(p,
             std::string(rule.name) + " has no job before it: it goes after "
                 + std::string(fitsText(rule.fits)));
     }
-    TJob& job = p.o.jobs.back();
-    if (!fitsKind(rule.fits, job.JobType)) {
+    Job& job = p.o.jobs.back();
+    if (!fitsKind(rule.fits, job.jobType)) {
         return refuse(p,
             std::string(rule.name) + " does not fit the job before it, " + p.job->label + ": it goes after "
                 + std::string(fitsText(rule.fits)));
@@ -389,203 +389,203 @@ TTaken modifier(const TModifierRule& rule, const char* value, TParse& p)
     }
     // Insert keeps its N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and
     // the anchor in Str1.
-    const bool insert = job.JobType == jobInsert;
+    const bool insert = job.jobType == jobInsert;
     switch (rule.code) {
     case kNameOnly:
-        job.Modifier = scopeFilename;
+        job.modifier = scopeFilename;
         break;
     case kExtOnly:
-        job.Modifier = scopeExtension;
+        job.modifier = scopeExtension;
         break;
     case kAllLetters:
-        job.Int1 = 1;
+        job.int1 = 1;
         break;
     case kAtStart:
-        job.Modifier = posBegin;
+        job.modifier = posBegin;
         break;
     case kAtEnd:
-        job.Modifier = posEnd;
+        job.modifier = posEnd;
         break;
     case kAfterChar:
-        if (!jobNumber("--after-char", "N", value, insert ? job.Int1 : job.Int2, p))
-            return TTaken::Refused;
-        job.Modifier = posAfterChar;
+        if (!jobNumber("--after-char", "N", value, insert ? job.int1 : job.int2, p))
+            return Taken::Refused;
+        job.modifier = posAfterChar;
         break;
     case kBefore:
     case kAfter:
         if (!nonEmpty(rule.name, "STRING", value, p))
-            return TTaken::Refused;
-        (insert ? job.Str2 : job.Str1) = value;
-        job.Modifier = rule.code == kBefore ? posBeforeString : posAfterString;
+            return Taken::Refused;
+        (insert ? job.str2 : job.str1) = value;
+        job.modifier = rule.code == kBefore ? posBeforeString : posAfterString;
         break;
     case kBeforeExt:
-        job.Modifier = posBeforeExt;
+        job.modifier = posBeforeExt;
         break;
     case kWith:
         if (p.job->hasWith)
             return refuse(p, "--with: the job before it, " + p.job->label + ", already has --with");
-        job.Str2 = value;
+        job.str2 = value;
         p.job->hasWith = true;
         break;
     case kMatchCase:
-        job.Int1 = 1;
+        job.int1 = 1;
         break;
     case kRegex:
-        job.Modifier = replaceRegex;
+        job.modifier = replaceRegex;
         break;
     default:
-        return TTaken::No;
+        return Taken::No;
     }
-    return TTaken::Yes;
+    return Taken::Yes;
 }
 
 /// The jobs given as options and their modifiers.
-TTaken jobAsOption(int code, const char* value, TParse& p)
+Taken jobAsOption(int code, const char* value, Parse& p)
 {
     switch (code) {
     case kLower:
-        return startJob(p, TJob::Create(jobLower), "--lower");
+        return startJob(p, Job::create(jobLower), "--lower");
     case kUpper:
-        return startJob(p, TJob::Create(jobUpper), "--upper");
+        return startJob(p, Job::create(jobUpper), "--upper");
     case kNormal:
-        return startJob(p, TJob::Create(jobNormal), "--normal");
+        return startJob(p, Job::create(jobNormal), "--normal");
     case kInsert: {
         if (!nonEmpty("--insert", "TEXT", value, p))
-            return TTaken::Refused;
-        TJob job = TJob::Create(jobInsert);
-        job.Str1 = value;
+            return Taken::Refused;
+        Job job = Job::create(jobInsert);
+        job.str1 = value;
         return startJob(p, std::move(job), std::string("--insert \"") + value + "\"");
     }
     case kRemove:
     case kAddCounter: {
         const bool remove = code == kRemove;
-        TJob job = TJob::Create(remove ? jobRemove : jobCounter);
-        if (!jobNumber(remove ? "--remove" : "--add-counter", remove ? "COUNT" : "WIDTH", value, job.Int1, p))
-            return TTaken::Refused;
+        Job job = Job::create(remove ? jobRemove : jobCounter);
+        if (!jobNumber(remove ? "--remove" : "--add-counter", remove ? "COUNT" : "WIDTH", value, job.int1, p))
+            return Taken::Refused;
         return startJob(p, std::move(job), std::string(remove ? "--remove " : "--add-counter ") + value);
     }
     case kReplace: {
         if (!nonEmpty("--replace", "FIND", value, p))
-            return TTaken::Refused;
-        TJob job = TJob::Create(jobReplace);
-        job.Str1 = value;
+            return Taken::Refused;
+        Job job = Job::create(jobReplace);
+        job.str1 = value;
         return startJob(p, std::move(job), std::string("--replace \"") + value + "\"");
     }
     default:
-        if (const TModifierRule* rule = findModifier(code))
+        if (const ModifierRule* rule = findModifier(code))
             return modifier(*rule, value, p);
-        return TTaken::No;
+        return Taken::No;
     }
 }
 
 /// The job list and the commands on it: -j, --preview, --describe, --write-jobs, --encoding.
-TTaken jobOption(int code, const char* value, TParse& p)
+Taken jobOption(int code, const char* value, Parse& p)
 {
     switch (code) {
     case 'j':
         p.o.jobsFile = value;
-        return TTaken::Yes;
+        return Taken::Yes;
     case kPreview:
         p.o.previews.emplace_back(value);
-        return TTaken::Yes;
+        return Taken::Yes;
     case kDescribe:
         p.o.describe = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case kWriteJobs:
         p.o.writeJobs = value;
-        return TTaken::Yes;
+        return Taken::Yes;
     case kEncoding:
         p.o.encoding = value;
-        return TTaken::Yes;
+        return Taken::Yes;
     default:
-        return TTaken::No;
+        return Taken::No;
     }
 }
 
 /// What a run walks and in which order: -m, -r, -d, -c, --reset-counter, --sort.
-TTaken walkOption(int code, const char* value, TParse& p)
+Taken walkOption(int code, const char* value, Parse& p)
 {
     switch (code) {
     case 'm':
         p.o.mask = value;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'r':
         p.o.recurse = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'd':
         p.o.renameDirs = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'c':
-        if (const auto counter = ParseInt32(value)) {
+        if (const auto counter = parseInt32(value)) {
             p.o.counter = *counter;
-            return TTaken::Yes;
+            return Taken::Yes;
         }
         return refuse(
             p, std::string("the counter must be a whole number from -2147483648 to 2147483647: ") + value);
     case kResetCounter:
         p.o.resetCounter = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case kSort:
         p.o.sort = value;
         if (isSortOrder(p.o.sort))
-            return TTaken::Yes;
+            return Taken::Yes;
         return refuse(p,
             "unknown sort order: " + p.o.sort
                 + " (name, name-desc, natural, natural-desc, date, date-desc or none)");
     default:
-        return TTaken::No;
+        return Taken::No;
     }
 }
 
 /// How a run behaves and what it prints: -u, -n, -i, -l, -q.
-TTaken runOption(int code, const char*, TParse& p)
+Taken runOption(int code, const char*, Parse& p)
 {
     switch (code) {
     case 'u':
         p.o.undoFile = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'n':
         p.o.simulate = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'i':
         p.o.confirm = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'l':
         p.o.log = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'q':
         p.o.quiet = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     default:
-        return TTaken::No;
+        return Taken::No;
     }
 }
 
 /// What the program does instead of renaming: --undo, -h, -V.
-TTaken modeOption(int code, const char*, TParse& p)
+Taken modeOption(int code, const char*, Parse& p)
 {
     switch (code) {
     case kUndo:
         p.o.undo = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'h':
         p.o.help = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     case 'V':
         p.o.version = true;
-        return TTaken::Yes;
+        return Taken::Yes;
     default:
-        return TTaken::No;
+        return Taken::No;
     }
 }
 
-constexpr TTaken (*kOptionGroups[])(int, const char*, TParse&)
+constexpr Taken (*kOptionGroups[])(int, const char*, Parse&)
     = {jobAsOption, jobOption, walkOption, runOption, modeOption};
 
 /// The command the arguments that are no option give, with the options: folders to rename,
 /// folders to undo, or the commands on the job list; false (with the reason) for a
 /// combination that makes no sense.
-bool chooseCommand(TParse& p)
+bool chooseCommand(Parse& p)
 {
     const bool jobCommands = !p.o.previews.empty() || p.o.describe || p.o.writeJobs.has_value();
     if (p.o.undo) {
@@ -616,9 +616,9 @@ bool chooseCommand(TParse& p)
 
 } // namespace
 
-bool ParseCliOptions(int argc, char** argv, TCliOptions& o, std::string& error)
+bool parseCliOptions(int argc, char** argv, CliOptions& o, std::string& error)
 {
-    TParse p {o, error, std::nullopt, {}, {}};
+    Parse p {o, error, std::nullopt, {}, {}};
     opterr = 0; // the messages are ours
     optind = 0; // 0, not 1: glibc starts afresh, so the parser can run more than once
     // The options come back in the order given (kShortOptions begins with '-'), which is the
@@ -628,14 +628,14 @@ bool ParseCliOptions(int argc, char** argv, TCliOptions& o, std::string& error)
             p.positional.emplace_back(optarg);
             continue;
         }
-        TTaken taken = TTaken::No;
+        Taken taken = Taken::No;
         for (const auto group : kOptionGroups) {
-            if ((taken = group(code, optarg, p)) != TTaken::No)
+            if ((taken = group(code, optarg, p)) != Taken::No)
                 break;
         }
-        if (taken == TTaken::Refused)
+        if (taken == Taken::Refused)
             return false;
-        if (taken == TTaken::No) { // '?' or ':'
+        if (taken == Taken::No) { // '?' or ':'
             error = refusal(code, optopt, optind > 0 && optind <= argc ? argv[optind - 1] : "");
             return false;
         }

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "jobs/UTJob.h"
+#include "core/jobs/Job.h"
 
 namespace brindle
 {
 
 /// The command line of brindlewick-cli, parsed.
-struct TCliOptions {
+struct CliOptions {
     std::optional<std::string> jobsFile;
     /// The jobs given as options, in the order given; they follow the jobs of jobsFile.
-    std::vector<TJob> jobs;
+    std::vector<Job> jobs;
     std::string mask = "*.*";
     bool recurse = false;
     bool renameDirs = false;
@@ -39,10 +39,10 @@ struct TCliOptions {
 };
 
 /// Parses argv. On a usage error returns false with the reason in error.
-bool ParseCliOptions(int argc, char** argv, TCliOptions& options, std::string& error);
+bool parseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
 
 /// The text printed by --help.
-const char* CliUsage();
+const char* cliUsage();
 
 /// The exit codes.
 inline constexpr int kExitOk = 0;

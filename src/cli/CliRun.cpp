@@ -1,4 +1,4 @@
-#include "CliRun.h"
+#include "cli/CliRun.h"
 
 #include <signal.h>
 
@@ -7,8 +7,8 @@
 #include <iostream>
 #include <string>
 
-#include "run/URenameRun.h"
-#include "run/UUndoFile.h"
+#include "core/run/RenameRun.h"
+#include "core/run/UndoFile.h"
 
 namespace brindle
 {
@@ -43,17 +43,17 @@ void writeOut(std::FILE* to, std::string_view text)
 /// Writes a block of the result tree's text, its marks in colour when colour is on.
 void writeTree(std::string_view block)
 {
-    if (!ColourOn()) {
+    if (!colourOn()) {
         writeOut(stdout, block);
         return;
     }
     std::string coloured;
-    ColourTreeText(block, coloured);
+    colourTreeText(block, coloured);
     writeOut(stdout, coloured);
 }
 
 /// With several FOLDERs, the output of each begins with its name, as ls does.
-void writeHeading(const TCliOptions& options, std::size_t index)
+void writeHeading(const CliOptions& options, std::size_t index)
 {
     if (options.folders.size() < 2)
         return;
@@ -62,7 +62,7 @@ void writeHeading(const TCliOptions& options, std::size_t index)
 
 } // namespace
 
-void PrintMessage(std::string_view text)
+void printMessage(std::string_view text)
 {
     std::fflush(stdout);
     std::string out;
@@ -82,10 +82,10 @@ namespace
 /// The terminal as the run's user: messages and questions on standard error, answers from
 /// standard input, the log on standard output, the progress line (when given) on standard
 /// error.
-class TCliHost : public IRunHost
+class CliHost : public IRunHost
 {
 public:
-    explicit TCliHost(bool confirm, TProgressLine* progress = nullptr)
+    explicit CliHost(bool confirm, ProgressLine* progress = nullptr)
         : m_confirm(confirm)
         , m_progress(progress)
     {
@@ -95,19 +95,19 @@ public:
     {
         if (m_progress)
             m_progress->clear();
-        PrintMessage(text);
+        printMessage(text);
     }
 
-    bool askYesNo(std::string_view text, TQuestion kind) override
+    bool askYesNo(std::string_view text, Question kind) override
     {
         if (!m_confirm) {
             // Without --confirm nobody is asked: an undo goes ahead and keeps its undo file
             // after errors.
-            return kind != TQuestion::RemoveUndoFileAfterErrors;
+            return kind != Question::RemoveUndoFileAfterErrors;
         }
         if (m_progress)
             m_progress->clear();
-        PrintMessage(text);
+        printMessage(text);
         std::string answer;
         if (!std::getline(std::cin, answer))
             return false;
@@ -130,7 +130,7 @@ public:
             m_progress->folderEntered();
     }
 
-    void updateProgress(const TRunStats& stats) override
+    void updateProgress(const RunStats& stats) override
     {
         if (m_progress)
             m_progress->update(stats);
@@ -140,26 +140,26 @@ public:
 
 private:
     bool m_confirm;
-    TProgressLine* m_progress;
+    ProgressLine* m_progress;
 };
 
-TSortOrder sortOrderOf(const std::string& name)
+SortOrder sortOrderOf(const std::string& name)
 {
     if (name == "name-desc" || name == "natural-desc")
-        return TSortOrder::NameDesc;
+        return SortOrder::NameDesc;
     if (name == "date")
-        return TSortOrder::DateAsc;
+        return SortOrder::DateAsc;
     if (name == "date-desc")
-        return TSortOrder::DateDesc;
-    return TSortOrder::NameAsc;
+        return SortOrder::DateDesc;
+    return SortOrder::NameAsc;
 }
 
 } // namespace
 
-TFolderOutcome RunFolder(
-    const TCliOptions& options, std::size_t index, TRenameSession& session, TProgressLine& progress)
+FolderOutcome runFolder(
+    const CliOptions& options, std::size_t index, RenameSession& session, ProgressLine& progress)
 {
-    TRunOptions run;
+    RunOptions run;
     run.startFolder = options.folders[index];
     run.mask = options.mask;
     run.recurse = options.recurse;
@@ -184,17 +184,17 @@ TFolderOutcome RunFolder(
     }();
     (void)prepared;
 
-    TCliHost host(options.confirm, &progress);
-    TResultTree tree;
-    const TRunResult result = RunRename(session, host, run, &tree);
+    CliHost host(options.confirm, &progress);
+    ResultTree tree;
+    const RunResult result = runRename(session, host, run, &tree);
     if (result.nothingToDo || result.invalidJob)
         return {kExitUsage, true};
-    const TRunStats& s = session.Stats;
+    const RunStats& s = session.stats;
     progress.runEnded(s);
     progress.beforeStandardOutput();
     if (options.simulate) {
-        tree.WriteText(writeTree);
-        writeOut(stdout, SimulationResultText(s) + "\n");
+        tree.writeText(writeTree);
+        writeOut(stdout, simulationResultText(s) + "\n");
         if (!options.quiet) {
             // What the real run would fail on: clashes, and new names it would refuse.
             std::string found = "Clashes: " + std::to_string(result.clashes) + "\n";
@@ -206,24 +206,24 @@ TFolderOutcome RunFolder(
         // The counts as the progress window shows them, and how many of the errors were
         // renames that failed.
         writeHeading(options, index);
-        const std::string summary = "Folders renamed: " + std::to_string(s.FoldersRenamed) + " of "
-            + std::to_string(s.FoldersExamined) + "\nFiles renamed: " + std::to_string(s.FilesRenamed)
-            + " of " + std::to_string(s.FilesExamined) + "\nErrors: " + std::to_string(s.ErrorCount)
+        const std::string summary = "Folders renamed: " + std::to_string(s.foldersRenamed) + " of "
+            + std::to_string(s.foldersExamined) + "\nFiles renamed: " + std::to_string(s.filesRenamed)
+            + " of " + std::to_string(s.filesExamined) + "\nErrors: " + std::to_string(s.errorCount)
             + "\nRenames failed: " + std::to_string(result.renameFailures) + "\n";
         writeOut(stdout, summary);
     }
     if (result.cancelled)
         host.showMessage("brindlewick-cli: cancelled");
     std::fflush(stdout);
-    return {result.AllWentThrough(s) ? kExitOk : kExitFailed, result.cancelled || result.stopped};
+    return {result.allWentThrough(s) ? kExitOk : kExitFailed, result.cancelled || result.stopped};
 }
 
-int RunUndo(const TCliOptions& options, std::size_t index)
+int runUndo(const CliOptions& options, std::size_t index)
 {
-    TCliHost host(options.confirm);
+    CliHost host(options.confirm);
     // With -r, every folder of the tree that holds an undo file, the deepest first.
-    const TUndoResult result
-        = options.recurse ? UndoTree(options.folders[index], host) : UndoFolder(options.folders[index], host);
+    const UndoResult result
+        = options.recurse ? undoTree(options.folders[index], host) : undoFolder(options.folders[index], host);
     if (result.started && !options.quiet) {
         writeHeading(options, index);
         writeOut(stdout, result.report + "\n");

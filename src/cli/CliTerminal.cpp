@@ -1,4 +1,4 @@
-#include "CliTerminal.h"
+#include "cli/CliTerminal.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -32,7 +32,7 @@ std::size_t terminalWidth(int fd)
 
 } // namespace
 
-bool IsCapableTerminal(int fd)
+bool isCapableTerminal(int fd)
 {
     if (::isatty(fd) != 1)
         return false;
@@ -40,18 +40,18 @@ bool IsCapableTerminal(int fd)
     return term == nullptr || std::strcmp(term, "dumb") != 0;
 }
 
-bool ColourWanted()
+bool colourWanted()
 {
     const char* noColour = std::getenv("NO_COLOR");
-    return IsCapableTerminal(STDOUT_FILENO) && (noColour == nullptr || *noColour == '\0');
+    return isCapableTerminal(STDOUT_FILENO) && (noColour == nullptr || *noColour == '\0');
 }
 
-void SetColour(bool on)
+void setColour(bool on)
 {
     g_colour = on;
 }
 
-bool ColourOn()
+bool colourOn()
 {
     return g_colour;
 }
@@ -70,7 +70,7 @@ std::string_view markColour(char mark)
     }
 }
 
-void ColourTreeText(std::string_view block, std::string& out)
+void colourTreeText(std::string_view block, std::string& out)
 {
     if (!g_colour) {
         out += block;
@@ -99,7 +99,7 @@ void ColourTreeText(std::string_view block, std::string& out)
     }
 }
 
-TProgressLine::TProgressLine(bool enabled, bool simulation)
+ProgressLine::ProgressLine(bool enabled, bool simulation)
     : m_enabled(enabled)
     , m_simulation(simulation)
     , m_outIsTerminal(enabled && ::isatty(STDOUT_FILENO) == 1)
@@ -108,20 +108,20 @@ TProgressLine::TProgressLine(bool enabled, bool simulation)
 {
 }
 
-TProgressLine::~TProgressLine()
+ProgressLine::~ProgressLine()
 {
     clear();
 }
 
-void TProgressLine::folderEntered()
+void ProgressLine::folderEntered()
 {
     ++m_folders;
 }
 
-void TProgressLine::update(const TRunStats& stats)
+void ProgressLine::update(const RunStats& stats)
 {
-    m_renamed = static_cast<std::int64_t>(stats.FilesRenamed) + stats.FoldersRenamed;
-    m_failed = stats.ErrorCount;
+    m_renamed = static_cast<std::int64_t>(stats.filesRenamed) + stats.foldersRenamed;
+    m_failed = stats.errorCount;
     if (!m_enabled)
         return;
     const auto now = std::chrono::steady_clock::now();
@@ -133,21 +133,21 @@ void TProgressLine::update(const TRunStats& stats)
     draw();
 }
 
-void TProgressLine::runEnded(const TRunStats& stats)
+void ProgressLine::runEnded(const RunStats& stats)
 {
     // A line on show gets the folder's final counts: the renames after the last redraw may all
     // have come within one interval (the plan asks every question before the first rename).
-    m_renamed = static_cast<std::int64_t>(stats.FilesRenamed) + stats.FoldersRenamed;
-    m_failed = stats.ErrorCount;
+    m_renamed = static_cast<std::int64_t>(stats.filesRenamed) + stats.foldersRenamed;
+    m_failed = stats.errorCount;
     if (m_enabled && m_shown)
         draw();
-    m_renamedBefore += static_cast<std::int64_t>(stats.FilesRenamed) + stats.FoldersRenamed;
-    m_failedBefore += stats.ErrorCount;
+    m_renamedBefore += static_cast<std::int64_t>(stats.filesRenamed) + stats.foldersRenamed;
+    m_failedBefore += stats.errorCount;
     m_renamed = 0;
     m_failed = 0;
 }
 
-void TProgressLine::clear()
+void ProgressLine::clear()
 {
     if (!m_shown)
         return;
@@ -155,13 +155,13 @@ void TProgressLine::clear()
     writeErr("\r\033[K");
 }
 
-void TProgressLine::beforeStandardOutput()
+void ProgressLine::beforeStandardOutput()
 {
     if (m_outIsTerminal)
         clear();
 }
 
-std::string TProgressLine::Text(
+std::string ProgressLine::text(
     bool simulation, std::int64_t folders, std::int64_t renamed, std::int64_t failed)
 {
     return "brindlewick-cli: " + std::to_string(folders) + (folders == 1 ? " folder, " : " folders, ")
@@ -169,16 +169,16 @@ std::string TProgressLine::Text(
         + (simulation ? " would fail" : " failed");
 }
 
-void TProgressLine::draw()
+void ProgressLine::draw()
 {
     // What the run has written to standard output goes first, so that the line stays last.
     std::fflush(stdout);
-    std::string text = Text(m_simulation, m_folders, m_renamedBefore + m_renamed, m_failedBefore + m_failed);
+    std::string line = text(m_simulation, m_folders, m_renamedBefore + m_renamed, m_failedBefore + m_failed);
     // A line that wrapped could not be redrawn in its place.
     const std::size_t width = terminalWidth(STDERR_FILENO);
-    if (text.size() >= width)
-        text.resize(width - 1);
-    writeErr("\r" + text + "\033[K");
+    if (line.size() >= width)
+        line.resize(width - 1);
+    writeErr("\r" + line + "\033[K");
     m_shown = true;
 }
 

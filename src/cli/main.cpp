@@ -9,14 +9,14 @@
 #include <iostream>
 #include <string>
 
-#include "base/UAppDir.h"
-#include "base/UAppInfo.h"
-#include "base/UFileUtil.h"
-#include "CliOptions.h"
-#include "CliRun.h"
-#include "joblist/UJobIO.h"
-#include "jobs/URenameSession.h"
-#include "run/URenameRun.h"
+#include "core/base/AppDir.h"
+#include "core/base/AppInfo.h"
+#include "core/base/FileIo.h"
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
+#include "core/joblist/JobListFile.h"
+#include "core/jobs/RenameSession.h"
+#include "core/run/RenameRun.h"
 
 using namespace brindle;
 
@@ -25,26 +25,26 @@ namespace
 
 /// Loads the job list: the given file, or the kept job list when there is one and no job
 /// was given as an option; the jobs given as options follow.
-bool loadJobs(const TCliOptions& o, TRenameSession& session)
+bool loadJobs(const CliOptions& o, RenameSession& session)
 {
-    session.Jobs = o.jobs;
+    session.jobs = o.jobs;
     std::string file;
     if (o.jobsFile) {
         file = *o.jobsFile;
     } else {
         if (!o.jobs.empty())
             return true;
-        file = KeptJobListPath(false);
-        if (!IsExistingFile(file))
+        file = keptJobListPath(false);
+        if (!isExistingFile(file))
             return true;
     }
-    TJobListLoad loaded = LoadJobsFromXml(file);
+    JobListLoad loaded = loadJobsFromXml(file);
     if (!loaded.ok) {
-        PrintMessage(loaded.message);
-        PrintMessage(LoadFailureMessage(file));
+        printMessage(loaded.message);
+        printMessage(loadFailureMessage(file));
         return false;
     }
-    session.Jobs.insert(session.Jobs.begin(), loaded.jobs.begin(), loaded.jobs.end());
+    session.jobs.insert(session.jobs.begin(), loaded.jobs.begin(), loaded.jobs.end());
     return true;
 }
 
@@ -52,7 +52,7 @@ bool loadJobs(const TCliOptions& o, TRenameSession& session)
 /// the second walk would rename again what the first renamed and replace the undo file that
 /// records the first. The reason, or empty when the FOLDERs are apart. A FOLDER that cannot be
 /// resolved is left to the run, which reports it.
-std::string overlappingFolders(const TCliOptions& o)
+std::string overlappingFolders(const CliOptions& o)
 {
     std::vector<std::string> real(o.folders.size());
     for (std::size_t i = 0; i < o.folders.size(); ++i) {
@@ -92,9 +92,9 @@ void printLine(std::string_view s)
 
 int main(int argc, char** argv)
 {
-    TCliOptions o;
+    CliOptions o;
     std::string error;
-    if (ParseCliOptions(argc, argv, o, error) && !o.undo && !o.help && !o.version)
+    if (parseCliOptions(argc, argv, o, error) && !o.undo && !o.help && !o.version)
         error = overlappingFolders(o);
     if (!error.empty()) {
         std::fprintf(stderr, "brindlewick-cli: %s\nTry 'brindlewick-cli --help' for more information.\n",
@@ -102,7 +102,7 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     if (o.help) {
-        std::fputs(CliUsage(), stdout);
+        std::fputs(cliUsage(), stdout);
         return kExitOk;
     }
     if (o.version) {
@@ -112,37 +112,37 @@ int main(int argc, char** argv)
     if (o.undo) {
         int status = kExitOk;
         for (std::size_t i = 0; i < o.folders.size(); ++i)
-            status = std::max(status, RunUndo(o, i));
+            status = std::max(status, runUndo(o, i));
         return status;
     }
 
     // An encoding name is taken only when a file written with it reads back.
-    if (o.writeJobs && !EncodingReadsBack(o.encoding)) {
-        PrintMessage(EncodingRefusedMessage(o.encoding));
+    if (o.writeJobs && !encodingReadsBack(o.encoding)) {
+        printMessage(encodingRefusedMessage(o.encoding));
         return kExitUsage;
     }
-    TRenameSession session;
+    RenameSession session;
     if (!loadJobs(o, session))
         return kExitUsage;
     // A regular expression that cannot run is refused before any name is previewed or any
     // folder is touched; describing and writing the list work as for any job.
     if (!o.previews.empty() || !o.folders.empty()) {
-        if (const std::string invalid = session.InvalidJobMessage(); !invalid.empty()) {
-            PrintMessage(invalid);
+        if (const std::string invalid = session.invalidJobMessage(); !invalid.empty()) {
+            printMessage(invalid);
             return kExitUsage;
         }
     }
     if (!o.folders.empty()) {
-        if (session.Jobs.empty()) {
-            PrintMessage(kNothingToDo);
+        if (session.jobs.empty()) {
+            printMessage(kNothingToDo);
             return kExitUsage;
         }
         // Each FOLDER as a run of its own (the counter starts again); the worst exit code wins.
-        SetColour(o.simulate && ColourWanted());
-        TProgressLine progress(!o.quiet && IsCapableTerminal(STDERR_FILENO), o.simulate);
+        setColour(o.simulate && colourWanted());
+        ProgressLine progress(!o.quiet && isCapableTerminal(STDERR_FILENO), o.simulate);
         int status = kExitOk;
         for (std::size_t i = 0; i < o.folders.size(); ++i) {
-            const TFolderOutcome outcome = RunFolder(o, i, session, progress);
+            const FolderOutcome outcome = runFolder(o, i, session, progress);
             status = std::max(status, outcome.exitCode);
             if (outcome.stopAll)
                 break;
@@ -152,15 +152,15 @@ int main(int argc, char** argv)
 
     int status = kExitOk;
     if (o.describe) {
-        for (const TJob& job : session.Jobs)
-            printLine(job.Description());
+        for (const Job& job : session.jobs)
+            printLine(job.description());
     }
-    session.CounterValue = o.counter;
+    session.counterValue = o.counter;
     for (const std::string& name : o.previews)
-        printLine(session.PreviewName(name, TEntryKind::File));
+        printLine(session.previewName(name, EntryKind::File));
     if (o.writeJobs) {
-        if (!SaveJobsToXml(*o.writeJobs, session.Jobs, o.encoding)) {
-            PrintMessage("Unable to write to " + *o.writeJobs);
+        if (!saveJobsToXml(*o.writeJobs, session.jobs, o.encoding)) {
+            printMessage("Unable to write to " + *o.writeJobs);
             status = kExitFailed;
         }
     }

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "base/UFd.h"
+#include "core/base/Fd.h"
 #include "common/TempTree.h"
 
 using namespace brindle;
@@ -18,16 +18,16 @@ TEST(Fd, AFailedOpenKeepsItsReasonThroughMoves)
 {
     TempTree tree;
     tree.file("file");
-    TFd missing(::open(tree.at("missing").c_str(), O_RDONLY | O_CLOEXEC));
-    TFd notAFolder(::open(tree.at("file/inside").c_str(), O_RDONLY | O_CLOEXEC));
+    Fd missing(::open(tree.at("missing").c_str(), O_RDONLY | O_CLOEXEC));
+    Fd notAFolder(::open(tree.at("file/inside").c_str(), O_RDONLY | O_CLOEXEC));
     errno = 0; // the reason is the one of the open, not what errno says later
     EXPECT_FALSE(missing.valid());
     EXPECT_EQ(missing.error(), ENOENT);
     EXPECT_EQ(missing.error().text(), "No such file or directory");
-    TFd moved = std::move(notAFolder);
+    Fd moved = std::move(notAFolder);
     EXPECT_EQ(moved.error(), ENOTDIR);
 
-    TFd open(::open(tree.at("file").c_str(), O_RDONLY | O_CLOEXEC));
+    Fd open(::open(tree.at("file").c_str(), O_RDONLY | O_CLOEXEC));
     ASSERT_TRUE(open.valid());
     EXPECT_FALSE(open.error().failed());
     moved = std::move(open);

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "base/UFileUtil.h"
+#include "core/base/FileIo.h"
 #include "common/TestName.h"
 
 using namespace brindle;
@@ -15,7 +15,7 @@ namespace
 struct AbsoluteCase {
     const char* path;
     const char* expected;
-    friend void PrintTo(const AbsoluteCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.path); }
+    friend void PrintTo(const AbsoluteCase& c, std::ostream* os) { *os << brindle::test::quoted(c.path); }
 };
 
 class AbsolutePaths : public ::testing::TestWithParam<AbsoluteCase>
@@ -24,7 +24,7 @@ class AbsolutePaths : public ::testing::TestWithParam<AbsoluteCase>
 
 TEST_P(AbsolutePaths, AreCleanedLexically)
 {
-    EXPECT_EQ(AbsolutePath(GetParam().path), GetParam().expected);
+    EXPECT_EQ(absolutePath(GetParam().path), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, AbsolutePaths,
@@ -32,12 +32,12 @@ INSTANTIATE_TEST_SUITE_P(Paths, AbsolutePaths,
         AbsoluteCase {"//a//b", "/a/b"}, AbsoluteCase {"/a/./b/../c", "/a/c"}, AbsoluteCase {"/..", "/"},
         AbsoluteCase {"/a/\xE9/.", "/a/\xE9"}, AbsoluteCase {"", ""}));
 
-TEST(AbsolutePath, RelativeIsTakenFromTheCurrentFolder)
+TEST(absolutePath, RelativeIsTakenFromTheCurrentFolder)
 {
     char* cwd = ::getcwd(nullptr, 0);
     const std::string here = cwd;
     std::free(cwd);
-    EXPECT_EQ(AbsolutePath("x/y"), AbsolutePath(here + "/x/y"));
+    EXPECT_EQ(absolutePath("x/y"), absolutePath(here + "/x/y"));
 }
 
 } // namespace

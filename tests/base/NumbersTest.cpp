@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "base/UNumbers.h"
+#include "core/base/Numbers.h"
 #include "common/TestName.h"
 
 using namespace brindle;
@@ -16,7 +16,7 @@ struct NumberCase {
     const char* text;
     std::optional<std::int64_t> int64;
     std::optional<std::int32_t> int32;
-    friend void PrintTo(const NumberCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.text); }
+    friend void PrintTo(const NumberCase& c, std::ostream* os) { *os << brindle::test::quoted(c.text); }
 };
 
 class StrictNumbers : public ::testing::TestWithParam<NumberCase>
@@ -25,8 +25,8 @@ class StrictNumbers : public ::testing::TestWithParam<NumberCase>
 
 TEST_P(StrictNumbers, AreASignAndDigitsWithinTheBounds)
 {
-    EXPECT_EQ(ParseInt64(GetParam().text), GetParam().int64);
-    EXPECT_EQ(ParseInt32(GetParam().text), GetParam().int32);
+    EXPECT_EQ(parseInt64(GetParam().text), GetParam().int64);
+    EXPECT_EQ(parseInt32(GetParam().text), GetParam().int32);
 }
 
 constexpr std::nullopt_t kNone = std::nullopt;

@@ -8,16 +8,16 @@
 #include <stddef.h>
 #include <unistd.h>
 
-typedef void (*TFreeFunc)(void*);
-typedef void* (*TMallocFunc)(size_t);
-typedef void* (*TReallocFunc)(void*, size_t);
-typedef char* (*TStrdupFunc)(const char*);
+typedef void (*FreeFunc)(void*);
+typedef void* (*MallocFunc)(size_t);
+typedef void* (*ReallocFunc)(void*, size_t);
+typedef char* (*StrdupFunc)(const char*);
 
-TFreeFunc xmlFree;
-TMallocFunc xmlMalloc;
-TMallocFunc xmlMallocAtomic;
-TReallocFunc xmlRealloc;
-TStrdupFunc xmlMemStrdup;
+FreeFunc xmlFree;
+MallocFunc xmlMalloc;
+MallocFunc xmlMallocAtomic;
+ReallocFunc xmlRealloc;
+StrdupFunc xmlMemStrdup;
 
 __attribute__((constructor)) static void leaveMarker(void)
 {

@@ -2,8 +2,9 @@
 # Keeps the shape of the core:
 #   qt      no file under src/core includes a Qt header, and no core file is compiled with a Qt
 #           include folder or a Qt definition (read from the build's compile_commands.json);
-#   layers  a file of src/core/<folder> includes project headers only from its own folder or a
-#           folder below it, in the order base, jobs, joblist, settings, run, desktop.
+#   layers  a file of src/core/<folder> includes project headers ("core/<folder>/...", from the
+#           one include root src/) only from its own folder or a folder below it, in the order
+#           base, jobs, joblist, settings, run, desktop; never from gui/ or cli/.
 # Usage: check-core-includes.sh qt|layers SOURCE_DIR [BUILD_DIR]
 set -uo pipefail
 
@@ -29,7 +30,7 @@ layer_of() {
 
 check_qt() {
     local file line
-    # <QString>, <QtCore/QString>, <qglobal.h>, "ui_UfrmMain.h": every way into Qt.
+    # <QString>, <QtCore/QString>, <qglobal.h>, "ui_MainWindow.h": every way into Qt.
     while IFS= read -r line; do
         fail "includes Qt: $line"
     done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](Q[A-Za-z]|q[a-z0-9_]+\.h|ui_)' \
@@ -72,7 +73,12 @@ check_layers() {
             continue
         fi
         while IFS= read -r included; do
-            target=${included%%/*}
+            if [[ $included != core/* ]]; then
+                fail "$file includes \"$included\", which is not in the core"
+                continue
+            fi
+            target=${included#core/}
+            target=${target%%/*}
             local index
             index=$(layer_of "$target")
             if [[ -z $index ]]; then

@@ -32,15 +32,15 @@ namespace brindle
 namespace
 {
 
-using test::ContentMultiset;
-using test::FoldersDeepestFirst;
+using test::contentMultiset;
+using test::foldersDeepestFirst;
 using test::ProcessResult;
-using test::RunProcess;
-using test::SameTree;
-using test::SnapshotTree;
+using test::runProcess;
+using test::sameTree;
+using test::snapshotTree;
 using test::TempTree;
-using test::TreeDifference;
-using test::TTreeSnapshot;
+using test::treeDifference;
+using test::TreeSnapshot;
 using Clock = std::chrono::steady_clock;
 
 const std::string kLowerJobs = BRINDLE_TEST_DATA "/cli/lower.xml";
@@ -95,7 +95,7 @@ std::string lastName(const std::string& path)
     return path.substr(path.rfind('/') + 1);
 }
 
-TTreeSnapshot withoutUndoFiles(TTreeSnapshot tree)
+TreeSnapshot withoutUndoFiles(TreeSnapshot tree)
 {
     std::erase_if(tree, [](const auto& entry) { return lastName(entry.first) == kUndo; });
     return tree;
@@ -121,34 +121,34 @@ void killAgainAndAgain(const std::string& jobsFile, bool wholeTree)
             ::close(fd);
         }
     }
-    const TTreeSnapshot original = SnapshotTree(tree);
-    const TTreeSnapshot sentinel = SnapshotTree(root.at("sentinel"));
-    const std::vector<std::string> contents = ContentMultiset(original);
+    const TreeSnapshot original = snapshotTree(tree);
+    const TreeSnapshot sentinel = snapshotTree(root.at("sentinel"));
+    const std::vector<std::string> contents = contentMultiset(original);
     std::map<ino_t, std::string> nameOf;
     for (const auto& [path, entry] : original)
         nameOf[entry.inode] = lastName(path);
     ASSERT_EQ(original.size(), static_cast<std::size_t>(kFolders * (kFilesPerFolder + 1)));
 
     // Puts every name back: undo in every folder that has an undo file, deepest first.
-    auto undoEverywhere = [&](int cycle, const TTreeSnapshot& now) {
+    auto undoEverywhere = [&](int cycle, const TreeSnapshot& now) {
         if (wholeTree) {
             // A run killed before its first undo file leaves nothing to undo, and says so.
             const bool anyUndoFile = std::any_of(
                 now.begin(), now.end(), [](const auto& entry) { return lastName(entry.first) == kUndo; });
-            const ProcessResult u = RunProcess({BRINDLE_CLI, "--undo", "-r", "-q", tree});
+            const ProcessResult u = runProcess({BRINDLE_CLI, "--undo", "-r", "-q", tree});
             EXPECT_EQ(u.exitCode, anyUndoFile ? 0 : 1) << "cycle " << cycle << ": " << u.err;
         }
-        for (const std::string& folder : wholeTree ? std::vector<std::string>() : FoldersDeepestFirst(now)) {
+        for (const std::string& folder : wholeTree ? std::vector<std::string>() : foldersDeepestFirst(now)) {
             if (!now.contains(folder.empty() ? kUndo : folder + "/" + kUndo))
                 continue;
             const ProcessResult u
-                = RunProcess({BRINDLE_CLI, "--undo", "-q", folder.empty() ? tree : tree + "/" + folder});
+                = runProcess({BRINDLE_CLI, "--undo", "-q", folder.empty() ? tree : tree + "/" + folder});
             EXPECT_EQ(u.exitCode, 0) << "cycle " << cycle << ", folder " << folder << ": " << u.err;
         }
-        const TTreeSnapshot restored = SnapshotTree(tree);
-        EXPECT_TRUE(SameTree(restored, original)) << "cycle " << cycle << ":\n"
-                                                  << TreeDifference(original, restored);
-        return SameTree(restored, original);
+        const TreeSnapshot restored = snapshotTree(tree);
+        EXPECT_TRUE(sameTree(restored, original)) << "cycle " << cycle << ":\n"
+                                                  << treeDifference(original, restored);
+        return sameTree(restored, original);
     };
 
     // One whole run gives the time within which the kills are spread.
@@ -159,8 +159,8 @@ void killAgainAndAgain(const std::string& jobsFile, bool wholeTree)
     ASSERT_EQ(::waitpid(whole, &status, 0), whole);
     const auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - t0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const TTreeSnapshot renamed = SnapshotTree(tree);
-    ASSERT_EQ(ContentMultiset(withoutUndoFiles(renamed)), contents);
+    const TreeSnapshot renamed = snapshotTree(tree);
+    ASSERT_EQ(contentMultiset(withoutUndoFiles(renamed)), contents);
     std::size_t renamedCount = 0;
     for (const auto& [path, entry] : withoutUndoFiles(renamed))
         renamedCount += entry.type == 'f' && nameOf.at(entry.inode) != lastName(path) ? 1 : 0;
@@ -188,10 +188,10 @@ void killAgainAndAgain(const std::string& jobsFile, bool wholeTree)
         kills += killed ? 1 : 0;
 
         // No file lost or replaced, nothing outside touched, whatever the moment.
-        const TTreeSnapshot withUndo = SnapshotTree(tree);
-        const TTreeSnapshot now = withoutUndoFiles(withUndo);
-        ASSERT_EQ(ContentMultiset(now), contents) << "cycle " << cycle;
-        ASSERT_TRUE(SameTree(SnapshotTree(root.at("sentinel")), sentinel));
+        const TreeSnapshot withUndo = snapshotTree(tree);
+        const TreeSnapshot now = withoutUndoFiles(withUndo);
+        ASSERT_EQ(contentMultiset(now), contents) << "cycle " << cycle;
+        ASSERT_TRUE(sameTree(snapshotTree(root.at("sentinel")), sentinel));
         std::size_t changed = 0;
         for (const auto& [path, entry] : now)
             changed += nameOf.at(entry.inode) == lastName(path) ? 0 : 1;

@@ -16,22 +16,22 @@
 #include "common/ScratchMount.h"
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
-#include "run/UUndoFile.h"
+#include "core/run/UndoFile.h"
 
 namespace brindle
 {
 namespace
 {
 
-using test::ContentMultiset;
+using test::contentMultiset;
 using test::ProcessResult;
-using test::RunProcess;
-using test::SameTree;
+using test::runProcess;
+using test::sameTree;
 using test::ScratchMount;
-using test::SnapshotTree;
+using test::snapshotTree;
 using test::TempTree;
-using test::TreeDifference;
-using test::TTreeSnapshot;
+using test::treeDifference;
+using test::TreeSnapshot;
 
 const std::string kLowerJobs = BRINDLE_TEST_DATA "/cli/lower.xml";
 const std::string kUndo = "_brindlewick_undo.txt";
@@ -40,7 +40,7 @@ constexpr off_t kPage = 4096;
 ProcessResult cli(std::vector<std::string> args)
 {
     args.insert(args.begin(), BRINDLE_CLI);
-    return RunProcess(args);
+    return runProcess(args);
 }
 
 /// Writes a file as large as the file system lets it grow; returns its size.
@@ -63,7 +63,7 @@ protected:
     void SetUp() override
     {
         std::string why;
-        mount = ScratchMount::Tmpfs(disk.path(), "size=512k,nr_inodes=2000", why);
+        mount = ScratchMount::tmpfs(disk.path(), "size=512k,nr_inodes=2000", why);
         if (!mount)
             GTEST_SKIP() << why;
         // 300 files, every fifth with contents (a page each), the rest empty.
@@ -78,16 +78,16 @@ protected:
             }
             ::close(fd);
         }
-        original = SnapshotTree(work());
+        original = snapshotTree(work());
     }
 
     std::string work() const { return disk.path() + "/photos"; }
-    std::string ReadUndo() const { return disk.read("photos/" + kUndo); }
+    std::string readUndo() const { return disk.read("photos/" + kUndo); }
     std::string filler() const { return disk.path() + "/filler"; }
 
     TempTree disk;
     std::unique_ptr<ScratchMount> mount;
-    TTreeSnapshot original;
+    TreeSnapshot original;
 };
 
 TEST_F(CliFullDiskTest, NoRoomForTheUndoFileStopsTheRunBeforeAnyRename)
@@ -96,18 +96,18 @@ TEST_F(CliFullDiskTest, NoRoomForTheUndoFileStopsTheRunBeforeAnyRename)
     const ProcessResult r = cli({"-j", kLowerJobs, "-u", "-q", work()});
     EXPECT_EQ(r.err, work() + "/" + kUndo + ": No space left on device\n");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(SnapshotTree(work(), kUndo).size(), original.size());
-    EXPECT_TRUE(SameTree(SnapshotTree(work(), kUndo), original));
-    EXPECT_EQ(ReadUndo(), "");
+    EXPECT_EQ(snapshotTree(work(), kUndo).size(), original.size());
+    EXPECT_TRUE(sameTree(snapshotTree(work(), kUndo), original));
+    EXPECT_EQ(readUndo(), "");
 
     // Without undo files nothing needs room: every rename goes through.
     ::unlink((work() + "/" + kUndo).c_str());
     const ProcessResult plain = cli({"-j", kLowerJobs, "-q", work()});
     EXPECT_EQ(plain.err, "");
     EXPECT_EQ(plain.exitCode, 0);
-    const TTreeSnapshot renamed = SnapshotTree(work());
+    const TreeSnapshot renamed = snapshotTree(work());
     EXPECT_TRUE(renamed.contains("img_0300.jpg"));
-    EXPECT_EQ(ContentMultiset(renamed), ContentMultiset(original));
+    EXPECT_EQ(contentMultiset(renamed), contentMultiset(original));
 }
 
 TEST_F(CliFullDiskTest, TheDiskFillingUpMidRunStopsItWithWholePairsThatUndoRestores)
@@ -120,23 +120,23 @@ TEST_F(CliFullDiskTest, TheDiskFillingUpMidRunStopsItWithWholePairsThatUndoResto
     EXPECT_EQ(r.err, work() + "/" + kUndo + ": No space left on device\n");
     EXPECT_EQ(r.exitCode, 1);
 
-    const TTreeSnapshot after = SnapshotTree(work(), kUndo);
-    EXPECT_EQ(ContentMultiset(after), ContentMultiset(original));
+    const TreeSnapshot after = snapshotTree(work(), kUndo);
+    EXPECT_EQ(contentMultiset(after), contentMultiset(original));
     std::size_t renamed = 0;
     for (const auto& [path, entry] : after)
         renamed += path.starts_with("img_") ? 1 : 0;
-    const std::string undo = ReadUndo();
+    const std::string undo = readUndo();
     EXPECT_EQ(renamed, 4096u / 28u);
     EXPECT_EQ(undo.size(), renamed * 28);
-    EXPECT_EQ(ParseUndoPairs(undo).size(), renamed);
+    EXPECT_EQ(parseUndoPairs(undo).size(), renamed);
     EXPECT_TRUE(undo.ends_with("img_0146.jpg\r\nIMG_0146.JPG\r\n"));
 
     ASSERT_EQ(::unlink(filler().c_str()), 0);
     const ProcessResult u = cli({"--undo", "-q", work()});
     EXPECT_EQ(u.err, "");
     EXPECT_EQ(u.exitCode, 0);
-    const TTreeSnapshot restored = SnapshotTree(work());
-    EXPECT_TRUE(SameTree(restored, original)) << TreeDifference(original, restored);
+    const TreeSnapshot restored = snapshotTree(work());
+    EXPECT_TRUE(sameTree(restored, original)) << treeDifference(original, restored);
 }
 
 TEST_F(CliFullDiskTest, NoInodeForTheUndoFileLeavesTheFolderUnrenamed)
@@ -153,7 +153,7 @@ TEST_F(CliFullDiskTest, NoInodeForTheUndoFileLeavesTheFolderUnrenamed)
         "Cannot create " + work() + "/" + kUndo
             + ": No space left on device. Nothing in this directory is renamed. Operation will continue\n");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(SameTree(SnapshotTree(work()), original));
+    EXPECT_TRUE(sameTree(snapshotTree(work()), original));
 }
 
 } // namespace

@@ -12,13 +12,13 @@ namespace
 {
 
 using test::ProcessResult;
-using test::RunProcess;
+using test::runProcess;
 using test::TempTree;
 
 ProcessResult cli(std::vector<std::string> args)
 {
     args.insert(args.begin(), BRINDLE_CLI);
-    return RunProcess(args);
+    return runProcess(args);
 }
 
 const std::string kSummary = "Folders renamed: 0 of 0\nFiles renamed: 2 of 2\nErrors: 0\nRenames failed: 0\n";

@@ -18,7 +18,7 @@ namespace
 {
 
 using test::ProcessResult;
-using test::RunProcess;
+using test::runProcess;
 using test::TempTree;
 
 const std::string kData = BRINDLE_TEST_DATA "/cli/";
@@ -46,7 +46,7 @@ template <typename T> std::string caseName(const ::testing::TestParamInfo<T>& in
 ProcessResult cli(std::vector<std::string> args, const std::string& program = BRINDLE_CLI)
 {
     args.insert(args.begin(), program);
-    return RunProcess(args);
+    return runProcess(args);
 }
 
 /// The job elements of a job list file, one a line, without their indent.

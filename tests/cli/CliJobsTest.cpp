@@ -7,7 +7,7 @@
 #include "common/TempTree.h"
 
 using brindle::test::ProcessResult;
-using brindle::test::RunProcess;
+using brindle::test::runProcess;
 using brindle::test::TempTree;
 
 namespace
@@ -27,7 +27,7 @@ std::string readFile(const std::string& path)
 ProcessResult cli(std::vector<std::string> args, const std::string& input = {})
 {
     args.insert(args.begin(), BRINDLE_CLI);
-    return RunProcess(args, input);
+    return runProcess(args, input);
 }
 
 TEST(CliJobs, DescribePrintsOneLinePerJob)

@@ -15,9 +15,9 @@ namespace brindle
 namespace
 {
 
-using test::LocalTime;
+using test::localTime;
 using test::ProcessResult;
-using test::RunProcess;
+using test::runProcess;
 using test::TempTree;
 
 const std::string kData = BRINDLE_TEST_DATA "/cli/";
@@ -41,7 +41,7 @@ std::string replaceAll(std::string s, const std::string& from, const std::string
 ProcessResult cli(std::vector<std::string> args, const std::string& input = {})
 {
     args.insert(args.begin(), BRINDLE_CLI);
-    return RunProcess(args, input);
+    return runProcess(args, input);
 }
 
 class CliRunTest : public ::testing::Test
@@ -54,11 +54,11 @@ TEST_F(CliRunTest, SimulatePrintsTheResultTreeAndChangesNothing)
 {
     // Dates fix the order: --sort date.
     tree.file("Album/Pic1.JPG");
-    tree.dir("Album", LocalTime(2001, 1, 1, 0, 0));
-    tree.dir("misc", LocalTime(2002, 1, 1, 0, 0));
-    tree.file("ABC.txt", "", LocalTime(2001, 1, 1, 0, 0));
-    tree.file("abc.TXT", "", LocalTime(2002, 1, 1, 0, 0));
-    tree.file("keep.txt", "", LocalTime(2003, 1, 1, 0, 0));
+    tree.dir("Album", localTime(2001, 1, 1, 0, 0));
+    tree.dir("misc", localTime(2002, 1, 1, 0, 0));
+    tree.file("ABC.txt", "", localTime(2001, 1, 1, 0, 0));
+    tree.file("abc.TXT", "", localTime(2002, 1, 1, 0, 0));
+    tree.file("keep.txt", "", localTime(2003, 1, 1, 0, 0));
     const auto before = tree.list();
     const ProcessResult r
         = cli({"-j", kLowerJobs, "-r", "-d", "-u", "--sort", "date", "--simulate", tree.path()});
@@ -118,9 +118,9 @@ TEST_F(CliRunTest, RunPrintsTheCountsAndWritesUndoFilesThatUndoRestores)
 
 TEST_F(CliRunTest, LogGoesToStandardOutputBeforeTheSummary)
 {
-    tree.file("Misc/Note.TXT", "", LocalTime(2004, 3, 2, 10, 0));
-    tree.dir("Misc", LocalTime(2004, 3, 1, 18, 20));
-    tree.file("IMG_1.JPG", "", LocalTime(2004, 3, 5, 9, 1));
+    tree.file("Misc/Note.TXT", "", localTime(2004, 3, 2, 10, 0));
+    tree.dir("Misc", localTime(2004, 3, 1, 18, 20));
+    tree.file("IMG_1.JPG", "", localTime(2004, 3, 5, 9, 1));
     const ProcessResult r = cli({"-j", kLowerJobs, "-r", "-d", "--log", tree.path()});
     EXPECT_EQ(r.exitCode, 0);
     const std::string expected = replaceAll(readFile(kData + "run-log.txt"), "{ROOT}", tree.path());
@@ -301,7 +301,7 @@ TEST_F(CliRunTest, ShortOptionsCombineAndDoubleDashEndsThem)
 {
     tree.file("-n/Sub/A.TXT");
     tree.file("-n/B.TXT");
-    const ProcessResult r = RunProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" -rdqj \"$3\" -- -n", "sh",
+    const ProcessResult r = runProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" -rdqj \"$3\" -- -n", "sh",
         tree.path(), BRINDLE_CLI, kLowerJobs});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
@@ -328,7 +328,7 @@ TEST_F(CliRunTest, FolderThatCannotBeEnteredIsReportedAndItsSiblingsGoOn)
         {"", "A", "A/File.TXT", "Locked", "Locked/Inner.TXT", "Z", "Z/Last.TXT", "Top.TXT"})
         ASSERT_EQ(::chown(tree.at(rel).c_str(), 65534, 65534), 0);
     ASSERT_EQ(::chmod(tree.at("Locked").c_str(), 0), 0);
-    const ProcessResult r = RunProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+    const ProcessResult r = runProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
         "--clear-groups", BRINDLE_CLI, "-j", jobs.at("lower.xml"), "-r", "-d", tree.path()});
     EXPECT_EQ(r.err, "Cannot change to directory: locked\n");
     EXPECT_EQ(r.exitCode, 1);

@@ -18,8 +18,8 @@ namespace
 {
 
 using test::ProcessResult;
-using test::RunOnTerminal;
-using test::RunProcess;
+using test::runOnTerminal;
+using test::runProcess;
 using test::TempTree;
 using test::TerminalResult;
 using test::TerminalStep;
@@ -52,9 +52,9 @@ TEST_P(CliColour, MarksOnATerminal)
     t.file("same");
     t.file("Sub/B");
     const std::vector<std::string> args = {BRINDLE_CLI, "-n", "-r", "--lower", t.path()};
-    const ProcessResult piped = RunProcess(args, {}, c.env);
+    const ProcessResult piped = runProcess(args, {}, c.env);
     EXPECT_EQ(piped.out.find('\033'), std::string::npos);
-    const TerminalResult r = RunOnTerminal(args, {}, c.env);
+    const TerminalResult r = runOnTerminal(args, {}, c.env);
     EXPECT_EQ(r.exitCode, 1); // the clash
 
     std::string expected;
@@ -101,7 +101,7 @@ TEST(CliTerminal, ProgressLineForALongRunIsErasedBeforeOtherOutput)
         {"Rename file \"c\" to \"C\"?\n", 150ms, "y\n"},
     };
     const TerminalResult r
-        = RunOnTerminal({BRINDLE_CLI, "-i", "--upper", t.at("Dir")}, answers, {"TERM=xterm", "NO_COLOR="});
+        = runOnTerminal({BRINDLE_CLI, "-i", "--upper", t.at("Dir")}, answers, {"TERM=xterm", "NO_COLOR="});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(r.stepsMissed, 0u) << r.output;
 
@@ -130,7 +130,7 @@ TEST(CliTerminal, NoProgressLineForAShortRunOrWhenQuiet)
     t.file("Dir/a");
     t.file("Dir/b");
     const TerminalResult fast
-        = RunOnTerminal({BRINDLE_CLI, "--upper", "--name-only", t.at("Dir")}, {}, {"TERM=xterm"});
+        = runOnTerminal({BRINDLE_CLI, "--upper", "--name-only", t.at("Dir")}, {}, {"TERM=xterm"});
     EXPECT_EQ(fast.exitCode, 0);
     EXPECT_EQ(fast.output, "Folders renamed: 0 of 0\nFiles renamed: 2 of 2\nErrors: 0\nRenames failed: 0\n");
 
@@ -139,7 +139,7 @@ TEST(CliTerminal, NoProgressLineForAShortRunOrWhenQuiet)
         {"Rename file \"B\" to \"b\"?\n", 150ms, "y\n"},
     };
     const TerminalResult quiet
-        = RunOnTerminal({BRINDLE_CLI, "-q", "-i", "--lower", t.at("Dir")}, answers, {"TERM=xterm"});
+        = runOnTerminal({BRINDLE_CLI, "-q", "-i", "--lower", t.at("Dir")}, answers, {"TERM=xterm"});
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.stepsMissed, 0u) << quiet.output;
     EXPECT_EQ(quiet.output, "Rename file \"A\" to \"a\"?\nRename file \"B\" to \"b\"?\n");

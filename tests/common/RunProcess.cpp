@@ -16,7 +16,7 @@ extern char** environ;
 namespace brindle::test
 {
 
-std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra)
+std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra)
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -32,7 +32,7 @@ std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra
     return env;
 }
 
-std::vector<char*> CStringArray(std::vector<std::string>& v)
+std::vector<char*> cStringArray(std::vector<std::string>& v)
 {
     std::vector<char*> out;
     for (std::string& s : v)
@@ -41,7 +41,7 @@ std::vector<char*> CStringArray(std::vector<std::string>& v)
     return out;
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argvIn, const std::string& input,
+ProcessResult runProcess(const std::vector<std::string>& argvIn, const std::string& input,
     const std::vector<std::string>& envExtra)
 {
     int inPipe[2], outPipe[2], errPipe[2];
@@ -53,9 +53,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argvIn, const std::stri
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     std::vector<std::string> args = argvIn;
-    std::vector<std::string> env = MergedEnvironment(envExtra);
-    std::vector<char*> cargs = CStringArray(args);
-    std::vector<char*> cenv = CStringArray(env);
+    std::vector<std::string> env = mergedEnvironment(envExtra);
+    std::vector<char*> cargs = cStringArray(args);
+    std::vector<char*> cenv = cStringArray(env);
     pid_t pid = 0;
     const int rc = ::posix_spawnp(&pid, cargs[0], &actions, nullptr, cargs.data(), cenv.data());
     posix_spawn_file_actions_destroy(&actions);

@@ -13,14 +13,14 @@ struct ProcessResult {
 };
 
 /// The environment with env's "NAME=value" entries added or put in place of the same names.
-std::vector<std::string> MergedEnvironment(const std::vector<std::string>& env);
+std::vector<std::string> mergedEnvironment(const std::vector<std::string>& env);
 
 /// Pointers to the strings of v, ended by a null pointer, as exec and spawn take them.
-std::vector<char*> CStringArray(std::vector<std::string>& v);
+std::vector<char*> cStringArray(std::vector<std::string>& v);
 
 /// Runs a program (argv[0] is its path), feeding input on its standard input, and collects
 /// its output. env holds "NAME=value" entries added to (or replacing in) the environment.
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = {},
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& input = {},
     const std::vector<std::string>& env = {});
 
 } // namespace brindle::test

@@ -39,7 +39,7 @@ ScratchMount::~ScratchMount()
     ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
-std::unique_ptr<ScratchMount> ScratchMount::Tmpfs(
+std::unique_ptr<ScratchMount> ScratchMount::tmpfs(
     const std::string& folder, const std::string& options, std::string& why)
 {
     if (const int e = privateNamespace(); e != 0) {
@@ -53,7 +53,7 @@ std::unique_ptr<ScratchMount> ScratchMount::Tmpfs(
     return std::unique_ptr<ScratchMount>(new ScratchMount(folder));
 }
 
-std::unique_ptr<ScratchMount> ScratchMount::Bind(const std::string& folder, std::string& why)
+std::unique_ptr<ScratchMount> ScratchMount::bind(const std::string& folder, std::string& why)
 {
     if (const int e = privateNamespace(); e != 0) {
         why = reason("a private mount namespace", e);
@@ -66,7 +66,7 @@ std::unique_ptr<ScratchMount> ScratchMount::Bind(const std::string& folder, std:
     return std::unique_ptr<ScratchMount>(new ScratchMount(folder));
 }
 
-int ScratchMount::MakeReadOnly()
+int ScratchMount::makeReadOnly()
 {
     return ::mount(nullptr, m_folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0
         ? 0

@@ -19,14 +19,14 @@ public:
 
     /// Mounts a tmpfs on folder with the given options ("size=256k,nr_inodes=64"). Null, with
     /// the reason in why, when mounting is not permitted here.
-    static std::unique_ptr<ScratchMount> Tmpfs(
+    static std::unique_ptr<ScratchMount> tmpfs(
         const std::string& folder, const std::string& options, std::string& why);
 
-    /// Binds folder onto itself, still writable. MakeReadOnly turns it read-only later.
-    static std::unique_ptr<ScratchMount> Bind(const std::string& folder, std::string& why);
+    /// Binds folder onto itself, still writable. makeReadOnly turns it read-only later.
+    static std::unique_ptr<ScratchMount> bind(const std::string& folder, std::string& why);
 
     /// Remounts a bound folder read-only; returns 0 or an errno.
-    int MakeReadOnly();
+    int makeReadOnly();
 
 private:
     explicit ScratchMount(std::string folder)

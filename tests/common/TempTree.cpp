@@ -33,13 +33,13 @@ void makeParents(const std::string& path)
 }
 
 /// The subfolders still to be removed in one folder of the removal walk.
-struct TLevel {
+struct Level {
     std::vector<std::string> dirs;
     std::size_t next = 0;
 };
 
 /// Makes the folder fd writable, removes its files and lists its subfolders into level.
-void clearFolder(int fd, TLevel& level)
+void clearFolder(int fd, Level& level)
 {
     ::fchmod(fd, 0700);
     const int listFd = ::dup(fd);
@@ -79,11 +79,11 @@ void removeAll(const std::string& path)
     }
     ::chmod(path.c_str(), 0700);
     int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    std::vector<TLevel> levels(1);
+    std::vector<Level> levels(1);
     if (fd >= 0)
         clearFolder(fd, levels.back());
     while (fd >= 0) {
-        TLevel& top = levels.back();
+        Level& top = levels.back();
         if (top.next < top.dirs.size()) {
             const std::string& name = top.dirs[top.next++];
             if (::unlinkat(fd, name.c_str(), AT_REMOVEDIR) == 0)
@@ -105,7 +105,7 @@ void removeAll(const std::string& path)
         ::close(fd);
         fd = up;
         if (fd >= 0) {
-            const TLevel& parent = levels.back();
+            const Level& parent = levels.back();
             ::unlinkat(fd, parent.dirs[parent.next - 1].c_str(), AT_REMOVEDIR);
         }
     }
@@ -192,12 +192,12 @@ std::vector<std::string> TempTree::list(const std::string& rel) const
     return names;
 }
 
-std::string MemoryTempBase()
+std::string memoryTempBase()
 {
     return ::access("/dev/shm", W_OK | X_OK) == 0 ? "/dev/shm" : "";
 }
 
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
+std::time_t localTime(int year, int month, int day, int hour, int minute, int second)
 {
     std::tm tm {};
     tm.tm_year = year - 1900;

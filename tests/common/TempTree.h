@@ -42,9 +42,9 @@ private:
 
 /// A folder on a memory file system (/dev/shm) when there is a writable one, else "" (the
 /// default place): for tests that sync many small files and do not test the disk.
-std::string MemoryTempBase();
+std::string memoryTempBase();
 
 /// A local time as a time_t.
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second = 0);
+std::time_t localTime(int year, int month, int day, int hour, int minute, int second = 0);
 
 } // namespace brindle::test

@@ -34,13 +34,13 @@ void writeAll(int fd, const std::string& text)
 
 } // namespace
 
-TerminalResult RunOnTerminal(const std::vector<std::string>& argvIn, const std::vector<TerminalStep>& steps,
+TerminalResult runOnTerminal(const std::vector<std::string>& argvIn, const std::vector<TerminalStep>& steps,
     const std::vector<std::string>& envExtra)
 {
     std::vector<std::string> args = argvIn;
-    std::vector<std::string> env = MergedEnvironment(envExtra);
-    std::vector<char*> cargs = CStringArray(args);
-    std::vector<char*> cenv = CStringArray(env);
+    std::vector<std::string> env = mergedEnvironment(envExtra);
+    std::vector<char*> cargs = cStringArray(args);
+    std::vector<char*> cenv = cStringArray(env);
 
     termios raw {};
     ::cfmakeraw(&raw);

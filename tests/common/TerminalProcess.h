@@ -27,7 +27,7 @@ struct TerminalResult {
 /// standard input, output and error and as its controlling terminal. The terminal is raw: it
 /// echoes nothing and writes the program's bytes as they are. env holds "NAME=value" entries
 /// added to (or replacing in) the environment.
-TerminalResult RunOnTerminal(const std::vector<std::string>& argv,
+TerminalResult runOnTerminal(const std::vector<std::string>& argv,
     const std::vector<TerminalStep>& steps = {}, const std::vector<std::string>& env = {});
 
 } // namespace brindle::test

@@ -10,7 +10,7 @@ namespace brindle::test
 /// A byte string as a table test's name shows it: in double quotes, printable ASCII as itself,
 /// every other byte as \xHH, cut after 40 bytes with the whole length added. The name stays on
 /// one line whatever the bytes, and two cases differ in their names.
-inline std::string Quoted(std::string_view s)
+inline std::string quoted(std::string_view s)
 {
     constexpr std::size_t kShown = 40;
     std::string out = "\"";

@@ -30,7 +30,7 @@ std::string readAt(int dirFd, const char* name)
     return out;
 }
 
-void walk(int dirFd, const std::string& prefix, const std::string& skipName, TTreeSnapshot& out)
+void walk(int dirFd, const std::string& prefix, const std::string& skipName, TreeSnapshot& out)
 {
     const int listFd = ::dup(dirFd);
     DIR* d = ::fdopendir(listFd);
@@ -50,7 +50,7 @@ void walk(int dirFd, const std::string& prefix, const std::string& skipName, TTr
         };
         if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        TEntrySnapshot entry;
+        EntrySnapshot entry;
         entry.mode = st.st_mode & 07777;
         entry.inode = st.st_ino;
         const std::string path = prefix.empty() ? name : prefix + "/" + name;
@@ -98,9 +98,9 @@ std::string printable(const std::string& s, std::size_t max = 60)
 
 } // namespace
 
-TTreeSnapshot SnapshotTree(const std::string& root, const std::string& skipName)
+TreeSnapshot snapshotTree(const std::string& root, const std::string& skipName)
 {
-    TTreeSnapshot out;
+    TreeSnapshot out;
     const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         walk(fd, {}, skipName, out);
@@ -109,13 +109,13 @@ TTreeSnapshot SnapshotTree(const std::string& root, const std::string& skipName)
     return out;
 }
 
-bool SameTree(const TTreeSnapshot& a, const TTreeSnapshot& b)
+bool sameTree(const TreeSnapshot& a, const TreeSnapshot& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-        [](const auto& x, const auto& y) { return x.first == y.first && x.second.SameAs(y.second); });
+        [](const auto& x, const auto& y) { return x.first == y.first && x.second.sameAs(y.second); });
 }
 
-std::string TreeDifference(const TTreeSnapshot& before, const TTreeSnapshot& after, std::size_t limit)
+std::string treeDifference(const TreeSnapshot& before, const TreeSnapshot& after, std::size_t limit)
 {
     std::string out;
     std::size_t count = 0;
@@ -127,7 +127,7 @@ std::string TreeDifference(const TTreeSnapshot& before, const TTreeSnapshot& aft
         const auto it = after.find(path);
         if (it == after.end())
             note("gone: " + printable(path));
-        else if (!entry.SameAs(it->second))
+        else if (!entry.sameAs(it->second))
             note("changed: " + printable(path) + " (" + entry.type + " -> " + it->second.type + ")");
     }
     for (const auto& [path, entry] : after) {
@@ -139,7 +139,7 @@ std::string TreeDifference(const TTreeSnapshot& before, const TTreeSnapshot& aft
     return out;
 }
 
-std::vector<std::string> ContentMultiset(const TTreeSnapshot& tree)
+std::vector<std::string> contentMultiset(const TreeSnapshot& tree)
 {
     std::vector<std::string> out;
     out.reserve(tree.size());
@@ -153,7 +153,7 @@ std::vector<std::string> ContentMultiset(const TTreeSnapshot& tree)
     return out;
 }
 
-std::vector<std::string> FoldersDeepestFirst(const TTreeSnapshot& tree)
+std::vector<std::string> foldersDeepestFirst(const TreeSnapshot& tree)
 {
     std::vector<std::string> folders {""};
     for (const auto& [path, entry] : tree) {

@@ -12,10 +12,10 @@
 #include <thread>
 
 #include "common/TestName.h"
-#include "base/UFileUtil.h"
+#include "core/base/FileIo.h"
 #include "common/RunProcess.h"
 #include "common/ScratchMount.h"
-#include "desktop/USendTo.h"
+#include "core/desktop/SendTo.h"
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
 
@@ -28,7 +28,7 @@ namespace
 struct ExecCase {
     const char* target;
     const char* exec; // the Exec= line as written in the file
-    friend void PrintTo(const ExecCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.target); }
+    friend void PrintTo(const ExecCase& c, std::ostream* os) { *os << brindle::test::quoted(c.target); }
 };
 
 class DesktopEntryExec : public ::testing::TestWithParam<ExecCase>
@@ -39,7 +39,7 @@ class DesktopEntryExec : public ::testing::TestWithParam<ExecCase>
 /// then every backslash doubled again (the value is an escaped string).
 TEST_P(DesktopEntryExec, QuotesAndEscapesThePath)
 {
-    const std::string text = DesktopEntryText(GetParam().target, "Brindle Wick");
+    const std::string text = desktopEntryText(GetParam().target, "Brindle Wick");
     EXPECT_NE(text.find("\nExec=" + std::string(GetParam().exec) + " %F\n"), std::string::npos) << text;
 }
 
@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, DesktopEntryExec,
 
 TEST(DesktopEntry, HasTheKeysAFileManagerNeeds)
 {
-    const std::string text = DesktopEntryText("/usr/bin/brindlewick", "Brindle Wick");
+    const std::string text = desktopEntryText("/usr/bin/brindlewick", "Brindle Wick");
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
     for (const char* line : {"\nType=Application\n", "\nName=Brindle Wick\n", "\nMimeType=inode/directory;\n",
              "\nExec=\"/usr/bin/brindlewick\" %F\n", "\nTerminal=false\n"})
@@ -61,11 +61,11 @@ TEST(DesktopEntry, HasTheKeysAFileManagerNeeds)
 
 TEST(DesktopEntry, TargetsThatCannotBeWrittenGiveNoText)
 {
-    EXPECT_EQ(DesktopEntryText("", "Brindle Wick"), "");
-    EXPECT_EQ(DesktopEntryText("/opt/\xff/brindlewick", "Brindle Wick"), "");
-    EXPECT_EQ(DesktopEntryText("/opt/a\nExec=rm/x", "Brindle Wick"), "");
-    EXPECT_EQ(DesktopEntryText("/opt/a\rb", "Brindle Wick"), "");
-    EXPECT_EQ(CreateShellLink("/opt/a\nb", "/tmp/never-written.desktop", "Brindle Wick"), EINVAL);
+    EXPECT_EQ(desktopEntryText("", "Brindle Wick"), "");
+    EXPECT_EQ(desktopEntryText("/opt/\xff/brindlewick", "Brindle Wick"), "");
+    EXPECT_EQ(desktopEntryText("/opt/a\nExec=rm/x", "Brindle Wick"), "");
+    EXPECT_EQ(desktopEntryText("/opt/a\rb", "Brindle Wick"), "");
+    EXPECT_EQ(createShellLink("/opt/a\nb", "/tmp/never-written.desktop", "Brindle Wick"), EINVAL);
 }
 
 TEST(SendToFolder, FollowsTheDataFolderSetting)
@@ -76,15 +76,15 @@ TEST(SendToFolder, FollowsTheDataFolderSetting)
     const std::string savedHome = oldHome ? oldHome : "";
 
     ::setenv("XDG_DATA_HOME", "/data/here", 1);
-    EXPECT_EQ(GetSendToFolder(), "/data/here/applications/");
+    EXPECT_EQ(getSendToFolder(), "/data/here/applications/");
     ::setenv("XDG_DATA_HOME", "/data/here/", 1);
-    EXPECT_EQ(GetSendToFolder(), "/data/here/applications/");
+    EXPECT_EQ(getSendToFolder(), "/data/here/applications/");
     // A relative setting is not used.
     ::setenv("XDG_DATA_HOME", "relative", 1);
     ::setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(GetSendToFolder(), "/home/someone/.local/share/applications/");
+    EXPECT_EQ(getSendToFolder(), "/home/someone/.local/share/applications/");
     ::unsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(GetSendToFolder(), "/home/someone/.local/share/applications/");
+    EXPECT_EQ(getSendToFolder(), "/home/someone/.local/share/applications/");
 
     oldData ? ::setenv("XDG_DATA_HOME", savedData.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
     oldHome ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
@@ -94,20 +94,20 @@ TEST(SendToFolder, LinkIsWrittenWholeAndFoldersAreMade)
 {
     TempTree tree;
     const std::string link = tree.at("a/b/applications/Brindle Wick.desktop");
-    ASSERT_EQ(CreateShellLink("/usr/bin/brindlewick", link, "Brindle Wick"), 0);
+    ASSERT_EQ(createShellLink("/usr/bin/brindlewick", link, "Brindle Wick"), 0);
     EXPECT_EQ(tree.read("a/b/applications/Brindle Wick.desktop"),
-        DesktopEntryText("/usr/bin/brindlewick", "Brindle Wick"));
+        desktopEntryText("/usr/bin/brindlewick", "Brindle Wick"));
     // Nothing else is left beside it.
     EXPECT_EQ(tree.list("a/b/applications"), std::vector<std::string> {"Brindle Wick.desktop"});
     // A name without a folder is refused rather than written wherever the process happens to be.
-    EXPECT_NE(CreateShellLink("/usr/bin/brindlewick", "Brindle Wick.desktop", "Brindle Wick"), 0);
+    EXPECT_NE(createShellLink("/usr/bin/brindlewick", "Brindle Wick.desktop", "Brindle Wick"), 0);
 }
 
 TEST(SendToMessages, ExactTexts)
 {
-    EXPECT_EQ(SendToSuccessMessage("/home/u/.local/share/applications/"),
+    EXPECT_EQ(sendToSuccessMessage("/home/u/.local/share/applications/"),
         "A shortcut to Brindlewick has been successfully created in\r\n/home/u/.local/share/applications/");
-    EXPECT_EQ(SendToFailureMessage("/x/Brindle Wick.desktop"),
+    EXPECT_EQ(sendToFailureMessage("/x/Brindle Wick.desktop"),
         "Cannot create shortcut to Brindlewick\r\nfilename = /x/Brindle Wick.desktop");
 }
 
@@ -117,8 +117,8 @@ TEST(SendToMessages, ExactTexts)
 std::vector<std::string> setFiles()
 {
     std::vector<std::string> files {std::string("applications/") + kSendToFileName};
-    for (const TMenuEntry entry : kMenuEntries)
-        files.push_back(MenuEntryPath(entry));
+    for (const MenuEntry entry : kMenuEntries)
+        files.push_back(menuEntryPath(entry));
     return files;
 }
 
@@ -183,13 +183,13 @@ ProcessResult launch(const std::string& desktopFile, const std::vector<std::stri
 {
     std::vector<std::string> argv {"gio", "launch", desktopFile};
     argv.insert(argv.end(), selected.begin(), selected.end());
-    return RunProcess(argv);
+    return runProcess(argv);
 }
 
 /// desktop-file-validate's complaints about a file, one a line; those in ignore are left out.
 std::vector<std::string> validate(const std::string& file, const std::vector<std::string>& ignore = {})
 {
-    const ProcessResult r = RunProcess({"desktop-file-validate", file});
+    const ProcessResult r = runProcess({"desktop-file-validate", file});
     std::vector<std::string> complaints;
     for (const std::string& line : lines(r.out + r.err)) {
         bool known = false;
@@ -222,7 +222,7 @@ TEST_P(SendToSet, EveryEntryStartsTheProgramOnTheSelectedFolder)
     m_tree.dir("photos/My 'old' photos");
     m_tree.dir("photos/second");
 
-    const TSendToResult result = PlaceInSendTo(recorder.program(), data());
+    const SendToResult result = placeInSendTo(recorder.program(), data());
     ASSERT_TRUE(result.ok) << result.failedFile << ": " << result.reason;
     std::vector<std::string> expected;
     for (const std::string& f : setFiles())
@@ -232,34 +232,34 @@ TEST_P(SendToSet, EveryEntryStartsTheProgramOnTheSelectedFolder)
     // The desktop's own checker: Exec quoting, escapes, field codes. A service menu is KDE's
     // Type=Service, whose keys the checker knows only for applications.
     const std::string desktop = data() + "applications/" + kSendToFileName;
-    const std::string thunar = data() + MenuEntryPath(TMenuEntry::ThunarSendTo);
-    const std::string dolphin = data() + MenuEntryPath(TMenuEntry::DolphinServiceMenu);
+    const std::string thunar = data() + menuEntryPath(MenuEntry::ThunarSendTo);
+    const std::string dolphin = data() + menuEntryPath(MenuEntry::DolphinServiceMenu);
     EXPECT_EQ(validate(desktop), std::vector<std::string> {});
     EXPECT_EQ(validate(thunar), std::vector<std::string> {});
     EXPECT_EQ(validate(dolphin, {"is only valid for type \"Application\""}), std::vector<std::string> {});
 
     // Dolphin runs a user's service menu, and Nautilus a script, only when it is executable.
-    for (const TMenuEntry entry : {TMenuEntry::DolphinServiceMenu, TMenuEntry::NautilusScript}) {
+    for (const MenuEntry entry : {MenuEntry::DolphinServiceMenu, MenuEntry::NautilusScript}) {
         struct stat st {
         };
-        ASSERT_EQ(::stat((data() + MenuEntryPath(entry)).c_str(), &st), 0);
-        EXPECT_NE(st.st_mode & S_IXUSR, 0u) << MenuEntryPath(entry);
+        ASSERT_EQ(::stat((data() + menuEntryPath(entry)).c_str(), &st), 0);
+        EXPECT_NE(st.st_mode & S_IXUSR, 0u) << menuEntryPath(entry);
     }
 
     // Nautilus: the selected paths one a line; only the first is passed on.
-    const std::string script = data() + MenuEntryPath(TMenuEntry::NautilusScript);
+    const std::string script = data() + menuEntryPath(MenuEntry::NautilusScript);
     EXPECT_EQ(
-        RunProcess({script}, "", {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS=" + first + "\n" + second + "\n"})
+        runProcess({script}, "", {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS=" + first + "\n" + second + "\n"})
             .exitCode,
         0);
     EXPECT_EQ(recorder.arguments(), std::vector<std::string> {first});
-    EXPECT_EQ(RunProcess({script}, "", {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="}).exitCode, 0);
+    EXPECT_EQ(runProcess({script}, "", {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="}).exitCode, 0);
     EXPECT_EQ(recorder.arguments(), std::vector<std::string> {});
 
     // Nemo: the key file's value, each selected path in double quotes in the place of %F, and
     // the command read by shell rules (GLib's parser follows them for these quotes).
     std::string command;
-    const std::string raw = value(m_tree.read("data/" + MenuEntryPath(TMenuEntry::NemoAction)), "Exec");
+    const std::string raw = value(m_tree.read("data/" + menuEntryPath(MenuEntry::NemoAction)), "Exec");
     for (std::size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == '\\')
             ++i;
@@ -267,7 +267,7 @@ TEST_P(SendToSet, EveryEntryStartsTheProgramOnTheSelectedFolder)
     }
     ASSERT_EQ(command.size() >= 3 ? command.substr(command.size() - 3) : "", " %F") << raw;
     command = command.substr(0, command.size() - 2) + "\"" + first + "\" \"" + second + "\"";
-    EXPECT_EQ(RunProcess({"/bin/sh", "-c", command}).exitCode, 0) << command;
+    EXPECT_EQ(runProcess({"/bin/sh", "-c", command}).exitCode, 0) << command;
     EXPECT_EQ(recorder.arguments(), (std::vector<std::string> {first, second})) << command;
 
     // The desktop entries as GLib's launcher reads them. It looks for the program before it
@@ -277,7 +277,7 @@ TEST_P(SendToSet, EveryEntryStartsTheProgramOnTheSelectedFolder)
     // The service menu's action, started like an application.
     m_tree.file("action.desktop",
         "[Desktop Entry]\nType=Application\nName=action\nExec="
-            + value(m_tree.read("data/" + MenuEntryPath(TMenuEntry::DolphinServiceMenu)), "Exec") + "\n");
+            + value(m_tree.read("data/" + menuEntryPath(MenuEntry::DolphinServiceMenu)), "Exec") + "\n");
     for (const std::string& entry : {desktop, thunar, m_tree.at("action.desktop")}) {
         const ProcessResult r = launch(entry, {first, second});
         ASSERT_EQ(r.exitCode, 0) << entry << "\n" << r.err;
@@ -294,7 +294,7 @@ struct RefusedCase {
     const char* target;
     std::size_t failedFile; // index into setFiles()
     const char* reason;
-    friend void PrintTo(const RefusedCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.target); }
+    friend void PrintTo(const RefusedCase& c, std::ostream* os) { *os << brindle::test::quoted(c.target); }
 };
 
 class SendToRefused : public ::testing::TestWithParam<RefusedCase>
@@ -307,7 +307,7 @@ TEST_P(SendToRefused, NamesTheFileAndWritesNothing)
 {
     TempTree tree;
     tree.dir("data");
-    const TSendToResult result = PlaceInSendTo(GetParam().target, tree.at("data") + "/");
+    const SendToResult result = placeInSendTo(GetParam().target, tree.at("data") + "/");
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.failedFile, tree.at("data/" + setFiles()[GetParam().failedFile]));
     EXPECT_NE(result.reason.find(GetParam().reason), std::string::npos) << result.reason;
@@ -326,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, SendToRefused,
 /// What may stand in the place of a file manager entry.
 enum class Foreign { UsersFile, MarkerMidLine, Folder, LinkToOwnFile };
 
-class SendToForeign : public ::testing::TestWithParam<std::tuple<TMenuEntry, Foreign>>
+class SendToForeign : public ::testing::TestWithParam<std::tuple<MenuEntry, Foreign>>
 {
 };
 
@@ -337,9 +337,9 @@ TEST_P(SendToForeign, IsLeftAsItIsAndTheSetFails)
 {
     const auto [entry, foreign] = GetParam();
     TempTree tree;
-    const std::string rel = "data/" + MenuEntryPath(entry);
+    const std::string rel = "data/" + menuEntryPath(entry);
     for (const std::string& f : setFiles())
-        tree.dir(FolderOf("data/" + f));
+        tree.dir(folderOf("data/" + f));
     tree.file("data/applications/Brindle Wick.desktop", "the user's own");
     tree.file("elsewhere", std::string(kOwnEntryMarker) + "\n");
     switch (foreign) {
@@ -356,15 +356,15 @@ TEST_P(SendToForeign, IsLeftAsItIsAndTheSetFails)
         tree.symlink(tree.at("elsewhere"), rel);
         break;
     }
-    const TTreeSnapshot before = SnapshotTree(tree.path());
+    const TreeSnapshot before = snapshotTree(tree.path());
 
-    TSendToResult result = PlaceInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
+    SendToResult result = placeInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.failedFile, tree.at(rel));
     EXPECT_EQ(
         result.reason, "A file of this name exists that Brindlewick did not write; it is left as it is.");
     EXPECT_TRUE(result.written.empty());
-    EXPECT_EQ(TreeDifference(before, SnapshotTree(tree.path())), "");
+    EXPECT_EQ(treeDifference(before, snapshotTree(tree.path())), "");
 
     // Once the name is free the set is written; written again, the program's own files and the
     // desktop entry are replaced.
@@ -372,8 +372,8 @@ TEST_P(SendToForeign, IsLeftAsItIsAndTheSetFails)
         ::rmdir(tree.at(rel).c_str());
     else
         ::unlink(tree.at(rel).c_str());
-    ASSERT_TRUE(PlaceInSendTo("/opt/first/brindlewick", tree.at("data") + "/").ok);
-    result = PlaceInSendTo("/opt/second/brindlewick", tree.at("data") + "/");
+    ASSERT_TRUE(placeInSendTo("/opt/first/brindlewick", tree.at("data") + "/").ok);
+    result = placeInSendTo("/opt/second/brindlewick", tree.at("data") + "/");
     ASSERT_TRUE(result.ok) << result.reason;
     EXPECT_EQ(result.written.size(), 5u);
     for (const std::string& f : setFiles()) {
@@ -388,7 +388,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, SendToForeign,
     ::testing::Combine(::testing::ValuesIn(kMenuEntries),
         ::testing::Values(
             Foreign::UsersFile, Foreign::MarkerMidLine, Foreign::Folder, Foreign::LinkToOwnFile)),
-    [](const ::testing::TestParamInfo<std::tuple<TMenuEntry, Foreign>>& info) {
+    [](const ::testing::TestParamInfo<std::tuple<MenuEntry, Foreign>>& info) {
         return "Entry" + std::to_string(static_cast<int>(std::get<0>(info.param))) + "Kind"
             + std::to_string(static_cast<int>(std::get<1>(info.param)));
     });
@@ -397,7 +397,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, SendToForeign,
 std::vector<std::string> regularFiles(const std::string& root)
 {
     std::vector<std::string> files;
-    for (const auto& [path, entry] : SnapshotTree(root))
+    for (const auto& [path, entry] : snapshotTree(root))
         if (entry.type == 'f')
             files.push_back(path);
     return files;
@@ -407,7 +407,7 @@ TEST(SendToSetFailures, AFolderThatIsAFileIsNamedAndNothingIsWritten)
 {
     TempTree tree;
     tree.file("data/nemo", "not a folder");
-    const TSendToResult result = PlaceInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
+    const SendToResult result = placeInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.failedFile, tree.at("data/nemo/actions/brindlewick.nemo_action"));
     EXPECT_EQ(result.reason, tree.at("data/nemo") + ": Not a directory");
@@ -417,10 +417,10 @@ TEST(SendToSetFailures, AFolderThatIsAFileIsNamedAndNothingIsWritten)
 
 TEST(SendToSetFailures, NoHomeFolderIsAFailureWithoutAFolder)
 {
-    const TSendToResult result = PlaceInSendTo("/usr/bin/brindlewick", "");
+    const SendToResult result = placeInSendTo("/usr/bin/brindlewick", "");
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.failedFile, "Brindle Wick.desktop");
-    EXPECT_EQ(SendToFailureMessage(result.failedFile, result.reason),
+    EXPECT_EQ(sendToFailureMessage(result.failedFile, result.reason),
         "Cannot create shortcut to Brindlewick\r\nfilename = Brindle Wick.desktop\r\n"
         "No home folder is known, so there is no folder for it.");
 }
@@ -437,17 +437,17 @@ TEST(SendToSetFailures, AWriteThatFailsPartWayLeavesTheEarlierSetWhole)
         std::unique_ptr<ScratchMount> disk;
         if (fullDisk) {
             tree.dir("data");
-            disk = ScratchMount::Tmpfs(tree.at("data"), "size=64k", why);
+            disk = ScratchMount::tmpfs(tree.at("data"), "size=64k", why);
         }
-        ASSERT_TRUE(PlaceInSendTo("/opt/old/brindlewick", tree.at("data") + "/").ok);
+        ASSERT_TRUE(placeInSendTo("/opt/old/brindlewick", tree.at("data") + "/").ok);
         if (!fullDisk) {
-            disk = ScratchMount::Bind(tree.at("data/Thunar/sendto"), why);
-            if (disk && disk->MakeReadOnly() != 0)
+            disk = ScratchMount::bind(tree.at("data/Thunar/sendto"), why);
+            if (disk && disk->makeReadOnly() != 0)
                 GTEST_SKIP() << "cannot remount read-only";
         }
         if (!disk)
             GTEST_SKIP() << why;
-        const TTreeSnapshot before = SnapshotTree(tree.at("data"));
+        const TreeSnapshot before = snapshotTree(tree.at("data"));
         if (fullDisk) {
             // The disk filled page by page, then two pages freed: room for two more files, not five.
             const int fd = ::open(tree.at("data/filler").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
@@ -459,32 +459,32 @@ TEST(SendToSetFailures, AWriteThatFailsPartWayLeavesTheEarlierSetWhole)
             ASSERT_EQ(::ftruncate(fd, size >= 8192 ? size - 8192 : 0), 0);
             ::close(fd);
         }
-        const TTreeSnapshot withFiller = SnapshotTree(tree.at("data"));
+        const TreeSnapshot withFiller = snapshotTree(tree.at("data"));
 
         // A long path makes every file longer than a page.
         const std::string target = "/opt/" + std::string(3000, 'n') + "/brindlewick";
-        const TSendToResult result = PlaceInSendTo(target, tree.at("data") + "/");
+        const SendToResult result = placeInSendTo(target, tree.at("data") + "/");
         EXPECT_FALSE(result.ok);
         EXPECT_NE(result.failedFile, "");
         EXPECT_TRUE(result.written.empty());
         EXPECT_NE(result.reason.find(fullDisk ? "No space left" : "Read-only"), std::string::npos)
             << result.reason;
-        EXPECT_EQ(TreeDifference(withFiller, SnapshotTree(tree.at("data"))), "");
+        EXPECT_EQ(treeDifference(withFiller, snapshotTree(tree.at("data"))), "");
         EXPECT_NE(before.size(), 0u);
     }
 }
 
 TEST(SendToMessages, TheSuccessListsTheFileManagerEntries)
 {
-    TSendToResult result;
+    SendToResult result;
     result.ok = true;
     result.written = {"/d/applications/Brindle Wick.desktop", "/d/kio/servicemenus/brindlewick.desktop",
         "/d/nemo/actions/brindlewick.nemo_action"};
-    EXPECT_EQ(SendToSuccessMessage(result, "/d/"),
+    EXPECT_EQ(sendToSuccessMessage(result, "/d/"),
         "A shortcut to Brindlewick has been successfully created in\r\n/d/applications/\r\n\r\n"
         "The file managers offer it in their menus through:\r\n/d/kio/servicemenus/brindlewick.desktop\r\n"
         "/d/nemo/actions/brindlewick.nemo_action");
-    EXPECT_EQ(SendToFailureMessage("/x/y", "It is a folder."),
+    EXPECT_EQ(sendToFailureMessage("/x/y", "It is a folder."),
         "Cannot create shortcut to Brindlewick\r\nfilename = /x/y\r\nIt is a folder.");
 }
 

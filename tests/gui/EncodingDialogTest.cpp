@@ -6,8 +6,8 @@
 #include <QLabel>
 
 #include "GuiTestUtil.h"
-#include "joblist/UJobIO.h"
-#include "joblist/UfrmXMLEncoding.h"
+#include "core/joblist/JobListFile.h"
+#include "gui/joblist/EncodingDialog.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -28,23 +28,23 @@ std::ostream& operator<<(std::ostream& os, const SelectCase& c)
     return os << c.label;
 }
 
-class EncodingDialog : public ::testing::TestWithParam<SelectCase>
+class EncodingDialogTable : public ::testing::TestWithParam<SelectCase>
 {
 };
 
-TEST_P(EncodingDialog, SelectsTheFirstItemBeginningWithTheName)
+TEST_P(EncodingDialogTable, SelectsTheFirstItemBeginningWithTheName)
 {
     const SelectCase& c = GetParam();
-    TfrmPreferences dialog;
-    dialog.SelectEncoding(c.stored);
-    auto* combo = Child<QComboBox>(&dialog, "cbXMLEncoding");
+    EncodingDialog dialog;
+    dialog.selectEncoding(c.stored);
+    auto* combo = child<QComboBox>(&dialog, "cbXMLEncoding");
     EXPECT_EQ(combo->currentIndex(), c.index);
     EXPECT_EQ(combo->currentText().toStdString(), c.shown);
-    EXPECT_EQ(dialog.EncodingName(), c.stores);
+    EXPECT_EQ(dialog.encodingName(), c.stores);
 }
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Names, EncodingDialog, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Names, EncodingDialogTable, ::testing::Values(
     SelectCase{"Default", "ISO-8859-1", 0, "ISO-8859-1 (Latin-1 West European Languages)", "ISO-8859-1"},
     SelectCase{"LowerCase", "iso-8859-2", 1, "ISO-8859-2 (Latin-2 Central and Eastern European)", "ISO-8859-2"},
     SelectCase{"Prefix", "ISO", 0, "ISO-8859-1 (Latin-1 West European Languages)", "ISO-8859-1"},
@@ -57,10 +57,10 @@ INSTANTIATE_TEST_SUITE_P(Names, EncodingDialog, ::testing::Values(
 
 TEST(EncodingDialogForm, HoldsTheTwelveItems)
 {
-    TfrmPreferences dialog;
+    EncodingDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("XML Character Encoding"));
-    EXPECT_EQ(Child<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Character Encoding for XML files:"));
-    auto* combo = Child<QComboBox>(&dialog, "cbXMLEncoding");
+    EXPECT_EQ(child<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Character Encoding for XML files:"));
+    auto* combo = child<QComboBox>(&dialog, "cbXMLEncoding");
     ASSERT_EQ(combo->count(), 12);
     EXPECT_TRUE(combo->isEditable());
     EXPECT_EQ(combo->itemText(0), QStringLiteral("ISO-8859-1 (Latin-1 West European Languages)"));
@@ -76,43 +76,43 @@ protected:
     void choose(std::function<void(QComboBox*)> work, bool ok = true)
     {
         auto handler
-            = [work = std::move(work)](QDialog& dialog) { work(Child<QComboBox>(&dialog, "cbXMLEncoding")); };
+            = [work = std::move(work)](QDialog& dialog) { work(child<QComboBox>(&dialog, "cbXMLEncoding")); };
         if (ok)
             m_dialogs.thenOk(handler);
         else
             m_dialogs.thenCancel(handler);
-        Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+        child<QAction>(&win(), "cmCharacterEncoding")->trigger();
     }
 };
 
 TEST_F(EncodingMenu, TypedTextIsStoredUpToItsFirstBlank)
 {
-    EXPECT_EQ(win().Encoding(), "ISO-8859-1");
+    EXPECT_EQ(win().encoding(), "ISO-8859-1");
     choose([](QComboBox* combo) {
         EXPECT_EQ(combo->currentIndex(), 0);
         combo->setEditText(QStringLiteral("windows-1252 Western"));
     });
-    EXPECT_EQ(win().Encoding(), "windows-1252");
+    EXPECT_EQ(win().encoding(), "windows-1252");
     EXPECT_EQ(m_dialogs.dialogTitles.back(), QStringLiteral("XML Character Encoding"));
 }
 
 TEST_F(EncodingMenu, PickedItemGivesItsName)
 {
     choose([](QComboBox* combo) { combo->setCurrentIndex(6); });
-    EXPECT_EQ(win().Encoding(), "ISO-8859-7");
+    EXPECT_EQ(win().encoding(), "ISO-8859-7");
 }
 
 TEST_F(EncodingMenu, CancelChangesNothing)
 {
     choose([](QComboBox* combo) { combo->setCurrentIndex(4); }, false);
-    EXPECT_EQ(win().Encoding(), "ISO-8859-1");
+    EXPECT_EQ(win().encoding(), "ISO-8859-1");
 }
 
 TEST_F(EncodingMenu, UnusableNameIsRefusedWithAMessageAndTheDialogStaysOpen)
 {
     m_dialogs.dialogHandlers.push_back([this](QDialog& dialog) {
-        auto* combo = Child<QComboBox>(&dialog, "cbXMLEncoding");
-        auto* ok = Child<QAbstractButton>(&dialog, "btnOk");
+        auto* combo = child<QComboBox>(&dialog, "cbXMLEncoding");
+        auto* ok = child<QAbstractButton>(&dialog, "btnOk");
         combo->setEditText(QStringLiteral("latin-9x"));
         ok->click();
         EXPECT_TRUE(dialog.isVisible());
@@ -125,19 +125,19 @@ TEST_F(EncodingMenu, UnusableNameIsRefusedWithAMessageAndTheDialogStaysOpen)
         ok->click();
         return dialog.result();
     });
-    Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
-    EXPECT_EQ(win().Encoding(), "ISO-8859-7");
+    child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    EXPECT_EQ(win().encoding(), "ISO-8859-7");
     EXPECT_EQ(m_dialogs.messages.size(), 1u);
 }
 
 TEST_F(EncodingMenu, EmptyNameWritesTheDeclarationWithoutEncoding)
 {
     choose([](QComboBox* combo) { combo->setEditText(QString()); });
-    EXPECT_EQ(win().Encoding(), "");
+    EXPECT_EQ(win().encoding(), "");
     addJob("btnLower");
     m_dialogs.saveAnswers.push_back(QString::fromStdString(m_tree.at("work/plain.xml")));
-    Child<QAction>(&win(), "cmSaveJobList")->trigger();
-    EXPECT_EQ(Lines(m_tree.read("work/plain.xml"))[0], "<?xml version=\"1.0\" standalone=\"yes\" ?>");
+    child<QAction>(&win(), "cmSaveJobList")->trigger();
+    EXPECT_EQ(lines(m_tree.read("work/plain.xml"))[0], "<?xml version=\"1.0\" standalone=\"yes\" ?>");
 }
 
 } // namespace

@@ -18,10 +18,10 @@
 #include <random>
 
 #include "GuiTestUtil.h"
-#include "app/UFileListModel.h"
-#include "app/UFolderTreeModel.h"
-#include "app/UShellViews.h"
-#include "base/UDisplayName.h"
+#include "gui/folders/FileListModel.h"
+#include "gui/folders/FolderTreeModel.h"
+#include "gui/folders/FolderViews.h"
+#include "gui/base/DisplayName.h"
 #include "common/TestName.h"
 
 using namespace brindle;
@@ -47,14 +47,14 @@ protected:
         m_tree.dir("work/top/sub");
         m_tree.file("work/top/" + kOddFolder + "/inside.txt", "i");
         start({m_tree.at("work/top")});
-        slv = Child<TShellListView>(&win(), "slv");
-        stv = Child<TShellTreeView>(&win(), "stv");
+        slv = child<FileListView>(&win(), "slv");
+        stv = child<FolderTreeView>(&win(), "stv");
         model = slv->listModel();
     }
 
     bool loaded()
     {
-        return WaitFor([&] { return slv->isLoaded(); });
+        return waitFor([&] { return slv->isLoaded(); });
     }
 
     /// The names in the list, in the order shown, as bytes.
@@ -70,7 +70,7 @@ protected:
     {
         QAbstractItemView* view = slv->currentView();
         const QModelIndex index = model->index(model->rowOf(name), 0);
-        ASSERT_TRUE(index.isValid()) << Quoted(name);
+        ASSERT_TRUE(index.isValid()) << quoted(name);
         view->scrollTo(index);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
     }
@@ -78,16 +78,16 @@ protected:
     /// The value of a key of the settings file as bytes.
     std::string iniValue(const std::string& key)
     {
-        for (const std::string& line : Lines(m_tree.read("settings/brindle.ini"))) {
+        for (const std::string& line : lines(m_tree.read("settings/brindle.ini"))) {
             if (line.starts_with(key + "="))
                 return line.substr(key.size() + 1);
         }
         return "<none>";
     }
 
-    TShellListView* slv = nullptr;
-    TShellTreeView* stv = nullptr;
-    TFileListModel* model = nullptr;
+    FileListView* slv = nullptr;
+    FolderTreeView* stv = nullptr;
+    FileListModel* model = nullptr;
 };
 
 TEST_F(FolderViews, EveryNameIsShownLegiblyAndMarked)
@@ -98,11 +98,11 @@ TEST_F(FolderViews, EveryNameIsShownLegiblyAndMarked)
         (std::vector<std::string> {kOddFolder, "sub", "a.TXT", "b.txt", kLatin1Name, kLineFeedName}));
     const QModelIndex latin1 = model->index(model->rowOf(kLatin1Name), 0);
     EXPECT_EQ(latin1.data().toString(), QStringLiteral("caf\uFFFD.txt"));
-    EXPECT_TRUE(latin1.data(TFileListModel::InvalidNameRole).toBool());
+    EXPECT_TRUE(latin1.data(FileListModel::InvalidNameRole).toBool());
     EXPECT_TRUE(latin1.data(Qt::ToolTipRole).toString().contains(QStringLiteral("caf\\xE9.txt")));
     const QModelIndex lineFeed = model->index(model->rowOf(kLineFeedName), 0);
     EXPECT_EQ(lineFeed.data().toString(), QStringLiteral("two\\nlines.txt"));
-    EXPECT_FALSE(lineFeed.data(TFileListModel::InvalidNameRole).toBool());
+    EXPECT_FALSE(lineFeed.data(FileListModel::InvalidNameRole).toBool());
     EXPECT_TRUE(lineFeed.data(Qt::ToolTipRole).toString().contains(QStringLiteral("\\x0A")));
     EXPECT_EQ(
         model->index(model->rowOf("b.txt"), 0).data(Qt::ToolTipRole).toString(), QStringLiteral("b.txt"));
@@ -112,14 +112,14 @@ TEST_F(FolderViews, ClickOnAnInvalidNameGivesTheSampleItsBytes)
 {
     ASSERT_TRUE(loaded());
     clickName(kLatin1Name);
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("caf\uFFFD.txt"));
+    EXPECT_EQ(child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("caf\uFFFD.txt"));
     // The sample keeps the bytes, as the settings file shows.
-    ASSERT_TRUE(win().WriteSettings());
+    ASSERT_TRUE(win().writeSettings());
     EXPECT_EQ(iniValue("example"), kLatin1Name);
     // And the job list works on them: upper case leaves the stray byte as it is.
     addJob("btnUpper");
     clickName(kLatin1Name);
-    ASSERT_TRUE(win().WriteSettings());
+    ASSERT_TRUE(win().writeSettings());
     EXPECT_EQ(iniValue("example"), "CAF\xE9.TXT");
 }
 
@@ -131,16 +131,16 @@ TEST_F(FolderViews, RenamingInPlaceKeepsTheBytesNotTyped)
              {kLineFeedName, QStringLiteral("two\\nlines, renamed.txt"), "two\nlines, renamed.txt"},
              {"b.txt", QStringLiteral("b\uFFFD.txt"), "b\xEF\xBF\xBD.txt"},
          }) {
-        ASSERT_TRUE(WaitFor([&] { return slv->selectName(std::string_view(from)); })) << Quoted(from);
+        ASSERT_TRUE(waitFor([&] { return slv->selectName(std::string_view(from)); })) << quoted(from);
         slv->editSelected();
         auto* editor = slv->currentView()->viewport()->findChild<QLineEdit*>();
         ASSERT_NE(editor, nullptr);
         editor->setText(typed);
         QTest::keyClick(editor, Qt::Key_Return);
-        ASSERT_TRUE(WaitFor([&] { return m_tree.exists("work/top/" + to); })) << Quoted(to);
+        ASSERT_TRUE(waitFor([&] { return m_tree.exists("work/top/" + to); })) << quoted(to);
         EXPECT_FALSE(m_tree.exists("work/top/" + from));
         // The renamed entry is selected under its new name once the folder has been read again.
-        EXPECT_TRUE(WaitFor([&] { return slv->selectedName() == to; })) << Quoted(to);
+        EXPECT_TRUE(waitFor([&] { return slv->selectedName() == to; })) << quoted(to);
     }
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
@@ -152,38 +152,38 @@ TEST_F(FolderViews, AFolderWithAnInvalidNameCanBeOpenedSelectedAndKept)
     // Shown in the tree below the folder.
     const QModelIndex top = stv->currentIndex();
     stv->expand(top);
-    ASSERT_TRUE(WaitFor([&] { return stv->model()->rowCount(top) == 2; }));
+    ASSERT_TRUE(waitFor([&] { return stv->model()->rowCount(top) == 2; }));
     const QModelIndex odd = stv->model()->index(0, 0, top);
     EXPECT_EQ(odd.data().toString(), QStringLiteral("d\uFFFD\uFFFD"));
-    EXPECT_EQ(odd.data(TFolderTreeModel::NameBytesRole).toByteArray().toStdString(), kOddFolder);
+    EXPECT_EQ(odd.data(FolderTreeModel::NameBytesRole).toByteArray().toStdString(), kOddFolder);
 
     // Entered from the list: the tree selects it, the list shows what it holds.
     clickName(kOddFolder);
     const QModelIndex item = model->index(model->rowOf(kOddFolder), 0);
     QTest::mouseDClick(
         slv->currentView()->viewport(), Qt::LeftButton, {}, slv->currentView()->visualRect(item).center());
-    ASSERT_TRUE(WaitFor([&] { return win().SelectedPath() == m_tree.at("work/top/" + kOddFolder); }));
+    ASSERT_TRUE(waitFor([&] { return win().selectedPath() == m_tree.at("work/top/" + kOddFolder); }));
     EXPECT_EQ(stv->currentIndex(), odd);
     ASSERT_TRUE(loaded());
     EXPECT_EQ(shownNames(), std::vector<std::string> {"inside.txt"});
 
     // The settings keep the path as bytes: the next start opens it again.
     restart();
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/top/" + kOddFolder));
-    slv = Child<TShellListView>(&win(), "slv");
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/top/" + kOddFolder));
+    slv = child<FileListView>(&win(), "slv");
     model = slv->listModel();
     ASSERT_TRUE(loaded());
     EXPECT_EQ(shownNames(), std::vector<std::string> {"inside.txt"});
 
     click("btnBack");
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/top"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/top"));
 }
 
 TEST_F(FolderViews, TheWatchShowsChangesAndKeepsSelectionAndScrolling)
 {
     for (int i = 0; i < 300; ++i)
         m_tree.file("work/top/many/f" + std::to_string(1000 + i) + ".txt");
-    ASSERT_TRUE(win().SetTreePath(m_tree.at("work/top/many")));
+    ASSERT_TRUE(win().setTreePath(m_tree.at("work/top/many")));
     click("btnDetails");
     ASSERT_TRUE(loaded());
     // A broken model contract stops the tests (qFatal).
@@ -198,7 +198,7 @@ TEST_F(FolderViews, TheWatchShowsChangesAndKeepsSelectionAndScrolling)
     m_tree.file("work/top/many/f1400.txt");
     std::filesystem::remove(m_tree.at("work/top/many/f1000.txt"));
     std::filesystem::rename(m_tree.at("work/top/many/f1001.txt"), m_tree.at("work/top/many/g.txt"));
-    ASSERT_TRUE(WaitFor([&] { return model->rowOf("f1400.txt") >= 0 && model->rowOf("g.txt") >= 0; }));
+    ASSERT_TRUE(waitFor([&] { return model->rowOf("f1400.txt") >= 0 && model->rowOf("g.txt") >= 0; }));
     EXPECT_EQ(model->rowOf("f1000.txt"), -1);
     EXPECT_EQ(model->rowOf("f1001.txt"), -1);
     EXPECT_EQ(model->rowCount(), 300);
@@ -209,12 +209,12 @@ TEST_F(FolderViews, TheWatchShowsChangesAndKeepsSelectionAndScrolling)
 
 TEST_F(FolderViews, AFolderThatGoesIsSaidToBeGone)
 {
-    ASSERT_TRUE(win().SetTreePath(m_tree.at("work/top/sub")));
+    ASSERT_TRUE(win().setTreePath(m_tree.at("work/top/sub")));
     m_tree.file("work/top/sub/x.txt");
-    ASSERT_TRUE(WaitFor([&] { return model->rowOf("x.txt") >= 0; }));
+    ASSERT_TRUE(waitFor([&] { return model->rowOf("x.txt") >= 0; }));
     ASSERT_TRUE(slv->selectName(std::string_view("x.txt")));
     std::filesystem::remove_all(m_tree.at("work/top/sub"));
-    ASSERT_TRUE(WaitFor([&] { return !slv->statusText().isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return !slv->statusText().isEmpty(); }));
     EXPECT_TRUE(slv->statusText().contains(QStringLiteral("No such file or directory")))
         << slv->statusText().toStdString();
     EXPECT_EQ(model->rowCount(), 0);
@@ -222,14 +222,14 @@ TEST_F(FolderViews, AFolderThatGoesIsSaidToBeGone)
     // Made again and refreshed: shown again.
     m_tree.file("work/top/sub/y.txt");
     slv->refresh();
-    ASSERT_TRUE(WaitFor([&] { return model->rowOf("y.txt") >= 0; }));
+    ASSERT_TRUE(waitFor([&] { return model->rowOf("y.txt") >= 0; }));
     EXPECT_TRUE(slv->statusText().isEmpty());
 
     // The tree, refreshed, selects the folder above one that has gone.
     std::filesystem::remove_all(m_tree.at("work/top/sub"));
     click("imgRefresh");
-    EXPECT_TRUE(WaitFor([&] { return win().SelectedPath() == m_tree.at("work/top"); }));
-    EXPECT_TRUE(WaitFor([&] { return slv->folder() == m_tree.at("work/top"); }));
+    EXPECT_TRUE(waitFor([&] { return win().selectedPath() == m_tree.at("work/top"); }));
+    EXPECT_TRUE(waitFor([&] { return slv->folder() == m_tree.at("work/top"); }));
 }
 
 struct SortCase {
@@ -255,13 +255,13 @@ class FolderViewsSort : public FolderViews, public ::testing::WithParamInterface
 
 TEST_P(FolderViewsSort, HeaderSortsByColumnFoldersFirst)
 {
-    ASSERT_TRUE(win().SetTreePath(m_tree.at("work/top/sub")));
+    ASSERT_TRUE(win().setTreePath(m_tree.at("work/top/sub")));
     // Sizes, dates and types that each give another order than the names.
-    m_tree.file("work/top/sub/a10.txt", "1234", LocalTime(2020, 1, 3, 0, 0));
-    m_tree.file("work/top/sub/a9.jpg", "123456", LocalTime(2020, 1, 1, 0, 0));
-    m_tree.file("work/top/sub/B.png", "1", LocalTime(2020, 1, 2, 0, 0));
-    m_tree.file("work/top/sub/c", "12", LocalTime(2020, 1, 4, 0, 0));
-    m_tree.dir("work/top/sub/zdir", LocalTime(2019, 1, 1, 0, 0));
+    m_tree.file("work/top/sub/a10.txt", "1234", localTime(2020, 1, 3, 0, 0));
+    m_tree.file("work/top/sub/a9.jpg", "123456", localTime(2020, 1, 1, 0, 0));
+    m_tree.file("work/top/sub/B.png", "1", localTime(2020, 1, 2, 0, 0));
+    m_tree.file("work/top/sub/c", "12", localTime(2020, 1, 4, 0, 0));
+    m_tree.dir("work/top/sub/zdir", localTime(2019, 1, 1, 0, 0));
     slv->refresh();
     click("btnDetails");
     ASSERT_TRUE(loaded());
@@ -286,14 +286,14 @@ INSTANTIATE_TEST_SUITE_P(Columns, FolderViewsSort,
 
 TEST_F(FolderViews, NaturalOrderFollowsTheSetting)
 {
-    ASSERT_TRUE(win().SetTreePath(m_tree.at("work/top/sub")));
+    ASSERT_TRUE(win().setTreePath(m_tree.at("work/top/sub")));
     m_tree.file("work/top/sub/a10");
     m_tree.file("work/top/sub/a9");
     slv->refresh();
     ASSERT_TRUE(loaded());
     EXPECT_EQ(shownNames(), (std::vector<std::string> {"a10", "a9"}));
     check("chkNaturalSort");
-    ASSERT_TRUE(WaitFor([&] { return slv->isLoaded() && shownNames().front() == "a9"; }));
+    ASSERT_TRUE(waitFor([&] { return slv->isLoaded() && shownNames().front() == "a9"; }));
     EXPECT_EQ(shownNames(), (std::vector<std::string> {"a9", "a10"}));
 }
 
@@ -304,16 +304,16 @@ TEST_F(FolderViews, OddNamesInEveryStyleStayOnOneLine)
         std::string("\xE2\x90\x8A") + "\n" /* the symbol itself and the character */};
     for (const std::string& name : odd)
         m_tree.file("work/top/odd/" + name);
-    ASSERT_TRUE(win().SetTreePath(m_tree.at("work/top/odd")));
+    ASSERT_TRUE(win().setTreePath(m_tree.at("work/top/odd")));
     ASSERT_TRUE(loaded());
     ASSERT_EQ(model->rowCount(), static_cast<int>(odd.size()));
     for (int row = 0; row < model->rowCount(); ++row) {
         const QString text = model->index(row, 0).data().toString();
         for (const QChar c : text)
             EXPECT_FALSE(c.category() == QChar::Other_Control || c == QChar(0x2028) || c == QChar(0x2029))
-                << Quoted(std::string(model->nameAt(row)));
+                << quoted(std::string(model->nameAt(row)));
         // Typed back unchanged, the shown text gives the exact bytes.
-        EXPECT_EQ(BytesFromEditedName(model->nameAt(row), text), model->nameAt(row));
+        EXPECT_EQ(bytesFromEditedName(model->nameAt(row), text), model->nameAt(row));
     }
     for (const char* button : {"btnLargeIcons", "btnSmallIcons", "btnList", "btnDetails"}) {
         click(button);
@@ -324,25 +324,25 @@ TEST_F(FolderViews, OddNamesInEveryStyleStayOnOneLine)
 TEST_F(FolderViews, NewNameColumnTakesResultsForTheTableShown)
 {
     ASSERT_TRUE(loaded());
-    const std::shared_ptr<const TListingTable> table = model->table();
+    const std::shared_ptr<const ListingTable> table = model->table();
     ASSERT_NE(table, nullptr);
-    std::vector<TEntryResult> results(table->Size());
-    results[static_cast<std::size_t>(table->Find("b.txt"))] = {TEntryVerdict::Renamed, "B.TXT", {}};
-    results[static_cast<std::size_t>(table->Find("a.TXT"))] = {TEntryVerdict::Error, {}, "clash"};
+    std::vector<EntryResult> results(table->size());
+    results[static_cast<std::size_t>(table->find("b.txt"))] = {EntryVerdict::Renamed, "B.TXT", {}};
+    results[static_cast<std::size_t>(table->find("a.TXT"))] = {EntryVerdict::Error, {}, "clash"};
     model->setNewNameColumnShown(true);
     model->setEntryResults(table, results);
     EXPECT_EQ(model->columnCount(), 5);
     const int b = model->rowOf("b.txt");
     EXPECT_EQ(model->index(b, colNewName).data().toString(), QStringLiteral("B.TXT"));
-    EXPECT_EQ(model->index(b, 0).data(TFileListModel::NewNameRole).toString(), QStringLiteral("B.TXT"));
+    EXPECT_EQ(model->index(b, 0).data(FileListModel::NewNameRole).toString(), QStringLiteral("B.TXT"));
     const int a = model->rowOf("a.TXT");
     EXPECT_EQ(
-        model->index(a, 0).data(TFileListModel::VerdictRole).toInt(), static_cast<int>(TEntryVerdict::Error));
+        model->index(a, 0).data(FileListModel::VerdictRole).toInt(), static_cast<int>(EntryVerdict::Error));
     EXPECT_EQ(model->index(a, colNewName).data(Qt::ToolTipRole).toString(), QStringLiteral("clash"));
 
     // Results for a table no longer shown are dropped.
     m_tree.file("work/top/new.txt");
-    ASSERT_TRUE(WaitFor([&] { return model->rowOf("new.txt") >= 0; }));
+    ASSERT_TRUE(waitFor([&] { return model->rowOf("new.txt") >= 0; }));
     EXPECT_EQ(model->index(model->rowOf("b.txt"), colNewName).data().toString(), QString());
     model->setEntryResults(table, results);
     EXPECT_EQ(model->index(model->rowOf("b.txt"), colNewName).data().toString(), QString());
@@ -361,29 +361,29 @@ TEST(DisplayName, ShownFormTypedBackGivesTheBytes)
         const int length = static_cast<int>(random() % 8);
         for (int i = 0; i < length; ++i)
             name += pieces[random() % pieces.size()];
-        const QString shown = NameForDisplay(name);
-        ASSERT_EQ(BytesFromEditedName(name, shown), name) << Quoted(name);
+        const QString shown = nameForDisplay(name);
+        ASSERT_EQ(bytesFromEditedName(name, shown), name) << quoted(name);
         for (const QChar c : shown)
-            ASSERT_NE(c.category(), QChar::Other_Control) << Quoted(name);
+            ASSERT_NE(c.category(), QChar::Other_Control) << quoted(name);
     }
 }
 
 TEST(DisplayName, EditsKeepTheStrayBytesInOrder)
 {
     // Two stray bytes, the first deleted: the second keeps its byte.
-    EXPECT_EQ(BytesFromEditedName("a\xE9"
+    EXPECT_EQ(bytesFromEditedName("a\xE9"
                                   "b\xFF",
                   QStringLiteral("ab\uFFFD!")),
         "ab\xFF!");
     // Moved: a symbol typed elsewhere takes the bytes of the one deleted.
-    EXPECT_EQ(BytesFromEditedName("\xE9x", QStringLiteral("x\uFFFD")), "x\xE9");
+    EXPECT_EQ(bytesFromEditedName("\xE9x", QStringLiteral("x\uFFFD")), "x\xE9");
     // More symbols typed than there were: the extra one is the symbol itself.
-    EXPECT_EQ(BytesFromEditedName("\xE9", QStringLiteral("\uFFFD\uFFFD")), "\xE9\xEF\xBF\xBD");
+    EXPECT_EQ(bytesFromEditedName("\xE9", QStringLiteral("\uFFFD\uFFFD")), "\xE9\xEF\xBF\xBD");
     // An escape typed anew is the text typed; one cut in two is text too.
-    EXPECT_EQ(BytesFromEditedName("a", QStringLiteral("a\\n")), "a\\n");
-    EXPECT_EQ(BytesFromEditedName("a\nb", QStringLiteral("a\\b")), "a\\b");
-    EXPECT_EQ(BytesFromEditedName("a\x01", QStringLiteral("a\\x01!")), "a\x01!");
-    EXPECT_EQ(EscapedName("a\\b\xE9\n\xC3\xA9"), QStringLiteral("a\\\\b\\xE9\\x0A\u00E9"));
+    EXPECT_EQ(bytesFromEditedName("a", QStringLiteral("a\\n")), "a\\n");
+    EXPECT_EQ(bytesFromEditedName("a\nb", QStringLiteral("a\\b")), "a\\b");
+    EXPECT_EQ(bytesFromEditedName("a\x01", QStringLiteral("a\\x01!")), "a\x01!");
+    EXPECT_EQ(escapedName("a\\b\xE9\n\xC3\xA9"), QStringLiteral("a\\\\b\\xE9\\x0A\u00E9"));
 }
 
 } // namespace

@@ -12,7 +12,7 @@
 namespace brindle::test
 {
 
-void TRecordingDialogs::showMessage(QWidget* parent, const QString& text)
+void RecordingDialogs::showMessage(QWidget* parent, const QString& text)
 {
     messages.push_back(text);
     messageParents.push_back(parent);
@@ -20,7 +20,7 @@ void TRecordingDialogs::showMessage(QWidget* parent, const QString& text)
         onMessage(text);
 }
 
-bool TRecordingDialogs::askYesNo(QWidget* parent, const QString& text)
+bool RecordingDialogs::askYesNo(QWidget* parent, const QString& text)
 {
     questions.push_back(text);
     questionParents.push_back(parent);
@@ -35,7 +35,7 @@ bool TRecordingDialogs::askYesNo(QWidget* parent, const QString& text)
     return answer;
 }
 
-QString TRecordingDialogs::chooseOpenFile(QWidget*, const TFileDialogOptions& options)
+QString RecordingDialogs::chooseOpenFile(QWidget*, const FileDialogOptions& options)
 {
     openRequests.push_back(options);
     if (openAnswers.empty())
@@ -45,7 +45,7 @@ QString TRecordingDialogs::chooseOpenFile(QWidget*, const TFileDialogOptions& op
     return answer;
 }
 
-QString TRecordingDialogs::chooseSaveFile(QWidget*, const TFileDialogOptions& options)
+QString RecordingDialogs::chooseSaveFile(QWidget*, const FileDialogOptions& options)
 {
     saveRequests.push_back(options);
     if (saveAnswers.empty())
@@ -55,7 +55,7 @@ QString TRecordingDialogs::chooseSaveFile(QWidget*, const TFileDialogOptions& op
     return answer;
 }
 
-int TRecordingDialogs::execDialog(QDialog& dialog)
+int RecordingDialogs::execDialog(QDialog& dialog)
 {
     dialogTitles.push_back(dialog.windowTitle());
     if (dialogHandlers.empty()) {
@@ -73,7 +73,7 @@ int TRecordingDialogs::execDialog(QDialog& dialog)
     return result;
 }
 
-void TRecordingDialogs::thenOk(std::function<void(QDialog&)> work)
+void RecordingDialogs::thenOk(std::function<void(QDialog&)> work)
 {
     dialogHandlers.push_back([work = std::move(work)](QDialog& dialog) {
         if (work)
@@ -89,7 +89,7 @@ void TRecordingDialogs::thenOk(std::function<void(QDialog&)> work)
     });
 }
 
-void TRecordingDialogs::thenCancel(std::function<void(QDialog&)> work)
+void RecordingDialogs::thenCancel(std::function<void(QDialog&)> work)
 {
     dialogHandlers.push_back([work = std::move(work)](QDialog& dialog) {
         if (work)
@@ -117,9 +117,9 @@ MainWindowFixture::~MainWindowFixture()
         finish();
 }
 
-TfrmMain& MainWindowFixture::start(std::vector<std::string> args)
+MainWindow& MainWindowFixture::start(std::vector<std::string> args)
 {
-    TMainWindowEnv env;
+    MainWindowEnv env;
     env.appDir = appDir();
     env.settingsDir = settingsDir();
     env.args = std::move(args);
@@ -128,7 +128,7 @@ TfrmMain& MainWindowFixture::start(std::vector<std::string> args)
         m_openedUrls.push_back(url.toString());
         return m_desktopOpens;
     };
-    m_win = std::make_unique<TfrmMain>(std::move(env));
+    m_win = std::make_unique<MainWindow>(std::move(env));
     m_win->show();
     QApplication::processEvents();
     return *m_win;
@@ -141,7 +141,7 @@ void MainWindowFixture::finish()
     m_win.reset();
 }
 
-TfrmMain& MainWindowFixture::restart(std::vector<std::string> args)
+MainWindow& MainWindowFixture::restart(std::vector<std::string> args)
 {
     finish();
     return start(std::move(args));
@@ -156,7 +156,7 @@ void MainWindowFixture::addJob(const char* button, std::function<void(QDialog&)>
 std::vector<std::string> MainWindowFixture::rows()
 {
     std::vector<std::string> result;
-    auto* lb = Child<QListWidget>(m_win.get(), "lbJobs");
+    auto* lb = child<QListWidget>(m_win.get(), "lbJobs");
     for (int i = 0; lb && i < lb->count(); ++i)
         result.push_back(lb->item(i)->text().toStdString());
     return result;
@@ -164,35 +164,35 @@ std::vector<std::string> MainWindowFixture::rows()
 
 int MainWindowFixture::selectedRow()
 {
-    auto* lb = Child<QListWidget>(m_win.get(), "lbJobs");
+    auto* lb = child<QListWidget>(m_win.get(), "lbJobs");
     const QList<QListWidgetItem*> items = lb->selectedItems();
     return items.isEmpty() ? -1 : lb->row(items.front());
 }
 
 void MainWindowFixture::selectRow(int row)
 {
-    auto* lb = Child<QListWidget>(m_win.get(), "lbJobs");
+    auto* lb = child<QListWidget>(m_win.get(), "lbJobs");
     lb->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
 }
 
 void MainWindowFixture::click(const char* name)
 {
-    if (auto* button = Child<QAbstractButton>(m_win.get(), name))
+    if (auto* button = child<QAbstractButton>(m_win.get(), name))
         button->click();
 }
 
 void MainWindowFixture::check(const char* name, bool checked)
 {
-    if (auto* box = Child<QAbstractButton>(m_win.get(), name))
+    if (auto* box = child<QAbstractButton>(m_win.get(), name))
         box->setChecked(checked);
 }
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs)
+bool waitFor(const std::function<bool()>& done, int timeoutMs)
 {
     return QTest::qWaitFor(done, timeoutMs);
 }
 
-std::vector<std::string> Lines(const std::string& text)
+std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::istringstream in(text);

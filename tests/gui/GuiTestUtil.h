@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/UUserDialogs.h"
-#include "app/UfrmMain.h"
+#include "gui/app/UserDialogs.h"
+#include "gui/app/MainWindow.h"
 #include "common/TempTree.h"
 
 /// Test failures show a QString as its text.
@@ -29,7 +29,7 @@ namespace brindle::test
 /// Stands in for the user: records every message and question, answers questions and file
 /// dialogs from queues, and runs each modal dialog through the next queued handler, which
 /// works the dialog's controls and gives its result. Nothing waits on a real modal loop.
-class TRecordingDialogs final : public IUserDialogs
+class RecordingDialogs final : public IUserDialogs
 {
 public:
     using DialogHandler = std::function<int(QDialog&)>;
@@ -44,8 +44,8 @@ public:
     std::function<void(const QString&)> onMessage;
     std::function<void(const QString&)> onQuestion;
     std::deque<bool> answers;
-    std::vector<TFileDialogOptions> openRequests;
-    std::vector<TFileDialogOptions> saveRequests;
+    std::vector<FileDialogOptions> openRequests;
+    std::vector<FileDialogOptions> saveRequests;
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::vector<QString> dialogTitles;
@@ -53,8 +53,8 @@ public:
 
     void showMessage(QWidget* parent, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& text) override;
-    QString chooseOpenFile(QWidget* parent, const TFileDialogOptions& options) override;
-    QString chooseSaveFile(QWidget* parent, const TFileDialogOptions& options) override;
+    QString chooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
+    QString chooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;
     int execDialog(QDialog& dialog) override;
 
     /// Queues a handler that works the dialog with work (may be empty) and presses OK.
@@ -64,7 +64,7 @@ public:
 };
 
 /// The child of parent with that object name and type; fails the test when there is none.
-template <typename T> T* Child(const QObject* parent, const char* name)
+template <typename T> T* child(const QObject* parent, const char* name)
 {
     T* child = parent->findChild<T*>(QString::fromUtf8(name));
     if (!child)
@@ -81,13 +81,13 @@ protected:
     ~MainWindowFixture() override;
 
     /// Creates the main window with the arguments given and shows it (start-up and first showing).
-    TfrmMain& start(std::vector<std::string> args = {});
+    MainWindow& start(std::vector<std::string> args = {});
     /// Closes the window as the close box does and destroys it.
     void finish();
     /// finish(), then start() again with the same folders.
-    TfrmMain& restart(std::vector<std::string> args = {});
+    MainWindow& restart(std::vector<std::string> args = {});
 
-    TfrmMain& win() { return *m_win; }
+    MainWindow& win() { return *m_win; }
     std::string settingsDir() const { return m_tree.at("settings") + "/"; }
     std::string appDir() const { return m_tree.at("app") + "/"; }
     std::string iniPath() const { return settingsDir() + "brindle.ini"; }
@@ -105,19 +105,19 @@ protected:
     void check(const char* name, bool checked = true);
 
     TempTree m_tree;
-    TRecordingDialogs m_dialogs;
+    RecordingDialogs m_dialogs;
     /// What the window handed to the desktop to open, as addresses.
     std::vector<QString> m_openedUrls;
     /// Whether the desktop finds a program for what it is handed.
     bool m_desktopOpens = true;
-    std::unique_ptr<TfrmMain> m_win;
+    std::unique_ptr<MainWindow> m_win;
 };
 
 /// Lets pending events run until done() holds or about five seconds have passed.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 
 /// Lines of a text.
-std::vector<std::string> Lines(const std::string& text);
+std::vector<std::string> lines(const std::string& text);
 
 /// Sets an environment variable (or removes it) for the life of the object.
 class ScopedEnv

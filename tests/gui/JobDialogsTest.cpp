@@ -18,15 +18,15 @@
 #include "common/TestName.h"
 #include "GuiTestUtil.h"
 #include "jobs/JobTestUtil.h"
-#include "jobs/UfrmAddDetails.h"
-#include "jobs/UfrmCaseDetails.h"
-#include "jobs/UfrmCounterDetails.h"
-#include "jobs/UfrmRemoveDetails.h"
-#include "jobs/UfrmReplaceDetails.h"
+#include "gui/jobs/InsertJobDialog.h"
+#include "gui/jobs/CaseJobDialog.h"
+#include "gui/jobs/CounterJobDialog.h"
+#include "gui/jobs/RemoveJobDialog.h"
+#include "gui/jobs/ReplaceJobDialog.h"
 
 using namespace brindle;
-using brindle::test::Child;
-using brindle::test::MakeJob;
+using brindle::test::child;
+using brindle::test::makeJob;
 
 namespace
 {
@@ -38,7 +38,7 @@ const char* const kPositionRadios[]
 std::string checkedRadio(const QDialog& dialog)
 {
     for (const char* name : kPositionRadios) {
-        if (Child<QRadioButton>(&dialog, name)->isChecked())
+        if (child<QRadioButton>(&dialog, name)->isChecked())
             return name;
     }
     return {};
@@ -46,12 +46,12 @@ std::string checkedRadio(const QDialog& dialog)
 
 QString text(const QDialog& dialog, const char* edit)
 {
-    return Child<QLineEdit>(&dialog, edit)->text();
+    return child<QLineEdit>(&dialog, edit)->text();
 }
 
 int number(const QDialog& dialog, const char* spin)
 {
-    return Child<QSpinBox>(&dialog, spin)->value();
+    return child<QSpinBox>(&dialog, spin)->value();
 }
 
 /// Shows the dialog and makes it the active window, so that focus moves as for the user.
@@ -64,7 +64,7 @@ void activate(QDialog& dialog)
 
 void focus(QDialog& dialog, const char* name)
 {
-    auto* widget = Child<QWidget>(&dialog, name);
+    auto* widget = child<QWidget>(&dialog, name);
     widget->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
     ASSERT_TRUE(widget->hasFocus()) << name;
@@ -74,8 +74,8 @@ void focus(QDialog& dialog, const char* name)
 
 struct PositionLoadCase {
     const char* label;
-    TJob job;
-    const char* radio; // checked after LoadJob
+    Job job;
+    const char* radio; // checked after loadJob
     int number; // edtCharacterNumber
     const char* before; // edtBefore
     const char* after; // edtAfter
@@ -89,7 +89,7 @@ std::ostream& operator<<(std::ostream& os, const PositionLoadCase& c)
 template <typename Dialog> void checkLoad(const PositionLoadCase& c)
 {
     Dialog dialog;
-    dialog.LoadJob(c.job);
+    dialog.loadJob(c.job);
     EXPECT_EQ(checkedRadio(dialog), c.radio);
     EXPECT_EQ(number(dialog, "edtCharacterNumber"), c.number);
     EXPECT_EQ(text(dialog, "edtBefore").toStdString(), c.before);
@@ -102,20 +102,20 @@ class RemoveDialogLoad : public ::testing::TestWithParam<PositionLoadCase>
 
 TEST_P(RemoveDialogLoad, ShowsTheJob)
 {
-    checkLoad<TfrmRemoveDetails>(GetParam());
+    checkLoad<RemoveJobDialog>(GetParam());
 }
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Jobs, RemoveDialogLoad, ::testing::Values(
-    PositionLoadCase{"Fresh", MakeJob(jobRemove), "rbBegin", 1, "", ""},
-    PositionLoadCase{"End", MakeJob(jobRemove, posEnd, 4), "rbEnd", 1, "", ""},
-    PositionLoadCase{"AfterChar", MakeJob(jobRemove, posAfterChar, 2, 7), "rbAfterChar", 7, "", ""},
-    PositionLoadCase{"AfterCharAboveLimit", MakeJob(jobRemove, posAfterChar, 2, 70000), "rbAfterChar", 65535, "", ""},
-    PositionLoadCase{"Before", MakeJob(jobRemove, posBeforeString, 1, 0, "x", "ignored"), "rbBeforeString", 1, "x", ""},
-    PositionLoadCase{"After", MakeJob(jobRemove, posAfterString, 1, 0, "x"), "rbAfterString", 1, "", "x"},
-    PositionLoadCase{"BeforeExtension", MakeJob(jobRemove, posBeforeExt, 2, 7, "x"), "rbBeforeExt", 1, "", ""},
-    PositionLoadCase{"UnknownModifier", MakeJob(jobRemove, 9, 1, 5, "x"), "", 1, "", ""},
-    PositionLoadCase{"OtherKind", MakeJob(jobCounter, posEnd, 3), "", 1, "", ""}),
+INSTANTIATE_TEST_SUITE_P(jobs, RemoveDialogLoad, ::testing::Values(
+    PositionLoadCase{"Fresh", makeJob(jobRemove), "rbBegin", 1, "", ""},
+    PositionLoadCase{"End", makeJob(jobRemove, posEnd, 4), "rbEnd", 1, "", ""},
+    PositionLoadCase{"AfterChar", makeJob(jobRemove, posAfterChar, 2, 7), "rbAfterChar", 7, "", ""},
+    PositionLoadCase{"AfterCharAboveLimit", makeJob(jobRemove, posAfterChar, 2, 70000), "rbAfterChar", 65535, "", ""},
+    PositionLoadCase{"Before", makeJob(jobRemove, posBeforeString, 1, 0, "x", "ignored"), "rbBeforeString", 1, "x", ""},
+    PositionLoadCase{"After", makeJob(jobRemove, posAfterString, 1, 0, "x"), "rbAfterString", 1, "", "x"},
+    PositionLoadCase{"BeforeExtension", makeJob(jobRemove, posBeforeExt, 2, 7, "x"), "rbBeforeExt", 1, "", ""},
+    PositionLoadCase{"UnknownModifier", makeJob(jobRemove, 9, 1, 5, "x"), "", 1, "", ""},
+    PositionLoadCase{"OtherKind", makeJob(jobCounter, posEnd, 3), "", 1, "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
@@ -125,16 +125,16 @@ class CounterDialogLoad : public ::testing::TestWithParam<PositionLoadCase>
 
 TEST_P(CounterDialogLoad, ShowsTheJob)
 {
-    checkLoad<TfrmCounterDetails>(GetParam());
+    checkLoad<CounterJobDialog>(GetParam());
 }
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Jobs, CounterDialogLoad, ::testing::Values(
-    PositionLoadCase{"Fresh", MakeJob(jobCounter), "rbBegin", 1, "", ""},
-    PositionLoadCase{"AfterCharUsesInt2", MakeJob(jobCounter, posAfterChar, 3, 6), "rbAfterChar", 6, "", ""},
-    PositionLoadCase{"AnchorInStr1", MakeJob(jobCounter, posAfterString, 3, 0, "x", "y"), "rbAfterString", 1, "", "x"},
-    PositionLoadCase{"BeforeExtension", MakeJob(jobCounter, posBeforeExt, 3), "rbBeforeExt", 1, "", ""},
-    PositionLoadCase{"OtherKind", MakeJob(jobRemove, posEnd), "", 1, "", ""}),
+INSTANTIATE_TEST_SUITE_P(jobs, CounterDialogLoad, ::testing::Values(
+    PositionLoadCase{"Fresh", makeJob(jobCounter), "rbBegin", 1, "", ""},
+    PositionLoadCase{"AfterCharUsesInt2", makeJob(jobCounter, posAfterChar, 3, 6), "rbAfterChar", 6, "", ""},
+    PositionLoadCase{"AnchorInStr1", makeJob(jobCounter, posAfterString, 3, 0, "x", "y"), "rbAfterString", 1, "", "x"},
+    PositionLoadCase{"BeforeExtension", makeJob(jobCounter, posBeforeExt, 3), "rbBeforeExt", 1, "", ""},
+    PositionLoadCase{"OtherKind", makeJob(jobRemove, posEnd), "", 1, "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
@@ -144,89 +144,89 @@ class AddDialogLoad : public ::testing::TestWithParam<PositionLoadCase>
 
 TEST_P(AddDialogLoad, ShowsTheJob)
 {
-    checkLoad<TfrmAddDetails>(GetParam());
+    checkLoad<InsertJobDialog>(GetParam());
 }
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Jobs, AddDialogLoad, ::testing::Values(
-    PositionLoadCase{"Fresh", MakeJob(jobInsert), "rbBegin", 1, "", ""},
-    PositionLoadCase{"AfterCharUsesInt1", MakeJob(jobInsert, posAfterChar, 8, 3, "ins"), "rbAfterChar", 8, "", ""},
-    PositionLoadCase{"AnchorInStr2", MakeJob(jobInsert, posBeforeString, 0, 0, "ins", "x"), "rbBeforeString", 1, "x", ""},
-    PositionLoadCase{"BeforeExtension", MakeJob(jobInsert, posBeforeExt, 0, 0, "ins"), "rbBeforeExt", 1, "", ""},
-    PositionLoadCase{"OtherKind", MakeJob(jobRemove, posEnd), "", 1, "", ""}),
+INSTANTIATE_TEST_SUITE_P(jobs, AddDialogLoad, ::testing::Values(
+    PositionLoadCase{"Fresh", makeJob(jobInsert), "rbBegin", 1, "", ""},
+    PositionLoadCase{"AfterCharUsesInt1", makeJob(jobInsert, posAfterChar, 8, 3, "ins"), "rbAfterChar", 8, "", ""},
+    PositionLoadCase{"AnchorInStr2", makeJob(jobInsert, posBeforeString, 0, 0, "ins", "x"), "rbBeforeString", 1, "x", ""},
+    PositionLoadCase{"BeforeExtension", makeJob(jobInsert, posBeforeExt, 0, 0, "ins"), "rbBeforeExt", 1, "", ""},
+    PositionLoadCase{"OtherKind", makeJob(jobRemove, posEnd), "", 1, "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
 TEST(AddDialog, ShowsAndStoresTheTextToInsert)
 {
-    TfrmAddDetails dialog;
-    dialog.LoadJob(MakeJob(jobInsert, posEnd, 0, 0, "abc"));
+    InsertJobDialog dialog;
+    dialog.loadJob(makeJob(jobInsert, posEnd, 0, 0, "abc"));
     EXPECT_EQ(text(dialog, "edtString"), QStringLiteral("abc"));
-    Child<QLineEdit>(&dialog, "edtString")->setText(QStringLiteral("xyz"));
-    Child<QRadioButton>(&dialog, "rbAfterString")->setChecked(true);
-    Child<QLineEdit>(&dialog, "edtAfter")->setText(QStringLiteral("-"));
-    TJob job = MakeJob(jobInsert, posEnd, 0, 0, "abc");
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobInsert, posAfterString, 0, 0, "xyz", "-"));
+    child<QLineEdit>(&dialog, "edtString")->setText(QStringLiteral("xyz"));
+    child<QRadioButton>(&dialog, "rbAfterString")->setChecked(true);
+    child<QLineEdit>(&dialog, "edtAfter")->setText(QStringLiteral("-"));
+    Job job = makeJob(jobInsert, posEnd, 0, 0, "abc");
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobInsert, posAfterString, 0, 0, "xyz", "-"));
 }
 
 // ---- storing
 
 TEST(RemoveDialog, NewJobStoresTheBeginningAndOneCharacter)
 {
-    TfrmRemoveDetails dialog;
-    TJob job = TJob::Create(jobRemove);
-    dialog.LoadJob(job);
+    RemoveJobDialog dialog;
+    Job job = Job::create(jobRemove);
+    dialog.loadJob(job);
     EXPECT_EQ(number(dialog, "edtCharacterCount"), 1);
     EXPECT_EQ(number(dialog, "edtCharacterNumber"), 1);
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobRemove, posBegin, 1, 0));
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobRemove, posBegin, 1, 0));
 }
 
 TEST(RemoveDialog, StoresOnlyTheFieldsOfTheChosenOption)
 {
-    TfrmRemoveDetails dialog;
-    TJob job = MakeJob(jobRemove, posAfterChar, 3, 9, "old");
-    dialog.LoadJob(job);
-    Child<QRadioButton>(&dialog, "rbBegin")->setChecked(true);
-    dialog.StoreJob(job);
+    RemoveJobDialog dialog;
+    Job job = makeJob(jobRemove, posAfterChar, 3, 9, "old");
+    dialog.loadJob(job);
+    child<QRadioButton>(&dialog, "rbBegin")->setChecked(true);
+    dialog.storeJob(job);
     // Int2 and Str1 keep what the job held.
-    EXPECT_EQ(job, MakeJob(jobRemove, posBegin, 3, 9, "old"));
+    EXPECT_EQ(job, makeJob(jobRemove, posBegin, 3, 9, "old"));
 
-    Child<QRadioButton>(&dialog, "rbBeforeString")->setChecked(true);
-    Child<QLineEdit>(&dialog, "edtBefore")->setText(QStringLiteral("new"));
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobRemove, posBeforeString, 3, 9, "new"));
+    child<QRadioButton>(&dialog, "rbBeforeString")->setChecked(true);
+    child<QLineEdit>(&dialog, "edtBefore")->setText(QStringLiteral("new"));
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobRemove, posBeforeString, 3, 9, "new"));
 }
 
 TEST(RemoveDialog, NoOptionCheckedKeepsTheModifier)
 {
-    TfrmRemoveDetails dialog;
-    TJob job = MakeJob(jobRemove, 9, 2, 5, "x");
-    dialog.LoadJob(job);
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobRemove, 9, 2, 5, "x"));
+    RemoveJobDialog dialog;
+    Job job = makeJob(jobRemove, 9, 2, 5, "x");
+    dialog.loadJob(job);
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobRemove, 9, 2, 5, "x"));
 }
 
 TEST(RemoveDialog, NumberFieldsStayWithinOneTo65535)
 {
-    TfrmRemoveDetails dialog;
-    dialog.LoadJob(MakeJob(jobRemove, posAfterChar, 0, -4));
+    RemoveJobDialog dialog;
+    dialog.loadJob(makeJob(jobRemove, posAfterChar, 0, -4));
     EXPECT_EQ(number(dialog, "edtCharacterCount"), 1);
     EXPECT_EQ(number(dialog, "edtCharacterNumber"), 1);
     activate(dialog);
-    auto* count = Child<QSpinBox>(&dialog, "edtCharacterCount");
+    auto* count = child<QSpinBox>(&dialog, "edtCharacterCount");
     count->setFocus();
     count->selectAll();
     QTest::keyClicks(count, QStringLiteral("99999"));
-    TJob job = TJob::Create(jobRemove);
-    dialog.StoreJob(job);
-    EXPECT_GE(job.Int1, 1);
-    EXPECT_LE(job.Int1, 65535);
+    Job job = Job::create(jobRemove);
+    dialog.storeJob(job);
+    EXPECT_GE(job.int1, 1);
+    EXPECT_LE(job.int1, 65535);
     // A field emptied by the user reads as the lower limit.
     count->clear();
-    dialog.StoreJob(job);
-    EXPECT_EQ(job.Int1, 1);
+    dialog.storeJob(job);
+    EXPECT_EQ(job.int1, 1);
 }
 
 /// Every number field of the three position dialogs takes a number typed outside its limits
@@ -238,15 +238,15 @@ struct NumberFieldCase {
     friend void PrintTo(const NumberFieldCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class NumberField : public ::testing::TestWithParam<NumberFieldCase>
+class NumberFieldTable : public ::testing::TestWithParam<NumberFieldCase>
 {
 };
 
-TEST_P(NumberField, TypedOutsideTheLimitsIsBroughtIntoThemOnLeaving)
+TEST_P(NumberFieldTable, TypedOutsideTheLimitsIsBroughtIntoThemOnLeaving)
 {
     const std::unique_ptr<QDialog> dialog = GetParam().make();
     activate(*dialog);
-    auto* spin = Child<QSpinBox>(dialog.get(), GetParam().field);
+    auto* spin = child<QSpinBox>(dialog.get(), GetParam().field);
     ASSERT_TRUE(spin);
     for (const auto& [typed, shown] : std::vector<std::pair<QString, QString>> {
              {QStringLiteral("99999"), QStringLiteral("65535")},
@@ -270,62 +270,62 @@ template <typename Dialog> std::unique_ptr<QDialog> makeDialog()
     return std::make_unique<Dialog>();
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, NumberField,
-    ::testing::Values(NumberFieldCase {"RemoveCount", makeDialog<TfrmRemoveDetails>, "edtCharacterCount"},
-        NumberFieldCase {"RemoveNumber", makeDialog<TfrmRemoveDetails>, "edtCharacterNumber"},
-        NumberFieldCase {"CounterWidth", makeDialog<TfrmCounterDetails>, "edtCharacterCount"},
-        NumberFieldCase {"CounterNumber", makeDialog<TfrmCounterDetails>, "edtCharacterNumber"},
-        NumberFieldCase {"AddNumber", makeDialog<TfrmAddDetails>, "edtCharacterNumber"}),
+INSTANTIATE_TEST_SUITE_P(Dialogs, NumberFieldTable,
+    ::testing::Values(NumberFieldCase {"RemoveCount", makeDialog<RemoveJobDialog>, "edtCharacterCount"},
+        NumberFieldCase {"RemoveNumber", makeDialog<RemoveJobDialog>, "edtCharacterNumber"},
+        NumberFieldCase {"CounterWidth", makeDialog<CounterJobDialog>, "edtCharacterCount"},
+        NumberFieldCase {"CounterNumber", makeDialog<CounterJobDialog>, "edtCharacterNumber"},
+        NumberFieldCase {"AddNumber", makeDialog<InsertJobDialog>, "edtCharacterNumber"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(CounterDialog, StoresWidthPositionAndAnchor)
 {
-    TfrmCounterDetails dialog;
-    TJob job = TJob::Create(jobCounter);
-    dialog.LoadJob(job);
-    Child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(3);
-    Child<QRadioButton>(&dialog, "rbAfterChar")->setChecked(true);
-    Child<QSpinBox>(&dialog, "edtCharacterNumber")->setValue(2);
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobCounter, posAfterChar, 3, 2));
+    CounterJobDialog dialog;
+    Job job = Job::create(jobCounter);
+    dialog.loadJob(job);
+    child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(3);
+    child<QRadioButton>(&dialog, "rbAfterChar")->setChecked(true);
+    child<QSpinBox>(&dialog, "edtCharacterNumber")->setValue(2);
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobCounter, posAfterChar, 3, 2));
 }
 
 // "before the extension" stores modifier 5 and leaves N and the anchor as they were, in all
 // three position dialogs.
 TEST(PositionDialogs, BeforeTheExtensionStoresModifierFive)
 {
-    TfrmRemoveDetails remove;
-    TJob removeJob = MakeJob(jobRemove, posAfterChar, 2, 9, "old");
-    remove.LoadJob(removeJob);
-    Child<QRadioButton>(&remove, "rbBeforeExt")->setChecked(true);
-    remove.StoreJob(removeJob);
-    EXPECT_EQ(removeJob, MakeJob(jobRemove, posBeforeExt, 2, 9, "old"));
+    RemoveJobDialog remove;
+    Job removeJob = makeJob(jobRemove, posAfterChar, 2, 9, "old");
+    remove.loadJob(removeJob);
+    child<QRadioButton>(&remove, "rbBeforeExt")->setChecked(true);
+    remove.storeJob(removeJob);
+    EXPECT_EQ(removeJob, makeJob(jobRemove, posBeforeExt, 2, 9, "old"));
 
-    TfrmCounterDetails counter;
-    TJob counterJob = TJob::Create(jobCounter);
-    counter.LoadJob(counterJob);
-    Child<QRadioButton>(&counter, "rbBeforeExt")->setChecked(true);
-    counter.StoreJob(counterJob);
-    EXPECT_EQ(counterJob, MakeJob(jobCounter, posBeforeExt, 1));
+    CounterJobDialog counter;
+    Job counterJob = Job::create(jobCounter);
+    counter.loadJob(counterJob);
+    child<QRadioButton>(&counter, "rbBeforeExt")->setChecked(true);
+    counter.storeJob(counterJob);
+    EXPECT_EQ(counterJob, makeJob(jobCounter, posBeforeExt, 1));
 
-    TfrmAddDetails add;
-    TJob addJob = MakeJob(jobInsert, posBeforeString, 4, 0, "x", "anchor");
-    add.LoadJob(addJob);
-    Child<QRadioButton>(&add, "rbBeforeExt")->setChecked(true);
-    add.StoreJob(addJob);
-    EXPECT_EQ(addJob, MakeJob(jobInsert, posBeforeExt, 4, 0, "x", "anchor"));
+    InsertJobDialog add;
+    Job addJob = makeJob(jobInsert, posBeforeString, 4, 0, "x", "anchor");
+    add.loadJob(addJob);
+    child<QRadioButton>(&add, "rbBeforeExt")->setChecked(true);
+    add.storeJob(addJob);
+    EXPECT_EQ(addJob, makeJob(jobInsert, posBeforeExt, 4, 0, "x", "anchor"));
 
     for (const QDialog* d :
         {static_cast<QDialog*>(&remove), static_cast<QDialog*>(&counter), static_cast<QDialog*>(&add)})
-        EXPECT_EQ(Child<QRadioButton>(d, "rbBeforeExt")->text(), QStringLiteral("before the extension"));
+        EXPECT_EQ(child<QRadioButton>(d, "rbBeforeExt")->text(), QStringLiteral("before the extension"));
 }
 
 // ---- focus handlers
 
 TEST(PositionDialogFocus, EnteringTheNumberChecksAfterCharacter)
 {
-    TfrmRemoveDetails dialog;
-    dialog.LoadJob(TJob::Create(jobRemove));
+    RemoveJobDialog dialog;
+    dialog.loadJob(Job::create(jobRemove));
     activate(dialog);
     focus(dialog, "edtCharacterNumber");
     EXPECT_EQ(checkedRadio(dialog), "rbAfterChar");
@@ -335,8 +335,8 @@ TEST(PositionDialogFocus, AnchorTextMovesBetweenBeforeAndAfter)
 {
     // A counter job stored after the string 'x', reopened: clicking into edtBefore copies the
     // anchor and checks before; going back to edtAfter copies it again.
-    TfrmCounterDetails dialog;
-    dialog.LoadJob(MakeJob(jobCounter, posAfterString, 3, 0, "x"));
+    CounterJobDialog dialog;
+    dialog.loadJob(makeJob(jobCounter, posAfterString, 3, 0, "x"));
     EXPECT_EQ(checkedRadio(dialog), "rbAfterString");
     EXPECT_EQ(text(dialog, "edtAfter"), QStringLiteral("x"));
     EXPECT_EQ(text(dialog, "edtBefore"), QStringLiteral(""));
@@ -344,7 +344,7 @@ TEST(PositionDialogFocus, AnchorTextMovesBetweenBeforeAndAfter)
     focus(dialog, "edtBefore");
     EXPECT_EQ(checkedRadio(dialog), "rbBeforeString");
     EXPECT_EQ(text(dialog, "edtBefore"), QStringLiteral("x"));
-    Child<QLineEdit>(&dialog, "edtBefore")->setText(QStringLiteral("y"));
+    child<QLineEdit>(&dialog, "edtBefore")->setText(QStringLiteral("y"));
     focus(dialog, "rbAfterString");
     EXPECT_EQ(checkedRadio(dialog), "rbAfterString");
     EXPECT_EQ(text(dialog, "edtAfter"), QStringLiteral("y"));
@@ -352,10 +352,10 @@ TEST(PositionDialogFocus, AnchorTextMovesBetweenBeforeAndAfter)
 
 TEST(PositionDialogFocus, EnteringAnAnchorFromAnotherOptionKeepsItsText)
 {
-    TfrmAddDetails dialog;
-    dialog.LoadJob(MakeJob(jobInsert, posBegin, 0, 0, "t"));
+    InsertJobDialog dialog;
+    dialog.loadJob(makeJob(jobInsert, posBegin, 0, 0, "t"));
     activate(dialog);
-    Child<QLineEdit>(&dialog, "edtAfter")->setText(QStringLiteral("keep"));
+    child<QLineEdit>(&dialog, "edtAfter")->setText(QStringLiteral("keep"));
     focus(dialog, "edtAfter");
     EXPECT_EQ(checkedRadio(dialog), "rbAfterString");
     EXPECT_EQ(text(dialog, "edtAfter"), QStringLiteral("keep"));
@@ -363,25 +363,25 @@ TEST(PositionDialogFocus, EnteringAnAnchorFromAnotherOptionKeepsItsText)
 
 TEST(PositionDialogFocus, TypingIntoTheNumberStoresIt)
 {
-    TfrmRemoveDetails dialog;
-    TJob job = TJob::Create(jobRemove);
-    dialog.LoadJob(job);
+    RemoveJobDialog dialog;
+    Job job = Job::create(jobRemove);
+    dialog.loadJob(job);
     activate(dialog);
-    auto* n = Child<QSpinBox>(&dialog, "edtCharacterNumber");
+    auto* n = child<QSpinBox>(&dialog, "edtCharacterNumber");
     n->setFocus(Qt::MouseFocusReason);
     n->selectAll();
     QTest::keyClicks(n, QStringLiteral("4"));
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobRemove, posAfterChar, 1, 4));
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobRemove, posAfterChar, 1, 4));
 }
 
 // ---- case and replace
 
 struct CaseCase {
-    TJobType kind;
+    JobType kind;
     const char* title;
     const char* prompt;
-    friend void PrintTo(const CaseCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.title); }
+    friend void PrintTo(const CaseCase& c, std::ostream* os) { *os << brindle::test::quoted(c.title); }
 };
 
 class CaseDialogTitles : public ::testing::TestWithParam<CaseCase>
@@ -390,11 +390,11 @@ class CaseDialogTitles : public ::testing::TestWithParam<CaseCase>
 
 TEST_P(CaseDialogTitles, FollowTheKind)
 {
-    TfrmCaseDetails dialog;
-    dialog.LoadJob(TJob::Create(GetParam().kind));
+    CaseJobDialog dialog;
+    dialog.loadJob(Job::create(GetParam().kind));
     EXPECT_EQ(dialog.windowTitle().toStdString(), GetParam().title);
-    EXPECT_EQ(Child<QLabel>(&dialog, "lblPrompt")->text().toStdString(), GetParam().prompt);
-    EXPECT_TRUE(Child<QRadioButton>(&dialog, "rbAll")->isChecked());
+    EXPECT_EQ(child<QLabel>(&dialog, "lblPrompt")->text().toStdString(), GetParam().prompt);
+    EXPECT_TRUE(child<QRadioButton>(&dialog, "rbAll")->isChecked());
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CaseDialogTitles,
@@ -404,56 +404,56 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CaseDialogTitles,
 
 TEST(CaseDialog, StoresTheFirstCheckedScope)
 {
-    TfrmCaseDetails dialog;
-    TJob job = MakeJob(jobUpper, scopeExtension);
-    dialog.LoadJob(job);
-    EXPECT_TRUE(Child<QRadioButton>(&dialog, "rbExtension")->isChecked());
-    Child<QRadioButton>(&dialog, "rbFilename")->setChecked(true);
-    dialog.StoreJob(job);
-    EXPECT_EQ(job.Modifier, scopeFilename);
+    CaseJobDialog dialog;
+    Job job = makeJob(jobUpper, scopeExtension);
+    dialog.loadJob(job);
+    EXPECT_TRUE(child<QRadioButton>(&dialog, "rbExtension")->isChecked());
+    child<QRadioButton>(&dialog, "rbFilename")->setChecked(true);
+    dialog.storeJob(job);
+    EXPECT_EQ(job.modifier, scopeFilename);
 
-    TJob odd = MakeJob(jobLower, 7);
-    TfrmCaseDetails other;
-    other.LoadJob(odd);
-    other.StoreJob(odd);
-    EXPECT_EQ(odd.Modifier, 7);
+    Job odd = makeJob(jobLower, 7);
+    CaseJobDialog other;
+    other.loadJob(odd);
+    other.storeJob(odd);
+    EXPECT_EQ(odd.modifier, 7);
 }
 
 TEST(ReplaceDialog, KeepsTheModeItWasLoadedWith)
 {
-    TfrmReplaceDetails dialog;
-    TJob job = MakeJob(jobReplace, replaceRegex, 1, 0, "a+", "b");
-    dialog.LoadJob(job);
-    EXPECT_TRUE(Child<QCheckBox>(&dialog, "chkRegex")->isVisibleTo(&dialog));
-    EXPECT_TRUE(Child<QPushButton>(&dialog, "btnRegExHelp")->isVisibleTo(&dialog));
-    EXPECT_TRUE(Child<QCheckBox>(&dialog, "chkRegex")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(&dialog, "chkMatchCase")->isChecked());
-    Child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("c"));
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobReplace, replaceRegex, 1, 0, "a+", "c"));
+    ReplaceJobDialog dialog;
+    Job job = makeJob(jobReplace, replaceRegex, 1, 0, "a+", "b");
+    dialog.loadJob(job);
+    EXPECT_TRUE(child<QCheckBox>(&dialog, "chkRegex")->isVisibleTo(&dialog));
+    EXPECT_TRUE(child<QPushButton>(&dialog, "btnRegExHelp")->isVisibleTo(&dialog));
+    EXPECT_TRUE(child<QCheckBox>(&dialog, "chkRegex")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(&dialog, "chkMatchCase")->isChecked());
+    child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("c"));
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobReplace, replaceRegex, 1, 0, "a+", "c"));
     // The user chooses the mode now.
-    Child<QCheckBox>(&dialog, "chkRegex")->setChecked(false);
-    dialog.StoreJob(job);
-    EXPECT_EQ(job.Modifier, replaceText);
+    child<QCheckBox>(&dialog, "chkRegex")->setChecked(false);
+    dialog.storeJob(job);
+    EXPECT_EQ(job.modifier, replaceText);
 }
 
 // OK with a regular expression that cannot run says why and where, and the dialog stays open;
 // literal text is never refused.
 TEST(ReplaceDialog, OkWithARegexThatCannotRunSaysWhyAndStaysOpen)
 {
-    TfrmReplaceDetails dialog;
+    ReplaceJobDialog dialog;
     std::vector<QString> shown;
-    dialog.ShowMessage = [&](QWidget* parent, const QString& text) {
+    dialog.showMessage = [&](QWidget* parent, const QString& text) {
         EXPECT_EQ(parent, &dialog);
         shown.push_back(text);
     };
-    dialog.LoadJob(TJob::Create(jobReplace));
+    dialog.loadJob(Job::create(jobReplace));
     activate(dialog);
-    auto* find = Child<QLineEdit>(&dialog, "edtString1");
-    auto* replace = Child<QLineEdit>(&dialog, "edtString2");
-    auto* ok = Child<QPushButton>(&dialog, "btnOk");
+    auto* find = child<QLineEdit>(&dialog, "edtString1");
+    auto* replace = child<QLineEdit>(&dialog, "edtString2");
+    auto* ok = child<QPushButton>(&dialog, "btnOk");
     find->setText(QStringLiteral("(abc"));
-    Child<QCheckBox>(&dialog, "chkRegex")->setChecked(true);
+    child<QCheckBox>(&dialog, "chkRegex")->setChecked(true);
     ok->click();
     EXPECT_EQ(shown,
         std::vector<QString> {
@@ -473,56 +473,56 @@ TEST(ReplaceDialog, OkWithARegexThatCannotRunSaysWhyAndStaysOpen)
     ok->click();
     EXPECT_EQ(shown.size(), 2u);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    TJob job = TJob::Create(jobReplace);
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobReplace, replaceRegex, 0, 0, "(abc)", "\\U$1"));
+    Job job = Job::create(jobReplace);
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobReplace, replaceRegex, 0, 0, "(abc)", "\\U$1"));
 
-    TfrmReplaceDetails literal;
-    literal.ShowMessage = dialog.ShowMessage;
-    literal.LoadJob(MakeJob(jobReplace, replaceText, 0, 0, "(abc", "$2"));
+    ReplaceJobDialog literal;
+    literal.showMessage = dialog.showMessage;
+    literal.loadJob(makeJob(jobReplace, replaceText, 0, 0, "(abc", "$2"));
     activate(literal);
-    Child<QPushButton>(&literal, "btnOk")->click();
+    child<QPushButton>(&literal, "btnOk")->click();
     EXPECT_EQ(literal.result(), QDialog::Accepted);
     EXPECT_EQ(shown.size(), 2u);
 }
 
 TEST(ReplaceDialog, HelpButtonAsksForTheHelpOnRegularExpressions)
 {
-    TfrmReplaceDetails dialog;
+    ReplaceJobDialog dialog;
     int asked = 0;
-    dialog.ShowRegexHelp = [&] { ++asked; };
-    Child<QPushButton>(&dialog, "btnRegExHelp")->click();
+    dialog.showRegexHelp = [&] { ++asked; };
+    child<QPushButton>(&dialog, "btnRegExHelp")->click();
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(Child<QPushButton>(&dialog, "btnRegExHelp")->text(), QStringLiteral("Regular Expression Help"));
-    EXPECT_EQ(Child<QCheckBox>(&dialog, "chkRegex")->text(), QStringLiteral("Use Regular Expressions"));
+    EXPECT_EQ(child<QPushButton>(&dialog, "btnRegExHelp")->text(), QStringLiteral("Regular Expression Help"));
+    EXPECT_EQ(child<QCheckBox>(&dialog, "chkRegex")->text(), QStringLiteral("Use Regular Expressions"));
 }
 
 // "Accented and other letters too" is Int1 of a case job: checked for 1 only, stored as 1 or 0.
 TEST(CaseDialog, AllLettersIsInt1)
 {
     for (const std::int32_t int1 : {0, 1, 2, -1}) {
-        TfrmCaseDetails dialog;
-        TJob job = MakeJob(jobNormal, scopeFilename, int1);
-        dialog.LoadJob(job);
-        auto* all = Child<QCheckBox>(&dialog, "chkAllLetters");
+        CaseJobDialog dialog;
+        Job job = makeJob(jobNormal, scopeFilename, int1);
+        dialog.loadJob(job);
+        auto* all = child<QCheckBox>(&dialog, "chkAllLetters");
         EXPECT_EQ(all->isChecked(), int1 == 1) << int1;
         EXPECT_EQ(all->text(), QStringLiteral("Accented and other letters too"));
-        dialog.StoreJob(job);
-        EXPECT_EQ(job, MakeJob(jobNormal, scopeFilename, int1 == 1 ? 1 : 0)) << int1;
+        dialog.storeJob(job);
+        EXPECT_EQ(job, makeJob(jobNormal, scopeFilename, int1 == 1 ? 1 : 0)) << int1;
         all->setChecked(!all->isChecked());
-        dialog.StoreJob(job);
-        EXPECT_EQ(job.Int1, int1 == 1 ? 0 : 1) << int1;
+        dialog.storeJob(job);
+        EXPECT_EQ(job.int1, int1 == 1 ? 0 : 1) << int1;
     }
 }
 
 TEST(ReplaceDialog, MatchCaseOnlyForOne)
 {
-    TfrmReplaceDetails dialog;
-    TJob job = MakeJob(jobReplace, replaceText, 2, 0, "a", "b");
-    dialog.LoadJob(job);
-    EXPECT_FALSE(Child<QCheckBox>(&dialog, "chkMatchCase")->isChecked());
-    dialog.StoreJob(job);
-    EXPECT_EQ(job, MakeJob(jobReplace, replaceText, 0, 0, "a", "b"));
+    ReplaceJobDialog dialog;
+    Job job = makeJob(jobReplace, replaceText, 2, 0, "a", "b");
+    dialog.loadJob(job);
+    EXPECT_FALSE(child<QCheckBox>(&dialog, "chkMatchCase")->isChecked());
+    dialog.storeJob(job);
+    EXPECT_EQ(job, makeJob(jobReplace, replaceText, 0, 0, "a", "b"));
 }
 
 TEST(JobDialogs, BytesOfAnUntouchedFieldSurvive)
@@ -530,49 +530,49 @@ TEST(JobDialogs, BytesOfAnUntouchedFieldSurvive)
     // Job strings from a file need not be valid in the encoding of file names; a field the
     // user does not change gives back the very bytes it showed.
     const std::string latin1 = "caf\xE9";
-    TfrmReplaceDetails replace;
-    TJob job = MakeJob(jobReplace, replaceText, 0, 0, latin1, "\xFF");
-    replace.LoadJob(job);
-    replace.StoreJob(job);
-    EXPECT_EQ(job.Str1, latin1);
-    EXPECT_EQ(job.Str2, "\xFF");
+    ReplaceJobDialog replace;
+    Job job = makeJob(jobReplace, replaceText, 0, 0, latin1, "\xFF");
+    replace.loadJob(job);
+    replace.storeJob(job);
+    EXPECT_EQ(job.str1, latin1);
+    EXPECT_EQ(job.str2, "\xFF");
 
-    TfrmRemoveDetails remove;
-    TJob removeJob = MakeJob(jobRemove, posAfterString, 1, 0, latin1);
-    remove.LoadJob(removeJob);
-    remove.StoreJob(removeJob);
-    EXPECT_EQ(removeJob.Str1, latin1);
+    RemoveJobDialog remove;
+    Job removeJob = makeJob(jobRemove, posAfterString, 1, 0, latin1);
+    remove.loadJob(removeJob);
+    remove.storeJob(removeJob);
+    EXPECT_EQ(removeJob.str1, latin1);
 
     // A changed field takes the new text.
-    Child<QLineEdit>(&replace, "edtString1")->setText(QStringLiteral("café"));
-    replace.StoreJob(job);
-    EXPECT_EQ(job.Str1, "café");
+    child<QLineEdit>(&replace, "edtString1")->setText(QStringLiteral("café"));
+    replace.storeJob(job);
+    EXPECT_EQ(job.str1, "café");
 }
 
 TEST(JobDialogs, CaptionsAndTabOrder)
 {
-    TfrmRemoveDetails remove;
-    TfrmCounterDetails counter;
-    TfrmAddDetails add;
-    TfrmReplaceDetails replace;
+    RemoveJobDialog remove;
+    CounterJobDialog counter;
+    InsertJobDialog add;
+    ReplaceJobDialog replace;
     EXPECT_EQ(remove.windowTitle(), QStringLiteral("Remove a number of characters"));
     EXPECT_EQ(counter.windowTitle(), QStringLiteral("File Counter"));
     EXPECT_EQ(add.windowTitle(), QStringLiteral("Insert a string"));
     EXPECT_EQ(replace.windowTitle(), QStringLiteral("String Replacement"));
     EXPECT_EQ(
-        Child<QRadioButton>(&remove, "rbBegin")->text(), QStringLiteral("from the beginning of filenames"));
-    EXPECT_EQ(Child<QRadioButton>(&remove, "rbEnd")->text(), QStringLiteral("from the end of filenames"));
+        child<QRadioButton>(&remove, "rbBegin")->text(), QStringLiteral("from the beginning of filenames"));
+    EXPECT_EQ(child<QRadioButton>(&remove, "rbEnd")->text(), QStringLiteral("from the end of filenames"));
     EXPECT_EQ(
-        Child<QRadioButton>(&counter, "rbBegin")->text(), QStringLiteral("at the beginning of filenames"));
-    EXPECT_EQ(Child<QRadioButton>(&add, "rbBegin")->text(), QStringLiteral("at the beginning of filenames"));
-    EXPECT_EQ(Child<QRadioButton>(&add, "rbEnd")->text(), QStringLiteral("at the end of filenames"));
-    EXPECT_EQ(Child<QLabel>(&counter, "lblPrompt")->text(), QStringLiteral("Insert a numeric string of..."));
-    EXPECT_EQ(Child<QLabel>(&add, "lblPrompt")->text(), QStringLiteral("Insert this string : "));
-    EXPECT_EQ(Child<QLabel>(&remove, "Label1")->text(), QStringLiteral("...characters..."));
+        child<QRadioButton>(&counter, "rbBegin")->text(), QStringLiteral("at the beginning of filenames"));
+    EXPECT_EQ(child<QRadioButton>(&add, "rbBegin")->text(), QStringLiteral("at the beginning of filenames"));
+    EXPECT_EQ(child<QRadioButton>(&add, "rbEnd")->text(), QStringLiteral("at the end of filenames"));
+    EXPECT_EQ(child<QLabel>(&counter, "lblPrompt")->text(), QStringLiteral("Insert a numeric string of..."));
+    EXPECT_EQ(child<QLabel>(&add, "lblPrompt")->text(), QStringLiteral("Insert this string : "));
+    EXPECT_EQ(child<QLabel>(&remove, "Label1")->text(), QStringLiteral("...characters..."));
     EXPECT_EQ(
-        Child<QCheckBox>(&replace, "chkMatchCase")->text(), QStringLiteral("Match case (case sensitive)"));
-    EXPECT_EQ(Child<QLabel>(&replace, "Label1")->text(), QStringLiteral("And replace it with:"));
-    EXPECT_TRUE(Child<QPushButton>(&remove, "btnOk")->isDefault());
+        child<QCheckBox>(&replace, "chkMatchCase")->text(), QStringLiteral("Match case (case sensitive)"));
+    EXPECT_EQ(child<QLabel>(&replace, "Label1")->text(), QStringLiteral("And replace it with:"));
+    EXPECT_TRUE(child<QPushButton>(&remove, "btnOk")->isDefault());
 
     // Tab order of the replace dialog: the regular expression controls, OK, Cancel, the case
     // option last.
@@ -588,7 +588,7 @@ TEST(JobDialogs, CaptionsAndTabOrder)
 
 TEST(JobDialogs, EscapeCancels)
 {
-    TfrmCaseDetails dialog;
+    CaseJobDialog dialog;
     activate(dialog);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);

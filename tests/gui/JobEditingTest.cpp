@@ -24,7 +24,7 @@ protected:
 
     void setChecked(QDialog& dialog, const char* radio)
     {
-        Child<QRadioButton>(&dialog, radio)->setChecked(true);
+        child<QRadioButton>(&dialog, radio)->setChecked(true);
     }
 
     /// Three jobs: lower, upper, normal case, in that order.
@@ -36,18 +36,18 @@ protected:
         ASSERT_EQ(rows().size(), 3u);
     }
 
-    std::vector<TJobType> kinds()
+    std::vector<JobType> kinds()
     {
-        std::vector<TJobType> result;
-        for (const TJob& job : win().Session().Jobs)
-            result.push_back(job.JobType);
+        std::vector<JobType> result;
+        for (const Job& job : win().session().jobs)
+            result.push_back(job.jobType);
         return result;
     }
 };
 
 struct AddCase {
     const char* button;
-    TJobType kind;
+    JobType kind;
     const char* title;
     friend void PrintTo(const AddCase& c, std::ostream* os) { *os << c.title; }
 };
@@ -61,10 +61,10 @@ TEST_P(AddJobButtons, OpenTheDialogOfTheirKindAndAppendARow)
     addJob(GetParam().button);
     ASSERT_EQ(m_dialogs.dialogTitles.size(), 1u);
     EXPECT_EQ(m_dialogs.dialogTitles[0].toStdString(), GetParam().title);
-    ASSERT_EQ(win().Session().Jobs.size(), 1u);
-    const TJob& job = win().Session().Jobs[0];
-    EXPECT_EQ(job.JobType, GetParam().kind);
-    EXPECT_EQ(rows(), std::vector<std::string> {job.Description()});
+    ASSERT_EQ(win().session().jobs.size(), 1u);
+    const Job& job = win().session().jobs[0];
+    EXPECT_EQ(job.jobType, GetParam().kind);
+    EXPECT_EQ(rows(), std::vector<std::string> {job.description()});
     // Adding does not select the new row.
     EXPECT_EQ(selectedRow(), -1);
     EXPECT_TRUE(m_dialogs.messages.empty());
@@ -83,12 +83,12 @@ INSTANTIATE_TEST_SUITE_P(Kinds, AddJobButtons,
 TEST_F(JobEditing, NewRemoveJobStartsAtTheBeginningWithOneCharacter)
 {
     addJob("btnRemoveChars", [](QDialog& dialog) {
-        EXPECT_TRUE(Child<QRadioButton>(&dialog, "rbBegin")->isChecked());
-        EXPECT_EQ(Child<QSpinBox>(&dialog, "edtCharacterCount")->value(), 1);
-        EXPECT_EQ(Child<QSpinBox>(&dialog, "edtCharacterNumber")->value(), 1);
+        EXPECT_TRUE(child<QRadioButton>(&dialog, "rbBegin")->isChecked());
+        EXPECT_EQ(child<QSpinBox>(&dialog, "edtCharacterCount")->value(), 1);
+        EXPECT_EQ(child<QSpinBox>(&dialog, "edtCharacterNumber")->value(), 1);
     });
-    ASSERT_EQ(win().Session().Jobs.size(), 1u);
-    EXPECT_EQ(win().Session().Jobs[0], MakeJob(jobRemove, posBegin, 1, 0));
+    ASSERT_EQ(win().session().jobs.size(), 1u);
+    EXPECT_EQ(win().session().jobs[0], makeJob(jobRemove, posBegin, 1, 0));
 }
 
 TEST_F(JobEditing, CancelledAddLeavesTheListAsItWas)
@@ -97,7 +97,7 @@ TEST_F(JobEditing, CancelledAddLeavesTheListAsItWas)
     m_dialogs.thenCancel([this](QDialog& dialog) { setChecked(dialog, "rbEnd"); });
     click("btnRemoveChars");
     EXPECT_EQ(rows().size(), 1u);
-    EXPECT_EQ(kinds(), std::vector<TJobType> {jobLower});
+    EXPECT_EQ(kinds(), std::vector<JobType> {jobLower});
 }
 
 TEST_F(JobEditing, EditChangesTheJobAndItsRowInPlace)
@@ -105,32 +105,32 @@ TEST_F(JobEditing, EditChangesTheJobAndItsRowInPlace)
     addThree();
     selectRow(1);
     m_dialogs.thenOk([this](QDialog& dialog) {
-        EXPECT_TRUE(Child<QRadioButton>(&dialog, "rbAll")->isChecked());
+        EXPECT_TRUE(child<QRadioButton>(&dialog, "rbAll")->isChecked());
         setChecked(dialog, "rbExtension");
     });
     click("btnEdit");
     // A case job made in the window changes every letter (Int1 1).
-    EXPECT_EQ(win().Session().Jobs[1], MakeJob(jobUpper, scopeExtension, 1));
-    EXPECT_EQ(rows()[1], MakeJob(jobUpper, scopeExtension, 1).Description());
+    EXPECT_EQ(win().session().jobs[1], makeJob(jobUpper, scopeExtension, 1));
+    EXPECT_EQ(rows()[1], makeJob(jobUpper, scopeExtension, 1).description());
     EXPECT_EQ(selectedRow(), 1);
-    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobLower, jobUpper, jobNormal}));
+    EXPECT_EQ(kinds(), (std::vector<JobType> {jobLower, jobUpper, jobNormal}));
 }
 
 TEST_F(JobEditing, CancelledEditKeepsDescriptionAndParameters)
 {
     addJob("btnCounter", [this](QDialog& dialog) {
-        Child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(3);
+        child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(3);
         setChecked(dialog, "rbEnd");
     });
-    const TJob before = win().Session().Jobs[0];
+    const Job before = win().session().jobs[0];
     const std::vector<std::string> rowsBefore = rows();
     selectRow(0);
     m_dialogs.thenCancel([this](QDialog& dialog) {
-        Child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(9);
+        child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(9);
         setChecked(dialog, "rbBegin");
     });
     click("btnEdit");
-    EXPECT_EQ(win().Session().Jobs[0], before);
+    EXPECT_EQ(win().session().jobs[0], before);
     EXPECT_EQ(rows(), rowsBefore);
 }
 
@@ -157,18 +157,18 @@ TEST_F(JobEditing, DeleteSelectsTheRowThatTakesTheDeletedPlace)
     addThree();
     selectRow(2);
     click("btnRemove");
-    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobLower, jobUpper}));
+    EXPECT_EQ(kinds(), (std::vector<JobType> {jobLower, jobUpper}));
     EXPECT_EQ(selectedRow(), 1); // the new last row
 
     selectRow(0);
     click("btnRemove");
-    EXPECT_EQ(kinds(), std::vector<TJobType> {jobUpper});
-    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper, scopeAll, 1).Description()});
+    EXPECT_EQ(kinds(), std::vector<JobType> {jobUpper});
+    EXPECT_EQ(rows(), std::vector<std::string> {makeJob(jobUpper, scopeAll, 1).description()});
     EXPECT_EQ(selectedRow(), 0);
 
     click("btnRemove");
     EXPECT_TRUE(rows().empty());
-    EXPECT_TRUE(win().Session().Jobs.empty());
+    EXPECT_TRUE(win().session().jobs.empty());
     EXPECT_EQ(selectedRow(), -1);
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
@@ -180,8 +180,8 @@ TEST_F(JobEditing, UpMovesTheJobToTheTopAndStopsThere)
     click("btnUp");
     click("btnUp");
     click("btnUp");
-    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobUpper, jobLower, jobNormal}));
-    EXPECT_EQ(rows()[0], MakeJob(jobUpper, scopeAll, 1).Description());
+    EXPECT_EQ(kinds(), (std::vector<JobType> {jobUpper, jobLower, jobNormal}));
+    EXPECT_EQ(rows()[0], makeJob(jobUpper, scopeAll, 1).description());
     EXPECT_EQ(selectedRow(), 0);
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
@@ -191,12 +191,12 @@ TEST_F(JobEditing, DownMovesTheJobAndDoesNothingOnTheLastRow)
     addThree();
     selectRow(0);
     click("btnDown");
-    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobUpper, jobLower, jobNormal}));
+    EXPECT_EQ(kinds(), (std::vector<JobType> {jobUpper, jobLower, jobNormal}));
     EXPECT_EQ(selectedRow(), 1);
     selectRow(2);
     click("btnDown");
-    EXPECT_EQ(kinds(), (std::vector<TJobType> {jobUpper, jobLower, jobNormal}));
-    EXPECT_EQ(rows()[2], MakeJob(jobNormal, scopeAll, 1).Description());
+    EXPECT_EQ(kinds(), (std::vector<JobType> {jobUpper, jobLower, jobNormal}));
+    EXPECT_EQ(rows()[2], makeJob(jobNormal, scopeAll, 1).description());
     EXPECT_EQ(selectedRow(), 2);
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
@@ -205,17 +205,17 @@ TEST_F(JobEditing, DownMovesTheJobAndDoesNothingOnTheLastRow)
 TEST_F(JobEditing, CaseJobsAddedHereChangeEveryLetter)
 {
     addJob("btnUpper",
-        [](QDialog& dialog) { EXPECT_TRUE(Child<QCheckBox>(&dialog, "chkAllLetters")->isChecked()); });
-    EXPECT_EQ(win().Session().Jobs.at(0), MakeJob(jobUpper, scopeAll, 1));
+        [](QDialog& dialog) { EXPECT_TRUE(child<QCheckBox>(&dialog, "chkAllLetters")->isChecked()); });
+    EXPECT_EQ(win().session().jobs.at(0), makeJob(jobUpper, scopeAll, 1));
     EXPECT_EQ(rows().at(0), "Convert all characters to upper case (all letters)");
-    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    auto* example = child<QLineEdit>(&win(), "edtExample");
     example->setText(QStringLiteral("straße café.txt"));
     click("btnExample");
     EXPECT_EQ(example->text(), QStringLiteral("STRASSE CAFÉ.TXT"));
 
     addJob(
-        "btnLower", [](QDialog& dialog) { Child<QCheckBox>(&dialog, "chkAllLetters")->setChecked(false); });
-    EXPECT_EQ(win().Session().Jobs.at(1), MakeJob(jobLower, scopeAll, 0));
+        "btnLower", [](QDialog& dialog) { child<QCheckBox>(&dialog, "chkAllLetters")->setChecked(false); });
+    EXPECT_EQ(win().session().jobs.at(1), makeJob(jobLower, scopeAll, 0));
     click("btnExample");
     EXPECT_EQ(example->text(), QStringLiteral("strasse cafÉ.txt"));
 }
@@ -226,22 +226,22 @@ TEST_F(JobEditing, ReplaceDialogTalksThroughTheWindow)
 {
     m_tree.file("app/help/index.html", "<html></html>");
     addJob("btnReplace", [this](QDialog& dialog) {
-        Child<QCheckBox>(&dialog, "chkRegex")->setChecked(true);
-        Child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("(\\d+"));
-        Child<QPushButton>(&dialog, "btnOk")->click();
+        child<QCheckBox>(&dialog, "chkRegex")->setChecked(true);
+        child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("(\\d+"));
+        child<QPushButton>(&dialog, "btnOk")->click();
         EXPECT_TRUE(dialog.isVisible());
-        Child<QPushButton>(&dialog, "btnRegExHelp")->click();
-        Child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("(\\d+)"));
-        Child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("<$1>"));
+        child<QPushButton>(&dialog, "btnRegExHelp")->click();
+        child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("(\\d+)"));
+        child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("<$1>"));
     });
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {
             QStringLiteral("Invalid regular expression: missing closing parenthesis at offset 4")});
     const QString help = QUrl::fromLocalFile(QString::fromStdString(appDir() + "help/index.html")).toString();
     EXPECT_EQ(m_openedUrls, std::vector<QString> {help + QStringLiteral("#regex")});
-    EXPECT_EQ(win().Session().Jobs.at(0), MakeJob(jobReplace, replaceRegex, 0, 0, "(\\d+)", "<$1>"));
+    EXPECT_EQ(win().session().jobs.at(0), makeJob(jobReplace, replaceRegex, 0, 0, "(\\d+)", "<$1>"));
     EXPECT_EQ(rows().at(0), "Replace regex \"(\\d+)\" with \"<$1>\" (ignore case)");
-    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    auto* example = child<QLineEdit>(&win(), "edtExample");
     example->setText(QStringLiteral("a1b22"));
     click("btnExample");
     EXPECT_EQ(example->text(), QStringLiteral("a<1>b<22>"));
@@ -249,7 +249,7 @@ TEST_F(JobEditing, ReplaceDialogTalksThroughTheWindow)
 
 TEST_F(JobEditing, SampleTestAppliesTheJobList)
 {
-    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    auto* example = child<QLineEdit>(&win(), "edtExample");
     EXPECT_EQ(example->text(), QStringLiteral("filename.ext"));
     click("btnExample");
     EXPECT_EQ(example->text(), QStringLiteral("filename.ext")); // an empty list changes nothing
@@ -262,17 +262,17 @@ TEST_F(JobEditing, SampleTestAppliesTheJobList)
 TEST_F(JobEditing, SampleTestRestartsTheCounterAndWorksOnThePreviousResult)
 {
     addJob("btnCounter", [this](QDialog& dialog) {
-        Child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(3);
+        child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(3);
         setChecked(dialog, "rbEnd");
     });
-    Child<QSpinBox>(&win(), "edtCounter")->setValue(1);
-    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    child<QSpinBox>(&win(), "edtCounter")->setValue(1);
+    auto* example = child<QLineEdit>(&win(), "edtExample");
     example->setText(QStringLiteral("a"));
     click("btnExample");
     EXPECT_EQ(example->text(), QStringLiteral("a001"));
     click("btnExample");
     EXPECT_EQ(example->text(), QStringLiteral("a001001"));
-    EXPECT_EQ(win().Session().CounterValue, 2);
+    EXPECT_EQ(win().session().counterValue, 2);
 }
 
 } // namespace

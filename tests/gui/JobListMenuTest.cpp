@@ -6,9 +6,9 @@
 #include <QListWidget>
 
 #include "GuiTestUtil.h"
-#include "base/UFileUtil.h"
+#include "core/base/FileIo.h"
 #include "jobs/JobTestUtil.h"
-#include "joblist/UJobIO.h"
+#include "core/joblist/JobListFile.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -23,27 +23,27 @@ protected:
 
     void trigger(const char* action)
     {
-        if (auto* a = Child<QAction>(&win(), action))
+        if (auto* a = child<QAction>(&win(), action))
             a->trigger();
     }
 
     QString at(const std::string& rel) { return QString::fromStdString(m_tree.at(rel)); }
 
-    void writeJobs(const std::string& rel, const std::vector<TJob>& jobs)
+    void writeJobs(const std::string& rel, const std::vector<Job>& jobs)
     {
-        m_tree.file(rel, JobsToXml(jobs, "ISO-8859-1"));
+        m_tree.file(rel, jobsToXml(jobs, "ISO-8859-1"));
     }
 };
 
 TEST_F(JobListMenu, OpenReplacesTheListAndRemembersTheFolder)
 {
     addJob("btnUpper");
-    writeJobs("work/lists/two.xml", {MakeJob(jobLower, scopeExtension), MakeJob(jobCounter, posEnd, 3)});
+    writeJobs("work/lists/two.xml", {makeJob(jobLower, scopeExtension), makeJob(jobCounter, posEnd, 3)});
     m_dialogs.openAnswers.push_back(at("work/lists/two.xml"));
     trigger("cmOpenJobList");
 
     ASSERT_EQ(m_dialogs.openRequests.size(), 1u);
-    const TFileDialogOptions& options = m_dialogs.openRequests[0];
+    const FileDialogOptions& options = m_dialogs.openRequests[0];
     EXPECT_EQ(options.title, QStringLiteral("Load Job List from XML file"));
     EXPECT_EQ(options.filters,
         (QStringList {QStringLiteral("XML files (*.xml)"), QStringLiteral("All Files (*)")}));
@@ -52,16 +52,16 @@ TEST_F(JobListMenu, OpenReplacesTheListAndRemembersTheFolder)
 
     EXPECT_EQ(rows(),
         (std::vector<std::string> {
-            MakeJob(jobLower, scopeExtension).Description(), MakeJob(jobCounter, posEnd, 3).Description()}));
-    EXPECT_EQ(win().Session().Jobs.size(), 2u);
-    EXPECT_EQ(win().OpenDir(), m_tree.at("work/lists") + "/");
+            makeJob(jobLower, scopeExtension).description(), makeJob(jobCounter, posEnd, 3).description()}));
+    EXPECT_EQ(win().session().jobs.size(), 2u);
+    EXPECT_EQ(win().openDir(), m_tree.at("work/lists") + "/");
     EXPECT_TRUE(m_dialogs.messages.empty());
 
     // The next open starts in that folder.
     trigger("cmOpenJobList");
     ASSERT_EQ(m_dialogs.openRequests.size(), 2u);
     EXPECT_EQ(m_dialogs.openRequests[1].folder.toStdString(), m_tree.at("work/lists") + "/");
-    EXPECT_EQ(win().Session().Jobs.size(), 2u); // cancelled: nothing changes
+    EXPECT_EQ(win().session().jobs.size(), 2u); // cancelled: nothing changes
 }
 
 TEST_F(JobListMenu, FailedOpenShowsBothMessagesAndKeepsTheList)
@@ -74,13 +74,13 @@ TEST_F(JobListMenu, FailedOpenShowsBothMessagesAndKeepsTheList)
     ASSERT_EQ(m_dialogs.messages.size(), 2u);
     EXPECT_TRUE(m_dialogs.messages[0].startsWith(QStringLiteral("XML error: ")))
         << m_dialogs.messages[0].toStdString();
-    const std::string failure = LoadFailureMessage(m_tree.at("work/bad/garbage.xml"));
+    const std::string failure = loadFailureMessage(m_tree.at("work/bad/garbage.xml"));
     EXPECT_EQ(m_dialogs.messages[1].toStdString(),
-        Lines(failure)[0] + "\n" + Lines(failure)[1] + "\n" + Lines(failure)[2] + "\n\n" + Lines(failure)[4]
-            + "\n" + Lines(failure)[5]);
-    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper, scopeAll, 1).Description()});
+        lines(failure)[0] + "\n" + lines(failure)[1] + "\n" + lines(failure)[2] + "\n\n" + lines(failure)[4]
+            + "\n" + lines(failure)[5]);
+    EXPECT_EQ(rows(), std::vector<std::string> {makeJob(jobUpper, scopeAll, 1).description()});
     // The folder is remembered also after a failed load.
-    EXPECT_EQ(win().OpenDir(), m_tree.at("work/bad") + "/");
+    EXPECT_EQ(win().openDir(), m_tree.at("work/bad") + "/");
 }
 
 TEST_F(JobListMenu, WrongRootIsRefused)
@@ -110,8 +110,8 @@ TEST_F(JobListMenu, SaveWritesTheJobsWithTheEncoding)
     EXPECT_EQ(m_dialogs.saveRequests[0].defaultSuffix, QStringLiteral("xml"));
     EXPECT_EQ(m_dialogs.saveRequests[0].folder.toStdString(), appDir());
     EXPECT_TRUE(m_dialogs.questions.empty()); // a new file needs no question
-    EXPECT_EQ(m_tree.read("work/out.xml"), JobsToXml(win().Session().Jobs, "ISO-8859-1"));
-    EXPECT_EQ(win().SaveDir(), m_tree.at("work") + "/");
+    EXPECT_EQ(m_tree.read("work/out.xml"), jobsToXml(win().session().jobs, "ISO-8859-1"));
+    EXPECT_EQ(win().saveDir(), m_tree.at("work") + "/");
 }
 
 TEST_F(JobListMenu, NoToOverwriteLeavesFileAndFolder)
@@ -124,13 +124,13 @@ TEST_F(JobListMenu, NoToOverwriteLeavesFileAndFolder)
     ASSERT_EQ(m_dialogs.questions.size(), 1u);
     EXPECT_EQ(m_dialogs.questions[0], QStringLiteral("File exists. Overwrite?"));
     EXPECT_EQ(m_tree.read("work/keep/old.xml"), "old contents");
-    EXPECT_EQ(win().SaveDir(), appDir());
+    EXPECT_EQ(win().saveDir(), appDir());
 
     m_dialogs.saveAnswers.push_back(at("work/keep/old.xml"));
     m_dialogs.answers.push_back(true);
     trigger("cmSaveJobList");
-    EXPECT_EQ(m_tree.read("work/keep/old.xml"), JobsToXml(win().Session().Jobs, "ISO-8859-1"));
-    EXPECT_EQ(win().SaveDir(), m_tree.at("work/keep") + "/");
+    EXPECT_EQ(m_tree.read("work/keep/old.xml"), jobsToXml(win().session().jobs, "ISO-8859-1"));
+    EXPECT_EQ(win().saveDir(), m_tree.at("work/keep") + "/");
 }
 
 TEST_F(JobListMenu, FailedSaveIsReportedAndTheOldFileStays)
@@ -143,7 +143,7 @@ TEST_F(JobListMenu, FailedSaveIsReportedAndTheOldFileStays)
     trigger("cmSaveJobList");
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
     EXPECT_EQ(m_dialogs.messages[0].toStdString(), "Unable to write to " + m_tree.at("work/taken.xml"));
-    EXPECT_TRUE(IsExistingFolder(m_tree.at("work/taken.xml")));
+    EXPECT_TRUE(isExistingFolder(m_tree.at("work/taken.xml")));
 
     m_dialogs.saveAnswers.push_back(at("work/missing/folder/list.xml"));
     trigger("cmSaveJobList");
@@ -155,11 +155,11 @@ TEST_F(JobListMenu, FailedSaveIsReportedAndTheOldFileStays)
 TEST_F(JobListMenu, SavedListOpensAsTheSameJobs)
 {
     addJob("btnReplace", [](QDialog& dialog) {
-        Child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("R&D <\"x\">"));
-        Child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("it's"));
+        child<QLineEdit>(&dialog, "edtString1")->setText(QStringLiteral("R&D <\"x\">"));
+        child<QLineEdit>(&dialog, "edtString2")->setText(QStringLiteral("it's"));
     });
     addJob("btnCounter");
-    const std::vector<TJob> saved = win().Session().Jobs;
+    const std::vector<Job> saved = win().session().jobs;
     m_dialogs.saveAnswers.push_back(at("work/round.xml"));
     trigger("cmSaveJobList");
     click("btnRemove"); // nothing selected: only the message
@@ -167,7 +167,7 @@ TEST_F(JobListMenu, SavedListOpensAsTheSameJobs)
     click("btnRemove");
     m_dialogs.openAnswers.push_back(at("work/round.xml"));
     trigger("cmOpenJobList");
-    EXPECT_EQ(win().Session().Jobs, saved);
+    EXPECT_EQ(win().session().jobs, saved);
     EXPECT_EQ(rows().size(), 2u);
 }
 

@@ -74,7 +74,7 @@ TEST_F(MainWindowForm, CaptionsAndHints)
 {
     start();
     for (const TextCase& c : kTexts) {
-        auto* widget = Child<QWidget>(&win(), c.control);
+        auto* widget = child<QWidget>(&win(), c.control);
         if (!widget)
             continue;
         if (c.text) {
@@ -96,7 +96,7 @@ TEST_F(MainWindowForm, CaptionsAndHints)
 TEST_F(MainWindowForm, HeaderIsOneLineAtTheDesignedWidth)
 {
     start();
-    auto* header = Child<QLabel>(&win(), "Panel1");
+    auto* header = child<QLabel>(&win(), "Panel1");
     ASSERT_TRUE(header);
     EXPECT_EQ(header->heightForWidth(334), header->heightForWidth(4000)) << header->text().toStdString();
     EXPECT_EQ(header->height(), header->heightForWidth(4000));
@@ -123,13 +123,13 @@ TEST_F(MainWindowForm, DisabledCheckBoxesLookDisabled)
     start();
     check("chkSimulation", false);
     for (const char* name : {"chkUndo", "chkConfirm"}) {
-        auto* box = Child<QCheckBox>(&win(), name);
+        auto* box = child<QCheckBox>(&win(), name);
         ASSERT_TRUE(box->isEnabled()) << name;
         EXPECT_GT(navyPixels(box), 0) << name << " is navy while enabled";
     }
     check("chkSimulation", true);
     for (const char* name : {"chkUndo", "chkConfirm"}) {
-        auto* box = Child<QCheckBox>(&win(), name);
+        auto* box = child<QCheckBox>(&win(), name);
         ASSERT_FALSE(box->isEnabled()) << name;
         EXPECT_EQ(navyPixels(box), 0) << name << " keeps its navy text while disabled";
         // Written in the colour of disabled text, like any disabled check box.
@@ -141,7 +141,7 @@ TEST_F(MainWindowForm, DisabledCheckBoxesLookDisabled)
             plain.grab().toImage().convertToFormat(QImage::Format_RGB32))
             << name;
     }
-    EXPECT_GT(navyPixels(Child<QCheckBox>(&win(), "chkSimulation")), 0);
+    EXPECT_GT(navyPixels(child<QCheckBox>(&win(), "chkSimulation")), 0);
 }
 
 TEST_F(MainWindowForm, MenusHoldTheirItemsInOrder)
@@ -149,15 +149,15 @@ TEST_F(MainWindowForm, MenusHoldTheirItemsInOrder)
     start();
     auto items = [&](const char* menu) {
         std::vector<std::string> result;
-        for (QAction* a : Child<QMenu>(&win(), menu)->actions())
+        for (QAction* a : child<QMenu>(&win(), menu)->actions())
             result.push_back(a->isSeparator() ? "-" : a->text().toStdString());
         return result;
     };
-    EXPECT_EQ(Child<QMenu>(&win(), "cmFile")->title(), QStringLiteral("&File"));
+    EXPECT_EQ(child<QMenu>(&win(), "cmFile")->title(), QStringLiteral("&File"));
     EXPECT_EQ(items("cmFile"),
         (std::vector<std::string> {
             "&Open Job List", "&Save Job List", "-", "&Place Brindlewick in Send To...", "-", "E&xit"}));
-    EXPECT_EQ(Child<QMenu>(&win(), "Settings1")->title(), QStringLiteral("&Settings"));
+    EXPECT_EQ(child<QMenu>(&win(), "Settings1")->title(), QStringLiteral("&Settings"));
     EXPECT_EQ(items("Settings1"), std::vector<std::string> {"&Character Encoding for XML job files..."});
     EXPECT_EQ(items("cmView"), std::vector<std::string> {"&Log Window"});
     EXPECT_EQ(items("cmHelp"),

@@ -16,11 +16,11 @@
 #include <set>
 
 #include "RunWindowUtil.h"
-#include "app/UFileListModel.h"
-#include "app/UNewNamePreview.h"
-#include "app/UShellViews.h"
-#include "run/UResultTreeModel.h"
-#include "run/UfrmTree.h"
+#include "gui/folders/FileListModel.h"
+#include "gui/folders/NewNamePreview.h"
+#include "gui/folders/FolderViews.h"
+#include "gui/run/ResultTreeModel.h"
+#include "gui/run/ResultTreeWindow.h"
 #include "common/TestName.h"
 
 using namespace brindle;
@@ -31,26 +31,26 @@ namespace
 
 using Column = std::map<std::string, std::string>;
 
-TJob job(TJobType kind, std::int32_t modifier, std::int32_t int1, std::string str1, std::string str2 = {})
+Job job(JobType kind, std::int32_t modifier, std::int32_t int1, std::string str1, std::string str2 = {})
 {
-    TJob j = TJob::Create(kind);
-    j.Modifier = modifier;
-    j.Int1 = int1;
-    j.Str1 = std::move(str1);
-    j.Str2 = std::move(str2);
+    Job j = Job::create(kind);
+    j.modifier = modifier;
+    j.int1 = int1;
+    j.str1 = std::move(str1);
+    j.str2 = std::move(str2);
     return j;
 }
 
 class NewNameColumn : public RunWindowFixture
 {
 protected:
-    TShellListView* slv() { return Child<TShellListView>(&win(), "slv"); }
-    TFileListModel* model() { return slv()->listModel(); }
+    FileListView* slv() { return child<FileListView>(&win(), "slv"); }
+    FileListModel* model() { return slv()->listModel(); }
 
     /// Waits until the folder is read and the column is computed for the newest input.
     bool settled()
     {
-        return WaitFor([&] { return slv()->isLoaded() && win().Preview()->isCurrent(); });
+        return waitFor([&] { return slv()->isLoaded() && win().preview()->isCurrent(); });
     }
 
     /// What the column shows: each entry with a new name, or "!" for an entry the run fails on.
@@ -59,10 +59,10 @@ protected:
         Column shown;
         for (int row = 0; row < model()->rowCount(); ++row) {
             const QModelIndex cell = model()->index(row, colNewName);
-            const auto verdict = static_cast<TEntryVerdict>(cell.data(TFileListModel::VerdictRole).toInt());
-            if (verdict == TEntryVerdict::Error)
+            const auto verdict = static_cast<EntryVerdict>(cell.data(FileListModel::VerdictRole).toInt());
+            if (verdict == EntryVerdict::Error)
                 shown[std::string(model()->nameAt(row))] = "!";
-            else if (verdict == TEntryVerdict::Renamed)
+            else if (verdict == EntryVerdict::Renamed)
                 shown[std::string(model()->nameAt(row))] = cell.data().toString().toStdString();
         }
         return shown;
@@ -78,9 +78,9 @@ protected:
 
     void setMask(const std::string& mask)
     {
-        Child<QComboBox>(&win(), "cmbFileMask")->setEditText(QString::fromStdString(mask));
+        child<QComboBox>(&win(), "cmbFileMask")->setEditText(QString::fromStdString(mask));
     }
-    void setCounter(int value) { Child<QSpinBox>(&win(), "edtCounter")->setValue(value); }
+    void setCounter(int value) { child<QSpinBox>(&win(), "edtCounter")->setValue(value); }
 };
 
 // ---- the column is what the run does
@@ -88,7 +88,7 @@ protected:
 struct ColumnCase {
     const char* name;
     std::vector<std::string> files;
-    std::vector<TJob> jobs;
+    std::vector<Job> jobs;
     std::string mask;
     int counterStart;
     /// The column expected: new names, "!" for a failure.
@@ -179,8 +179,8 @@ TEST_F(NewNameColumn, FailureShowsTheSimulationsPictureAndItsReason)
     // The reason is the simulation's.
     check("chkSimulation");
     click("btnGo");
-    ASSERT_NE(win().TreeWindow(), nullptr);
-    const QAbstractItemModel& tree = win().TreeWindow()->Model();
+    ASSERT_NE(win().treeWindow(), nullptr);
+    const QAbstractItemModel& tree = win().treeWindow()->model();
     const QModelIndex top = tree.index(0, 0);
     QString simulated;
     for (int row = 0; row < tree.rowCount(top); ++row) {
@@ -201,7 +201,7 @@ TEST_F(NewNameColumn, EditingAJobUpdatesTheColumnWithoutAButton)
     EXPECT_EQ(column(), (Column {{"a.txt", "xa.txt"}}));
     selectRow(0);
     m_dialogs.thenOk(
-        [](QDialog& dialog) { Child<QLineEdit>(&dialog, "edtString")->setText(QStringLiteral("y")); });
+        [](QDialog& dialog) { child<QLineEdit>(&dialog, "edtString")->setText(QStringLiteral("y")); });
     click("btnEdit");
     ASSERT_TRUE(settled());
     EXPECT_EQ(column(), (Column {{"a.txt", "ya.txt"}}));
@@ -231,7 +231,7 @@ TEST_F(NewNameColumn, AnOlderAnswerNeverReplacesANewerOne)
     // Every answer put into the column after the second edit is the second edit's.
     std::vector<std::string> seen;
     bool second = false;
-    QObject::connect(win().Preview(), &TNewNamePreview::updated, [&] {
+    QObject::connect(win().preview(), &NewNamePreview::updated, [&] {
         if (second)
             seen.push_back(
                 model()->index(model()->rowOf("f0.txt"), colNewName).data().toString().toStdString());
@@ -286,7 +286,7 @@ TEST_F(NewNameColumn, SortedBeforeProcessingTheListIsInTheRunsOrder)
     loadJobs({job(jobCounter, posBegin, 1, "")});
     setCounter(1);
     ASSERT_TRUE(settled());
-    ASSERT_TRUE(WaitFor([&] { return shownNames().front() == "d.txt"; }));
+    ASSERT_TRUE(waitFor([&] { return shownNames().front() == "d.txt"; }));
     EXPECT_EQ(shownNames(), (std::vector<std::string> {"d.txt", "c.txt", "b.txt", "a.txt"}));
     // The counter numbers run down the list.
     for (int row = 0; row < model()->rowCount(); ++row)

@@ -14,12 +14,12 @@
 #include <QScrollBar>
 
 #include "RunWindowUtil.h"
-#include "desktop/USendTo.h"
-#include "app/UShellViews.h"
+#include "core/desktop/SendTo.h"
+#include "gui/folders/FolderViews.h"
 #include "common/RunProcess.h"
 #include "jobs/JobTestUtil.h"
-#include "run/UfrmLog.h"
-#include "run/UfrmProgress.h"
+#include "gui/run/LogWindow.h"
+#include "gui/run/ProgressWindow.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -32,7 +32,7 @@ using Strings = std::vector<std::string>;
 class RunWindow : public RunWindowFixture
 {
 protected:
-    QPushButton* progressButton(const char* name) { return Child<QPushButton>(progress(), name); }
+    QPushButton* progressButton(const char* name) { return child<QPushButton>(progress(), name); }
 
     /// Lets a window closed with WA_DeleteOnClose go.
     static void deleteClosed()
@@ -47,7 +47,7 @@ protected:
         std::vector<QWidget*> result;
         for (const char* name : {"btnGo", "btnUndo", "lbJobs", "btnLower", "chkUndo", "chkRecurseDirs",
                  "rbNameASC", "edtCounter", "cmbFileMask", "edtExample", "stv", "slv"})
-            result.push_back(Child<QWidget>(&win(), name));
+            result.push_back(child<QWidget>(&win(), name));
         return result;
     }
 
@@ -78,7 +78,7 @@ TEST_F(RunWindow, EmptyJobListShowsOnlyTheMessage)
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {
             QStringLiteral("Nothing to do! Select some jobs from the toolbar buttons first!")});
-    EXPECT_EQ(win().ProgressWindow(), nullptr);
+    EXPECT_EQ(win().progressWindow(), nullptr);
     // No settings saved, nothing renamed.
     EXPECT_FALSE(m_tree.exists("settings/brindle.ini"));
     EXPECT_EQ(work(), Strings {"A.TXT"});
@@ -90,16 +90,16 @@ TEST_F(RunWindow, RegularExpressionThatCannotRunIsSaidAndNothingStarts)
 {
     m_tree.file("work/A.TXT");
     startIn();
-    loadJobs({MakeJob(jobLower), MakeJob(jobReplace, replaceRegex, 0, 0, "(abc", "x")});
+    loadJobs({makeJob(jobLower), makeJob(jobReplace, replaceRegex, 0, 0, "(abc", "x")});
     click("btnGo");
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {
             QStringLiteral("Invalid regular expression in job 2: missing closing parenthesis at offset 4")});
-    EXPECT_EQ(win().ProgressWindow(), nullptr);
+    EXPECT_EQ(win().progressWindow(), nullptr);
     EXPECT_FALSE(m_tree.exists("settings/brindle.ini"));
     EXPECT_EQ(work(), Strings {"A.TXT"});
 
-    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    auto* example = child<QLineEdit>(&win(), "edtExample");
     example->setText(QStringLiteral("(ABC).TXT"));
     click("btnExample");
     EXPECT_EQ(example->text(), QStringLiteral("(abc).txt"));
@@ -112,7 +112,7 @@ TEST_F(RunWindow, NaturalOrderSortsTheRunAndIsKept)
     for (const char* name : {"work/a10.txt", "work/a9.txt", "work/a100.txt"})
         m_tree.file(name);
     startIn();
-    auto* natural = Child<QCheckBox>(&win(), "chkNaturalSort");
+    auto* natural = child<QCheckBox>(&win(), "chkNaturalSort");
     EXPECT_EQ(natural->text(), QStringLiteral("Numbers in natural order"));
     EXPECT_FALSE(natural->isChecked());
     check("chkSort", false);
@@ -120,13 +120,13 @@ TEST_F(RunWindow, NaturalOrderSortsTheRunAndIsKept)
     check("chkSort", true);
     EXPECT_TRUE(natural->isEnabled());
     check("chkNaturalSort");
-    EXPECT_TRUE(win().RunOptions().naturalSort);
-    loadJobs({MakeJob(jobCounter, posBeforeExt, 1)});
+    EXPECT_TRUE(win().runOptions().naturalSort);
+    loadJobs({makeJob(jobCounter, posBeforeExt, 1)});
     click("btnGo");
     EXPECT_EQ(work(), (Strings {"a1002.txt", "a101.txt", "a90.txt"}));
     EXPECT_NE(m_tree.read("settings/brindle.ini").find("simulation=0\nnaturalSort=1\n"), std::string::npos);
     restart();
-    EXPECT_TRUE(Child<QCheckBox>(&win(), "chkNaturalSort")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(&win(), "chkNaturalSort")->isChecked());
 }
 
 TEST_F(RunWindow, RealRunRenamesWritesUndoFilesAndShowsTheFinalCounts)
@@ -152,7 +152,7 @@ TEST_F(RunWindow, RealRunRenamesWritesUndoFilesAndShowsTheFinalCounts)
     // The progress window stays with the final counts and a full gauge.
     ASSERT_NE(progress(), nullptr);
     EXPECT_TRUE(progress()->isVisible());
-    EXPECT_FALSE(progress()->Running());
+    EXPECT_FALSE(progress()->running());
     EXPECT_EQ(progressText("lblFolders"), "0 of 0");
     EXPECT_EQ(progressText("lblFiles"), "3 of 4");
     EXPECT_EQ(progressText("lblErrors"), "0");
@@ -177,7 +177,7 @@ TEST_F(RunWindow, SettingsAndTheFileMaskAreRecordedAtTheStartOfARun)
     startIn();
     lowerCaseJob();
     check("chkUndo");
-    auto* mask = Child<QComboBox>(&win(), "cmbFileMask");
+    auto* mask = child<QComboBox>(&win(), "cmbFileMask");
     mask->setEditText(QStringLiteral("*.JPG"));
     // Written before anything is renamed, not only at close.
     m_dialogs.onQuestion = [&](const QString&) {
@@ -215,9 +215,9 @@ TEST_F(RunWindow, ConfirmationAnsweredYesAndNoWhileTheControlsAreLocked)
         lockedAtQuestion.push_back(locked && open && !open->isEnabled());
         const QCursor* cursor = QApplication::overrideCursor();
         busyAtQuestion.push_back(cursor && cursor->shape() == Qt::BusyCursor);
-        EXPECT_TRUE(progress() && progress()->Running() && progressButton("btnCancel")->isVisible());
+        EXPECT_TRUE(progress() && progress()->running() && progressButton("btnCancel")->isVisible());
         // The file list does not read the folder the run is renaming.
-        EXPECT_TRUE(Child<TShellListView>(&win(), "slv")->isSuspended());
+        EXPECT_TRUE(child<FileListView>(&win(), "slv")->isSuspended());
     };
     // The folder is declined, A accepted, B declined, then X inside DIR accepted.
     m_dialogs.answers = {false, true, false, true};
@@ -234,7 +234,7 @@ TEST_F(RunWindow, ConfirmationAnsweredYesAndNoWhileTheControlsAreLocked)
     EXPECT_EQ(busyAtQuestion, std::vector<bool>(4, true));
     // The questions belong to the progress window, which stays on top and would hide them.
     for (const QWidget* parent : m_dialogs.questionParents)
-        EXPECT_EQ(parent, win().ProgressWindow());
+        EXPECT_EQ(parent, win().progressWindow());
     EXPECT_EQ(progressText("lblFolders"), "0 of 1");
     EXPECT_EQ(progressText("lblFiles"), "2 of 4");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -263,7 +263,7 @@ TEST_F(RunWindow, RenamesThatFailInTheMiddleAreReportedAndTheRunGoesOn)
         (std::vector<QString> {QStringLiteral("Cannot rename b.txt. Operation will continue"),
             QStringLiteral("Cannot rename c.txt. Operation will continue")}));
     for (const QWidget* parent : m_dialogs.messageParents)
-        EXPECT_EQ(parent, win().ProgressWindow());
+        EXPECT_EQ(parent, win().progressWindow());
     EXPECT_EQ(work(), (Strings {"B.TXT", "_brindlewick_undo.txt", "a.txt", "b.txt", "d.txt"}));
     EXPECT_EQ(m_tree.read("work/b.txt"), "other");
     EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\nd.txt\r\nD.TXT\r\n");
@@ -303,15 +303,15 @@ TEST_P(ManyFailures, AfterTheThirdTheUserChoosesWhetherToSeeTheRest)
     EXPECT_EQ(progressText("lblErrors"), "5");
     if (keepShowing) {
         EXPECT_EQ(m_dialogs.messages, shown);
-        EXPECT_TRUE(win().LogWindow()->Text().isEmpty());
-        EXPECT_FALSE(win().LogWindow()->isVisible());
+        EXPECT_TRUE(win().logWindow()->text().isEmpty());
+        EXPECT_FALSE(win().logWindow()->isVisible());
     } else {
         // The rest went to the log window, which is shown at the end.
         EXPECT_EQ(m_dialogs.messages, std::vector<QString>(shown.begin(), shown.begin() + 3));
         EXPECT_EQ(logLines(),
             (Strings {"! Cannot rename D.TXT to d.txt: held by d.txt, which stays",
                 "! Cannot rename E.TXT to e.txt: held by e.txt, which stays"}));
-        EXPECT_TRUE(win().LogWindow()->isVisible());
+        EXPECT_TRUE(win().logWindow()->isVisible());
     }
 }
 
@@ -334,7 +334,7 @@ TEST_F(RunWindow, StartingFolderThatIsGoneIsReportedAndTheRunEnds)
     const Strings log = logLines();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), std::string(80, '-'));
-    EXPECT_TRUE(Child<QWidget>(&win(), "btnGo")->isEnabled());
+    EXPECT_TRUE(child<QWidget>(&win(), "btnGo")->isEnabled());
 }
 
 TEST_F(RunWindow, DISABLED_LockedStartingFolderAsAnotherUser)
@@ -353,8 +353,8 @@ TEST_F(RunWindow, StartingFolderThatCannotBeEnteredIsReported)
     if (::access("/usr/bin/setpriv", X_OK) != 0)
         GTEST_SKIP() << "setpriv (util-linux) is not installed";
     const ProcessResult r
-        = RunProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                         ExecutablePath(), "--gtest_also_run_disabled_tests",
+        = runProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                         executablePath(), "--gtest_also_run_disabled_tests",
                          "--gtest_filter=RunWindow.DISABLED_LockedStartingFolderAsAnotherUser"},
             {}, {"QT_QPA_PLATFORM=offscreen", "HOME=/tmp"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
@@ -368,9 +368,9 @@ TEST_F(RunWindow, ProgressWindowLooksAsDesigned)
     m_tree.file("work/A.TXT");
     startIn();
     lowerCaseJob();
-    EXPECT_EQ(win().ProgressWindow(), nullptr);
+    EXPECT_EQ(win().progressWindow(), nullptr);
     click("btnGo");
-    TfrmProgress* p = progress();
+    ProgressWindow* p = progress();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->windowTitle().toStdString(), "Brindlewick v2.02 progress...");
     const Qt::WindowFlags flags = p->windowFlags();
@@ -383,7 +383,7 @@ TEST_F(RunWindow, ProgressWindowLooksAsDesigned)
     EXPECT_GE(p->height(), 124);
     for (auto [name, text] :
         {std::pair {"Label1", "Folders renamed:"}, {"Label2", "Files renamed:"}, {"Label4", "Errors:"}}) {
-        QLabel* label = Child<QLabel>(p, name);
+        QLabel* label = child<QLabel>(p, name);
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->text().toStdString(), text);
         EXPECT_TRUE(label->font().bold()) << name;
@@ -395,7 +395,7 @@ TEST_F(RunWindow, ProgressWindowLooksAsDesigned)
     EXPECT_LE(std::abs(offset.x()), 2);
     EXPECT_LE(std::abs(offset.y()), 2);
     // The bar is drawn in RGB 0, 128, 192.
-    auto* bar = Child<QProgressBar>(p, "gauProgress");
+    auto* bar = child<QProgressBar>(p, "gauProgress");
     ASSERT_EQ(bar->value(), 100);
     const QImage image = bar->grab().toImage();
     EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(0, 128, 192));
@@ -404,14 +404,14 @@ TEST_F(RunWindow, ProgressWindowLooksAsDesigned)
 TEST_F(RunWindow, FreshProgressWindowShowsItsInitialTexts)
 {
     startIn();
-    TfrmProgress fresh(&win());
+    ProgressWindow fresh(&win());
     for (const char* name : {"lblCurrentItem", "lblFolders", "lblFiles", "lblErrors"})
-        EXPECT_EQ(Child<QLabel>(&fresh, name)->text().toStdString(), "...") << name;
-    EXPECT_EQ(Child<QProgressBar>(&fresh, "gauProgress")->value(), 0);
-    EXPECT_EQ(Child<QProgressBar>(&fresh, "gauProgress")->maximum(), 100);
+        EXPECT_EQ(child<QLabel>(&fresh, name)->text().toStdString(), "...") << name;
+    EXPECT_EQ(child<QProgressBar>(&fresh, "gauProgress")->value(), 0);
+    EXPECT_EQ(child<QProgressBar>(&fresh, "gauProgress")->maximum(), 100);
     fresh.show();
     QApplication::processEvents();
-    EXPECT_FALSE(Child<QPushButton>(&fresh, "btnClose")->isVisible());
+    EXPECT_FALSE(child<QPushButton>(&fresh, "btnClose")->isVisible());
 }
 
 TEST_F(RunWindow, ProgressWindowIsReusedWhileOpenAndCannotBeClosedDuringARun)
@@ -430,23 +430,23 @@ TEST_F(RunWindow, ProgressWindowIsReusedWhileOpenAndCannotBeClosedDuringARun)
     m_dialogs.answers = {true, true};
     click("btnGo");
     EXPECT_TRUE(stillOpen);
-    QPointer<TfrmProgress> first = win().ProgressWindow();
+    QPointer<ProgressWindow> first = win().progressWindow();
     ASSERT_TRUE(first);
 
     check("chkConfirm", false);
     m_tree.file("work/C.TXT");
     click("btnGo");
-    EXPECT_EQ(win().ProgressWindow(), first.data());
+    EXPECT_EQ(win().progressWindow(), first.data());
     EXPECT_EQ(progressText("lblFiles"), "1 of 3");
 
     // Close destroys it; the next run opens a new one.
     progressButton("btnClose")->click();
     deleteClosed();
     EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(win().ProgressWindow(), nullptr);
+    EXPECT_EQ(win().progressWindow(), nullptr);
     m_tree.file("work/D.TXT");
     click("btnGo");
-    ASSERT_NE(win().ProgressWindow(), nullptr);
+    ASSERT_NE(win().progressWindow(), nullptr);
     EXPECT_EQ(progressText("lblFiles"), "1 of 4");
 }
 
@@ -494,7 +494,7 @@ TEST_F(RunWindow, ClosingTheMainWindowDuringARunCancelsItAndClosesAfterwards)
     EXPECT_TRUE(openDuringRun);
     EXPECT_EQ(m_dialogs.questions.size(), 1u);
     EXPECT_EQ(work(), (Strings {"B.TXT", "a.txt"}));
-    EXPECT_TRUE(WaitFor([&] { return !win().isVisible(); }));
+    EXPECT_TRUE(waitFor([&] { return !win().isVisible(); }));
     // Closed the usual way: the job list is kept.
     EXPECT_TRUE(m_tree.exists("settings/brindle_job_config.xml"));
 }
@@ -504,19 +504,19 @@ TEST_F(RunWindow, ClosingTheMainWindowDuringARunCancelsItAndClosesAfterwards)
 TEST_F(RunWindow, LogWindowExistsHiddenFromTheStart)
 {
     startIn();
-    TfrmLog* log = win().LogWindow();
+    LogWindow* log = win().logWindow();
     ASSERT_NE(log, nullptr);
     EXPECT_FALSE(log->isVisible());
     EXPECT_EQ(log->windowTitle().toStdString(), "Brindlewick Log");
-    auto* mem = Child<QPlainTextEdit>(log, "memLog");
+    auto* mem = child<QPlainTextEdit>(log, "memLog");
     ASSERT_NE(mem, nullptr);
     EXPECT_EQ(mem->font().family().toStdString(), "Courier New");
     EXPECT_EQ(mem->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(mem->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(mem->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_EQ(Child<QPushButton>(log, "btnClearLog")->text().toStdString(), "Clear Log");
-    EXPECT_EQ(Child<QPushButton>(log, "btnOK")->text().toStdString(), "&OK");
-    EXPECT_TRUE(Child<QPushButton>(log, "btnOK")->isDefault());
+    EXPECT_EQ(child<QPushButton>(log, "btnClearLog")->text().toStdString(), "Clear Log");
+    EXPECT_EQ(child<QPushButton>(log, "btnOK")->text().toStdString(), "&OK");
+    EXPECT_TRUE(child<QPushButton>(log, "btnOK")->isDefault());
     EXPECT_TRUE(log->windowFlags() & Qt::WindowMaximizeButtonHint);
 
     // View, Log Window shows it even when empty.
@@ -526,8 +526,8 @@ TEST_F(RunWindow, LogWindowExistsHiddenFromTheStart)
 
 TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
 {
-    m_tree.file("work/IMG_1.JPG", "", LocalTime(2004, 3, 5, 9, 1));
-    m_tree.dir("work/Misc", LocalTime(2004, 3, 1, 18, 20));
+    m_tree.file("work/IMG_1.JPG", "", localTime(2004, 3, 5, 9, 1));
+    m_tree.dir("work/Misc", localTime(2004, 3, 1, 18, 20));
     startIn();
     lowerCaseJob();
     check("chkRecurseDirs");
@@ -537,8 +537,8 @@ TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
 
     const std::string root = m_tree.at("work");
     const Strings log = logLines();
-    ASSERT_EQ(log.size(), 12u) << win().LogWindow()->Text().toStdString();
-    EXPECT_TRUE(IsStampLine(log[0], "Starting Renaming in " + root)) << log[0];
+    ASSERT_EQ(log.size(), 12u) << win().logWindow()->text().toStdString();
+    EXPECT_TRUE(isStampLine(log[0], "Starting Renaming in " + root)) << log[0];
     EXPECT_EQ(log[1], "> Changing to " + root);
     EXPECT_EQ(log[2], "- Added directory 01/03/2004 18:20 Misc");
     EXPECT_EQ(log[3], "- Added file 05/03/2004 09:01 IMG_1.JPG");
@@ -548,9 +548,9 @@ TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
     EXPECT_EQ(log[7], "   > Changing to Misc");
     EXPECT_EQ(log[8], "   + Recursing Directories...");
     EXPECT_EQ(log[9], "");
-    EXPECT_TRUE(IsStampLine(log[10], "Finished Renaming in " + root)) << log[10];
+    EXPECT_TRUE(isStampLine(log[10], "Finished Renaming in " + root)) << log[10];
     EXPECT_EQ(log[11], std::string(80, '-'));
-    EXPECT_TRUE(win().LogWindow()->isVisible());
+    EXPECT_TRUE(win().logWindow()->isVisible());
 
     // A second run adds its own trace below the first.
     click("btnGo");
@@ -558,16 +558,16 @@ TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
     ASSERT_EQ(twice.size(), 24u);
     EXPECT_EQ(twice[11], std::string(80, '-'));
     EXPECT_EQ(twice[23], std::string(80, '-'));
-    EXPECT_TRUE(IsStampLine(twice[12], "Starting Renaming in " + root)) << twice[12];
+    EXPECT_TRUE(isStampLine(twice[12], "Starting Renaming in " + root)) << twice[12];
 
     // OK hides and keeps the text; Clear Log empties it.
-    Child<QPushButton>(win().LogWindow(), "btnOK")->click();
-    EXPECT_FALSE(win().LogWindow()->isVisible());
+    child<QPushButton>(win().logWindow(), "btnOK")->click();
+    EXPECT_FALSE(win().logWindow()->isVisible());
     EXPECT_EQ(logLines().size(), 24u);
     win().findChild<QAction*>(QStringLiteral("cmLogWindow"))->trigger();
-    EXPECT_TRUE(win().LogWindow()->isVisible());
-    Child<QPushButton>(win().LogWindow(), "btnClearLog")->click();
-    EXPECT_TRUE(win().LogWindow()->Text().isEmpty());
+    EXPECT_TRUE(win().logWindow()->isVisible());
+    child<QPushButton>(win().logWindow(), "btnClearLog")->click();
+    EXPECT_TRUE(win().logWindow()->text().isEmpty());
 }
 
 TEST_F(RunWindow, WithoutLogNothingIsLoggedAndTheLogStaysHidden)
@@ -576,8 +576,8 @@ TEST_F(RunWindow, WithoutLogNothingIsLoggedAndTheLogStaysHidden)
     startIn();
     lowerCaseJob();
     click("btnGo");
-    EXPECT_TRUE(win().LogWindow()->Text().isEmpty());
-    EXPECT_FALSE(win().LogWindow()->isVisible());
+    EXPECT_TRUE(win().logWindow()->text().isEmpty());
+    EXPECT_FALSE(win().logWindow()->isVisible());
     EXPECT_EQ(work(), Strings {"a.txt"});
 }
 

@@ -4,37 +4,37 @@
 
 #include <regex>
 
-#include "app/UShellViews.h"
-#include "joblist/UJobIO.h"
-#include "run/UfrmLog.h"
-#include "run/UfrmProgress.h"
+#include "gui/folders/FolderViews.h"
+#include "core/joblist/JobListFile.h"
+#include "gui/run/LogWindow.h"
+#include "gui/run/ProgressWindow.h"
 
 namespace brindle::test
 {
 
-TfrmMain& RunWindowFixture::startIn(const std::string& rel)
+MainWindow& RunWindowFixture::startIn(const std::string& rel)
 {
     m_tree.dir(rel);
     return start({m_tree.at(rel)});
 }
 
-void RunWindowFixture::loadJobs(const std::vector<TJob>& jobs)
+void RunWindowFixture::loadJobs(const std::vector<Job>& jobs)
 {
     const std::string file = m_tree.at("jobs.xml");
-    ASSERT_TRUE(SaveJobsToXml(file, jobs, "UTF-8"));
-    ASSERT_TRUE(win().LoadJobListFile(file));
+    ASSERT_TRUE(saveJobsToXml(file, jobs, "UTF-8"));
+    ASSERT_TRUE(win().loadJobListFile(file));
 }
 
 void RunWindowFixture::lowerCaseJob()
 {
-    TJob job = TJob::Create(jobLower);
-    job.Modifier = scopeAll;
+    Job job = Job::create(jobLower);
+    job.modifier = scopeAll;
     loadJobs({job});
 }
 
-TfrmProgress* RunWindowFixture::progress()
+ProgressWindow* RunWindowFixture::progress()
 {
-    TfrmProgress* p = win().ProgressWindow();
+    ProgressWindow* p = win().progressWindow();
     if (!p)
         ADD_FAILURE() << "no progress window";
     return p;
@@ -42,29 +42,29 @@ TfrmProgress* RunWindowFixture::progress()
 
 std::string RunWindowFixture::progressText(const char* label)
 {
-    TfrmProgress* p = progress();
+    ProgressWindow* p = progress();
     if (!p)
         return {};
-    QLabel* l = Child<QLabel>(p, label);
+    QLabel* l = child<QLabel>(p, label);
     return l ? l->text().toStdString() : std::string();
 }
 
 int RunWindowFixture::gauge()
 {
-    TfrmProgress* p = progress();
-    QProgressBar* bar = p ? Child<QProgressBar>(p, "gauProgress") : nullptr;
+    ProgressWindow* p = progress();
+    QProgressBar* bar = p ? child<QProgressBar>(p, "gauProgress") : nullptr;
     return bar ? bar->value() : -1;
 }
 
 std::vector<std::string> RunWindowFixture::logLines()
 {
-    return Lines(win().LogWindow()->Text().toStdString());
+    return lines(win().logWindow()->text().toStdString());
 }
 
 bool RunWindowFixture::listShows(const QString& name)
 {
-    auto* slv = Child<TShellListView>(&win(), "slv");
-    return slv && WaitFor([&] { return slv->isLoaded() && slv->selectName(name); }, 2000)
+    auto* slv = child<FileListView>(&win(), "slv");
+    return slv && waitFor([&] { return slv->isLoaded() && slv->selectName(name); }, 2000)
         && slv->currentView()->isVisible();
 }
 
@@ -73,7 +73,7 @@ std::vector<std::string> RunWindowFixture::work(const std::string& rel) const
     return m_tree.list(rel.empty() ? std::string("work") : "work/" + rel);
 }
 
-bool IsStampLine(const std::string& line, const std::string& rest)
+bool isStampLine(const std::string& line, const std::string& rest)
 {
     static const std::regex stamp(R"(---- \d\d/\d\d/\d{4} \d\d:\d\d:\d\d ---- )");
     std::smatch m;

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "GuiTestUtil.h"
-#include "jobs/UTJob.h"
+#include "core/jobs/Job.h"
 
 namespace brindle
 {
-class TfrmProgress;
+class ProgressWindow;
 }
 
 namespace brindle::test
@@ -24,14 +24,14 @@ class RunWindowFixture : public MainWindowFixture
 {
 protected:
     /// Starts the window with the folder tree at work/rel.
-    TfrmMain& startIn(const std::string& rel = "work");
+    MainWindow& startIn(const std::string& rel = "work");
     /// Replaces the job list by jobs (through a job list file, as File, Open does).
-    void loadJobs(const std::vector<TJob>& jobs);
+    void loadJobs(const std::vector<Job>& jobs);
     /// The job list of one job that lower-cases the whole name.
     void lowerCaseJob();
 
     /// The progress window; fails the test when none is open.
-    TfrmProgress* progress();
+    ProgressWindow* progress();
     /// The text of a label of the progress window ("lblFiles", ...).
     std::string progressText(const char* label);
     int gauge();
@@ -47,6 +47,6 @@ protected:
 };
 
 /// Whether line matches the shape "---- dd/mm/yyyy hh:nn:ss ---- " + rest.
-bool IsStampLine(const std::string& line, const std::string& rest);
+bool isStampLine(const std::string& line, const std::string& rest);
 
 } // namespace brindle::test

@@ -13,9 +13,9 @@
 #include <QSplitter>
 
 #include "GuiTestUtil.h"
-#include "base/UFileUtil.h"
+#include "core/base/FileIo.h"
 #include "jobs/JobTestUtil.h"
-#include "joblist/UJobIO.h"
+#include "core/joblist/JobListFile.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -29,8 +29,8 @@ const char* const kCheckBoxes[] = {"chkRecurseDirs", "chkRenameDirs", "chkResetC
 class SettingsWindow : public MainWindowFixture
 {
 protected:
-    QCheckBox* check(const char* name) { return Child<QCheckBox>(&win(), name); }
-    QComboBox* mask() { return Child<QComboBox>(&win(), "cmbFileMask"); }
+    QCheckBox* check(const char* name) { return child<QCheckBox>(&win(), name); }
+    QComboBox* mask() { return child<QComboBox>(&win(), "cmbFileMask"); }
 
     std::vector<std::string> maskItems()
     {
@@ -44,7 +44,7 @@ protected:
     std::vector<std::string> sections()
     {
         std::vector<std::string> result;
-        for (const std::string& line : Lines(m_tree.read("settings/brindle.ini"))) {
+        for (const std::string& line : lines(m_tree.read("settings/brindle.ini"))) {
             if (!line.empty() && line.front() == '[')
                 result.push_back(line);
         }
@@ -53,8 +53,8 @@ protected:
 
     bool iniHas(const std::string& line)
     {
-        const std::vector<std::string> lines = Lines(m_tree.read("settings/brindle.ini"));
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
+        const std::vector<std::string> all = lines(m_tree.read("settings/brindle.ini"));
+        return std::find(all.begin(), all.end(), line) != all.end();
     }
 };
 
@@ -63,17 +63,17 @@ TEST_F(SettingsWindow, FirstStartShowsTheDefaultsAndTheFirstCloseWritesThem)
     start();
     for (const char* name : kCheckBoxes)
         EXPECT_EQ(check(name)->isChecked(), std::string(name) == "chkSort") << name;
-    EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 0);
-    EXPECT_EQ(win().ViewStyle(), 2);
-    EXPECT_EQ(win().DirPanelWidth(), 200);
+    EXPECT_EQ(child<QSpinBox>(&win(), "edtCounter")->value(), 0);
+    EXPECT_EQ(win().viewStyle(), 2);
+    EXPECT_EQ(win().dirPanelWidth(), 200);
     EXPECT_EQ(mask()->currentText(), QStringLiteral("*.*"));
     EXPECT_EQ(mask()->count(), 0);
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("filename.ext"));
-    EXPECT_EQ(win().Encoding(), "ISO-8859-1");
-    EXPECT_EQ(win().OpenDir(), appDir());
-    EXPECT_EQ(win().SaveDir(), appDir());
-    EXPECT_TRUE(Child<QRadioButton>(&win(), "rbNameASC")->isChecked());
-    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Go"));
+    EXPECT_EQ(child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("filename.ext"));
+    EXPECT_EQ(win().encoding(), "ISO-8859-1");
+    EXPECT_EQ(win().openDir(), appDir());
+    EXPECT_EQ(win().saveDir(), appDir());
+    EXPECT_TRUE(child<QRadioButton>(&win(), "rbNameASC")->isChecked());
+    EXPECT_EQ(child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Go"));
     EXPECT_TRUE(m_dialogs.messages.empty());
     finish();
     EXPECT_EQ(sections(), (std::vector<std::string> {"[Booleans]", "[Integers]", "[Strings]", "[frmMain]"}));
@@ -88,45 +88,45 @@ TEST_F(SettingsWindow, OptionsWrittenAtCloseComeBackAtTheNextStart)
     start();
     for (const char* name : kCheckBoxes)
         check(name)->setChecked(std::string(name) != "chkSort");
-    Child<QSpinBox>(&win(), "edtCounter")->setValue(42);
+    child<QSpinBox>(&win(), "edtCounter")->setValue(42);
     click("btnDetails");
-    Child<QLineEdit>(&win(), "edtExample")->setText(QStringLiteral("Sample Name.TXT"));
-    ASSERT_TRUE(win().SetTreePath(m_tree.at("work/start")));
+    child<QLineEdit>(&win(), "edtExample")->setText(QStringLiteral("Sample Name.TXT"));
+    ASSERT_TRUE(win().setTreePath(m_tree.at("work/start")));
     mask()->setEditText(QStringLiteral("*.jpg"));
-    win().RememberFileMask();
+    win().rememberFileMask();
     mask()->setEditText(QStringLiteral("*.TXT"));
-    win().RememberFileMask();
+    win().rememberFileMask();
     mask()->setEditText(QStringLiteral("*.jpg"));
-    win().RememberFileMask(); // already there: moves to the top, no second copy
+    win().rememberFileMask(); // already there: moves to the top, no second copy
     mask()->setEditText(QStringLiteral("a*"));
-    Child<QSplitter>(&win(), "Splitter1")->setSizes({300, 400});
-    ASSERT_EQ(win().DirPanelWidth(), 300);
+    child<QSplitter>(&win(), "Splitter1")->setSizes({300, 400});
+    ASSERT_EQ(win().dirPanelWidth(), 300);
     m_dialogs.openAnswers.push_back(QString::fromStdString(m_tree.at("work/lists/none.xml")));
-    m_tree.file("work/lists/none.xml", JobsToXml(std::vector<TJob> {}, ""));
-    Child<QAction>(&win(), "cmOpenJobList")->trigger();
+    m_tree.file("work/lists/none.xml", jobsToXml(std::vector<Job> {}, ""));
+    child<QAction>(&win(), "cmOpenJobList")->trigger();
 
     restart();
     for (const char* name : kCheckBoxes)
         EXPECT_EQ(check(name)->isChecked(), std::string(name) != "chkSort") << name;
     // The dependent controls follow the loaded check boxes.
-    EXPECT_FALSE(Child<QRadioButton>(&win(), "rbNameASC")->isEnabled());
-    EXPECT_FALSE(Child<QRadioButton>(&win(), "rbDateDESC")->isEnabled());
+    EXPECT_FALSE(child<QRadioButton>(&win(), "rbNameASC")->isEnabled());
+    EXPECT_FALSE(child<QRadioButton>(&win(), "rbDateDESC")->isEnabled());
     EXPECT_FALSE(check("chkUndo")->isEnabled());
     EXPECT_FALSE(check("chkConfirm")->isEnabled());
-    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Simulate"));
-    EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 42);
-    EXPECT_EQ(win().ViewStyle(), 3);
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("Sample Name.TXT"));
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/start"));
+    EXPECT_EQ(child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Simulate"));
+    EXPECT_EQ(child<QSpinBox>(&win(), "edtCounter")->value(), 42);
+    EXPECT_EQ(win().viewStyle(), 3);
+    EXPECT_EQ(child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("Sample Name.TXT"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/start"));
     EXPECT_EQ(mask()->currentText(), QStringLiteral("a*"));
     EXPECT_EQ(maskItems(), (std::vector<std::string> {"*.jpg", "*.TXT"}));
-    EXPECT_EQ(win().DirPanelWidth(), 300);
-    EXPECT_EQ(win().OpenDir(), m_tree.at("work/lists") + "/");
+    EXPECT_EQ(win().dirPanelWidth(), 300);
+    EXPECT_EQ(win().openDir(), m_tree.at("work/lists") + "/");
     EXPECT_TRUE(m_dialogs.messages.empty());
 
     // Unchecking again is kept as well.
     check("chkSimulation")->setChecked(false);
-    EXPECT_EQ(Child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Go"));
+    EXPECT_EQ(child<QPushButton>(&win(), "btnGo")->text(), QStringLiteral("&Go"));
     EXPECT_TRUE(check("chkUndo")->isEnabled());
     restart();
     EXPECT_FALSE(check("chkSimulation")->isChecked());
@@ -168,7 +168,7 @@ TEST_P(FolderPanelWidth, IsAtLeastFifty)
 {
     m_tree.file("settings/brindle.ini", "[Integers]\nstvWidth=" + std::to_string(GetParam().stored) + "\n");
     start();
-    EXPECT_EQ(win().DirPanelWidth(), GetParam().shown);
+    EXPECT_EQ(win().dirPanelWidth(), GetParam().shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, FolderPanelWidth,
@@ -180,7 +180,7 @@ TEST_F(SettingsWindow, BadBooleanIsReportedAndTheRestOfTheStartStillHappens)
         "[Booleans]\nrecurseDirs=1\nrenameDirs=yes\nlog=1\n[Integers]\ncounterStart=9\n[Strings]\nexample=x."
         "y\n");
     m_tree.file(
-        "settings/brindle_job_config.xml", JobsToXml(std::vector<TJob> {MakeJob(jobUpper)}, "ISO-8859-1"));
+        "settings/brindle_job_config.xml", jobsToXml(std::vector<Job> {makeJob(jobUpper)}, "ISO-8859-1"));
     start();
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
     EXPECT_EQ(m_dialogs.messages[0], QStringLiteral("'yes' is not a valid boolean value"));
@@ -188,9 +188,9 @@ TEST_F(SettingsWindow, BadBooleanIsReportedAndTheRestOfTheStartStillHappens)
     EXPECT_TRUE(check("chkRecurseDirs")->isChecked());
     EXPECT_FALSE(check("chkRenameDirs")->isChecked());
     EXPECT_FALSE(check("chkLog")->isChecked());
-    EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 0);
+    EXPECT_EQ(child<QSpinBox>(&win(), "edtCounter")->value(), 0);
     // The kept job list is loaded all the same.
-    EXPECT_EQ(rows(), std::vector<std::string> {MakeJob(jobUpper).Description()});
+    EXPECT_EQ(rows(), std::vector<std::string> {makeJob(jobUpper).description()});
 }
 
 TEST_F(SettingsWindow, BadIntegerShowsItsMessageAndKeepsTheDefault)
@@ -201,8 +201,8 @@ TEST_F(SettingsWindow, BadIntegerShowsItsMessageAndKeepsTheDefault)
     EXPECT_EQ(m_dialogs.messages[0],
         QStringLiteral(
             "Error reading Integer value \"Integers\\counterStart\". Value = \"abc\". Value set to 0"));
-    EXPECT_EQ(Child<QSpinBox>(&win(), "edtCounter")->value(), 0);
-    EXPECT_EQ(win().ViewStyle(), 0);
+    EXPECT_EQ(child<QSpinBox>(&win(), "edtCounter")->value(), 0);
+    EXPECT_EQ(win().viewStyle(), 0);
 }
 
 TEST_F(SettingsWindow, StoredFoldersThatAreGoneArePassedOverQuietly)
@@ -212,10 +212,10 @@ TEST_F(SettingsWindow, StoredFoldersThatAreGoneArePassedOverQuietly)
             + "/\nsaveDir=" + m_tree.at("work") + "/\n");
     start();
     EXPECT_TRUE(m_dialogs.messages.empty());
-    EXPECT_NE(win().SelectedPath(), m_tree.at("work/deleted"));
-    EXPECT_EQ(win().OpenDir(), appDir());
-    EXPECT_EQ(win().SaveDir(), m_tree.at("work") + "/");
-    Child<QAction>(&win(), "cmOpenJobList")->trigger();
+    EXPECT_NE(win().selectedPath(), m_tree.at("work/deleted"));
+    EXPECT_EQ(win().openDir(), appDir());
+    EXPECT_EQ(win().saveDir(), m_tree.at("work") + "/");
+    child<QAction>(&win(), "cmOpenJobList")->trigger();
     ASSERT_EQ(m_dialogs.openRequests.size(), 1u);
     EXPECT_EQ(m_dialogs.openRequests[0].folder.toStdString(), appDir());
 }
@@ -226,34 +226,34 @@ TEST_F(SettingsWindow, CommandLineFolderReplacesTheStoredOne)
     m_tree.dir("work/given");
     m_tree.file("settings/brindle.ini", "[Strings]\npath=" + m_tree.at("work/stored") + "\n");
     start();
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/stored"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/stored"));
     restart({m_tree.at("work/given")});
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/given"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/given"));
 }
 
 TEST_F(SettingsWindow, EncodingChosenIsWrittenAtOnce)
 {
     start();
-    m_dialogs.thenOk([](QDialog& dialog) { Child<QComboBox>(&dialog, "cbXMLEncoding")->setCurrentIndex(1); });
-    Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    m_dialogs.thenOk([](QDialog& dialog) { child<QComboBox>(&dialog, "cbXMLEncoding")->setCurrentIndex(1); });
+    child<QAction>(&win(), "cmCharacterEncoding")->trigger();
     ASSERT_TRUE(m_tree.exists("settings/brindle.ini"));
     EXPECT_TRUE(iniHas("encoding=ISO-8859-2"));
     const std::string written = m_tree.read("settings/brindle.ini");
 
     // Cancel writes nothing, whatever was picked.
     m_dialogs.thenCancel(
-        [](QDialog& dialog) { Child<QComboBox>(&dialog, "cbXMLEncoding")->setCurrentIndex(4); });
+        [](QDialog& dialog) { child<QComboBox>(&dialog, "cbXMLEncoding")->setCurrentIndex(4); });
     check("chkLog")->setChecked(true);
-    Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    child<QAction>(&win(), "cmCharacterEncoding")->trigger();
     EXPECT_EQ(m_tree.read("settings/brindle.ini"), written);
-    EXPECT_EQ(win().Encoding(), "ISO-8859-2");
+    EXPECT_EQ(win().encoding(), "ISO-8859-2");
 
     // The next start opens the dialog on the stored name.
     restart();
     m_dialogs.thenOk(
-        [](QDialog& dialog) { EXPECT_EQ(Child<QComboBox>(&dialog, "cbXMLEncoding")->currentIndex(), 1); });
-    Child<QAction>(&win(), "cmCharacterEncoding")->trigger();
-    EXPECT_EQ(win().Encoding(), "ISO-8859-2");
+        [](QDialog& dialog) { EXPECT_EQ(child<QComboBox>(&dialog, "cbXMLEncoding")->currentIndex(), 1); });
+    child<QAction>(&win(), "cmCharacterEncoding")->trigger();
+    EXPECT_EQ(win().encoding(), "ISO-8859-2");
 }
 
 TEST_F(SettingsWindow, UnwritableSettingsFileIsReportedOnceAndTheWindowStillCloses)
@@ -270,7 +270,7 @@ TEST_F(SettingsWindow, UnwritableSettingsFileIsReportedOnceAndTheWindowStillClos
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
     EXPECT_EQ(m_dialogs.messages[0].toStdString(), "Unable to write to " + iniPath());
     // The kept job list, in a file of its own, is still written.
-    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), JobsToXml(win().Session().Jobs, "ISO-8859-1"));
+    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), jobsToXml(win().session().jobs, "ISO-8859-1"));
     m_win.reset();
 }
 

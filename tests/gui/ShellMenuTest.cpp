@@ -16,8 +16,8 @@
 #include <sstream>
 
 #include "GuiTestUtil.h"
-#include "base/UAppInfo.h"
-#include "desktop/USendTo.h"
+#include "core/base/AppInfo.h"
+#include "core/desktop/SendTo.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -30,7 +30,7 @@ class ShellMenu : public MainWindowFixture
 protected:
     void trigger(const char* action)
     {
-        if (auto* a = Child<QAction>(m_win.get(), action))
+        if (auto* a = child<QAction>(m_win.get(), action))
             a->trigger();
     }
 };
@@ -54,11 +54,11 @@ TEST_F(ShellMenu, SendToWritesTheDesktopEntryIntoTheDataFolder)
             + "nemo/actions/brindlewick.nemo_action");
     ASSERT_TRUE(m_tree.exists("data/applications/Brindle Wick.desktop"));
     const std::string entry = m_tree.read("data/applications/Brindle Wick.desktop");
-    EXPECT_EQ(entry, DesktopEntryText(ExecutablePath(), "Brindle Wick"));
-    EXPECT_NE(entry.find("\nExec=\"" + ExecutablePath() + "\" %F\n"), std::string::npos) << entry;
+    EXPECT_EQ(entry, desktopEntryText(executablePath(), "Brindle Wick"));
+    EXPECT_NE(entry.find("\nExec=\"" + executablePath() + "\" %F\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nMimeType=inode/directory;\n"), std::string::npos) << entry;
-    for (const TMenuEntry menu : kMenuEntries)
-        EXPECT_EQ(m_tree.read("data/" + MenuEntryPath(menu)), MenuEntryText(menu, ExecutablePath(), true));
+    for (const MenuEntry menu : kMenuEntries)
+        EXPECT_EQ(m_tree.read("data/" + menuEntryPath(menu)), menuEntryText(menu, executablePath(), true));
 
     // Placed again: replaced without a question.
     std::ofstream(m_tree.at("data/applications/Brindle Wick.desktop")) << "old";
@@ -74,8 +74,8 @@ TEST_F(ShellMenu, SendToWithoutDataFolderSettingUsesTheHomeFolder)
     start();
     trigger("cmBrindlewickInSendTo");
     EXPECT_TRUE(m_tree.exists("home/.local/share/applications/Brindle Wick.desktop"));
-    for (const TMenuEntry menu : kMenuEntries)
-        EXPECT_TRUE(m_tree.exists("home/.local/share/" + MenuEntryPath(menu))) << MenuEntryPath(menu);
+    for (const MenuEntry menu : kMenuEntries)
+        EXPECT_TRUE(m_tree.exists("home/.local/share/" + menuEntryPath(menu))) << menuEntryPath(menu);
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
     EXPECT_TRUE(m_dialogs.messages[0].contains(QStringLiteral("/home/.local/share/applications/\n")));
 }
@@ -197,12 +197,12 @@ TEST_F(ShellMenu, AboutBoxIsANewDialogEveryTime)
         EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
         EXPECT_GE(dialog.width(), 274);
         EXPECT_GE(dialog.height(), 364);
-        EXPECT_EQ(Child<QLabel>(&dialog, "lblName")->text().toStdString(), "Brindlewick v2.02");
-        EXPECT_EQ(Child<QLabel>(&dialog, "lblAuthor")->text().toStdString(), kAppAuthor);
-        EXPECT_EQ(Child<QLabel>(&dialog, "lblNotice")->text().toStdString(), kAppNotice);
-        EXPECT_FALSE(Child<QLabel>(&dialog, "Image1")->pixmap().isNull());
-        EXPECT_FALSE(Child<QLabel>(&dialog, "Image2")->pixmap().isNull());
-        auto* ok = Child<QPushButton>(&dialog, "BitBtn1");
+        EXPECT_EQ(child<QLabel>(&dialog, "lblName")->text().toStdString(), "Brindlewick v2.02");
+        EXPECT_EQ(child<QLabel>(&dialog, "lblAuthor")->text().toStdString(), kAppAuthor);
+        EXPECT_EQ(child<QLabel>(&dialog, "lblNotice")->text().toStdString(), kAppNotice);
+        EXPECT_FALSE(child<QLabel>(&dialog, "Image1")->pixmap().isNull());
+        EXPECT_FALSE(child<QLabel>(&dialog, "Image2")->pixmap().isNull());
+        auto* ok = child<QPushButton>(&dialog, "BitBtn1");
         EXPECT_TRUE(ok->isDefault());
         ok->click();
         return dialog.result();
@@ -225,7 +225,7 @@ TEST_F(ShellMenu, AboutBoxShowsItsLabelsWholeAndNoAddress)
     start();
     m_dialogs.dialogHandlers.push_back([&](QDialog& dialog) {
         for (const char* name : {"lblName", "lblAuthor", "lblNotice"}) {
-            auto* label = Child<QLabel>(&dialog, name);
+            auto* label = child<QLabel>(&dialog, name);
             const int needed = label->fontMetrics().horizontalAdvance(label->text());
             EXPECT_LE(needed, label->contentsRect().width()) << name;
             const QPoint left = label->mapTo(&dialog, QPoint(0, 0));

@@ -12,9 +12,9 @@
 
 #include "common/TestName.h"
 #include "GuiTestUtil.h"
-#include "app/UFileListModel.h"
-#include "app/UShellViews.h"
-#include "base/UNameText.h"
+#include "gui/folders/FileListModel.h"
+#include "gui/folders/FolderViews.h"
+#include "gui/base/NameText.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -34,33 +34,33 @@ protected:
         m_tree.dir("work/top/sub");
         m_tree.file("work/top/sub/inner.txt", "i");
         start({m_tree.at("work/top")});
-        slv = Child<TShellListView>(&win(), "slv");
-        stv = Child<TShellTreeView>(&win(), "stv");
+        slv = child<FileListView>(&win(), "slv");
+        stv = child<FolderTreeView>(&win(), "stv");
     }
 
     /// Waits until the file list shows the name.
     bool listShows(const QString& name)
     {
-        return WaitFor([&] { return slv->isLoaded() && slv->selectName(name); });
+        return waitFor([&] { return slv->isLoaded() && slv->selectName(name); });
     }
 
     QModelIndex listIndex(const QString& name)
     {
-        TFileListModel* model = slv->listModel();
-        return model->index(model->rowOf(TextToBytes(name)), 0);
+        FileListModel* model = slv->listModel();
+        return model->index(model->rowOf(textToBytes(name)), 0);
     }
 
-    TShellListView* slv = nullptr;
-    TShellTreeView* stv = nullptr;
+    FileListView* slv = nullptr;
+    FolderTreeView* stv = nullptr;
 };
 
 TEST_F(Views, ViewStyleButtonsSwitchTheList)
 {
-    EXPECT_EQ(win().ViewStyle(), 2);
+    EXPECT_EQ(win().viewStyle(), 2);
     const char* buttons[] = {"btnLargeIcons", "btnSmallIcons", "btnList", "btnDetails"};
     for (int style = 0; style < 4; ++style) {
         click(buttons[style]);
-        EXPECT_EQ(win().ViewStyle(), style);
+        EXPECT_EQ(win().viewStyle(), style);
         QAbstractItemView* view = slv->currentView();
         EXPECT_TRUE(view->isVisible());
         if (style == 3) {
@@ -82,11 +82,11 @@ TEST_F(Views, DoubleClickOnAFolderEntersItAndTheTreeFollows)
     ASSERT_TRUE(rect.isValid());
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
-    EXPECT_TRUE(WaitFor([&] { return win().SelectedPath() == m_tree.at("work/top/sub"); }));
+    EXPECT_TRUE(waitFor([&] { return win().selectedPath() == m_tree.at("work/top/sub"); }));
     EXPECT_EQ(slv->folder(), m_tree.at("work/top/sub"));
 
     click("btnBack");
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/top"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/top"));
     EXPECT_EQ(slv->folder(), m_tree.at("work/top"));
 }
 
@@ -99,14 +99,14 @@ TEST_F(Views, DoubleClickOnAFileStaysInTheFolder)
     QTest::mouseDClick(
         view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex(QStringLiteral("b.txt"))).center());
     QApplication::processEvents();
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/top"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/top"));
 }
 
 TEST_F(Views, BackStopsAtTheRoot)
 {
-    ASSERT_TRUE(win().SetTreePath("/"));
+    ASSERT_TRUE(win().setTreePath("/"));
     click("btnBack");
-    EXPECT_EQ(win().SelectedPath(), "/");
+    EXPECT_EQ(win().selectedPath(), "/");
 }
 
 TEST_F(Views, ClickOnAFilePreviewsItsName)
@@ -116,17 +116,17 @@ TEST_F(Views, ClickOnAFilePreviewsItsName)
     auto* view = slv->currentView();
     QTest::mouseClick(
         view->viewport(), Qt::LeftButton, {}, view->visualRect(listIndex(QStringLiteral("a.TXT"))).center());
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("a.txt"));
+    EXPECT_EQ(child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("a.txt"));
 }
 
 TEST_F(Views, ClicksGoOnWithTheCounter)
 {
     addJob("btnCounter", [](QDialog& dialog) {
-        Child<QRadioButton>(&dialog, "rbEnd")->setChecked(true);
-        Child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(2);
+        child<QRadioButton>(&dialog, "rbEnd")->setChecked(true);
+        child<QSpinBox>(&dialog, "edtCharacterCount")->setValue(2);
     });
-    Child<QSpinBox>(&win(), "edtCounter")->setValue(5);
-    auto* example = Child<QLineEdit>(&win(), "edtExample");
+    child<QSpinBox>(&win(), "edtCounter")->setValue(5);
+    auto* example = child<QLineEdit>(&win(), "edtExample");
     // The sample test sets the counter from edtCounter; the clicks after it go on from there.
     example->setText(QStringLiteral("s"));
     click("btnExample");
@@ -148,21 +148,21 @@ TEST_F(Views, ClickOnEmptySpaceChangesNothing)
     view->clearSelection();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
         QPoint(view->viewport()->width() - 2, view->viewport()->height() - 2));
-    EXPECT_EQ(Child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("filename.ext"));
+    EXPECT_EQ(child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("filename.ext"));
 }
 
 TEST_F(Views, RefreshReadsTheTreeAgain)
 {
     const QModelIndex top = stv->currentIndex();
     stv->expand(top);
-    ASSERT_TRUE(WaitFor([&] { return stv->model()->rowCount(top) == 1; }));
+    ASSERT_TRUE(waitFor([&] { return stv->model()->rowCount(top) == 1; }));
     m_tree.dir("work/top/new folder");
     QTest::qWait(200);
     // The tree is not watched: the new folder shows only after a refresh.
     EXPECT_EQ(stv->model()->rowCount(stv->currentIndex()), 1);
     click("imgRefresh");
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/top"));
-    EXPECT_TRUE(WaitFor([&] { return stv->model()->rowCount(stv->currentIndex()) == 2; }));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/top"));
+    EXPECT_TRUE(waitFor([&] { return stv->model()->rowCount(stv->currentIndex()) == 2; }));
 }
 
 TEST_F(Views, RenamingInPlaceRenamesOnDisk)
@@ -175,7 +175,7 @@ TEST_F(Views, RenamingInPlaceRenamesOnDisk)
     editor->setText(QStringLiteral("renamed.txt"));
     QTest::keyClick(editor, Qt::Key_Return);
     // The view hands the edited text over once the key has been handled.
-    EXPECT_TRUE(WaitFor([&] { return m_tree.exists("work/top/renamed.txt"); }));
+    EXPECT_TRUE(waitFor([&] { return m_tree.exists("work/top/renamed.txt"); }));
     EXPECT_FALSE(m_tree.exists("work/top/b.txt"));
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
@@ -188,7 +188,7 @@ TEST_F(Views, RenamingOntoAnExistingNameIsRefused)
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("a.TXT"));
     QTest::keyClick(editor, Qt::Key_Return);
-    ASSERT_TRUE(WaitFor([&] { return !m_dialogs.messages.empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !m_dialogs.messages.empty(); }));
     ASSERT_EQ(m_dialogs.messages.size(), 1u);
     EXPECT_TRUE(m_dialogs.messages[0].startsWith(QStringLiteral("Cannot rename b.txt to a.TXT")))
         << m_dialogs.messages[0].toStdString();

@@ -7,8 +7,8 @@
 #include <QTreeView>
 
 #include "RunWindowUtil.h"
-#include "run/UResultTreeModel.h"
-#include "run/UfrmTree.h"
+#include "gui/run/ResultTreeModel.h"
+#include "gui/run/ResultTreeWindow.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -31,12 +31,12 @@ protected:
         m_tree.file("work/B1.TXT");
         m_tree.file("work/keep.txt");
         startIn();
-        TJob lower = TJob::Create(jobLower);
-        lower.Modifier = scopeAll;
-        TJob dash = TJob::Create(jobReplace);
-        dash.Modifier = replaceText;
-        dash.Str1 = "-";
-        dash.Str2 = "";
+        Job lower = Job::create(jobLower);
+        lower.modifier = scopeAll;
+        Job dash = Job::create(jobReplace);
+        dash.modifier = replaceText;
+        dash.str1 = "-";
+        dash.str2 = "";
         loadJobs({lower, dash});
         check("chkRecurseDirs");
         check("chkRenameDirs");
@@ -46,22 +46,22 @@ protected:
         check("chkSimulation");
     }
 
-    TfrmTree* tree()
+    ResultTreeWindow* tree()
     {
-        TfrmTree* t = win().TreeWindow();
+        ResultTreeWindow* t = win().treeWindow();
         if (!t)
             ADD_FAILURE() << "no result window";
         return t;
     }
-    TResultTreeModel& model() { return tree()->Model(); }
-    QTreeView* view() { return tree()->TreeView(); }
+    ResultTreeModel& model() { return tree()->model(); }
+    QTreeView* view() { return tree()->treeView(); }
     QModelIndex root() { return model().index(0, 0); }
 
     std::string text(const QModelIndex& index) { return index.data().toString().toStdString(); }
-    int image(const QModelIndex& index) { return index.data(TResultTreeModel::ImageIndexRole).toInt(); }
+    int image(const QModelIndex& index) { return index.data(ResultTreeModel::imageIndexRole).toInt(); }
     int selectedImage(const QModelIndex& index)
     {
-        return index.data(TResultTreeModel::SelectedIndexRole).toInt();
+        return index.data(ResultTreeModel::selectedIndexRole).toInt();
     }
 
     /// The picture the view draws for a node, normally or while selected.
@@ -79,7 +79,7 @@ protected:
         return result;
     }
 
-    std::string resultText() { return Child<QLabel>(tree(), "lblResult")->text().toStdString(); }
+    std::string resultText() { return child<QLabel>(tree(), "lblResult")->text().toStdString(); }
 };
 
 TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
@@ -108,10 +108,10 @@ TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
         EXPECT_EQ(image(node), images[static_cast<std::size_t>(row)].first) << row;
         EXPECT_EQ(selectedImage(node), images[static_cast<std::size_t>(row)].second) << row;
         // The view draws those very pictures.
-        EXPECT_EQ(drawn(node, QIcon::Normal), ImageList1()[static_cast<std::size_t>(image(node))].toImage())
+        EXPECT_EQ(drawn(node, QIcon::Normal), imageList1()[static_cast<std::size_t>(image(node))].toImage())
             << row;
         EXPECT_EQ(drawn(node, QIcon::Selected),
-            ImageList1()[static_cast<std::size_t>(selectedImage(node))].toImage())
+            imageList1()[static_cast<std::size_t>(selectedImage(node))].toImage())
             << row;
     }
     const QModelIndex docs = model().index(0, 0, top);
@@ -163,12 +163,12 @@ TEST_F(SimulationTree, ExpandButtonsOpenEverythingOrTheFirstLevel)
     const QModelIndex c = model().index(0, 0, b);
     ASSERT_EQ(children(c), Strings {"deep.txt"});
 
-    Child<QToolButton>(tree(), "btnExpand")->click();
+    child<QToolButton>(tree(), "btnExpand")->click();
     for (const QModelIndex& node : {root(), a, b, c})
         EXPECT_TRUE(view()->isExpanded(node));
 
     view()->setCurrentIndex(c);
-    Child<QToolButton>(tree(), "btnExpandOneLevel")->click();
+    child<QToolButton>(tree(), "btnExpandOneLevel")->click();
     EXPECT_TRUE(view()->isExpanded(root()));
     for (const QModelIndex& node : {a, b, c})
         EXPECT_FALSE(view()->isExpanded(node));
@@ -182,14 +182,14 @@ TEST_F(SimulationTree, WindowIsReusedWhileOpenAndANewOneFollowsAClose)
     lowerCaseJob();
     check("chkSimulation");
     click("btnGo");
-    QPointer<TfrmTree> first = win().TreeWindow();
+    QPointer<ResultTreeWindow> first = win().treeWindow();
     ASSERT_TRUE(first);
     EXPECT_EQ(children(root()), Strings {"a.txt"});
 
     // The next simulation fills the same window with the tree as it is now.
     m_tree.file("work/B.TXT");
     click("btnGo");
-    EXPECT_EQ(win().TreeWindow(), first.data());
+    EXPECT_EQ(win().treeWindow(), first.data());
     EXPECT_EQ(children(root()), (Strings {"a.txt", "b.txt"}));
 
     // A real run leaves it alone.
@@ -205,11 +205,11 @@ TEST_F(SimulationTree, WindowIsReusedWhileOpenAndANewOneFollowsAClose)
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(win().TreeWindow(), nullptr);
+    EXPECT_EQ(win().treeWindow(), nullptr);
     check("chkSimulation");
     click("btnGo");
-    ASSERT_NE(win().TreeWindow(), nullptr);
-    EXPECT_TRUE(win().TreeWindow()->isVisible());
+    ASSERT_NE(win().treeWindow(), nullptr);
+    EXPECT_TRUE(win().treeWindow()->isVisible());
     EXPECT_EQ(children(root()), (Strings {"a.txt", "b.txt", "c.txt"}));
     EXPECT_EQ(resultText(), "0 files and 0 directories have been renamed.");
 }
@@ -217,17 +217,17 @@ TEST_F(SimulationTree, WindowIsReusedWhileOpenAndANewOneFollowsAClose)
 TEST_F(SimulationTree, WindowLegendAndButtonsAsDesigned)
 {
     startIn();
-    TfrmTree window(&win());
+    ResultTreeWindow window(&win());
     EXPECT_EQ(window.windowTitle().toStdString(), "Brindlewick Simulated Result ...");
     EXPECT_EQ(window.size(), QSize(380, 315));
     EXPECT_NE(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(Child<QLabel>(&window, "lblResult")->text().toStdString(), "...");
-    EXPECT_EQ(Child<QToolButton>(&window, "btnExpand")->toolTip().toStdString(), "Expand All Nodes");
+    EXPECT_EQ(child<QLabel>(&window, "lblResult")->text().toStdString(), "...");
+    EXPECT_EQ(child<QToolButton>(&window, "btnExpand")->toolTip().toStdString(), "Expand All Nodes");
     EXPECT_EQ(
-        Child<QToolButton>(&window, "btnExpandOneLevel")->toolTip().toStdString(), "Expand First Level");
-    EXPECT_FALSE(Child<QToolButton>(&window, "btnExpand")->icon().isNull());
-    EXPECT_FALSE(Child<QToolButton>(&window, "btnExpandOneLevel")->icon().isNull());
-    auto* tv = Child<QTreeView>(&window, "tvSim");
+        child<QToolButton>(&window, "btnExpandOneLevel")->toolTip().toStdString(), "Expand First Level");
+    EXPECT_FALSE(child<QToolButton>(&window, "btnExpand")->icon().isNull());
+    EXPECT_FALSE(child<QToolButton>(&window, "btnExpandOneLevel")->icon().isNull());
+    auto* tv = child<QTreeView>(&window, "tvSim");
     EXPECT_EQ(tv->indentation(), 19);
     EXPECT_EQ(tv->editTriggers(), QAbstractItemView::NoEditTriggers);
 
@@ -235,13 +235,13 @@ TEST_F(SimulationTree, WindowLegendAndButtonsAsDesigned)
     const std::vector<std::pair<const char*, int>> pictures {
         {"Image1", 0}, {"Image2", 3}, {"Image3", 6}, {"Image4", 2}, {"Image5", 5}, {"Image6", 8}};
     for (const auto& [name, index] : pictures) {
-        auto* label = Child<QLabel>(&window, name);
+        auto* label = child<QLabel>(&window, name);
         ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->pixmap().toImage(), ImageList1()[static_cast<std::size_t>(index)].toImage()) << name;
+        EXPECT_EQ(label->pixmap().toImage(), imageList1()[static_cast<std::size_t>(index)].toImage()) << name;
     }
     Strings texts;
     for (const char* name : {"Label1", "Label3", "Label4", "Label5", "Label2", "Label6", "Label7", "Label8"})
-        texts.push_back(Child<QLabel>(&window, name)->text().toStdString());
+        texts.push_back(child<QLabel>(&window, name)->text().toStdString());
     EXPECT_EQ(texts,
         (Strings {"Folders:", "unchanged", "renamed", "renaming error", "Files:", "unchanged", "renamed",
             "renaming error"}));
@@ -249,7 +249,7 @@ TEST_F(SimulationTree, WindowLegendAndButtonsAsDesigned)
 
 TEST(SimulationImages, NineDistinctSixteenPixelPictures)
 {
-    const TImageList& images = ImageList1();
+    const ImageList& images = imageList1();
     for (std::size_t i = 0; i < images.size(); ++i) {
         EXPECT_EQ(images[i].size(), QSize(16, 16)) << i;
         for (std::size_t j = 0; j < i; ++j)

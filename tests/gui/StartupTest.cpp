@@ -6,10 +6,10 @@
 #include <QListWidget>
 
 #include "GuiTestUtil.h"
-#include "base/UFileUtil.h"
-#include "app/UShellViews.h"
+#include "core/base/FileIo.h"
+#include "gui/folders/FolderViews.h"
 #include "jobs/JobTestUtil.h"
-#include "joblist/UJobIO.h"
+#include "core/joblist/JobListFile.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -19,9 +19,9 @@ namespace
 
 using Startup = MainWindowFixture;
 
-QString listFolder(TfrmMain& win)
+QString listFolder(MainWindow& win)
 {
-    return QString::fromStdString(Child<TShellListView>(&win, "slv")->folder());
+    return QString::fromStdString(child<FileListView>(&win, "slv")->folder());
 }
 
 TEST_F(Startup, CaptionAndEmptyFirstStart)
@@ -48,10 +48,10 @@ TEST_F(Startup, FirstStartFileListShowsTheTreesFolder)
             restart();
             ASSERT_TRUE(m_tree.exists("settings/brindle.ini"));
         }
-        EXPECT_EQ(win().SelectedPath(), m_tree.at("home")) << round;
+        EXPECT_EQ(win().selectedPath(), m_tree.at("home")) << round;
         EXPECT_EQ(listFolder(win()).toStdString(), m_tree.at("home")) << round;
-        auto* list = Child<TShellListView>(&win(), "slv");
-        ASSERT_TRUE(WaitFor([&] { return list->isLoaded(); })) << round;
+        auto* list = child<FileListView>(&win(), "slv");
+        ASSERT_TRUE(waitFor([&] { return list->isLoaded(); })) << round;
         const QAbstractItemView* view = list->currentView();
         std::vector<std::string> shown;
         for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
@@ -64,7 +64,7 @@ TEST_F(Startup, CommandLineFolderOpensTheTreeThere)
 {
     m_tree.dir("work/photos/2024");
     start({m_tree.at("work/photos/2024"), "/ignored/second/argument"});
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/photos/2024"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/photos/2024"));
     EXPECT_EQ(listFolder(win()).toStdString(), m_tree.at("work/photos/2024"));
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
@@ -73,12 +73,12 @@ TEST_F(Startup, CommandLineFileOpensItsFolder)
 {
     m_tree.file("work/docs/readme.txt", "x");
     start({m_tree.at("work/docs/readme.txt")});
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/docs"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/docs"));
     EXPECT_TRUE(m_dialogs.messages.empty());
     // The file list shows the file's folder; the file itself is not selected.
-    auto* list = Child<TShellListView>(&win(), "slv");
+    auto* list = child<FileListView>(&win(), "slv");
     EXPECT_EQ(listFolder(win()).toStdString(), m_tree.at("work/docs"));
-    ASSERT_TRUE(WaitFor([&] { return list->isLoaded(); }));
+    ASSERT_TRUE(waitFor([&] { return list->isLoaded(); }));
     EXPECT_EQ(list->selectedName(), std::nullopt);
 }
 
@@ -86,7 +86,7 @@ TEST_F(Startup, CommandLineFolderWithDotsAndTrailingSlash)
 {
     m_tree.dir("work/a/b");
     start({m_tree.at("work/a/./b/../b/")});
-    EXPECT_EQ(win().SelectedPath(), m_tree.at("work/a/b"));
+    EXPECT_EQ(win().selectedPath(), m_tree.at("work/a/b"));
 }
 
 TEST_F(Startup, CommandLinePathThatDoesNotExistIsReported)
@@ -105,16 +105,16 @@ TEST_F(Startup, KeptJobListIsWrittenAtCloseAndLoadedAtTheNextStart)
     finish();
     // An empty list is written too: six lines.
     ASSERT_TRUE(m_tree.exists("settings/brindle_job_config.xml"));
-    EXPECT_EQ(Lines(m_tree.read("settings/brindle_job_config.xml")).size(), 6u);
+    EXPECT_EQ(lines(m_tree.read("settings/brindle_job_config.xml")).size(), 6u);
 
     start();
     EXPECT_TRUE(m_dialogs.messages.empty());
     addJob("btnUpper");
     addJob("btnCounter");
-    const std::vector<TJob> jobs = win().Session().Jobs;
+    const std::vector<Job> jobs = win().session().jobs;
     const std::vector<std::string> shown = rows();
     restart();
-    EXPECT_EQ(win().Session().Jobs, jobs);
+    EXPECT_EQ(win().session().jobs, jobs);
     EXPECT_EQ(rows(), shown);
     EXPECT_TRUE(m_dialogs.messages.empty());
 }
@@ -123,10 +123,10 @@ TEST_F(Startup, ExitMenuClosesLikeTheCloseBox)
 {
     start();
     addJob("btnLower");
-    Child<QAction>(&win(), "cmExit")->trigger();
+    child<QAction>(&win(), "cmExit")->trigger();
     QApplication::processEvents();
     EXPECT_FALSE(win().isVisible());
-    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), JobsToXml(win().Session().Jobs, "ISO-8859-1"));
+    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), jobsToXml(win().session().jobs, "ISO-8859-1"));
 }
 
 TEST_F(Startup, GarbageKeptJobListGivesTwoMessagesAndAnEmptyList)
@@ -142,9 +142,9 @@ TEST_F(Startup, GarbageKeptJobListGivesTwoMessagesAndAnEmptyList)
 
 TEST_F(Startup, KeptJobListThatFailsToLoadIsMovedAsideAndNeverOverwritten)
 {
-    const std::string unreadable = JobsToXml(std::vector<TJob> {MakeJob(jobUpper)}, "latin-9x");
+    const std::string unreadable = jobsToXml(std::vector<Job> {makeJob(jobUpper)}, "latin-9x");
     const auto failure = [&](const std::string& lastLine) {
-        QString text = QString::fromStdString(LoadFailureMessage(keptPath()) + "\r\n\r\n" + lastLine);
+        QString text = QString::fromStdString(loadFailureMessage(keptPath()) + "\r\n\r\n" + lastLine);
         return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     };
     m_tree.file("settings/brindle_job_config.xml", unreadable);
@@ -174,10 +174,10 @@ TEST_F(Startup, KeptJobListThatFailsToLoadIsMovedAsideAndNeverOverwritten)
     EXPECT_FALSE(m_tree.exists("settings/brindle_job_config.xml"));
     EXPECT_TRUE(rows().empty());
     addJob("btnLower");
-    const std::vector<TJob> jobs = win().Session().Jobs;
+    const std::vector<Job> jobs = win().session().jobs;
     finish();
     EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml.bad"), unreadable);
-    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), JobsToXml(jobs, "ISO-8859-1"));
+    EXPECT_EQ(m_tree.read("settings/brindle_job_config.xml"), jobsToXml(jobs, "ISO-8859-1"));
 }
 
 TEST_F(Startup, UnwritableKeptJobListIsReportedAndTheWindowStillCloses)

@@ -6,8 +6,8 @@
 #include <QFileSystemModel>
 
 #include "RunWindowUtil.h"
-#include "app/UShellViews.h"
-#include "run/UfrmLog.h"
+#include "gui/folders/FolderViews.h"
+#include "gui/run/LogWindow.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -31,7 +31,7 @@ protected:
     /// number of rows the same.
     Strings treeChildren(const Strings& expected)
     {
-        auto* stv = Child<TShellTreeView>(&win(), "stv");
+        auto* stv = child<FolderTreeView>(&win(), "stv");
         const QModelIndex current = stv->currentIndex();
         stv->expand(current);
         const auto names = [&] {
@@ -41,7 +41,7 @@ protected:
             std::sort(shown.begin(), shown.end());
             return shown;
         };
-        WaitFor([&] { return names() == expected; });
+        waitFor([&] { return names() == expected; });
         return names();
     }
 };
@@ -74,7 +74,7 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     EXPECT_EQ(work("Sub"), (Strings {"_brindlewick_undo.txt", "img_3.jpg"}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(listShows(QStringLiteral("IMG_1.JPG")));
-    EXPECT_FALSE(Child<TShellListView>(&win(), "slv")->selectName(QStringLiteral("img_1.jpg")));
+    EXPECT_FALSE(child<FileListView>(&win(), "slv")->selectName(QStringLiteral("img_1.jpg")));
     EXPECT_EQ(treeChildren({"Sub"}), Strings {"Sub"});
 
     // A second undo finds no undo file.
@@ -186,7 +186,7 @@ TEST_F(UndoWindow, AfterTheThirdFailureTheRestCanGoToTheLog)
     EXPECT_EQ(logLines(),
         (Strings {"! Cannot rename gone2.txt to GONE2.TXT: No such file or directory",
             "! Cannot rename gone1.txt to GONE1.TXT: No such file or directory"}));
-    EXPECT_TRUE(win().LogWindow()->isVisible());
+    EXPECT_TRUE(win().logWindow()->isVisible());
     EXPECT_EQ(work(), Strings {"_brindlewick_undo.txt"});
 }
 

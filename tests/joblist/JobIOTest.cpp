@@ -6,13 +6,13 @@
 #include <iterator>
 
 #include "common/TempTree.h"
-#include "joblist/UEncodingList.h"
-#include "joblist/UJobIO.h"
-#include "joblist/zmXMLUtil.h"
+#include "core/joblist/EncodingList.h"
+#include "core/joblist/JobListFile.h"
+#include "core/joblist/XmlText.h"
 #include "jobs/JobTestUtil.h"
 
 using namespace brindle;
-using brindle::test::MakeJob;
+using brindle::test::makeJob;
 using brindle::test::TempTree;
 
 namespace
@@ -24,9 +24,9 @@ std::string golden(const std::string& name)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<TJob> exampleJobs()
+std::vector<Job> exampleJobs()
 {
-    return {MakeJob(jobUpper), MakeJob(jobReplace, 0, 0, 0, "R&D", "R and D")};
+    return {makeJob(jobUpper), makeJob(jobReplace, 0, 0, 0, "R&D", "R and D")};
 }
 
 /// A job list file around one job line, with the given declaration.
@@ -35,27 +35,27 @@ std::string fileWith(const std::string& declaration, const std::string& body)
     return declaration + "\r\n\r\n<brindlewick>\r\n  <jobs>\r\n" + body + "  </jobs>\r\n</brindlewick>\r\n";
 }
 
-TJobListLoad loadText(const std::string& text)
+JobListLoad loadText(const std::string& text)
 {
-    return LoadJobsFromXmlBytes(text, "test.xml");
+    return loadJobsFromXmlBytes(text, "test.xml");
 }
 
 TEST(JobListWriter, ExampleIsExactToTheByte)
 {
-    EXPECT_EQ(JobsToXml(exampleJobs(), "ISO-8859-1"), golden("example.xml"));
+    EXPECT_EQ(jobsToXml(exampleJobs(), "ISO-8859-1"), golden("example.xml"));
 }
 
 TEST(JobListWriter, EmptyListWithoutEncoding)
 {
-    const std::string bytes = JobsToXml({}, "");
+    const std::string bytes = jobsToXml({}, "");
     EXPECT_EQ(bytes, golden("empty-no-encoding.xml"));
     EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\" standalone=\"yes\" ?>\r\n"));
 }
 
 TEST(JobListWriter, AsXmlKeepsEveryFieldAndEscapes)
 {
-    const TJob job = MakeJob(jobCounter, -7, 2147483647, -2147483647 - 1, "a<b>\"c'&\t\r\nd", "\x7f\x80\xff");
-    EXPECT_EQ(job.AsXml("> "),
+    const Job job = makeJob(jobCounter, -7, 2147483647, -2147483647 - 1, "a<b>\"c'&\t\r\nd", "\x7f\x80\xff");
+    EXPECT_EQ(job.asXml("> "),
         "> <job type=\"jobCounter\" modifier=\"-7\" int1=\"2147483647\" int2=\"-2147483648\" "
         "str1=\"a&lt;b&gt;&quot;c&apos;&amp;d\" str2=\"\x7f\x80\xff\" />");
 }
@@ -64,7 +64,7 @@ TEST(JobListWriter, SaveWritesFileAndReplacesOldOne)
 {
     TempTree t;
     t.file("jobs.xml", "old contents");
-    ASSERT_TRUE(SaveJobsToXml(t.at("jobs.xml"), exampleJobs(), "ISO-8859-1"));
+    ASSERT_TRUE(saveJobsToXml(t.at("jobs.xml"), exampleJobs(), "ISO-8859-1"));
     EXPECT_EQ(t.read("jobs.xml"), golden("example.xml"));
     EXPECT_EQ(t.list(), std::vector<std::string> {"jobs.xml"}); // no temporary file left
 }
@@ -80,74 +80,74 @@ TEST(JobListWriter, FailedSaveLeavesOldFileAndNothingElse)
     rlimit small = old;
     small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
-    const std::vector<TJob> many(500, MakeJob(jobInsert, 0, 0, 0, std::string(100, 'x')));
-    const bool saved = SaveJobsToXml(t.at("jobs.xml"), many, "ISO-8859-1");
+    const std::vector<Job> many(500, makeJob(jobInsert, 0, 0, 0, std::string(100, 'x')));
+    const bool saved = saveJobsToXml(t.at("jobs.xml"), many, "ISO-8859-1");
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
     EXPECT_EQ(t.read("jobs.xml"), "old contents");
     EXPECT_EQ(t.list(), std::vector<std::string> {"jobs.xml"});
 
-    EXPECT_FALSE(SaveJobsToXml(t.at("missing/jobs.xml"), many, ""));
+    EXPECT_FALSE(saveJobsToXml(t.at("missing/jobs.xml"), many, ""));
     t.dir("folder");
-    EXPECT_FALSE(SaveJobsToXml(t.at("folder"), many, ""));
+    EXPECT_FALSE(saveJobsToXml(t.at("folder"), many, ""));
 }
 
 TEST(JobListReader, ReadsBackWhatWasWritten)
 {
-    const std::vector<TJob> jobs = {
-        MakeJob(jobLower, 1),
-        MakeJob(jobInsert, 2, 5, 9, "x", "anchor"),
-        MakeJob(jobRemove, 4, 3, 6, "&amp;", "<b>"),
-        MakeJob(jobReplace, 1, 1, 0, "a'b\"c", "&lt;"),
-        MakeJob(jobCounter, 77, -1, 2147483647, "", ""),
+    const std::vector<Job> jobs = {
+        makeJob(jobLower, 1),
+        makeJob(jobInsert, 2, 5, 9, "x", "anchor"),
+        makeJob(jobRemove, 4, 3, 6, "&amp;", "<b>"),
+        makeJob(jobReplace, 1, 1, 0, "a'b\"c", "&lt;"),
+        makeJob(jobCounter, 77, -1, 2147483647, "", ""),
     };
-    const TJobListLoad loaded = loadText(JobsToXml(jobs, "ISO-8859-1"));
+    const JobListLoad loaded = loadText(jobsToXml(jobs, "ISO-8859-1"));
     ASSERT_TRUE(loaded.ok) << loaded.message;
     EXPECT_EQ(loaded.jobs, jobs);
     // The literal text "&amp;" is not decoded a second time.
-    EXPECT_EQ(loaded.jobs[2].Str1, "&amp;");
-    EXPECT_EQ(loaded.jobs[3].Str2, "&lt;");
+    EXPECT_EQ(loaded.jobs[2].str1, "&amp;");
+    EXPECT_EQ(loaded.jobs[3].str2, "&lt;");
 }
 
 // The fields the newer jobs use travel through a file as any other value: every-letter case
 // (Int1 1), a regular expression with its replacement, and the position before the extension.
 TEST(JobListReader, NewerJobFieldsRoundTripThroughAFile)
 {
-    const std::vector<TJob> jobs = {
-        MakeJob(jobUpper, 0, 1),
-        MakeJob(jobNormal, 1, 1),
-        MakeJob(jobReplace, 1, 0, 0, R"((?<t>\w+) - (\w+)&<>'")", R"(\U${t}\E $$2 \l$2)"),
-        MakeJob(jobReplace, 1, 1, 0, "é+(?=\\.)", "\\u$0"),
-        MakeJob(jobInsert, 5, 0, 0, "_v2"),
-        MakeJob(jobRemove, 5, 2),
-        MakeJob(jobCounter, 5, 3),
+    const std::vector<Job> jobs = {
+        makeJob(jobUpper, 0, 1),
+        makeJob(jobNormal, 1, 1),
+        makeJob(jobReplace, 1, 0, 0, R"((?<t>\w+) - (\w+)&<>'")", R"(\U${t}\E $$2 \l$2)"),
+        makeJob(jobReplace, 1, 1, 0, "é+(?=\\.)", "\\u$0"),
+        makeJob(jobInsert, 5, 0, 0, "_v2"),
+        makeJob(jobRemove, 5, 2),
+        makeJob(jobCounter, 5, 3),
     };
     TempTree t;
-    ASSERT_TRUE(SaveJobsToXml(t.at("new.xml"), jobs, "ISO-8859-1"));
+    ASSERT_TRUE(saveJobsToXml(t.at("new.xml"), jobs, "ISO-8859-1"));
     const std::string text = t.read("new.xml");
     EXPECT_NE(text.find(R"(<job type="jobUpper" modifier="0" int1="1" int2="0" str1="" str2="" />)"),
         std::string::npos);
     EXPECT_NE(text.find(R"(<job type="jobInsert" modifier="5" int1="0" int2="0" str1="_v2" str2="" />)"),
         std::string::npos);
-    const TJobListLoad loaded = LoadJobsFromXml(t.at("new.xml"));
+    const JobListLoad loaded = loadJobsFromXml(t.at("new.xml"));
     ASSERT_TRUE(loaded.ok) << loaded.message;
     ASSERT_EQ(loaded.jobs, jobs);
     // The jobs read back rename as the jobs written.
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         std::int32_t a = 3, b = 3;
         EXPECT_EQ(
-            loaded.jobs[i].Apply("Track - ARTIST é.straße", a), jobs[i].Apply("Track - ARTIST é.straße", b));
+            loaded.jobs[i].apply("Track - ARTIST é.straße", a), jobs[i].apply("Track - ARTIST é.straße", b));
     }
-    EXPECT_EQ(loaded.jobs[2].Description(),
+    EXPECT_EQ(loaded.jobs[2].description(),
         R"(Replace regex "(?<t>\w+) - (\w+)&<>'"" with "\U${t}\E $$2 \l$2" (ignore case))");
 }
 
 TEST(JobListReader, ControlBytesAreDroppedOnSaving)
 {
-    const TJobListLoad loaded
-        = loadText(JobsToXml(std::vector {MakeJob(jobInsert, 0, 0, 0, "a\tb\r\nc")}, ""));
+    const JobListLoad loaded
+        = loadText(jobsToXml(std::vector {makeJob(jobInsert, 0, 0, 0, "a\tb\r\nc")}, ""));
     ASSERT_TRUE(loaded.ok);
-    EXPECT_EQ(loaded.jobs.at(0).Str1, "abc");
+    EXPECT_EQ(loaded.jobs.at(0).str1, "abc");
 }
 
 // Under every label, a job string that is valid UTF-8 reads back exactly; a byte that is not
@@ -167,20 +167,20 @@ TEST_P(EveryLabel, ValidTextReadsBackExactlyAndStrayBytesAsTheirCharacters)
         asCharacters += static_cast<char>(0xC0 | (b >> 6));
         asCharacters += static_cast<char>(0x80 | (b & 0x3F));
     }
-    const std::vector<TJob> jobs = {
-        MakeJob(
+    const std::vector<Job> jobs = {
+        makeJob(
             jobReplace, 0, 0, 0, ascii, "caf\xc3\xa9 \xce\xb1\xce\xb2 \xe6\x97\xa5\xe6\x9c\xac \xe2\x82\xac"),
-        MakeJob(
+        makeJob(
             jobInsert, 0, 0, 0, "\xf0\x9f\x98\x80 \xc2\x85 \xef\xbf\xbd \xed\x9f\xbf", "&#xE9; &amp; plain"),
-        MakeJob(jobRemove, 0, 0, 0, bytes, "a\xe9z"),
+        makeJob(jobRemove, 0, 0, 0, bytes, "a\xe9z"),
     };
-    const TJobListLoad loaded = loadText(JobsToXml(jobs, GetParam()));
+    const JobListLoad loaded = loadText(jobsToXml(jobs, GetParam()));
     ASSERT_TRUE(loaded.ok) << loaded.message;
     ASSERT_EQ(loaded.jobs.size(), 3u);
     EXPECT_EQ(loaded.jobs[0], jobs[0]);
     EXPECT_EQ(loaded.jobs[1], jobs[1]);
-    EXPECT_EQ(loaded.jobs[2].Str1, asCharacters);
-    EXPECT_EQ(loaded.jobs[2].Str2, "a\xc3\xa9z");
+    EXPECT_EQ(loaded.jobs[2].str1, asCharacters);
+    EXPECT_EQ(loaded.jobs[2].str2, "a\xc3\xa9z");
 }
 
 INSTANTIATE_TEST_SUITE_P(JobListReader, EveryLabel,
@@ -219,7 +219,7 @@ TEST(JobListWriter, StringsAreWrittenInTheDeclaredEncoding)
         {"no-such-encoding", "\xc3\xa9", "&#xE9;"},
     };
     for (const Case& c : cases) {
-        const std::string line = JobsToXml(std::vector {MakeJob(jobInsert, 0, 0, 0, c.str)}, c.encoding);
+        const std::string line = jobsToXml(std::vector {makeJob(jobInsert, 0, 0, 0, c.str)}, c.encoding);
         EXPECT_NE(line.find("str1=\"" + c.written + "\" str2"), std::string::npos)
             << c.encoding << ": " << line;
     }
@@ -245,11 +245,11 @@ TEST(JobListReader, DecodesDeclaredEncodings)
         {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "caf\xc3\xa9 \xe9", "caf\xc3\xa9 \xc3\xa9"},
     };
     for (const Case& c : cases) {
-        const TJobListLoad loaded
+        const JobListLoad loaded
             = loadText(fileWith(c.declaration, "    <job type=\"jobInsert\" str1=\"" + c.attr + "\" />\r\n"));
         ASSERT_TRUE(loaded.ok) << c.declaration << ": " << loaded.message;
         ASSERT_EQ(loaded.jobs.size(), 1u);
-        EXPECT_EQ(loaded.jobs[0].Str1, c.expected) << c.declaration << " " << c.attr;
+        EXPECT_EQ(loaded.jobs[0].str1, c.expected) << c.declaration << " " << c.attr;
     }
 }
 
@@ -270,19 +270,19 @@ TEST(JobListReader, Utf8WrittenUnderAOneByteLabelByEarlierVersionsReadsAsMeant)
         {"EUC-KR", "\xc7\xd1", "\xed\x95\x9c"},
     };
     for (const Case& c : cases) {
-        const TJobListLoad loaded
+        const JobListLoad loaded
             = loadText(fileWith("<?xml version=\"1.0\" encoding=\"" + c.encoding + "\"?>",
                 "    <job type=\"jobInsert\" str1=\"" + c.attr + "\" />\r\n"));
         ASSERT_TRUE(loaded.ok) << c.encoding << ": " << loaded.message;
         ASSERT_EQ(loaded.jobs.size(), 1u);
-        EXPECT_EQ(loaded.jobs[0].Str1, c.expected) << c.encoding << " " << c.attr;
+        EXPECT_EQ(loaded.jobs[0].str1, c.expected) << c.encoding << " " << c.attr;
     }
     // What this version writes is never taken for such a file: text whose Latin-1 bytes would
     // form UTF-8 is written with references and reads back exactly.
-    const std::vector<TJob> mojibake = {MakeJob(jobInsert, 0, 0, 0, "\xc3\x83\xc2\xa9 cafe")};
-    const std::string written = JobsToXml(mojibake, "ISO-8859-1");
+    const std::vector<Job> mojibake = {makeJob(jobInsert, 0, 0, 0, "\xc3\x83\xc2\xa9 cafe")};
+    const std::string written = jobsToXml(mojibake, "ISO-8859-1");
     EXPECT_NE(written.find("&#xC3;&#xA9; cafe"), std::string::npos) << written;
-    const TJobListLoad back = loadText(written);
+    const JobListLoad back = loadText(written);
     ASSERT_TRUE(back.ok) << back.message;
     ASSERT_EQ(back.jobs.size(), 1u);
     EXPECT_EQ(back.jobs[0], mojibake[0]);
@@ -298,12 +298,12 @@ TEST(JobListReader, AttributeRulesAndSkippedJobs)
           "    <job type=\"jobRemove\" modifier=\"abc\" int1=\"2147483648\" int2=\"+3\" />\r\n"
           "    <job type=\"jobInsert\" int1=\" 4\" int2=\"-2147483648\"><job type=\"jobLower\"/></job>\r\n"
           "    text <!-- comment --> <other type=\"jobLower\"/>\r\n";
-    const TJobListLoad loaded = loadText(fileWith("<?xml version=\"1.0\"?>", body));
+    const JobListLoad loaded = loadText(fileWith("<?xml version=\"1.0\"?>", body));
     ASSERT_TRUE(loaded.ok) << loaded.message;
     ASSERT_EQ(loaded.jobs.size(), 3u);
-    EXPECT_EQ(loaded.jobs[0], MakeJob(jobUpper, -5, 0, 7, "", "b"));
-    EXPECT_EQ(loaded.jobs[1], MakeJob(jobRemove, 0, 0, 3));
-    EXPECT_EQ(loaded.jobs[2], MakeJob(jobInsert, 0, 0, -2147483647 - 1));
+    EXPECT_EQ(loaded.jobs[0], makeJob(jobUpper, -5, 0, 7, "", "b"));
+    EXPECT_EQ(loaded.jobs[1], makeJob(jobRemove, 0, 0, 3));
+    EXPECT_EQ(loaded.jobs[2], makeJob(jobInsert, 0, 0, -2147483647 - 1));
 }
 
 TEST(JobListReader, EveryJobsElementCountsAndOnlyThere)
@@ -312,14 +312,14 @@ TEST(JobListReader, EveryJobsElementCountsAndOnlyThere)
         = "<brindlewick><job type=\"jobLower\"/>"
           "<jobs><job type=\"jobUpper\"/></jobs><other><jobs><job type=\"jobNormal\"/></jobs></other>"
           "<jobs><job type=\"jobCounter\"/><job type=\"jobLower\"/></jobs></brindlewick>";
-    const TJobListLoad loaded = loadText(text);
+    const JobListLoad loaded = loadText(text);
     ASSERT_TRUE(loaded.ok);
     ASSERT_EQ(loaded.jobs.size(), 3u);
-    EXPECT_EQ(loaded.jobs[0].JobType, jobUpper);
-    EXPECT_EQ(loaded.jobs[1].JobType, jobCounter);
-    EXPECT_EQ(loaded.jobs[2].JobType, jobLower);
+    EXPECT_EQ(loaded.jobs[0].jobType, jobUpper);
+    EXPECT_EQ(loaded.jobs[1].jobType, jobCounter);
+    EXPECT_EQ(loaded.jobs[2].jobType, jobLower);
 
-    const TJobListLoad none = loadText("<brindlewick><other/></brindlewick>");
+    const JobListLoad none = loadText("<brindlewick><other/></brindlewick>");
     EXPECT_TRUE(none.ok);
     EXPECT_TRUE(none.jobs.empty());
 }
@@ -342,7 +342,7 @@ TEST(JobListReader, MessagesOfFailedLoads)
         {"<jobs/>", "Root node element is not recognised. Loading aborted!"},
     };
     for (const Case& c : cases) {
-        const TJobListLoad loaded = loadText(c.text);
+        const JobListLoad loaded = loadText(c.text);
         EXPECT_FALSE(loaded.ok);
         EXPECT_TRUE(loaded.jobs.empty());
         EXPECT_EQ(loaded.message, c.message) << c.text;
@@ -356,7 +356,7 @@ TEST(JobListReader, MessagesOfFailedLoads)
         "<!DOCTYPE b [<!ENTITY a \"&a;\">]><brindlewick x=\"&a;\"/>",
     };
     for (const std::string& text : parserErrors) {
-        const TJobListLoad loaded = loadText(text);
+        const JobListLoad loaded = loadText(text);
         EXPECT_FALSE(loaded.ok);
         EXPECT_TRUE(loaded.message.starts_with("XML error: ")) << loaded.message;
         EXPECT_GT(loaded.message.size(), std::string("XML error: ").size());
@@ -366,11 +366,11 @@ TEST(JobListReader, MessagesOfFailedLoads)
 TEST(JobListReader, MissingFileAndFolder)
 {
     TempTree t;
-    const TJobListLoad missing = LoadJobsFromXml(t.at("nope.xml"));
+    const JobListLoad missing = loadJobsFromXml(t.at("nope.xml"));
     EXPECT_FALSE(missing.ok);
     EXPECT_TRUE(missing.message.starts_with("XML error: ")) << missing.message;
     EXPECT_NE(missing.message.find(t.at("nope.xml")), std::string::npos);
-    const TJobListLoad folder = LoadJobsFromXml(t.path());
+    const JobListLoad folder = loadJobsFromXml(t.path());
     EXPECT_FALSE(folder.ok);
     EXPECT_TRUE(folder.message.starts_with("XML error: "));
 }
@@ -378,14 +378,14 @@ TEST(JobListReader, MissingFileAndFolder)
 TEST(JobListReader, HugeAndTruncatedInput)
 {
     const std::string big(4 * 1024 * 1024, 'q');
-    const TJobListLoad loaded
-        = loadText(JobsToXml(std::vector {MakeJob(jobInsert, 0, 0, 0, big)}, "ISO-8859-1"));
+    const JobListLoad loaded
+        = loadText(jobsToXml(std::vector {makeJob(jobInsert, 0, 0, 0, big)}, "ISO-8859-1"));
     ASSERT_TRUE(loaded.ok) << loaded.message;
-    EXPECT_EQ(loaded.jobs.at(0).Str1, big);
+    EXPECT_EQ(loaded.jobs.at(0).str1, big);
 
-    const std::string full = JobsToXml(exampleJobs(), "ISO-8859-1");
+    const std::string full = jobsToXml(exampleJobs(), "ISO-8859-1");
     for (std::size_t cut = 1; cut < full.size(); cut += 7) {
-        const TJobListLoad part = loadText(full.substr(0, cut));
+        const JobListLoad part = loadText(full.substr(0, cut));
         EXPECT_FALSE(part.ok) << cut;
         EXPECT_FALSE(part.message.empty());
     }
@@ -393,7 +393,7 @@ TEST(JobListReader, HugeAndTruncatedInput)
 
 TEST(JobListReader, LoadFailureMessageHasSixLines)
 {
-    EXPECT_EQ(LoadFailureMessage("/x/a b.xml"),
+    EXPECT_EQ(loadFailureMessage("/x/a b.xml"),
         "Failed to load jobs from file /x/a b.xml\r\n"
         "Please make sure that this is a Brindlewick Job List file or\r\n"
         "set the encoding of the XML file to a different value\r\n"
@@ -405,31 +405,31 @@ TEST(JobListReader, LoadFailureMessageHasSixLines)
 TEST(XmlUtil, EscapeUnescapeAttrAndFirstWord)
 {
     EXPECT_EQ(
-        XmlEscape(std::string("a&<>'\"\x01\x1f\x20\x7f\x80", 11)), "a&amp;&lt;&gt;&apos;&quot; \x7f\x80");
-    EXPECT_EQ(XmlEscape(std::string("\0x", 2)), "x");
-    EXPECT_EQ(XmlUnescape("&amp;lt;"), "<");
-    EXPECT_EQ(XmlUnescape("&amp;amp;"), "&");
-    EXPECT_EQ(XmlUnescape("&amp;amp;amp;gt;x&quot;"), ">x\"");
-    EXPECT_EQ(XmlUnescape("&&amp;;&apos"), "&&;&apos");
-    EXPECT_EQ(XmlUnescape("&lt;&amp;gt;"), "<>");
-    EXPECT_EQ(XmlAttr("str1", "v"), "str1=\"v\" ");
-    EXPECT_EQ(XmlIntAttr("int1", -3), "int1=\"-3\" ");
-    EXPECT_EQ(FirstWord("ISO-8859-1 (Latin-1 West European Languages)"), "ISO-8859-1");
-    EXPECT_EQ(FirstWord("windows-1252 Western"), "windows-1252");
-    EXPECT_EQ(FirstWord("UTF-8"), "UTF-8");
-    EXPECT_EQ(FirstWord(" lead"), "");
-    EXPECT_EQ(FirstWord(""), "");
+        xmlEscape(std::string("a&<>'\"\x01\x1f\x20\x7f\x80", 11)), "a&amp;&lt;&gt;&apos;&quot; \x7f\x80");
+    EXPECT_EQ(xmlEscape(std::string("\0x", 2)), "x");
+    EXPECT_EQ(xmlUnescape("&amp;lt;"), "<");
+    EXPECT_EQ(xmlUnescape("&amp;amp;"), "&");
+    EXPECT_EQ(xmlUnescape("&amp;amp;amp;gt;x&quot;"), ">x\"");
+    EXPECT_EQ(xmlUnescape("&&amp;;&apos"), "&&;&apos");
+    EXPECT_EQ(xmlUnescape("&lt;&amp;gt;"), "<>");
+    EXPECT_EQ(attributeText("str1", "v"), "str1=\"v\" ");
+    EXPECT_EQ(intAttributeText("int1", -3), "int1=\"-3\" ");
+    EXPECT_EQ(firstWord("ISO-8859-1 (Latin-1 West European Languages)"), "ISO-8859-1");
+    EXPECT_EQ(firstWord("windows-1252 Western"), "windows-1252");
+    EXPECT_EQ(firstWord("UTF-8"), "UTF-8");
+    EXPECT_EQ(firstWord(" lead"), "");
+    EXPECT_EQ(firstWord(""), "");
 }
 
 TEST(EncodingList, FirstMatchingItemWins)
 {
-    EXPECT_EQ(EncodingItemIndex("ISO-8859-1"), 0);
-    EXPECT_EQ(EncodingItemIndex("iso-8859-2"), 1);
-    EXPECT_EQ(EncodingItemIndex("ISO"), 0);
-    EXPECT_EQ(EncodingItemIndex("ISO-8859-10"), 9);
-    EXPECT_EQ(EncodingItemIndex("euc-kr"), 11);
-    EXPECT_EQ(EncodingItemIndex("UTF-8"), -1);
-    EXPECT_EQ(EncodingItemIndex(""), -1);
+    EXPECT_EQ(encodingItemIndex("ISO-8859-1"), 0);
+    EXPECT_EQ(encodingItemIndex("iso-8859-2"), 1);
+    EXPECT_EQ(encodingItemIndex("ISO"), 0);
+    EXPECT_EQ(encodingItemIndex("ISO-8859-10"), 9);
+    EXPECT_EQ(encodingItemIndex("euc-kr"), 11);
+    EXPECT_EQ(encodingItemIndex("UTF-8"), -1);
+    EXPECT_EQ(encodingItemIndex(""), -1);
 }
 
 } // namespace

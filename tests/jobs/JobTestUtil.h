@@ -2,21 +2,21 @@
 
 #include <string>
 
-#include "jobs/UTJob.h"
+#include "core/jobs/Job.h"
 
 namespace brindle::test
 {
 
 /// A job with every field given.
-inline TJob MakeJob(TJobType kind, std::int32_t modifier = 0, std::int32_t int1 = 0, std::int32_t int2 = 0,
+inline Job makeJob(JobType kind, std::int32_t modifier = 0, std::int32_t int1 = 0, std::int32_t int2 = 0,
     std::string str1 = {}, std::string str2 = {})
 {
-    TJob job = TJob::Create(kind);
-    job.Modifier = modifier;
-    job.Int1 = int1;
-    job.Int2 = int2;
-    job.Str1 = std::move(str1);
-    job.Str2 = std::move(str2);
+    Job job = Job::create(kind);
+    job.modifier = modifier;
+    job.int1 = int1;
+    job.int2 = int2;
+    job.str1 = std::move(str1);
+    job.str2 = std::move(str2);
     return job;
 }
 

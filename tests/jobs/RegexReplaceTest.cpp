@@ -5,13 +5,13 @@
 
 #include "common/TestName.h"
 #include "jobs/JobTestUtil.h"
-#include "jobs/URegexReplace.h"
-#include "jobs/URenameSession.h"
-#include "jobs/zmStringUtil.h"
+#include "core/jobs/RegexReplace.h"
+#include "core/jobs/RenameSession.h"
+#include "core/jobs/Utf8Text.h"
 
 using namespace brindle;
-using brindle::test::MakeJob;
-using brindle::test::Quoted;
+using brindle::test::makeJob;
+using brindle::test::quoted;
 
 namespace
 {
@@ -26,19 +26,19 @@ struct RegexCase {
 
 std::ostream& operator<<(std::ostream& os, const RegexCase& c)
 {
-    return os << Quoted(c.pattern) << " -> " << Quoted(c.replacement) << " on " << Quoted(c.name);
+    return os << quoted(c.pattern) << " -> " << quoted(c.replacement) << " on " << quoted(c.name);
 }
 
-class RegexReplace : public ::testing::TestWithParam<RegexCase>
+class RegexReplaceTable : public ::testing::TestWithParam<RegexCase>
 {
 };
 
-TEST_P(RegexReplace, GivesTheNewName)
+TEST_P(RegexReplaceTable, GivesTheNewName)
 {
     const RegexCase& c = GetParam();
     std::int32_t counter = 0;
     EXPECT_EQ(
-        MakeJob(jobReplace, replaceRegex, c.matchCase, 0, c.pattern, c.replacement).Apply(c.name, counter),
+        makeJob(jobReplace, replaceRegex, c.matchCase, 0, c.pattern, c.replacement).apply(c.name, counter),
         c.expected);
 }
 
@@ -86,7 +86,7 @@ const RegexCase kRegexCases[] = {
 };
 // clang-format on
 
-INSTANTIATE_TEST_SUITE_P(Cases, RegexReplace, ::testing::ValuesIn(kRegexCases));
+INSTANTIATE_TEST_SUITE_P(Cases, RegexReplaceTable, ::testing::ValuesIn(kRegexCases));
 
 /// Random names of ASCII letters, UTF-8 letters of two to four bytes and stray bytes.
 std::string randomName(std::mt19937& rng)
@@ -104,18 +104,18 @@ std::string randomName(std::mt19937& rng)
 TEST(RegexReplaceProperty, MatchesAreWholeCharactersAndStrayBytesStay)
 {
     std::mt19937 rng(1515);
-    const TJob wrap = MakeJob(jobReplace, replaceRegex, 1, 0, ".", "<$0>");
+    const Job wrap = makeJob(jobReplace, replaceRegex, 1, 0, ".", "<$0>");
     for (int round = 0; round < 3000; ++round) {
         const std::string name = randomName(rng);
         std::string expected;
         for (std::size_t i = 0; i < name.size();) {
-            const std::size_t len = CharLen(name, i);
+            const std::size_t len = charLen(name, i);
             const bool stray = len == 1 && static_cast<unsigned char>(name[i]) >= 0x80;
             expected += stray ? name.substr(i, 1) : "<" + name.substr(i, len) + ">";
             i += len;
         }
         std::int32_t counter = 0;
-        ASSERT_EQ(wrap.Apply(name, counter), expected) << Quoted(name);
+        ASSERT_EQ(wrap.apply(name, counter), expected) << quoted(name);
     }
 }
 
@@ -128,8 +128,8 @@ TEST(RegexReplaceProperty, ReplacingMatchesByThemselvesChangesNothing)
         const std::string name = randomName(rng);
         for (const char* pattern : patterns) {
             std::int32_t counter = 0;
-            ASSERT_EQ(MakeJob(jobReplace, replaceRegex, 0, 0, pattern, "$0").Apply(name, counter), name)
-                << pattern << " on " << Quoted(name);
+            ASSERT_EQ(makeJob(jobReplace, replaceRegex, 0, 0, pattern, "$0").apply(name, counter), name)
+                << pattern << " on " << quoted(name);
         }
     }
 }
@@ -142,7 +142,7 @@ struct RegexErrorCase {
 
 std::ostream& operator<<(std::ostream& os, const RegexErrorCase& c)
 {
-    return os << Quoted(c.pattern) << " -> " << Quoted(c.replacement);
+    return os << quoted(c.pattern) << " -> " << quoted(c.replacement);
 }
 
 class RegexError : public ::testing::TestWithParam<RegexErrorCase>
@@ -153,8 +153,8 @@ class RegexError : public ::testing::TestWithParam<RegexErrorCase>
 TEST_P(RegexError, SaysWhyAndWhere)
 {
     const RegexErrorCase& c = GetParam();
-    EXPECT_EQ(MakeJob(jobReplace, replaceRegex, 0, 0, c.pattern, c.replacement).RegexError(), c.error);
-    EXPECT_EQ(TRegexReplace(c.pattern, c.replacement, false).Error(), c.error);
+    EXPECT_EQ(makeJob(jobReplace, replaceRegex, 0, 0, c.pattern, c.replacement).regexError(), c.error);
+    EXPECT_EQ(RegexReplace(c.pattern, c.replacement, false).error(), c.error);
 }
 
 // clang-format off
@@ -175,77 +175,77 @@ INSTANTIATE_TEST_SUITE_P(Cases, RegexError, ::testing::Values(
 
 TEST(RegexError, OnlyRegularExpressionJobsWithAPatternHaveOne)
 {
-    EXPECT_EQ(MakeJob(jobReplace, replaceText, 0, 0, "(", "").RegexError(), "");
-    EXPECT_EQ(MakeJob(jobReplace, replaceRegex, 0, 0, "", "$9").RegexError(), "");
-    EXPECT_EQ(MakeJob(jobInsert, replaceRegex, 0, 0, "(", "").RegexError(), "");
-    EXPECT_EQ(MakeJob(jobReplace, 7, 0, 0, "(", "").RegexError(), "");
+    EXPECT_EQ(makeJob(jobReplace, replaceText, 0, 0, "(", "").regexError(), "");
+    EXPECT_EQ(makeJob(jobReplace, replaceRegex, 0, 0, "", "$9").regexError(), "");
+    EXPECT_EQ(makeJob(jobInsert, replaceRegex, 0, 0, "(", "").regexError(), "");
+    EXPECT_EQ(makeJob(jobReplace, 7, 0, 0, "(", "").regexError(), "");
 }
 
 TEST(RegexError, TheRunAndThePreviewNameTheFirstJobThatCannotRun)
 {
-    TRenameSession s;
-    s.Jobs = {MakeJob(jobReplace, replaceText, 0, 0, "(", "x"), MakeJob(jobUpper),
-        MakeJob(jobReplace, replaceRegex, 0, 0, "(abc", "x"),
-        MakeJob(jobReplace, replaceRegex, 0, 0, "[", "")};
-    EXPECT_EQ(s.InvalidJobMessage(),
+    RenameSession s;
+    s.jobs = {makeJob(jobReplace, replaceText, 0, 0, "(", "x"), makeJob(jobUpper),
+        makeJob(jobReplace, replaceRegex, 0, 0, "(abc", "x"),
+        makeJob(jobReplace, replaceRegex, 0, 0, "[", "")};
+    EXPECT_EQ(s.invalidJobMessage(),
         "Invalid regular expression in job 3: missing closing parenthesis at offset 4");
     // The sample preview leaves the name unchanged for that job and applies the others.
-    EXPECT_EQ(s.ApplyJobList("(abc"), "XABC");
-    s.Jobs.erase(s.Jobs.begin() + 2, s.Jobs.end());
-    EXPECT_EQ(s.InvalidJobMessage(), "");
+    EXPECT_EQ(s.applyJobList("(abc"), "XABC");
+    s.jobs.erase(s.jobs.begin() + 2, s.jobs.end());
+    EXPECT_EQ(s.invalidJobMessage(), "");
 }
 
 // A job compiles its pattern at its first use and keeps it: copies share it, and a change of
 // the pattern, the replacement or the case option compiles anew.
 TEST(RegexSlot, CompilesOnceAndFollowsChanges)
 {
-    TRegexSlot slot;
-    const auto first = slot.Get("(a)", "$1", false);
-    EXPECT_EQ(slot.Get("(a)", "$1", false), first);
-    TRegexSlot copy(slot);
-    EXPECT_EQ(copy.Get("(a)", "$1", false), first);
-    EXPECT_NE(slot.Get("(a)", "$1", true), first);
-    EXPECT_NE(slot.Get("(a)", "<$1>", true), first);
-    EXPECT_NE(slot.Get("(b)", "<$1>", true), first);
+    RegexSlot slot;
+    const auto first = slot.get("(a)", "$1", false);
+    EXPECT_EQ(slot.get("(a)", "$1", false), first);
+    RegexSlot copy(slot);
+    EXPECT_EQ(copy.get("(a)", "$1", false), first);
+    EXPECT_NE(slot.get("(a)", "$1", true), first);
+    EXPECT_NE(slot.get("(a)", "<$1>", true), first);
+    EXPECT_NE(slot.get("(b)", "<$1>", true), first);
     // The copy kept what it had.
-    EXPECT_EQ(copy.Get("(a)", "$1", false), first);
+    EXPECT_EQ(copy.get("(a)", "$1", false), first);
 
     // A job edited after a name went through it uses the new values.
-    TJob job = MakeJob(jobReplace, replaceRegex, 0, 0, "a", "x");
+    Job job = makeJob(jobReplace, replaceRegex, 0, 0, "a", "x");
     std::int32_t counter = 0;
-    EXPECT_EQ(job.Apply("aA", counter), "xx");
-    job.Int1 = 1;
-    EXPECT_EQ(job.Apply("aA", counter), "xA");
-    job.Str2 = "y";
-    EXPECT_EQ(job.Apply("aA", counter), "yA");
+    EXPECT_EQ(job.apply("aA", counter), "xx");
+    job.int1 = 1;
+    EXPECT_EQ(job.apply("aA", counter), "xA");
+    job.str2 = "y";
+    EXPECT_EQ(job.apply("aA", counter), "yA");
 }
 
 // Threads working on copies of one job list, and on the very same jobs, get the names one
 // thread gets.
 TEST(RegexSlot, ThreadsGetTheSameNames)
 {
-    TRenameSession session;
-    session.Jobs = {MakeJob(jobReplace, replaceRegex, 0, 0, R"((\w+) - (\w+))", R"(\U$2\E - $1)"),
-        MakeJob(jobReplace, replaceRegex, 1, 0, R"(\d+)", "<$0>")};
+    RenameSession session;
+    session.jobs = {makeJob(jobReplace, replaceRegex, 0, 0, R"((\w+) - (\w+))", R"(\U$2\E - $1)"),
+        makeJob(jobReplace, replaceRegex, 1, 0, R"(\d+)", "<$0>")};
     std::mt19937 rng(7);
     std::vector<std::string> names;
     for (int i = 0; i < 2000; ++i)
         names.push_back("track" + std::to_string(rng() % 1000) + " - artist " + randomName(rng));
     std::vector<std::string> expected;
     for (const std::string& n : names)
-        expected.push_back(session.ApplyJobList(n));
+        expected.push_back(session.applyJobList(n));
 
-    const std::vector<TJob>& shared = session.Jobs;
+    const std::vector<Job>& shared = session.jobs;
     std::vector<std::vector<std::string>> results(4);
     std::vector<std::thread> threads;
     for (std::size_t t = 0; t < results.size(); ++t) {
         threads.emplace_back([&, t] {
-            const std::vector<TJob> own = shared; // even threads use a copy, odd ones the shared jobs
-            const std::vector<TJob>& jobs = t % 2 ? shared : own;
+            const std::vector<Job> own = shared; // even threads use a copy, odd ones the shared jobs
+            const std::vector<Job>& jobs = t % 2 ? shared : own;
             std::int32_t counter = 0;
             for (std::string n : names) {
-                for (const TJob& job : jobs)
-                    job.ApplyInPlace(n, counter);
+                for (const Job& job : jobs)
+                    job.applyInPlace(n, counter);
                 results[t].push_back(n);
             }
         });

@@ -4,18 +4,18 @@
 #include <random>
 
 #include "jobs/JobTestUtil.h"
-#include "jobs/URenameSession.h"
-#include "jobs/zmStringUtil.h"
+#include "core/jobs/RenameSession.h"
+#include "core/jobs/Utf8Text.h"
 
 using namespace brindle;
-using brindle::test::MakeJob;
+using brindle::test::makeJob;
 
 namespace
 {
 
 struct TransformCase {
     const char* label;
-    TJob job;
+    Job job;
     std::string name;
     std::string expected;
     std::int32_t counter = 0;
@@ -34,158 +34,158 @@ TEST_P(Transform, GivesTheNewName)
 {
     const TransformCase& c = GetParam();
     std::int32_t counter = c.counter;
-    EXPECT_EQ(c.job.Apply(c.name, counter), c.expected);
+    EXPECT_EQ(c.job.apply(c.name, counter), c.expected);
 }
 
 // clang-format off
 const TransformCase kCaseJobs[] = {
-    {"LowerFilename", MakeJob(jobLower, scopeFilename), "FileName.TXT", "filename.TXT"},
-    {"LowerExtension", MakeJob(jobLower, scopeExtension), "FileName.TXT", "FileName.txt"},
-    {"LowerAll", MakeJob(jobLower, scopeAll), "FileName.TXT", "filename.txt"},
-    {"UpperAllAsciiOnly", MakeJob(jobUpper, scopeAll), "café.txt", "CAFé.TXT"},
-    {"UpperLeavesGreek", MakeJob(jobUpper, scopeAll), "αβγ.txt", "αβγ.TXT"},
-    {"NormalAll", MakeJob(jobNormal, scopeAll), "hello world-again.tar.gz", "Hello World-Again.Tar.Gz"},
-    {"NormalFilename", MakeJob(jobNormal, scopeFilename), "hello world-again.tar.gz", "Hello World-Again.Tar.gz"},
-    {"NormalExtension", MakeJob(jobNormal, scopeExtension), "MY FILE.TXT", "MY FILE.Txt"},
-    {"NormalWholeUpper", MakeJob(jobNormal, scopeAll), "MY FILE.TXT", "My File.Txt"},
-    {"NormalDigitFirst", MakeJob(jobNormal, scopeAll), "2nd-file", "2nd-File"},
-    {"NormalUnderscoreIsNoSeparator", MakeJob(jobNormal, scopeAll), "my_file", "My_file"},
-    {"NormalDoubleSeparator", MakeJob(jobNormal, scopeAll), "a--b  c", "A--B  C"},
-    {"NormalAfterUtf8", MakeJob(jobNormal, scopeAll), "école.PDF", "école.Pdf"},
-    {"NoDotExtensionUnchanged", MakeJob(jobUpper, scopeExtension), "readme", "readme"},
-    {"NoDotFilenameIsAll", MakeJob(jobUpper, scopeFilename), "readme", "README"},
-    {"DotProfileIsExtension", MakeJob(jobUpper, scopeFilename), ".profile", ".profile"},
-    {"DotProfileExtension", MakeJob(jobUpper, scopeExtension), ".profile", ".PROFILE"},
-    {"TrailingDot", MakeJob(jobUpper, scopeExtension), "name.", "name."},
-    {"BackslashEndsSearch", MakeJob(jobUpper, scopeExtension), "c:\\dir.x\\file", "c:\\dir.x\\file"},
-    {"ColonEndsSearch", MakeJob(jobUpper, scopeFilename), "a.b:c", "A.B:C"},
-    {"CaseScopeOutOfRange", MakeJob(jobUpper, 3), "abc", "abc"},
-    {"CaseScopeNegative", MakeJob(jobLower, -1), "ABC", "ABC"},
-    {"InvalidBytesKept", MakeJob(jobUpper, scopeAll), "a\xff\xc3z", "A\xff\xc3Z"},
+    {"LowerFilename", makeJob(jobLower, scopeFilename), "FileName.TXT", "filename.TXT"},
+    {"LowerExtension", makeJob(jobLower, scopeExtension), "FileName.TXT", "FileName.txt"},
+    {"LowerAll", makeJob(jobLower, scopeAll), "FileName.TXT", "filename.txt"},
+    {"UpperAllAsciiOnly", makeJob(jobUpper, scopeAll), "café.txt", "CAFé.TXT"},
+    {"UpperLeavesGreek", makeJob(jobUpper, scopeAll), "αβγ.txt", "αβγ.TXT"},
+    {"NormalAll", makeJob(jobNormal, scopeAll), "hello world-again.tar.gz", "Hello World-Again.Tar.Gz"},
+    {"NormalFilename", makeJob(jobNormal, scopeFilename), "hello world-again.tar.gz", "Hello World-Again.Tar.gz"},
+    {"NormalExtension", makeJob(jobNormal, scopeExtension), "MY FILE.TXT", "MY FILE.Txt"},
+    {"NormalWholeUpper", makeJob(jobNormal, scopeAll), "MY FILE.TXT", "My File.Txt"},
+    {"NormalDigitFirst", makeJob(jobNormal, scopeAll), "2nd-file", "2nd-File"},
+    {"NormalUnderscoreIsNoSeparator", makeJob(jobNormal, scopeAll), "my_file", "My_file"},
+    {"NormalDoubleSeparator", makeJob(jobNormal, scopeAll), "a--b  c", "A--B  C"},
+    {"NormalAfterUtf8", makeJob(jobNormal, scopeAll), "école.PDF", "école.Pdf"},
+    {"NoDotExtensionUnchanged", makeJob(jobUpper, scopeExtension), "readme", "readme"},
+    {"NoDotFilenameIsAll", makeJob(jobUpper, scopeFilename), "readme", "README"},
+    {"DotProfileIsExtension", makeJob(jobUpper, scopeFilename), ".profile", ".profile"},
+    {"DotProfileExtension", makeJob(jobUpper, scopeExtension), ".profile", ".PROFILE"},
+    {"TrailingDot", makeJob(jobUpper, scopeExtension), "name.", "name."},
+    {"BackslashEndsSearch", makeJob(jobUpper, scopeExtension), "c:\\dir.x\\file", "c:\\dir.x\\file"},
+    {"ColonEndsSearch", makeJob(jobUpper, scopeFilename), "a.b:c", "A.B:C"},
+    {"CaseScopeOutOfRange", makeJob(jobUpper, 3), "abc", "abc"},
+    {"CaseScopeNegative", makeJob(jobLower, -1), "ABC", "ABC"},
+    {"InvalidBytesKept", makeJob(jobUpper, scopeAll), "a\xff\xc3z", "A\xff\xc3Z"},
 };
 
 const TransformCase kInsertJobs[] = {
-    {"Begin", MakeJob(jobInsert, posBegin, 0, 0, "IMG_"), "a.jpg", "IMG_a.jpg"},
-    {"End", MakeJob(jobInsert, posEnd, 0, 0, "_x"), "a.jpg", "a.jpg_x"},
-    {"AfterCharBeyond", MakeJob(jobInsert, posAfterChar, 10, 0, "X"), "abc", "abcX"},
-    {"AfterCharZero", MakeJob(jobInsert, posAfterChar, 0, 0, "X"), "abc", "Xabc"},
-    {"AfterCharNegative", MakeJob(jobInsert, posAfterChar, -4, 0, "X"), "abc", "Xabc"},
-    {"AfterCharMiddle", MakeJob(jobInsert, posAfterChar, 2, 0, "X"), "abc", "abXc"},
-    {"AfterCharMax", MakeJob(jobInsert, posAfterChar, INT_MAX, 0, "X"), "abc", "abcX"},
-    {"AfterCharCountsUtf8", MakeJob(jobInsert, posAfterChar, 2, 0, "X"), "éèa", "éèXa"},
-    {"AfterCharInvalidByteIsOne", MakeJob(jobInsert, posAfterChar, 1, 0, "X"), "\xe9t\xe9", "\xe9Xt\xe9"},
-    {"BeforeString", MakeJob(jobInsert, posBeforeString, 0, 0, "X", "b"), "abcb", "aXbcb"},
-    {"AfterString", MakeJob(jobInsert, posAfterString, 0, 0, "X", "b"), "abcb", "abXcb"},
-    {"BeforeAbsent", MakeJob(jobInsert, posBeforeString, 0, 0, "X", "z"), "abc", "abc"},
-    {"BeforeEmptyAnchor", MakeJob(jobInsert, posBeforeString, 0, 0, "X", ""), "abc", "abc"},
-    {"AnchorCaseSensitive", MakeJob(jobInsert, posAfterString, 0, 0, "X", "B"), "abc", "abc"},
-    {"AnchorNotInsideUtf8", MakeJob(jobInsert, posBeforeString, 0, 0, "X", "\xa9"), "\xc3\xa9", "\xc3\xa9"},
-    {"AnchorLoneByteMatches", MakeJob(jobInsert, posBeforeString, 0, 0, "X", "\xa9"), "a\xa9", "aX\xa9"},
-    {"EmptyText", MakeJob(jobInsert, posBegin, 0, 0, ""), "abc", "abc"},
-    {"UnknownModifier", MakeJob(jobInsert, 6, 0, 0, "X"), "abc", "abc"},
-    {"UsesInt1NotInt2", MakeJob(jobInsert, posAfterChar, 1, 2, "X"), "abc", "aXbc"},
+    {"Begin", makeJob(jobInsert, posBegin, 0, 0, "IMG_"), "a.jpg", "IMG_a.jpg"},
+    {"End", makeJob(jobInsert, posEnd, 0, 0, "_x"), "a.jpg", "a.jpg_x"},
+    {"AfterCharBeyond", makeJob(jobInsert, posAfterChar, 10, 0, "X"), "abc", "abcX"},
+    {"AfterCharZero", makeJob(jobInsert, posAfterChar, 0, 0, "X"), "abc", "Xabc"},
+    {"AfterCharNegative", makeJob(jobInsert, posAfterChar, -4, 0, "X"), "abc", "Xabc"},
+    {"AfterCharMiddle", makeJob(jobInsert, posAfterChar, 2, 0, "X"), "abc", "abXc"},
+    {"AfterCharMax", makeJob(jobInsert, posAfterChar, INT_MAX, 0, "X"), "abc", "abcX"},
+    {"AfterCharCountsUtf8", makeJob(jobInsert, posAfterChar, 2, 0, "X"), "éèa", "éèXa"},
+    {"AfterCharInvalidByteIsOne", makeJob(jobInsert, posAfterChar, 1, 0, "X"), "\xe9t\xe9", "\xe9Xt\xe9"},
+    {"BeforeString", makeJob(jobInsert, posBeforeString, 0, 0, "X", "b"), "abcb", "aXbcb"},
+    {"AfterString", makeJob(jobInsert, posAfterString, 0, 0, "X", "b"), "abcb", "abXcb"},
+    {"BeforeAbsent", makeJob(jobInsert, posBeforeString, 0, 0, "X", "z"), "abc", "abc"},
+    {"BeforeEmptyAnchor", makeJob(jobInsert, posBeforeString, 0, 0, "X", ""), "abc", "abc"},
+    {"AnchorCaseSensitive", makeJob(jobInsert, posAfterString, 0, 0, "X", "B"), "abc", "abc"},
+    {"AnchorNotInsideUtf8", makeJob(jobInsert, posBeforeString, 0, 0, "X", "\xa9"), "\xc3\xa9", "\xc3\xa9"},
+    {"AnchorLoneByteMatches", makeJob(jobInsert, posBeforeString, 0, 0, "X", "\xa9"), "a\xa9", "aX\xa9"},
+    {"EmptyText", makeJob(jobInsert, posBegin, 0, 0, ""), "abc", "abc"},
+    {"UnknownModifier", makeJob(jobInsert, 6, 0, 0, "X"), "abc", "abc"},
+    {"UsesInt1NotInt2", makeJob(jobInsert, posAfterChar, 1, 2, "X"), "abc", "aXbc"},
 };
 
 const TransformCase kRemoveJobs[] = {
-    {"BeginAll", MakeJob(jobRemove, posBegin, 5), "abc", ""},
-    {"BeginSome", MakeJob(jobRemove, posBegin, 2), "abcde", "cde"},
-    {"BeginZero", MakeJob(jobRemove, posBegin, 0), "abc", "abc"},
-    {"BeginNegative", MakeJob(jobRemove, posBegin, -3), "abc", "abc"},
-    {"EndFromFilename", MakeJob(jobRemove, posEnd, 3), "file.txt", "file."},
-    {"EndAll", MakeJob(jobRemove, posEnd, 3), "abc", ""},
-    {"EndNegative", MakeJob(jobRemove, posEnd, -1), "abc", "abc"},
-    {"EndUtf8", MakeJob(jobRemove, posEnd, 1), "caf\xc3\xa9", "caf"},
-    {"AfterChar", MakeJob(jobRemove, posAfterChar, 2, 2), "abcdef", "abef"},
-    {"AfterCharToEnd", MakeJob(jobRemove, posAfterChar, 10, 4), "abcdef", "abcd"},
-    {"AfterCharAtLength", MakeJob(jobRemove, posAfterChar, 1, 6), "abcdef", "abcdef"},
-    {"AfterCharNegativeN", MakeJob(jobRemove, posAfterChar, 1, -1), "abcdef", "abcdef"},
-    {"AfterCharZeroN", MakeJob(jobRemove, posAfterChar, 1, 0), "abcdef", "bcdef"},
-    {"AfterCharMaxCount", MakeJob(jobRemove, posAfterChar, INT_MAX, INT_MAX), "abc", "abc"},
-    {"AfterCharUsesInt2", MakeJob(jobRemove, posAfterChar, 1, 1), "aébc", "abc"},
-    {"BeforeStringAll", MakeJob(jobRemove, posBeforeString, 2, 0, "c"), "abc", "c"},
-    {"BeforeStringOne", MakeJob(jobRemove, posBeforeString, 1, 0, "c"), "abc", "ac"},
-    {"BeforeStringExact", MakeJob(jobRemove, posBeforeString, 2, 0, "d"), "abcd", "ad"},
-    {"BeforeStringEmptyAnchor", MakeJob(jobRemove, posBeforeString, 1, 0, ""), "abc", "abc"},
-    {"BeforeStringAbsent", MakeJob(jobRemove, posBeforeString, 1, 0, "z"), "abc", "abc"},
-    {"BeforeStringUtf8", MakeJob(jobRemove, posBeforeString, 1, 0, "x"), "aéx", "ax"},
-    {"AfterString", MakeJob(jobRemove, posAfterString, 2, 0, "e"), "abcdef", "abcde"},
-    {"AfterStringMiddle", MakeJob(jobRemove, posAfterString, 2, 0, "b"), "abcdef", "abef"},
-    {"AfterStringAtEnd", MakeJob(jobRemove, posAfterString, 2, 0, "f"), "abcdef", "abcdef"},
-    {"AfterStringMaxCount", MakeJob(jobRemove, posAfterString, INT_MAX, 0, "a"), "abc", "a"},
-    {"UnknownModifier", MakeJob(jobRemove, 9, 1), "abc", "abc"},
+    {"BeginAll", makeJob(jobRemove, posBegin, 5), "abc", ""},
+    {"BeginSome", makeJob(jobRemove, posBegin, 2), "abcde", "cde"},
+    {"BeginZero", makeJob(jobRemove, posBegin, 0), "abc", "abc"},
+    {"BeginNegative", makeJob(jobRemove, posBegin, -3), "abc", "abc"},
+    {"EndFromFilename", makeJob(jobRemove, posEnd, 3), "file.txt", "file."},
+    {"EndAll", makeJob(jobRemove, posEnd, 3), "abc", ""},
+    {"EndNegative", makeJob(jobRemove, posEnd, -1), "abc", "abc"},
+    {"EndUtf8", makeJob(jobRemove, posEnd, 1), "caf\xc3\xa9", "caf"},
+    {"AfterChar", makeJob(jobRemove, posAfterChar, 2, 2), "abcdef", "abef"},
+    {"AfterCharToEnd", makeJob(jobRemove, posAfterChar, 10, 4), "abcdef", "abcd"},
+    {"AfterCharAtLength", makeJob(jobRemove, posAfterChar, 1, 6), "abcdef", "abcdef"},
+    {"AfterCharNegativeN", makeJob(jobRemove, posAfterChar, 1, -1), "abcdef", "abcdef"},
+    {"AfterCharZeroN", makeJob(jobRemove, posAfterChar, 1, 0), "abcdef", "bcdef"},
+    {"AfterCharMaxCount", makeJob(jobRemove, posAfterChar, INT_MAX, INT_MAX), "abc", "abc"},
+    {"AfterCharUsesInt2", makeJob(jobRemove, posAfterChar, 1, 1), "aébc", "abc"},
+    {"BeforeStringAll", makeJob(jobRemove, posBeforeString, 2, 0, "c"), "abc", "c"},
+    {"BeforeStringOne", makeJob(jobRemove, posBeforeString, 1, 0, "c"), "abc", "ac"},
+    {"BeforeStringExact", makeJob(jobRemove, posBeforeString, 2, 0, "d"), "abcd", "ad"},
+    {"BeforeStringEmptyAnchor", makeJob(jobRemove, posBeforeString, 1, 0, ""), "abc", "abc"},
+    {"BeforeStringAbsent", makeJob(jobRemove, posBeforeString, 1, 0, "z"), "abc", "abc"},
+    {"BeforeStringUtf8", makeJob(jobRemove, posBeforeString, 1, 0, "x"), "aéx", "ax"},
+    {"AfterString", makeJob(jobRemove, posAfterString, 2, 0, "e"), "abcdef", "abcde"},
+    {"AfterStringMiddle", makeJob(jobRemove, posAfterString, 2, 0, "b"), "abcdef", "abef"},
+    {"AfterStringAtEnd", makeJob(jobRemove, posAfterString, 2, 0, "f"), "abcdef", "abcdef"},
+    {"AfterStringMaxCount", makeJob(jobRemove, posAfterString, INT_MAX, 0, "a"), "abc", "a"},
+    {"UnknownModifier", makeJob(jobRemove, 9, 1), "abc", "abc"},
 };
 
 const TransformCase kReplaceJobs[] = {
-    {"IgnoreCase", MakeJob(jobReplace, replaceText, 0, 0, "A", "x"), "Banana", "Bxnxnx"},
-    {"MatchCase", MakeJob(jobReplace, replaceText, 1, 0, "A", "x"), "Banana", "Banana"},
-    {"MatchCaseHit", MakeJob(jobReplace, replaceText, 1, 0, "an", "AN"), "Banana", "BANANa"},
-    {"NoOverlap", MakeJob(jobReplace, replaceText, 1, 0, "aa", "b"), "aaa", "ba"},
-    {"NoRescan", MakeJob(jobReplace, replaceText, 0, 0, "a", "aa"), "aXa", "aaXaa"},
-    {"ReplacementKeptAsTyped", MakeJob(jobReplace, replaceText, 2, 0, "TXT", "Txt"), "a.txt", "a.Txt"},
-    {"ToEmpty", MakeJob(jobReplace, replaceText, 0, 0, " ", ""), "a b c", "abc"},
-    {"EmptyFind", MakeJob(jobReplace, replaceText, 0, 0, "", "x"), "abc", "abc"},
-    {"Regex", MakeJob(jobReplace, replaceRegex, 0, 0, "a", "x"), "abc", "xbc"},
-    {"OtherMode", MakeJob(jobReplace, 7, 0, 0, "a", "x"), "abc", "abc"},
-    {"IgnoreCaseBeyondAscii", MakeJob(jobReplace, replaceText, 0, 0, "É", "e"), "caf\xc3\xa9.txt", "cafe.txt"},
-    {"IgnoreCaseGreek", MakeJob(jobReplace, replaceText, 0, 0, "σ", "s"), "ΣΑΣ", "sΑs"},
-    {"IgnoreCaseKeepsRest", MakeJob(jobReplace, replaceText, 0, 0, "b", "-"), "ÀbÀB", "À-À-"},
-    {"IgnoreCaseNotInsideUtf8", MakeJob(jobReplace, replaceText, 0, 0, "\xa9", "x"), "\xc3\xa9", "\xc3\xa9"},
-    {"IgnoreCaseInvalidByte", MakeJob(jobReplace, replaceText, 0, 0, "\xe9", "e"), "caf\xe9\xc3\xa9", "cafe\xc3\xa9"},
-    {"MatchCaseNotInsideUtf8", MakeJob(jobReplace, replaceText, 1, 0, "\xa9", "x"), "\xc3\xa9", "\xc3\xa9"},
+    {"IgnoreCase", makeJob(jobReplace, replaceText, 0, 0, "A", "x"), "Banana", "Bxnxnx"},
+    {"MatchCase", makeJob(jobReplace, replaceText, 1, 0, "A", "x"), "Banana", "Banana"},
+    {"MatchCaseHit", makeJob(jobReplace, replaceText, 1, 0, "an", "AN"), "Banana", "BANANa"},
+    {"NoOverlap", makeJob(jobReplace, replaceText, 1, 0, "aa", "b"), "aaa", "ba"},
+    {"NoRescan", makeJob(jobReplace, replaceText, 0, 0, "a", "aa"), "aXa", "aaXaa"},
+    {"ReplacementKeptAsTyped", makeJob(jobReplace, replaceText, 2, 0, "TXT", "Txt"), "a.txt", "a.Txt"},
+    {"ToEmpty", makeJob(jobReplace, replaceText, 0, 0, " ", ""), "a b c", "abc"},
+    {"EmptyFind", makeJob(jobReplace, replaceText, 0, 0, "", "x"), "abc", "abc"},
+    {"Regex", makeJob(jobReplace, replaceRegex, 0, 0, "a", "x"), "abc", "xbc"},
+    {"OtherMode", makeJob(jobReplace, 7, 0, 0, "a", "x"), "abc", "abc"},
+    {"IgnoreCaseBeyondAscii", makeJob(jobReplace, replaceText, 0, 0, "É", "e"), "caf\xc3\xa9.txt", "cafe.txt"},
+    {"IgnoreCaseGreek", makeJob(jobReplace, replaceText, 0, 0, "σ", "s"), "ΣΑΣ", "sΑs"},
+    {"IgnoreCaseKeepsRest", makeJob(jobReplace, replaceText, 0, 0, "b", "-"), "ÀbÀB", "À-À-"},
+    {"IgnoreCaseNotInsideUtf8", makeJob(jobReplace, replaceText, 0, 0, "\xa9", "x"), "\xc3\xa9", "\xc3\xa9"},
+    {"IgnoreCaseInvalidByte", makeJob(jobReplace, replaceText, 0, 0, "\xe9", "e"), "caf\xe9\xc3\xa9", "cafe\xc3\xa9"},
+    {"MatchCaseNotInsideUtf8", makeJob(jobReplace, replaceText, 1, 0, "\xa9", "x"), "\xc3\xa9", "\xc3\xa9"},
 };
 
 // Int1 1: every letter by Unicode's full case mapping; Int1 0 (and any other value) A to Z only.
 const TransformCase kEveryLetterJobs[] = {
-    {"UpperAccented", MakeJob(jobUpper, scopeAll, 1), "café.txt", "CAFÉ.TXT"},
-    {"UpperSharpS", MakeJob(jobUpper, scopeAll, 1), "straße", "STRASSE"},
-    {"UpperSharpSKeepsExtension", MakeJob(jobUpper, scopeFilename, 1), "straße.txt", "STRASSE.txt"},
-    {"UpperExtensionOnly", MakeJob(jobUpper, scopeExtension, 1), "straße.straße", "straße.STRASSE"},
-    {"UpperInt1TwoIsAsciiOnly", MakeJob(jobUpper, scopeAll, 2), "café", "CAFé"},
-    {"LowerGreekFinalSigma", MakeJob(jobLower, scopeAll, 1), "ΟΔΟΣ", "οδος"},
-    {"LowerFinalSigmaBeforeExtension", MakeJob(jobLower, scopeAll, 1), "ΟΔΟΣ.TXT", "οδος.txt"},
-    {"LowerFinalSigmaEveryWord", MakeJob(jobLower, scopeAll, 1), "ΣΑΣ ΟΔΟΣ-ΟΔΟΣ", "σας οδος-οδος"},
-    {"LowerDottedCapitalI", MakeJob(jobLower, scopeAll, 1), "\xc4\xb0", "i\xcc\x87"},
-    {"NormalAccented", MakeJob(jobNormal, scopeAll, 1), "ÉCOLE NORMALE.PDF", "École Normale.Pdf"},
-    {"NormalGreek", MakeJob(jobNormal, scopeAll, 1), "ΟΔΟΣ-ΑΣ", "Οδος-Ας"},
-    {"NormalTitleCaseDigraph", MakeJob(jobNormal, scopeAll, 1), "ǆUNGLA", "ǅungla"},
-    {"NormalDigitFirst", MakeJob(jobNormal, scopeAll, 1), "2ND-ÉTÉ", "2nd-Été"},
-    {"NormalFilenameOnly", MakeJob(jobNormal, scopeFilename, 1), "ÉTÉ.TXT", "Été.TXT"},
-    {"InvalidBytesKept", MakeJob(jobUpper, scopeAll, 1), "é\xffß\xc3", "É\xffSS\xc3"},
-    {"NormalAfterInvalidByte", MakeJob(jobNormal, scopeAll, 1), "\xffÉCOLE \xc3ÉTÉ", "\xffécole \xc3été"},
+    {"UpperAccented", makeJob(jobUpper, scopeAll, 1), "café.txt", "CAFÉ.TXT"},
+    {"UpperSharpS", makeJob(jobUpper, scopeAll, 1), "straße", "STRASSE"},
+    {"UpperSharpSKeepsExtension", makeJob(jobUpper, scopeFilename, 1), "straße.txt", "STRASSE.txt"},
+    {"UpperExtensionOnly", makeJob(jobUpper, scopeExtension, 1), "straße.straße", "straße.STRASSE"},
+    {"UpperInt1TwoIsAsciiOnly", makeJob(jobUpper, scopeAll, 2), "café", "CAFé"},
+    {"LowerGreekFinalSigma", makeJob(jobLower, scopeAll, 1), "ΟΔΟΣ", "οδος"},
+    {"LowerFinalSigmaBeforeExtension", makeJob(jobLower, scopeAll, 1), "ΟΔΟΣ.TXT", "οδος.txt"},
+    {"LowerFinalSigmaEveryWord", makeJob(jobLower, scopeAll, 1), "ΣΑΣ ΟΔΟΣ-ΟΔΟΣ", "σας οδος-οδος"},
+    {"LowerDottedCapitalI", makeJob(jobLower, scopeAll, 1), "\xc4\xb0", "i\xcc\x87"},
+    {"NormalAccented", makeJob(jobNormal, scopeAll, 1), "ÉCOLE NORMALE.PDF", "École Normale.Pdf"},
+    {"NormalGreek", makeJob(jobNormal, scopeAll, 1), "ΟΔΟΣ-ΑΣ", "Οδος-Ας"},
+    {"NormalTitleCaseDigraph", makeJob(jobNormal, scopeAll, 1), "ǆUNGLA", "ǅungla"},
+    {"NormalDigitFirst", makeJob(jobNormal, scopeAll, 1), "2ND-ÉTÉ", "2nd-Été"},
+    {"NormalFilenameOnly", makeJob(jobNormal, scopeFilename, 1), "ÉTÉ.TXT", "Été.TXT"},
+    {"InvalidBytesKept", makeJob(jobUpper, scopeAll, 1), "é\xffß\xc3", "É\xffSS\xc3"},
+    {"NormalAfterInvalidByte", makeJob(jobNormal, scopeAll, 1), "\xffÉCOLE \xc3ÉTÉ", "\xffécole \xc3été"},
 };
 
 // Modifier 5: just before the extension, or at the end of a name without one.
 const TransformCase kBeforeExtensionJobs[] = {
-    {"Insert", MakeJob(jobInsert, posBeforeExt, 0, 0, "_v2"), "report.pdf", "report_v2.pdf"},
-    {"InsertLastDotOnly", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), "a.tar.gz", "a.tarX.gz"},
-    {"InsertNoExtension", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), "README", "READMEX"},
-    {"InsertDotProfile", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), ".profile", "X.profile"},
-    {"InsertTrailingDot", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), "name.", "nameX."},
-    {"InsertBackslashEndsSearch", MakeJob(jobInsert, posBeforeExt, 0, 0, "X"), "c:\\dir.x\\file", "c:\\dir.x\\fileX"},
-    {"InsertEmptyText", MakeJob(jobInsert, posBeforeExt, 0, 0, ""), "a.b", "a.b"},
-    {"Remove", MakeJob(jobRemove, posBeforeExt, 2), "photo01.jpg", "photo.jpg"},
-    {"RemoveMoreThanThere", MakeJob(jobRemove, posBeforeExt, 10), "ab.txt", ".txt"},
-    {"RemoveNoExtension", MakeJob(jobRemove, posBeforeExt, 2), "README", "READ"},
-    {"RemoveCountsCharacters", MakeJob(jobRemove, posBeforeExt, 1), "café.txt", "caf.txt"},
-    {"RemoveNothingBefore", MakeJob(jobRemove, posBeforeExt, 3), ".profile", ".profile"},
-    {"RemoveZero", MakeJob(jobRemove, posBeforeExt, 0), "ab.txt", "ab.txt"},
-    {"RemoveNegative", MakeJob(jobRemove, posBeforeExt, -1), "ab.txt", "ab.txt"},
-    {"Counter", MakeJob(jobCounter, posBeforeExt, 1), "Img 1234.jpg", "Img 12345.jpg", 5},
-    {"CounterWidth3", MakeJob(jobCounter, posBeforeExt, 3), "Img 1234.jpg", "Img 1234005.jpg", 5},
-    {"CounterNoExtension", MakeJob(jobCounter, posBeforeExt, 2), "Img", "Img07", 7},
+    {"Insert", makeJob(jobInsert, posBeforeExt, 0, 0, "_v2"), "report.pdf", "report_v2.pdf"},
+    {"InsertLastDotOnly", makeJob(jobInsert, posBeforeExt, 0, 0, "X"), "a.tar.gz", "a.tarX.gz"},
+    {"InsertNoExtension", makeJob(jobInsert, posBeforeExt, 0, 0, "X"), "README", "READMEX"},
+    {"InsertDotProfile", makeJob(jobInsert, posBeforeExt, 0, 0, "X"), ".profile", "X.profile"},
+    {"InsertTrailingDot", makeJob(jobInsert, posBeforeExt, 0, 0, "X"), "name.", "nameX."},
+    {"InsertBackslashEndsSearch", makeJob(jobInsert, posBeforeExt, 0, 0, "X"), "c:\\dir.x\\file", "c:\\dir.x\\fileX"},
+    {"InsertEmptyText", makeJob(jobInsert, posBeforeExt, 0, 0, ""), "a.b", "a.b"},
+    {"Remove", makeJob(jobRemove, posBeforeExt, 2), "photo01.jpg", "photo.jpg"},
+    {"RemoveMoreThanThere", makeJob(jobRemove, posBeforeExt, 10), "ab.txt", ".txt"},
+    {"RemoveNoExtension", makeJob(jobRemove, posBeforeExt, 2), "README", "READ"},
+    {"RemoveCountsCharacters", makeJob(jobRemove, posBeforeExt, 1), "café.txt", "caf.txt"},
+    {"RemoveNothingBefore", makeJob(jobRemove, posBeforeExt, 3), ".profile", ".profile"},
+    {"RemoveZero", makeJob(jobRemove, posBeforeExt, 0), "ab.txt", "ab.txt"},
+    {"RemoveNegative", makeJob(jobRemove, posBeforeExt, -1), "ab.txt", "ab.txt"},
+    {"Counter", makeJob(jobCounter, posBeforeExt, 1), "Img 1234.jpg", "Img 12345.jpg", 5},
+    {"CounterWidth3", makeJob(jobCounter, posBeforeExt, 3), "Img 1234.jpg", "Img 1234005.jpg", 5},
+    {"CounterNoExtension", makeJob(jobCounter, posBeforeExt, 2), "Img", "Img07", 7},
 };
 
 const TransformCase kCounterJobs[] = {
-    {"EndWidth2", MakeJob(jobCounter, posEnd, 2), "a", "a09", 9},
-    {"EndWidth1", MakeJob(jobCounter, posEnd, 1), "a", "a10", 10},
-    {"Negative", MakeJob(jobCounter, posBegin, 3), "", "0-3", -3},
-    {"Begin", MakeJob(jobCounter, posBegin, 3), "x.jpg", "007x.jpg", 7},
-    {"AfterCharUsesInt2", MakeJob(jobCounter, posAfterChar, 2, 1), "abc", "a05bc", 5},
-    {"BeforeAnchorInStr1", MakeJob(jobCounter, posBeforeString, 1, 0, ".", "z"), "a.b", "a4.b", 4},
-    {"MissingAnchor", MakeJob(jobCounter, posBeforeString, 1, 0, "z"), "a.b", "a.b", 4},
-    {"WideIsCapped", MakeJob(jobCounter, posEnd, 100000), "", std::string(254, '0') + "1", 1},
-    {"NegativeWidth", MakeJob(jobCounter, posEnd, -5), "a", "a12", 12},
-    {"MinValue", MakeJob(jobCounter, posEnd, 1), "", "-2147483648", INT_MIN},
+    {"EndWidth2", makeJob(jobCounter, posEnd, 2), "a", "a09", 9},
+    {"EndWidth1", makeJob(jobCounter, posEnd, 1), "a", "a10", 10},
+    {"Negative", makeJob(jobCounter, posBegin, 3), "", "0-3", -3},
+    {"Begin", makeJob(jobCounter, posBegin, 3), "x.jpg", "007x.jpg", 7},
+    {"AfterCharUsesInt2", makeJob(jobCounter, posAfterChar, 2, 1), "abc", "a05bc", 5},
+    {"BeforeAnchorInStr1", makeJob(jobCounter, posBeforeString, 1, 0, ".", "z"), "a.b", "a4.b", 4},
+    {"MissingAnchor", makeJob(jobCounter, posBeforeString, 1, 0, "z"), "a.b", "a.b", 4},
+    {"WideIsCapped", makeJob(jobCounter, posEnd, 100000), "", std::string(254, '0') + "1", 1},
+    {"NegativeWidth", makeJob(jobCounter, posEnd, -5), "a", "a12", 12},
+    {"MinValue", makeJob(jobCounter, posEnd, 1), "", "-2147483648", INT_MIN},
 };
 // clang-format on
 
@@ -206,11 +206,11 @@ TEST(EveryLetter, AsciiNamesChangeAsTheAsciiJobsChangeThem)
         std::string name;
         for (std::size_t n = rng() % 24; n > 0; --n)
             name += alphabet[rng() % alphabet.size()];
-        for (TJobType kind : {jobLower, jobUpper, jobNormal}) {
+        for (JobType kind : {jobLower, jobUpper, jobNormal}) {
             for (std::int32_t scope : {scopeAll, scopeFilename, scopeExtension}) {
                 std::int32_t counter = 0;
-                EXPECT_EQ(MakeJob(kind, scope, 1).Apply(name, counter),
-                    MakeJob(kind, scope, 0).Apply(name, counter))
+                EXPECT_EQ(makeJob(kind, scope, 1).apply(name, counter),
+                    makeJob(kind, scope, 0).apply(name, counter))
                     << name;
             }
         }
@@ -220,85 +220,85 @@ TEST(EveryLetter, AsciiNamesChangeAsTheAsciiJobsChangeThem)
 TEST(Counter, AdvancesOnEveryApplicationAndWraps)
 {
     std::int32_t counter = 9;
-    const TJob missing = MakeJob(jobCounter, posBeforeString, 1, 0, "zz");
-    EXPECT_EQ(missing.Apply("a", counter), "a");
+    const Job missing = makeJob(jobCounter, posBeforeString, 1, 0, "zz");
+    EXPECT_EQ(missing.apply("a", counter), "a");
     EXPECT_EQ(counter, 10);
-    const TJob unknown = MakeJob(jobCounter, 42, 1);
-    EXPECT_EQ(unknown.Apply("a", counter), "a");
+    const Job unknown = makeJob(jobCounter, 42, 1);
+    EXPECT_EQ(unknown.apply("a", counter), "a");
     EXPECT_EQ(counter, 11);
 
     counter = INT_MAX;
-    EXPECT_EQ(MakeJob(jobCounter, posEnd, 1).Apply("n", counter), "n2147483647");
+    EXPECT_EQ(makeJob(jobCounter, posEnd, 1).apply("n", counter), "n2147483647");
     EXPECT_EQ(counter, INT_MIN);
 }
 
 TEST(Counter, OtherKindsLeaveIt)
 {
     std::int32_t counter = 5;
-    for (TJobType kind : {jobNone, jobLower, jobUpper, jobNormal, jobInsert, jobRemove, jobReplace})
-        MakeJob(kind, 0, 1, 1, "a", "b").Apply("abc", counter);
+    for (JobType kind : {jobNone, jobLower, jobUpper, jobNormal, jobInsert, jobRemove, jobReplace})
+        makeJob(kind, 0, 1, 1, "a", "b").apply("abc", counter);
     EXPECT_EQ(counter, 5);
 }
 
 TEST(JobList, AppliesEveryJobInOrderWithOneCounter)
 {
-    TRenameSession s;
-    s.Jobs = {MakeJob(jobCounter, posEnd, 2), MakeJob(jobUpper), MakeJob(jobCounter, posBegin, 1)};
-    s.CounterValue = 3;
-    EXPECT_EQ(s.ApplyJobList("a"), "4A03");
-    EXPECT_EQ(s.CounterValue, 5);
-    EXPECT_EQ(s.ApplyJobList("b"), "6B05");
+    RenameSession s;
+    s.jobs = {makeJob(jobCounter, posEnd, 2), makeJob(jobUpper), makeJob(jobCounter, posBegin, 1)};
+    s.counterValue = 3;
+    EXPECT_EQ(s.applyJobList("a"), "4A03");
+    EXPECT_EQ(s.counterValue, 5);
+    EXPECT_EQ(s.applyJobList("b"), "6B05");
 }
 
 TEST(JobList, EmptyListAndUnknownKindsChangeNothing)
 {
-    TRenameSession s;
-    EXPECT_EQ(s.ApplyJobList("My File.TXT"), "My File.TXT");
-    TJob odd = MakeJob(jobNone, 1, 1, 1, "x", "y");
-    odd.JobType = static_cast<TJobType>(200);
-    s.Jobs = {MakeJob(jobNone, 1, 1, 1, "x", "y"), odd};
-    EXPECT_EQ(s.ApplyJobList("My File.TXT"), "My File.TXT");
+    RenameSession s;
+    EXPECT_EQ(s.applyJobList("My File.TXT"), "My File.TXT");
+    Job odd = makeJob(jobNone, 1, 1, 1, "x", "y");
+    odd.jobType = static_cast<JobType>(200);
+    s.jobs = {makeJob(jobNone, 1, 1, 1, "x", "y"), odd};
+    EXPECT_EQ(s.applyJobList("My File.TXT"), "My File.TXT");
 }
 
 TEST(JobList, PreviewNameCountsByKind)
 {
-    TRenameSession s;
-    EXPECT_EQ(s.PreviewName("a.TXT", TEntryKind::File), "a.TXT");
-    EXPECT_EQ(s.Stats.FilesExamined, 1);
-    EXPECT_EQ(s.Stats.FilesRenamed, 0);
+    RenameSession s;
+    EXPECT_EQ(s.previewName("a.TXT", EntryKind::File), "a.TXT");
+    EXPECT_EQ(s.stats.filesExamined, 1);
+    EXPECT_EQ(s.stats.filesRenamed, 0);
 
-    s.Jobs = {MakeJob(jobLower)};
-    EXPECT_EQ(s.PreviewName("My File.TXT", TEntryKind::File), "my file.txt");
-    EXPECT_EQ(s.PreviewName("dir", TEntryKind::Folder), "dir");
-    EXPECT_EQ(s.PreviewName("DIR", TEntryKind::Folder), "dir");
-    EXPECT_EQ(s.Stats.FilesExamined, 2);
-    EXPECT_EQ(s.Stats.FilesRenamed, 1);
-    EXPECT_EQ(s.Stats.FoldersExamined, 2);
-    EXPECT_EQ(s.Stats.FoldersRenamed, 1);
-    EXPECT_EQ(s.Stats.ErrorCount, 0);
+    s.jobs = {makeJob(jobLower)};
+    EXPECT_EQ(s.previewName("My File.TXT", EntryKind::File), "my file.txt");
+    EXPECT_EQ(s.previewName("dir", EntryKind::Folder), "dir");
+    EXPECT_EQ(s.previewName("DIR", EntryKind::Folder), "dir");
+    EXPECT_EQ(s.stats.filesExamined, 2);
+    EXPECT_EQ(s.stats.filesRenamed, 1);
+    EXPECT_EQ(s.stats.foldersExamined, 2);
+    EXPECT_EQ(s.stats.foldersRenamed, 1);
+    EXPECT_EQ(s.stats.errorCount, 0);
 }
 
 TEST(Job, CreateGivesZeroesAndEmptyStrings)
 {
     for (int k = 0; k <= 7; ++k) {
-        const TJob j = TJob::Create(static_cast<TJobType>(k));
-        EXPECT_EQ(j.JobType, k);
-        EXPECT_EQ(j.Modifier, 0);
-        EXPECT_EQ(j.Int1, 0);
-        EXPECT_EQ(j.Int2, 0);
-        EXPECT_TRUE(j.Str1.empty());
-        EXPECT_TRUE(j.Str2.empty());
+        const Job j = Job::create(static_cast<JobType>(k));
+        EXPECT_EQ(j.jobType, k);
+        EXPECT_EQ(j.modifier, 0);
+        EXPECT_EQ(j.int1, 0);
+        EXPECT_EQ(j.int2, 0);
+        EXPECT_TRUE(j.str1.empty());
+        EXPECT_TRUE(j.str2.empty());
     }
 }
 
 TEST(Job, KindFromNameIgnoresAsciiCase)
 {
-    EXPECT_EQ(TJob::KindFromName("jobUpper"), jobUpper);
-    EXPECT_EQ(TJob::KindFromName("JOBUPPER"), jobUpper);
-    EXPECT_EQ(TJob::KindFromName("jobcounter"), jobCounter);
-    EXPECT_EQ(TJob::KindFromName("jobNone"), jobNone);
-    EXPECT_EQ(TJob::KindFromName("jobUpper "), jobNone);
-    EXPECT_EQ(TJob::KindFromName(""), jobNone);
+    EXPECT_EQ(Job::kindFromName("jobUpper"), jobUpper);
+    EXPECT_EQ(Job::kindFromName("JOBUPPER"), jobUpper);
+    EXPECT_EQ(Job::kindFromName("jobcounter"), jobCounter);
+    EXPECT_EQ(Job::kindFromName("jobNone"), jobNone);
+    EXPECT_EQ(Job::kindFromName("jobUpper "), jobNone);
+    EXPECT_EQ(Job::kindFromName(""), jobNone);
 }
 
 // Names of every length and shape pass through every kind without a character cut in two:
@@ -307,22 +307,22 @@ TEST(Job, NeverSplitsACharacter)
 {
     const std::string names[]
         = {"", "é", "ab\xc3\xa9\xc3\xa9.t\xe2\x82\xacxt", "\xf0\x9f\x98\x80\xf0\x9f\x98\x80", "Ωμέγα.ΤΧΤ"};
-    std::vector<TJob> jobs;
+    std::vector<Job> jobs;
     for (int mod = 0; mod <= 4; ++mod) {
         for (int n = -1; n <= 6; ++n) {
-            jobs.push_back(MakeJob(jobInsert, mod, n, 0, "x", "\xa9"));
-            jobs.push_back(MakeJob(jobRemove, mod, n, n, "\x82"));
-            jobs.push_back(MakeJob(jobRemove, mod, n, 1, "\xc3\xa9"));
-            jobs.push_back(MakeJob(jobCounter, mod, n, n, "\x98"));
+            jobs.push_back(makeJob(jobInsert, mod, n, 0, "x", "\xa9"));
+            jobs.push_back(makeJob(jobRemove, mod, n, n, "\x82"));
+            jobs.push_back(makeJob(jobRemove, mod, n, 1, "\xc3\xa9"));
+            jobs.push_back(makeJob(jobCounter, mod, n, n, "\x98"));
         }
     }
-    jobs.push_back(MakeJob(jobReplace, 0, 0, 0, "\x98", "?"));
-    jobs.push_back(MakeJob(jobReplace, 0, 1, 0, "\xa9", "?"));
+    jobs.push_back(makeJob(jobReplace, 0, 0, 0, "\x98", "?"));
+    jobs.push_back(makeJob(jobReplace, 0, 1, 0, "\xa9", "?"));
     std::int32_t counter = 0;
     for (const std::string& name : names) {
-        ASSERT_TRUE(IsValidUtf8(name));
-        for (const TJob& job : jobs)
-            EXPECT_TRUE(IsValidUtf8(job.Apply(name, counter))) << job.Description() << " on " << name;
+        ASSERT_TRUE(isValidUtf8(name));
+        for (const Job& job : jobs)
+            EXPECT_TRUE(isValidUtf8(job.apply(name, counter))) << job.description() << " on " << name;
     }
 }
 

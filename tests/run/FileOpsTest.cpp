@@ -8,7 +8,7 @@
 
 #include "common/TestName.h"
 #include "common/TempTree.h"
-#include "run/UFileOps.h"
+#include "core/run/FileOps.h"
 
 namespace brindle
 {
@@ -17,40 +17,40 @@ namespace
 
 using test::TempTree;
 
-struct NameCase {
+struct NameCaseRow {
     std::string name;
     bool usable;
-    friend void PrintTo(const NameCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.name); }
+    friend void PrintTo(const NameCaseRow& c, std::ostream* os) { *os << brindle::test::quoted(c.name); }
 };
 
-class UsableNameTest : public ::testing::TestWithParam<NameCase>
+class UsableNameTest : public ::testing::TestWithParam<NameCaseRow>
 {
 };
 
 TEST_P(UsableNameTest, Decides)
 {
-    EXPECT_EQ(IsUsableName(GetParam().name), GetParam().usable);
+    EXPECT_EQ(isUsableName(GetParam().name), GetParam().usable);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UsableNameTest,
-    ::testing::Values(NameCase {"a.txt", true}, NameCase {".hidden", true}, NameCase {"...", true},
-        NameCase {"a\nb", true}, NameCase {"\xff\xfe", true}, NameCase {std::string(255, 'x'), true},
-        NameCase {"", false}, NameCase {".", false}, NameCase {"..", false}, NameCase {"a/b", false},
-        NameCase {"/", false}, NameCase {"../x", false}, NameCase {std::string("a\0b", 3), false},
-        NameCase {std::string(256, 'x'), false}));
+    ::testing::Values(NameCaseRow {"a.txt", true}, NameCaseRow {".hidden", true}, NameCaseRow {"...", true},
+        NameCaseRow {"a\nb", true}, NameCaseRow {"\xff\xfe", true}, NameCaseRow {std::string(255, 'x'), true},
+        NameCaseRow {"", false}, NameCaseRow {".", false}, NameCaseRow {"..", false}, NameCaseRow {"a/b", false},
+        NameCaseRow {"/", false}, NameCaseRow {"../x", false}, NameCaseRow {std::string("a\0b", 3), false},
+        NameCaseRow {std::string(256, 'x'), false}));
 
 /// Both renames, the kernel's no-replace one and the fallback, must keep every rule.
 class RenameTest : public ::testing::TestWithParam<bool>
 {
 protected:
-    void SetUp() override { dir = OpenFolder(AT_FDCWD, tree.path(), true); }
+    void SetUp() override { dir = openFolder(AT_FDCWD, tree.path(), true); }
     int rename(const std::string& from, const std::string& to, bool isFolder = false)
     {
-        return GetParam() ? RenameNoReplaceFallback(dir.get(), from, to, isFolder)
-                          : RenameNoReplace(dir.get(), from, to, isFolder);
+        return GetParam() ? renameNoReplaceFallback(dir.get(), from, to, isFolder)
+                          : renameNoReplace(dir.get(), from, to, isFolder);
     }
     TempTree tree;
-    TFd dir;
+    Fd dir;
 };
 
 TEST_P(RenameTest, RenamesToAFreeName)
@@ -111,23 +111,23 @@ TEST_P(RenameTest, RenamesFoldersAndLinks)
 INSTANTIATE_TEST_SUITE_P(KernelAndFallback, RenameTest, ::testing::Bool(),
     [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Fallback" : "Kernel"; });
 
-TEST(OpenFolder, RefusesLinksUnlessTold)
+TEST(openFolder, RefusesLinksUnlessTold)
 {
     TempTree tree;
     tree.dir("real");
     tree.symlink("real", "link");
     tree.file("file");
-    EXPECT_FALSE(OpenFolder(AT_FDCWD, tree.at("link"), false).valid());
-    EXPECT_TRUE(OpenFolder(AT_FDCWD, tree.at("link"), true).valid());
-    EXPECT_FALSE(OpenFolder(AT_FDCWD, tree.at("file"), true).valid());
+    EXPECT_FALSE(openFolder(AT_FDCWD, tree.at("link"), false).valid());
+    EXPECT_TRUE(openFolder(AT_FDCWD, tree.at("link"), true).valid());
+    EXPECT_FALSE(openFolder(AT_FDCWD, tree.at("file"), true).valid());
     EXPECT_EQ(errno, ENOTDIR);
-    EXPECT_FALSE(OpenFolder(AT_FDCWD, tree.at("missing"), true).valid());
+    EXPECT_FALSE(openFolder(AT_FDCWD, tree.at("missing"), true).valid());
 }
 
-TEST(ErrorText, IsTheSystemsText)
+TEST(errorText, IsTheSystemsText)
 {
-    EXPECT_EQ(ErrorText(ENOSPC), "No space left on device");
-    EXPECT_EQ(ErrorText(EISDIR), "Is a directory");
+    EXPECT_EQ(errorText(ENOSPC), "No space left on device");
+    EXPECT_EQ(errorText(EISDIR), "Is a directory");
 }
 
 } // namespace

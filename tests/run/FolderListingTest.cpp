@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "common/TempTree.h"
-#include "run/UFolderListing.h"
+#include "core/run/FolderReader.h"
 
 namespace brindle
 {
@@ -17,7 +17,7 @@ namespace
 using test::TempTree;
 
 struct Seen {
-    TEntryType type;
+    EntryType type;
     std::int64_t size;
     std::int64_t mtime;
 };
@@ -26,23 +26,23 @@ struct Seen {
 std::map<std::string, Seen> readAll(
     const std::string& path, std::size_t max, bool withHidden, int* calls = nullptr)
 {
-    const int fd = OpenFolderForListing(path);
+    const int fd = openFolderForListing(path);
     EXPECT_GE(fd, 0);
-    TFolderReader reader(fd, withHidden);
-    TFolderEntries out;
+    FolderReader reader(fd, withHidden);
+    FolderEntries out;
     int n = 0;
-    while (reader.ReadMore(out, max)) {
+    while (reader.readMore(out, max)) {
         ++n;
-        EXPECT_LE(out.Size(), n * max);
+        EXPECT_LE(out.size(), n * max);
     }
-    EXPECT_EQ(reader.Error(), 0);
+    EXPECT_EQ(reader.error(), 0);
     ::close(fd);
     if (calls)
         *calls = n;
     std::map<std::string, Seen> seen;
-    for (std::size_t i = 0; i < out.Size(); ++i) {
-        const TFolderEntry& e = out.entries[i];
-        EXPECT_TRUE(seen.emplace(std::string(out.Name(i)), Seen {e.type, e.size, e.mtime}).second);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const FolderEntry& e = out.entries[i];
+        EXPECT_TRUE(seen.emplace(std::string(out.name(i)), Seen {e.type, e.size, e.mtime}).second);
     }
     return seen;
 }
@@ -66,14 +66,14 @@ TEST(FolderReader, GivesEveryEntryOnceWithTypeSizeAndDateLinksNotFollowed)
     EXPECT_GE(calls, 6); // in steps of 7
     EXPECT_EQ(seen.count(".hidden"), 0u);
     EXPECT_EQ(seen.count("."), 0u);
-    EXPECT_EQ(seen.at("f.txt").type, TEntryType::File);
+    EXPECT_EQ(seen.at("f.txt").type, EntryType::File);
     EXPECT_EQ(seen.at("f.txt").size, 5);
     EXPECT_EQ(seen.at("f.txt").mtime, 1'600'000'000);
-    EXPECT_EQ(seen.at("sub").type, TEntryType::Folder);
+    EXPECT_EQ(seen.at("sub").type, EntryType::Folder);
     EXPECT_EQ(seen.at("sub").mtime, 1'500'000'000);
-    EXPECT_EQ(seen.at("link-to-sub").type, TEntryType::Link);
-    EXPECT_EQ(seen.at("dangling").type, TEntryType::Link);
-    EXPECT_EQ(seen.at("pipe").type, TEntryType::Other);
+    EXPECT_EQ(seen.at("link-to-sub").type, EntryType::Link);
+    EXPECT_EQ(seen.at("dangling").type, EntryType::Link);
+    EXPECT_EQ(seen.at("pipe").type, EntryType::Other);
     EXPECT_EQ(seen.count("caf\xE9\n.txt"), 1u);
 
     const auto withHidden = readAll(t.path(), 1000, true);
@@ -85,8 +85,8 @@ TEST(FolderReader, AFolderThatCannotBeOpenedSaysWhy)
 {
     TempTree t;
     t.file("plain");
-    EXPECT_LT(OpenFolderForListing(t.at("plain")), 0);
-    EXPECT_LT(OpenFolderForListing(t.at("none")), 0);
+    EXPECT_LT(openFolderForListing(t.at("plain")), 0);
+    EXPECT_LT(openFolderForListing(t.at("none")), 0);
 }
 
 } // namespace

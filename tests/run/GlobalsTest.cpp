@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/TestName.h"
-#include "run/UGlobals.h"
+#include "core/run/ClashKey.h"
 
 namespace brindle
 {
@@ -11,7 +11,7 @@ namespace
 struct FoldCase {
     const char* in;
     const char* out;
-    friend void PrintTo(const FoldCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.in); }
+    friend void PrintTo(const FoldCase& c, std::ostream* os) { *os << brindle::test::quoted(c.in); }
 };
 
 class UpCaseGreekTest : public ::testing::TestWithParam<FoldCase>
@@ -20,7 +20,7 @@ class UpCaseGreekTest : public ::testing::TestWithParam<FoldCase>
 
 TEST_P(UpCaseGreekTest, Folds)
 {
-    EXPECT_EQ(UpCaseGreek(GetParam().in), GetParam().out);
+    EXPECT_EQ(upCaseGreek(GetParam().in), GetParam().out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UpCaseGreekTest,
@@ -44,20 +44,20 @@ INSTANTIATE_TEST_SUITE_P(Table, UpCaseGreekTest,
             "B"},
         FoldCase {"", ""}));
 
-TEST(UpCaseGreek, AccentAndFinalSigmaFoldToTheSameKey)
+TEST(upCaseGreek, AccentAndFinalSigmaFoldToTheSameKey)
 {
-    EXPECT_EQ(UpCaseGreek("λόγος.txt"), UpCaseGreek("ΛΟΓΟΣ.TXT"));
-    EXPECT_EQ(UpCaseGreek("λογος"), UpCaseGreek("λόγοσ"));
-    EXPECT_NE(UpCaseGreek("λογος"), UpCaseGreek("λογοι"));
+    EXPECT_EQ(upCaseGreek("λόγος.txt"), upCaseGreek("ΛΟΓΟΣ.TXT"));
+    EXPECT_EQ(upCaseGreek("λογος"), upCaseGreek("λόγοσ"));
+    EXPECT_NE(upCaseGreek("λογος"), upCaseGreek("λογοι"));
 }
 
-TEST(RepeatChar, CountIsTakenModulo256)
+TEST(repeatChar, CountIsTakenModulo256)
 {
-    EXPECT_EQ(RepeatChar(0, ' '), "");
-    EXPECT_EQ(RepeatChar(80, '-'), std::string(80, '-'));
-    EXPECT_EQ(RepeatChar(255, 'x').size(), 255u);
-    EXPECT_EQ(RepeatChar(256, 'x'), "");
-    EXPECT_EQ(RepeatChar(258, ' '), "  ");
+    EXPECT_EQ(repeatChar(0, ' '), "");
+    EXPECT_EQ(repeatChar(80, '-'), std::string(80, '-'));
+    EXPECT_EQ(repeatChar(255, 'x').size(), 255u);
+    EXPECT_EQ(repeatChar(256, 'x'), "");
+    EXPECT_EQ(repeatChar(258, ' '), "  ");
 }
 
 } // namespace

@@ -21,29 +21,29 @@
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
 #include "run/PlanTestUtil.h"
-#include "run/UGlobals.h"
-#include "run/URenameRun.h"
+#include "core/run/ClashKey.h"
+#include "core/run/RenameRun.h"
 
 namespace brindle
 {
 namespace
 {
 
-using test::ContentMultiset;
-using test::MakeJob;
-using test::MapJob;
-using test::SameTree;
-using test::SnapshotTree;
+using test::contentMultiset;
+using test::makeJob;
+using test::mapJob;
+using test::sameTree;
+using test::snapshotTree;
 using test::TempTree;
-using test::TreeDifference;
-using test::TTreeSnapshot;
+using test::treeDifference;
+using test::TreeSnapshot;
 
 using Strings = std::vector<std::string>;
 
-class TRandom
+class Random
 {
 public:
-    explicit TRandom(unsigned seed)
+    explicit Random(unsigned seed)
         : m_rng(seed)
     {
     }
@@ -84,7 +84,7 @@ void writeFile(const std::string& path, const std::string& content)
     ::close(fd);
 }
 
-void makeTree(TRandom& random, const std::string& folder, int depth, const Strings& pool, int& serial)
+void makeTree(Random& random, const std::string& folder, int depth, const Strings& pool, int& serial)
 {
     const int entries = 3 + random.below(8);
     std::set<std::string> taken;
@@ -112,7 +112,7 @@ void makeTree(TRandom& random, const std::string& folder, int depth, const Strin
 
 /// A job that sends names along chains and rotations, onto each other and onto names no entry
 /// can have: mostly names the starting folder holds (present), so that cycles close there.
-TJob randomMapping(TRandom& random, const Strings& pool, const Strings& present)
+Job randomMapping(Random& random, const Strings& pool, const Strings& present)
 {
     const auto name = [&]() -> const std::string& {
         return present.empty() || random.chance(30) ? random.pick(pool) : random.pick(present);
@@ -140,23 +140,23 @@ TJob randomMapping(TRandom& random, const Strings& pool, const Strings& present)
     const int more = 2 + random.below(8);
     for (int i = 0; i < more; ++i)
         add(name(), random.chance(85) ? name() : random.pick(kOddTargets));
-    return MapJob(map);
+    return mapJob(map);
 }
 
 /// The simulation's verdict on every entry, by the entry's path before the run.
-struct TPredicted {
+struct Predicted {
     std::string newName;
-    TResultState state = TResultState::Unchanged;
+    ResultState state = ResultState::Unchanged;
     std::string failureLine; // "! Cannot rename O to N: reason" for an error
 };
 
-class TSimulationHost : public IRunHost
+class SimulationHost : public IRunHost
 {
 public:
-    std::map<std::string, TPredicted> predicted;
+    std::map<std::string, Predicted> predicted;
 
     void showMessage(std::string_view) override { }
-    bool askYesNo(std::string_view, TQuestion) override { return true; }
+    bool askYesNo(std::string_view, Question) override { return true; }
     void logLine(std::string_view line) override
     {
         const std::size_t start = line.find_first_not_of(' ');
@@ -168,18 +168,18 @@ public:
                 m_oldName = line.substr(prefix.size());
         }
     }
-    void resultNodeAdded(const TResultTree& tree, std::int32_t index) override
+    void resultNodeAdded(const ResultTree& tree, std::int32_t index) override
     {
-        const TResultNode& node = tree.Node(index);
-        const std::string path = (node.Parent == 0 ? "" : m_paths.at(node.Parent) + "/") + m_oldName;
+        const ResultNode& node = tree.node(index);
+        const std::string path = (node.parent == 0 ? "" : m_paths.at(node.parent) + "/") + m_oldName;
         m_paths[index] = path;
-        TPredicted p;
-        p.state = node.State;
-        p.newName = node.Text;
-        if (node.State == TResultState::Error) {
-            p.newName.resize(node.Text.size() - m_oldName.size() - 9); // " (was \"O\")"
+        Predicted p;
+        p.state = node.state;
+        p.newName = node.text;
+        if (node.state == ResultState::Error) {
+            p.newName.resize(node.text.size() - m_oldName.size() - 9); // " (was \"O\")"
             p.failureLine = "! Cannot rename " + m_oldName + " to " + p.newName + ": "
-                + std::string(tree.Reason(index));
+                + std::string(tree.reason(index));
         }
         predicted[path] = p;
     }
@@ -189,14 +189,14 @@ private:
     std::map<std::int32_t, std::string> m_paths;
 };
 
-class TRunLogHost : public IRunHost
+class RunLogHost : public IRunHost
 {
 public:
     std::multiset<std::string> failureLines;
     std::vector<std::string> messages;
 
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
-    bool askYesNo(std::string_view, TQuestion) override { return true; }
+    bool askYesNo(std::string_view, Question) override { return true; }
     void logLine(std::string_view line) override
     {
         const std::size_t start = line.find_first_not_of(' ');
@@ -217,104 +217,104 @@ class PlanPropertyTest : public ::testing::TestWithParam<unsigned>
 
 TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
 {
-    TRandom random(GetParam());
+    Random random(GetParam());
     const Strings pool = namePool();
-    TempTree root(test::MemoryTempBase());
+    TempTree root(test::memoryTempBase());
     const std::string start = root.at("tree");
     ASSERT_EQ(::mkdir(start.c_str(), 0755), 0);
     int serial = 0;
     makeTree(random, start, 0, pool, serial);
 
-    TRenameSession session;
-    TRunOptions o;
+    RenameSession session;
+    RunOptions o;
     o.startFolder = start;
     o.recurse = random.chance(80);
     o.renameDirs = random.chance(50);
     o.undo = true;
     o.log = true;
-    o.nameCase = random.chance(50) ? TNameCaseRule::Exact : TNameCaseRule::Folding;
+    o.nameCase = random.chance(50) ? NameCaseRule::Exact : NameCaseRule::Folding;
     o.mask = random.pick(Strings {"*.*", "*.*", "*.txt", "*", "?*", "n*"});
     o.sort = random.chance(80);
-    o.sortOrder = random.chance(70) ? TSortOrder::NameAsc : TSortOrder::NameDesc;
+    o.sortOrder = random.chance(70) ? SortOrder::NameAsc : SortOrder::NameDesc;
     o.resetCounter = random.chance(70);
     const int kind = random.below(10);
     if (kind < 6) {
-        session.Jobs = {randomMapping(random, pool, root.list("tree"))};
+        session.jobs = {randomMapping(random, pool, root.list("tree"))};
     } else if (kind < 8) {
         // The numbers one up (or down), each folder counting from its own start.
-        session.Jobs = {MakeJob(jobRemove, posEnd, 1), MakeJob(jobCounter, posEnd, 1)};
+        session.jobs = {makeJob(jobRemove, posEnd, 1), makeJob(jobCounter, posEnd, 1)};
         o.counterStart = random.chance(70) ? 2 : 0;
         o.resetCounter = true;
     } else {
-        session.Jobs = {random.chance(50) ? MakeJob(jobLower) : MakeJob(jobUpper, 0, 1),
-            MakeJob(jobReplace, replaceText, 0, 0, random.pick(Strings {"a", "b", ".txt", "1"}),
+        session.jobs = {random.chance(50) ? makeJob(jobLower) : makeJob(jobUpper, 0, 1),
+            makeJob(jobReplace, replaceText, 0, 0, random.pick(Strings {"a", "b", ".txt", "1"}),
                 random.pick(Strings {"b", "a", ".TXT", "2", ""}))};
     }
 
-    const TTreeSnapshot original = SnapshotTree(start);
+    const TreeSnapshot original = snapshotTree(start);
     std::map<ino_t, std::string> pathOf;
     for (const auto& [path, entry] : original)
         pathOf[entry.inode] = path;
 
     // The simulation changes nothing.
-    TSimulationHost simHost;
-    TRunOptions sim = o;
+    SimulationHost simHost;
+    RunOptions sim = o;
     sim.simulation = true;
-    TResultTree tree;
-    const TRunResult simulated = RunRename(session, simHost, sim, &tree);
-    const TRunStats simStats = session.Stats;
-    ASSERT_TRUE(SameTree(SnapshotTree(start), original));
+    ResultTree tree;
+    const RunResult simulated = runRename(session, simHost, sim, &tree);
+    const RunStats simStats = session.stats;
+    ASSERT_TRUE(sameTree(snapshotTree(start), original));
 
     // The plan of the starting folder alone, as the file list's New name column makes it,
     // says of each of its entries what the simulation says.
-    TFolderPlan preview;
-    ASSERT_EQ(PlanStartingFolder(o, session.Jobs, preview), 0);
-    for (std::size_t i = 0; i < preview.Size(); ++i) {
-        const std::string& name = preview.Entry(i).Name;
+    RenamePlan preview;
+    ASSERT_EQ(planStartingFolder(o, session.jobs, preview), 0);
+    for (std::size_t i = 0; i < preview.size(); ++i) {
+        const std::string& name = preview.entry(i).name;
         const auto it = simHost.predicted.find(name);
         ASSERT_NE(it, simHost.predicted.end()) << name;
-        const TVerdict v = preview.Verdict(i);
-        const TResultState state = v == TVerdict::Renamed ? TResultState::Renamed
-            : v == TVerdict::Failed                       ? TResultState::Error
-                                                          : TResultState::Unchanged;
+        const Verdict v = preview.verdict(i);
+        const ResultState state = v == Verdict::Renamed ? ResultState::Renamed
+            : v == Verdict::Failed                       ? ResultState::Error
+                                                          : ResultState::Unchanged;
         EXPECT_EQ(state, it->second.state) << name;
-        if (state != TResultState::Unchanged) {
-            EXPECT_EQ(preview.NewName(i), it->second.newName) << name;
+        if (state != ResultState::Unchanged) {
+            EXPECT_EQ(preview.newName(i), it->second.newName) << name;
         }
     }
-    EXPECT_EQ(preview.Size(),
+    EXPECT_EQ(preview.size(),
         static_cast<std::size_t>(std::count_if(simHost.predicted.begin(), simHost.predicted.end(),
             [](const auto& p) { return p.first.find('/') == std::string::npos; })));
 
     // The real run.
-    TRunLogHost runHost;
-    const TRunResult r = RunRename(session, runHost, o);
+    RunLogHost runHost;
+    const RunResult r = runRename(session, runHost, o);
     EXPECT_FALSE(r.stopped) << r.ioError;
     EXPECT_EQ(r.foldersNotEntered, 0);
 
     // The same failures with the same reasons, and the same counts.
     std::multiset<std::string> foreseen;
     for (const auto& [path, p] : simHost.predicted) {
-        if (p.state == TResultState::Error)
+        if (p.state == ResultState::Error)
             foreseen.insert(p.failureLine);
     }
     EXPECT_EQ(runHost.failureLines, foreseen);
     EXPECT_EQ(static_cast<std::size_t>(r.renameFailures), foreseen.size());
-    EXPECT_EQ(session.Stats.FilesRenamed, simStats.FilesRenamed);
-    EXPECT_EQ(session.Stats.FoldersRenamed, simStats.FoldersRenamed);
-    EXPECT_EQ(session.Stats.FilesExamined, simStats.FilesExamined);
-    EXPECT_EQ(session.Stats.ErrorCount, simStats.ErrorCount);
-    EXPECT_EQ(r.AllWentThrough(session.Stats), simulated.AllWentThrough(simStats));
+    EXPECT_EQ(session.stats.filesRenamed, simStats.filesRenamed);
+    EXPECT_EQ(session.stats.foldersRenamed, simStats.foldersRenamed);
+    EXPECT_EQ(session.stats.filesExamined, simStats.filesExamined);
+    EXPECT_EQ(session.stats.errorCount, simStats.errorCount);
+    EXPECT_EQ(r.allWentThrough(session.stats), simulated.allWentThrough(simStats));
 
     // Entry for entry: renamed exactly where the simulation said, to the name it showed.
-    const TTreeSnapshot afterRun = SnapshotTree(start, std::string(kUndoFileName));
-    EXPECT_EQ(ContentMultiset(afterRun), ContentMultiset(original));
+    const TreeSnapshot afterRun = snapshotTree(start, std::string(kUndoFileName));
+    EXPECT_EQ(contentMultiset(afterRun), contentMultiset(original));
     EXPECT_EQ(afterRun.size(), original.size());
     for (const auto& [path, entry] : afterRun) {
         ASSERT_TRUE(pathOf.contains(entry.inode)) << path;
         const std::string& was = pathOf[entry.inode];
         const auto it = simHost.predicted.find(was);
-        const bool shownRenamed = it != simHost.predicted.end() && it->second.state == TResultState::Renamed;
+        const bool shownRenamed = it != simHost.predicted.end() && it->second.state == ResultState::Renamed;
         if (shownRenamed)
             EXPECT_EQ(lastName(path), it->second.newName) << was;
         else
@@ -323,13 +323,13 @@ TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
     }
 
     // Undo of the whole tree gives it back.
-    TRunLogHost undoHost;
-    const TUndoResult u = UndoTree(start, undoHost);
+    RunLogHost undoHost;
+    const UndoResult u = undoTree(start, undoHost);
     EXPECT_EQ(u.errors, 0) << (undoHost.messages.empty() ? "" : undoHost.messages.front());
     // Each entry the run renamed is counted once, though a cycle's member goes back in two steps.
-    EXPECT_EQ(u.renamed, session.Stats.FilesRenamed + session.Stats.FoldersRenamed);
-    const TTreeSnapshot restored = SnapshotTree(start);
-    EXPECT_TRUE(SameTree(restored, original)) << TreeDifference(original, restored);
+    EXPECT_EQ(u.renamed, session.stats.filesRenamed + session.stats.foldersRenamed);
+    const TreeSnapshot restored = snapshotTree(start);
+    EXPECT_TRUE(sameTree(restored, original)) << treeDifference(original, restored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, PlanPropertyTest, ::testing::Range(1u, 301u));

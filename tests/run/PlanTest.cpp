@@ -18,29 +18,29 @@
 #include "jobs/JobTestUtil.h"
 #include "run/PlanTestUtil.h"
 #include "run/RecorderHost.h"
-#include "run/UGlobals.h"
-#include "run/URenamePlan.h"
-#include "run/URenameRun.h"
+#include "core/run/ClashKey.h"
+#include "core/run/RenamePlan.h"
+#include "core/run/RenameRun.h"
 
 namespace brindle
 {
 namespace
 {
 
-using test::MakeJob;
-using test::MapJob;
+using test::makeJob;
+using test::mapJob;
 using test::RecorderHost;
-using test::SameTree;
-using test::SnapshotTree;
+using test::sameTree;
+using test::snapshotTree;
 using test::TempTree;
-using test::TreeDifference;
-using test::TTreeSnapshot;
+using test::treeDifference;
+using test::TreeSnapshot;
 
 using Strings = std::vector<std::string>;
 using Mapping = std::vector<std::pair<std::string, std::string>>;
 
 /// One folder, one job that maps names, and what must come of it.
-struct TPlanCase {
+struct PlanCase {
     const char* label;
     Strings files; ///< made with their own name as content; a name ending in "/" is a folder
     Mapping map;
@@ -48,9 +48,9 @@ struct TPlanCase {
     Strings failures; ///< "old name: reason", sorted
     int cycles = 0;
     std::string mask = "*.*";
-    TNameCaseRule nameCase = TNameCaseRule::Exact;
+    NameCaseRule nameCase = NameCaseRule::Exact;
     bool renameDirs = true;
-    friend void PrintTo(const TPlanCase& c, std::ostream* os) { *os << c.label; }
+    friend void PrintTo(const PlanCase& c, std::ostream* os) { *os << c.label; }
 };
 
 /// The entries of a folder as "name=content" (a folder: "name/=" + the name in its "id" file),
@@ -71,7 +71,7 @@ Strings folderState(const TempTree& tree)
 }
 
 /// "old name: reason" for every "! Cannot rename O to N: reason" line of a run's log.
-Strings failuresInLog(const Strings& log, const TPlanCase& c)
+Strings failuresInLog(const Strings& log, const PlanCase& c)
 {
     Strings out;
     for (const std::string& line : log) {
@@ -92,28 +92,28 @@ Strings failuresInLog(const Strings& log, const TPlanCase& c)
 }
 
 /// "old name: reason" for every error node of a simulated tree.
-Strings failuresInTree(const TResultTree& tree)
+Strings failuresInTree(const ResultTree& tree)
 {
     Strings out;
-    for (std::int32_t i = 1; i < static_cast<std::int32_t>(tree.Size()); ++i) {
-        const TResultNode& n = tree.Node(i);
-        if (n.State != TResultState::Error)
+    for (std::int32_t i = 1; i < static_cast<std::int32_t>(tree.size()); ++i) {
+        const ResultNode& n = tree.node(i);
+        if (n.state != ResultState::Error)
             continue;
-        const std::size_t was = n.Text.rfind(" (was \"");
-        const std::string old = n.Text.substr(was + 7, n.Text.size() - was - 9);
-        out.push_back(old + ": " + std::string(tree.Reason(i)));
+        const std::size_t was = n.text.rfind(" (was \"");
+        const std::string old = n.text.substr(was + 7, n.text.size() - was - 9);
+        out.push_back(old + ": " + std::string(tree.reason(i)));
     }
     std::sort(out.begin(), out.end());
     return out;
 }
 
-class PlanCaseTest : public ::testing::TestWithParam<TPlanCase>
+class PlanCaseTest : public ::testing::TestWithParam<PlanCase>
 {
 };
 
 TEST_P(PlanCaseTest, TheSimulationForeseesTheRunAndUndoGivesEverythingBack)
 {
-    const TPlanCase& c = GetParam();
+    const PlanCase& c = GetParam();
     TempTree tree;
     for (const std::string& name : c.files) {
         if (name.ends_with('/'))
@@ -121,10 +121,10 @@ TEST_P(PlanCaseTest, TheSimulationForeseesTheRunAndUndoGivesEverythingBack)
         else
             tree.file(name, name);
     }
-    const TTreeSnapshot before = SnapshotTree(tree.path());
-    TRenameSession session;
-    session.Jobs = {MapJob(c.map)};
-    TRunOptions o;
+    const TreeSnapshot before = snapshotTree(tree.path());
+    RenameSession session;
+    session.jobs = {mapJob(c.map)};
+    RunOptions o;
     o.startFolder = tree.path();
     o.mask = c.mask;
     o.renameDirs = c.renameDirs;
@@ -134,120 +134,120 @@ TEST_P(PlanCaseTest, TheSimulationForeseesTheRunAndUndoGivesEverythingBack)
 
     // The simulation.
     RecorderHost simHost;
-    TRunOptions sim = o;
+    RunOptions sim = o;
     sim.simulation = true;
-    TResultTree simulated;
-    const TRunResult s = RunRename(session, simHost, sim, &simulated);
-    const TRunStats simStats = session.Stats;
-    EXPECT_EQ(failuresInTree(simulated), c.failures) << simulated.ToText();
-    EXPECT_TRUE(SameTree(SnapshotTree(tree.path()), before));
+    ResultTree simulated;
+    const RunResult s = runRename(session, simHost, sim, &simulated);
+    const RunStats simStats = session.stats;
+    EXPECT_EQ(failuresInTree(simulated), c.failures) << simulated.toText();
+    EXPECT_TRUE(sameTree(snapshotTree(tree.path()), before));
 
     // The real run does what the simulation showed.
     RecorderHost host;
-    const TRunResult r = RunRename(session, host, o);
+    const RunResult r = runRename(session, host, o);
     EXPECT_EQ(folderState(tree), c.after);
     EXPECT_EQ(failuresInLog(host.log, c), c.failures);
     EXPECT_EQ(r.renameFailures, static_cast<std::int32_t>(c.failures.size()));
     EXPECT_EQ(host.messages.size(), c.failures.size());
     EXPECT_EQ(r.cycles, c.cycles);
-    EXPECT_EQ(session.Stats.FilesRenamed, simStats.FilesRenamed);
-    EXPECT_EQ(session.Stats.FoldersRenamed, simStats.FoldersRenamed);
-    EXPECT_EQ(session.Stats.ErrorCount, simStats.ErrorCount);
-    EXPECT_EQ(r.AllWentThrough(session.Stats), s.AllWentThrough(simStats));
+    EXPECT_EQ(session.stats.filesRenamed, simStats.filesRenamed);
+    EXPECT_EQ(session.stats.foldersRenamed, simStats.foldersRenamed);
+    EXPECT_EQ(session.stats.errorCount, simStats.errorCount);
+    EXPECT_EQ(r.allWentThrough(session.stats), s.allWentThrough(simStats));
 
     // Undo, the last rename first, gives every name back.
     RecorderHost undoHost;
-    const TUndoResult u = UndoFolder(tree.path(), undoHost);
+    const UndoResult u = undoFolder(tree.path(), undoHost);
     EXPECT_EQ(u.errors, 0);
-    const TTreeSnapshot restored = SnapshotTree(tree.path());
-    EXPECT_TRUE(SameTree(restored, before)) << TreeDifference(before, restored);
+    const TreeSnapshot restored = snapshotTree(tree.path());
+    EXPECT_TRUE(sameTree(restored, before)) << treeDifference(before, restored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PlanCaseTest,
     ::testing::Values(
         // Renumbering up by one: every new name is held by the next file until it moves.
-        TPlanCase {"ShiftUpByOne", {"1.txt", "2.txt", "3.txt", "4.txt", "5.txt"},
+        PlanCase {"ShiftUpByOne", {"1.txt", "2.txt", "3.txt", "4.txt", "5.txt"},
             {{"1.txt", "2.txt"}, {"2.txt", "3.txt"}, {"3.txt", "4.txt"}, {"4.txt", "5.txt"},
                 {"5.txt", "6.txt"}},
             {"2.txt=1.txt", "3.txt=2.txt", "4.txt=3.txt", "5.txt=4.txt", "6.txt=5.txt"}, {}},
-        TPlanCase {"Swap", {"a.txt", "b.txt"}, {{"a.txt", "b.txt"}, {"b.txt", "a.txt"}},
+        PlanCase {"Swap", {"a.txt", "b.txt"}, {{"a.txt", "b.txt"}, {"b.txt", "a.txt"}},
             {"a.txt=b.txt", "b.txt=a.txt"}, {}, 1},
-        TPlanCase {"Rotation", {"a.txt", "b.txt", "c.txt"},
+        PlanCase {"Rotation", {"a.txt", "b.txt", "c.txt"},
             {{"a.txt", "b.txt"}, {"b.txt", "c.txt"}, {"c.txt", "a.txt"}},
             {"a.txt=c.txt", "b.txt=a.txt", "c.txt=b.txt"}, {}, 1},
-        TPlanCase {"TwoCyclesAndAChain", {"a", "b", "c", "d", "e", "f", "g"},
+        PlanCase {"TwoCyclesAndAChain", {"a", "b", "c", "d", "e", "f", "g"},
             {{"a", "b"}, {"b", "a"}, {"c", "d"}, {"d", "c"}, {"e", "f"}, {"f", "g"}, {"g", "h"}},
             {"a=b", "b=a", "c=d", "d=c", "f=e", "g=f", "h=g"}, {}, 2},
-        TPlanCase {"CycleThroughAFolderAndAFile", {"x/", "y.txt"}, {{"x", "y.txt"}, {"y.txt", "x"}},
+        PlanCase {"CycleThroughAFolderAndAFile", {"x/", "y.txt"}, {{"x", "y.txt"}, {"y.txt", "x"}},
             {"x=y.txt", "y.txt/=x"}, {}, 1},
         // What the simulation could not see: a hidden file and a file outside the mask.
-        TPlanCase {"HeldByAHiddenFile", {"a.txt", ".config"}, {{"a.txt", ".config"}},
+        PlanCase {"HeldByAHiddenFile", {"a.txt", ".config"}, {{"a.txt", ".config"}},
             {".config=.config", "a.txt=a.txt"}, {"a.txt: held by .config, which stays"}},
-        TPlanCase {"HeldByAFileOutsideTheMask", {"a.txt", "b.jpg"}, {{"a.txt", "b.jpg"}},
+        PlanCase {"HeldByAFileOutsideTheMask", {"a.txt", "b.jpg"}, {{"a.txt", "b.jpg"}},
             {"a.txt=a.txt", "b.jpg=b.jpg"}, {"a.txt: held by b.jpg, which stays"}, 0, "*.txt"},
-        TPlanCase {"TwoWantOneNameTheFirstGetsIt", {"a.txt", "b.txt"},
+        PlanCase {"TwoWantOneNameTheFirstGetsIt", {"a.txt", "b.txt"},
             {{"a.txt", "c.txt"}, {"b.txt", "c.txt"}}, {"b.txt=b.txt", "c.txt=a.txt"},
             {"b.txt: also the new name of a.txt, which comes first"}},
-        TPlanCase {"AFailureCascades", {"a.txt", "b.txt", "c.txt"}, {{"a.txt", "b.txt"}, {"c.txt", "a.txt"}},
+        PlanCase {"AFailureCascades", {"a.txt", "b.txt", "c.txt"}, {{"a.txt", "b.txt"}, {"c.txt", "a.txt"}},
             {"a.txt=a.txt", "b.txt=b.txt", "c.txt=c.txt"},
             {"a.txt: held by b.txt, which stays", "c.txt: held by a.txt, whose own rename fails"}},
-        TPlanCase {"ARefusedNameBreaksARotation", {"a.txt", "b.txt", "c.txt"},
+        PlanCase {"ARefusedNameBreaksARotation", {"a.txt", "b.txt", "c.txt"},
             {{"a.txt", "b.txt"}, {"b.txt", "x/y"}, {"c.txt", "a.txt"}},
             {"a.txt=a.txt", "b.txt=b.txt", "c.txt=c.txt"},
             {"a.txt: held by b.txt, whose own rename fails",
                 "b.txt: a name with \"/\", which would leave the folder",
                 "c.txt: held by a.txt, whose own rename fails"}},
         // The folder is the one that fails, not the file that stays.
-        TPlanCase {"AFolderWhoseNameIsHeldByAFileThatStays", {"D/", "f.txt"}, {{"D", "f.txt"}},
+        PlanCase {"AFolderWhoseNameIsHeldByAFileThatStays", {"D/", "f.txt"}, {{"D", "f.txt"}},
             {"D/=D", "f.txt=f.txt"}, {"D: held by f.txt, which stays"}},
-        TPlanCase {"CaseTwinsOnACaseSensitiveFileSystem", {"Makefile", "makefile"},
+        PlanCase {"CaseTwinsOnACaseSensitiveFileSystem", {"Makefile", "makefile"},
             {{"Makefile", "old-Makefile"}, {"makefile", "old-makefile"}},
             {"old-Makefile=Makefile", "old-makefile=makefile"}, {}},
-        TPlanCase {"UndoFileNameInAnotherCaseIsAnotherName", {"notes"}, {{"notes", "_BRINDLEWICK_UNDO.TXT"}},
+        PlanCase {"UndoFileNameInAnotherCaseIsAnotherName", {"notes"}, {{"notes", "_BRINDLEWICK_UNDO.TXT"}},
             {"_BRINDLEWICK_UNDO.TXT=notes"}, {}},
-        TPlanCase {"ALineFeedIsRefusedWhileUndoFilesAreWritten", {"a"}, {{"a", "a\nb"}}, {"a=a"},
+        PlanCase {"ALineFeedIsRefusedWhileUndoFilesAreWritten", {"a"}, {{"a", "a\nb"}}, {"a=a"},
             {"a: a line feed, which the undo file cannot record"}},
         // Where the file system folds case.
-        TPlanCase {"FoldingACaseOnlyChangeIsTheEntryItself", {"README"}, {{"README", "readme"}},
-            {"readme=README"}, {}, 0, "*.*", TNameCaseRule::Folding},
-        TPlanCase {"FoldingANameHeldInAnotherCase", {"a.txt", "b.txt"}, {{"a.txt", "B.TXT"}},
+        PlanCase {"FoldingACaseOnlyChangeIsTheEntryItself", {"README"}, {{"README", "readme"}},
+            {"readme=README"}, {}, 0, "*.*", NameCaseRule::Folding},
+        PlanCase {"FoldingANameHeldInAnotherCase", {"a.txt", "b.txt"}, {{"a.txt", "B.TXT"}},
             {"a.txt=a.txt", "b.txt=b.txt"}, {"a.txt: held by b.txt, which stays"}, 0, "*.*",
-            TNameCaseRule::Folding},
-        TPlanCase {"FoldingTwoWantOneName", {"x1", "x2"}, {{"x1", "Same"}, {"x2", "SAME"}},
+            NameCaseRule::Folding},
+        PlanCase {"FoldingTwoWantOneName", {"x1", "x2"}, {{"x1", "Same"}, {"x2", "SAME"}},
             {"Same=x1", "x2=x2"}, {"x2: also the new name of x1, which comes first"}, 0, "*.*",
-            TNameCaseRule::Folding},
-        TPlanCase {"FoldingLettersOfEveryScript", {"a", "b"},
+            NameCaseRule::Folding},
+        PlanCase {"FoldingLettersOfEveryScript", {"a", "b"},
             {{"a", "\xc3\xa9t\xc3\xa9"}, {"b", "\xc3\x89T\xc3\x89"}}, {"b=b", "\xc3\xa9t\xc3\xa9=a"},
-            {"b: also the new name of a, which comes first"}, 0, "*.*", TNameCaseRule::Folding},
-        TPlanCase {"FoldingSwapAcrossCase", {"a.txt", "b.txt"}, {{"a.txt", "B.txt"}, {"b.txt", "A.txt"}},
-            {"A.txt=b.txt", "B.txt=a.txt"}, {}, 1, "*.*", TNameCaseRule::Folding},
-        TPlanCase {"FoldingTheUndoFilesNameIsHeld", {"notes"}, {{"notes", "_BRINDLEWICK_UNDO.TXT"}},
+            {"b: also the new name of a, which comes first"}, 0, "*.*", NameCaseRule::Folding},
+        PlanCase {"FoldingSwapAcrossCase", {"a.txt", "b.txt"}, {{"a.txt", "B.txt"}, {"b.txt", "A.txt"}},
+            {"A.txt=b.txt", "B.txt=a.txt"}, {}, 1, "*.*", NameCaseRule::Folding},
+        PlanCase {"FoldingTheUndoFilesNameIsHeld", {"notes"}, {{"notes", "_BRINDLEWICK_UNDO.TXT"}},
             {"notes=notes"}, {"notes: held by _brindlewick_undo.txt, which stays"}, 0, "*.*",
-            TNameCaseRule::Folding}),
-    [](const ::testing::TestParamInfo<TPlanCase>& info) { return info.param.label; });
+            NameCaseRule::Folding}),
+    [](const ::testing::TestParamInfo<PlanCase>& info) { return info.param.label; });
 
 class PlanRunTest : public ::testing::Test
 {
 protected:
-    TRunResult run(TRunOptions o = {})
+    RunResult run(RunOptions o = {})
     {
         o.startFolder = tree.path();
-        o.nameCase = TNameCaseRule::Exact;
-        return RunRename(session, host, o, &result);
+        o.nameCase = NameCaseRule::Exact;
+        return runRename(session, host, o, &result);
     }
 
     TempTree tree;
-    TRenameSession session;
+    RenameSession session;
     RecorderHost host;
-    TResultTree result;
+    ResultTree result;
 };
 
 TEST_F(PlanRunTest, TheLogShowsEachRenameAsItHappensAndTheTemporaryStep)
 {
     for (const char* name : {"a", "b", "c", "d"})
-        tree.file(name, name, test::LocalTime(2004, 3, 5, 9, 1));
-    session.Jobs = {MapJob({{"a", "b"}, {"b", "a"}, {"c", "d"}, {"d", "e"}})};
-    TRunOptions o;
+        tree.file(name, name, test::localTime(2004, 3, 5, 9, 1));
+    session.jobs = {mapJob({{"a", "b"}, {"b", "a"}, {"c", "d"}, {"d", "e"}})};
+    RunOptions o;
     o.log = true;
     o.undo = true;
     run(o);
@@ -282,9 +282,9 @@ TEST_F(PlanRunTest, TheLogShowsEachRenameAsItHappensAndTheTemporaryStep)
 // ---- the plan alone, without a folder ----
 
 /// Files named by number, zero-padded to six digits, in that order.
-TBWFileList numbered(int count)
+FileEntryList numbered(int count)
 {
-    TBWFileList files;
+    FileEntryList files;
     files.reserve(static_cast<std::size_t>(count));
     char name[16];
     for (int i = 0; i < count; ++i) {
@@ -296,20 +296,20 @@ TBWFileList numbered(int count)
 
 /// Every number one up: the name is replaced by the counter, starting at 1. With wrap, the last
 /// takes the first's name and the whole folder is one cycle.
-std::vector<TJob> shiftJobs(int count, bool wrap)
+std::vector<Job> shiftJobs(int count, bool wrap)
 {
-    std::vector<TJob> jobs = {MakeJob(jobRemove, posBegin, 6), MakeJob(jobCounter, posBegin, 6)};
+    std::vector<Job> jobs = {makeJob(jobRemove, posBegin, 6), makeJob(jobCounter, posBegin, 6)};
     if (wrap) {
         char last[16];
         std::snprintf(last, sizeof last, "%06d", count);
-        jobs.push_back(MakeJob(jobReplace, replaceRegex, 1, 0, std::string("\\A") + last + "\\z", "000000"));
+        jobs.push_back(makeJob(jobReplace, replaceRegex, 1, 0, std::string("\\A") + last + "\\z", "000000"));
     }
     return jobs;
 }
 
-TFolderPlan::TOptions unsorted(TNameCase nameCase = TNameCase::Exact)
+RenamePlan::Options unsorted(NameCase nameCase = NameCase::Exact)
 {
-    TFolderPlan::TOptions o;
+    RenamePlan::Options o;
     o.sort = false;
     o.undo = true;
     o.nameCase = nameCase;
@@ -319,12 +319,12 @@ TFolderPlan::TOptions unsorted(TNameCase nameCase = TNameCase::Exact)
 /// Makes the plan's steps on a folder held in memory, as the real run makes them on disk, and
 /// checks that every target is free when its turn comes. Returns the entries' final names
 /// by entry.
-Strings replaySteps(const TFolderPlan& plan, const TNameList& others)
+Strings replaySteps(const RenamePlan& plan, const NameList& others)
 {
     std::map<std::string, std::size_t> names; // name on the model disk -> entry (others: npos)
-    Strings at(plan.Size());
-    for (std::size_t i = 0; i < plan.Size(); ++i) {
-        at[i] = plan.Entry(i).Name;
+    Strings at(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        at[i] = plan.entry(i).name;
         names[at[i]] = i;
     }
     for (std::size_t k = 0; k < others.size(); ++k)
@@ -335,11 +335,11 @@ Strings replaySteps(const TFolderPlan& plan, const TNameList& others)
         names[to] = i;
         at[i] = to;
     };
-    for (const TPlanStep& step : plan.Steps()) {
+    for (const PlanStep& step : plan.steps()) {
         if (step.toTemporary)
-            move(step.entry, plan.TemporaryName());
-        else if (plan.Verdict(step.entry) == TVerdict::Renamed)
-            move(step.entry, std::string(plan.NewName(step.entry)));
+            move(step.entry, plan.temporaryName());
+        else if (plan.verdict(step.entry) == Verdict::Renamed)
+            move(step.entry, std::string(plan.newName(step.entry)));
     }
     return at;
 }
@@ -348,13 +348,13 @@ TEST(FolderPlanTest, AHundredThousandShiftedByOneRunFromTheFreeEnd)
 {
     constexpr int kCount = 100000;
     std::int32_t counter = 1;
-    TFolderPlan plan;
-    plan.Compute({}, numbered(kCount), {}, unsorted(), shiftJobs(kCount, false), counter);
-    EXPECT_EQ(plan.CycleCount(), 0u);
-    EXPECT_TRUE(plan.TemporaryName().empty());
-    ASSERT_EQ(plan.Steps().size(), static_cast<std::size_t>(kCount));
-    EXPECT_EQ(plan.Steps().front().entry, static_cast<std::uint32_t>(kCount - 1));
-    EXPECT_EQ(plan.Steps().back().entry, 0u);
+    RenamePlan plan;
+    plan.compute({}, numbered(kCount), {}, unsorted(), shiftJobs(kCount, false), counter);
+    EXPECT_EQ(plan.cycleCount(), 0u);
+    EXPECT_TRUE(plan.temporaryName().empty());
+    ASSERT_EQ(plan.steps().size(), static_cast<std::size_t>(kCount));
+    EXPECT_EQ(plan.steps().front().entry, static_cast<std::uint32_t>(kCount - 1));
+    EXPECT_EQ(plan.steps().back().entry, 0u);
     const Strings final = replaySteps(plan, {});
     EXPECT_EQ(final.front(), "000001");
     EXPECT_EQ(final.back(), "100000");
@@ -364,17 +364,17 @@ TEST(FolderPlanTest, AHundredThousandInOneCycleTakeOneTemporaryName)
 {
     constexpr int kCount = 100000;
     std::int32_t counter = 1;
-    TFolderPlan plan;
-    plan.Compute({}, numbered(kCount), {}, unsorted(), shiftJobs(kCount, true), counter);
-    EXPECT_EQ(plan.CycleCount(), 1u);
-    EXPECT_TRUE(plan.TemporaryName().starts_with(kTemporaryPrefix));
-    ASSERT_EQ(plan.Steps().size(), static_cast<std::size_t>(kCount + 1));
-    EXPECT_TRUE(plan.Steps().front().toTemporary);
+    RenamePlan plan;
+    plan.compute({}, numbered(kCount), {}, unsorted(), shiftJobs(kCount, true), counter);
+    EXPECT_EQ(plan.cycleCount(), 1u);
+    EXPECT_TRUE(plan.temporaryName().starts_with(kTemporaryPrefix));
+    ASSERT_EQ(plan.steps().size(), static_cast<std::size_t>(kCount + 1));
+    EXPECT_TRUE(plan.steps().front().toTemporary);
     EXPECT_EQ(std::count_if(
-                  plan.Steps().begin(), plan.Steps().end(), [](const TPlanStep& s) { return s.toTemporary; }),
+                  plan.steps().begin(), plan.steps().end(), [](const PlanStep& s) { return s.toTemporary; }),
         1);
-    for (std::size_t i = 0; i < plan.Size(); ++i)
-        ASSERT_EQ(plan.Verdict(i), TVerdict::Renamed) << i;
+    for (std::size_t i = 0; i < plan.size(); ++i)
+        ASSERT_EQ(plan.verdict(i), Verdict::Renamed) << i;
     const Strings final = replaySteps(plan, {});
     EXPECT_EQ(final.front(), "000001");
     EXPECT_EQ(final.back(), "000000");
@@ -384,16 +384,16 @@ TEST(FolderPlanTest, AFailureAtTheEndOfAHundredThousandLongChainFailsEveryEntry)
 {
     constexpr int kCount = 100000;
     std::int32_t counter = 1;
-    TNameList others;
+    NameList others;
     others.push_back("100000"); // a name outside the mask holds the chain's last target
-    TFolderPlan plan;
-    plan.Compute({}, numbered(kCount), others, unsorted(), shiftJobs(kCount, false), counter);
-    for (std::size_t i = 0; i < plan.Size(); ++i) {
-        ASSERT_EQ(plan.Verdict(i), TVerdict::Failed) << i;
-        ASSERT_EQ(plan.Failure(i), TFailure::Held) << i;
+    RenamePlan plan;
+    plan.compute({}, numbered(kCount), others, unsorted(), shiftJobs(kCount, false), counter);
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        ASSERT_EQ(plan.verdict(i), Verdict::Failed) << i;
+        ASSERT_EQ(plan.failure(i), Failure::Held) << i;
     }
-    EXPECT_EQ(plan.Reason(kCount - 1), "held by 100000, which stays");
-    EXPECT_EQ(plan.Reason(0), "held by 000001, whose own rename fails");
+    EXPECT_EQ(plan.reason(kCount - 1), "held by 100000, which stays");
+    EXPECT_EQ(plan.reason(0), "held by 000001, whose own rename fails");
     // Nothing moves.
     const Strings final = replaySteps(plan, others);
     EXPECT_EQ(final.front(), "000000");
@@ -402,17 +402,17 @@ TEST(FolderPlanTest, AFailureAtTheEndOfAHundredThousandLongChainFailsEveryEntry)
 
 TEST(FolderPlanTest, TheTemporaryNameIsHiddenAndHeldByNoEntry)
 {
-    TNameList others;
+    NameList others;
     for (int i = 0; i < 50; ++i)
         others.push_back(std::string(kTemporaryPrefix) + std::to_string(i));
-    TBWFileList files = {TBWFile("a", 0), TBWFile("b", 0)};
+    FileEntryList files = {FileEntry("a", 0), FileEntry("b", 0)};
     std::int32_t counter = 0;
-    TFolderPlan plan;
-    plan.Compute({}, files, others, unsorted(), {MapJob({{"a", "b"}, {"b", "a"}})}, counter);
-    ASSERT_EQ(plan.CycleCount(), 1u);
-    EXPECT_EQ(plan.TemporaryName().size(), kTemporaryPrefix.size() + 8);
+    RenamePlan plan;
+    plan.compute({}, files, others, unsorted(), {mapJob({{"a", "b"}, {"b", "a"}})}, counter);
+    ASSERT_EQ(plan.cycleCount(), 1u);
+    EXPECT_EQ(plan.temporaryName().size(), kTemporaryPrefix.size() + 8);
     for (std::size_t k = 0; k < others.size(); ++k)
-        EXPECT_NE(plan.TemporaryName(), others[k]);
+        EXPECT_NE(plan.temporaryName(), others[k]);
     EXPECT_EQ(replaySteps(plan, others), (Strings {"b", "a"}));
 }
 
@@ -420,58 +420,58 @@ TEST(FolderPlanTest, ConfirmationsComeInListingOrderAndADeclinedEntryHoldsItsNam
 {
     // Subfolders first, then files, each asked once; the declined b keeps its name, so a,
     // which wanted it, fails.
-    TBWFileList dirs = {TBWFile("D", 0)};
-    TBWFileList files = {TBWFile("a", 0), TBWFile("b", 0), TBWFile("c", 0)};
-    TFolderPlan::TOptions o = unsorted();
+    FileEntryList dirs = {FileEntry("D", 0)};
+    FileEntryList files = {FileEntry("a", 0), FileEntry("b", 0), FileEntry("c", 0)};
+    RenamePlan::Options o = unsorted();
     o.renameDirs = true;
     Strings asked;
     std::int32_t counter = 0;
-    TFolderPlan plan;
-    plan.Compute(dirs, files, {}, o, {MapJob({{"D", "E"}, {"a", "b"}, {"b", "c2"}, {"c", "d"}})}, counter,
-        [&](const TBWFile& e, TEntryKind, std::string_view newName) {
-            asked.push_back(e.Name + ">" + std::string(newName));
-            return e.Name != "b" ? TFolderPlan::TAnswer::Yes : TFolderPlan::TAnswer::No;
+    RenamePlan plan;
+    plan.compute(dirs, files, {}, o, {mapJob({{"D", "E"}, {"a", "b"}, {"b", "c2"}, {"c", "d"}})}, counter,
+        [&](const FileEntry& e, EntryKind, std::string_view newName) {
+            asked.push_back(e.name + ">" + std::string(newName));
+            return e.name != "b" ? RenamePlan::Answer::Yes : RenamePlan::Answer::No;
         });
     EXPECT_EQ(asked, (Strings {"D>E", "a>b", "b>c2", "c>d"}));
-    EXPECT_EQ(plan.Verdict(0), TVerdict::Renamed);
-    EXPECT_EQ(plan.Verdict(1), TVerdict::Failed);
-    EXPECT_EQ(plan.Reason(1), "held by b, which stays");
-    EXPECT_EQ(plan.Verdict(2), TVerdict::Declined);
-    EXPECT_EQ(plan.Verdict(3), TVerdict::Renamed);
+    EXPECT_EQ(plan.verdict(0), Verdict::Renamed);
+    EXPECT_EQ(plan.verdict(1), Verdict::Failed);
+    EXPECT_EQ(plan.reason(1), "held by b, which stays");
+    EXPECT_EQ(plan.verdict(2), Verdict::Declined);
+    EXPECT_EQ(plan.verdict(3), Verdict::Renamed);
 
     // Cancelled while b was to be asked: b and c keep their names, unexamined.
-    TFolderPlan stopped;
-    stopped.SetListing(dirs, files, {});
-    EXPECT_FALSE(stopped.Name({MapJob({{"D", "E"}, {"a", "x"}, {"b", "y"}, {"c", "z"}})}, counter, o,
-        [&](const TBWFile& e, TEntryKind, std::string_view) {
-            return e.Name == "b" ? TFolderPlan::TAnswer::Stop : TFolderPlan::TAnswer::Yes;
+    RenamePlan stopped;
+    stopped.setListing(dirs, files, {});
+    EXPECT_FALSE(stopped.name({mapJob({{"D", "E"}, {"a", "x"}, {"b", "y"}, {"c", "z"}})}, counter, o,
+        [&](const FileEntry& e, EntryKind, std::string_view) {
+            return e.name == "b" ? RenamePlan::Answer::Stop : RenamePlan::Answer::Yes;
         }));
-    EXPECT_TRUE(stopped.Named(1));
-    EXPECT_EQ(stopped.Verdict(1), TVerdict::Renamed);
-    EXPECT_FALSE(stopped.Named(2));
-    EXPECT_FALSE(stopped.Named(3));
-    EXPECT_EQ(stopped.NewName(3), "c");
+    EXPECT_TRUE(stopped.named(1));
+    EXPECT_EQ(stopped.verdict(1), Verdict::Renamed);
+    EXPECT_FALSE(stopped.named(2));
+    EXPECT_FALSE(stopped.named(3));
+    EXPECT_EQ(stopped.newName(3), "c");
 }
 
 TEST(FolderPlanTest, PlansMadeOnOtherThreadsAreTheSame)
 {
     // Sorting with the shared collator, a regular expression and folded keys, on four threads
     // at once, each from its own copy of the jobs.
-    TBWFileList files;
+    FileEntryList files;
     for (int i = 0; i < 3000; ++i)
         files.emplace_back((i % 3 == 0 ? "IMG " : "img ") + std::to_string(i * 7919 % 3000) + ".JPG", 0.0);
-    const std::vector<TJob> jobs = {MakeJob(jobReplace, replaceRegex, 0, 0, "(img) (\\d+)", "$2 $1"),
-        MakeJob(jobLower, 0, 1), MakeJob(jobCounter, posEnd, 2)};
-    TFolderPlan::TOptions o;
+    const std::vector<Job> jobs = {makeJob(jobReplace, replaceRegex, 0, 0, "(img) (\\d+)", "$2 $1"),
+        makeJob(jobLower, 0, 1), makeJob(jobCounter, posEnd, 2)};
+    RenamePlan::Options o;
     o.naturalSort = true;
-    o.nameCase = TNameCase::Folding;
-    const auto make = [&](std::vector<TJob> ownJobs) {
+    o.nameCase = NameCase::Folding;
+    const auto make = [&](std::vector<Job> ownJobs) {
         std::int32_t counter = 5;
-        TFolderPlan plan;
-        plan.Compute({}, files, {}, o, ownJobs, counter);
+        RenamePlan plan;
+        plan.compute({}, files, {}, o, ownJobs, counter);
         Strings out;
-        for (std::size_t i = 0; i < plan.Size(); ++i)
-            out.push_back(plan.Entry(i).Name + ">" + std::string(plan.NewName(i)) + ":" + plan.Reason(i));
+        for (std::size_t i = 0; i < plan.size(); ++i)
+            out.push_back(plan.entry(i).name + ">" + std::string(plan.newName(i)) + ":" + plan.reason(i));
         return out;
     };
     const Strings alone = make(jobs);
@@ -485,15 +485,15 @@ TEST(FolderPlanTest, PlansMadeOnOtherThreadsAreTheSame)
         EXPECT_EQ(r, alone);
 }
 
-struct TKeyCase {
+struct KeyCase {
     const char* label;
     std::string a;
     std::string b;
     bool same;
-    friend void PrintTo(const TKeyCase& c, std::ostream* os) { *os << c.label; }
+    friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class FoldedKeyTest : public ::testing::TestWithParam<TKeyCase>
+class FoldedKeyTest : public ::testing::TestWithParam<KeyCase>
 {
 };
 
@@ -501,21 +501,21 @@ TEST_P(FoldedKeyTest, ClashesAsAFileSystemThatFoldsCase)
 {
     std::string a;
     std::string b;
-    FoldedNameKey(GetParam().a, a);
-    FoldedNameKey(GetParam().b, b);
+    foldedNameKey(GetParam().a, a);
+    foldedNameKey(GetParam().b, b);
     EXPECT_EQ(a == b, GetParam().same);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FoldedKeyTest,
-    ::testing::Values(TKeyCase {"Ascii", "ReadMe.TXT", "readme.txt", true},
-        TKeyCase {"LatinAccent", "\xc3\x89t\xc3\xa9", "\xc3\xa9T\xc3\x89", true},
-        TKeyCase {"AccentIsNotCase", "\xc3\xa9", "e", false},
-        TKeyCase {"GreekFinalSigma", "\xce\xbf\xcf\x82", "\xce\x9f\xce\xa3", true},
-        TKeyCase {"GreekAccentDropped", "\xce\x86", "\xce\xb1", true},
-        TKeyCase {"CyrillicCase", "\xd0\x94", "\xd0\xb4", true},
-        TKeyCase {"InvalidBytesStay", "a\xff", "A\xff", true},
-        TKeyCase {"InvalidBytesDiffer", "a\xfe", "a\xff", false}),
-    [](const ::testing::TestParamInfo<TKeyCase>& info) { return info.param.label; });
+    ::testing::Values(KeyCase {"Ascii", "ReadMe.TXT", "readme.txt", true},
+        KeyCase {"LatinAccent", "\xc3\x89t\xc3\xa9", "\xc3\xa9T\xc3\x89", true},
+        KeyCase {"AccentIsNotCase", "\xc3\xa9", "e", false},
+        KeyCase {"GreekFinalSigma", "\xce\xbf\xcf\x82", "\xce\x9f\xce\xa3", true},
+        KeyCase {"GreekAccentDropped", "\xce\x86", "\xce\xb1", true},
+        KeyCase {"CyrillicCase", "\xd0\x94", "\xd0\xb4", true},
+        KeyCase {"InvalidBytesStay", "a\xff", "A\xff", true},
+        KeyCase {"InvalidBytesDiffer", "a\xfe", "a\xff", false}),
+    [](const ::testing::TestParamInfo<KeyCase>& info) { return info.param.label; });
 
 TEST(NameCaseTest, ThisFileSystemComparesBytesAndTheFoldingTypesAreKnown)
 {
@@ -524,13 +524,13 @@ TEST(NameCaseTest, ThisFileSystemComparesBytesAndTheFoldingTypesAreKnown)
     const int fd = ::open(tree.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     // The scratch folders live on tmpfs or ext4 without the case-folding flag.
-    EXPECT_EQ(DetectNameCase(fd, "Probe.txt"), TNameCase::Exact);
-    EXPECT_EQ(DetectNameCase(fd, ""), TNameCase::Exact);
+    EXPECT_EQ(detectNameCase(fd, "Probe.txt"), NameCase::Exact);
+    EXPECT_EQ(detectNameCase(fd, ""), NameCase::Exact);
     ::close(fd);
-    EXPECT_TRUE(FileSystemFoldsCase(0x4d44)); // FAT
-    EXPECT_TRUE(FileSystemFoldsCase(0x2011BAB0)); // exFAT
-    EXPECT_FALSE(FileSystemFoldsCase(0xEF53)); // ext2/3/4
-    EXPECT_FALSE(FileSystemFoldsCase(0x01021994)); // tmpfs
+    EXPECT_TRUE(fileSystemFoldsCase(0x4d44)); // FAT
+    EXPECT_TRUE(fileSystemFoldsCase(0x2011BAB0)); // exFAT
+    EXPECT_FALSE(fileSystemFoldsCase(0xEF53)); // ext2/3/4
+    EXPECT_FALSE(fileSystemFoldsCase(0x01021994)); // tmpfs
 }
 
 } // namespace

@@ -12,7 +12,7 @@ namespace brindle::test
 /// One regular-expression replace job that gives each name of map its new name and leaves
 /// every other name alone: any chain, swap, rotation or clash a test needs. Names must not hold
 /// "\E", and new names none of "$", "\", ":" and "}".
-inline TJob MapJob(const std::vector<std::pair<std::string, std::string>>& map)
+inline Job mapJob(const std::vector<std::pair<std::string, std::string>>& map)
 {
     std::string pattern = "\\A(?:";
     std::string replacement;
@@ -24,7 +24,7 @@ inline TJob MapJob(const std::vector<std::pair<std::string, std::string>>& map)
         replacement += "${" + std::to_string(k + 1) + ":+" + map[k].second + ":}";
     }
     pattern += ")\\z";
-    return MakeJob(jobReplace, replaceRegex, 1, 0, pattern, replacement);
+    return makeJob(jobReplace, replaceRegex, 1, 0, pattern, replacement);
 }
 
 } // namespace brindle::test

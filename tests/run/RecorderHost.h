@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run/URunHost.h"
+#include "core/run/RunHost.h"
 
 namespace brindle::test
 {
@@ -18,7 +18,7 @@ public:
     std::vector<std::string> questions;
     std::vector<std::string> log;
     std::vector<std::string> folders;
-    std::vector<TRunStats> progress;
+    std::vector<RunStats> progress;
     /// Answers to the questions, in order; when they run out, defaultAnswer.
     std::deque<bool> answers;
     bool defaultAnswer = true;
@@ -29,11 +29,11 @@ public:
     int undoStartedCount = 0;
     int undoFinishedCount = 0;
     int resultNodes = 0;
-    TRunResult lastResult;
-    TUndoResult lastUndo;
+    RunResult lastResult;
+    UndoResult lastUndo;
 
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
-    bool askYesNo(std::string_view text, TQuestion) override
+    bool askYesNo(std::string_view text, Question) override
     {
         questions.emplace_back(text);
         if (answers.empty())
@@ -43,18 +43,18 @@ public:
         return a;
     }
     void logLine(std::string_view line) override { log.emplace_back(line); }
-    void runStarted(const TRunOptions&) override { ++started; }
+    void runStarted(const RunOptions&) override { ++started; }
     void showCurrentFolder(std::string_view folder) override { folders.emplace_back(folder); }
-    void updateProgress(const TRunStats& stats) override { progress.push_back(stats); }
+    void updateProgress(const RunStats& stats) override { progress.push_back(stats); }
     bool cancelRequested() override { return cancelWhen && cancelWhen(); }
-    void resultNodeAdded(const TResultTree&, std::int32_t) override { ++resultNodes; }
-    void runFinished(const TRunResult& result, const TRunStats&, const TResultTree*) override
+    void resultNodeAdded(const ResultTree&, std::int32_t) override { ++resultNodes; }
+    void runFinished(const RunResult& result, const RunStats&, const ResultTree*) override
     {
         ++finished;
         lastResult = result;
     }
     void undoStarted() override { ++undoStartedCount; }
-    void undoFinished(const TUndoResult& result) override
+    void undoFinished(const UndoResult& result) override
     {
         ++undoFinishedCount;
         lastUndo = result;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/TempTree.h"
-#include "run/UFileOps.h"
+#include "core/run/FileOps.h"
 
 using namespace brindle;
 using namespace brindle::test;
@@ -9,17 +9,17 @@ using namespace brindle::test;
 namespace
 {
 
-TEST(RenameInFolder, RenamesWithoutReplacing)
+TEST(renameInFolder, RenamesWithoutReplacing)
 {
     TempTree tree;
     tree.file("a.txt", "a");
     tree.file("b.txt", "b");
     std::string error;
-    EXPECT_FALSE(RenameInFolder(tree.path(), "a.txt", "b.txt", error));
+    EXPECT_FALSE(renameInFolder(tree.path(), "a.txt", "b.txt", error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(tree.read("a.txt"), "a");
     EXPECT_EQ(tree.read("b.txt"), "b");
-    EXPECT_TRUE(RenameInFolder(tree.path(), "a.txt", "c\xE9.txt", error)) << error;
+    EXPECT_TRUE(renameInFolder(tree.path(), "a.txt", "c\xE9.txt", error)) << error;
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"b.txt", "c\xE9.txt"}));
 }
 
@@ -33,7 +33,7 @@ TEST_P(RefusedNames, LeaveTheEntryAlone)
     tree.dir("sub");
     tree.file("a.txt", "a");
     std::string error;
-    EXPECT_FALSE(RenameInFolder(tree.path(), "a.txt", GetParam(), error));
+    EXPECT_FALSE(renameInFolder(tree.path(), "a.txt", GetParam(), error));
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "sub"}));
 }
 

@@ -21,19 +21,19 @@
 #include "common/TreeSnapshot.h"
 #include "run/PlanTestUtil.h"
 #include "run/RecorderHost.h"
-#include "run/URenameRun.h"
+#include "core/run/RenameRun.h"
 
 namespace brindle
 {
 namespace
 {
 
-using test::ContentMultiset;
+using test::contentMultiset;
 using test::RecorderHost;
 using test::ScratchMount;
-using test::SnapshotTree;
+using test::snapshotTree;
 using test::TempTree;
-using test::TTreeSnapshot;
+using test::TreeSnapshot;
 
 /// A recorder that runs a hook on every log line; "* Renaming file X" comes just before X is
 /// renamed.
@@ -65,7 +65,7 @@ protected:
     {
         for (const char* name : {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub/F.TXT"})
             tree.file(name, std::string("content of ") + name);
-        session.Jobs = {TJob::Create(jobLower)};
+        session.jobs = {Job::create(jobLower)};
         options.startFolder = tree.path();
         options.recurse = true;
         options.undo = true;
@@ -77,22 +77,22 @@ protected:
     {
         RecorderHost undoHost;
         for (const std::string& folder : {tree.at("Sub"), tree.path()}) {
-            const TUndoResult u = UndoFolder(folder, undoHost);
+            const UndoResult u = undoFolder(folder, undoHost);
             EXPECT_EQ(u.errors, 0) << folder;
         }
         EXPECT_TRUE(undoHost.messages.empty()) << undoHost.messages.front();
     }
 
     TempTree tree;
-    TRenameSession session;
+    RenameSession session;
     HookHost host;
-    TRunOptions options;
+    RunOptions options;
 };
 
 TEST_F(RunFaultTest, AnEntryRemovedAfterListingIsReportedAndTheRunGoesOn)
 {
     host.onLog = beforeRenaming("C.TXT", [&] { ASSERT_EQ(::unlink(tree.at("C.TXT").c_str()), 0); });
-    const TRunResult r = RunRename(session, host, options);
+    const RunResult r = runRename(session, host, options);
     EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
     EXPECT_EQ(r.renameFailures, 1);
     EXPECT_FALSE(r.stopped);
@@ -111,17 +111,17 @@ TEST_F(RunFaultTest, AnEntryRemovedAfterListingIsReportedAndTheRunGoesOn)
 TEST_F(RunFaultTest, ATargetTakenAfterListingIsNeverReplaced)
 {
     host.onLog = beforeRenaming("C.TXT", [&] { tree.file("c.txt", "came in between"); });
-    const TTreeSnapshot before = SnapshotTree(tree.path());
-    const TRunResult r = RunRename(session, host, options);
+    const TreeSnapshot before = snapshotTree(tree.path());
+    const RunResult r = runRename(session, host, options);
     EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
     EXPECT_EQ(r.renameFailures, 1);
     EXPECT_EQ(tree.read("C.TXT"), "content of C.TXT");
     EXPECT_EQ(tree.read("c.txt"), "came in between");
     EXPECT_EQ(tree.read("Sub/f.txt"), "content of Sub/F.TXT");
     undoAll();
-    TTreeSnapshot expected = before;
-    expected["c.txt"] = SnapshotTree(tree.path()).at("c.txt");
-    EXPECT_EQ(ContentMultiset(SnapshotTree(tree.path())), ContentMultiset(expected));
+    TreeSnapshot expected = before;
+    expected["c.txt"] = snapshotTree(tree.path()).at("c.txt");
+    EXPECT_EQ(contentMultiset(snapshotTree(tree.path())), contentMultiset(expected));
     EXPECT_EQ(tree.list(),
         (std::vector<std::string> {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub", "c.txt"}));
 }
@@ -151,13 +151,13 @@ public:
     AsUnprivileged(const AsUnprivileged&) = delete;
     AsUnprivileged& operator=(const AsUnprivileged&) = delete;
     /// Whether permissions are checked now.
-    static bool Checked() { return static_cast<uid_t>(::setfsuid(static_cast<uid_t>(-1))) != 0; }
+    static bool checked() { return static_cast<uid_t>(::setfsuid(static_cast<uid_t>(-1))) != 0; }
 
 private:
     bool m_root;
 };
 
-void chownAll(const TTreeSnapshot& tree, const std::string& root, uid_t uid)
+void chownAll(const TreeSnapshot& tree, const std::string& root, uid_t uid)
 {
     ASSERT_EQ(::lchown(root.c_str(), uid, uid), 0);
     for (const auto& [path, entry] : tree)
@@ -166,16 +166,16 @@ void chownAll(const TTreeSnapshot& tree, const std::string& root, uid_t uid)
 
 TEST_F(RunFaultTest, AFolderMadeReadOnlyHalfWayFailsEntryByEntryAndTheRunGoesOn)
 {
-    const TTreeSnapshot before = SnapshotTree(tree.path());
+    const TreeSnapshot before = snapshotTree(tree.path());
     if (::geteuid() == 0)
         chownAll(before, tree.path(), AsUnprivileged::kNobody);
     host.onLog = beforeRenaming("C.TXT", [&] { ASSERT_EQ(::chmod(tree.path().c_str(), 0555), 0); });
-    TRunResult r;
+    RunResult r;
     {
         AsUnprivileged nobody;
-        if (!AsUnprivileged::Checked())
+        if (!AsUnprivileged::checked())
             GTEST_SKIP() << "permissions cannot be made to count here";
-        r = RunRename(session, host, options);
+        r = runRename(session, host, options);
     }
     ::chmod(tree.path().c_str(), 0755);
     EXPECT_EQ(host.messages,
@@ -187,9 +187,9 @@ TEST_F(RunFaultTest, AFolderMadeReadOnlyHalfWayFailsEntryByEntryAndTheRunGoesOn)
     // the subfolder was renamed in as usual.
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\nb.txt\r\nB.TXT\r\n");
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"_brindlewick_undo.txt", "f.txt"}));
-    EXPECT_EQ(ContentMultiset(SnapshotTree(tree.path(), "_brindlewick_undo.txt")), ContentMultiset(before));
+    EXPECT_EQ(contentMultiset(snapshotTree(tree.path(), "_brindlewick_undo.txt")), contentMultiset(before));
     undoAll();
-    EXPECT_EQ(ContentMultiset(SnapshotTree(tree.path())), ContentMultiset(before));
+    EXPECT_EQ(contentMultiset(snapshotTree(tree.path())), contentMultiset(before));
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub"}));
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"F.TXT"}));
 }
@@ -208,14 +208,14 @@ TEST_P(ReadOnlyMountTest, RunReportsAndLosesNothing)
     tree.file("Tail/H.TXT", "content of Tail/H.TXT");
     options.undo = GetParam();
     std::string why;
-    const auto mount = ScratchMount::Bind(tree.at("Sub"), why);
+    const auto mount = ScratchMount::bind(tree.at("Sub"), why);
     if (!mount)
         GTEST_SKIP() << why;
-    const TTreeSnapshot before = SnapshotTree(tree.path());
-    host.onLog = beforeRenaming("C.TXT", [&] { ASSERT_EQ(mount->MakeReadOnly(), 0); });
-    const TRunResult r = RunRename(session, host, options);
+    const TreeSnapshot before = snapshotTree(tree.path());
+    host.onLog = beforeRenaming("C.TXT", [&] { ASSERT_EQ(mount->makeReadOnly(), 0); });
+    const RunResult r = runRename(session, host, options);
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"F.TXT", "G.TXT"}));
-    EXPECT_EQ(ContentMultiset(SnapshotTree(tree.path(), "_brindlewick_undo.txt")), ContentMultiset(before));
+    EXPECT_EQ(contentMultiset(snapshotTree(tree.path(), "_brindlewick_undo.txt")), contentMultiset(before));
     if (options.undo) {
         EXPECT_EQ(host.messages,
             (std::vector<std::string> {
@@ -225,8 +225,8 @@ TEST_P(ReadOnlyMountTest, RunReportsAndLosesNothing)
         EXPECT_EQ(r.undoFilesNotMade, 1);
         EXPECT_EQ(tree.list("Tail"), (std::vector<std::string> {"_brindlewick_undo.txt", "h.txt"}));
         RecorderHost undoHost;
-        EXPECT_EQ(UndoFolder(tree.at("Tail"), undoHost).errors, 0);
-        EXPECT_EQ(UndoFolder(tree.path(), undoHost).errors, 0);
+        EXPECT_EQ(undoFolder(tree.at("Tail"), undoHost).errors, 0);
+        EXPECT_EQ(undoFolder(tree.path(), undoHost).errors, 0);
         EXPECT_EQ(tree.list("Tail"), (std::vector<std::string> {"H.TXT"}));
         EXPECT_EQ(tree.list(),
             (std::vector<std::string> {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub", "Tail"}));
@@ -255,9 +255,9 @@ TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNa
     TempTree tree;
     tree.file("a.txt", "A");
     tree.file("b.txt", "B");
-    TRenameSession session;
-    session.Jobs = {test::MapJob({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}})};
-    TRunOptions o;
+    RenameSession session;
+    session.jobs = {test::mapJob({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}})};
+    RunOptions o;
     o.startFolder = tree.path();
     o.undo = true;
     o.log = true;
@@ -269,7 +269,7 @@ TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNa
             ASSERT_EQ(::unlink(tree.at("a.txt").c_str()), 0);
         }
     };
-    const TRunResult r = RunRename(session, host, o);
+    const RunResult r = runRename(session, host, o);
     EXPECT_FALSE(r.stopped);
     EXPECT_EQ(r.cycles, 1);
     EXPECT_EQ(tree.read("b.txt"), "B");
@@ -300,7 +300,7 @@ TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNa
     }
     // Every step that was made is recorded, so undo gives the names back.
     RecorderHost undoHost;
-    const TUndoResult u = UndoFolder(tree.path(), undoHost);
+    const UndoResult u = undoFolder(tree.path(), undoHost);
     EXPECT_EQ(u.errors, 0) << (undoHost.messages.empty() ? "" : undoHost.messages.front());
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "b.txt"}));
     EXPECT_EQ(tree.read("a.txt"), "A");
@@ -341,9 +341,9 @@ TEST(CycleStopTest, AnUndoFileThatCannotGrowInTheMiddleOfACycleStopsTheRunWithTh
     TempTree tree;
     tree.file("a.txt", "A");
     tree.file("b.txt", "B");
-    TRenameSession session;
-    session.Jobs = {test::MapJob({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}})};
-    TRunOptions o;
+    RenameSession session;
+    session.jobs = {test::mapJob({{"a.txt", "b.txt"}, {"b.txt", "a.txt"}})};
+    RunOptions o;
     o.startFolder = tree.path();
     o.undo = true;
     o.log = true;
@@ -357,7 +357,7 @@ TEST(CycleStopTest, AnUndoFileThatCannotGrowInTheMiddleOfACycleStopsTheRunWithTh
             limit = std::make_unique<FileSizeLimit>(static_cast<rlim_t>(st.st_size));
         }
     };
-    const TRunResult r = RunRename(session, host, o);
+    const RunResult r = runRename(session, host, o);
     limit.reset();
     EXPECT_TRUE(r.stopped);
     EXPECT_NE(r.ioError.find("File too large"), std::string::npos) << r.ioError;
@@ -366,7 +366,7 @@ TEST(CycleStopTest, AnUndoFileThatCannotGrowInTheMiddleOfACycleStopsTheRunWithTh
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"_brindlewick_undo.txt", "a.txt", "b.txt"}));
     EXPECT_EQ(tree.read("a.txt"), "A");
     RecorderHost undoHost;
-    const TUndoResult u = UndoFolder(tree.path(), undoHost);
+    const UndoResult u = undoFolder(tree.path(), undoHost);
     EXPECT_EQ(u.errors, 0);
     EXPECT_EQ(u.skipped, 1);
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "b.txt"}));
@@ -402,12 +402,12 @@ TEST(RunWalkTest, AFolderMovedOutOfTheTreeDuringTheRunStopsItThere)
     EnterHookHost host;
     host.when = 21;
     host.hook = [&] { ASSERT_EQ(::rename(tree.at("d/d/d/d").c_str(), outside.at("moved").c_str()), 0); };
-    TRenameSession session;
-    session.Jobs = {TJob::Create(jobLower)};
-    TRunOptions o;
+    RenameSession session;
+    session.jobs = {Job::create(jobLower)};
+    RunOptions o;
     o.startFolder = tree.path();
     o.recurse = true;
-    const TRunResult r = RunRename(session, host, o);
+    const RunResult r = runRename(session, host, o);
     EXPECT_TRUE(r.stopped);
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Cannot change to directory: d: it was moved during the run"}));

@@ -23,28 +23,28 @@
 
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
-#include "run/UGlobals.h"
-#include "run/URenameRun.h"
+#include "core/run/ClashKey.h"
+#include "core/run/RenameRun.h"
 
 namespace brindle
 {
 namespace
 {
 
-using test::ContentMultiset;
-using test::FoldersDeepestFirst;
-using test::SameTree;
-using test::SnapshotTree;
+using test::contentMultiset;
+using test::foldersDeepestFirst;
+using test::sameTree;
+using test::snapshotTree;
 using test::TempTree;
-using test::TreeDifference;
-using test::TTreeSnapshot;
+using test::treeDifference;
+using test::TreeSnapshot;
 
 const std::string kUndo(kUndoFileName);
 
-class TRandom
+class Random
 {
 public:
-    explicit TRandom(unsigned seed)
+    explicit Random(unsigned seed)
         : m_rng(seed)
     {
     }
@@ -80,10 +80,10 @@ std::string swapCase(std::string name)
 }
 
 /// Builds random trees below a root folder.
-class TTreeMaker
+class TreeMaker
 {
 public:
-    TTreeMaker(TRandom& random, const std::string& sentinelFile)
+    TreeMaker(Random& random, const std::string& sentinelFile)
         : m_random(random)
         , m_sentinelFile(sentinelFile)
     {
@@ -100,7 +100,7 @@ public:
             // Twins that differ by letter case only.
             const bool twin = m_random.chance(30);
             for (const std::string& n : {name, twin ? swapCase(name) : std::string()}) {
-                if (n.empty() || !IsUsableName(n) || !taken.insert(n).second)
+                if (n.empty() || !isUsableName(n) || !taken.insert(n).second)
                     continue;
                 const std::string path = folder + "/" + n;
                 const int kind = m_random.below(100);
@@ -183,33 +183,33 @@ private:
         ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0) << path;
     }
 
-    TRandom& m_random;
+    Random& m_random;
     std::string m_sentinelFile;
     int m_counter = 0;
 };
 
-TJob randomJob(TRandom& random)
+Job randomJob(Random& random)
 {
-    TJob job = TJob::Create(static_cast<TJobType>(1 + random.below(7)));
-    job.Modifier = random.below(5);
-    job.Int1 = random.below(4);
-    job.Int2 = random.below(4);
-    job.Str1 = random.pick(kStrings);
-    job.Str2 = random.pick(kStrings);
+    Job job = Job::create(static_cast<JobType>(1 + random.below(7)));
+    job.modifier = random.below(5);
+    job.int1 = random.below(4);
+    job.int2 = random.below(4);
+    job.str1 = random.pick(kStrings);
+    job.str2 = random.pick(kStrings);
     return job;
 }
 
 /// The simulation's prediction: the new name of every entry it handled, by the entry's path
 /// (relative to the starting folder) before the run. Old names come from the log lines that
 /// precede each node.
-class TPredictingHost : public IRunHost
+class PredictingHost : public IRunHost
 {
 public:
     std::map<std::string, std::string> predicted;
     std::vector<std::string> messages;
 
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
-    bool askYesNo(std::string_view, TQuestion) override { return true; }
+    bool askYesNo(std::string_view, Question) override { return true; }
     void logLine(std::string_view line) override
     {
         const std::size_t start = line.find_first_not_of(' ');
@@ -221,14 +221,14 @@ public:
                 m_oldName = line.substr(prefix.size());
         }
     }
-    void resultNodeAdded(const TResultTree& tree, std::int32_t index) override
+    void resultNodeAdded(const ResultTree& tree, std::int32_t index) override
     {
-        const TResultNode& node = tree.Node(index);
-        const std::string parent = node.Parent == 0 ? "" : m_paths.at(node.Parent) + "/";
+        const ResultNode& node = tree.node(index);
+        const std::string parent = node.parent == 0 ? "" : m_paths.at(node.parent) + "/";
         const std::string path = parent + m_oldName;
         m_paths[index] = path;
-        std::string newName = node.Text;
-        if (node.State == TResultState::Error) {
+        std::string newName = node.text;
+        if (node.state == ResultState::Error) {
             const std::string suffix = " (was \"" + m_oldName + "\")";
             EXPECT_TRUE(newName.ends_with(suffix)) << newName;
             newName.resize(newName.size() - suffix.size());
@@ -242,10 +242,10 @@ private:
 };
 
 /// The real run's user: answers each confirmation at random and records what it is told.
-class TRunHost : public IRunHost
+class RunHost : public IRunHost
 {
 public:
-    explicit TRunHost(TRandom& random)
+    explicit RunHost(Random& random)
         : m_random(random)
     {
     }
@@ -254,9 +254,9 @@ public:
     int declines = 0;
 
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
-    bool askYesNo(std::string_view text, TQuestion kind) override
+    bool askYesNo(std::string_view text, Question kind) override
     {
-        if (kind != TQuestion::ConfirmRename)
+        if (kind != Question::ConfirmRename)
             return true;
         if (m_random.chance(75))
             return true;
@@ -267,7 +267,7 @@ public:
     void logLine(std::string_view) override { }
 
 private:
-    TRandom& m_random;
+    Random& m_random;
 };
 
 std::string lastName(const std::string& path)
@@ -282,89 +282,89 @@ class RunPropertyTest : public ::testing::TestWithParam<unsigned>
 
 TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
 {
-    TRandom random(GetParam());
+    Random random(GetParam());
     // In memory: the run syncs an undo file in every folder, and the disk is not under test.
-    TempTree root(test::MemoryTempBase());
+    TempTree root(test::memoryTempBase());
     root.file("sentinel/keep", "outside the tree");
     root.file("sentinel/a.txt", "outside a.txt");
     root.dir("sentinel/Sub");
     const std::string start = root.at("tree");
     ::mkdir(start.c_str(), 0755);
-    TTreeMaker maker(random, root.at("sentinel/keep"));
+    TreeMaker maker(random, root.at("sentinel/keep"));
     maker.fill(start, 0);
 
-    TRenameSession session;
+    RenameSession session;
     // Mostly jobs that change most names (case, a counter, an insert, or a shift of the
     // numbers at the end of names, one down), then random ones.
     const int kind = random.below(10);
     if (kind < 5) {
-        TJob lower = TJob::Create(jobLower);
-        TJob upper = TJob::Create(jobUpper);
-        TJob counter = TJob::Create(jobCounter);
-        counter.Modifier = posEnd;
-        counter.Int1 = 2;
-        TJob insert = TJob::Create(jobInsert);
-        insert.Str1 = "\xce\x86-";
-        const TJob productive[] = {lower, upper, counter, insert};
-        session.Jobs.push_back(random.pick(productive));
+        Job lower = Job::create(jobLower);
+        Job upper = Job::create(jobUpper);
+        Job counter = Job::create(jobCounter);
+        counter.modifier = posEnd;
+        counter.int1 = 2;
+        Job insert = Job::create(jobInsert);
+        insert.str1 = "\xce\x86-";
+        const Job productive[] = {lower, upper, counter, insert};
+        session.jobs.push_back(random.pick(productive));
     } else if (kind < 8) {
-        TJob cut = TJob::Create(jobRemove);
-        cut.Modifier = posEnd;
-        cut.Int1 = 1;
-        TJob number = TJob::Create(jobCounter);
-        number.Modifier = posEnd;
-        number.Int1 = 1;
-        session.Jobs = {cut, number};
+        Job cut = Job::create(jobRemove);
+        cut.modifier = posEnd;
+        cut.int1 = 1;
+        Job number = Job::create(jobCounter);
+        number.modifier = posEnd;
+        number.int1 = 1;
+        session.jobs = {cut, number};
     }
-    const int jobCount = (session.Jobs.empty() ? 1 : 0) + random.below(kind < 8 ? 2 : 3);
+    const int jobCount = (session.jobs.empty() ? 1 : 0) + random.below(kind < 8 ? 2 : 3);
     for (int i = 0; i < jobCount; ++i)
-        session.Jobs.push_back(randomJob(random));
+        session.jobs.push_back(randomJob(random));
     // A shift of the numbers down by one, in ascending name order, starting at 0 in every
     // folder: p1 becomes p0, then p2 takes the freed p1, and so on.
     const bool shift = kind >= 5 && kind < 8 && random.chance(80);
     const char* const kShiftMasks[] = {"p?", "??", "p*", "?*"};
-    TRunOptions o;
+    RunOptions o;
     o.startFolder = start;
     o.mask = shift ? random.pick(kShiftMasks) : random.pick(kMasks);
     o.recurse = random.chance(80);
     o.renameDirs = !shift && random.chance(50);
     o.resetCounter = shift || random.chance(30);
     o.sort = shift || random.chance(80);
-    o.sortOrder = shift || random.chance(30) ? TSortOrder::NameAsc : static_cast<TSortOrder>(random.below(4));
+    o.sortOrder = shift || random.chance(30) ? SortOrder::NameAsc : static_cast<SortOrder>(random.below(4));
     o.confirm = random.chance(25);
     o.undo = true;
     o.counterStart = shift || random.chance(30) ? 0 : random.below(20) - 5;
 
-    const TTreeSnapshot original = SnapshotTree(start);
-    const TTreeSnapshot sentinel = SnapshotTree(root.at("sentinel"));
+    const TreeSnapshot original = snapshotTree(start);
+    const TreeSnapshot sentinel = snapshotTree(root.at("sentinel"));
     std::map<ino_t, std::string> pathOf;
     for (const auto& [path, entry] : original)
         pathOf[entry.inode] = path;
 
     // The simulation: what the run should do. It changes nothing.
-    TPredictingHost simHost;
-    TRunOptions sim = o;
+    PredictingHost simHost;
+    RunOptions sim = o;
     sim.simulation = true;
     sim.log = true;
-    TResultTree tree;
-    RunRename(session, simHost, sim, &tree);
-    ASSERT_TRUE(SameTree(SnapshotTree(start), original));
+    ResultTree tree;
+    runRename(session, simHost, sim, &tree);
+    ASSERT_TRUE(sameTree(snapshotTree(start), original));
 
     // The real run.
-    TRunHost runHost(random);
+    RunHost runHost(random);
     o.log = random.chance(50);
-    const TRunResult result = RunRename(session, runHost, o);
+    const RunResult result = runRename(session, runHost, o);
     EXPECT_FALSE(result.stopped) << result.ioError;
     EXPECT_EQ(result.foldersNotEntered, 0);
-    EXPECT_EQ(session.Stats.FilesRenamed + session.Stats.FoldersRenamed
+    EXPECT_EQ(session.stats.filesRenamed + session.stats.foldersRenamed
             + static_cast<std::int32_t>(runHost.messages.size()) + runHost.declines,
         static_cast<std::int32_t>(std::count_if(simHost.predicted.begin(), simHost.predicted.end(),
             [](const auto& p) { return lastName(p.first) != p.second; })));
 
     // Nothing lost, nothing replaced, nothing outside changed.
-    const TTreeSnapshot afterRun = SnapshotTree(start, kUndo);
-    EXPECT_EQ(ContentMultiset(afterRun), ContentMultiset(original));
-    EXPECT_TRUE(SameTree(SnapshotTree(root.at("sentinel")), sentinel));
+    const TreeSnapshot afterRun = snapshotTree(start, kUndo);
+    EXPECT_EQ(contentMultiset(afterRun), contentMultiset(original));
+    EXPECT_TRUE(sameTree(snapshotTree(root.at("sentinel")), sentinel));
     EXPECT_EQ(root.list(), (std::vector<std::string> {"sentinel", "tree"}));
 
     // Each entry is the one it was (same inode, same folder); a renamed one got the predicted
@@ -398,7 +398,7 @@ TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
 
     // The undo files record exactly the renames made, folder by folder.
     std::set<std::pair<std::string, std::string>> recorded; // (original path, new name)
-    const TTreeSnapshot withUndo = SnapshotTree(start);
+    const TreeSnapshot withUndo = snapshotTree(start);
     std::map<std::string, std::string> wasAt; // path now -> original path
     for (const auto& [was, now] : nowAt)
         wasAt[now] = was;
@@ -407,26 +407,26 @@ TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
             continue;
         const std::string folder = path == kUndo ? "" : path.substr(0, path.size() - kUndo.size() - 1);
         const std::string folderWas = folder.empty() ? "" : wasAt.at(folder) + "/";
-        for (const auto& [newName, oldName] : ParseUndoPairs(entry.data))
+        for (const auto& [newName, oldName] : parseUndoPairs(entry.data))
             recorded.emplace(folderWas + oldName, newName);
     }
     std::set<std::pair<std::string, std::string>> made(renamedTo.begin(), renamedTo.end());
     EXPECT_EQ(recorded, made);
 
     // Undo in every folder that has an undo file, deepest first, gives the tree back.
-    TRunHost undoHost(random);
-    for (const std::string& folder : FoldersDeepestFirst(withUndo)) {
+    RunHost undoHost(random);
+    for (const std::string& folder : foldersDeepestFirst(withUndo)) {
         if (!withUndo.contains(folder.empty() ? kUndo : folder + "/" + kUndo))
             continue;
-        const TUndoResult u = UndoFolder(folder.empty() ? start : start + "/" + folder, undoHost);
+        const UndoResult u = undoFolder(folder.empty() ? start : start + "/" + folder, undoHost);
         EXPECT_EQ(u.errors, 0) << folder;
         EXPECT_EQ(u.skipped, 0) << folder;
         EXPECT_TRUE(u.undoFileRemoved) << folder;
     }
     EXPECT_TRUE(undoHost.messages.empty()) << undoHost.messages.front();
-    const TTreeSnapshot restored = SnapshotTree(start);
-    EXPECT_TRUE(SameTree(restored, original)) << TreeDifference(original, restored);
-    EXPECT_TRUE(SameTree(SnapshotTree(root.at("sentinel")), sentinel));
+    const TreeSnapshot restored = snapshotTree(start);
+    EXPECT_TRUE(sameTree(restored, original)) << treeDifference(original, restored);
+    EXPECT_TRUE(sameTree(snapshotTree(root.at("sentinel")), sentinel));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RunPropertyTest, ::testing::Range(1u, 101u));

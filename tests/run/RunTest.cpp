@@ -11,43 +11,43 @@
 #include "common/TempTree.h"
 #include "jobs/JobTestUtil.h"
 #include "run/RecorderHost.h"
-#include "run/URenameRun.h"
+#include "core/run/RenameRun.h"
 
 namespace brindle
 {
 namespace
 {
 
-using test::LocalTime;
-using test::MakeJob;
+using test::localTime;
+using test::makeJob;
 using test::RecorderHost;
 using test::TempTree;
 
-const TJob kLower = MakeJob(jobLower);
+const Job kLower = makeJob(jobLower);
 /// The counter, one digit wide, appended to the name.
-const TJob kCounterAtEnd = MakeJob(jobCounter, posEnd, 1);
+const Job kCounterAtEnd = makeJob(jobCounter, posEnd, 1);
 
 class RunTest : public ::testing::Test
 {
 protected:
-    TRunResult run(TRunOptions o = {})
+    RunResult run(RunOptions o = {})
     {
         if (o.startFolder.empty())
             o.startFolder = tree.path();
-        return RunRename(session, host, o, &result);
+        return runRename(session, host, o, &result);
     }
-    static TRunOptions options(bool recurse, bool renameDirs)
+    static RunOptions options(bool recurse, bool renameDirs)
     {
-        TRunOptions o;
+        RunOptions o;
         o.recurse = recurse;
         o.renameDirs = renameDirs;
         return o;
     }
 
     TempTree tree;
-    TRenameSession session;
+    RenameSession session;
     RecorderHost host;
-    TResultTree result;
+    ResultTree result;
 };
 
 TEST_F(RunTest, CounterNumbersSubfoldersThenFilesThenGoesDepthFirst)
@@ -56,14 +56,14 @@ TEST_F(RunTest, CounterNumbersSubfoldersThenFilesThenGoesDepthFirst)
     tree.file("A/a1");
     tree.file("A/a2");
     tree.file("B/b1");
-    session.Jobs = {kCounterAtEnd};
-    const TRunResult r = run(options(true, true));
-    EXPECT_TRUE(r.AllWentThrough(session.Stats));
+    session.jobs = {kCounterAtEnd};
+    const RunResult r = run(options(true, true));
+    EXPECT_TRUE(r.allWentThrough(session.stats));
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"A0", "B1", "x2"}));
     EXPECT_EQ(tree.list("A0"), (std::vector<std::string> {"a13", "a24"}));
     EXPECT_EQ(tree.list("B1"), (std::vector<std::string> {"b15"}));
-    EXPECT_EQ(session.Stats.FoldersRenamed, 2);
-    EXPECT_EQ(session.Stats.FilesRenamed, 4);
+    EXPECT_EQ(session.stats.foldersRenamed, 2);
+    EXPECT_EQ(session.stats.filesRenamed, 4);
     EXPECT_EQ(host.folders, (std::vector<std::string> {tree.path(), "A0", "B1"}));
 }
 
@@ -73,8 +73,8 @@ TEST_F(RunTest, ResetCounterRestartsInEveryFolder)
     tree.file("A/a1");
     tree.file("A/a2");
     tree.file("B/b1");
-    session.Jobs = {kCounterAtEnd};
-    TRunOptions o = options(true, true);
+    session.jobs = {kCounterAtEnd};
+    RunOptions o = options(true, true);
     o.resetCounter = true;
     o.counterStart = 7;
     run(o);
@@ -87,12 +87,12 @@ TEST_F(RunTest, DeclinedSubfolderIsStillEnteredUnderItsOldName)
 {
     tree.file("Sub/File.TXT");
     tree.file("Top.TXT");
-    session.Jobs = {kLower};
-    TRunOptions o = options(true, true);
+    session.jobs = {kLower};
+    RunOptions o = options(true, true);
     o.confirm = true;
     o.log = true;
     host.answers = {false, true, true};
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_EQ(host.questions,
         (std::vector<std::string> {"Rename directory \"Sub\" to \"sub\"?",
             "Rename file \"Top.TXT\" to \"top.txt\"?", "Rename file \"File.TXT\" to \"file.txt\"?"}));
@@ -100,17 +100,17 @@ TEST_F(RunTest, DeclinedSubfolderIsStillEnteredUnderItsOldName)
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"file.txt"}));
     EXPECT_NE(std::find(host.log.begin(), host.log.end(), "+ Recursing into Sub (Sub)"), host.log.end());
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_TRUE(r.AllWentThrough(session.Stats));
-    EXPECT_EQ(session.Stats.FoldersRenamed, 0);
-    EXPECT_EQ(session.Stats.FoldersExamined, 1);
+    EXPECT_TRUE(r.allWentThrough(session.stats));
+    EXPECT_EQ(session.stats.foldersRenamed, 0);
+    EXPECT_EQ(session.stats.foldersExamined, 1);
 }
 
 TEST_F(RunTest, NaturalOrderCountsNamesByTheValueOfTheirNumbers)
 {
     for (const char* name : {"a10.txt", "a9.txt", "A100.txt", "b1.txt"})
         tree.file(name);
-    session.Jobs = {MakeJob(jobCounter, posBeforeExt, 1)};
-    TRunOptions o;
+    session.jobs = {makeJob(jobCounter, posBeforeExt, 1)};
+    RunOptions o;
     o.naturalSort = true;
     run(o);
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"A1002.txt", "a101.txt", "a90.txt", "b13.txt"}));
@@ -121,7 +121,7 @@ TEST_F(RunTest, NaturalOrderCountsNamesByTheValueOfTheirNumbers)
         plain.file(name);
     o.startFolder = plain.path();
     o.naturalSort = false;
-    o.sortOrder = TSortOrder::NameDesc;
+    o.sortOrder = SortOrder::NameDesc;
     run(o);
     EXPECT_EQ(plain.list(), (std::vector<std::string> {"A1002.txt", "a103.txt", "a91.txt", "b10.txt"}));
 }
@@ -129,12 +129,12 @@ TEST_F(RunTest, NaturalOrderCountsNamesByTheValueOfTheirNumbers)
 TEST_F(RunTest, RegularExpressionThatCannotRunStopsTheRunBeforeItStarts)
 {
     tree.file("Track - Artist.mp3");
-    session.Jobs = {kLower, MakeJob(jobReplace, replaceRegex, 0, 0, "(\\w+", "$1")};
-    TRunOptions o;
+    session.jobs = {kLower, makeJob(jobReplace, replaceRegex, 0, 0, "(\\w+", "$1")};
+    RunOptions o;
     o.log = true;
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_TRUE(r.invalidJob);
-    EXPECT_FALSE(r.AllWentThrough(session.Stats));
+    EXPECT_FALSE(r.allWentThrough(session.stats));
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {
             "Invalid regular expression in job 2: missing closing parenthesis at offset 4"}));
@@ -144,10 +144,10 @@ TEST_F(RunTest, RegularExpressionThatCannotRunStopsTheRunBeforeItStarts)
 
     // Once it compiles, the run goes; a name it makes longer than a file name can be is refused.
     tree.file(std::string(200, 'x') + ".mp3");
-    session.Jobs[1].Str1 = "(\\w+) - (\\w+)|x";
-    session.Jobs[1].Str2 = "${2:+$2 - $1:xx}";
+    session.jobs[1].str1 = "(\\w+) - (\\w+)|x";
+    session.jobs[1].str2 = "${2:+$2 - $1:xx}";
     host.messages.clear();
-    const TRunResult again = run(o);
+    const RunResult again = run(o);
     EXPECT_FALSE(again.invalidJob);
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"artist - track.mp3", std::string(200, 'x') + ".mp3"}));
     EXPECT_EQ(again.renameFailures, 1);
@@ -159,15 +159,15 @@ TEST_F(RunTest, RegularExpressionThatCannotRunStopsTheRunBeforeItStarts)
 TEST_F(RunTest, UnchangedNameIsOnlyCounted)
 {
     tree.file("lower.txt");
-    session.Jobs = {kLower};
-    TRunOptions o;
+    session.jobs = {kLower};
+    RunOptions o;
     o.confirm = true;
     o.undo = true;
     run(o);
     EXPECT_TRUE(host.questions.empty());
     EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
-    EXPECT_EQ(session.Stats.FilesExamined, 1);
-    EXPECT_EQ(session.Stats.FilesRenamed, 0);
+    EXPECT_EQ(session.stats.filesExamined, 1);
+    EXPECT_EQ(session.stats.filesRenamed, 0);
 }
 
 TEST_F(RunTest, ExistingTargetIsReportedAndBothFilesAreKept)
@@ -175,11 +175,11 @@ TEST_F(RunTest, ExistingTargetIsReportedAndBothFilesAreKept)
     tree.file("A.txt", "first");
     tree.file("a.txt", "second");
     tree.file("B.txt", "third");
-    session.Jobs = {kLower};
-    TRunOptions o;
+    session.jobs = {kLower};
+    RunOptions o;
     o.undo = true;
     o.log = true;
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename a.txt. Operation will continue"}));
     EXPECT_EQ(tree.read("A.txt"), "first");
     EXPECT_EQ(tree.read("a.txt"), "second");
@@ -188,20 +188,20 @@ TEST_F(RunTest, ExistingTargetIsReportedAndBothFilesAreKept)
     EXPECT_EQ(r.renameFailures, 1);
     // The failure shows in the Errors figure, and the log says what failed and why: the plan
     // knows it before anything is tried.
-    EXPECT_EQ(session.Stats.ErrorCount, 1);
-    EXPECT_EQ(host.progress.back().ErrorCount, 1);
+    EXPECT_EQ(session.stats.errorCount, 1);
+    EXPECT_EQ(host.progress.back().errorCount, 1);
     EXPECT_NE(std::find(host.log.begin(), host.log.end(),
                   "! Cannot rename A.txt to a.txt: held by a.txt, which stays"),
         host.log.end());
-    EXPECT_EQ(session.Stats.FilesExamined, 3);
-    EXPECT_EQ(session.Stats.FilesRenamed, 1);
-    EXPECT_FALSE(r.AllWentThrough(session.Stats));
+    EXPECT_EQ(session.stats.filesExamined, 3);
+    EXPECT_EQ(session.stats.filesRenamed, 1);
+    EXPECT_FALSE(r.allWentThrough(session.stats));
 }
 
 struct BadNameCase {
     const char* label;
     std::string oldName;
-    TJob job;
+    Job job;
     std::string newName;
     friend void PrintTo(const BadNameCase& c, std::ostream* os) { *os << c.label; }
 };
@@ -214,10 +214,10 @@ TEST_P(BadNewNameTest, IsRefusedAndTheRunGoesOn)
 {
     const BadNameCase& c = GetParam();
     tree.file("Sub/" + c.oldName, "data");
-    session.Jobs = {c.job};
-    TRunOptions o = options(true, false);
+    session.jobs = {c.job};
+    RunOptions o = options(true, false);
     o.undo = true;
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Cannot rename " + c.newName + ". Operation will continue"}));
     EXPECT_EQ(tree.read("Sub/" + c.oldName), "data");
@@ -229,17 +229,17 @@ TEST_P(BadNewNameTest, IsRefusedAndTheRunGoesOn)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BadNewNameTest,
-    ::testing::Values(BadNameCase {"Empty", "abc", MakeJob(jobRemove, posBegin, 5), ""},
-        BadNameCase {"Dot", "x", MakeJob(jobReplace, replaceText, 1, 0, "x", "."), "."},
-        BadNameCase {"DotDot", "xx", MakeJob(jobReplace, replaceText, 1, 0, "x", "."), ".."},
-        BadNameCase {"Slash", "ab", MakeJob(jobReplace, replaceText, 1, 0, "b", "/b"), "a/b"},
-        BadNameCase {"ParentPath", "ab", MakeJob(jobInsert, posBegin, 0, 0, "../"), "../ab"},
-        BadNameCase {"Nul", "ab", MakeJob(jobReplace, replaceText, 1, 0, "b", std::string(1, '\0')),
+    ::testing::Values(BadNameCase {"Empty", "abc", makeJob(jobRemove, posBegin, 5), ""},
+        BadNameCase {"Dot", "x", makeJob(jobReplace, replaceText, 1, 0, "x", "."), "."},
+        BadNameCase {"DotDot", "xx", makeJob(jobReplace, replaceText, 1, 0, "x", "."), ".."},
+        BadNameCase {"Slash", "ab", makeJob(jobReplace, replaceText, 1, 0, "b", "/b"), "a/b"},
+        BadNameCase {"ParentPath", "ab", makeJob(jobInsert, posBegin, 0, 0, "../"), "../ab"},
+        BadNameCase {"Nul", "ab", makeJob(jobReplace, replaceText, 1, 0, "b", std::string(1, '\0')),
             std::string("a\0", 2)},
-        BadNameCase {"TooLong", "short", MakeJob(jobInsert, posEnd, 0, 0, std::string(251, 'x')),
+        BadNameCase {"TooLong", "short", makeJob(jobInsert, posEnd, 0, 0, std::string(251, 'x')),
             "short" + std::string(251, 'x')},
         BadNameCase {"UndoFileName", "notes.txt",
-            MakeJob(jobReplace, replaceText, 1, 0, "notes.txt", "_brindlewick_undo.txt"),
+            makeJob(jobReplace, replaceText, 1, 0, "notes.txt", "_brindlewick_undo.txt"),
             "_brindlewick_undo.txt"}),
     [](const ::testing::TestParamInfo<BadNameCase>& info) { return info.param.label; });
 
@@ -248,12 +248,12 @@ TEST_F(RunTest, OddNamesAreRenamedAndRecordedByteForByte)
     tree.file("\xff\xfe"
               "ABC");
     tree.file(std::string(255, 'L'));
-    session.Jobs = {kLower};
-    TRunOptions o;
+    session.jobs = {kLower};
+    RunOptions o;
     o.undo = true;
     o.sort = false;
-    const TRunResult r = run(o);
-    EXPECT_TRUE(r.AllWentThrough(session.Stats));
+    const RunResult r = run(o);
+    EXPECT_TRUE(r.allWentThrough(session.stats));
     EXPECT_TRUE(tree.exists("\xff\xfe"
                             "abc"));
     EXPECT_TRUE(tree.exists(std::string(255, 'l')));
@@ -269,8 +269,8 @@ TEST_F(RunTest, OddNamesAreRenamedAndRecordedByteForByte)
 TEST_F(RunTest, ANameWithALineFeedIsRenamedOnlyWithoutAnUndoFile)
 {
     tree.file("New\nLine");
-    session.Jobs = {kLower};
-    TRunOptions o;
+    session.jobs = {kLower};
+    RunOptions o;
     o.undo = true;
     run(o);
     EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename new\nline. Operation will continue"}));
@@ -278,9 +278,9 @@ TEST_F(RunTest, ANameWithALineFeedIsRenamedOnlyWithoutAnUndoFile)
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "");
 
     RecorderHost second;
-    TRunOptions plain;
+    RunOptions plain;
     plain.startFolder = tree.path();
-    RunRename(session, second, plain);
+    runRename(session, second, plain);
     EXPECT_TRUE(second.messages.empty());
     EXPECT_TRUE(tree.exists("new\nline"));
 }
@@ -290,8 +290,8 @@ TEST_F(RunTest, UndoFileRecordsSubfoldersThenFiles)
     tree.file("IMG_1.JPG");
     tree.file("Misc/same.txt");
     tree.file("_Brindlewick_Undo.TXT");
-    session.Jobs = {kLower};
-    TRunOptions o = options(true, true);
+    session.jobs = {kLower};
+    RunOptions o = options(true, true);
     o.undo = true;
     run(o);
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "misc\r\nMisc\r\nimg_1.jpg\r\nIMG_1.JPG\r\n");
@@ -306,10 +306,10 @@ TEST_F(RunTest, UndoFileRecordsSubfoldersThenFiles)
 
 TEST_F(RunTest, TheLogOfARunLineByLine)
 {
-    tree.file("IMG_1.JPG", "", LocalTime(2004, 3, 5, 9, 1));
-    tree.dir("Misc", LocalTime(2004, 3, 1, 18, 20));
-    session.Jobs = {kLower};
-    TRunOptions o = options(true, false);
+    tree.file("IMG_1.JPG", "", localTime(2004, 3, 5, 9, 1));
+    tree.dir("Misc", localTime(2004, 3, 1, 18, 20));
+    session.jobs = {kLower};
+    RunOptions o = options(true, false);
     o.sort = false;
     o.log = true;
     run(o);
@@ -331,10 +331,10 @@ TEST_F(RunTest, TheLogOfARunLineByLine)
 
 TEST_F(RunTest, TheLogOfASimulationWithSorting)
 {
-    tree.file("b.TXT", "", LocalTime(2004, 3, 5, 9, 1));
-    tree.dir("Sub", LocalTime(2004, 3, 1, 18, 20));
-    session.Jobs = {kLower};
-    TRunOptions o = options(false, true);
+    tree.file("b.TXT", "", localTime(2004, 3, 5, 9, 1));
+    tree.dir("Sub", localTime(2004, 3, 1, 18, 20));
+    session.jobs = {kLower};
+    RunOptions o = options(false, true);
     o.simulation = true;
     o.log = true;
     run(o);
@@ -350,22 +350,22 @@ TEST_F(RunTest, SimulationChangesNothingAndMarksClashes)
     tree.file("a.TXT");
     tree.file("A.txt");
     tree.file("Sub/X.TXT");
-    session.Jobs = {kLower};
-    TRunOptions o = options(true, false);
+    session.jobs = {kLower};
+    RunOptions o = options(true, false);
     o.simulation = true;
     o.confirm = true;
     o.undo = true;
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"A.txt", "Sub", "a.TXT"}));
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"X.TXT"}));
     EXPECT_TRUE(host.questions.empty());
-    EXPECT_EQ(session.Stats.ErrorCount, 1);
+    EXPECT_EQ(session.stats.errorCount, 1);
     // Counted as the real run counts: the entry that would fail is not renamed.
-    EXPECT_EQ(session.Stats.FilesRenamed, 2);
-    EXPECT_EQ(session.Stats.FoldersExamined, 0);
-    EXPECT_FALSE(r.AllWentThrough(session.Stats));
+    EXPECT_EQ(session.stats.filesRenamed, 2);
+    EXPECT_EQ(session.stats.foldersExamined, 0);
+    EXPECT_FALSE(r.allWentThrough(session.stats));
     // Sorted by name with case ignored, the two files compare equal: either may come first.
-    const std::string text = result.ToText();
+    const std::string text = result.toText();
     EXPECT_TRUE(text
             == tree.path()
                 + "\n  = Sub/\n    ~ x.txt\n  ~ a.txt\n  ! a.txt (was \"A.txt\"): also the new name of "
@@ -384,11 +384,11 @@ TEST_F(RunTest, ProgressSplitsEachFoldersShareAndEndsFull)
 {
     tree.file("S/s.TXT");
     tree.file("t.TXT");
-    session.Jobs = {kLower};
+    session.jobs = {kLower};
     run(options(true, true));
     std::vector<double> steps;
-    for (const TRunStats& s : host.progress)
-        steps.push_back(s.RunProgress);
+    for (const RunStats& s : host.progress)
+        steps.push_back(s.runProgress);
     const std::vector<double> expected {0.05, 0.10, 0.145, 0.19, 1.0};
     ASSERT_EQ(steps.size(), expected.size());
     for (std::size_t i = 0; i < steps.size(); ++i)
@@ -398,19 +398,19 @@ TEST_F(RunTest, ProgressSplitsEachFoldersShareAndEndsFull)
 TEST_F(RunTest, WithoutRenamingSubfoldersTheFolderCountsStayZero)
 {
     tree.file("Sub/f");
-    session.Jobs = {MakeJob(jobUpper)};
+    session.jobs = {makeJob(jobUpper)};
     run(options(true, false));
-    EXPECT_EQ(session.Stats.FoldersExamined, 0);
-    EXPECT_EQ(session.Stats.FoldersRenamed, 0);
-    EXPECT_EQ(session.Stats.FilesRenamed, 1);
+    EXPECT_EQ(session.stats.foldersExamined, 0);
+    EXPECT_EQ(session.stats.foldersRenamed, 0);
+    EXPECT_EQ(session.stats.filesRenamed, 1);
     EXPECT_TRUE(tree.exists("Sub/F"));
-    EXPECT_NEAR(session.Stats.RunProgress, 1.0, 1e-9);
+    EXPECT_NEAR(session.stats.runProgress, 1.0, 1e-9);
 }
 
 TEST_F(RunTest, EmptyJobListDoesNothingButSaySo)
 {
     tree.file("A");
-    const TRunResult r = run();
+    const RunResult r = run();
     EXPECT_TRUE(r.nothingToDo);
     EXPECT_EQ(host.messages, (std::vector<std::string> {std::string(kNothingToDo)}));
     EXPECT_EQ(host.started, 0);
@@ -421,19 +421,19 @@ TEST_F(RunTest, LinksAreRenamedAsFilesAndNeverEntered)
 {
     tree.file("Real/Inner.TXT");
     tree.symlink("Real", "LinkDir");
-    session.Jobs = {kLower};
+    session.jobs = {kLower};
     run(options(true, true));
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"linkdir", "real"}));
     EXPECT_EQ(tree.list("real"), (std::vector<std::string> {"inner.txt"}));
-    EXPECT_EQ(session.Stats.FilesExamined, 2);
-    EXPECT_EQ(session.Stats.FoldersExamined, 1);
+    EXPECT_EQ(session.stats.filesExamined, 2);
+    EXPECT_EQ(session.stats.foldersExamined, 1);
 }
 
 TEST_F(RunTest, HiddenFilesStayHiddenFoldersAreWalked)
 {
     tree.file(".Hidden.TXT");
     tree.file(".Folder/X.TXT");
-    session.Jobs = {kLower};
+    session.jobs = {kLower};
     run(options(true, true));
     EXPECT_EQ(tree.list(), (std::vector<std::string> {".Hidden.TXT", ".folder"}));
     EXPECT_EQ(tree.list(".folder"), (std::vector<std::string> {"x.txt"}));
@@ -441,12 +441,12 @@ TEST_F(RunTest, HiddenFilesStayHiddenFoldersAreWalked)
 
 TEST_F(RunTest, SortsByDateWhenAsked)
 {
-    tree.file("z", "", LocalTime(2001, 1, 1, 0, 0));
-    tree.file("a", "", LocalTime(2003, 1, 1, 0, 0));
-    tree.file("m", "", LocalTime(2002, 1, 1, 0, 0));
-    session.Jobs = {MakeJob(jobCounter, posBegin, 1)};
-    TRunOptions o;
-    o.sortOrder = TSortOrder::DateDesc;
+    tree.file("z", "", localTime(2001, 1, 1, 0, 0));
+    tree.file("a", "", localTime(2003, 1, 1, 0, 0));
+    tree.file("m", "", localTime(2002, 1, 1, 0, 0));
+    session.jobs = {makeJob(jobCounter, posBegin, 1)};
+    RunOptions o;
+    o.sortOrder = SortOrder::DateDesc;
     run(o);
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"0a", "1m", "2z"}));
 }
@@ -456,19 +456,19 @@ TEST_F(RunTest, CancelStopsBeforeTheNextEntryAndClosesTheUndoFile)
     for (const char* name : {"A", "B", "C", "D", "E"})
         tree.file(name);
     tree.file("Sub/F");
-    session.Jobs = {kLower};
+    session.jobs = {kLower};
     std::string undoSeenMidRun;
     host.cancelWhen = [&] {
-        if (session.Stats.FilesRenamed < 2)
+        if (session.stats.filesRenamed < 2)
             return false;
         if (undoSeenMidRun.empty())
             undoSeenMidRun = tree.read("_brindlewick_undo.txt");
         return true;
     };
-    TRunOptions o = options(true, false);
+    RunOptions o = options(true, false);
     o.undo = true;
     o.log = true;
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(
         tree.list(), (std::vector<std::string> {"C", "D", "E", "Sub", "_brindlewick_undo.txt", "a", "b"}));
@@ -489,17 +489,17 @@ TEST_F(RunTest, AFolderWhoseUndoFileCannotBeMadeIsLeftUnrenamedAndTheRunGoesOn)
     tree.file("A/f.TXT");
     tree.dir("A/_brindlewick_undo.txt");
     tree.file("B/g.TXT");
-    session.Jobs = {kLower};
-    TRunOptions o = options(true, false);
+    session.jobs = {kLower};
+    RunOptions o = options(true, false);
     o.undo = true;
     o.log = true;
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_FALSE(r.stopped);
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Cannot create A/_brindlewick_undo.txt: Is a directory. Nothing in this "
                                    "directory is renamed. Operation will continue"}));
     EXPECT_EQ(r.undoFilesNotMade, 1);
-    EXPECT_EQ(session.Stats.ErrorCount, 1);
+    EXPECT_EQ(session.stats.errorCount, 1);
     EXPECT_TRUE(tree.exists("top.txt"));
     EXPECT_TRUE(tree.exists("A/f.TXT"));
     EXPECT_TRUE(tree.exists("B/g.txt"));
@@ -510,7 +510,7 @@ TEST_F(RunTest, AFolderWhoseUndoFileCannotBeMadeIsLeftUnrenamedAndTheRunGoesOn)
                   "renamed"),
         host.log.end());
     EXPECT_EQ(host.finished, 1);
-    EXPECT_FALSE(r.AllWentThrough(session.Stats));
+    EXPECT_FALSE(r.allWentThrough(session.stats));
 }
 
 TEST_F(RunTest, SubfoldersLeftUnrenamedForWantOfAnUndoFileAreEnteredUnderTheirOwnNames)
@@ -520,15 +520,15 @@ TEST_F(RunTest, SubfoldersLeftUnrenamedForWantOfAnUndoFileAreEnteredUnderTheirOw
     tree.dir("_brindlewick_undo.txt");
     tree.file("A/x.TXT");
     tree.file("B/y.TXT");
-    session.Jobs = {kLower};
-    TRunOptions o = options(true, true);
+    session.jobs = {kLower};
+    RunOptions o = options(true, true);
     o.undo = true;
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_EQ(r.foldersNotEntered, 0);
     EXPECT_EQ(host.messages.size(), 1u); // the undo file that cannot be made, nothing else
     EXPECT_TRUE(tree.exists("A/x.txt"));
     EXPECT_TRUE(tree.exists("B/y.txt"));
-    EXPECT_EQ(session.Stats.FoldersRenamed, 0);
+    EXPECT_EQ(session.stats.foldersRenamed, 0);
 }
 
 TEST_F(RunTest, UndoFileWriteFailureStopsTheRunWithTheSystemsText)
@@ -536,8 +536,8 @@ TEST_F(RunTest, UndoFileWriteFailureStopsTheRunWithTheSystemsText)
     for (const char* name : {"A", "B", "C", "D"})
         tree.file(name);
     tree.file("Sub/E");
-    session.Jobs = {kLower};
-    TRunOptions o = options(true, false);
+    session.jobs = {kLower};
+    RunOptions o = options(true, false);
     o.undo = true;
     o.sort = true;
     // A file size limit of 8 bytes lets the first pair ("a\r\nA\r\n", 6 bytes) through and
@@ -548,7 +548,7 @@ TEST_F(RunTest, UndoFileWriteFailureStopsTheRunWithTheSystemsText)
     struct rlimit limit = saved;
     limit.rlim_cur = 8;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(r.stopped);
@@ -559,7 +559,7 @@ TEST_F(RunTest, UndoFileWriteFailureStopsTheRunWithTheSystemsText)
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"E"}));
     // The half-written second pair was taken back: the file holds whole pairs only.
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "a\r\nA\r\n");
-    EXPECT_EQ(session.Stats.FilesRenamed, 1);
+    EXPECT_EQ(session.stats.filesRenamed, 1);
     EXPECT_EQ(host.finished, 1);
 }
 
@@ -569,29 +569,29 @@ TEST_F(RunTest, AFolderThatVanishesIsReportedOnceAndItsSiblingsGoOn)
     tree.dir("B");
     tree.file("C/c.TXT");
     tree.file("x.TXT");
-    session.Jobs = {kLower};
+    session.jobs = {kLower};
     bool removed = false;
     host.cancelWhen = [&] {
         if (!removed)
             removed = ::rmdir(tree.at("B").c_str()) == 0;
         return false;
     };
-    const TRunResult r = run(options(true, false));
+    const RunResult r = run(options(true, false));
     EXPECT_TRUE(removed);
     EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot change to directory: B"}));
     EXPECT_EQ(r.foldersNotEntered, 1);
     EXPECT_TRUE(tree.exists("A/a.txt"));
     EXPECT_TRUE(tree.exists("C/c.txt"));
-    EXPECT_LT(session.Stats.RunProgress, 0.99);
+    EXPECT_LT(session.stats.runProgress, 0.99);
 }
 
 TEST_F(RunTest, AStartingFolderThatCannotBeEnteredEndsTheRunNormally)
 {
-    session.Jobs = {kLower};
-    TRunOptions o;
+    session.jobs = {kLower};
+    RunOptions o;
     o.startFolder = tree.at("missing");
     o.log = true;
-    const TRunResult r = run(o);
+    const RunResult r = run(o);
     EXPECT_EQ(
         host.messages, (std::vector<std::string> {"Cannot change to directory: " + tree.at("missing")}));
     EXPECT_EQ(r.foldersNotEntered, 1);
@@ -606,8 +606,8 @@ TEST_F(RunTest, LogIndentWrapsAtAnEightBitCount)
     for (int i = 0; i < 86; ++i)
         path += (i ? "/" : "") + std::string("d");
     tree.dir(path);
-    session.Jobs = {kLower};
-    TRunOptions o = options(true, false);
+    session.jobs = {kLower};
+    RunOptions o = options(true, false);
     o.log = true;
     run(o);
     EXPECT_NE(std::find(host.log.begin(), host.log.end(), "   > Changing to d"), host.log.end());
@@ -624,10 +624,10 @@ TEST_F(RunTest, AnUndoFileWithAnotherHardLinkIsReplacedNeverWrittenInto)
     outside.file("keep.txt", "precious\r\nbytes\r\n");
     tree.file("A.TXT");
     ASSERT_EQ(::link(outside.at("keep.txt").c_str(), tree.at("_brindlewick_undo.txt").c_str()), 0);
-    session.Jobs = {kLower};
-    TRunOptions o;
+    session.jobs = {kLower};
+    RunOptions o;
     o.undo = true;
-    EXPECT_TRUE(run(o).AllWentThrough(session.Stats));
+    EXPECT_TRUE(run(o).allWentThrough(session.stats));
     EXPECT_EQ(outside.read("keep.txt"), "precious\r\nbytes\r\n");
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\n");
     struct stat kept;
@@ -641,18 +641,18 @@ TEST_F(RunTest, AnUndoFileWithAnotherHardLinkIsReplacedNeverWrittenInto)
 TEST_F(RunTest, TheUndoFilesNameIsRefusedAndASimulationMarksIt)
 {
     tree.file("notes.txt", "milk");
-    session.Jobs = {MakeJob(jobReplace, replaceText, 1, 0, "notes.txt", "_brindlewick_undo.txt")};
-    TRunOptions sim;
+    session.jobs = {makeJob(jobReplace, replaceText, 1, 0, "notes.txt", "_brindlewick_undo.txt")};
+    RunOptions sim;
     sim.simulation = true;
-    const TRunResult simulated = run(sim);
-    EXPECT_EQ(result.ToText(),
+    const RunResult simulated = run(sim);
+    EXPECT_EQ(result.toText(),
         tree.path() + "\n  ! _brindlewick_undo.txt (was \"notes.txt\"): the name of the undo file\n");
-    EXPECT_EQ(session.Stats.ErrorCount, 1);
+    EXPECT_EQ(session.stats.errorCount, 1);
     EXPECT_EQ(simulated.namesRefused, 1);
-    EXPECT_FALSE(simulated.AllWentThrough(session.Stats));
+    EXPECT_FALSE(simulated.allWentThrough(session.stats));
 
     // The real run refuses it, undo files or not.
-    const TRunResult real = run();
+    const RunResult real = run();
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Cannot rename _brindlewick_undo.txt. Operation will continue"}));
     EXPECT_EQ(real.renameFailures, 1);
@@ -665,8 +665,8 @@ TEST_F(RunTest, AFolderWhereNothingIsRenamedKeepsItsUndoFile)
     tree.file("A.JPG");
     tree.file("C.TXT");
     tree.file("c.txt");
-    session.Jobs = {kLower};
-    TRunOptions o;
+    session.jobs = {kLower};
+    RunOptions o;
     o.undo = true;
     o.mask = "*.JPG";
     run(o);
@@ -681,7 +681,7 @@ TEST_F(RunTest, AFolderWhereNothingIsRenamedKeepsItsUndoFile)
     EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
     // The first run can still be undone.
     RecorderHost undoHost;
-    EXPECT_EQ(UndoFolder(tree.path(), undoHost).renamed, 1);
+    EXPECT_EQ(undoFolder(tree.path(), undoHost).renamed, 1);
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"A.JPG", "C.TXT", "c.txt"}));
 }
 
@@ -711,15 +711,15 @@ void makeChain(const std::string& root, int depth, int fileLevels)
 
 /// What going down the chain finds: its depth, and how many levels hold a file by the name
 /// file and an undo file.
-struct TChain {
+struct Chain {
     int depth = 0;
     int files = 0;
     int undoFiles = 0;
 };
 
-TChain readChain(const std::string& root, const char* file)
+Chain readChain(const std::string& root, const char* file)
 {
-    TChain chain;
+    Chain chain;
     int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     while (fd >= 0) {
         struct stat st;
@@ -761,52 +761,52 @@ TEST_P(DeepTreeTest, FiftyThousandLevelsWithFewDescriptors)
 {
     constexpr int kDepth = 50000;
     constexpr int kFileLevels = 1000;
-    TempTree tree(test::MemoryTempBase());
+    TempTree tree(test::memoryTempBase());
     makeChain(tree.path(), kDepth, kFileLevels);
-    TRenameSession session;
-    session.Jobs = {kLower};
-    TRunOptions o;
+    RenameSession session;
+    session.jobs = {kLower};
+    RunOptions o;
     o.startFolder = tree.path();
     o.recurse = true;
     o.undo = true;
     o.simulation = GetParam();
     RecorderHost host;
-    TResultTree result;
-    TRunResult r;
+    ResultTree result;
+    RunResult r;
     {
         // The walk holds a bounded number of folders open, whatever the depth.
         FewDescriptors few(64);
-        r = RunRename(session, host, o, &result);
+        r = runRename(session, host, o, &result);
     }
-    EXPECT_TRUE(r.AllWentThrough(session.Stats));
+    EXPECT_TRUE(r.allWentThrough(session.stats));
     EXPECT_TRUE(host.messages.empty()) << host.messages.front();
     EXPECT_EQ(host.folders.size(), static_cast<std::size_t>(kDepth + 1));
-    EXPECT_EQ(session.Stats.FilesRenamed, kFileLevels + 1);
+    EXPECT_EQ(session.stats.filesRenamed, kFileLevels + 1);
     EXPECT_EQ(readChain(tree.path(), "d").depth, kDepth);
     if (o.simulation) {
         EXPECT_EQ(readChain(tree.path(), "F").files, kFileLevels + 1);
         EXPECT_EQ(readChain(tree.path(), "F").undoFiles, 0);
         // Every folder's node, and the deepest file's last of all.
-        ASSERT_EQ(result.Size(), static_cast<std::size_t>(kDepth + kFileLevels + 2));
-        const TResultNode& deepest = result.Node(static_cast<std::int32_t>(result.Size() - 1));
-        EXPECT_EQ(deepest.Text, "f");
-        EXPECT_EQ(deepest.State, TResultState::Renamed);
+        ASSERT_EQ(result.size(), static_cast<std::size_t>(kDepth + kFileLevels + 2));
+        const ResultNode& deepest = result.node(static_cast<std::int32_t>(result.size() - 1));
+        EXPECT_EQ(deepest.text, "f");
+        EXPECT_EQ(deepest.state, ResultState::Renamed);
     } else {
         // Every file was renamed and recorded in its folder's own undo file.
-        const TChain chain = readChain(tree.path(), "f");
+        const Chain chain = readChain(tree.path(), "f");
         EXPECT_EQ(chain.files, kFileLevels + 1);
         EXPECT_EQ(chain.undoFiles, kFileLevels + 1);
         // Undo of the whole tree walks it the same way, and gives every name back.
         RecorderHost undoHost;
-        TUndoResult u;
+        UndoResult u;
         {
             FewDescriptors few(64);
-            u = UndoTree(tree.path(), undoHost);
+            u = undoTree(tree.path(), undoHost);
         }
         EXPECT_EQ(u.renamed, kFileLevels + 1);
         EXPECT_EQ(u.folders, kFileLevels + 1);
         EXPECT_TRUE(undoHost.messages.empty()) << undoHost.messages.front();
-        const TChain restored = readChain(tree.path(), "F");
+        const Chain restored = readChain(tree.path(), "F");
         EXPECT_EQ(restored.files, kFileLevels + 1);
         EXPECT_EQ(restored.undoFiles, 0);
         EXPECT_EQ(restored.depth, kDepth);

@@ -11,8 +11,8 @@
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
 #include "run/RecorderHost.h"
-#include "run/URenameRun.h"
-#include "run/UUndoFile.h"
+#include "core/run/RenameRun.h"
+#include "core/run/UndoFile.h"
 
 namespace brindle
 {
@@ -33,7 +33,7 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 struct ParseCase {
     std::string content;
     Pairs pairs;
-    friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << brindle::test::Quoted(c.content); }
+    friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << brindle::test::quoted(c.content); }
 };
 
 class ParseUndoTest : public ::testing::TestWithParam<ParseCase>
@@ -42,7 +42,7 @@ class ParseUndoTest : public ::testing::TestWithParam<ParseCase>
 
 TEST_P(ParseUndoTest, Pairs)
 {
-    EXPECT_EQ(ParseUndoPairs(GetParam().content), GetParam().pairs);
+    EXPECT_EQ(parseUndoPairs(GetParam().content), GetParam().pairs);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ParseUndoTest,
@@ -57,32 +57,32 @@ INSTANTIATE_TEST_SUITE_P(Table, ParseUndoTest,
 class UndoFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { dir = OpenFolder(AT_FDCWD, tree.path(), true); }
-    TUndoResult undo() { return UndoFolder(tree.path(), host); }
+    void SetUp() override { dir = openFolder(AT_FDCWD, tree.path(), true); }
+    UndoResult undo() { return undoFolder(tree.path(), host); }
     TempTree tree;
-    TFd dir;
+    Fd dir;
     RecorderHost host;
 };
 
 TEST_F(UndoFileTest, WritesEachPairAsItComesWithCrLf)
 {
-    TUndoFileWriter w;
-    ASSERT_EQ(w.Create(dir.get()), 0);
-    ASSERT_EQ(w.Add("misc", "Misc"), 0);
+    UndoFileWriter w;
+    ASSERT_EQ(w.create(dir.get()), 0);
+    ASSERT_EQ(w.add("misc", "Misc"), 0);
     // Handed to the kernel at once: a run killed now keeps this pair.
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "misc\r\nMisc\r\n");
-    ASSERT_EQ(w.Add("img_1.jpg", "IMG_1.JPG"), 0);
-    EXPECT_EQ(w.Close(), 0);
-    EXPECT_FALSE(w.IsOpen());
+    ASSERT_EQ(w.add("img_1.jpg", "IMG_1.JPG"), 0);
+    EXPECT_EQ(w.close(), 0);
+    EXPECT_FALSE(w.isOpen());
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "misc\r\nMisc\r\nimg_1.jpg\r\nIMG_1.JPG\r\n");
 }
 
 TEST_F(UndoFileTest, CreateEmptiesAnEarlierFile)
 {
     tree.file("_brindlewick_undo.txt", "old\r\nstuff\r\n");
-    TUndoFileWriter w;
-    ASSERT_EQ(w.Create(dir.get()), 0);
-    EXPECT_EQ(w.Close(), 0);
+    UndoFileWriter w;
+    ASSERT_EQ(w.create(dir.get()), 0);
+    EXPECT_EQ(w.close(), 0);
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "");
 }
 
@@ -91,20 +91,20 @@ TEST_F(UndoFileTest, CreateRefusesALinkAFolderAndAPipe)
     TempTree elsewhere;
     elsewhere.file("precious", "keep me");
     tree.symlink(elsewhere.at("precious"), "_brindlewick_undo.txt");
-    TUndoFileWriter w;
-    EXPECT_EQ(w.Create(dir.get()), ELOOP);
+    UndoFileWriter w;
+    EXPECT_EQ(w.create(dir.get()), ELOOP);
     EXPECT_EQ(elsewhere.read("precious"), "keep me");
 
     TempTree other;
     other.dir("_brindlewick_undo.txt");
-    TFd otherDir = OpenFolder(AT_FDCWD, other.path(), true);
-    EXPECT_EQ(w.Create(otherDir.get()), EISDIR);
+    Fd otherDir = openFolder(AT_FDCWD, other.path(), true);
+    EXPECT_EQ(w.create(otherDir.get()), EISDIR);
 
     TempTree third;
     ASSERT_EQ(::mkfifo(third.at("_brindlewick_undo.txt").c_str(), 0644), 0);
-    TFd thirdDir = OpenFolder(AT_FDCWD, third.path(), true);
-    EXPECT_NE(w.Create(thirdDir.get()), 0); // no reader: refused at once, not blocked
-    EXPECT_FALSE(w.IsOpen());
+    Fd thirdDir = openFolder(AT_FDCWD, third.path(), true);
+    EXPECT_NE(w.create(thirdDir.get()), 0); // no reader: refused at once, not blocked
+    EXPECT_FALSE(w.isOpen());
 }
 
 TEST_F(UndoFileTest, UndoesTheLastRenameFirst)
@@ -113,7 +113,7 @@ TEST_F(UndoFileTest, UndoesTheLastRenameFirst)
     tree.file("x.txt", "was a");
     tree.file("a.txt", "was b");
     tree.file("_brindlewick_undo.txt", "x.txt\r\na.txt\r\na.txt\r\nb.txt\r\n");
-    const TUndoResult r = undo();
+    const UndoResult r = undo();
     EXPECT_EQ(r.renamed, 2);
     EXPECT_EQ(r.errors, 0);
     EXPECT_EQ(tree.read("a.txt"), "was a");
@@ -134,7 +134,7 @@ TEST_F(UndoFileTest, UndoesTheLastRenameFirst)
 TEST_F(UndoFileTest, EmptyUndoFileIsRemovedAfterTheQuestion)
 {
     tree.file("_brindlewick_undo.txt");
-    const TUndoResult r = undo();
+    const UndoResult r = undo();
     EXPECT_EQ(host.questions.size(), 1u);
     EXPECT_EQ(r.report, "0 files and/or directories have been renamed.");
     EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
@@ -145,7 +145,7 @@ TEST_F(UndoFileTest, DeclinedUndoChangesNothing)
     tree.file("new");
     tree.file("_brindlewick_undo.txt", "new\r\nold\r\n");
     host.answers = {false};
-    const TUndoResult r = undo();
+    const UndoResult r = undo();
     EXPECT_FALSE(r.started);
     EXPECT_TRUE(tree.exists("new"));
     EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
@@ -154,7 +154,7 @@ TEST_F(UndoFileTest, DeclinedUndoChangesNothing)
 
 TEST_F(UndoFileTest, MissingFolderOrFileIsReported)
 {
-    const TUndoResult noFile = undo();
+    const UndoResult noFile = undo();
     EXPECT_TRUE(noFile.failed);
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in current "
@@ -162,7 +162,7 @@ TEST_F(UndoFileTest, MissingFolderOrFileIsReported)
     EXPECT_TRUE(host.questions.empty());
 
     RecorderHost other;
-    const TUndoResult noFolder = UndoFolder(tree.at("missing"), other);
+    const UndoResult noFolder = undoFolder(tree.at("missing"), other);
     EXPECT_TRUE(noFolder.failed);
     EXPECT_EQ(other.messages,
         (std::vector<std::string> {"Cannot change current directory to " + tree.at("missing")}));
@@ -175,7 +175,7 @@ TEST_F(UndoFileTest, AnUndoFileThatIsALinkIsNotFollowed)
     elsewhere.file("victim");
     tree.symlink(elsewhere.at("list"), "_brindlewick_undo.txt");
     tree.file("victim");
-    const TUndoResult r = undo();
+    const UndoResult r = undo();
     EXPECT_TRUE(r.failed);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0],
@@ -190,7 +190,7 @@ TEST_F(UndoFileTest, ErrorsKeepTheFileUnlessTheUserAgrees)
     tree.file("old", "2");
     tree.file("_brindlewick_undo.txt", "new\r\nold\r\n");
     host.answers = {true, false};
-    TUndoResult r = undo();
+    UndoResult r = undo();
     EXPECT_EQ(r.errors, 1);
     EXPECT_EQ(r.report, "0 files and/or directories have been renamed. 1 errors detected!");
     EXPECT_EQ(
@@ -234,7 +234,7 @@ TEST_P(LastPairTest, NeverMadeRenameIsPassedOver)
     tree.file("_brindlewick_undo.txt", c.content);
     RecorderHost host;
     host.answers = {true, false};
-    const TUndoResult r = UndoFolder(tree.path(), host);
+    const UndoResult r = undoFolder(tree.path(), host);
     EXPECT_EQ(r.renamed, c.renamed);
     EXPECT_EQ(r.errors, c.errors);
     EXPECT_EQ(r.skipped, c.skipped);
@@ -290,7 +290,7 @@ TEST_P(BadUndoTest, TouchesNothingOutsideTheFolder)
     outer.file("folder/_brindlewick_undo.txt", "good-new\r\ngood-old\r\n" + GetParam().content);
     RecorderHost host;
     host.answers = {true, false};
-    const TUndoResult r = UndoFolder(outer.at("folder"), host);
+    const UndoResult r = undoFolder(outer.at("folder"), host);
     EXPECT_EQ(r.errors, GetParam().errors);
     EXPECT_EQ(static_cast<int>(host.messages.size()), GetParam().errors);
     EXPECT_EQ(r.renamed, 1);
@@ -320,21 +320,21 @@ INSTANTIATE_TEST_SUITE_P(Table, BadUndoTest,
 class HeapSamplingHost : public IRunHost
 {
 public:
-    static std::size_t InUse()
+    static std::size_t inUse()
     {
         const struct mallinfo2 m = ::mallinfo2();
         return m.uordblks + m.hblkhd;
     }
     void showMessage(std::string_view) override { }
-    bool askYesNo(std::string_view, TQuestion kind) override
+    bool askYesNo(std::string_view, Question kind) override
     {
-        return kind != TQuestion::RemoveUndoFileAfterErrors;
+        return kind != Question::RemoveUndoFileAfterErrors;
     }
     void logLine(std::string_view) override { }
     void showFailure(std::string_view, std::string_view) override
     {
         if (failures++ % 1024 == 0)
-            peak = std::max(peak, InUse());
+            peak = std::max(peak, inUse());
     }
     std::size_t peak = 0;
     std::size_t failures = 0;
@@ -347,11 +347,11 @@ TEST(UndoMemoryTest, AHugeUndoFileTakesMemoryOfAboutItsSize)
 #endif
     // 4 MiB of line feeds: two million pairs of empty names, each an error.
     constexpr std::size_t kSize = std::size_t {4} << 20;
-    TempTree tree(test::MemoryTempBase());
+    TempTree tree(test::memoryTempBase());
     tree.file("_brindlewick_undo.txt", std::string(kSize, '\n'));
     HeapSamplingHost host;
-    const std::size_t before = HeapSamplingHost::InUse();
-    const TUndoResult r = UndoFolder(tree.path(), host);
+    const std::size_t before = HeapSamplingHost::inUse();
+    const UndoResult r = undoFolder(tree.path(), host);
     EXPECT_EQ(r.errors, static_cast<std::int32_t>(kSize / 2));
     EXPECT_EQ(host.failures, kSize / 2);
     EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
@@ -375,19 +375,19 @@ TEST_F(UndoTreeTest, EveryFolderDeepestFirstWithOneQuestionAndOneReport)
         {"A.TXT", "Photos/B.TXT", "Photos/Day 1/C.TXT", "Photos/Day 1/D.TXT", "Other/E.TXT"})
         tree.file(name, name);
     tree.symlink(tree.path() + "/Photos", "Link");
-    const test::TTreeSnapshot before = test::SnapshotTree(tree.path());
-    TRenameSession session;
-    session.Jobs = {TJob::Create(jobLower)};
-    TRunOptions o;
+    const test::TreeSnapshot before = test::snapshotTree(tree.path());
+    RenameSession session;
+    session.jobs = {Job::create(jobLower)};
+    RunOptions o;
     o.startFolder = tree.path();
     o.recurse = true;
     o.renameDirs = true;
     o.undo = true;
     RecorderHost runHost;
-    ASSERT_TRUE(RunRename(session, runHost, o).AllWentThrough(session.Stats));
+    ASSERT_TRUE(runRename(session, runHost, o).allWentThrough(session.stats));
     ASSERT_TRUE(tree.exists("photos/day 1/_brindlewick_undo.txt"));
 
-    const TUndoResult r = UndoTree(tree.path(), host);
+    const UndoResult r = undoTree(tree.path(), host);
     EXPECT_EQ(host.questions,
         (std::vector<std::string> {
             "Operation will undo renaming in current directory.\r\nThen it will remove "
@@ -400,8 +400,8 @@ TEST_F(UndoTreeTest, EveryFolderDeepestFirstWithOneQuestionAndOneReport)
     EXPECT_EQ(host.undoStartedCount, 1);
     EXPECT_EQ(host.undoFinishedCount, 1);
     EXPECT_TRUE(host.messages.empty()) << host.messages.front();
-    const test::TTreeSnapshot after = test::SnapshotTree(tree.path());
-    EXPECT_TRUE(test::SameTree(after, before)) << test::TreeDifference(before, after);
+    const test::TreeSnapshot after = test::snapshotTree(tree.path());
+    EXPECT_TRUE(test::sameTree(after, before)) << test::treeDifference(before, after);
 }
 
 TEST_F(UndoTreeTest, ATreeWithoutAnyUndoFileIsSaidSoAndNothingIsAsked)
@@ -410,7 +410,7 @@ TEST_F(UndoTreeTest, ATreeWithoutAnyUndoFileIsSaidSoAndNothingIsAsked)
     TempTree outside;
     outside.file("_brindlewick_undo.txt", "x\r\ny\r\n");
     tree.symlink(outside.path(), "Sub/LinkOut");
-    const TUndoResult r = UndoTree(tree.path(), host);
+    const UndoResult r = undoTree(tree.path(), host);
     EXPECT_TRUE(r.failed);
     EXPECT_FALSE(r.started);
     EXPECT_TRUE(host.questions.empty());
@@ -433,7 +433,7 @@ TEST_P(UndoTreeErrorsTest, OneQuestionForEveryFolderWithErrors)
     tree.file("C/_brindlewick_undo.txt", "y\r\nx\r\n");
     tree.file("C/y", "fine");
     host.answers = {true, GetParam()};
-    const TUndoResult r = UndoTree(tree.path(), host);
+    const UndoResult r = undoTree(tree.path(), host);
     EXPECT_EQ(r.renamed, 2);
     EXPECT_EQ(r.errors, 2);
     EXPECT_EQ(r.report, "2 files and/or directories have been renamed. 2 errors detected!");

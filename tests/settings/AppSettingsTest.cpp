@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "base/UErrors.h"
+#include "core/base/BrindleError.h"
 #include "common/TempTree.h"
-#include "settings/UAppSettings.h"
+#include "core/settings/AppSettings.h"
 
 using namespace brindle;
 using brindle::test::TempTree;
@@ -16,63 +16,63 @@ namespace
 
 /// A window of fixed placement, as the main window adapts itself to the store.
 struct FixedForm : IPlacedForm {
-    std::string FormName() const override { return kMainFormName; }
-    bool GetPlacement(TFormPlacement& p) const override
+    std::string formName() const override { return kMainFormName; }
+    bool getPlacement(FormPlacement& p) const override
     {
         p = {10, 20, 800, 600, 0};
         return true;
     }
-    void SetLeft(std::int32_t) override { }
-    void SetTop(std::int32_t) override { }
-    void SetWidth(std::int32_t) override { }
-    void SetHeight(std::int32_t) override { }
-    void SetWindowState(std::int32_t) override { }
+    void setLeft(std::int32_t) override { }
+    void setTop(std::int32_t) override { }
+    void setWidth(std::int32_t) override { }
+    void setHeight(std::int32_t) override { }
+    void setWindowState(std::int32_t) override { }
 };
 
 /// The application's store with its settings file in a temporary folder, and an application
 /// folder beside it.
 struct AppSettingsFixture : ::testing::Test {
     TempTree tree;
-    TzmRegVal store;
+    SettingsStore store;
     std::string appDir;
 
     AppSettingsFixture()
     {
         tree.dir("app");
         appDir = tree.at("app") + "/";
-        InitAppSettingsStore(store, tree.path() + "/");
+        initAppSettingsStore(store, tree.path() + "/");
     }
     /// Start-up: load the file, then the options.
-    TAppOptions load()
+    AppOptions load()
     {
-        store.LoadValues();
-        TAppOptions o;
-        LoadSettings(store, o, appDir);
+        store.loadValues();
+        AppOptions o;
+        loadSettings(store, o, appDir);
         return o;
     }
     /// Close (or the start of a run): the options into the store, the store into the file.
-    void save(const TAppOptions& o)
+    void save(const AppOptions& o)
     {
-        SaveSettings(o, store);
-        store.SaveValues();
+        saveSettings(o, store);
+        store.saveValues();
     }
     /// A new start of the program: a fresh store reads the file.
-    TAppOptions restart()
+    AppOptions restart()
     {
-        store = TzmRegVal();
-        InitAppSettingsStore(store, tree.path() + "/");
+        store = SettingsStore();
+        initAppSettingsStore(store, tree.path() + "/");
         return load();
     }
 };
 
 TEST_F(AppSettingsFixture, StoreHoldsEveryKeyWithItsDefaultInOrder)
 {
-    EXPECT_EQ(store.IniPath(), tree.path() + "/brindle.ini");
-    EXPECT_EQ(store.Booleans(),
+    EXPECT_EQ(store.iniPath(), tree.path() + "/brindle.ini");
+    EXPECT_EQ(store.booleans(),
         (std::vector<std::string> {"recurseDirs=0", "renameDirs=0", "resetCounter=0", "sort=1", "confirm=0",
             "undo=0", "log=0", "simulation=0", "naturalSort=0"}));
-    EXPECT_TRUE(store.Floats().empty());
-    EXPECT_EQ(store.Integers(), (std::vector<std::string> {"counterStart=0", "viewStyle=2", "stvWidth=200"}));
+    EXPECT_TRUE(store.floats().empty());
+    EXPECT_EQ(store.integers(), (std::vector<std::string> {"counterStart=0", "viewStyle=2", "stvWidth=200"}));
     std::vector<std::string> strings
         = {"path=", "openDir=", "saveDir=", "example=filename.ext", "encoding=ISO-8859-1", "filemask=*.*"};
     for (int i = 0; i < 10; ++i)
@@ -82,7 +82,7 @@ TEST_F(AppSettingsFixture, StoreHoldsEveryKeyWithItsDefaultInOrder)
 
 TEST_F(AppSettingsFixture, FirstStartDefaultsAndTheFileWritten)
 {
-    const TAppOptions o = load();
+    const AppOptions o = load();
     EXPECT_FALSE(o.recurseDirs || o.renameDirs || o.resetCounter || o.confirm || o.undo || o.log
         || o.simulation || o.naturalSort);
     EXPECT_TRUE(o.sort);
@@ -100,7 +100,7 @@ TEST_F(AppSettingsFixture, FirstStartDefaultsAndTheFileWritten)
 
     // Close: the settings, then the placement.
     save(o);
-    store.SaveFormPlacement(FixedForm());
+    store.saveFormPlacement(FixedForm());
     std::string expected
         = "[Booleans]\nrecurseDirs=0\nrenameDirs=0\nresetCounter=0\nsort=1\nconfirm=0\nundo=0\n"
           "log=0\nsimulation=0\nnaturalSort=0\n[Integers]\ncounterStart=0\nviewStyle=2\nstvWidth=200\n["
@@ -120,7 +120,7 @@ TEST_F(AppSettingsFixture, LoadRules)
         "[Integers]\nstvWidth=10\nviewStyle=3\ncounterStart=-4\n[Strings]\nopenDir=" + tree.at("jobs")
             + "/\nsaveDir=/no/such/folder\nfilemask0=\nfilemask1=*.txt\nfilemask3=*.jpg\n"
             + "encoding=\npath=/no/such/folder\n[Booleans]\nundo=1\nsimulation=1\n");
-    const TAppOptions o = load();
+    const AppOptions o = load();
     EXPECT_EQ(o.stvWidth, 50);
     EXPECT_EQ(o.viewStyle, 3);
     EXPECT_EQ(o.counterStart, -4);
@@ -156,7 +156,7 @@ TEST_F(AppSettingsFixture, FolderThatIsAFileOrGoneFallsBackToTheAppFolder)
         "brindle.ini", "[Strings]\nopenDir=" + tree.at("plain.txt") + "\nsaveDir=" + tree.at("gone") + "\n");
     EXPECT_EQ(load().saveDir, tree.at("gone"));
     ::rmdir(tree.at("gone").c_str());
-    const TAppOptions o = restart();
+    const AppOptions o = restart();
     EXPECT_EQ(o.openDir, appDir);
     EXPECT_EQ(o.saveDir, appDir);
 }
@@ -164,7 +164,7 @@ TEST_F(AppSettingsFixture, FolderThatIsAFileOrGoneFallsBackToTheAppFolder)
 TEST_F(AppSettingsFixture, NoStaleHistoryEntryComesBack)
 {
     tree.file("brindle.ini", "[Strings]\nfilemask0=\nfilemask1=*.txt\n");
-    TAppOptions o = load();
+    AppOptions o = load();
     ASSERT_EQ(o.filemaskHistory, std::vector<std::string> {"*.txt"});
     save(o);
     EXPECT_NE(tree.read("brindle.ini").find("filemask0=*.txt\nfilemask1=\n"), std::string::npos);
@@ -173,9 +173,9 @@ TEST_F(AppSettingsFixture, NoStaleHistoryEntryComesBack)
 
 TEST_F(AppSettingsFixture, ShorterHistoryClearsTheKeysAboveIt)
 {
-    TAppOptions o = load();
+    AppOptions o = load();
     for (const char* mask : {"*.a", "*.b", "*.c", "*.d"})
-        RememberFileMask(o.filemaskHistory, mask);
+        rememberFileMask(o.filemaskHistory, mask);
     save(o);
     o.filemaskHistory = {"*.x"};
     save(o);
@@ -187,14 +187,14 @@ TEST_F(AppSettingsFixture, ShorterHistoryClearsTheKeysAboveIt)
 
 TEST_F(AppSettingsFixture, EmptyMaskIsRecordedSavedAndSkippedAtTheNextStart)
 {
-    TAppOptions o = load();
-    RememberFileMask(o.filemaskHistory, "*.txt");
+    AppOptions o = load();
+    rememberFileMask(o.filemaskHistory, "*.txt");
     o.filemask = "";
-    RememberFileMask(o.filemaskHistory, o.filemask);
+    rememberFileMask(o.filemaskHistory, o.filemask);
     EXPECT_EQ(o.filemaskHistory, (std::vector<std::string> {"", "*.txt"}));
     save(o);
     EXPECT_NE(tree.read("brindle.ini").find("filemask=\nfilemask0=\nfilemask1=*.txt\n"), std::string::npos);
-    const TAppOptions back = restart();
+    const AppOptions back = restart();
     EXPECT_EQ(back.filemask, "");
     EXPECT_EQ(back.filemaskHistory, std::vector<std::string> {"*.txt"});
 }
@@ -202,12 +202,12 @@ TEST_F(AppSettingsFixture, EmptyMaskIsRecordedSavedAndSkippedAtTheNextStart)
 TEST_F(AppSettingsFixture, ElevenMasksAcrossRestartsKeepTheTenNewest)
 {
     for (int i = 0; i < 11; ++i) {
-        TAppOptions o = restart();
+        AppOptions o = restart();
         o.filemask = "*." + std::to_string(i);
-        RememberFileMask(o.filemaskHistory, o.filemask);
+        rememberFileMask(o.filemaskHistory, o.filemask);
         save(o);
     }
-    const TAppOptions o = restart();
+    const AppOptions o = restart();
     ASSERT_EQ(o.filemaskHistory.size(), 10u);
     EXPECT_EQ(o.filemaskHistory.front(), "*.10");
     EXPECT_EQ(o.filemaskHistory.back(), "*.1");
@@ -216,7 +216,7 @@ TEST_F(AppSettingsFixture, ElevenMasksAcrossRestartsKeepTheTenNewest)
 
 TEST_F(AppSettingsFixture, SettingsSurviveARestart)
 {
-    TAppOptions o = load();
+    AppOptions o = load();
     o.recurseDirs = o.renameDirs = o.resetCounter = o.confirm = o.undo = o.log = o.simulation = true;
     o.naturalSort = true;
     o.sort = false;
@@ -232,7 +232,7 @@ TEST_F(AppSettingsFixture, SettingsSurviveARestart)
     o.filemaskHistory = {"'*.jpg'", "*.png "};
     save(o);
 
-    const TAppOptions back = restart();
+    const AppOptions back = restart();
     EXPECT_TRUE(back.recurseDirs && back.renameDirs && back.resetCounter && back.confirm && back.undo
         && back.log && back.simulation && back.naturalSort && !back.sort);
     EXPECT_EQ(back.counterStart, 17);
@@ -250,9 +250,9 @@ TEST_F(AppSettingsFixture, SettingsSurviveARestart)
 TEST_F(AppSettingsFixture, AStartThatStopsOnABadBooleanKeepsWhatWasRead)
 {
     tree.file("brindle.ini", "[Booleans]\nrecurseDirs=1\nsort=maybe\n[Strings]\nexample=kept.txt\n");
-    EXPECT_THROW(store.LoadValues(), EBrindleError);
-    TAppOptions o;
-    LoadSettings(store, o, appDir); // the window still applies what the store holds
+    EXPECT_THROW(store.loadValues(), BrindleError);
+    AppOptions o;
+    loadSettings(store, o, appDir); // the window still applies what the store holds
     EXPECT_TRUE(o.recurseDirs);
     EXPECT_TRUE(o.sort);
     EXPECT_EQ(o.example, "filename.ext");
@@ -268,8 +268,8 @@ TEST_F(AppSettingsFixture, HugeAndBinarySettingsFilesLoadWithoutHarm)
     text += "[Integers]\nstvWidth=\x80\x81\n[Booleans\nlog=1\n";
     tree.file("brindle.ini", text);
     std::vector<std::string> messages;
-    store.OnMessage = [&](const std::string& m) { messages.push_back(m); };
-    TAppOptions o = load();
+    store.onMessage = [&](const std::string& m) { messages.push_back(m); };
+    AppOptions o = load();
     EXPECT_EQ(o.path, std::string(2047, 'p'));
     EXPECT_EQ(o.stvWidth, 200);
     EXPECT_TRUE(o.log);
@@ -284,28 +284,28 @@ TEST(FileMaskHistory, RememberRule)
 {
     std::vector<std::string> h;
     for (int i = 0; i < 10; ++i)
-        RememberFileMask(h, "*." + std::to_string(i));
+        rememberFileMask(h, "*." + std::to_string(i));
     EXPECT_EQ(h.size(), 10u);
     EXPECT_EQ(h.front(), "*.9");
-    RememberFileMask(h, "*.new");
+    rememberFileMask(h, "*.new");
     EXPECT_EQ(h.size(), 10u);
     EXPECT_EQ(h.front(), "*.new");
     EXPECT_EQ(h.back(), "*.1"); // the oldest, "*.0", was dropped
-    RememberFileMask(h, "*.5");
+    rememberFileMask(h, "*.5");
     EXPECT_EQ(h,
         (std::vector<std::string> {"*.5", "*.new", "*.9", "*.8", "*.7", "*.6", "*.4", "*.3", "*.2", "*.1"}));
-    RememberFileMask(h, "*.5"); // already on top: nothing moves
+    rememberFileMask(h, "*.5"); // already on top: nothing moves
     EXPECT_EQ(h[0], "*.5");
     EXPECT_EQ(h[1], "*.new");
-    RememberFileMask(h, "*.1"); // the last one
+    rememberFileMask(h, "*.1"); // the last one
     EXPECT_EQ(h,
         (std::vector<std::string> {"*.1", "*.5", "*.new", "*.9", "*.8", "*.7", "*.6", "*.4", "*.3", "*.2"}));
 
     std::vector<std::string> c;
-    RememberFileMask(c, "*.TXT");
-    RememberFileMask(c, "*.txt");
-    RememberFileMask(c, "");
-    RememberFileMask(c, "*.txt ");
+    rememberFileMask(c, "*.TXT");
+    rememberFileMask(c, "*.txt");
+    rememberFileMask(c, "");
+    rememberFileMask(c, "*.txt ");
     EXPECT_EQ(c, (std::vector<std::string> {"*.txt ", "", "*.txt", "*.TXT"}));
 }
 

@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
-#include "base/UErrors.h"
+#include "core/base/BrindleError.h"
 #include "common/TempTree.h"
-#include "settings/UIniFile.h"
+#include "core/settings/IniFile.h"
 
 using namespace brindle;
 using brindle::test::TempTree;
@@ -14,102 +14,102 @@ namespace
 
 TEST(IniFile, ReadsWithoutCaseBlanksOrQuotes)
 {
-    TIniFile ini("unused");
-    ini.SetText("; comment\r\n[Strings]\r\n  Path  =  \"/a b/\"  \r\nq='x'\r\nmixed=\"x'\r\nbare\r\n"
+    IniFile ini("unused");
+    ini.setText("; comment\r\n[Strings]\r\n  Path  =  \"/a b/\"  \r\nq='x'\r\nmixed=\"x'\r\nbare\r\n"
                 "empty=\r\n[strings]\r\npath=second\r\n[Other\r\nk=v\n");
-    EXPECT_EQ(ini.ReadValue("STRINGS", "path"), "/a b/");
-    EXPECT_EQ(ini.ReadValue("Strings", "q"), "x");
-    EXPECT_EQ(ini.ReadValue("Strings", "mixed"), "\"x'");
-    EXPECT_EQ(ini.ReadValue("Strings", "empty"), "");
-    EXPECT_EQ(ini.ReadValue("Strings", "bare"), std::nullopt);
-    EXPECT_EQ(ini.ReadValue("Strings", "missing"), std::nullopt);
-    EXPECT_EQ(ini.ReadValue("Nowhere", "path"), std::nullopt);
-    EXPECT_EQ(ini.ReadValue("other", "K"), "v"); // a header without its bracket
-    EXPECT_EQ(ini.ReadString("Strings", "missing", "def"), "def");
-    EXPECT_EQ(ini.ReadString("Strings", "empty", "def"), "");
+    EXPECT_EQ(ini.readValue("STRINGS", "path"), "/a b/");
+    EXPECT_EQ(ini.readValue("Strings", "q"), "x");
+    EXPECT_EQ(ini.readValue("Strings", "mixed"), "\"x'");
+    EXPECT_EQ(ini.readValue("Strings", "empty"), "");
+    EXPECT_EQ(ini.readValue("Strings", "bare"), std::nullopt);
+    EXPECT_EQ(ini.readValue("Strings", "missing"), std::nullopt);
+    EXPECT_EQ(ini.readValue("Nowhere", "path"), std::nullopt);
+    EXPECT_EQ(ini.readValue("other", "K"), "v"); // a header without its bracket
+    EXPECT_EQ(ini.readString("Strings", "missing", "def"), "def");
+    EXPECT_EQ(ini.readString("Strings", "empty", "def"), "");
 }
 
 TEST(IniFile, OnlyOnePairOfQuotesAndOnlyBlanksAndTabsAreDropped)
 {
-    TIniFile ini("unused");
-    ini.SetText("[s]\na=\"\"x\"\"\nb=\t'  x  '\t\nc=\"\nd=''\ne=x = y\nf==\ng=\"a\" b \"c\"\n");
-    EXPECT_EQ(ini.ReadValue("s", "a"), "\"x\"");
-    EXPECT_EQ(ini.ReadValue("s", "b"), "  x  ");
-    EXPECT_EQ(ini.ReadValue("s", "c"), "\"");
-    EXPECT_EQ(ini.ReadValue("s", "d"), "");
-    EXPECT_EQ(ini.ReadValue("s", "e"), "x = y"); // the value starts after the first "="
-    EXPECT_EQ(ini.ReadValue("s", "f"), "=");
-    EXPECT_EQ(ini.ReadValue("s", "g"), "a\" b \"c");
+    IniFile ini("unused");
+    ini.setText("[s]\na=\"\"x\"\"\nb=\t'  x  '\t\nc=\"\nd=''\ne=x = y\nf==\ng=\"a\" b \"c\"\n");
+    EXPECT_EQ(ini.readValue("s", "a"), "\"x\"");
+    EXPECT_EQ(ini.readValue("s", "b"), "  x  ");
+    EXPECT_EQ(ini.readValue("s", "c"), "\"");
+    EXPECT_EQ(ini.readValue("s", "d"), "");
+    EXPECT_EQ(ini.readValue("s", "e"), "x = y"); // the value starts after the first "="
+    EXPECT_EQ(ini.readValue("s", "f"), "=");
+    EXPECT_EQ(ini.readValue("s", "g"), "a\" b \"c");
 }
 
 TEST(IniFile, LongValuesAreCutAt2047)
 {
-    TIniFile ini("unused");
-    ini.SetText("[s]\nk=" + std::string(100000, 'v') + "\nu=" + std::string(2046, 'a') + "\xc3\xa9" + "\n"
+    IniFile ini("unused");
+    ini.setText("[s]\nk=" + std::string(100000, 'v') + "\nu=" + std::string(2046, 'a') + "\xc3\xa9" + "\n"
         + "q=\"" + std::string(3000, 'q') + "\"\n");
-    EXPECT_EQ(ini.ReadValue("s", "k")->size(), 2047u);
-    EXPECT_EQ(*ini.ReadValue("s", "u"), std::string(2046, 'a')); // not inside the last character
-    EXPECT_EQ(*ini.ReadValue("s", "q"), std::string(2047, 'q')); // quotes go first, then the cut
+    EXPECT_EQ(ini.readValue("s", "k")->size(), 2047u);
+    EXPECT_EQ(*ini.readValue("s", "u"), std::string(2046, 'a')); // not inside the last character
+    EXPECT_EQ(*ini.readValue("s", "q"), std::string(2047, 'q')); // quotes go first, then the cut
 }
 
 TEST(IniFile, WritingTouchesOnlyItsLine)
 {
-    TIniFile ini("unused");
+    IniFile ini("unused");
     const std::string text
         = "# hand-written\r\n[Foreign]\r\nkeep = me\r\n\r\n[Strings]\r\n; note\r\nPATH=/old\r\n"
           "other=1\r\n\r\n[Tail]\r\nx=y\r\n";
-    ini.SetText(text);
-    ini.WriteString("strings", "path", "/new");
-    ini.WriteString("Strings", "added", "v");
-    ini.WriteString("New", "k", "line\r\nbreak");
-    EXPECT_EQ(ini.Text(),
+    ini.setText(text);
+    ini.writeString("strings", "path", "/new");
+    ini.writeString("Strings", "added", "v");
+    ini.writeString("New", "k", "line\r\nbreak");
+    EXPECT_EQ(ini.text(),
         "# hand-written\n[Foreign]\nkeep = me\n\n[Strings]\n; note\npath=/new\nother=1\n"
         "added=v\n\n[Tail]\nx=y\n[New]\nk=linebreak\n");
 }
 
 TEST(IniFile, LineEndsAreReadAlikeAndWrittenAsLf)
 {
-    TIniFile ini("unused");
-    ini.SetText("[a]\r\nk=1\r\r\nm=x\ry\n[b]\nk=2\r");
-    EXPECT_EQ(ini.ReadValue("a", "k"), "1");
-    EXPECT_EQ(ini.ReadValue("a", "m"), "x\ry"); // a CR inside a line is no line end
-    EXPECT_EQ(ini.ReadValue("b", "k"), "2");
-    const std::string text = ini.Text();
+    IniFile ini("unused");
+    ini.setText("[a]\r\nk=1\r\r\nm=x\ry\n[b]\nk=2\r");
+    EXPECT_EQ(ini.readValue("a", "k"), "1");
+    EXPECT_EQ(ini.readValue("a", "m"), "x\ry"); // a CR inside a line is no line end
+    EXPECT_EQ(ini.readValue("b", "k"), "2");
+    const std::string text = ini.text();
     EXPECT_EQ(text, "[a]\nk=1\nm=x\ry\n[b]\nk=2\n");
-    ini.SetText(text);
-    EXPECT_EQ(ini.Text(), text);
+    ini.setText(text);
+    EXPECT_EQ(ini.text(), text);
 }
 
 TEST(IniFile, LinesWithoutEqualsAndCommentsThatLookLikeKeysStay)
 {
-    TIniFile ini("unused");
-    ini.SetText("[Booleans]\nsort\n;sort=0\n# sort=0\n  sort = 1 \nno line end");
-    EXPECT_EQ(ini.ReadValue("Booleans", "sort"), "1");
-    ini.WriteString("Booleans", "SORT", "0");
-    ini.WriteString("Booleans", "log", "1");
-    EXPECT_EQ(ini.Text(), "[Booleans]\nsort\n;sort=0\n# sort=0\nSORT=0\nno line end\nlog=1\n");
+    IniFile ini("unused");
+    ini.setText("[Booleans]\nsort\n;sort=0\n# sort=0\n  sort = 1 \nno line end");
+    EXPECT_EQ(ini.readValue("Booleans", "sort"), "1");
+    ini.writeString("Booleans", "SORT", "0");
+    ini.writeString("Booleans", "log", "1");
+    EXPECT_EQ(ini.text(), "[Booleans]\nsort\n;sort=0\n# sort=0\nSORT=0\nno line end\nlog=1\n");
 }
 
 TEST(IniFile, DuplicateSectionsAndKeysFirstWins)
 {
-    TIniFile ini("unused");
-    ini.SetText("[a]\nk=1\nk=2\n[A]\nk=3\nonly=later\n");
-    EXPECT_EQ(ini.ReadValue("a", "k"), "1");
-    EXPECT_EQ(ini.ReadValue("a", "only"), std::nullopt); // a later section of the name is never read
-    ini.WriteString("a", "k", "9");
-    ini.WriteString("a", "only", "first");
-    EXPECT_EQ(ini.Text(), "[a]\nk=9\nk=2\nonly=first\n[A]\nk=3\nonly=later\n");
-    EXPECT_EQ(ini.ReadValue("a", "only"), "first");
+    IniFile ini("unused");
+    ini.setText("[a]\nk=1\nk=2\n[A]\nk=3\nonly=later\n");
+    EXPECT_EQ(ini.readValue("a", "k"), "1");
+    EXPECT_EQ(ini.readValue("a", "only"), std::nullopt); // a later section of the name is never read
+    ini.writeString("a", "k", "9");
+    ini.writeString("a", "only", "first");
+    EXPECT_EQ(ini.text(), "[a]\nk=9\nk=2\nonly=first\n[A]\nk=3\nonly=later\n");
+    EXPECT_EQ(ini.readValue("a", "only"), "first");
 }
 
 TEST(IniFile, HeaderWithoutBracketTakesItsKeys)
 {
-    TIniFile ini("unused");
-    ini.SetText("[Booleans\nsort=0\n[ Strings ] trailing\npath=/p\n");
-    EXPECT_EQ(ini.ReadValue("Booleans", "sort"), "0");
-    EXPECT_EQ(ini.ReadValue("Strings", "path"), "/p");
-    ini.WriteString("Booleans", "log", "1");
-    EXPECT_EQ(ini.Text(), "[Booleans\nsort=0\nlog=1\n[ Strings ] trailing\npath=/p\n");
+    IniFile ini("unused");
+    ini.setText("[Booleans\nsort=0\n[ Strings ] trailing\npath=/p\n");
+    EXPECT_EQ(ini.readValue("Booleans", "sort"), "0");
+    EXPECT_EQ(ini.readValue("Strings", "path"), "/p");
+    ini.writeString("Booleans", "log", "1");
+    EXPECT_EQ(ini.text(), "[Booleans\nsort=0\nlog=1\n[ Strings ] trailing\npath=/p\n");
 }
 
 /// Values that reading would change (blanks at an end, a pair of quotes around them) are
@@ -121,12 +121,12 @@ class IniValueRoundTrip : public ::testing::TestWithParam<std::pair<std::string,
 TEST_P(IniValueRoundTrip, ReadsBackWhatWasWritten)
 {
     const auto& [value, line] = GetParam();
-    TIniFile ini("unused");
-    ini.WriteString("s", "k", value);
-    EXPECT_EQ(ini.Text(), "[s]\n" + line + "\n");
-    TIniFile again("unused");
-    again.SetText(ini.Text());
-    EXPECT_EQ(again.ReadValue("s", "k"), value);
+    IniFile ini("unused");
+    ini.writeString("s", "k", value);
+    EXPECT_EQ(ini.text(), "[s]\n" + line + "\n");
+    IniFile again("unused");
+    again.setText(ini.text());
+    EXPECT_EQ(again.readValue("s", "k"), value);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, IniValueRoundTrip,
@@ -145,21 +145,21 @@ INSTANTIATE_TEST_SUITE_P(Values, IniValueRoundTrip,
 
 TEST(IniFile, ByteOrderMarkIsKeptAndTheFirstHeaderStillFound)
 {
-    TIniFile ini("unused");
-    ini.SetText("\xEF\xBB\xBF[Booleans]\r\nsort=0\r\n");
-    EXPECT_EQ(ini.ReadValue("Booleans", "sort"), "0");
-    ini.WriteString("Booleans", "sort", "1");
-    EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[Booleans]\nsort=1\n");
+    IniFile ini("unused");
+    ini.setText("\xEF\xBB\xBF[Booleans]\r\nsort=0\r\n");
+    EXPECT_EQ(ini.readValue("Booleans", "sort"), "0");
+    ini.writeString("Booleans", "sort", "1");
+    EXPECT_EQ(ini.text(), "\xEF\xBB\xBF[Booleans]\nsort=1\n");
 }
 
 TEST(IniFile, MissingFileStartsEmptyAndSaveCreatesIt)
 {
     TempTree t;
-    TIniFile ini(t.at("new.ini"));
-    ini.Load();
-    EXPECT_EQ(ini.Text(), "");
-    ini.WriteString("Integers", "counterStart", "3");
-    ini.Save();
+    IniFile ini(t.at("new.ini"));
+    ini.load();
+    EXPECT_EQ(ini.text(), "");
+    ini.writeString("Integers", "counterStart", "3");
+    ini.save();
     EXPECT_EQ(t.read("new.ini"), "[Integers]\ncounterStart=3\n");
     EXPECT_EQ(t.list(), std::vector<std::string> {"new.ini"}); // no temporary file left
 }
@@ -168,12 +168,12 @@ TEST(IniFile, UnwritableOrUnreadableFileIsNeverReplaced)
 {
     TempTree t;
     auto saveMessage = [](const std::string& path) {
-        TIniFile ini(path);
-        ini.Load();
-        ini.WriteString("s", "k", "v");
+        IniFile ini(path);
+        ini.load();
+        ini.writeString("s", "k", "v");
         try {
-            ini.Save();
-        } catch (const EBrindleError& e) {
+            ini.save();
+        } catch (const BrindleError& e) {
             return std::string(e.what());
         }
         return std::string("saved");
@@ -203,13 +203,13 @@ TEST(IniFile, BinaryAndHugeInputDoNotBreakIt)
     for (std::size_t i = 0; i < junk.size(); ++i)
         junk[i] = static_cast<char>((i * 7919u) % 256u);
     t.file("junk.ini", junk);
-    TIniFile ini(t.at("junk.ini"));
-    ini.Load();
-    ini.WriteString("Booleans", "sort", "1");
-    ini.Save();
-    TIniFile again(t.at("junk.ini"));
-    again.Load();
-    EXPECT_EQ(again.ReadValue("Booleans", "sort"), "1");
+    IniFile ini(t.at("junk.ini"));
+    ini.load();
+    ini.writeString("Booleans", "sort", "1");
+    ini.save();
+    IniFile again(t.at("junk.ini"));
+    again.load();
+    EXPECT_EQ(again.readValue("Booleans", "sort"), "1");
     // Every byte that was there is still there: only the CRs at line ends went (a run of CRs
     // at the very end counts as a line end too), a final LF was added and the new section
     // follows.

@@ -2,9 +2,9 @@
 
 #include <ostream>
 
-#include "base/UErrors.h"
+#include "core/base/BrindleError.h"
 #include "common/TempTree.h"
-#include "settings/zmRegVal.h"
+#include "core/settings/SettingsStore.h"
 
 using namespace brindle;
 using brindle::test::TempTree;
@@ -12,12 +12,12 @@ using brindle::test::TempTree;
 namespace
 {
 
-/// The message of the EBrindleError that f throws, or "no error".
+/// The message of the BrindleError that f throws, or "no error".
 template <typename F> std::string errorOf(F&& f)
 {
     try {
         f();
-    } catch (const EBrindleError& e) {
+    } catch (const BrindleError& e) {
         return e.what();
     }
     return "no error";
@@ -26,18 +26,18 @@ template <typename F> std::string errorOf(F&& f)
 /// A store with a few values of every kind, its file in a temporary folder.
 struct StoreFixture : ::testing::Test {
     TempTree tree;
-    TzmRegVal store;
+    SettingsStore store;
     std::vector<std::string> messages;
 
     StoreFixture()
     {
-        store.IniFileName = "test.ini";
-        store.StartUpDir = tree.path() + "/";
-        store.SetBooleans({"flag=0", "sort=1", "third=0"});
-        store.SetFloats({"ratio=0.5"});
-        store.SetIntegers({"counterStart=0", "width=200"});
-        store.SetStrings({"path=", "example=filename.ext"});
-        store.OnMessage = [this](const std::string& m) { messages.push_back(m); };
+        store.iniFileName = "test.ini";
+        store.startUpDir = tree.path() + "/";
+        store.setBooleans({"flag=0", "sort=1", "third=0"});
+        store.setFloats({"ratio=0.5"});
+        store.setIntegers({"counterStart=0", "width=200"});
+        store.setStrings({"path=", "example=filename.ext"});
+        store.onMessage = [this](const std::string& m) { messages.push_back(m); };
     }
     void writeIni(const std::string& text) { tree.file("test.ini", text); }
     std::string iniText() const { return tree.read("test.ini"); }
@@ -45,12 +45,12 @@ struct StoreFixture : ::testing::Test {
 
 TEST_F(StoreFixture, FirstStartKeepsDefaultsAndFirstSaveWritesAllSections)
 {
-    store.LoadValues();
+    store.loadValues();
     EXPECT_FALSE(tree.exists("test.ini"));
-    EXPECT_TRUE(store.GetBoolean("sort"));
-    EXPECT_EQ(store.GetString("example"), "filename.ext");
-    EXPECT_EQ(store.GetInteger("width"), 200);
-    store.SaveValues();
+    EXPECT_TRUE(store.getBoolean("sort"));
+    EXPECT_EQ(store.getString("example"), "filename.ext");
+    EXPECT_EQ(store.getInteger("width"), 200);
+    store.saveValues();
     EXPECT_EQ(iniText(),
         "[Booleans]\nflag=0\nsort=1\nthird=0\n[Floats]\nratio=0.5\n[Integers]\ncounterStart=0\n"
         "width=200\n[Strings]\npath=\nexample=filename.ext\n");
@@ -61,17 +61,17 @@ TEST_F(StoreFixture, LoadsEveryKind)
     writeIni("[booleans]\nflag=2\nsort=FALSE\nthird=-1\n[Floats]\nratio=1.25\n[Integers]\ncounterStart="
              "4294967301\n"
              "width=-7\n[Strings]\npath=\nexample=\"my file.txt\"\n");
-    store.LoadValues();
-    EXPECT_TRUE(store.GetBoolean("flag"));
-    EXPECT_FALSE(store.GetBoolean("SORT"));
-    EXPECT_TRUE(store.GetBoolean("third"));
-    EXPECT_DOUBLE_EQ(store.GetFloat("ratio"), 1.25);
-    EXPECT_EQ(store.GetInteger("counterStart"), 5);
-    EXPECT_EQ(store.GetInteger("width"), -7);
-    EXPECT_EQ(store.GetString("path"), "");
-    EXPECT_EQ(store.GetString("example"), "my file.txt");
+    store.loadValues();
+    EXPECT_TRUE(store.getBoolean("flag"));
+    EXPECT_FALSE(store.getBoolean("SORT"));
+    EXPECT_TRUE(store.getBoolean("third"));
+    EXPECT_DOUBLE_EQ(store.getFloat("ratio"), 1.25);
+    EXPECT_EQ(store.getInteger("counterStart"), 5);
+    EXPECT_EQ(store.getInteger("width"), -7);
+    EXPECT_EQ(store.getString("path"), "");
+    EXPECT_EQ(store.getString("example"), "my file.txt");
     EXPECT_TRUE(messages.empty());
-    store.SaveValues();
+    store.saveValues();
     EXPECT_EQ(iniText(),
         "[booleans]\nflag=1\nsort=0\nthird=1\n[Floats]\nratio=1.25\n[Integers]\ncounterStart=5\n"
         "width=-7\n[Strings]\npath=\nexample=my file.txt\n");
@@ -97,15 +97,15 @@ TEST_P(StoredBoolean, LoadsAsTheRuleSays)
 {
     const BoolCase& c = GetParam();
     writeIni("[Booleans]\nflag=" + c.stored + "\n");
-    store.SetBoolean("flag", true); // the current value, kept when nothing is stored
-    const std::string error = errorOf([&] { store.LoadValues(); });
+    store.setBoolean("flag", true); // the current value, kept when nothing is stored
+    const std::string error = errorOf([&] { store.loadValues(); });
     if (c.loaded == "error") {
         EXPECT_EQ(error, "'" + c.stored + "' is not a valid boolean value");
-        EXPECT_TRUE(store.GetBoolean("flag"));
+        EXPECT_TRUE(store.getBoolean("flag"));
         return;
     }
     EXPECT_EQ(error, "no error");
-    EXPECT_EQ(store.Booleans()[0], "flag=" + c.loaded);
+    EXPECT_EQ(store.booleans()[0], "flag=" + c.loaded);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StoredBoolean,
@@ -137,8 +137,8 @@ TEST_P(StoredInteger, LoadsAsTheLow32BitsOrKeepsTheDefault)
 {
     const IntCase& c = GetParam();
     writeIni("[Integers]\ncounterStart=" + c.stored + "\n");
-    store.LoadValues();
-    EXPECT_EQ(store.Integers()[0], "counterStart=" + c.loaded);
+    store.loadValues();
+    EXPECT_EQ(store.integers()[0], "counterStart=" + c.loaded);
     if (c.message) {
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0],
@@ -162,10 +162,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, StoredInteger,
 TEST_F(StoreFixture, BadStoredNumbersShowMessagesAndKeepDefaults)
 {
     writeIni("[Integers]\ncounterStart=abc\nwidth=99999999999999999999\n[Floats]\nratio=x1\n");
-    store.LoadValues();
-    EXPECT_EQ(store.GetInteger("counterStart"), 0);
-    EXPECT_EQ(store.GetInteger("width"), 200);
-    EXPECT_DOUBLE_EQ(store.GetFloat("ratio"), 0.5);
+    store.loadValues();
+    EXPECT_EQ(store.getInteger("counterStart"), 0);
+    EXPECT_EQ(store.getInteger("width"), 200);
+    EXPECT_DOUBLE_EQ(store.getFloat("ratio"), 0.5);
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0], "Error reading Float value \"Floats\\ratio\". Value = \"x1\". Value set to 0.5");
     EXPECT_EQ(messages[1],
@@ -177,43 +177,43 @@ TEST_F(StoreFixture, BadStoredNumbersShowMessagesAndKeepDefaults)
 
 TEST_F(StoreFixture, WithoutAMessageCallbackABadNumberIsStillSkipped)
 {
-    store.OnMessage = nullptr;
+    store.onMessage = nullptr;
     writeIni("[Integers]\ncounterStart=abc\nwidth=9\n");
-    store.LoadValues();
-    EXPECT_EQ(store.GetInteger("counterStart"), 0);
-    EXPECT_EQ(store.GetInteger("width"), 9);
+    store.loadValues();
+    EXPECT_EQ(store.getInteger("counterStart"), 0);
+    EXPECT_EQ(store.getInteger("width"), 9);
 }
 
 TEST_F(StoreFixture, BadBooleanStopsTheLoadAndClosesTheStore)
 {
     writeIni("[Booleans]\nflag=1\nsort=yes\nthird=1\n[Strings]\nexample=loaded\n");
-    EXPECT_EQ(errorOf([&] { store.LoadValues(); }), "'yes' is not a valid boolean value");
-    EXPECT_TRUE(store.GetBoolean("flag")); // read before the bad line
-    EXPECT_TRUE(store.GetBoolean("sort")); // the bad line: unchanged
-    EXPECT_FALSE(store.GetBoolean("third")); // after it: unchanged
-    EXPECT_EQ(store.GetString("example"), "filename.ext"); // after it: unchanged
+    EXPECT_EQ(errorOf([&] { store.loadValues(); }), "'yes' is not a valid boolean value");
+    EXPECT_TRUE(store.getBoolean("flag")); // read before the bad line
+    EXPECT_TRUE(store.getBoolean("sort")); // the bad line: unchanged
+    EXPECT_FALSE(store.getBoolean("third")); // after it: unchanged
+    EXPECT_EQ(store.getString("example"), "filename.ext"); // after it: unchanged
     // The store was closed: the next operation opens it afresh and reads the file as it is now.
     writeIni("[Booleans]\nsort=0\n[Strings]\nexample=loaded\n");
-    store.LoadValues();
-    EXPECT_FALSE(store.GetBoolean("sort"));
-    EXPECT_EQ(store.GetString("example"), "loaded");
+    store.loadValues();
+    EXPECT_FALSE(store.getBoolean("sort"));
+    EXPECT_EQ(store.getString("example"), "loaded");
     // A save after a stopped load writes what the lists hold, and nothing of the failed load.
     writeIni("[Booleans]\nflag=1\nsort=yes\n");
-    EXPECT_THROW(store.LoadValues(), EBrindleError);
-    store.SaveValues();
+    EXPECT_THROW(store.loadValues(), BrindleError);
+    store.saveValues();
     EXPECT_TRUE(iniText().starts_with("[Booleans]\nflag=1\nsort=0\nthird=0\n[Floats]"));
 }
 
 TEST_F(StoreFixture, EmptyAndAbsentStrings)
 {
     writeIni("[Strings]\nexample=\n");
-    store.SetString("path", "/keep");
-    store.LoadValues();
-    EXPECT_EQ(store.GetString("example"), "");
+    store.setString("path", "/keep");
+    store.loadValues();
+    EXPECT_EQ(store.getString("example"), "");
     EXPECT_EQ(store.Strings()[1], "example=");
-    EXPECT_EQ(store.GetString("path"), "/keep");
-    store.SetString("path", "");
-    EXPECT_EQ(store.GetString("path"), "");
+    EXPECT_EQ(store.getString("path"), "/keep");
+    store.setString("path", "");
+    EXPECT_EQ(store.getString("path"), "");
     EXPECT_EQ(store.Strings()[0], "path=");
     EXPECT_EQ(store.Strings().size(), 2u);
 }
@@ -221,55 +221,55 @@ TEST_F(StoreFixture, EmptyAndAbsentStrings)
 TEST_F(StoreFixture, EmptyNumbersKeepTheirCurrentValue)
 {
     writeIni("[Booleans]\nsort=\n[Integers]\nwidth=\n[Floats]\nratio=''\n");
-    store.LoadValues();
-    EXPECT_TRUE(store.GetBoolean("sort"));
-    EXPECT_EQ(store.GetInteger("width"), 200);
-    EXPECT_DOUBLE_EQ(store.GetFloat("ratio"), 0.5);
+    store.loadValues();
+    EXPECT_TRUE(store.getBoolean("sort"));
+    EXPECT_EQ(store.getInteger("width"), 200);
+    EXPECT_DOUBLE_EQ(store.getFloat("ratio"), 0.5);
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(StoreFixture, ValuesKeepTheirBlanksAndQuotesAcrossASave)
 {
-    store.SetString("example", " two  blanks ");
-    store.SetString("path", "'/quoted folder'");
-    store.SaveValues();
-    store.SetString("example", "");
-    store.SetString("path", "");
-    store.LoadValues();
-    EXPECT_EQ(store.GetString("example"), " two  blanks ");
-    EXPECT_EQ(store.GetString("path"), "'/quoted folder'");
+    store.setString("example", " two  blanks ");
+    store.setString("path", "'/quoted folder'");
+    store.saveValues();
+    store.setString("example", "");
+    store.setString("path", "");
+    store.loadValues();
+    EXPECT_EQ(store.getString("example"), " two  blanks ");
+    EXPECT_EQ(store.getString("path"), "'/quoted folder'");
 }
 
 TEST_F(StoreFixture, ByNameErrors)
 {
-    EXPECT_EQ(errorOf([&] { store.GetBoolean("counterStart"); }), "Boolean Field \"counterStart\" not found");
-    EXPECT_EQ(errorOf([&] { store.SetBoolean("x", true); }), "Boolean Field \"x\" not found");
-    EXPECT_EQ(errorOf([&] { store.GetInteger("flag"); }), "Integer Field \"flag\" not found");
-    EXPECT_EQ(errorOf([&] { store.SetInteger("x", 1); }), "Integer Field \"x\" not found");
-    EXPECT_EQ(errorOf([&] { store.GetString("x"); }), "String Field \"x\" not found");
-    EXPECT_EQ(errorOf([&] { store.SetString("x", ""); }), "String Field \"x\" not found");
-    EXPECT_EQ(errorOf([&] { store.GetFloat("x"); }), "Float Field \"x\" not found");
+    EXPECT_EQ(errorOf([&] { store.getBoolean("counterStart"); }), "Boolean Field \"counterStart\" not found");
+    EXPECT_EQ(errorOf([&] { store.setBoolean("x", true); }), "Boolean Field \"x\" not found");
+    EXPECT_EQ(errorOf([&] { store.getInteger("flag"); }), "Integer Field \"flag\" not found");
+    EXPECT_EQ(errorOf([&] { store.setInteger("x", 1); }), "Integer Field \"x\" not found");
+    EXPECT_EQ(errorOf([&] { store.getString("x"); }), "String Field \"x\" not found");
+    EXPECT_EQ(errorOf([&] { store.setString("x", ""); }), "String Field \"x\" not found");
+    EXPECT_EQ(errorOf([&] { store.getFloat("x"); }), "Float Field \"x\" not found");
     EXPECT_EQ(store.Strings(), (std::vector<std::string> {"path=", "example=filename.ext"})); // unchanged
-    store.SetIntegers({"a=1", "bad=12x"});
+    store.setIntegers({"a=1", "bad=12x"});
     EXPECT_EQ(
-        errorOf([&] { store.GetInteger("bad"); }), "Error in conversion of integer \"bad\", Value = \"12x\"");
-    EXPECT_EQ(errorOf([&] { store.SaveValues(); }), "Error in conversion of integer[1], Value = \"12x\"");
-    EXPECT_EQ(errorOf([&] { store.LoadValues(); }), "Error in conversion of integer[1], Value = \"12x\"");
-    store.SetFloats({"f=zz"});
-    EXPECT_EQ(errorOf([&] { store.LoadValues(); }), "Error in conversion of float[0], Value = \"zz\"");
+        errorOf([&] { store.getInteger("bad"); }), "Error in conversion of integer \"bad\", Value = \"12x\"");
+    EXPECT_EQ(errorOf([&] { store.saveValues(); }), "Error in conversion of integer[1], Value = \"12x\"");
+    EXPECT_EQ(errorOf([&] { store.loadValues(); }), "Error in conversion of integer[1], Value = \"12x\"");
+    store.setFloats({"f=zz"});
+    EXPECT_EQ(errorOf([&] { store.loadValues(); }), "Error in conversion of float[0], Value = \"zz\"");
     EXPECT_FALSE(tree.exists("test.ini")); // the failed save wrote nothing
 }
 
 TEST_F(StoreFixture, ByNameAccessIgnoresCaseAndTheFirstLineCounts)
 {
-    store.SetStrings({"Path=/first", "PATH=/second"});
-    EXPECT_EQ(store.GetString("path"), "/first");
-    store.SetString("pAtH", "/new");
+    store.setStrings({"Path=/first", "PATH=/second"});
+    EXPECT_EQ(store.getString("path"), "/first");
+    store.setString("pAtH", "/new");
     EXPECT_EQ(store.Strings(), (std::vector<std::string> {"Path=/new", "PATH=/second"}));
-    store.SetInteger("WIDTH", -9000000000);
-    EXPECT_EQ(store.GetInteger("width"), -9000000000);
-    store.SetFloat("ratio", 0.1);
-    EXPECT_EQ(store.Floats()[0], "ratio=0.1");
+    store.setInteger("WIDTH", -9000000000);
+    EXPECT_EQ(store.getInteger("width"), -9000000000);
+    store.setFloat("ratio", 0.1);
+    EXPECT_EQ(store.floats()[0], "ratio=0.1");
 }
 
 TEST_F(StoreFixture, HandEditedFileSurvivesASave)
@@ -277,9 +277,9 @@ TEST_F(StoreFixture, HandEditedFileSurvivesASave)
     const std::string text = "; my settings\r\n[Booleans]\r\n; keep sorting on\r\nsort=1\r\n\r\n[Plugins]\r\n"
                              "foo=bar\r\n\r\n[Strings]\r\nexample=x.txt\r\n";
     writeIni(text);
-    store.LoadValues();
-    store.SetBoolean("flag", true);
-    store.SaveValues();
+    store.loadValues();
+    store.setBoolean("flag", true);
+    store.saveValues();
     EXPECT_EQ(iniText(),
         "; my settings\n[Booleans]\n; keep sorting on\nsort=1\nflag=1\nthird=0\n\n[Plugins]\n"
         "foo=bar\n\n[Strings]\nexample=x.txt\npath=\n[Floats]\nratio=0.5\n[Integers]\n"
@@ -288,12 +288,12 @@ TEST_F(StoreFixture, HandEditedFileSurvivesASave)
 
 TEST_F(StoreFixture, UnwritableFileRaisesAndKeepsTheOldOne)
 {
-    store.StartUpDir = tree.path() + "/missing/";
+    store.startUpDir = tree.path() + "/missing/";
     EXPECT_EQ(
-        errorOf([&] { store.SaveValues(); }), "Unable to write to " + tree.path() + "/missing/test.ini");
-    store.StartUpDir = tree.path() + "/";
+        errorOf([&] { store.saveValues(); }), "Unable to write to " + tree.path() + "/missing/test.ini");
+    store.startUpDir = tree.path() + "/";
     tree.dir("test.ini");
-    EXPECT_EQ(errorOf([&] { store.SaveValues(); }), "Unable to write to " + tree.path() + "/test.ini");
+    EXPECT_EQ(errorOf([&] { store.saveValues(); }), "Unable to write to " + tree.path() + "/test.ini");
     EXPECT_TRUE(tree.list("test.ini").empty());
     EXPECT_EQ(tree.list(), std::vector<std::string> {"test.ini"}); // no temporary file left behind
 }
@@ -301,31 +301,31 @@ TEST_F(StoreFixture, UnwritableFileRaisesAndKeepsTheOldOne)
 TEST_F(StoreFixture, RegistryModeLoadsAndSavesNothing)
 {
     writeIni("[Booleans]\nflag=1\n");
-    store.UseRegistry = true;
-    store.LoadValues();
-    EXPECT_FALSE(store.GetBoolean("flag"));
-    store.SetBoolean("sort", false);
-    store.SaveValues();
+    store.useRegistry = true;
+    store.loadValues();
+    EXPECT_FALSE(store.getBoolean("flag"));
+    store.setBoolean("sort", false);
+    store.saveValues();
     EXPECT_EQ(iniText(), "[Booleans]\nflag=1\n");
 }
 
 TEST_F(StoreFixture, IniSectionPrefixesSections)
 {
-    store.IniSection = "App";
+    store.iniSection = "App";
     writeIni("[App\\Integers]\nwidth=5\n[Integers]\nwidth=6\n");
-    store.LoadValues();
-    EXPECT_EQ(store.GetInteger("width"), 5);
-    store.SaveValues();
+    store.loadValues();
+    EXPECT_EQ(store.getInteger("width"), 5);
+    store.saveValues();
     EXPECT_TRUE(iniText().starts_with("[App\\Integers]\nwidth=5\ncounterStart=0\n[Integers]\nwidth=6\n"
                                       "[App\\Booleans]\nflag=0\n"));
 }
 
 TEST_F(StoreFixture, WithoutStartUpDirTheFileNameIsThePath)
 {
-    store.UseStartUpDir = false;
-    store.IniFileName = tree.at("elsewhere.ini");
-    EXPECT_EQ(store.IniPath(), tree.at("elsewhere.ini"));
-    store.SaveValues();
+    store.useStartUpDir = false;
+    store.iniFileName = tree.at("elsewhere.ini");
+    EXPECT_EQ(store.iniPath(), tree.at("elsewhere.ini"));
+    store.saveValues();
     EXPECT_TRUE(tree.read("elsewhere.ini").starts_with("[Booleans]\n"));
     EXPECT_FALSE(tree.exists("test.ini"));
 }
@@ -334,37 +334,37 @@ TEST_F(StoreFixture, WithoutStartUpDirTheFileNameIsThePath)
 struct FakeForm : IPlacedForm {
     std::vector<std::string> calls;
     bool known = true;
-    TFormPlacement placement {10, 20, 800, 600, 2};
-    std::string FormName() const override { return "frmMain"; }
-    bool GetPlacement(TFormPlacement& p) const override
+    FormPlacement placement {10, 20, 800, 600, 2};
+    std::string formName() const override { return "frmMain"; }
+    bool getPlacement(FormPlacement& p) const override
     {
         p = placement;
         return known;
     }
-    void SetLeft(std::int32_t v) override { calls.push_back("left " + std::to_string(v)); }
-    void SetTop(std::int32_t v) override { calls.push_back("top " + std::to_string(v)); }
-    void SetWidth(std::int32_t v) override { calls.push_back("width " + std::to_string(v)); }
-    void SetHeight(std::int32_t v) override { calls.push_back("height " + std::to_string(v)); }
-    void SetWindowState(std::int32_t v) override { calls.push_back("state " + std::to_string(v)); }
+    void setLeft(std::int32_t v) override { calls.push_back("left " + std::to_string(v)); }
+    void setTop(std::int32_t v) override { calls.push_back("top " + std::to_string(v)); }
+    void setWidth(std::int32_t v) override { calls.push_back("width " + std::to_string(v)); }
+    void setHeight(std::int32_t v) override { calls.push_back("height " + std::to_string(v)); }
+    void setWindowState(std::int32_t v) override { calls.push_back("state " + std::to_string(v)); }
 };
 
 TEST_F(StoreFixture, PlacementFirstStartAndRoundTrip)
 {
     FakeForm form;
-    store.RestoreFormPlacement(form);
+    store.restoreFormPlacement(form);
     EXPECT_TRUE(form.calls.empty()); // first start: nothing stored, nothing applied
     EXPECT_FALSE(tree.exists("test.ini"));
 
-    store.SaveFormPlacement(form);
+    store.saveFormPlacement(form);
     EXPECT_EQ(iniText(), "[frmMain]\nLeft=10\nTop=20\nWidth=800\nHeight=600\nWinState=2\n");
-    store.RestoreFormPlacement(form);
+    store.restoreFormPlacement(form);
     EXPECT_EQ(
         form.calls, (std::vector<std::string> {"left 10", "top 20", "width 800", "height 600", "state 2"}));
 
     // A save of the values keeps the placement, and the placement keeps the values.
-    store.SaveValues();
+    store.saveValues();
     form.placement = {-3, 4, 640, 480, 0};
-    store.SaveFormPlacement(form);
+    store.saveFormPlacement(form);
     EXPECT_EQ(iniText(),
         "[frmMain]\nLeft=-3\nTop=4\nWidth=640\nHeight=480\nWinState=0\n[Booleans]\nflag=0\nsort=1\n"
         "third=0\n[Floats]\nratio=0.5\n[Integers]\ncounterStart=0\nwidth=200\n[Strings]\npath=\n"
@@ -392,7 +392,7 @@ TEST_P(StoredPlacement, AppliedInTheRightOrder)
     const PlacementCase& c = GetParam();
     writeIni("[FRMMAIN]\n" + c.section);
     FakeForm form;
-    store.RestoreFormPlacement(form, c.withSize);
+    store.restoreFormPlacement(form, c.withSize);
     EXPECT_EQ(form.calls, c.calls);
 }
 
@@ -423,7 +423,7 @@ TEST_F(StoreFixture, PlacementWithABadNumberShowsTheMessageAndSkipsIt)
 {
     writeIni("[frmMain]\nLeft=abc\nTop=2\n");
     FakeForm form;
-    store.RestoreFormPlacement(form);
+    store.restoreFormPlacement(form);
     EXPECT_EQ(form.calls, std::vector<std::string> {"top 2"});
     EXPECT_EQ(messages,
         std::vector<std::string> {
@@ -435,20 +435,20 @@ TEST_F(StoreFixture, PlacementThatCannotBeToldOrStoredWritesNothing)
     FakeForm form;
     form.known = false;
     writeIni("");
-    store.SaveFormPlacement(form);
+    store.saveFormPlacement(form);
     EXPECT_EQ(iniText(), "");
 
     form.known = true;
-    store.UseRegistry = true;
-    store.SaveFormPlacement(form);
+    store.useRegistry = true;
+    store.saveFormPlacement(form);
     EXPECT_EQ(iniText(), "");
     writeIni("[frmMain]\nLeft=1\n");
-    store.RestoreFormPlacement(form);
+    store.restoreFormPlacement(form);
     EXPECT_TRUE(form.calls.empty());
 
-    store.UseRegistry = false;
-    store.StartUpDir = tree.path() + "/missing/";
-    EXPECT_EQ(errorOf([&] { store.SaveFormPlacement(form); }),
+    store.useRegistry = false;
+    store.startUpDir = tree.path() + "/missing/";
+    EXPECT_EQ(errorOf([&] { store.saveFormPlacement(form); }),
         "Unable to write to " + tree.path() + "/missing/test.ini");
 }
 

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <iostream>
 
-#include "base/UAppDir.h"
+#include "core/base/AppDir.h"
 
 int main(int argc, char** argv)
 {
     const bool create = !(argc > 1 && std::strcmp(argv[1], "--no-create") == 0);
-    std::cout << brindle::GetAppDir() << '\n'
-              << brindle::GetSettingsDir(create) << '\n'
-              << brindle::KeptJobListPath(create) << '\n';
+    std::cout << brindle::getAppDir() << '\n'
+              << brindle::getSettingsDir(create) << '\n'
+              << brindle::keptJobListPath(create) << '\n';
     return 0;
 }

@@ -10,13 +10,13 @@
 
 #include <filesystem>
 
-#include "base/UAppDir.h"
+#include "core/base/AppDir.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 
 using namespace brindle;
 using brindle::test::ProcessResult;
-using brindle::test::RunProcess;
+using brindle::test::runProcess;
 using brindle::test::TempTree;
 
 namespace
@@ -61,7 +61,7 @@ protected:
                 ::chmod(tree.at("app dir").c_str(), 0555);
             }
         }
-        const ProcessResult r = RunProcess(argv, {}, env);
+        const ProcessResult r = runProcess(argv, {}, env);
         ::chmod(tree.at("app dir").c_str(), 0755);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         ProbeOutput out;
@@ -156,7 +156,7 @@ TEST_F(SettingsDir, LockedAppFolderWithoutHomeUsesThePasswordDatabase)
 
 TEST(AppDir, IsTheFolderOfTheRunningExecutable)
 {
-    const std::string dir = GetAppDir();
+    const std::string dir = getAppDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
     EXPECT_EQ(std::filesystem::canonical(dir), std::filesystem::canonical(BRINDLE_TEST_EXE_DIR));
@@ -164,8 +164,8 @@ TEST(AppDir, IsTheFolderOfTheRunningExecutable)
 
 TEST(AppDir, ChoiceOfSettingsFolderWhenTheAppFolderIsWritable)
 {
-    EXPECT_EQ(ChooseSettingsDir("/opt/brindle/", true, false), "/opt/brindle/");
-    EXPECT_EQ(ChooseSettingsDir("/opt/brindle/", true, true), "/opt/brindle/");
+    EXPECT_EQ(chooseSettingsDir("/opt/brindle/", true, false), "/opt/brindle/");
+    EXPECT_EQ(chooseSettingsDir("/opt/brindle/", true, true), "/opt/brindle/");
 }
 
 // A packaged program lives in /usr/bin, which root can write: its settings and kept job list
@@ -173,15 +173,15 @@ TEST(AppDir, ChoiceOfSettingsFolderWhenTheAppFolderIsWritable)
 TEST(AppDir, SystemProgramFoldersNeverHoldTheSettings)
 {
     for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/", "/sbin/", "/usr/lib/brindlewick/"}) {
-        EXPECT_TRUE(IsSystemProgramFolder(dir)) << dir;
-        if (UserHomeDir().empty())
+        EXPECT_TRUE(isSystemProgramFolder(dir)) << dir;
+        if (userHomeDir().empty())
             continue; // with no home folder at all there is no other place
-        const std::string chosen = ChooseSettingsDir(dir, true, false);
+        const std::string chosen = chooseSettingsDir(dir, true, false);
         EXPECT_NE(chosen, dir);
         EXPECT_TRUE(chosen.ends_with("/brindlewick/")) << chosen;
     }
     for (const char* dir : {"/opt/brindle/", "/home/me/apps/brindlewick/", "/usrlocal/", "/tmp/x/"})
-        EXPECT_FALSE(IsSystemProgramFolder(dir)) << dir;
+        EXPECT_FALSE(isSystemProgramFolder(dir)) << dir;
 }
 
 } // namespace

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/TempTree.h"
-#include "joblist/UJobIO.h"
-#include "settings/UAppSettings.h"
+#include "core/joblist/JobListFile.h"
+#include "core/settings/AppSettings.h"
 
 using namespace brindle;
 using brindle::test::TempTree;
@@ -26,18 +26,18 @@ std::string golden(const std::string& name)
 
 /// Records the placement the store applies and gives it back when asked.
 struct RecordingForm : IPlacedForm {
-    TFormPlacement placement;
-    std::string FormName() const override { return kMainFormName; }
-    bool GetPlacement(TFormPlacement& p) const override
+    FormPlacement placement;
+    std::string formName() const override { return kMainFormName; }
+    bool getPlacement(FormPlacement& p) const override
     {
         p = placement;
         return true;
     }
-    void SetLeft(std::int32_t v) override { placement.Left = v; }
-    void SetTop(std::int32_t v) override { placement.Top = v; }
-    void SetWidth(std::int32_t v) override { placement.Width = v; }
-    void SetHeight(std::int32_t v) override { placement.Height = v; }
-    void SetWindowState(std::int32_t v) override { placement.WinState = v; }
+    void setLeft(std::int32_t v) override { placement.left = v; }
+    void setTop(std::int32_t v) override { placement.top = v; }
+    void setWidth(std::int32_t v) override { placement.width = v; }
+    void setHeight(std::int32_t v) override { placement.height = v; }
+    void setWindowState(std::int32_t v) override { placement.winState = v; }
 };
 
 TEST(StoredFilesTest, ASettingsFileOfAnEarlierVersionLoadsEveryValueAndSavesBackTheSameBytes)
@@ -45,11 +45,11 @@ TEST(StoredFilesTest, ASettingsFileOfAnEarlierVersionLoadsEveryValueAndSavesBack
     TempTree tree;
     tree.file("old/brindle.ini", golden("brindle.ini"));
     tree.dir("app");
-    TzmRegVal store;
-    InitAppSettingsStore(store, tree.at("old/"));
-    store.LoadValues();
-    TAppOptions o;
-    LoadSettings(store, o, tree.at("app"));
+    SettingsStore store;
+    initAppSettingsStore(store, tree.at("old/"));
+    store.loadValues();
+    AppOptions o;
+    loadSettings(store, o, tree.at("app"));
     EXPECT_TRUE(o.recurseDirs);
     EXPECT_TRUE(o.renameDirs);
     EXPECT_FALSE(o.resetCounter);
@@ -63,44 +63,44 @@ TEST(StoredFilesTest, ASettingsFileOfAnEarlierVersionLoadsEveryValueAndSavesBack
     EXPECT_EQ(o.viewStyle, 3);
     EXPECT_EQ(o.stvWidth, 240);
     EXPECT_EQ(o.path, "/home/user/Fotos/Été 2026");
-    EXPECT_EQ(store.GetString("openDir"), "/home/user/Jobs");
-    EXPECT_EQ(store.GetString("saveDir"), "/home/user/Saved jobs");
+    EXPECT_EQ(store.getString("openDir"), "/home/user/Jobs");
+    EXPECT_EQ(store.getString("saveDir"), "/home/user/Saved jobs");
     EXPECT_EQ(o.example, "IMG_0001.JPG");
     EXPECT_EQ(o.encoding, "UTF-8");
     EXPECT_EQ(o.filemask, "*.jpg");
     EXPECT_EQ(o.filemaskHistory,
         (std::vector<std::string> {"*.jpg", "*.txt", "IMG_*.*", "*.*", "ÄÖÜ?.mp3", "a", "b", "c", "d", "e"}));
     RecordingForm form;
-    store.RestoreFormPlacement(form);
-    EXPECT_EQ(form.placement.Left, 278);
-    EXPECT_EQ(form.placement.Top, 131);
-    EXPECT_EQ(form.placement.Width, 1024);
-    EXPECT_EQ(form.placement.Height, 640);
-    EXPECT_EQ(form.placement.WinState, 2);
+    store.restoreFormPlacement(form);
+    EXPECT_EQ(form.placement.left, 278);
+    EXPECT_EQ(form.placement.top, 131);
+    EXPECT_EQ(form.placement.width, 1024);
+    EXPECT_EQ(form.placement.height, 640);
+    EXPECT_EQ(form.placement.winState, 2);
 
     // Written by today's code from the values read, into a fresh folder.
-    TzmRegVal fresh;
-    InitAppSettingsStore(fresh, tree.at("new/"));
+    SettingsStore fresh;
+    initAppSettingsStore(fresh, tree.at("new/"));
     tree.dir("new");
-    o.openDir = store.GetString("openDir");
-    o.saveDir = store.GetString("saveDir");
-    SaveSettings(o, fresh);
-    fresh.SaveValues();
-    fresh.SaveFormPlacement(form);
+    o.openDir = store.getString("openDir");
+    o.saveDir = store.getString("saveDir");
+    saveSettings(o, fresh);
+    fresh.saveValues();
+    fresh.saveFormPlacement(form);
     EXPECT_EQ(tree.read("new/brindle.ini"), golden("brindle.ini"));
 }
 
 /// The jobs of the golden job lists: every kind, positions, regex mode, letters outside ASCII.
-std::vector<TJob> goldenJobs()
+std::vector<Job> goldenJobs()
 {
-    std::vector<TJob> jobs;
-    auto add = [&](TJobType kind, int modifier, int int1, int int2, const char* str1, const char* str2) {
-        TJob job = TJob::Create(kind);
-        job.Modifier = modifier;
-        job.Int1 = int1;
-        job.Int2 = int2;
-        job.Str1 = str1;
-        job.Str2 = str2;
+    std::vector<Job> jobs;
+    auto add = [&](JobType kind, int modifier, int int1, int int2, const char* str1, const char* str2) {
+        Job job = Job::create(kind);
+        job.modifier = modifier;
+        job.int1 = int1;
+        job.int2 = int2;
+        job.str1 = str1;
+        job.str2 = str2;
         jobs.push_back(job);
     };
     add(jobLower, 0, 1, 0, "", "");
@@ -123,10 +123,10 @@ TEST_P(StoredJobListTest, AJobListOfAnEarlierVersionReadsTheSameJobsAndWritesThe
 {
     const std::string encoding = GetParam();
     const std::string file = "jobs-" + (encoding.empty() ? std::string("none") : encoding) + ".xml";
-    const TJobListLoad load = LoadJobsFromXmlBytes(golden(file), file);
+    const JobListLoad load = loadJobsFromXmlBytes(golden(file), file);
     ASSERT_TRUE(load.ok) << load.message;
     EXPECT_EQ(load.jobs, goldenJobs());
-    EXPECT_EQ(JobsToXml(load.jobs, encoding), golden(file));
+    EXPECT_EQ(jobsToXml(load.jobs, encoding), golden(file));
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, StoredJobListTest,

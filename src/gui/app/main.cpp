@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "base/UAppDir.h"
-#include "base/UAppInfo.h"
-#include "app/UfrmMain.h"
+#include "core/base/AppDir.h"
+#include "core/base/AppInfo.h"
+#include "gui/app/MainWindow.h"
 
 int main(int argc, char** argv)
 {
@@ -15,13 +15,13 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brindlewick.svg")));
 
     // QApplication has taken its own options out of argv; what is left is ours, as bytes.
-    brindle::TMainWindowEnv env;
-    env.appDir = brindle::GetAppDir();
-    env.settingsDir = brindle::GetSettingsDir();
+    brindle::MainWindowEnv env;
+    env.appDir = brindle::getAppDir();
+    env.settingsDir = brindle::getSettingsDir();
     for (int i = 1; i < argc; ++i)
         env.args.emplace_back(argv[i]);
 
-    brindle::TfrmMain frmMain(std::move(env));
+    brindle::MainWindow frmMain(std::move(env));
     frmMain.show();
     return QApplication::exec();
 }

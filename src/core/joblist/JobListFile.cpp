@@ -1,0 +1,450 @@
+#include "core/joblist/JobListFile.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+
+#include <iconv.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "core/base/FileIo.h"
+#include "core/joblist/XmlText.h"
+#include "core/jobs/Utf8Text.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+constexpr std::string_view kCrLf = "\r\n";
+
+struct DocFree {
+    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+struct CtxtFree {
+    void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+/// The element's name as written in the file, with its prefix when it has one.
+std::string qualifiedName(const xmlNode* node)
+{
+    std::string name = reinterpret_cast<const char*>(node->name);
+    if (node->ns && node->ns->prefix)
+        name = reinterpret_cast<const char*>(node->ns->prefix) + (":" + name);
+    return name;
+}
+
+bool isElementNamed(const xmlNode* node, std::string_view name)
+{
+    return node->type == XML_ELEMENT_NODE && qualifiedName(node) == name;
+}
+
+/// Collects every error and warning libxml2 raises while it is alive, those raised outside
+/// the parser context (encoding conversion) included, and keeps them off standard error.
+class ErrorCapture
+{
+public:
+    ErrorCapture() { xmlSetStructuredErrorFunc(this, &ErrorCapture::handle); }
+    ~ErrorCapture() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+    ErrorCapture(const ErrorCapture&) = delete;
+    ErrorCapture& operator=(const ErrorCapture&) = delete;
+
+    /// The callback: libxml2 before 2.12 passes xmlError*, from 2.12 on const xmlError*; the
+    /// template takes the form the installed headers ask for.
+    template <typename Error> static void handle(void* self, Error* err)
+    {
+        if (err)
+            static_cast<ErrorCapture*>(self)->record(*err);
+    }
+
+    /// Whether some bytes could not be decoded by the declared encoding, as opposed to
+    /// malformed markup or an encoding the system does not know.
+    bool decodingFailed = false;
+    /// The first fatal error, as "message (line N)".
+    std::string firstError;
+    int firstCode = 0;
+
+private:
+    void record(const xmlError& err)
+    {
+        const std::string_view msg = err.message ? err.message : "";
+        if (err.code == XML_I18N_CONV_FAILED || err.code == XML_ERR_INVALID_ENCODING
+            || msg.find("not proper UTF-8") != std::string_view::npos)
+            decodingFailed = true;
+        if (err.level >= XML_ERR_ERROR && firstError.empty()) {
+            firstError = messageOf(err);
+            firstCode = err.code;
+        }
+    }
+
+    static std::string messageOf(const xmlError& err)
+    {
+        std::string msg = err.message ? err.message : "the file could not be parsed";
+        const std::size_t nl = msg.find('\n');
+        if (nl != std::string::npos)
+            msg.resize(nl);
+        while (!msg.empty() && (msg.back() == '\r' || msg.back() == ' '))
+            msg.pop_back();
+        if (err.line > 0)
+            msg += " (line " + std::to_string(err.line) + ")";
+        return msg;
+    }
+};
+
+// The one handler serves both forms of the callback, so the reader builds with every libxml2.
+template <typename Callback> constexpr bool servesAs(Callback)
+{
+    return true;
+}
+static_assert(servesAs<void (*)(void*, xmlError*)>(&ErrorCapture::handle));
+static_assert(servesAs<void (*)(void*, const xmlError*)>(&ErrorCapture::handle));
+
+/// Whether the bytes hold no node at all: nothing, blanks, or a byte order mark alone or
+/// followed by blanks.
+bool isBlank(std::string_view bytes)
+{
+    if (bytes == "\xFF\xFE" || bytes == "\xFE\xFF")
+        return true;
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    return bytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+/// Whether the bytes hold a prolog (declaration, comments, processing instructions) and
+/// nothing after it: a document without a document element.
+bool isPrologOnly(std::string_view bytes)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    while (true) {
+        const std::size_t start = bytes.find_first_not_of(" \t\r\n");
+        if (start == std::string_view::npos)
+            return true;
+        bytes.remove_prefix(start);
+        std::string_view close;
+        if (bytes.starts_with("<?"))
+            close = "?>";
+        else if (bytes.starts_with("<!--"))
+            close = "-->";
+        else
+            return false;
+        const std::size_t end = bytes.find(close, 2);
+        if (end == std::string_view::npos)
+            return false;
+        bytes.remove_prefix(end + close.size());
+    }
+}
+
+struct ParseOutcome {
+    DocPtr doc;
+    std::string error;
+    bool decodingError = false;
+};
+
+/// Parses the bytes; with forcedEncoding, decoded by it whatever the declaration says.
+ParseOutcome parse(std::string_view bytes, const std::string& fileName, const char* forcedEncoding)
+{
+    ParseOutcome out;
+    if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) {
+        out.error = std::string(kMsgXmlError) + "the file is too large";
+        return out;
+    }
+    if (isBlank(bytes)) {
+        out.error = kMsgDocumentEmpty;
+        return out;
+    }
+    ErrorCapture capture;
+    std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
+    if (!ctxt) {
+        out.error = std::string(kMsgXmlError) + "out of memory";
+        return out;
+    }
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING
+        | (forcedEncoding ? XML_PARSE_IGNORE_ENC : 0);
+    out.doc.reset(xmlCtxtReadMemory(
+        ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), fileName.c_str(), forcedEncoding, options));
+    out.decodingError = capture.decodingFailed;
+    if (!out.doc || !ctxt->wellFormed) {
+        out.doc.reset();
+        if (capture.firstCode == XML_ERR_DOCUMENT_EMPTY && isPrologOnly(bytes))
+            out.error = kMsgDocumentElementNil;
+        else
+            out.error = std::string(kMsgXmlError)
+                + (capture.firstError.empty() ? "the file could not be parsed" : capture.firstError);
+    }
+    return out;
+}
+
+/// The encoding the declaration names; empty when there is none (UTF-8).
+std::string declaredEncoding(std::string_view bytes)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    if (!bytes.starts_with("<?xml"))
+        return {};
+    const std::string_view decl = bytes.substr(0, bytes.find("?>"));
+    std::size_t p = decl.find("encoding");
+    if (p == std::string_view::npos)
+        return {};
+    p = decl.find_first_not_of(" \t\r\n", p + 8);
+    if (p == std::string_view::npos || decl[p] != '=')
+        return {};
+    p = decl.find_first_not_of(" \t\r\n", p + 1);
+    if (p == std::string_view::npos || (decl[p] != '"' && decl[p] != '\''))
+        return {};
+    const std::size_t close = decl.find(decl[p], p + 1);
+    return close == std::string_view::npos ? std::string() : std::string(decl.substr(p + 1, close - p - 1));
+}
+
+/// The bytes as UTF-8: decoded by encoding (empty: UTF-8) where they decode, each byte that does
+/// not taken as the character of its number. None when the system does not know the encoding.
+std::optional<std::string> redecode(std::string_view bytes, const std::string& encoding)
+{
+    const iconv_t cd = iconv_open("UTF-8", encoding.empty() ? "UTF-8" : encoding.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    std::array<char, 4096> buf;
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* o = buf.data();
+        std::size_t outLeft = buf.size();
+        const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+        const int err = errno;
+        out.append(buf.data(), static_cast<std::size_t>(o - buf.data()));
+        if (r != static_cast<std::size_t>(-1) || err == E2BIG)
+            continue;
+        // A byte that does not decode (or starts a sequence cut short): its own character.
+        const auto c = static_cast<unsigned char>(*in);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        ++in;
+        --inLeft;
+    }
+    iconv_close(cd);
+    return out;
+}
+
+/// Whether encoding names a code page of one byte per character (ISO-8859-x, windows-125x and
+/// the like).
+bool isSingleByteLabel(std::string_view encoding)
+{
+    std::string upper(encoding);
+    for (char& c : upper)
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    for (std::string_view prefix : {"ISO-8859-", "ISO8859-", "ISO_8859-", "LATIN", "WINDOWS-125", "CP125"})
+        if (upper.starts_with(prefix))
+            return true;
+    return false;
+}
+
+/// Earlier versions of the program wrote job strings as UTF-8 bytes under the default label
+/// "ISO-8859-1". A file under a one-byte label whose bytes above 0x7F all form UTF-8 sequences
+/// is such a file: text in a one-byte code page almost never does (it would take pairs such as
+/// 'Ã' followed by '©'), so it is read as UTF-8 rather than turned into mojibake.
+bool writtenAsUtf8UnderOneByteLabel(std::string_view bytes)
+{
+    const bool high = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    return high && isSingleByteLabel(declaredEncoding(bytes)) && isValidUtf8(bytes);
+}
+
+/// Reads a job list from bytes. With redecoding, a file that does not decode under its label is
+/// read again with each byte that does not decode taken as the character of its number, and a
+/// file that earlier versions wrote as UTF-8 under a one-byte label is read as UTF-8.
+JobListLoad loadJobs(std::string_view bytes, const std::string& fileName, bool redecoding)
+{
+    JobListLoad result;
+    const bool asUtf8 = redecoding && writtenAsUtf8UnderOneByteLabel(bytes);
+    ParseOutcome parsed = parse(bytes, fileName, asUtf8 ? "UTF-8" : nullptr);
+    if (parsed.decodingError && redecoding) {
+        if (const std::optional<std::string> utf8 = redecode(bytes, declaredEncoding(bytes))) {
+            ParseOutcome again = parse(*utf8, fileName, "UTF-8");
+            if (again.doc)
+                parsed = std::move(again);
+        }
+    }
+    if (!parsed.doc) {
+        result.message = std::move(parsed.error);
+        return result;
+    }
+    const xmlDoc* doc = parsed.doc.get();
+    if (!doc->children) {
+        result.message = kMsgDocumentEmpty;
+        return result;
+    }
+    const xmlNode* root = xmlDocGetRootElement(doc);
+    if (!root) {
+        result.message = kMsgDocumentElementNil;
+        return result;
+    }
+    if (qualifiedName(root) != "brindlewick") {
+        result.message = kMsgRootNotRecognised;
+        return result;
+    }
+    for (const xmlNode* child = root->children; child; child = child->next) {
+        if (isElementNamed(child, "jobs"))
+            readJobsElement(child, result.jobs);
+    }
+    result.ok = true;
+    return result;
+}
+
+/// Jobs whose strings hold ASCII with every markup character and letters of many scripts.
+std::vector<Job> encodingProbe()
+{
+    Job a = Job::create(jobReplace);
+    a.str1 = "Az09 &<>'\" !#$%()*+,-./:;=?@[\\]^_`{|}~";
+    a.str2 = "caf\xC3\xA9 \xC3\xBC\xC3\x9F \xCE\xB1\xCE\xB2 \xD0\x96 \xD7\xA9 \xD8\xB9";
+    Job b = Job::create(jobInsert);
+    b.str1 = "\xE6\x97\xA5\xE6\x9C\xAC \xED\x95\x9C\xEA\xB5\xAD \xE2\x82\xAC \xF0\x9F\x98\x80";
+    b.str2 = "plain";
+    return {a, b};
+}
+
+} // namespace
+
+void readJobsElement(const _xmlNode* jobs, std::vector<Job>& list)
+{
+    for (const xmlNode* child = jobs->children; child; child = child->next) {
+        if (!isElementNamed(child, "job"))
+            continue;
+        Job job = Job::create(jobNone);
+        if (job.loadFromXmlNode(child))
+            list.push_back(std::move(job));
+    }
+}
+
+namespace
+{
+
+std::string jobsToXml(std::span<const Job> jobs, std::string_view encoding, const XmlTextEncoder& encoder)
+{
+    std::string out;
+    out.reserve(96 + jobs.size() * 96);
+    if (encoding.empty()) {
+        out += "<?xml version=\"1.0\" standalone=\"yes\" ?>";
+    } else {
+        out += "<?xml version=\"1.0\" encoding=\"";
+        out += encoding;
+        out += "\" standalone=\"yes\" ?>";
+    }
+    out += kCrLf;
+    out += kCrLf;
+    out += "<brindlewick>";
+    out += kCrLf;
+    out += "  <jobs>";
+    out += kCrLf;
+    for (const Job& job : jobs) {
+        out += "    ";
+        out += job.asXml({}, encoder);
+        out += kCrLf;
+    }
+    out += "  </jobs>";
+    out += kCrLf;
+    out += "</brindlewick>";
+    out += kCrLf;
+    return out;
+}
+
+} // namespace
+
+std::string jobsToXml(std::span<const Job> jobs, std::string_view encoding)
+{
+    std::string out = jobsToXml(jobs, encoding, XmlTextEncoder(encoding));
+    // Text whose one-byte encoding happens to form UTF-8 sequences ('Ã' before '©') would be
+    // taken for a file of an earlier version: such a file gets every character outside ASCII as
+    // a reference instead, which reads back the same under any label.
+    if (writtenAsUtf8UnderOneByteLabel(out))
+        out = jobsToXml(jobs, encoding, XmlTextEncoder("US-ASCII"));
+    return out;
+}
+
+JobListSave saveJobsToXml(const std::string& fileName, std::span<const Job> jobs, std::string_view encoding)
+{
+    return {writeFileAtomically(fileName, jobsToXml(jobs, encoding))};
+}
+
+JobListLoad loadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName)
+{
+    return loadJobs(bytes, fileName, true);
+}
+
+bool encodingReadsBack(std::string_view encoding)
+{
+    // Written as the writer writes it and read by the parser alone, without the second reading
+    // that would hide a label the parser decodes differently.
+    if (!XmlTextEncoder(encoding).converts())
+        return false;
+    const std::vector<Job> probe = encodingProbe();
+    const JobListLoad loaded = loadJobs(jobsToXml(probe, encoding), "probe.xml", false);
+    return loaded.ok && loaded.jobs == probe;
+}
+
+std::string encodingRefusedMessage(std::string_view encoding)
+{
+    return "The encoding \"" + std::string(encoding)
+        + "\" cannot be used for job list files: a file written with it would not read back.";
+}
+
+SetAside setAsideUnreadableJobList(const std::string& path)
+{
+    SetAside result;
+    struct stat st {
+    };
+    // Only a file (or a link) is moved: a folder or a device in its place is never saved over.
+    if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+        return result;
+    const std::string bad = path + ".bad";
+    if (::rename(path.c_str(), bad.c_str()) == 0) {
+        result.line = "The file has been moved to " + bad;
+    } else {
+        result.keep = true;
+        result.line = "It could not be moved to " + bad + " (" + SysError::last().text()
+            + "), so it will not be overwritten";
+    }
+    return result;
+}
+
+JobListLoad loadJobsFromXml(const std::string& fileName)
+{
+    std::string bytes;
+    if (const SysError e = readWholeFile(fileName, bytes)) {
+        JobListLoad result;
+        result.message = std::string(kMsgXmlError) + "Cannot read \"" + fileName + "\": " + e.text();
+        return result;
+    }
+    return loadJobsFromXmlBytes(bytes, fileName);
+}
+
+std::string loadFailureMessage(std::string_view fileName)
+{
+    std::string msg = "Failed to load jobs from file ";
+    msg += fileName;
+    msg += kCrLf;
+    msg += "Please make sure that this is a Brindlewick Job List file or";
+    msg += kCrLf;
+    msg += "set the encoding of the XML file to a different value";
+    msg += kCrLf;
+    msg += kCrLf;
+    msg += "WARNING! To set the default encoding for XML files for Brindlewick";
+    msg += kCrLf;
+    msg += "please use the \"Settings->Character Encoding\" menu option";
+    return msg;
+}
+
+} // namespace brindle

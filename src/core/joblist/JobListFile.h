@@ -1,0 +1,82 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/base/SysError.h"
+#include "core/jobs/Job.h"
+
+struct _xmlNode;
+
+namespace brindle
+{
+
+inline constexpr std::string_view kMsgXmlError = "XML error: ";
+inline constexpr std::string_view kMsgDocumentEmpty = "XML Document is Empty. Loading Aborted!";
+inline constexpr std::string_view kMsgDocumentElementNil = "XML DocumentElement is nil. Loading Aborted!";
+inline constexpr std::string_view kMsgRootNotRecognised
+    = "Root node element is not recognised. Loading aborted!";
+inline constexpr std::string_view kMsgNothingToSave = "No jobs have been defined yet. Nothing to save";
+inline constexpr std::string_view kMsgFileExistsOverwrite = "File exists. Overwrite?";
+
+/// The outcome of reading a job list file. On failure jobs is empty and message holds the
+/// reader's own message ("XML error: ...", "XML Document is Empty. Loading Aborted!", ...).
+struct JobListLoad {
+    bool ok = false;
+    std::vector<Job> jobs;
+    std::string message;
+};
+
+/// The exact bytes of a job list file: the declaration for encoding (none when empty), the
+/// jobs one a line with their strings in that encoding, CR LF after every line.
+std::string jobsToXml(std::span<const Job> jobs, std::string_view encoding);
+
+/// The outcome of writing a job list file: true when it was written, otherwise false with the
+/// system's reason.
+struct JobListSave {
+    SysError error;
+
+    operator bool() const { return !error.failed(); }
+};
+
+/// Writes the job list file (see writeFileAtomically: a file is replaced only once the new one is
+/// complete, or written in place where it cannot be replaced).
+JobListSave saveJobsToXml(
+    const std::string& fileName, std::span<const Job> jobs, std::string_view encoding);
+
+/// Reads a job list file.
+JobListLoad loadJobsFromXml(const std::string& fileName);
+
+/// Reads a job list from the bytes of a file; fileName names it in messages only.
+JobListLoad loadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName);
+
+/// Appends the jobs of one jobs element to list: every direct job child that names a kind
+/// other than jobNone; the others are skipped without a message.
+void readJobsElement(const _xmlNode* jobs, std::vector<Job>& list);
+
+/// Whether job list files can be written with this encoding name: the system converts into it,
+/// it writes ASCII as itself, and a file written with it reads back the same jobs, letters of
+/// many scripts included.
+bool encodingReadsBack(std::string_view encoding);
+
+/// The message for an encoding name that encodingReadsBack refuses.
+std::string encodingRefusedMessage(std::string_view encoding);
+
+/// What became of a kept job list that failed to load.
+struct SetAside {
+    /// It is still in place and must not be saved over.
+    bool keep = false;
+    /// The line that tells the user; empty when nothing was done (a folder in its place).
+    std::string line;
+};
+
+/// Moves a kept job list that failed to load out of the way of the next save: renamed to
+/// path + ".bad", over an older one.
+SetAside setAsideUnreadableJobList(const std::string& path);
+
+/// The six-line message shown after any failed load, lines joined by CR LF.
+std::string loadFailureMessage(std::string_view fileName);
+
+} // namespace brindle

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/jobs/RegexReplace.h"
+
+struct _xmlNode;
+
+namespace brindle
+{
+
+class XmlTextEncoder;
+
+/// The kind of a rename job. The ordinal is stored in job list files by name.
+enum JobType : std::uint8_t {
+    jobNone = 0,
+    jobLower = 1,
+    jobUpper = 2,
+    jobNormal = 3,
+    jobInsert = 4,
+    jobRemove = 5,
+    jobReplace = 6,
+    jobCounter = 7,
+};
+
+/// Modifier codes of the case kinds.
+enum CaseScope : std::int32_t { scopeAll = 0, scopeFilename = 1, scopeExtension = 2 };
+/// Modifier codes of the insert, remove and counter kinds.
+enum Position : std::int32_t {
+    posBegin = 0,
+    posEnd = 1,
+    posAfterChar = 2,
+    posBeforeString = 3,
+    posAfterString = 4,
+    /// Just before the extension as the extension rule splits the name; at the end without one.
+    posBeforeExt = 5,
+};
+/// Modifier codes of the replace kind.
+enum ReplaceMode : std::int32_t { replaceText = 0, replaceRegex = 1 };
+
+/// The kind names as written in job list files, by ordinal.
+inline constexpr std::array<std::string_view, 8> kJobTypeNames = {
+    "jobNone",
+    "jobLower",
+    "jobUpper",
+    "jobNormal",
+    "jobInsert",
+    "jobRemove",
+    "jobReplace",
+    "jobCounter",
+};
+
+/// The characters that start a word for normalised case.
+inline constexpr std::string_view nameSeparators = " -.";
+
+/// One rename step. Nothing validates the fields: every value a job list file can carry is
+/// held as it is, and Apply and Description give a defined result for each.
+///
+/// Insert keeps N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and the
+/// anchor in Str1. Job list files store the fields by name, so this assignment is fixed.
+///
+/// Case jobs convert ASCII letters only unless Int1 is 1: then every letter, by Unicode's full
+/// case mapping. A replace job with Modifier replaceRegex takes Str1 as a regular expression and
+/// Str2 as its replacement (see RegexReplace), compiled at its first use.
+class Job
+{
+public:
+    JobType jobType = jobNone;
+    std::int32_t modifier = 0;
+    std::int32_t int1 = 0;
+    std::int32_t int2 = 0;
+    std::string str1;
+    std::string str2;
+
+    /// A job of the given kind with every parameter at zero or empty.
+    static Job create(JobType kind);
+
+    /// The one-line text shown for the job in the job list.
+    std::string description() const;
+
+    /// The name transformed by this job. Counter jobs take counterValue and advance it by one
+    /// (wrapping as a 32-bit counter does), whether or not the name changes.
+    std::string apply(std::string_view name, std::int32_t& counterValue) const;
+
+    /// Apply, working on name in place.
+    void applyInPlace(std::string& name, std::int32_t& counterValue) const;
+
+    /// Why a regular-expression replace cannot run (its pattern does not compile, or its
+    /// replacement does not fit the pattern), with the character offset; empty for every other job.
+    /// Such a job leaves names unchanged.
+    std::string regexError() const;
+    // The job's XML side; it lives with the job list file code (joblist/UTJobXml.cpp).
+
+    /// prefix followed by the job element, without a line end; the strings as xmlEscape gives them.
+    std::string asXml(std::string_view prefix) const;
+
+    /// The same, with the strings written by encoder in the encoding of a job list file.
+    std::string asXml(std::string_view prefix, const XmlTextEncoder& encoder) const;
+
+    /// Fills the job from the attributes of a job element, as UTF-8 text. Returns true, and
+    /// changes the job, only when the element names a kind other than jobNone.
+    bool loadFromXmlNode(const _xmlNode* node);
+
+    /// The kind whose name equals text, ASCII letters compared without case; jobNone if none.
+    static JobType kindFromName(std::string_view text);
+
+    bool operator==(const Job&) const = default;
+
+private:
+    /// The compiled regular expression of a replace job, shared by the copies of the job.
+    RegexSlot m_regex;
+};
+
+/// The kind name of a job type ("jobUpper"); empty for an ordinal above 7.
+std::string_view jobTypeName(JobType kind);
+
+} // namespace brindle

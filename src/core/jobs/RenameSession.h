@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/jobs/Job.h"
+
+namespace brindle
+{
+
+/// Whether a name belongs to a file or to a folder: it picks the counts a name goes into.
+enum class EntryKind : std::uint8_t { File, Folder };
+
+/// The counts of one run, zeroed at its start.
+struct RunStats {
+    std::int32_t filesExamined = 0;
+    std::int32_t foldersExamined = 0;
+    std::int32_t filesRenamed = 0;
+    std::int32_t foldersRenamed = 0;
+    std::int32_t errorCount = 0;
+    double runProgress = 0.0;
+
+    void reset() { *this = RunStats {}; }
+};
+
+/// The job list with the counter its counter jobs share and the counts of the current run.
+/// The main window owns one, the command-line front end another; nothing here is global.
+class RenameSession
+{
+public:
+    /// The jobs, applied first to last.
+    std::vector<Job> jobs;
+    /// Read and advanced by every counter job.
+    std::int32_t counterValue = 0;
+    RunStats stats;
+
+    /// The name after every job of the list, first to last.
+    std::string applyJobList(std::string_view name);
+    void applyJobListInPlace(std::string& name);
+
+    /// applyJobList, counting the name as examined and, when it changed, as renamed.
+    std::string previewName(std::string_view name, EntryKind kind);
+
+    /// "Invalid regular expression in job N: <message>" for the first job whose regular
+    /// expression cannot run (N counts from 1), or empty when every job can. A run with such a
+    /// job does not start.
+    std::string invalidJobMessage() const;
+};
+
+} // namespace brindle

@@ -1,0 +1,188 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/jobs/RenameSession.h"
+#include "core/run/RenamePlan.h"
+#include "core/run/FileEntry.h"
+
+namespace brindle
+{
+
+class ResultTree;
+
+/// The options of one run, read from the main window's controls (or the command line) when
+/// the run starts.
+struct RunOptions {
+    /// The starting folder, a full path (or a path relative to the process's current folder).
+    /// It is never renamed itself.
+    std::string startFolder;
+    /// The file mask, exactly as typed (one pattern, not trimmed).
+    std::string mask = "*.*";
+    bool recurse = false; ///< chkRecurseDirs: descend into subfolders
+    bool renameDirs = false; ///< chkRenameDirs: subfolders are renamed as well as files
+    bool resetCounter = false; ///< chkResetCounter: the counter restarts in every folder
+    bool sort = true; ///< chkSort: sort each listing in sortOrder
+    SortOrder sortOrder = SortOrder::NameAsc; ///< rbNameASC, rbNameDESC, rbDateASC, rbDateDESC
+    bool naturalSort = false; ///< chkNaturalSort: names compare runs of digits by their value
+    bool confirm = false; ///< chkConfirm: ask before each rename (real run only)
+    /// chkUndo: write an undo file in every folder (real run only; a simulation checks the
+    /// names against the undo file's rules all the same, since Go would)
+    bool undo = false;
+    bool log = false; ///< chkLog: write log lines
+    bool simulation = false; ///< chkSimulation: build the result tree, change nothing
+    std::int32_t counterStart = 0; ///< edtCounter: the counter's starting number
+    /// How names clash in each folder: as its file system compares them (found out per folder),
+    /// or forced to exact bytes or to folded letter case.
+    NameCaseRule nameCase = NameCaseRule::Detect;
+};
+
+/// How a run ended. The counts themselves are in the session's Stats.
+struct RunResult {
+    /// The job list was empty: the "Nothing to do!" message was shown and nothing else done.
+    bool nothingToDo = false;
+    /// A job's regular expression cannot run: its message was shown and nothing else done.
+    bool invalidJob = false;
+    /// The host asked to cancel; the walk stopped before its next entry.
+    bool cancelled = false;
+    /// An input/output failure on an undo file stopped the run; ioError holds the message
+    /// that was shown.
+    bool stopped = false;
+    std::string ioError;
+    /// Renames that failed ("Cannot rename ..."), refused names included.
+    std::int32_t renameFailures = 0;
+    /// Folders that could not be entered ("Cannot change to directory: ...").
+    std::int32_t foldersNotEntered = 0;
+    /// Folders left unrenamed because their undo file could not be made.
+    std::int32_t undoFilesNotMade = 0;
+    /// A simulation's entries marked as errors: new names held by an entry that stays or
+    /// wanted by an earlier entry (clashes), and new names the real run would refuse.
+    std::int32_t clashes = 0;
+    std::int32_t namesRefused = 0;
+    /// Cycles of a real run broken by a temporary name.
+    std::int32_t cycles = 0;
+
+    /// Whether everything went through: no failure, no folder left out, no clash, not stopped
+    /// and not cancelled.
+    bool allWentThrough(const RunStats& stats) const
+    {
+        return !nothingToDo && !invalidJob && !cancelled && !stopped && renameFailures == 0
+            && foldersNotEntered == 0 && undoFilesNotMade == 0 && stats.errorCount == 0;
+    }
+};
+
+/// How an undo ended.
+struct UndoResult {
+    /// The undo got past its question and worked through the file (undoStarted was called).
+    bool started = false;
+    /// Pairs renamed back (R) and pairs that failed (E).
+    std::int32_t renamed = 0;
+    std::int32_t errors = 0;
+    /// The last pair passed over because its rename had never been made (a killed run's last
+    /// record): 0 or 1 per folder, neither renamed nor an error.
+    std::int32_t skipped = 0;
+    /// Whether the undo file was removed at the end (in an undo of a tree: every undo file).
+    bool undoFileRemoved = false;
+    /// Folders whose undo file was read and undone.
+    std::int32_t folders = 0;
+    /// The closing report: "R files and/or directories have been renamed." with, after errors,
+    /// " E errors detected!". Empty when the undo did not start.
+    std::string report;
+    /// The folder or its undo file could not be used; the message has been shown.
+    bool failed = false;
+};
+
+/// The questions the engine asks, so that a host without a person at hand (the command line)
+/// can answer each one by its own rule. A window shows the text and ignores the kind.
+enum class Question : std::uint8_t {
+    ConfirmRename, ///< "Rename file \"O\" to \"N\"?" / "Rename directory ..."
+    ConfirmUndo, ///< "Operation will undo renaming in current directory. ..."
+    RemoveUndoFileAfterErrors, ///< "Errors detected! Remove _brindlewick_undo.txt from this Dir?"
+};
+
+/// Everything through which the run and the undo reach the user. The window implements it
+/// with message boxes, the progress window and the log window; the command line with the
+/// terminal; the tests with a recorder. All calls come on the thread that started the run.
+///
+/// Order of calls in a run: runStarted, then (for each folder) showCurrentFolder and
+/// processEvents, then per entry any of askYesNo, showMessage, logLine, updateProgress (each
+/// followed by processEvents), with cancelRequested asked before every entry; at the end the
+/// log trailer (when logging) and runFinished. An undo: questions and messages, undoStarted
+/// once it goes ahead, undoFinished at its end.
+class IRunHost
+{
+public:
+    virtual ~IRunHost() = default;
+
+    /// An information message with an OK button ("Cannot rename x. Operation will continue").
+    /// Texts use CR LF for a line break.
+    virtual void showMessage(std::string_view text) = 0;
+
+    /// A failure the run or the undo goes on after: a rename that failed, a folder that cannot
+    /// be entered, an undo file that cannot be made. message is the text to show as
+    /// showMessage shows it; logText says the same in one line with the system's reason
+    /// ("! Cannot rename a to b: File exists"), for a host that stops showing the failures
+    /// and keeps them in its log instead. By default the message is shown.
+    virtual void showFailure(std::string_view message, std::string_view logText)
+    {
+        (void)logText;
+        showMessage(message);
+    }
+
+    /// A confirmation with Yes and No; true for Yes.
+    virtual bool askYesNo(std::string_view text, Question kind) = 0;
+
+    /// Appends one line (indent included, no line end) to the run log. Called only while the
+    /// run's log option is on.
+    virtual void logLine(std::string_view line) = 0;
+
+    /// beginRun's window work: save the settings, open and show the progress window with its
+    /// Cancel button, set the busy cursor, clear a cancel request left from before.
+    virtual void runStarted(const RunOptions& options) { (void)options; }
+
+    /// The folder being entered, as the run passed it (full path for the starting folder, bare
+    /// name below it): the progress window's current-item label.
+    virtual void showCurrentFolder(std::string_view folder) { (void)folder; }
+
+    /// updateProgress: the counts ("foldersRenamed of foldersExamined", "filesRenamed of
+    /// filesExamined", errorCount) and the gauge (nearest integer of 100 x runProgress).
+    /// Called once per entry and folder step; a window may coalesce repaints.
+    virtual void updateProgress(const RunStats& stats) { (void)stats; }
+
+    /// Lets pending user-interface events run (so Cancel can be pressed).
+    virtual void processEvents() { }
+
+    /// Whether the user asked to stop the run. Asked before every entry.
+    virtual bool cancelRequested() { return false; }
+
+    /// A simulation added node to the result tree (its text, images and place are final).
+    /// A window may show it at once or wait for runFinished.
+    virtual void resultNodeAdded(const ResultTree& tree, std::int32_t node)
+    {
+        (void)tree;
+        (void)node;
+    }
+
+    /// endRun's window work, after the log trailer: refresh the file list, restore the cursor,
+    /// show the Close button in place of Cancel; in a simulation (tree not null) expand the
+    /// tree's first level, set the result text ("N files and M directories have been
+    /// renamed.") and bring the result window to the front; when logging, show the log window.
+    /// Not called when the job list was empty.
+    virtual void runFinished(const RunResult& result, const RunStats& stats, const ResultTree* tree)
+    {
+        (void)result;
+        (void)stats;
+        (void)tree;
+    }
+
+    /// The undo goes ahead: show the busy cursor.
+    virtual void undoStarted() { }
+
+    /// The undo is over (called only after undoStarted): redraw the folder tree, refresh the
+    /// file list, restore the cursor and show result.report as a message.
+    virtual void undoFinished(const UndoResult& result) { (void)result; }
+};
+
+} // namespace brindle

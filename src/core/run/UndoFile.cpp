@@ -1,0 +1,574 @@
+#include "core/run/UndoFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "core/base/FileIo.h"
+#include "core/run/ClashKey.h"
+#include "core/run/RenamePlan.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+constexpr std::string_view kUndoQuestion = "Operation will undo renaming in current directory.\r\n"
+                                           "Then it will remove _brindlewick_undo.txt from this directory. "
+                                           "Continue?";
+constexpr std::string_view kNoUndoFile
+    = "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not continue!";
+constexpr std::string_view kRemoveAfterErrors
+    = "Errors detected! Remove _brindlewick_undo.txt from this Dir?";
+// The reasons the log gives for a pair that is not even tried.
+constexpr std::string_view kCutShort = "the record is cut short";
+constexpr std::string_view kNameNotAllowed = "a name not allowed in the folder";
+
+/// Opens the undo file of the folder dirFd for reading and reads it whole into content, which
+/// takes about the file's size. Only a plain file is read: a link is not followed and a pipe
+/// does not block.
+SysError readUndoFile(int dirFd, std::string& content, struct stat& st)
+{
+    const Fd fd(
+        ::openat(dirFd, std::string(kUndoFileName).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
+        return fd.error();
+    if (::fstat(fd.get(), &st) != 0)
+        return SysError::last();
+    if (!S_ISREG(st.st_mode))
+        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return readAll(fd.get(), content, static_cast<std::size_t>(st.st_size));
+}
+
+std::string withSeparator(const std::string& folder)
+{
+    return folder.ends_with('/') ? folder : folder + "/";
+}
+
+} // namespace
+
+UndoFileWriter::~UndoFileWriter() = default;
+
+SysError UndoFileWriter::create(int dirFd)
+{
+    m_fd.close();
+    const std::string name(kUndoFileName);
+    // 1. An earlier undo file goes, but only a plain file: a link, a folder or a pipe of that
+    //    name is not the run's to remove. Its inode is never opened for writing, so another
+    //    name of it (a hard link, a copy made with cp -al) keeps its bytes.
+    struct stat st;
+    if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(st.st_mode))
+            return ELOOP;
+        if (S_ISDIR(st.st_mode))
+            return EISDIR;
+        if (!S_ISREG(st.st_mode))
+            return EINVAL;
+        if (::unlinkat(dirFd, name.c_str(), 0) != 0 && errno != ENOENT)
+            return SysError::last();
+    } else if (errno != ENOENT) {
+        return SysError::last();
+    }
+    // 2. The new file is one the run makes itself: O_EXCL fails on anything that took the name
+    //    in the meantime, a link included, instead of writing into it.
+    Fd fd(::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!fd.valid())
+        return fd.error();
+    m_fd = std::move(fd);
+    m_size = 0;
+    m_sizeBeforeLast = 0;
+    return {};
+}
+
+SysError UndoFileWriter::add(std::string_view newName, std::string_view oldName)
+{
+    if (!m_fd.valid())
+        return EBADF;
+    m_buffer.clear();
+    m_buffer.append(newName).append("\r\n").append(oldName).append("\r\n");
+    if (const SysError e = writeAll(m_fd.get(), m_buffer)) {
+        // Take back a half-written pair, so the file still holds whole pairs only.
+        if (::ftruncate(m_fd.get(), m_size) == 0)
+            ::lseek(m_fd.get(), m_size, SEEK_SET);
+        return e;
+    }
+    m_sizeBeforeLast = m_size;
+    m_size += static_cast<off_t>(m_buffer.size());
+    return {};
+}
+
+SysError UndoFileWriter::takeBack()
+{
+    if (!m_fd.valid())
+        return EBADF;
+    if (::ftruncate(m_fd.get(), m_sizeBeforeLast) != 0 || ::lseek(m_fd.get(), m_sizeBeforeLast, SEEK_SET) < 0)
+        return SysError::last();
+    m_size = m_sizeBeforeLast;
+    return {};
+}
+
+SysError UndoFileWriter::close()
+{
+    if (!m_fd.valid())
+        return {};
+    const SysError syncError = ::fsync(m_fd.get()) == 0 ? SysError() : SysError::last();
+    const SysError closeError = m_fd.close();
+    return syncError ? syncError : closeError;
+}
+
+namespace
+{
+
+/// Takes the last line off rest; terminated tells whether it had its line end. A CR before
+/// the LF belongs to the line end.
+std::string_view popLastLine(std::string_view& rest, bool& terminated)
+{
+    terminated = rest.ends_with('\n');
+    const std::string_view body = terminated ? rest.substr(0, rest.size() - 1) : rest;
+    const std::size_t lf = body.rfind('\n');
+    std::string_view line = lf == std::string_view::npos ? body : body.substr(lf + 1);
+    rest = rest.substr(0, lf == std::string_view::npos ? 0 : lf + 1);
+    if (terminated && line.ends_with('\r'))
+        line.remove_suffix(1);
+    return line;
+}
+
+} // namespace
+
+UndoPairReader::UndoPairReader(std::string_view content)
+    : m_rest(content)
+{
+    m_lineCount = static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
+    if (!content.empty() && !content.ends_with('\n'))
+        ++m_lineCount;
+    m_linesLeft = m_lineCount;
+}
+
+bool UndoPairReader::previous(UndoPair& pair)
+{
+    if (m_linesLeft == 0)
+        return false;
+    bool terminated = false;
+    if (m_linesLeft % 2 != 0) {
+        // An odd count: the last line has no partner (only the first call comes here).
+        pair.newName = popLastLine(m_rest, terminated);
+        pair.oldName = {};
+        pair.complete = false;
+        m_linesLeft -= 1;
+    } else {
+        pair.oldName = popLastLine(m_rest, terminated);
+        pair.complete = terminated;
+        bool first = false;
+        pair.newName = popLastLine(m_rest, first);
+        m_linesLeft -= 2;
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> parseUndoPairs(std::string_view content)
+{
+    UndoPairReader reader(content);
+    std::vector<std::pair<std::string, std::string>> pairs(reader.count());
+    UndoPair pair;
+    for (auto it = pairs.rbegin(); reader.previous(pair); ++it)
+        *it = {std::string(pair.newName), std::string(pair.oldName)};
+    return pairs;
+}
+
+namespace
+{
+
+/// 1-2. Opens folder and reads its undo file whole into content (readStat: the file read);
+/// false, with the message shown, when either cannot be used.
+bool readFolderUndoFile(
+    const std::string& folder, IRunHost& host, Fd& dir, std::string& content, struct stat& readStat)
+{
+    // 1. Work in the folder.
+    dir = openFolder(AT_FDCWD, folder, true);
+    if (!dir.valid()) {
+        host.showMessage("Cannot change current directory to " + folder);
+        return false;
+    }
+    // 2. The undo file must be there; it is read whole before anything is renamed, and an
+    //    undo file that cannot be read is reported with the system's text.
+    struct stat st;
+    if (::fstatat(dir.get(), std::string(kUndoFileName).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0
+        && errno == ENOENT) {
+        host.showMessage(kNoUndoFile);
+        return false;
+    }
+    if (const SysError e = readUndoFile(dir.get(), content, readStat)) {
+        host.showMessage(
+            "Cannot read " + withSeparator(folder) + std::string(kUndoFileName) + ": " + e.text());
+        return false;
+    }
+    return true;
+}
+
+enum class PairOutcome : std::uint8_t { Renamed, PassedOver, Failed };
+
+/// 4. One recorded pair renamed back in the folder dirFd: the new name a to the old name b (the
+/// names copied into a and b, buffers reused from pair to pair). last: the last pair written.
+PairOutcome undoPair(
+    int dirFd, const UndoPair& pair, bool last, std::string& a, std::string& b, IRunHost& host)
+{
+    a.assign(pair.newName);
+    b.assign(pair.oldName);
+    SysError e = EINVAL;
+    // A record cut short is not renamed at all; names that would reach outside the folder, or
+    // the undo file itself, are refused.
+    const bool usable = isUsableName(a) && isUsableName(b) && a != kUndoFileName && b != kUndoFileName;
+    if (pair.complete && usable) {
+        struct stat entry;
+        const bool found = ::fstatat(dirFd, a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
+        e = found ? renameNoReplace(dirFd, a, b, S_ISDIR(entry.st_mode)) : SysError::last();
+    }
+    if (!e)
+        return PairOutcome::Renamed;
+    if (last && pair.complete && usable) {
+        // A run writes each pair just before its rename, so a run killed in between leaves a
+        // whole last pair whose rename never happened: the new name is not there and the old
+        // one is. Only that pair is passed over, and the report says so.
+        struct stat entry;
+        const bool aMissing
+            = ::fstatat(dirFd, a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
+        const bool bPresent = ::fstatat(dirFd, b.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
+        if (aMissing && bPresent)
+            return PairOutcome::PassedOver;
+    }
+    std::string message = "Cannot rename ";
+    message.append(a).append(" to ").append(b);
+    const std::size_t nameEnd = message.size();
+    message.append(". Operation will continue");
+    const std::string reason = !pair.complete ? std::string(kCutShort)
+        : !usable                             ? std::string(kNameNotAllowed)
+                                              : e.text();
+    host.showFailure(message, "! " + message.substr(0, nameEnd) + ": " + reason);
+    return PairOutcome::Failed;
+}
+
+/// 5. Removes the undo file of the folder dirFd, but only the one that was read (readStat),
+/// not another one that took its name meanwhile; says so when it cannot.
+bool removeUndoFile(int dirFd, const struct stat& readStat, const std::string& folder, IRunHost& host)
+{
+    struct stat now;
+    if (::fstatat(dirFd, std::string(kUndoFileName).c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0
+        && now.st_dev == readStat.st_dev && now.st_ino == readStat.st_ino
+        && ::unlinkat(dirFd, std::string(kUndoFileName).c_str(), 0) == 0)
+        return true;
+    host.showMessage("Cannot remove " + withSeparator(folder) + std::string(kUndoFileName));
+    return false;
+}
+
+/// 6. "R files and/or directories have been renamed." with the errors and the pairs passed over.
+std::string undoReport(const UndoResult& result)
+{
+    std::string report = std::to_string(result.renamed) + " files and/or directories have been renamed.";
+    if (result.errors != 0)
+        report.append(" ").append(std::to_string(result.errors)).append(" errors detected!");
+    if (result.skipped == 1)
+        report += kPassedOverReport;
+    else if (result.skipped > 1)
+        report.append(" ")
+            .append(std::to_string(result.skipped))
+            .append(" pairs passed over: their renames never happened");
+    return report;
+}
+
+/// 4. Every recorded pair of content renamed back in the folder dirFd, the last-written first:
+///    a later rename may have taken a name that an earlier one freed, and only the reverse
+///    order gives every name back. Counts into result; returns the errors of this folder.
+std::int32_t undoPairs(int dirFd, std::string_view content, IRunHost& host, UndoResult& result)
+{
+    UndoPairReader reader(content);
+    UndoPair pair;
+    std::string a;
+    std::string b;
+    std::int32_t errors = 0;
+    for (bool last = true; reader.previous(pair); last = false) {
+        switch (undoPair(dirFd, pair, last, a, b, host)) {
+        case PairOutcome::Renamed:
+            // A step onto a cycle's temporary name is half of one entry's way back: the entry
+            // is counted once, when it gets its own name.
+            if (!isTemporaryName(b))
+                ++result.renamed;
+            break;
+        case PairOutcome::PassedOver:
+            ++result.skipped;
+            break;
+        case PairOutcome::Failed:
+            ++errors;
+            break;
+        }
+    }
+    result.errors += errors;
+    return errors;
+}
+
+/// How many folders of the path down from the starting folder the tree walk of an undo holds
+/// open at most; those above are opened again through "..", checked by their identity.
+constexpr std::size_t kUndoHeldFolders = 16;
+
+/// The folders of a tree, each once, its subfolders before itself (links never followed),
+/// without recursion and with at most kUndoHeldFolders descriptors. A frame keeps only its
+/// name, so a deep tree costs memory in its depth, not in the length of its paths.
+class FolderWalk
+{
+public:
+    /// visit(dirFd, frames) is called for each folder when its subfolders are done; returning
+    /// false ends the walk. notEntered(path) for a subfolder that cannot be opened. Returns
+    /// false when the walk could not climb back to a folder (it was moved meanwhile).
+    template <typename Visit, typename NotEntered>
+    bool run(const std::string& root, int rootFd, Visit visit, NotEntered notEntered)
+    {
+        m_frames.clear();
+        m_root = root;
+        Fd fd(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+        if (!fd.valid())
+            return false;
+        push(std::move(fd), {});
+        while (!m_frames.empty()) {
+            Frame& top = m_frames.back();
+            if (top.next < top.subfolders.size()) {
+                const std::string& name = top.subfolders[top.next++].name;
+                Fd child = openFolder(top.fd.get(), name, false);
+                if (!child.valid()) {
+                    notEntered(path(name), child.error());
+                    continue;
+                }
+                push(std::move(child), name);
+                continue;
+            }
+            if (!visit(top.fd.get(), *this))
+                return true;
+            if (!pop())
+                return false;
+        }
+        return true;
+    }
+
+    /// The path of the folder at the top of the walk (with child appended when not empty).
+    std::string path(std::string_view child = {}) const
+    {
+        std::string path = m_root;
+        for (std::size_t i = 1; i < m_frames.size(); ++i)
+            path.append(path.ends_with('/') ? "" : "/").append(m_frames[i].name);
+        if (!child.empty())
+            path.append(path.ends_with('/') ? "" : "/").append(child);
+        return path;
+    }
+    /// The same path relative to the root ("" for the root itself).
+    std::string relativePath() const
+    {
+        std::string path;
+        for (std::size_t i = 1; i < m_frames.size(); ++i)
+            path.append(path.empty() ? "" : "/").append(m_frames[i].name);
+        return path;
+    }
+
+private:
+    struct Frame {
+        Fd fd;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        std::string name;
+        FileEntryList subfolders;
+        std::size_t next = 0;
+    };
+
+    void push(Fd fd, std::string name)
+    {
+        Frame frame;
+        struct stat st;
+        if (::fstat(fd.get(), &st) == 0) {
+            frame.dev = st.st_dev;
+            frame.ino = st.st_ino;
+        }
+        frame.subfolders = m_lister.listSubfolders(fd.get());
+        frame.name = std::move(name);
+        frame.fd = std::move(fd);
+        m_frames.push_back(std::move(frame));
+        if (m_frames.size() > kUndoHeldFolders)
+            m_frames[m_frames.size() - 1 - kUndoHeldFolders].fd.close();
+    }
+
+    bool pop()
+    {
+        Frame child = std::move(m_frames.back());
+        m_frames.pop_back();
+        if (m_frames.empty() || m_frames.back().fd.valid())
+            return true;
+        // The folder above was let go to keep the descriptors bounded: ".." leads back to it,
+        // unless a folder was moved meanwhile, which its identity shows.
+        Frame& parent = m_frames.back();
+        Fd up(::openat(child.fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat st;
+        if (!up.valid() || ::fstat(up.get(), &st) != 0 || st.st_dev != parent.dev || st.st_ino != parent.ino)
+            return false;
+        parent.fd = std::move(up);
+        return true;
+    }
+
+    std::string m_root;
+    std::vector<Frame> m_frames;
+    FolderLister m_lister;
+};
+
+/// Opens the folder at relativePath below rootFd one name at a time, never through a link.
+Fd openBelow(int rootFd, std::string_view relativePath)
+{
+    Fd dir(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+    while (dir.valid() && !relativePath.empty()) {
+        const std::size_t slash = relativePath.find('/');
+        const std::string name(relativePath.substr(0, slash));
+        relativePath = slash == std::string_view::npos ? std::string_view() : relativePath.substr(slash + 1);
+        dir = openFolder(dir.get(), name, false);
+    }
+    return dir;
+}
+
+bool hasUndoFile(int dirFd)
+{
+    struct stat st;
+    return ::fstatat(dirFd, std::string(kUndoFileName).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+} // namespace
+
+UndoResult undoFolder(const std::string& folder, IRunHost& host)
+{
+    UndoResult result;
+    Fd dir;
+    std::string content;
+    struct stat readStat;
+    if (!readFolderUndoFile(folder, host, dir, content, readStat)) {
+        result.failed = true;
+        return result;
+    }
+    // 3. Ask.
+    if (!host.askYesNo(kUndoQuestion, Question::ConfirmUndo))
+        return result;
+    host.undoStarted();
+    result.started = true;
+
+    // 4. Rename each pair back, the last-written first.
+    undoPairs(dir.get(), content, host, result);
+    result.folders = 1;
+
+    // 5. Remove the undo file when all went back, or when the user agrees after errors.
+    if (result.errors == 0 || host.askYesNo(kRemoveAfterErrors, Question::RemoveUndoFileAfterErrors))
+        result.undoFileRemoved = removeUndoFile(dir.get(), readStat, folder, host);
+
+    // 6. Report.
+    result.report = undoReport(result);
+    host.undoFinished(result);
+    return result;
+}
+
+UndoResult undoTree(const std::string& folder, IRunHost& host)
+{
+    UndoResult result;
+    // 1. Work in the folder.
+    const Fd root = openFolder(AT_FDCWD, folder, true);
+    if (!root.valid()) {
+        host.showMessage("Cannot change current directory to " + folder);
+        result.failed = true;
+        return result;
+    }
+    // 2. Some folder of the tree must hold an undo file.
+    FolderWalk walk;
+    bool found = false;
+    walk.run(
+        folder, root.get(),
+        [&](int dirFd, const FolderWalk&) {
+            found = hasUndoFile(dirFd);
+            return !found;
+        },
+        [](const std::string&, SysError) {});
+    if (!found) {
+        host.showMessage(kNoUndoFile);
+        result.failed = true;
+        return result;
+    }
+    // 3. Ask once for the whole tree.
+    if (!host.askYesNo(kUndoQuestion, Question::ConfirmUndo))
+        return result;
+    host.undoStarted();
+    result.started = true;
+
+    // 4. Each folder's pairs, deepest folders first: a folder's undo renames its subfolders
+    //    back, so their own undo files are done while they still have the names the walk
+    //    found them under.
+    struct WithErrors {
+        std::string relativePath;
+        std::string path;
+        struct stat readStat;
+    };
+    std::vector<WithErrors> withErrors;
+    bool allRemoved = true;
+    std::string content;
+    const bool walked = walk.run(
+        folder, root.get(),
+        [&](int dirFd, const FolderWalk& at) {
+            if (!hasUndoFile(dirFd))
+                return true;
+            struct stat readStat;
+            if (const SysError e = readUndoFile(dirFd, content, readStat)) {
+                host.showFailure("Cannot read " + withSeparator(at.path()) + std::string(kUndoFileName) + ": "
+                        + e.text() + ". Operation will continue",
+                    "! Cannot read " + withSeparator(at.path()) + std::string(kUndoFileName) + ": "
+                        + e.text());
+                ++result.errors;
+                allRemoved = false;
+                return true;
+            }
+            ++result.folders;
+            if (undoPairs(dirFd, content, host, result) != 0)
+                withErrors.push_back({at.relativePath(), at.path(), readStat});
+            else if (!removeUndoFile(dirFd, readStat, at.path(), host))
+                allRemoved = false;
+            return true;
+        },
+        [&](const std::string& path, SysError e) {
+            host.showFailure("Cannot change current directory to " + path + ". Operation will continue",
+                "! Cannot change current directory to " + path + ": " + e.text());
+            ++result.errors;
+            allRemoved = false;
+        });
+    if (!walked) {
+        host.showFailure("Cannot change current directory to " + folder + ": it was moved during the undo",
+            "! Cannot change current directory to " + folder + ": it was moved during the undo");
+        ++result.errors;
+        allRemoved = false;
+    }
+    content.clear();
+
+    // 5. One question for every folder whose pairs did not all go back.
+    if (!withErrors.empty()) {
+        if (host.askYesNo(kRemoveAfterErrors, Question::RemoveUndoFileAfterErrors)) {
+            for (const WithErrors& f : withErrors) {
+                const Fd dir = openBelow(root.get(), f.relativePath);
+                if (!dir.valid()) {
+                    host.showMessage("Cannot remove " + withSeparator(f.path) + std::string(kUndoFileName));
+                    allRemoved = false;
+                } else if (!removeUndoFile(dir.get(), f.readStat, f.path, host)) {
+                    allRemoved = false;
+                }
+            }
+        } else {
+            allRemoved = false;
+        }
+    }
+    result.undoFileRemoved = allRemoved;
+
+    // 6. One report, the counts summed.
+    result.report = undoReport(result);
+    host.undoFinished(result);
+    return result;
+}
+
+} // namespace brindle

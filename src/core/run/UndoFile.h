@@ -1,0 +1,102 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/run/FileOps.h"
+#include "core/run/RunHost.h"
+
+namespace brindle
+{
+
+/// The undo file of one folder while a run writes it. Each pair of lines (new name, old name,
+/// each ended by CR LF) is handed to the kernel in one write just before its rename is made,
+/// so a run that is killed leaves a file that records every rename it made (and at most one
+/// more, its last pair, whose rename never happened); closing syncs it to disk.
+class UndoFileWriter
+{
+public:
+    UndoFileWriter() = default;
+    /// Closes an open file without reporting.
+    ~UndoFileWriter();
+    UndoFileWriter(const UndoFileWriter&) = delete;
+    UndoFileWriter& operator=(const UndoFileWriter&) = delete;
+
+    /// Creates a new undo file in the folder open as dirFd. An earlier undo file is removed
+    /// first and never written into, so another hard link of it keeps its bytes; an entry of
+    /// that name that is not a plain file (a link, a folder, a pipe) is refused and left alone.
+    SysError create(int dirFd);
+    /// Appends the pair newName, oldName; a pair that could not be written whole is taken back.
+    SysError add(std::string_view newName, std::string_view oldName);
+    /// Takes back the pair added last (its rename failed).
+    SysError takeBack();
+    /// Syncs and closes the file; the error is that of the first failing step.
+    SysError close();
+    bool isOpen() const { return m_fd.valid(); }
+
+private:
+    Fd m_fd;
+    std::string m_buffer;
+    off_t m_size = 0; // bytes of whole pairs written
+    off_t m_sizeBeforeLast = 0; // m_size before the last pair
+};
+
+/// One recorded pair of an undo file, as views into the file's content.
+struct UndoPair {
+    std::string_view newName;
+    std::string_view oldName;
+    /// Both lines are there, each with its line end: a record as the run writes it. A last
+    /// name without a partner, or a last line without its line end, is a record cut short.
+    bool complete = false;
+};
+
+/// Reads the pairs of an undo file's content from the last one written to the first, without
+/// copying: the memory of an undo is the file's content, whatever its lines. Lines end with LF
+/// or CR LF; a last name without a partner is paired with an empty name.
+class UndoPairReader
+{
+public:
+    explicit UndoPairReader(std::string_view content);
+    /// The number of pairs in the content.
+    std::size_t count() const { return (m_lineCount + 1) / 2; }
+    /// The pair before those read so far (the last one of the file first); false when none is
+    /// left.
+    bool previous(UndoPair& pair);
+
+private:
+    std::string_view m_rest; // the lines not read yet
+    std::size_t m_lineCount = 0;
+    std::size_t m_linesLeft = 0;
+};
+
+/// The recorded pairs of an undo file, in file order: first the new name, then the old one.
+/// Lines end with LF or CR LF; a last name without a partner is paired with an empty name.
+std::vector<std::pair<std::string, std::string>> parseUndoPairs(std::string_view content);
+
+/// The undo of the Undo button for folder (a full path): reads the folder's undo file and
+/// renames each recorded pair back, the last rename first, never replacing anything and never
+/// touching a name outside the folder. Asks, reports and shows messages through host.
+///
+/// The last pair of the file is passed over without an error when its rename evidently never
+/// happened, as a run killed between writing the pair and renaming leaves it: the record is
+/// whole, the name to give back does not exist and the old name does. The report says so.
+/// Every other pair that cannot be renamed back, a record cut short included, is an error.
+UndoResult undoFolder(const std::string& folder, IRunHost& host);
+
+/// The undo of the Undo button with "Recurse into subdirectories": every folder below folder
+/// (links never followed) that holds an undo file, the deepest first, then folder itself,
+/// each as undoFolder does it, with one question before ("Operation will undo renaming in
+/// current directory. ...") and one report after, the counts summed. When pairs failed, the
+/// question whether to remove the undo files is asked once, for every folder that had errors.
+/// Without any undo file in the tree, the "does not exist" message. The walk holds a bounded
+/// number of folders open and does not recurse.
+UndoResult undoTree(const std::string& folder, IRunHost& host);
+
+/// The words the undo report adds when it passed over the last pair.
+inline constexpr std::string_view kPassedOverReport = " 1 pair passed over: its rename never happened";
+
+} // namespace brindle

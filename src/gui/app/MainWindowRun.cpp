@@ -1,0 +1,146 @@
+// The main window's run: Go and Undo with the options of the controls, the log window, and Send To.
+
+#include <QAction>
+#include <QTimer>
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "gui/app/RunWindows.h"
+#include "gui/app/MainWindow.h"
+#include "core/desktop/SendTo.h"
+#include "core/run/RenameRun.h"
+#include "gui/run/LogWindow.h"
+#include "gui/run/ProgressWindow.h"
+#include "gui/run/ResultTreeWindow.h"
+#include "ui_MainWindow.h"
+
+namespace brindle
+{
+
+RunOptions MainWindow::runOptions() const
+{
+    RunOptions o;
+    o.startFolder = selectedPath();
+    o.mask = textToBytes(ui->cmbFileMask->currentText());
+    o.recurse = ui->chkRecurseDirs->isChecked();
+    o.renameDirs = ui->chkRenameDirs->isChecked();
+    o.resetCounter = ui->chkResetCounter->isChecked();
+    o.sort = ui->chkSort->isChecked();
+    o.sortOrder = ui->rbNameDESC->isChecked() ? SortOrder::NameDesc
+        : ui->rbDateASC->isChecked()          ? SortOrder::DateAsc
+        : ui->rbDateDESC->isChecked()         ? SortOrder::DateDesc
+                                              : SortOrder::NameAsc;
+    o.naturalSort = ui->chkNaturalSort->isChecked();
+    o.confirm = ui->chkConfirm->isChecked();
+    o.undo = ui->chkUndo->isChecked();
+    o.log = ui->chkLog->isChecked();
+    o.simulation = ui->chkSimulation->isChecked();
+    o.counterStart = counterStart();
+    return o;
+}
+
+ProgressWindow* MainWindow::progressWindow() const
+{
+    return m_runWindows->progress();
+}
+
+LogWindow* MainWindow::logWindow() const
+{
+    return m_runWindows->log();
+}
+
+ResultTreeWindow* MainWindow::treeWindow() const
+{
+    return m_runWindows->tree();
+}
+
+bool MainWindow::running() const
+{
+    return m_runWindows->running();
+}
+
+void MainWindow::setRunControlsEnabled(bool enabled)
+{
+    // The job panel (jobs, options, Go, Undo, the sample), the folder tree and the file list
+    // (which can rename in place), and loading another job list.
+    ui->pnlMain->setEnabled(enabled);
+    ui->Splitter1->setEnabled(enabled);
+    ui->cmOpenJobList->setEnabled(enabled);
+}
+
+void MainWindow::btnGoClick()
+{
+    if (running())
+        return;
+    if (m_session.jobs.empty()) {
+        showMessage(std::string(kNothingToDo));
+        return;
+    }
+    // A job whose regular expression cannot run: said, and nothing starts.
+    if (const std::string invalid = m_session.invalidJobMessage(); !invalid.empty()) {
+        showMessage(invalid);
+        return;
+    }
+    rememberFileMask();
+    const RunOptions options = runOptions();
+    std::shared_ptr<ResultTree> tree;
+    if (options.simulation)
+        tree = std::make_shared<ResultTree>();
+
+    m_runWindows->setRunning(true);
+    setRunControlsEnabled(false);
+    {
+        WindowRunHost host(
+            *m_runWindows, *m_dialogs, [this] { writeSettings(); }, tree);
+        try {
+            runRename(m_session, host, options, tree.get());
+        } catch (const std::exception& e) {
+            // Nothing the run throws may escape into Qt; the windows are put right below.
+            host.flush();
+            if (progressWindow())
+                progressWindow()->endRun();
+            showMessage(std::string(e.what()));
+        }
+    }
+    m_runWindows->setRunning(false);
+    setRunControlsEnabled(true);
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void MainWindow::btnUndoClick()
+{
+    if (running())
+        return;
+    WindowRunHost host(*m_runWindows, *m_dialogs, nullptr, nullptr);
+    try {
+        // "Recurse into subdirectories" undoes the whole tree of a recursive run.
+        if (ui->chkRecurseDirs->isChecked())
+            undoTree(selectedPath(), host);
+        else
+            undoFolder(selectedPath(), host);
+    } catch (const std::exception& e) {
+        showMessage(std::string(e.what()));
+    }
+}
+
+void MainWindow::cmLogWindowClick()
+{
+    m_runWindows->showLog();
+}
+
+void MainWindow::cmBrindlewickInSendToClick()
+{
+    // The desktop entry and the file managers' menu entries together; without a home folder
+    // there is no place for them, reported as a failure.
+    const std::string dataHome = getDataHome();
+    const SendToResult result = placeInSendTo(executablePath(), dataHome);
+    showMessage(result.ok ? sendToSuccessMessage(result, dataHome)
+                          : sendToFailureMessage(result.failedFile, result.reason));
+}
+
+} // namespace brindle

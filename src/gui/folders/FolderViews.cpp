@@ -1,0 +1,418 @@
+#include "gui/folders/FolderViews.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QStackedLayout>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "gui/folders/FileListModel.h"
+#include "gui/folders/FolderTreeModel.h"
+#include "gui/base/DisplayName.h"
+#include "core/base/FileIo.h"
+#include "gui/base/NameText.h"
+#include "core/run/FileOps.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+std::string childPath(const std::string& folder, std::string_view name)
+{
+    std::string path = folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
+} // namespace
+
+// ---- folder tree
+
+FolderTreeView::FolderTreeView(QWidget* parent)
+    : QTreeView(parent)
+    , m_model(new FolderTreeModel(this))
+{
+    setHeaderHidden(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformRowHeights(true);
+    setAnimated(false);
+    setModel(m_model);
+    connect(
+        selectionModel(), &QItemSelectionModel::currentChanged, this, &FolderTreeView::currentFolderChanged);
+    connect(m_model, &FolderTreeModel::folderListed, this, &FolderTreeView::folderLoaded);
+}
+
+bool FolderTreeView::setPath(const std::string& path)
+{
+    const std::string clean = absolutePath(path);
+    if (clean.empty() || !isExistingFolder(clean))
+        return false;
+    const QModelIndex index = m_model->indexOfPath(clean);
+    if (!index.isValid())
+        return false;
+    setCurrentIndex(index);
+    scrollTo(index);
+    m_keepSelectionInView = true;
+    return true;
+}
+
+void FolderTreeView::folderLoaded()
+{
+    // Once the view has laid out the rows that came in.
+    if (m_keepSelectionInView)
+        QTimer::singleShot(0, this, [this] {
+            if (m_keepSelectionInView && currentIndex().isValid()) {
+                executeDelayedItemsLayout();
+                scrollTo(currentIndex());
+            }
+        });
+}
+
+void FolderTreeView::resizeEvent(QResizeEvent* event)
+{
+    QTreeView::resizeEvent(event);
+    folderLoaded();
+}
+
+void FolderTreeView::mousePressEvent(QMouseEvent* event)
+{
+    m_keepSelectionInView = false;
+    QTreeView::mousePressEvent(event);
+}
+
+void FolderTreeView::keyPressEvent(QKeyEvent* event)
+{
+    m_keepSelectionInView = false;
+    QTreeView::keyPressEvent(event);
+}
+
+void FolderTreeView::wheelEvent(QWheelEvent* event)
+{
+    m_keepSelectionInView = false;
+    QTreeView::wheelEvent(event);
+}
+
+void FolderTreeView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The selected folder, or one above it, has gone: the folder above the ones that go is
+    // selected instead (the view would pick a neighbour).
+    for (QModelIndex at = currentIndex(); at.isValid(); at = at.parent()) {
+        if (at.parent() == parent && at.row() >= start && at.row() <= end) {
+            setCurrentIndex(parent);
+            break;
+        }
+    }
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}
+
+std::string FolderTreeView::path() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? m_model->pathOf(index) : std::string();
+}
+
+void FolderTreeView::refresh()
+{
+    if (!currentIndex().isValid())
+        return;
+    m_model->refresh();
+}
+
+void FolderTreeView::currentFolderChanged()
+{
+    const std::string bytes = path();
+    if (!bytes.empty())
+        emit pathChanged(bytes);
+}
+
+// ---- file list
+
+namespace
+{
+
+/// Hands the name typed in place to the list, which renames the entry itself as bytes,
+/// instead of letting the model rename it through its text.
+class RenameDelegate : public QStyledItemDelegate
+{
+public:
+    RenameDelegate(FileListView* list, QObject* parent)
+        : QStyledItemDelegate(parent)
+        , m_list(list)
+    {
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        if (!edit)
+            return;
+        const QByteArray from = model->data(index, FileListModel::NameBytesRole).toByteArray();
+        const std::string fromBytes(from.constData(), static_cast<std::size_t>(from.size()));
+        // The symbols that stood for odd bytes give those bytes back.
+        const std::string to = bytesFromEditedName(fromBytes, edit->text());
+        if (to != fromBytes)
+            m_list->renameItem(fromBytes, to);
+    }
+
+private:
+    FileListView* m_list;
+};
+
+} // namespace
+
+FileListView::FileListView(QWidget* parent)
+    : QWidget(parent)
+    , m_model(new FileListModel(this))
+{
+    m_list = new QListView(this);
+    m_list->setObjectName(QStringLiteral("slvList"));
+    m_details = new QTreeView(this);
+    m_details->setObjectName(QStringLiteral("slvDetails"));
+    m_details->setRootIsDecorated(false);
+    m_details->setItemsExpandable(false);
+    m_details->setUniformRowHeights(true);
+    m_details->setAllColumnsShowFocus(true);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("slvStatus"));
+    m_status->setWordWrap(true);
+    m_status->setMargin(4);
+    m_status->hide();
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("slvNote"));
+    m_note->setWordWrap(true);
+    m_note->setMargin(4);
+    m_note->hide();
+    m_selection = new QItemSelectionModel(m_model, this);
+    for (QAbstractItemView* view :
+        {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
+        view->setModel(m_model);
+        view->setSelectionModel(m_selection);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+        view->setItemDelegate(new RenameDelegate(this, view));
+        connect(view, &QAbstractItemView::clicked, this, &FileListView::clicked);
+        connect(view, &QAbstractItemView::activated, this, &FileListView::itemActivated);
+    }
+    // Sorting is the model's: the header only says which column and which way.
+    m_details->header()->setSortIndicator(colName, Qt::AscendingOrder);
+    m_details->setSortingEnabled(true);
+    m_list->setUniformItemSizes(true);
+    m_list->setLayoutMode(QListView::Batched);
+    m_list->setBatchSize(2000);
+    connect(m_model, &FileListModel::loaded, this, &FileListView::modelLoaded);
+
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    box->addWidget(m_status);
+    box->addWidget(m_note);
+    m_stack = new QStackedLayout;
+    m_stack->addWidget(m_list);
+    m_stack->addWidget(m_details);
+    box->addLayout(m_stack, 1);
+    setViewStyle(2);
+}
+
+void FileListView::setFolder(const std::string& path)
+{
+    m_folder = path;
+    m_selectWhenLoaded.clear();
+    // While suspended the folder is only noted; refresh() reads it.
+    if (m_suspended)
+        return;
+    m_status->hide();
+    m_model->setFolder(path);
+}
+
+void FileListView::modelLoaded()
+{
+    const QString error = m_model->errorText();
+    m_status->setText(error);
+    m_status->setVisible(!error.isEmpty());
+    if (!m_selectWhenLoaded.empty()) {
+        selectName(std::string_view(m_selectWhenLoaded));
+        m_selectWhenLoaded.clear();
+    }
+}
+
+QString FileListView::statusText() const
+{
+    return m_model->errorText();
+}
+
+bool FileListView::isLoaded() const
+{
+    return !m_suspended && m_model->isLoaded();
+}
+
+void FileListView::setNaturalOrder(bool natural)
+{
+    m_model->setNaturalOrder(natural);
+}
+
+void FileListView::setViewStyle(int style)
+{
+    m_style = style;
+    switch (style) {
+    case 0: // large icons
+        m_list->setViewMode(QListView::IconMode);
+        m_list->setIconSize(QSize(32, 32));
+        m_list->setGridSize(QSize(96, 72));
+        m_list->setWordWrap(true);
+        m_stack->setCurrentWidget(m_list);
+        break;
+    case 1: // small icons: rows from left to right
+        m_list->setViewMode(QListView::ListMode);
+        m_list->setFlow(QListView::LeftToRight);
+        m_list->setWrapping(true);
+        m_list->setIconSize(QSize(16, 16));
+        m_list->setGridSize(QSize(160, 22));
+        m_list->setWordWrap(false);
+        m_stack->setCurrentWidget(m_list);
+        break;
+    case 3: // details
+        m_stack->setCurrentWidget(m_details);
+        m_details->header()->resizeSection(colName, 220);
+        m_details->header()->resizeSection(colSize, 80);
+        m_details->header()->resizeSection(colType, 110);
+        m_details->header()->resizeSection(colDate, 140);
+        if (m_model->columnCount() > colNewName)
+            m_details->header()->resizeSection(colNewName, 220);
+        break;
+    default: // list: columns from top to bottom
+        m_list->setViewMode(QListView::ListMode);
+        m_list->setFlow(QListView::TopToBottom);
+        m_list->setWrapping(true);
+        m_list->setIconSize(QSize(16, 16));
+        m_list->setGridSize(QSize());
+        m_list->setWordWrap(false);
+        m_stack->setCurrentWidget(m_list);
+        break;
+    }
+    m_list->setMovement(QListView::Static);
+    m_list->setResizeMode(QListView::Adjust);
+}
+
+void FileListView::setNote(const QString& text)
+{
+    m_note->setText(text);
+    m_note->setVisible(!text.isEmpty());
+}
+
+QString FileListView::note() const
+{
+    return m_note->text();
+}
+
+void FileListView::setRunOrder(bool on)
+{
+    // Column -1 is the model's run order; the header then shows no column's arrow.
+    m_details->sortByColumn(on ? -1 : colName, Qt::AscendingOrder);
+}
+
+QAbstractItemView* FileListView::currentView() const
+{
+    return m_style == 3 ? static_cast<QAbstractItemView*>(m_details)
+                        : static_cast<QAbstractItemView*>(m_list);
+}
+
+std::optional<std::string> FileListView::selectedName() const
+{
+    const QModelIndexList rows = selectedItems();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return std::string(m_model->nameAt(rows.front().row()));
+}
+
+bool FileListView::selectName(std::string_view name)
+{
+    const int row = m_model->rowOf(name);
+    if (row < 0)
+        return false;
+    const QModelIndex index = m_model->index(row, colName);
+    m_selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    currentView()->scrollTo(index);
+    return true;
+}
+
+bool FileListView::selectName(const QString& name)
+{
+    return selectName(std::string_view(textToBytes(name)));
+}
+
+QModelIndexList FileListView::selectedItems() const
+{
+    QModelIndexList items;
+    for (const QModelIndex& index : m_selection->selectedIndexes()) {
+        if (index.column() == colName)
+            items.push_back(index);
+    }
+    return items;
+}
+
+void FileListView::editSelected()
+{
+    const QModelIndexList rows = selectedItems();
+    if (!rows.isEmpty())
+        currentView()->edit(rows.front());
+}
+
+bool FileListView::renameItem(const std::string& from, const std::string& to)
+{
+    const int row = m_model->rowOf(from);
+    const bool isFolder = row >= 0 && m_model->typeAt(row) == EntryType::Folder;
+    std::string error;
+    if (!renameInFolder(m_folder, from, to, error)) {
+        emit renameFailed(QStringLiteral("Cannot rename %1 to %2: %3")
+                              .arg(nameForDisplay(from), nameForDisplay(to), bytesToText(error)));
+        return false;
+    }
+    // Read again at once rather than when the watch says so, and keep the entry selected.
+    m_selectWhenLoaded = to;
+    m_model->reload();
+    emit itemRenamed(isFolder);
+    return true;
+}
+
+void FileListView::refresh()
+{
+    const bool wasSuspended = m_suspended;
+    m_suspended = false;
+    if (wasSuspended) {
+        m_stack->currentWidget()->show();
+        m_model->setFolder(m_folder);
+    } else if (m_model->folder() != m_folder) {
+        m_model->setFolder(m_folder);
+    } else {
+        m_model->reload();
+    }
+}
+
+void FileListView::suspend()
+{
+    m_model->stop();
+    m_suspended = true;
+    m_status->hide();
+    m_stack->currentWidget()->hide();
+}
+
+void FileListView::itemActivated(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    // Links to folders are never entered, as the renaming never enters them.
+    if (m_model->typeAt(index.row()) == EntryType::Folder)
+        emit folderOpened(childPath(m_folder, m_model->nameAt(index.row())));
+}
+
+} // namespace brindle

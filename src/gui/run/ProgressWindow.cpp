@@ -1,0 +1,105 @@
+#include "gui/run/ProgressWindow.h"
+
+#include <QCloseEvent>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/base/AppInfo.h"
+#include "ui_ProgressWindow.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+QString countText(std::int32_t renamed, std::int32_t examined)
+{
+    return QString::number(renamed) + QStringLiteral(" of ") + QString::number(examined);
+}
+
+} // namespace
+
+ProgressWindow::ProgressWindow(QWidget* owner)
+    : QWidget(owner)
+    , ui(std::make_unique<Ui::ProgressWindow>())
+{
+    ui->setupUi(this);
+    setWindowTitle(QString::fromUtf8(kAppTitle) + QStringLiteral(" progress..."));
+    // A fixed border, no title-bar buttons, above the other windows.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_DeleteOnClose);
+    // The gauge's bar in RGB 0, 128, 192, whatever the style would draw.
+    ui->gauProgress->setStyleSheet(
+        QStringLiteral("QProgressBar { border: 1px solid #808080; background: #ffffff; }"
+                       "QProgressBar::chunk { background-color: rgb(0, 128, 192); }"));
+    // 335 by 124, or larger when the desktop's font needs it.
+    const QSize hint = sizeHint();
+    setFixedSize(std::max(335, hint.width()), std::max(124, hint.height()));
+    if (owner) {
+        const QPoint centre = owner->frameGeometry().center();
+        move(centre.x() - width() / 2, centre.y() - height() / 2);
+    }
+    connect(ui->btnCancel, &QPushButton::clicked, this, &ProgressWindow::btnCancelClick);
+    connect(ui->btnClose, &QPushButton::clicked, this, &ProgressWindow::btnCloseClick);
+}
+
+ProgressWindow::~ProgressWindow() = default;
+
+void ProgressWindow::beginRun()
+{
+    m_running = true;
+    ui->btnClose->hide();
+    ui->btnCancel->show();
+    ui->btnCancel->setEnabled(true);
+    show();
+    raise();
+}
+
+void ProgressWindow::showCurrentItem(const QString& folder)
+{
+    ui->lblCurrentItem->setText(folder);
+    ui->lblCurrentItem->setToolTip(folder);
+}
+
+void ProgressWindow::updateProgress(const RunStats& stats)
+{
+    ui->lblFolders->setText(countText(stats.foldersRenamed, stats.foldersExamined));
+    ui->lblFiles->setText(countText(stats.filesRenamed, stats.filesExamined));
+    ui->lblErrors->setText(QString::number(stats.errorCount));
+    const double percent = std::clamp(std::round(100.0 * stats.runProgress), 0.0, 100.0);
+    ui->gauProgress->setValue(static_cast<int>(percent));
+}
+
+void ProgressWindow::endRun()
+{
+    m_running = false;
+    ui->btnClose->setGeometry(ui->btnCancel->geometry());
+    ui->btnCancel->hide();
+    ui->btnClose->show();
+    ui->btnClose->setFocus();
+}
+
+void ProgressWindow::btnCancelClick()
+{
+    // Pressed once is enough: the run stops before its next entry.
+    ui->btnCancel->setEnabled(false);
+    emit cancelRequested();
+}
+
+void ProgressWindow::btnCloseClick()
+{
+    close();
+}
+
+void ProgressWindow::closeEvent(QCloseEvent* event)
+{
+    // The window manager may still offer to close it: not while a run works.
+    if (m_running)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+} // namespace brindle

@@ -1,0 +1,85 @@
+#include "gui/run/ResultTreeWindow.h"
+
+#include <QIcon>
+
+#include "core/run/RenameRun.h"
+#include "gui/run/ResultTreeModel.h"
+#include "ui_ResultTreeWindow.h"
+
+namespace brindle
+{
+
+ResultTreeWindow::ResultTreeWindow(QWidget* owner)
+    : QWidget(owner)
+    , ui(std::make_unique<Ui::ResultTreeWindow>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window);
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_model = new ResultTreeModel(this);
+    ui->tvSim->setModel(m_model);
+    ui->btnExpand->setIcon(QIcon(QStringLiteral(":/sim/expand_all.svg")));
+    ui->btnExpandOneLevel->setIcon(QIcon(QStringLiteral(":/sim/expand_level.svg")));
+    // The legend: folders unchanged, renamed, in error; then the same for files.
+    const ImageList& images = imageList1();
+    ui->Image1->setPixmap(images[0]);
+    ui->Image2->setPixmap(images[3]);
+    ui->Image3->setPixmap(images[6]);
+    ui->Image4->setPixmap(images[2]);
+    ui->Image5->setPixmap(images[5]);
+    ui->Image6->setPixmap(images[8]);
+    // Room between one picture's label and the next picture.
+    for (QLabel* label : {ui->Label3, ui->Label4, ui->Label6, ui->Label7})
+        label->setContentsMargins(0, 0, 10, 0);
+    ui->layoutKey->setColumnStretch(ui->layoutKey->columnCount(), 1);
+    resize(380, 315);
+    connect(ui->btnExpand, &QToolButton::clicked, this, &ResultTreeWindow::btnExpandClick);
+    connect(ui->btnExpandOneLevel, &QToolButton::clicked, this, &ResultTreeWindow::btnExpandOneLevelClick);
+}
+
+ResultTreeWindow::~ResultTreeWindow() = default;
+
+QTreeView* ResultTreeWindow::treeView() const
+{
+    return ui->tvSim;
+}
+
+void ResultTreeWindow::beginSimulation(std::shared_ptr<const ResultTree> tree)
+{
+    // The run fills the tree; the view shows it when it is complete.
+    m_model->setTree(nullptr);
+    m_pending = std::move(tree);
+    ui->lblResult->setText(QStringLiteral("..."));
+}
+
+void ResultTreeWindow::endSimulation(const RunStats& stats)
+{
+    m_model->setTree(std::move(m_pending));
+    btnExpandOneLevelClick();
+    ui->lblResult->setText(QString::fromStdString(simulationResultText(stats)));
+    if (!isVisible())
+        show();
+    raise();
+    activateWindow();
+}
+
+void ResultTreeWindow::btnExpandClick()
+{
+    ui->tvSim->setUpdatesEnabled(false);
+    ui->tvSim->expandAll();
+    ui->tvSim->setUpdatesEnabled(true);
+}
+
+void ResultTreeWindow::btnExpandOneLevelClick()
+{
+    const QModelIndex root = m_model->index(0, 0);
+    if (!root.isValid())
+        return;
+    ui->tvSim->setUpdatesEnabled(false);
+    ui->tvSim->collapseAll();
+    ui->tvSim->expand(root);
+    ui->tvSim->setCurrentIndex(root);
+    ui->tvSim->setUpdatesEnabled(true);
+}
+
+} // namespace brindle
