@@ -63,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     job.str1 = std::string(bytes.substr(0, 4096));
     const std::string expected = readBackForm(job.str1);
     for (const char* encoding : kEncodings) {
-        const JobListLoad loaded
-            = loadJobsFromXmlBytes(jobsToXml(std::vector {job}, encoding), "string.xml");
+        const JobListLoad loaded = loadJobsFromXmlBytes(jobsToXml(std::vector {job}, encoding), "string.xml");
         if (!loaded.ok || loaded.jobs.size() != 1 || loaded.jobs[0].str1 != expected)
             std::abort();
     }

@@ -35,9 +35,9 @@ TEST_P(UsableNameTest, Decides)
 INSTANTIATE_TEST_SUITE_P(Table, UsableNameTest,
     ::testing::Values(NameCaseRow {"a.txt", true}, NameCaseRow {".hidden", true}, NameCaseRow {"...", true},
         NameCaseRow {"a\nb", true}, NameCaseRow {"\xff\xfe", true}, NameCaseRow {std::string(255, 'x'), true},
-        NameCaseRow {"", false}, NameCaseRow {".", false}, NameCaseRow {"..", false}, NameCaseRow {"a/b", false},
-        NameCaseRow {"/", false}, NameCaseRow {"../x", false}, NameCaseRow {std::string("a\0b", 3), false},
-        NameCaseRow {std::string(256, 'x'), false}));
+        NameCaseRow {"", false}, NameCaseRow {".", false}, NameCaseRow {"..", false},
+        NameCaseRow {"a/b", false}, NameCaseRow {"/", false}, NameCaseRow {"../x", false},
+        NameCaseRow {std::string("a\0b", 3), false}, NameCaseRow {std::string(256, 'x'), false}));
 
 /// Both renames, the kernel's no-replace one and the fallback, must keep every rule.
 class RenameTest : public ::testing::TestWithParam<bool>

@@ -275,8 +275,8 @@ TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
         ASSERT_NE(it, simHost.predicted.end()) << name;
         const Verdict v = preview.verdict(i);
         const ResultState state = v == Verdict::Renamed ? ResultState::Renamed
-            : v == Verdict::Failed                       ? ResultState::Error
-                                                          : ResultState::Unchanged;
+            : v == Verdict::Failed                      ? ResultState::Error
+                                                        : ResultState::Unchanged;
         EXPECT_EQ(state, it->second.state) << name;
         if (state != ResultState::Unchanged) {
             EXPECT_EQ(preview.newName(i), it->second.newName) << name;

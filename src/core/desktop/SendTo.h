@@ -56,8 +56,8 @@ enum class MenuEntry {
     /// nemo/actions/brindlewick.nemo_action: a Nemo action.
     NemoAction,
 };
-inline constexpr MenuEntry kMenuEntries[] = {MenuEntry::DolphinServiceMenu, MenuEntry::NautilusScript,
-    MenuEntry::ThunarSendTo, MenuEntry::NemoAction};
+inline constexpr MenuEntry kMenuEntries[] = {
+    MenuEntry::DolphinServiceMenu, MenuEntry::NautilusScript, MenuEntry::ThunarSendTo, MenuEntry::NemoAction};
 
 /// The entry's path below the data folder, such as "kio/servicemenus/brindlewick.desktop".
 std::string menuEntryPath(MenuEntry entry);

@@ -43,8 +43,7 @@ struct JobListSave {
 
 /// Writes the job list file (see writeFileAtomically: a file is replaced only once the new one is
 /// complete, or written in place where it cannot be replaced).
-JobListSave saveJobsToXml(
-    const std::string& fileName, std::span<const Job> jobs, std::string_view encoding);
+JobListSave saveJobsToXml(const std::string& fileName, std::span<const Job> jobs, std::string_view encoding);
 
 /// Reads a job list file.
 JobListLoad loadJobsFromXml(const std::string& fileName);

@@ -40,8 +40,8 @@ void convertCase(JobType kind, std::string& s, std::size_t from, std::size_t to)
 void convertEveryLetter(JobType kind, std::string& name, std::size_t from, std::size_t to)
 {
     const CaseChange change = kind == jobLower ? CaseChange::Lower
-        : kind == jobUpper                      ? CaseChange::Upper
-                                                : CaseChange::Normal;
+        : kind == jobUpper                     ? CaseChange::Upper
+                                               : CaseChange::Normal;
     const std::string part
         = unicodeCase(std::string_view(name).substr(from, to - from), change, nameSeparators);
     name.replace(from, to - from, part);

@@ -233,7 +233,7 @@ void appendMapped(std::string_view text, Mapping how, std::string& out)
         const std::int32_t n = how == Mapping::Upper
             ? ucasemap_utf8ToUpper(map, dest, room, text.data(), src, &status)
             : how == Mapping::Lower ? ucasemap_utf8ToLower(map, dest, room, text.data(), src, &status)
-                                     : ucasemap_utf8ToTitle(map, dest, room, text.data(), src, &status);
+                                    : ucasemap_utf8ToTitle(map, dest, room, text.data(), src, &status);
         if (status == U_BUFFER_OVERFLOW_ERROR) {
             room = n;
             continue;
@@ -262,8 +262,8 @@ void appendWord(std::string_view word, CaseChange change, std::string& out)
         }
         if (j > i) {
             const Mapping how = change == CaseChange::Upper ? Mapping::Upper
-                : change == CaseChange::Normal && first      ? Mapping::Title
-                                                              : Mapping::Lower;
+                : change == CaseChange::Normal && first     ? Mapping::Title
+                                                            : Mapping::Lower;
             appendMapped(word.substr(i, j - i), how, out);
         }
         if (j < word.size())

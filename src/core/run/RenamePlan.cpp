@@ -203,8 +203,7 @@ void RenamePlan::IndexTable::reset(std::size_t count)
     m_tags.assign(slots, 0);
 }
 
-template <typename KeyOf>
-std::uint32_t RenamePlan::IndexTable::find(std::string_view key, KeyOf keyOf) const
+template <typename KeyOf> std::uint32_t RenamePlan::IndexTable::find(std::string_view key, KeyOf keyOf) const
 {
     const std::size_t hash = std::hash<std::string_view> {}(key);
     const auto tag = static_cast<std::uint8_t>(hash >> 56);

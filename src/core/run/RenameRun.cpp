@@ -357,8 +357,8 @@ RenamePlan::Options planOptionsOf(const RunOptions& options)
     return o;
 }
 
-NameCase nameCaseOf(
-    NameCaseRule rule, int dirFd, const FileEntryList& dirs, const FileEntryList& files, const NameList& others)
+NameCase nameCaseOf(NameCaseRule rule, int dirFd, const FileEntryList& dirs, const FileEntryList& files,
+    const NameList& others)
 {
     switch (rule) {
     case NameCaseRule::Exact:
@@ -371,8 +371,8 @@ NameCase nameCaseOf(
     return detectNameCase(dirFd, probeName(dirs, files, others));
 }
 
-int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, RenamePlan& plan,
-    const NameCollator* collator)
+int planStartingFolder(
+    const RunOptions& options, const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator)
 {
     plan = RenamePlan();
     const Fd dir = openFolder(AT_FDCWD, options.startFolder, true);
@@ -422,7 +422,7 @@ void RenameRun::planFolder(int dirFd, FileEntryList dirs, FileEntryList files, N
             if (stopping())
                 return RenamePlan::Answer::Stop;
             return confirmRename(e.name, newName, kind == EntryKind::Folder) ? RenamePlan::Answer::Yes
-                                                                              : RenamePlan::Answer::No;
+                                                                             : RenamePlan::Answer::No;
         };
     }
     m_plan.name(m_session.jobs, m_session.counterValue, m_planOptions, confirm);

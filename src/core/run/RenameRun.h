@@ -56,8 +56,7 @@ class RenameRun
 public:
     /// tree receives the result of a simulation; it may be null for a real run (a simulation
     /// without one fills a tree of its own, which the host sees at runFinished).
-    RenameRun(
-        RenameSession& session, IRunHost& host, const RunOptions& options, ResultTree* tree = nullptr);
+    RenameRun(RenameSession& session, IRunHost& host, const RunOptions& options, ResultTree* tree = nullptr);
 
     /// Runs the whole sequence: the empty-list check, beginRun, the walk from the starting
     /// folder, endRun.

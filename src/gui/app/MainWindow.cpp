@@ -311,7 +311,9 @@ void MainWindow::setHeight(std::int32_t height)
 
 void MainWindow::setWindowState(std::int32_t state)
 {
-    QMainWindow::setWindowState(state == 1 ? Qt::WindowMinimized : state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
+    QMainWindow::setWindowState(state == 1 ? Qt::WindowMinimized
+            : state == 2                   ? Qt::WindowMaximized
+                                           : Qt::WindowNoState);
 }
 
 void MainWindow::showEvent(QShowEvent* event)

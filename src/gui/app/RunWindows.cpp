@@ -152,8 +152,8 @@ void RunWindows::showLog()
 
 // ---- the host of one run or undo
 
-WindowRunHost::WindowRunHost(RunWindows& windows, IUserDialogs& dialogs,
-    std::function<void()> saveSettings, std::shared_ptr<ResultTree> tree)
+WindowRunHost::WindowRunHost(RunWindows& windows, IUserDialogs& dialogs, std::function<void()> saveSettings,
+    std::shared_ptr<ResultTree> tree)
     : m_windows(windows)
     , m_dialogs(dialogs)
     , m_saveSettings(std::move(saveSettings))

@@ -391,7 +391,8 @@ void FileListModel::fail(int error)
 {
     m_reading = false;
     m_loaded = true;
-    m_error = QStringLiteral("This folder cannot be read: %1.").arg(QString::fromStdString(brindle::errorText(error)));
+    m_error = QStringLiteral("This folder cannot be read: %1.")
+                  .arg(QString::fromStdString(brindle::errorText(error)));
     beginResetModel();
     m_table.reset();
     m_order.clear();

@@ -122,11 +122,9 @@ public:
     std::shared_ptr<const ListingTable> table() const { return m_table; }
     /// Sets the result of every entry of table (indexed by entry number); ignored unless
     /// table is still the one shown.
-    void setEntryResults(
-        const std::shared_ptr<const ListingTable>& table, std::vector<EntryResult> results);
+    void setEntryResults(const std::shared_ptr<const ListingTable>& table, std::vector<EntryResult> results);
     /// The same from a column made on a worker; null clears the column.
-    void setNewNames(
-        const std::shared_ptr<const ListingTable>& table, std::shared_ptr<const NewNames> names);
+    void setNewNames(const std::shared_ptr<const ListingTable>& table, std::shared_ptr<const NewNames> names);
     const std::shared_ptr<const NewNames>& newNames() const { return m_names; }
     /// Adds or removes the New name column.
     void setNewNameColumnShown(bool shown);
