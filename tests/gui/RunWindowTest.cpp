@@ -15,7 +15,7 @@
 
 #include "RunWindowUtil.h"
 #include "core/desktop/SendTo.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
 #include "common/RunProcess.h"
 #include "jobs/JobTestUtil.h"
 #include "gui/run/LogWindow.h"

@@ -56,18 +56,12 @@ void MainWindow::openHelpPage(const QString& section)
         showMessage("Unable to open the help file " + path + ": " + reason);
 }
 
-void MainWindow::cmQuickHelpHTMLClick()
+void MainWindow::showHelp()
 {
     openHelpPage();
 }
 
-void MainWindow::cmZemloSoftwareClick()
-{
-    // The project has no web site: its home is the help page that comes with it.
-    openHelpPage();
-}
-
-void MainWindow::cmAboutClick()
+void MainWindow::showAbout()
 {
     AboutDialog about(this);
     m_dialogs->execDialog(about);
