@@ -15,6 +15,7 @@
 #include "core/base/BrindleError.h"
 #include "core/base/FileIo.h"
 #include "core/joblist/JobListFile.h"
+#include "gui/app/AboutDialog.h"
 #include "gui/app/JobListPanel.h"
 #include "gui/app/RunOptionsPanel.h"
 #include "gui/app/RunWindows.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(MainWindowEnv env, QWidget* parent)
     , ui(std::make_unique<Ui::MainWindow>())
     , m_env(std::move(env))
     , m_placement(this, kMainFormName)
+    , m_help(m_env.appDir, m_env.openUrl, [this](const std::string& text) { showMessage(text); })
 {
     if (m_env.dialogs) {
         m_dialogs = m_env.dialogs;
@@ -87,7 +89,7 @@ MainWindow::MainWindow(MainWindowEnv env, QWidget* parent)
     // name another. Selected once the list follows the tree, so the list shows it too.
     setTreePath(textToBytes(QDir::homePath()));
 
-    loadSettingsAtStart();
+    loadSettings();
     // The run windows, the log window among them: created hidden after the main window, alive
     // as long as it.
     m_runWindows = std::make_unique<RunWindows>(this, ui->stv, ui->slv);
@@ -104,16 +106,17 @@ void MainWindow::connectControls()
     connect(ui->cmCharacterEncoding, &QAction::triggered, this, &MainWindow::chooseEncoding);
     connect(ui->cmBrindlewickInSendTo, &QAction::triggered, this, &MainWindow::addToSendTo);
     connect(ui->cmLogWindow, &QAction::triggered, this, [this] { m_runWindows->showLog(); });
-    connect(ui->cmQuickHelpHTML, &QAction::triggered, this, &MainWindow::showHelp);
+    connect(ui->cmQuickHelpHTML, &QAction::triggered, this, [this] { m_help.open(); });
     // The project has no web site: its home is the help page that comes with it.
-    connect(ui->cmZemloSoftware, &QAction::triggered, this, &MainWindow::showHelp);
+    connect(ui->cmZemloSoftware, &QAction::triggered, this, [this] { m_help.open(); });
     connect(ui->cmAbout, &QAction::triggered, this, &MainWindow::showAbout);
 
     connect(ui->btnGo, &QPushButton::clicked, this, &MainWindow::go);
     connect(ui->btnUndo, &QPushButton::clicked, this, &MainWindow::undo);
 
     connect(m_jobList, &JobListPanel::jobsChanged, this, &MainWindow::updatePreview);
-    connect(m_jobList, &JobListPanel::helpRequested, this, &MainWindow::openHelpPage);
+    connect(m_jobList, &JobListPanel::helpRequested, this,
+        [this](const QString& section) { m_help.open(section); });
     connect(m_runOptions, &RunOptionsPanel::changed, this, &MainWindow::updatePreview);
     connect(m_runOptions, &RunOptionsPanel::simulationChanged, this, &MainWindow::updateGoCaption);
     // Sorted before processing, the list shows the run's order, so the counter runs down it; and
@@ -138,7 +141,7 @@ void MainWindow::connectControls()
 
 // ---- start and end
 
-void MainWindow::loadSettingsAtStart()
+void MainWindow::loadSettings()
 {
     setWindowTitle(QString::fromUtf8(kAppTitle) + QLatin1Char(' ') + QString::fromUtf8(kAppNotice));
     setDirPanelWidth(200);
@@ -158,26 +161,21 @@ void MainWindow::loadSettingsAtStart()
         showMessage(std::string(e.what()));
     }
     try {
-        loadSettings();
+        AppOptions o;
+        brindle::loadSettings(m_ini, o, m_env.appDir);
+        m_runOptions->applySettings(o);
+        // A stored folder that cannot be shown any more is passed over without a word.
+        if (!o.path.empty())
+            setTreePath(o.path);
+        m_jobList->setSampleText(o.example);
+        m_openDir = o.openDir;
+        m_saveDir = o.saveDir;
+        m_encoding = o.encoding;
+        ui->slv->setViewStyle(static_cast<int>(o.viewStyle));
+        setDirPanelWidth(static_cast<int>(o.stvWidth));
     } catch (const std::exception& e) {
         showMessage(std::string(e.what()));
     }
-}
-
-void MainWindow::loadSettings()
-{
-    AppOptions o;
-    brindle::loadSettings(m_ini, o, m_env.appDir);
-    m_runOptions->applySettings(o);
-    // A stored folder that cannot be shown any more is passed over without a word.
-    if (!o.path.empty())
-        setTreePath(o.path);
-    m_jobList->setSampleText(o.example);
-    m_openDir = o.openDir;
-    m_saveDir = o.saveDir;
-    m_encoding = o.encoding;
-    ui->slv->setViewStyle(static_cast<int>(o.viewStyle));
-    setDirPanelWidth(static_cast<int>(o.stvWidth));
 }
 
 void MainWindow::saveSettings()
@@ -311,11 +309,6 @@ void MainWindow::showMessage(const QString& text)
     m_dialogs->showMessage(dialogParent(), text);
 }
 
-bool MainWindow::askYesNo(const std::string& text)
-{
-    return m_dialogs->askYesNo(dialogParent(), messageText(text));
-}
-
 QWidget* MainWindow::dialogParent()
 {
     // Before the run windows are made (messages of the settings at start-up): this window.
@@ -398,6 +391,12 @@ RunOptions MainWindow::runOptions() const
     return o;
 }
 
+void MainWindow::showAbout()
+{
+    AboutDialog about(this);
+    m_dialogs->execDialog(about);
+}
+
 // ---- job list files and encoding
 
 bool MainWindow::loadJobListFile(const std::string& fileName)
@@ -439,7 +438,7 @@ void MainWindow::saveJobListAs()
     if (chosen.isEmpty())
         return;
     const std::string fileName = textToBytes(chosen);
-    if (entryExists(fileName) && !askYesNo(std::string(kMsgFileExistsOverwrite)))
+    if (entryExists(fileName) && !m_dialogs->askYesNo(dialogParent(), messageText(kMsgFileExistsOverwrite)))
         return;
     // The writer replaces the file only once the new one is complete.
     if (!saveJobListFile(fileName))

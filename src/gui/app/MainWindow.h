@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/app/HelpPage.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/app/WindowPlacement.h"
 #include "core/jobs/RenameSession.h"
@@ -120,7 +121,6 @@ private slots:
     void go();
     void undo();
     void addToSendTo();
-    void showHelp();
     void showAbout();
     void showParentFolder();
     /// Shows in the sample field what the jobs make of the name clicked in the file list.
@@ -133,33 +133,24 @@ private slots:
 private:
     /// Wires the menus, the buttons and the views to the window and its panels.
     void connectControls();
-    /// Loads the settings and the placement of the window and applies them.
-    void loadSettingsAtStart();
+    /// Loads the settings and the placement of the window and puts them into the controls and
+    /// the three strings.
+    void loadSettings();
     /// Opens the folder or file of the command line and loads the kept job list.
     void openStartArguments();
     /// Loads the kept job list; one that fails to load is moved aside (see m_keepKeptJobList).
     void loadKeptJobList(const std::string& kept);
     /// Saves the settings, the placement and the kept job list; each failure said once.
     void saveAtClose();
-    /// Puts the store's values into the controls and the three strings.
-    void loadSettings();
 
     void showMessage(const std::string& text);
     void showMessage(const QString& text);
-    /// A Yes/No question; true for Yes.
-    bool askYesNo(const std::string& text);
     /// The window message boxes belong to: the progress window while a run works (it stays on
     /// top and would hide them otherwise), else the main window.
     QWidget* dialogParent();
 
     /// Enables or disables everything that starts or changes a run.
     void setRunControlsEnabled(bool enabled);
-    /// Hands url to the desktop; false when no program could be started for it.
-    bool openUrl(const QUrl& url);
-    /// Opens help/index.html beside the program (or where an installed program keeps it,
-    /// helpFilePath), at the section of that anchor when one is given; a file that is missing
-    /// or that no program could be started for is reported with its path.
-    void openHelpPage(const QString& section = {});
 
     void setDirPanelWidth(int width);
 
@@ -170,6 +161,7 @@ private:
     RenameSession m_session;
     SettingsStore m_ini;
     WindowPlacement m_placement;
+    HelpPage m_help;
     JobListPanel* m_jobList = nullptr;
     RunOptionsPanel* m_runOptions = nullptr;
     std::string m_openDir;
