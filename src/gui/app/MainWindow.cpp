@@ -38,6 +38,12 @@ bool entryExists(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+/// The job list kept from one start to the next.
+std::string keptJobListIn(const std::string& settingsDir)
+{
+    return settingsDir + kKeptJobListName;
+}
+
 FileDialogOptions jobListDialog(const char* title, const std::string& folder)
 {
     // All files: "*" here, since "*.*" would hide every name without a full stop.
@@ -118,7 +124,9 @@ void MainWindow::connectControls()
     connect(m_jobList, &JobListPanel::helpRequested, this,
         [this](const QString& section) { m_help.open(section); });
     connect(m_runOptions, &RunOptionsPanel::changed, this, &MainWindow::updatePreview);
-    connect(m_runOptions, &RunOptionsPanel::simulationChanged, this, &MainWindow::updateGoCaption);
+    connect(m_runOptions, &RunOptionsPanel::simulationChanged, ui->btnGo, [this](bool simulation) {
+        ui->btnGo->setText(simulation ? QStringLiteral("&Simulate") : QStringLiteral("&Go"));
+    });
     // Sorted before processing, the list shows the run's order, so the counter runs down it; and
     // it sorts names as the run does.
     connect(m_runOptions, &RunOptionsPanel::sortChanged, ui->slv, &FileListView::setRunOrder);
@@ -133,7 +141,11 @@ void MainWindow::connectControls()
     connect(ui->stv, &FolderTreeView::pathChanged, ui->slv, &FileListView::setFolder);
     connect(ui->slv, &FileListView::clicked, this, &MainWindow::showSampleOfSelectedFile);
     connect(ui->slv, &FileListView::folderOpened, ui->stv, &FolderTreeView::setPath);
-    connect(ui->slv, &FileListView::itemRenamed, this, &MainWindow::fileListItemRenamed);
+    // The tree is not watched: a folder renamed in the list is shown under its new name there too.
+    connect(ui->slv, &FileListView::itemRenamed, ui->stv, [this](bool folder) {
+        if (folder)
+            ui->stv->refresh();
+    });
     connect(ui->slv, &FileListView::renameFailed, this, qOverload<const QString&>(&MainWindow::showMessage));
     connect(ui->chkOnlyChanges, &QCheckBox::toggled, ui->slv->listModel(), &FileListModel::setOnlyChanges);
     connect(m_preview, &NewNamePreview::updated, this, [this] { ui->slv->setNote(m_preview->message()); });
@@ -229,7 +241,7 @@ void MainWindow::openStartArguments()
         if (!setTreePath(folder))
             showMessage("Error setting path: \"" + arg + "\"");
     }
-    const std::string kept = keptJobListPath();
+    const std::string kept = keptJobListIn(m_env.settingsDir);
     if (entryExists(kept))
         loadKeptJobList(kept);
 }
@@ -289,14 +301,9 @@ void MainWindow::saveAtClose()
     } catch (const std::exception& e) {
         report(e.what());
     }
-    const std::string kept = keptJobListPath();
+    const std::string kept = keptJobListIn(m_env.settingsDir);
     if (!m_keepKeptJobList && !saveJobListFile(kept))
         report("Unable to write to " + kept);
-}
-
-std::string MainWindow::keptJobListPath() const
-{
-    return m_env.settingsDir + kKeptJobListName;
 }
 
 void MainWindow::showMessage(const std::string& text)
@@ -358,13 +365,6 @@ void MainWindow::showParentFolder()
     setTreePath(slash == 0 ? std::string("/") : current.substr(0, slash));
 }
 
-void MainWindow::fileListItemRenamed(bool folder)
-{
-    // The tree is not watched: a folder renamed in the list is shown under its new name there too.
-    if (folder)
-        ui->stv->refresh();
-}
-
 void MainWindow::showSampleOfSelectedFile()
 {
     if (const std::optional<std::string> name = ui->slv->selectedName())
@@ -377,11 +377,6 @@ void MainWindow::updatePreview()
 {
     if (m_preview)
         m_preview->setInput(runOptions(), m_session.jobs);
-}
-
-void MainWindow::updateGoCaption(bool simulation)
-{
-    ui->btnGo->setText(simulation ? QStringLiteral("&Simulate") : QStringLiteral("&Go"));
 }
 
 RunOptions MainWindow::runOptions() const

@@ -64,7 +64,6 @@ public:
     /// The jobs (lbJobs shows one row per job, in the same order), the counter and the run
     /// counts.
     RenameSession& session() { return m_session; }
-    const RenameSession& session() const { return m_session; }
 
     /// The folder selected in the folder tree, as bytes: the starting folder of a run.
     std::string selectedPath() const;
@@ -80,8 +79,6 @@ public:
     const std::string& openDir() const { return m_openDir; }
     const std::string& saveDir() const { return m_saveDir; }
 
-    /// The settings store "ini" (loaded at creation, saved at close).
-    SettingsStore& settings() { return m_ini; }
     /// Copies the controls and the three strings into the store (the file is not written).
     void saveSettings();
     /// saveSettings and the store's saveValues; a failure is shown and gives false.
@@ -89,8 +86,6 @@ public:
     /// Records the current text of cmbFileMask in the file-mask history.
     void rememberFileMask();
 
-    /// The job list kept from one start to the next.
-    std::string keptJobListPath() const;
     /// Replaces the job list by the jobs of a job list file; on failure the reader's message
     /// and the load failure message are shown and the list stays as it was.
     bool loadJobListFile(const std::string& fileName);
@@ -125,8 +120,6 @@ private slots:
     void showParentFolder();
     /// Shows in the sample field what the jobs make of the name clicked in the file list.
     void showSampleOfSelectedFile();
-    void fileListItemRenamed(bool folder);
-    void updateGoCaption(bool simulation);
     /// The New name column follows the jobs and the options: called on every change of them.
     void updatePreview();
 
