@@ -36,8 +36,6 @@ public:
     T& value() & { return std::get<0>(m_state); }
     const T& value() const& { return std::get<0>(m_state); }
     T&& value() && { return std::get<0>(std::move(m_state)); }
-    /// The value, or fallback when it failed.
-    T valueOr(T fallback) const { return ok() ? std::get<0>(m_state) : std::move(fallback); }
     /// The error; only when !ok().
     const Error& error() const { return std::get<1>(m_state); }
 

@@ -369,6 +369,8 @@ void MainWindow::formClose()
             showMessage(text);
         }
     };
+    // The three steps run in this order (a braced list is evaluated left to right), each whatever
+    // became of the one before.
     for (const Result<void>& step : {saveSettings(), m_ini.saveValues(), m_ini.saveFormPlacement(*this)}) {
         if (!step.ok())
             report(step.error().message);
