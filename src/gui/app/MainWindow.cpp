@@ -7,12 +7,10 @@
 #include <QShowEvent>
 
 #include <algorithm>
-#include <exception>
 #include <utility>
 
 #include "core/base/AppDir.h"
 #include "core/base/AppInfo.h"
-#include "core/base/BrindleError.h"
 #include "core/base/FileIo.h"
 #include "core/joblist/JobListFile.h"
 #include "gui/app/AboutDialog.h"
@@ -162,35 +160,27 @@ void MainWindow::loadSettings()
     // Each step reports its failure and the next one still runs: a load that stopped on a bad
     // value leaves the values read so far, and those are applied, so that closing does not
     // write the defaults over the whole file.
-    try {
-        m_ini.loadValues();
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
+    if (const Result<void> loaded = m_ini.loadValues(); !loaded.ok())
+        showMessage(loaded.error().message);
+    m_ini.restoreFormPlacement(m_placement, true);
+    AppOptions o;
+    if (const Result<void> read = brindle::loadSettings(m_ini, o, m_env.appDir); !read.ok()) {
+        showMessage(read.error().message);
+        return;
     }
-    try {
-        m_ini.restoreFormPlacement(m_placement, true);
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
-    }
-    try {
-        AppOptions o;
-        brindle::loadSettings(m_ini, o, m_env.appDir);
-        m_runOptions->applySettings(o);
-        // A stored folder that cannot be shown any more is passed over without a word.
-        if (!o.path.empty())
-            setTreePath(o.path);
-        m_jobList->setSampleText(o.example);
-        m_openDir = o.openDir;
-        m_saveDir = o.saveDir;
-        m_encoding = o.encoding;
-        ui->slv->setViewStyle(static_cast<int>(o.viewStyle));
-        setDirPanelWidth(static_cast<int>(o.stvWidth));
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
-    }
+    m_runOptions->applySettings(o);
+    // A stored folder that cannot be shown any more is passed over without a word.
+    if (!o.path.empty())
+        setTreePath(o.path);
+    m_jobList->setSampleText(o.example);
+    m_openDir = o.openDir;
+    m_saveDir = o.saveDir;
+    m_encoding = o.encoding;
+    ui->slv->setViewStyle(static_cast<int>(o.viewStyle));
+    setDirPanelWidth(static_cast<int>(o.stvWidth));
 }
 
-void MainWindow::saveSettings()
+Result<void> MainWindow::saveSettings()
 {
     AppOptions o;
     m_runOptions->storeSettings(o);
@@ -201,19 +191,17 @@ void MainWindow::saveSettings()
     o.encoding = m_encoding;
     o.viewStyle = viewStyle();
     o.stvWidth = dirPanelWidth();
-    brindle::saveSettings(o, m_ini);
+    return brindle::saveSettings(o, m_ini);
 }
 
 bool MainWindow::writeSettings()
 {
-    try {
-        saveSettings();
-        m_ini.saveValues();
-        return true;
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
-        return false;
-    }
+    Result<void> written = saveSettings();
+    if (written.ok())
+        written = m_ini.saveValues();
+    if (!written.ok())
+        showMessage(written.error().message);
+    return written.ok();
 }
 
 void MainWindow::rememberFileMask()
@@ -248,16 +236,16 @@ void MainWindow::openStartArguments()
 
 void MainWindow::loadKeptJobList(const std::string& kept)
 {
-    JobListLoad loaded = loadJobsFromXml(kept);
-    if (loaded.ok) {
-        m_jobList->replaceJobs(std::move(loaded.jobs));
+    Result<std::vector<Job>> loaded = loadJobsFromXml(kept);
+    if (loaded.ok()) {
+        m_jobList->replaceJobs(std::move(loaded).value());
         return;
     }
     // A list that cannot be read now is still the user's: moved aside before the close could
     // write the empty list over it, and the message says where it went.
     const SetAside aside = setAsideUnreadableJobList(kept);
     m_keepKeptJobList = aside.keep;
-    showMessage(loaded.message);
+    showMessage(loaded.error().message);
     showMessage(loadFailureMessage(kept) + (aside.line.empty() ? "" : "\r\n\r\n" + aside.line));
 }
 
@@ -286,24 +274,17 @@ void MainWindow::saveAtClose()
             showMessage(text);
         }
     };
-    try {
-        saveSettings();
-    } catch (const std::exception& e) {
-        report(e.what());
+    // The three steps run in this order (a braced list is evaluated left to right), each whatever
+    // became of the one before.
+    for (const Result<void>& step :
+        {saveSettings(), m_ini.saveValues(), m_ini.saveFormPlacement(m_placement)}) {
+        if (!step.ok())
+            report(step.error().message);
     }
-    try {
-        m_ini.saveValues();
-    } catch (const std::exception& e) {
-        report(e.what());
+    if (!m_keepKeptJobList) {
+        if (const Result<void> saved = saveJobListFile(keptJobListIn(m_env.settingsDir)); !saved.ok())
+            report(saved.error().message);
     }
-    try {
-        m_ini.saveFormPlacement(m_placement);
-    } catch (const std::exception& e) {
-        report(e.what());
-    }
-    const std::string kept = keptJobListIn(m_env.settingsDir);
-    if (!m_keepKeptJobList && !saveJobListFile(kept))
-        report("Unable to write to " + kept);
 }
 
 void MainWindow::showMessage(const std::string& text)
@@ -396,17 +377,17 @@ void MainWindow::showAbout()
 
 bool MainWindow::loadJobListFile(const std::string& fileName)
 {
-    JobListLoad loaded = loadJobsFromXml(fileName);
-    if (!loaded.ok) {
-        showMessage(loaded.message);
+    Result<std::vector<Job>> loaded = loadJobsFromXml(fileName);
+    if (!loaded.ok()) {
+        showMessage(loaded.error().message);
         showMessage(loadFailureMessage(fileName));
         return false;
     }
-    m_jobList->replaceJobs(std::move(loaded.jobs));
+    m_jobList->replaceJobs(std::move(loaded).value());
     return true;
 }
 
-bool MainWindow::saveJobListFile(const std::string& fileName)
+Result<void> MainWindow::saveJobListFile(const std::string& fileName)
 {
     return saveJobsToXml(fileName, m_session.jobs, m_encoding);
 }
@@ -436,8 +417,8 @@ void MainWindow::saveJobListAs()
     if (entryExists(fileName) && !m_dialogs->askYesNo(dialogParent(), messageText(kMsgFileExistsOverwrite)))
         return;
     // The writer replaces the file only once the new one is complete.
-    if (!saveJobListFile(fileName))
-        showMessage("Unable to write to " + fileName);
+    if (const Result<void> saved = saveJobListFile(fileName); !saved.ok())
+        showMessage(saved.error().message);
     m_saveDir = folderOf(fileName);
 }
 

@@ -10,6 +10,7 @@
 #include "gui/app/HelpPage.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/app/WindowPlacement.h"
+#include "core/base/Result.h"
 #include "core/jobs/RenameSession.h"
 #include "core/run/RunHost.h"
 #include "core/settings/AppSettings.h"
@@ -80,7 +81,7 @@ public:
     const std::string& saveDir() const { return m_saveDir; }
 
     /// Copies the controls and the three strings into the store (the file is not written).
-    void saveSettings();
+    Result<void> saveSettings();
     /// saveSettings and the store's saveValues; a failure is shown and gives false.
     bool writeSettings();
     /// Records the current text of cmbFileMask in the file-mask history.
@@ -89,8 +90,8 @@ public:
     /// Replaces the job list by the jobs of a job list file; on failure the reader's message
     /// and the load failure message are shown and the list stays as it was.
     bool loadJobListFile(const std::string& fileName);
-    /// Writes the job list with the current encoding; false when the file could not be written.
-    bool saveJobListFile(const std::string& fileName);
+    /// Writes the job list with the current encoding; fails with "Unable to write to <file>".
+    Result<void> saveJobListFile(const std::string& fileName);
 
     /// The options of a run as the controls give them now, the starting folder included.
     RunOptions runOptions() const;
@@ -127,7 +128,8 @@ private:
     /// Wires the menus, the buttons and the views to the window and its panels.
     void connectControls();
     /// Loads the settings and the placement of the window and puts them into the controls and
-    /// the three strings.
+    /// the three strings; when a value cannot be read (a key the store does not hold) none is
+    /// applied.
     void loadSettings();
     /// Opens the folder or file of the command line and loads the kept job list.
     void openStartArguments();
