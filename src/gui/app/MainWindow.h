@@ -44,6 +44,9 @@ struct MainWindowEnv {
     /// Hands a document or an address to the desktop to open and says whether a program took
     /// it; none: QDesktopServices.
     std::function<bool(const QUrl&)> openUrl;
+    /// Called on the worker each time a run or an undo asks whether to cancel (before every
+    /// entry); tests slow the run down with it. None: nothing.
+    std::function<void()> runStep;
 };
 
 /// The main window: the job list with its buttons and the rename options on the left, the
@@ -105,7 +108,7 @@ public:
     RunOptions runOptions() const;
     /// The New name column's computation (for tests).
     NewNamePreview* preview() const { return m_preview; }
-    /// Whether a run is going on.
+    /// Whether a run or an undo is going on (on the worker).
     bool running() const;
     /// The progress window while it is open; null before the first run and after it closed.
     ProgressWindow* progressWindow() const;
@@ -115,6 +118,10 @@ public:
     ResultTreeWindow* treeWindow() const;
     /// Opens the dialog of the job's kind on it; true (and the job changed) on OK.
     bool editJob(Job& job);
+
+signals:
+    /// A run or an undo has ended and the controls are back.
+    void runEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -194,6 +201,9 @@ private:
 
     /// Enables or disables everything that starts or changes a run.
     void setRunControlsEnabled(bool enabled);
+    /// After a run or an undo: its exception's text (error) said, the controls back, the
+    /// window closed when that was asked during the run.
+    void workEnded(const std::string& error);
     /// Hands url to the desktop; false when no program could be started for it.
     bool openUrl(const QUrl& url);
     /// Opens help/index.html beside the program (or where an installed program keeps it,

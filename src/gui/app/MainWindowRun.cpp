@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QTimer>
 
-#include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -88,43 +88,51 @@ void MainWindow::btnGoClick()
     std::shared_ptr<ResultTree> tree;
     if (options.simulation)
         tree = std::make_shared<ResultTree>();
-
-    m_runWindows->setRunning(true);
+    // The run works on a copy of the session, which nothing on the window's thread touches
+    // meanwhile; the counter and the counts come back at its end.
+    auto session = std::make_shared<RenameSession>(m_session);
+    auto host = std::make_unique<WindowRunHost>(
+        *m_runWindows, *m_dialogs, [this] { writeSettings(); }, tree);
     setRunControlsEnabled(false);
-    {
-        WindowRunHost host(
-            *m_runWindows, *m_dialogs, [this] { writeSettings(); }, tree);
-        try {
-            runRename(m_session, host, options, tree.get());
-        } catch (const std::exception& e) {
-            // Nothing the run throws may escape into Qt; the windows are put right below.
-            host.flush();
-            if (progressWindow())
-                progressWindow()->endRun();
-            showMessage(std::string(e.what()));
-        }
-    }
-    m_runWindows->setRunning(false);
-    setRunControlsEnabled(true);
-    if (m_closeAfterRun) {
-        m_closeAfterRun = false;
-        QTimer::singleShot(0, this, &QWidget::close);
-    }
+    m_runWindows->start(
+        std::move(host), true,
+        [session, options, tree](IRunHost& worker) { runRename(*session, worker, options, tree.get()); },
+        m_env.runStep,
+        [this, session](const std::string& error) {
+            m_session.counterValue = session->counterValue;
+            m_session.stats = session->stats;
+            workEnded(error);
+        });
 }
 
 void MainWindow::btnUndoClick()
 {
     if (running())
         return;
-    WindowRunHost host(*m_runWindows, *m_dialogs, nullptr, nullptr);
-    try {
-        // "Recurse into subdirectories" undoes the whole tree of a recursive run.
-        if (ui->chkRecurseDirs->isChecked())
-            undoTree(selectedPath(), host);
-        else
-            undoFolder(selectedPath(), host);
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
+    // "Recurse into subdirectories" undoes the whole tree of a recursive run.
+    const bool tree = ui->chkRecurseDirs->isChecked();
+    setRunControlsEnabled(false);
+    m_runWindows->start(
+        std::make_unique<WindowRunHost>(*m_runWindows, *m_dialogs, nullptr, nullptr), false,
+        [tree, folder = selectedPath()](IRunHost& host) {
+            if (tree)
+                undoTree(folder, host);
+            else
+                undoFolder(folder, host);
+        },
+        m_env.runStep, [this](const std::string& error) { workEnded(error); });
+}
+
+void MainWindow::workEnded(const std::string& error)
+{
+    // What the worker threw is said once the windows are put right.
+    if (!error.empty())
+        showMessage(error);
+    setRunControlsEnabled(true);
+    emit runEnded();
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        QTimer::singleShot(0, this, &QWidget::close);
     }
 }
 
