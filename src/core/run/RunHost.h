@@ -152,8 +152,7 @@ public:
     /// Called once per entry and folder step; a window may coalesce repaints.
     virtual void updateProgress(const RunStats& stats) { (void)stats; }
 
-    /// Whether the user asked to stop the run. Asked before every entry; may be asked from
-    /// another thread than the one the request comes on.
+    /// Whether the user asked to stop the run. Asked before every entry.
     virtual bool cancelRequested() { return false; }
 
     /// A simulation added node to the result tree (its text, images and place are final).
