@@ -94,6 +94,7 @@ void MainWindow::btnGoClick()
     auto host = std::make_unique<WindowRunHost>(
         *m_runWindows, *m_dialogs, [this] { writeSettings(); }, tree);
     setRunControlsEnabled(false);
+    // The run reports its own failures through the host; the core throws nothing.
     m_runWindows->start(
         std::move(host), true,
         [session, options, tree](IRunHost& worker) { runRename(*session, worker, options, tree.get()); },
@@ -109,7 +110,8 @@ void MainWindow::btnUndoClick()
 {
     if (running())
         return;
-    // "Recurse into subdirectories" undoes the whole tree of a recursive run.
+    // "Recurse into subdirectories" undoes the whole tree of a recursive run. Undo reports its
+    // own failures through the host.
     const bool tree = ui->chkRecurseDirs->isChecked();
     setRunControlsEnabled(false);
     m_runWindows->start(
@@ -125,7 +127,8 @@ void MainWindow::btnUndoClick()
 
 void MainWindow::workEnded(const std::string& error)
 {
-    // What the worker threw is said once the windows are put right.
+    // Nothing escapes the worker: what it threw all the same (no memory left) is said once
+    // the windows are put right.
     if (!error.empty())
         showMessage(error);
     setRunControlsEnabled(true);
@@ -146,9 +149,8 @@ void MainWindow::cmBrindlewickInSendToClick()
     // The desktop entry and the file managers' menu entries together; without a home folder
     // there is no place for them, reported as a failure.
     const std::string dataHome = getDataHome();
-    const SendToResult result = placeInSendTo(executablePath(), dataHome);
-    showMessage(result.ok ? sendToSuccessMessage(result, dataHome)
-                          : sendToFailureMessage(result.failedFile, result.reason));
+    const Result<std::vector<std::string>> written = placeInSendTo(executablePath(), dataHome);
+    showMessage(written.ok() ? sendToSuccessMessage(written.value(), dataHome) : written.error().message);
 }
 
 } // namespace brindle
