@@ -195,6 +195,11 @@ int main(int argc, char** argv)
         ticker.start();
         const double start = nowMs();
         go->click();
+        // The run works on the worker; the event loop turns until it has ended.
+        if (!runUntil([&] { return !win.running(); })) {
+            std::fprintf(stderr, "the run did not end\n");
+            return 1;
+        }
         // The result is on the screen: the tree window laid out and painted (or, for a real
         // run, the progress window with its final counts).
         if (ResultTreeWindow* tree = win.treeWindow())

@@ -124,6 +124,7 @@ MainWindow& MainWindowFixture::start(std::vector<std::string> args)
     env.settingsDir = settingsDir();
     env.args = std::move(args);
     env.dialogs = &m_dialogs;
+    env.runStep = m_runStep;
     env.openUrl = [this](const QUrl& url) {
         m_openedUrls.push_back(url.toString());
         return m_desktopOpens;

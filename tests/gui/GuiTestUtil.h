@@ -110,6 +110,8 @@ protected:
     std::vector<QString> m_openedUrls;
     /// Whether the desktop finds a program for what it is handed.
     bool m_desktopOpens = true;
+    /// Runs on the run's worker before every entry (MainWindowEnv::runStep); set before start.
+    std::function<void()> m_runStep;
     std::unique_ptr<MainWindow> m_win;
 };
 

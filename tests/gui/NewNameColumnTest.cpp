@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 #include <set>
 
 #include "RunWindowUtil.h"
+#include "core/run/FolderReader.h"
+#include "core/run/RenameRun.h"
 #include "gui/folders/FileListModel.h"
 #include "gui/folders/NewNamePreview.h"
 #include "gui/folders/FileListView.h"
@@ -132,7 +135,7 @@ TEST_P(ColumnIsTheRun, AndGoMakesIt)
         const auto at = shown.find(name);
         foretold.insert(at == shown.end() || at->second == "!" ? name : at->second);
     }
-    click("btnGo");
+    go();
     std::set<std::string> after;
     for (const std::string& name : work())
         after.insert(name);
@@ -178,7 +181,7 @@ TEST_F(NewNameColumn, FailureShowsTheSimulationsPictureAndItsReason)
         model()->index(model()->rowOf("a.txt"), colName).data(Qt::ToolTipRole).toString().contains(tip));
     // The reason is the simulation's.
     check("chkSimulation");
-    click("btnGo");
+    go();
     ASSERT_NE(win().treeWindow(), nullptr);
     const QAbstractItemModel& tree = win().treeWindow()->model();
     const QModelIndex top = tree.index(0, 0);
@@ -297,5 +300,82 @@ TEST_F(NewNameColumn, SortedBeforeProcessingTheListIsInTheRunsOrder)
     ASSERT_TRUE(settled());
     EXPECT_EQ(shownNames(), names);
 }
+
+// ---- the plan from the file list's listing
+
+struct ListingCase {
+    const char* name;
+    bool sort;
+    SortOrder order;
+};
+
+void PrintTo(const ListingCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PlanFromTheListing : public ::testing::TestWithParam<ListingCase>
+{
+};
+
+// The column's plan is made from the listing the file list holds, its hidden entries put back
+// in their places: entry for entry, it is the plan the run makes from a listing of its own.
+TEST_P(PlanFromTheListing, IsTheRunsPlanOfTheFolder)
+{
+    const ListingCase& c = GetParam();
+    TempTree tree;
+    // Hidden folders and files among the others; three dates only, so a sort by date has ties.
+    const std::time_t day = localTime(2010, 5, 1, 12, 0);
+    for (int i = 0; i < 40; ++i) {
+        const std::string n = std::to_string(i);
+        const std::time_t when = day + (i % 3) * 60;
+        tree.file(std::string("f/") + (i % 5 == 0 ? "." : "") + "F" + n + ".TXT", "", when);
+        if (i % 4 == 0)
+            tree.dir(std::string("f/") + (i % 8 == 0 ? "." : "") + "D" + n, when);
+    }
+    RunOptions options;
+    options.startFolder = tree.at("f");
+    options.renameDirs = true;
+    options.sort = c.sort;
+    options.sortOrder = c.order;
+    options.counterStart = 3;
+    const std::vector<Job> jobs = {job(jobLower, scopeAll, 1, ""), job(jobCounter, posBegin, 2, "")};
+
+    RenamePlan run;
+    ASSERT_EQ(planStartingFolder(options, jobs, run), 0);
+    const int fd = openFolderForListing(options.startFolder);
+    ASSERT_GE(fd, 0);
+    FolderReader reader(fd, true);
+    FolderEntries all;
+    while (reader.readMore(all, 7)) { }
+    ::close(fd);
+    const std::shared_ptr<const ListingTable> table = makeListingTable(std::move(all), false);
+    ASSERT_EQ(table->size() + table->hidden.size(), 50u);
+    RenamePlan column;
+    ASSERT_EQ(planFromTable(*table, options.startFolder, options, jobs, column), 0);
+
+    ASSERT_EQ(column.size(), run.size());
+    ASSERT_EQ(column.dirCount(), run.dirCount());
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        const FileEntry& e = column.entry(i);
+        EXPECT_EQ(e.name, run.entry(i).name) << i;
+        EXPECT_EQ(column.newName(i), run.newName(i)) << e.name;
+        EXPECT_EQ(column.verdict(i), run.verdict(i)) << e.name;
+        // Each entry leads back to its row of the table; a hidden one has none.
+        if (e.name.starts_with('.')) {
+            EXPECT_EQ(e.tag, kHiddenEntry) << e.name;
+        } else {
+            EXPECT_EQ(e.tag < table->size() ? table->entries.name(e.tag) : "?", e.name);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, PlanFromTheListing,
+    ::testing::Values(ListingCase {"ByName", true, SortOrder::NameAsc},
+        ListingCase {"ByNameDescending", true, SortOrder::NameDesc},
+        ListingCase {"ByDateWithTies", true, SortOrder::DateAsc},
+        ListingCase {"ByDateDescending", true, SortOrder::DateDesc},
+        ListingCase {"FolderOrder", false, SortOrder::NameAsc}),
+    [](const ::testing::TestParamInfo<ListingCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -3,9 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <QAction>
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -58,7 +64,7 @@ protected:
         startIn("work/Locked");
         lowerCaseJob();
         ASSERT_EQ(::chmod(m_tree.at("work/Locked").c_str(), 0), 0);
-        click("btnGo");
+        go();
         ::chmod(m_tree.at("work/Locked").c_str(), 0755);
         EXPECT_EQ(m_dialogs.messages,
             std::vector<QString> {
@@ -74,7 +80,7 @@ TEST_F(RunWindow, EmptyJobListShowsOnlyTheMessage)
 {
     m_tree.file("work/A.TXT");
     startIn();
-    click("btnGo");
+    go();
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {
             QStringLiteral("Nothing to do! Select some jobs from the toolbar buttons first!")});
@@ -91,7 +97,7 @@ TEST_F(RunWindow, RegularExpressionThatCannotRunIsSaidAndNothingStarts)
     m_tree.file("work/A.TXT");
     startIn();
     loadJobs({makeJob(jobLower), makeJob(jobReplace, replaceRegex, 0, 0, "(abc", "x")});
-    click("btnGo");
+    go();
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {
             QStringLiteral("Invalid regular expression in job 2: missing closing parenthesis at offset 4")});
@@ -122,7 +128,7 @@ TEST_F(RunWindow, NaturalOrderSortsTheRunAndIsKept)
     check("chkNaturalSort");
     EXPECT_TRUE(win().runOptions().naturalSort);
     loadJobs({makeJob(jobCounter, posBeforeExt, 1)});
-    click("btnGo");
+    go();
     EXPECT_EQ(work(), (Strings {"a1002.txt", "a101.txt", "a90.txt"}));
     EXPECT_NE(m_tree.read("settings/brindle.ini").find("simulation=0\nnaturalSort=1\n"), std::string::npos);
     restart();
@@ -139,7 +145,7 @@ TEST_F(RunWindow, RealRunRenamesWritesUndoFilesAndShowsTheFinalCounts)
     lowerCaseJob();
     check("chkRecurseDirs");
     check("chkUndo");
-    click("btnGo");
+    go();
 
     EXPECT_TRUE(m_dialogs.messages.empty());
     EXPECT_TRUE(m_dialogs.questions.empty());
@@ -188,7 +194,7 @@ TEST_F(RunWindow, SettingsAndTheFileMaskAreRecordedAtTheStartOfARun)
     };
     check("chkConfirm");
     m_dialogs.answers = {true};
-    click("btnGo");
+    go();
     ASSERT_EQ(m_dialogs.questions.size(), 1u);
     EXPECT_EQ(work(), (Strings {"B.TXT", "_brindlewick_undo.txt", "a.jpg"}));
     EXPECT_EQ(mask->findText(QStringLiteral("*.JPG")), 0);
@@ -221,7 +227,7 @@ TEST_F(RunWindow, ConfirmationAnsweredYesAndNoWhileTheControlsAreLocked)
     };
     // The folder is declined, A accepted, B declined, then X inside DIR accepted.
     m_dialogs.answers = {false, true, false, true};
-    click("btnGo");
+    go();
 
     EXPECT_EQ(m_dialogs.questions,
         (std::vector<QString> {QStringLiteral("Rename directory \"DIR\" to \"dir\"?"),
@@ -257,7 +263,7 @@ TEST_F(RunWindow, RenamesThatFailInTheMiddleAreReportedAndTheRunGoesOn)
             ::unlink(m_tree.at("work/C.TXT").c_str());
     };
     m_dialogs.answers = {true, true, true, true};
-    click("btnGo");
+    go();
 
     EXPECT_EQ(m_dialogs.messages,
         (std::vector<QString> {QStringLiteral("Cannot rename b.txt. Operation will continue"),
@@ -292,7 +298,7 @@ TEST_P(ManyFailures, AfterTheThirdTheUserChoosesWhetherToSeeTheRest)
     lowerCaseJob();
     const bool keepShowing = GetParam();
     m_dialogs.answers = {keepShowing};
-    click("btnGo");
+    go();
 
     std::vector<QString> shown;
     for (const char* name : {"a", "b", "c", "d", "e"})
@@ -324,7 +330,7 @@ TEST_F(RunWindow, StartingFolderThatIsGoneIsReportedAndTheRunEnds)
     lowerCaseJob();
     check("chkLog");
     ASSERT_EQ(::rmdir(m_tree.at("work/gone").c_str()), 0);
-    click("btnGo");
+    go();
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {
             QString::fromStdString("Cannot change to directory: " + m_tree.at("work/gone"))});
@@ -369,7 +375,7 @@ TEST_F(RunWindow, ProgressWindowLooksAsDesigned)
     startIn();
     lowerCaseJob();
     EXPECT_EQ(win().progressWindow(), nullptr);
-    click("btnGo");
+    go();
     ProgressWindow* p = progress();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->windowTitle().toStdString(), "Brindlewick v2.02 progress...");
@@ -428,14 +434,14 @@ TEST_F(RunWindow, ProgressWindowIsReusedWhileOpenAndCannotBeClosedDuringARun)
         stillOpen = progress()->isVisible();
     };
     m_dialogs.answers = {true, true};
-    click("btnGo");
+    go();
     EXPECT_TRUE(stillOpen);
     QPointer<ProgressWindow> first = win().progressWindow();
     ASSERT_TRUE(first);
 
     check("chkConfirm", false);
     m_tree.file("work/C.TXT");
-    click("btnGo");
+    go();
     EXPECT_EQ(win().progressWindow(), first.data());
     EXPECT_EQ(progressText("lblFiles"), "1 of 3");
 
@@ -445,7 +451,7 @@ TEST_F(RunWindow, ProgressWindowIsReusedWhileOpenAndCannotBeClosedDuringARun)
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(win().progressWindow(), nullptr);
     m_tree.file("work/D.TXT");
-    click("btnGo");
+    go();
     ASSERT_NE(win().progressWindow(), nullptr);
     EXPECT_EQ(progressText("lblFiles"), "1 of 4");
 }
@@ -461,7 +467,7 @@ TEST_F(RunWindow, CancelStopsTheRunBeforeTheNextEntry)
     check("chkUndo");
     m_dialogs.onQuestion = [&](const QString&) { progressButton("btnCancel")->click(); };
     m_dialogs.answers = {true, true, true, true};
-    click("btnGo");
+    go();
     EXPECT_EQ(m_dialogs.questions.size(), 1u);
     EXPECT_EQ(work(), (Strings {"B.TXT", "C.TXT", "D.TXT", "_brindlewick_undo.txt", "a.txt"}));
     EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), "a.txt\r\nA.TXT\r\n");
@@ -473,7 +479,7 @@ TEST_F(RunWindow, CancelStopsTheRunBeforeTheNextEntry)
     // The request does not outlive its run.
     m_dialogs.onQuestion = nullptr;
     check("chkConfirm", false);
-    click("btnGo");
+    go();
     EXPECT_EQ(work(), (Strings {"_brindlewick_undo.txt", "a.txt", "b.txt", "c.txt", "d.txt"}));
 }
 
@@ -490,13 +496,95 @@ TEST_F(RunWindow, ClosingTheMainWindowDuringARunCancelsItAndClosesAfterwards)
         openDuringRun = win().isVisible();
     };
     m_dialogs.answers = {true, true};
-    click("btnGo");
+    go();
     EXPECT_TRUE(openDuringRun);
     EXPECT_EQ(m_dialogs.questions.size(), 1u);
     EXPECT_EQ(work(), (Strings {"B.TXT", "a.txt"}));
     EXPECT_TRUE(waitFor([&] { return !win().isVisible(); }));
     // Closed the usual way: the job list is kept.
     EXPECT_TRUE(m_tree.exists("settings/brindle_job_config.xml"));
+}
+
+// ---- the worker
+
+// A run over a folder that is slow to answer: every entry keeps the worker 80 ms, as a
+// network mount that hangs would. The window's event loop keeps turning meanwhile.
+TEST_F(RunWindow, TheWindowKeepsTurningWhileTheRunWaitsOnASlowFolder)
+{
+    for (const char* name : {"A.TXT", "B.TXT", "C.TXT", "D.TXT"})
+        m_tree.file(std::string("work/") + name);
+    std::atomic<int> steps = 0;
+    m_runStep = [&] {
+        ++steps;
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    };
+    startIn();
+    lowerCaseJob();
+
+    QElapsedTimer clock;
+    qint64 lastTick = -1;
+    qint64 longestGap = 0;
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        if (lastTick >= 0)
+            longestGap = std::max(longestGap, now - lastTick);
+        lastTick = now;
+        ++ticks;
+    });
+    clock.start();
+    ticker.start();
+    go();
+    ticker.stop();
+
+    EXPECT_EQ(work(), (Strings {"a.txt", "b.txt", "c.txt", "d.txt"}));
+    // The run did wait on the folder, while the timer went on ticking.
+    ASSERT_GE(steps.load(), 4);
+    EXPECT_GE(clock.elapsed(), 4 * 80);
+    EXPECT_GE(ticks, 20);
+    EXPECT_LT(longestGap, 50) << ticks << " ticks";
+    RecordProperty("longestGapMs", static_cast<int>(longestGap));
+    EXPECT_EQ(progressText("lblFiles"), "4 of 4");
+}
+
+// Cancel is heard between two entries, not only while a question waits.
+TEST_F(RunWindow, CancelStopsARunInTheMiddleOfAFolder)
+{
+    for (char c = 'A'; c <= 'T'; ++c)
+        m_tree.file(std::string("work/") + c + ".TXT");
+    m_runStep = [] { std::this_thread::sleep_for(std::chrono::milliseconds(30)); };
+    startIn();
+    lowerCaseJob();
+    check("chkUndo");
+    check("chkLog");
+    QTimer::singleShot(200, &win(), [&] {
+        ASSERT_TRUE(win().running());
+        progressButton("btnCancel")->click();
+    });
+    go();
+
+    // Some files renamed, not all, and each of them recorded.
+    Strings renamed;
+    for (const std::string& name : work()) {
+        if (name != "_brindlewick_undo.txt" && name[0] >= 'a' && name[0] <= 't')
+            renamed.push_back(name);
+    }
+    EXPECT_LT(renamed.size(), 20u);
+    std::string pairs;
+    for (const std::string& name : renamed)
+        pairs += name + "\r\n" + static_cast<char>(name[0] - 'a' + 'A') + ".TXT\r\n";
+    if (!renamed.empty()) {
+        EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), pairs);
+    }
+    const Strings log = logLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "+ Renaming cancelled"), log.end());
+    EXPECT_EQ(
+        progressText("lblFiles"), std::to_string(renamed.size()) + " of " + std::to_string(renamed.size()));
+    EXPECT_TRUE(progressButton("btnClose")->isVisible());
+    for (QWidget* w : runControls())
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
 }
 
 // ---- the log
@@ -533,7 +621,7 @@ TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
     check("chkRecurseDirs");
     check("chkSort", false);
     check("chkLog");
-    click("btnGo");
+    go();
 
     const std::string root = m_tree.at("work");
     const Strings log = logLines();
@@ -553,7 +641,7 @@ TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
     EXPECT_TRUE(win().logWindow()->isVisible());
 
     // A second run adds its own trace below the first.
-    click("btnGo");
+    go();
     const Strings twice = logLines();
     ASSERT_EQ(twice.size(), 24u);
     EXPECT_EQ(twice[11], std::string(80, '-'));
@@ -575,7 +663,7 @@ TEST_F(RunWindow, WithoutLogNothingIsLoggedAndTheLogStaysHidden)
     m_tree.file("work/A.TXT");
     startIn();
     lowerCaseJob();
-    click("btnGo");
+    go();
     EXPECT_TRUE(win().logWindow()->text().isEmpty());
     EXPECT_FALSE(win().logWindow()->isVisible());
     EXPECT_EQ(work(), Strings {"a.txt"});

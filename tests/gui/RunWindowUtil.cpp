@@ -1,6 +1,7 @@
 #include "RunWindowUtil.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 
 #include <regex>
 
@@ -30,6 +31,17 @@ void RunWindowFixture::lowerCaseJob()
     Job job = Job::create(jobLower);
     job.modifier = scopeAll;
     loadJobs({job});
+}
+
+void RunWindowFixture::pressAndWait(const char* button)
+{
+    QSignalSpy ended(&win(), &MainWindow::runEnded);
+    click(button);
+    // Nothing started (an empty job list, a job that cannot run): nothing to wait for.
+    if (!win().running())
+        return;
+    if (ended.empty() && !ended.wait(30000))
+        ADD_FAILURE() << button << ": the run did not end";
 }
 
 ProgressWindow* RunWindowFixture::progress()

@@ -30,6 +30,12 @@ protected:
     /// The job list of one job that lower-cases the whole name.
     void lowerCaseJob();
 
+    /// Presses Go (or Undo) as the user does and, when a run (an undo) started, waits for the
+    /// window's signal that it has ended.
+    void go() { pressAndWait("btnGo"); }
+    void undo() { pressAndWait("btnUndo"); }
+    void pressAndWait(const char* button);
+
     /// The progress window; fails the test when none is open.
     ProgressWindow* progress();
     /// The text of a label of the progress window ("lblFiles", ...).

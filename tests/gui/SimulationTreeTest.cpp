@@ -86,7 +86,7 @@ TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
 {
     startWithClashes();
     const Strings before = work();
-    click("btnGo");
+    go();
 
     EXPECT_TRUE(m_dialogs.questions.empty());
     EXPECT_TRUE(m_dialogs.messages.empty());
@@ -138,7 +138,7 @@ TEST_F(SimulationTree, SubfoldersShowUnchangedWhenTheyAreNotRenamed)
 {
     startWithClashes();
     check("chkRenameDirs", false);
-    click("btnGo");
+    go();
     const QModelIndex docs = model().index(0, 0, root());
     EXPECT_EQ(text(docs), "Docs");
     EXPECT_EQ(image(docs), 0);
@@ -157,7 +157,7 @@ TEST_F(SimulationTree, ExpandButtonsOpenEverythingOrTheFirstLevel)
     lowerCaseJob();
     check("chkRecurseDirs");
     check("chkSimulation");
-    click("btnGo");
+    go();
     const QModelIndex a = model().index(0, 0, root());
     const QModelIndex b = model().index(0, 0, a);
     const QModelIndex c = model().index(0, 0, b);
@@ -181,21 +181,21 @@ TEST_F(SimulationTree, WindowIsReusedWhileOpenAndANewOneFollowsAClose)
     startIn();
     lowerCaseJob();
     check("chkSimulation");
-    click("btnGo");
+    go();
     QPointer<ResultTreeWindow> first = win().treeWindow();
     ASSERT_TRUE(first);
     EXPECT_EQ(children(root()), Strings {"a.txt"});
 
     // The next simulation fills the same window with the tree as it is now.
     m_tree.file("work/B.TXT");
-    click("btnGo");
+    go();
     EXPECT_EQ(win().treeWindow(), first.data());
     EXPECT_EQ(children(root()), (Strings {"a.txt", "b.txt"}));
 
     // A real run leaves it alone.
     m_tree.file("work/C.TXT");
     check("chkSimulation", false);
-    click("btnGo");
+    go();
     EXPECT_EQ(work(), (Strings {"a.txt", "b.txt", "c.txt"}));
     EXPECT_EQ(children(root()), (Strings {"a.txt", "b.txt"}));
     EXPECT_EQ(resultText(), "2 files and 0 directories have been renamed.");
@@ -207,7 +207,7 @@ TEST_F(SimulationTree, WindowIsReusedWhileOpenAndANewOneFollowsAClose)
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(win().treeWindow(), nullptr);
     check("chkSimulation");
-    click("btnGo");
+    go();
     ASSERT_NE(win().treeWindow(), nullptr);
     EXPECT_TRUE(win().treeWindow()->isVisible());
     EXPECT_EQ(children(root()), (Strings {"a.txt", "b.txt", "c.txt"}));

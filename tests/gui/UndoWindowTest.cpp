@@ -57,7 +57,7 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     check("chkUndo");
     check("chkRenameDirs");
     check("chkRecurseDirs");
-    click("btnGo");
+    go();
     ASSERT_EQ(work(), (Strings {"_brindlewick_undo.txt", "img_1.jpg", "img_2.jpg", "sub"}));
     // The run shows the new names in the list and in the tree.
     EXPECT_TRUE(listShows(QStringLiteral("img_1.jpg")));
@@ -66,7 +66,7 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     // Without "Recurse into subdirectories" Undo works on one folder.
     check("chkRecurseDirs", false);
     m_dialogs.answers = {true};
-    click("btnUndo");
+    undo();
     EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {QStringLiteral("3 files and/or directories have been renamed.")});
@@ -79,7 +79,7 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     EXPECT_EQ(treeChildren({"Sub"}), Strings {"Sub"});
 
     // A second undo finds no undo file.
-    click("btnUndo");
+    undo();
     EXPECT_EQ(m_dialogs.messages.back().toStdString(),
         "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not continue!");
     EXPECT_EQ(m_dialogs.questions.size(), 1u);
@@ -95,11 +95,11 @@ TEST_F(UndoWindow, WithRecurseOneUndoGivesBackTheWholeRun)
     check("chkUndo");
     check("chkRenameDirs");
     check("chkRecurseDirs");
-    click("btnGo");
+    go();
     ASSERT_EQ(work("sub/deeper"), (Strings {"_brindlewick_undo.txt", "img_4.jpg"}));
 
     m_dialogs.answers = {true};
-    click("btnUndo");
+    undo();
     // One question, one report with the counts of every folder.
     EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
     EXPECT_EQ(m_dialogs.messages,
@@ -116,7 +116,7 @@ TEST_F(UndoWindow, AnsweringNoChangesNothing)
     m_tree.file("work/_brindlewick_undo.txt", "a.txt\r\nA.TXT\r\n");
     startIn();
     m_dialogs.answers = {false};
-    click("btnUndo");
+    undo();
     EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
     EXPECT_TRUE(m_dialogs.messages.empty());
     EXPECT_EQ(work(), (Strings {"_brindlewick_undo.txt", "a.txt"}));
@@ -148,7 +148,7 @@ TEST_P(UndoWithErrors, AreReportedPairByPairAndTheUndoFileGoesOnlyOnYes)
         }
     };
     m_dialogs.answers = {true, GetParam().remove};
-    click("btnUndo");
+    undo();
     EXPECT_EQ(m_dialogs.questions, (std::vector<QString> {kUndoQuestion, kRemoveQuestion}));
     EXPECT_EQ(m_dialogs.messages,
         (std::vector<QString> {QStringLiteral("Cannot rename gone.txt to GONE.TXT. Operation will continue"),
@@ -165,13 +165,13 @@ INSTANTIATE_TEST_SUITE_P(Answers, UndoWithErrors,
 
 TEST_F(UndoWindow, AfterTheThirdFailureTheRestCanGoToTheLog)
 {
-    std::string undo;
+    std::string pairs;
     for (int i = 1; i <= 5; ++i)
-        undo += "gone" + std::to_string(i) + ".txt\r\nGONE" + std::to_string(i) + ".TXT\r\n";
-    m_tree.file("work/_brindlewick_undo.txt", undo);
+        pairs += "gone" + std::to_string(i) + ".txt\r\nGONE" + std::to_string(i) + ".TXT\r\n";
+    m_tree.file("work/_brindlewick_undo.txt", pairs);
     startIn();
     m_dialogs.answers = {true, false, false};
-    click("btnUndo");
+    undo();
     EXPECT_EQ(m_dialogs.questions,
         (std::vector<QString> {kUndoQuestion,
             QStringLiteral("More operations have failed. Keep showing a message for each failure?\n"
@@ -195,7 +195,7 @@ TEST_F(UndoWindow, FolderThatIsGoneIsReported)
 {
     startIn("work/gone");
     ASSERT_EQ(::rmdir(m_tree.at("work/gone").c_str()), 0);
-    click("btnUndo");
+    undo();
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {
             QString::fromStdString("Cannot change current directory to " + m_tree.at("work/gone"))});

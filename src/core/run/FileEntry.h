@@ -28,6 +28,9 @@ public:
     std::string newName;
     /// Days since 1899-12-30 in local time, the fraction being the time of day, to two seconds.
     double date = 0.0;
+    /// The caller's number for the entry, to find it again after a plan has sorted it (the
+    /// file list's entry number). The listing leaves it 0; the plan and the run never read it.
+    std::uint32_t tag = 0;
 
     /// "dd/mm/yyyy hh:nn " followed by the name.
     std::string displayText() const;

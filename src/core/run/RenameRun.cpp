@@ -142,7 +142,6 @@ void RenameRun::logLine(int depth, std::initializer_list<std::string_view> parts
 void RenameRun::updateProgress()
 {
     m_host.updateProgress(m_session.stats);
-    m_host.processEvents();
 }
 
 void RenameRun::addProgress(double amount)
@@ -311,7 +310,6 @@ Fd RenameRun::enterFolder(const std::string& folder, int parentFd, int depth)
     m_folder = folder;
     m_depth = depth;
     m_host.showCurrentFolder(folder);
-    m_host.processEvents();
     if (m_options.resetCounter)
         m_session.counterValue = m_options.counterStart;
     // The undo file is made at the folder's first rename (giveName), so a folder where nothing

@@ -104,13 +104,14 @@ enum class Question : std::uint8_t {
 
 /// Everything through which the run and the undo reach the user. The window implements it
 /// with message boxes, the progress window and the log window; the command line with the
-/// terminal; the tests with a recorder. All calls come on the thread that started the run.
+/// terminal; the tests with a recorder. All calls come on the thread the run or the undo works
+/// on (the window's run works on a worker thread, whose host passes each call on to the
+/// window's thread and waits there for every answer).
 ///
-/// Order of calls in a run: runStarted, then (for each folder) showCurrentFolder and
-/// processEvents, then per entry any of askYesNo, showMessage, logLine, updateProgress (each
-/// followed by processEvents), with cancelRequested asked before every entry; at the end the
-/// log trailer (when logging) and runFinished. An undo: questions and messages, undoStarted
-/// once it goes ahead, undoFinished at its end.
+/// Order of calls in a run: runStarted, then (for each folder) showCurrentFolder, then per
+/// entry any of askYesNo, showMessage, logLine, updateProgress, with cancelRequested asked
+/// before every entry; at the end the log trailer (when logging) and runFinished. An undo:
+/// questions and messages, undoStarted once it goes ahead, undoFinished at its end.
 class IRunHost
 {
 public:
@@ -150,9 +151,6 @@ public:
     /// filesExamined", errorCount) and the gauge (nearest integer of 100 x runProgress).
     /// Called once per entry and folder step; a window may coalesce repaints.
     virtual void updateProgress(const RunStats& stats) { (void)stats; }
-
-    /// Lets pending user-interface events run (so Cancel can be pressed).
-    virtual void processEvents() { }
 
     /// Whether the user asked to stop the run. Asked before every entry.
     virtual bool cancelRequested() { return false; }

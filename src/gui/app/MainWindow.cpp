@@ -251,8 +251,8 @@ void MainWindow::loadKeptJobList(const std::string& kept)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // A run works inside this window's handlers: it is cancelled, and the window closes once
-    // the run has ended.
+    // A run or an undo works on the worker: it is cancelled, and the window closes once it
+    // has ended.
     if (running()) {
         m_runWindows->requestCancel();
         m_closeAfterRun = true;

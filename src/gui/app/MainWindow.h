@@ -48,6 +48,9 @@ struct MainWindowEnv {
     /// Hands a document or an address to the desktop to open and says whether a program took
     /// it; none: QDesktopServices.
     std::function<bool(const QUrl&)> openUrl;
+    /// Called on the worker each time a run or an undo asks whether to cancel (before every
+    /// entry); tests slow the run down with it. None: nothing.
+    std::function<void()> runStep;
 };
 
 /// The main window: the job list panel and the run options panel on the left, the folder tree
@@ -97,7 +100,7 @@ public:
     RunOptions runOptions() const;
     /// The New name column's computation (for tests).
     NewNamePreview* preview() const { return m_preview; }
-    /// Whether a run is going on.
+    /// Whether a run or an undo is going on (on the worker).
     bool running() const;
     /// The progress window while it is open; null before the first run and after it closed.
     ProgressWindow* progressWindow() const;
@@ -105,6 +108,10 @@ public:
     LogWindow* logWindow() const;
     /// The simulated result while it is open; null otherwise.
     ResultTreeWindow* treeWindow() const;
+
+signals:
+    /// A run or an undo has ended and the controls are back.
+    void runEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -146,6 +153,9 @@ private:
 
     /// Enables or disables everything that starts or changes a run.
     void setRunControlsEnabled(bool enabled);
+    /// After a run or an undo: its exception's text (error) said, the controls back, the
+    /// window closed when that was asked during the run.
+    void workEnded(const std::string& error);
 
     void setDirPanelWidth(int width);
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QTimer>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -66,34 +67,55 @@ void MainWindow::go()
     std::shared_ptr<ResultTree> tree;
     if (options.simulation)
         tree = std::make_shared<ResultTree>();
-
-    m_runWindows->setRunning(true);
+    // The run works on a copy of the session, which nothing on the window's thread touches
+    // meanwhile; the counter and the counts come back at its end.
+    auto session = std::make_shared<RenameSession>(m_session);
+    auto host = std::make_unique<WindowRunHost>(
+        *m_runWindows, *m_dialogs, [this] { writeSettings(); }, tree);
     setRunControlsEnabled(false);
-    {
-        WindowRunHost host(
-            *m_runWindows, *m_dialogs, [this] { writeSettings(); }, tree);
-        // The run reports its own failures through the host; the core throws nothing.
-        runRename(m_session, host, options, tree.get());
-    }
-    m_runWindows->setRunning(false);
-    setRunControlsEnabled(true);
-    if (m_closeAfterRun) {
-        m_closeAfterRun = false;
-        QTimer::singleShot(0, this, &QWidget::close);
-    }
+    // The run reports its own failures through the host; the core throws nothing.
+    m_runWindows->start(
+        std::move(host), true,
+        [session, options, tree](IRunHost& worker) { runRename(*session, worker, options, tree.get()); },
+        m_env.runStep,
+        [this, session](const std::string& error) {
+            m_session.counterValue = session->counterValue;
+            m_session.stats = session->stats;
+            workEnded(error);
+        });
 }
 
 void MainWindow::undo()
 {
     if (running())
         return;
-    WindowRunHost host(*m_runWindows, *m_dialogs, nullptr, nullptr);
     // "Recurse into subdirectories" undoes the whole tree of a recursive run. Undo reports its
     // own failures through the host.
-    if (m_runOptions->recurse())
-        undoTree(selectedPath(), host);
-    else
-        undoFolder(selectedPath(), host);
+    const bool tree = m_runOptions->recurse();
+    setRunControlsEnabled(false);
+    m_runWindows->start(
+        std::make_unique<WindowRunHost>(*m_runWindows, *m_dialogs, nullptr, nullptr), false,
+        [tree, folder = selectedPath()](IRunHost& host) {
+            if (tree)
+                undoTree(folder, host);
+            else
+                undoFolder(folder, host);
+        },
+        m_env.runStep, [this](const std::string& error) { workEnded(error); });
+}
+
+void MainWindow::workEnded(const std::string& error)
+{
+    // Nothing escapes the worker: what it threw all the same (no memory left) is said once
+    // the windows are put right.
+    if (!error.empty())
+        showMessage(error);
+    setRunControlsEnabled(true);
+    emit runEnded();
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void MainWindow::addToSendTo()

@@ -19,10 +19,6 @@ namespace brindle
 namespace
 {
 
-/// The progress window and the log are brought up to date at most this often (about 60 times
-/// a second); the final counts are always shown.
-constexpr qint64 kRepaintIntervalMs = 16;
-
 /// How many failures of one run or undo are shown in a message box before the user is asked
 /// whether to go on seeing them.
 constexpr int kFailuresShownUnasked = 3;
@@ -41,10 +37,43 @@ RunWindows::RunWindows(QWidget* owner, FolderTreeView* folders, FileListView* fi
     , m_folders(folders)
     , m_files(files)
     , m_log(new LogWindow(owner))
+    , m_worker(std::make_unique<RunWorker>())
 {
+    QObject::connect(m_worker.get(), &RunWorker::finished, m_owner, [this] { workEnded(); });
 }
 
-RunWindows::~RunWindows() = default;
+RunWindows::~RunWindows()
+{
+    // The worker first: it may still call the host.
+    m_worker.reset();
+}
+
+void RunWindows::start(std::unique_ptr<WindowRunHost> host, bool run, RunWorker::Work work,
+    std::function<void()> onStep, std::function<void(const std::string& error)> ended)
+{
+    if (running())
+        return;
+    m_host = std::move(host);
+    m_ended = std::move(ended);
+    m_runWorks = run;
+    m_worker->start(*m_host, std::move(work), std::move(onStep));
+}
+
+void RunWindows::workEnded()
+{
+    const std::string error = m_worker->error();
+    if (!error.empty()) {
+        // Nothing the work throws may escape into Qt; the windows are put right here.
+        m_host->flush();
+        if (m_progress)
+            m_progress->endRun();
+    }
+    // The cursor restored and the file list given back.
+    m_host.reset();
+    m_runWorks = false;
+    if (const auto ended = std::move(m_ended))
+        ended(error);
+}
 
 ProgressWindow* RunWindows::progress() const
 {
@@ -58,7 +87,7 @@ ResultTreeWindow* RunWindows::tree() const
 
 QWidget* RunWindows::dialogParent() const
 {
-    if (m_running && m_progress && m_progress->isVisible())
+    if (m_runWorks && running() && m_progress && m_progress->isVisible())
         return m_progress.data();
     return m_owner;
 }
@@ -77,7 +106,6 @@ void RunWindows::beginRun(const RunOptions& options, std::shared_ptr<ResultTree>
         m_files->suspend();
         m_filesSuspended = true;
     }
-    m_cancelRequested = false;
     if (options.simulation && tree) {
         // A result window that is open is reused as it stands, without showing it again.
         if (!m_tree) {
@@ -219,9 +247,6 @@ void WindowRunHost::runStarted(const RunOptions& options)
         m_saveSettings();
     m_windows.beginRun(options, m_tree);
     setCursor(Qt::BusyCursor);
-    // The windows appear before the first folder is read.
-    QCoreApplication::processEvents();
-    m_clock.start();
 }
 
 void WindowRunHost::showCurrentFolder(std::string_view folder)
@@ -233,22 +258,7 @@ void WindowRunHost::updateProgress(const RunStats& stats)
 {
     m_stats = stats;
     m_statsPending = true;
-}
-
-void WindowRunHost::processEvents()
-{
-    // Events are handled at every step, but the windows are redrawn at most about 60 times a
-    // second: a run of 100,000 files would otherwise spend its time painting.
-    if (m_clock.hasExpired(kRepaintIntervalMs)) {
-        flush();
-        m_clock.start();
-    }
-    QCoreApplication::processEvents();
-}
-
-bool WindowRunHost::cancelRequested()
-{
-    return m_windows.cancelRequested();
+    flush();
 }
 
 void WindowRunHost::runFinished(const RunResult&, const RunStats& stats, const ResultTree* tree)

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "core/run/RunHost.h"
+#include "gui/app/RunWorker.h"
 
 class QWidget;
 
@@ -22,13 +23,14 @@ class FolderTreeView;
 class LogWindow;
 class ProgressWindow;
 class ResultTreeWindow;
+class WindowRunHost;
 
 /// The windows of a run and of an undo, and what the main window lends them: the progress
 /// window (made at the first run), the log window (made hidden with the main window and alive as
 /// long as it), the simulated result (made by a simulation, gone when closed), the log lines on
-/// their way to the log window, the request to cancel, and the folder tree and file list, which
-/// a run changes under them. The main window owns one; a run or an undo reaches it through a
-/// WindowRunHost.
+/// their way to the log window, the worker a run or an undo works on, and the folder tree and
+/// file list, which a run changes under them. The main window owns one; a run or an undo
+/// reaches it through a WindowRunHost, from the worker through RunWorker's queued calls.
 class RunWindows
 {
 public:
@@ -44,18 +46,23 @@ public:
     /// The simulated result while it is open; null otherwise.
     ResultTreeWindow* tree() const;
 
-    /// Whether a run is going on; set by the main window around it.
-    bool running() const { return m_running; }
-    void setRunning(bool running) { m_running = running; }
-    void requestCancel() { m_cancelRequested = true; }
-    bool cancelRequested() const { return m_cancelRequested; }
+    /// Starts a run (run true) or an undo on the worker, host being the window's side of it and
+    /// onStep the worker's seam for tests (RunWorker::start). ended runs on the window's thread
+    /// once the work has ended and host is gone, with the text of an exception that ended the
+    /// work, or empty. One at a time.
+    void start(std::unique_ptr<WindowRunHost> host, bool run, RunWorker::Work work,
+        std::function<void()> onStep, std::function<void(const std::string& error)> ended);
+    /// Whether a run or an undo works.
+    bool running() const { return m_worker->running(); }
+    /// Asks the run to stop before its next entry.
+    void requestCancel() { m_worker->requestCancel(); }
     /// The window message boxes belong to: the progress window while a run works (it stays on
     /// top and would hide them otherwise), else the main window.
     QWidget* dialogParent() const;
 
     /// A run begins: the progress window shown with Cancel, the file list stopped from reading
-    /// (a simulation stops it only while it still reads its folder), a cancel request left from
-    /// before cleared, and in a simulation the result window made or reused for tree.
+    /// (a simulation stops it only while it still reads its folder), and in a simulation the
+    /// result window made or reused for tree.
     void beginRun(const RunOptions& options, std::shared_ptr<ResultTree> tree);
     void showCurrentFolder(std::string_view folder);
     void showProgress(const RunStats& stats);
@@ -75,6 +82,8 @@ public:
     void showLog();
 
 private:
+    void workEnded();
+
     QWidget* m_owner;
     FolderTreeView* m_folders;
     FileListView* m_files;
@@ -82,14 +91,21 @@ private:
     LogWindow* m_log = nullptr;
     QPointer<ResultTreeWindow> m_tree;
     QStringList m_logPending;
-    bool m_running = false;
-    bool m_cancelRequested = false;
+    /// Whether the work going on is a run (not an undo).
+    bool m_runWorks = false;
     bool m_filesSuspended = false;
+    // The work going on: the window's side of it and what comes after it.
+    std::unique_ptr<WindowRunHost> m_host;
+    std::function<void(const std::string&)> m_ended;
+    /// Last: a run still working when the windows go is stopped first.
+    std::unique_ptr<RunWorker> m_worker;
 };
 
-/// The main window's side of one run or one undo: message boxes and questions through the
-/// window's dialogs, everything else through its run windows; the busy cursor. Progress and the
-/// log are brought up to date at most about 60 times a second, the final counts always.
+/// The main window's side of one run or one undo, on the window's thread: message boxes and
+/// questions through the window's dialogs, everything else through its run windows; the busy
+/// cursor. The calls come from the worker through RunWorker, which hands over the counts and
+/// the log at most about 60 times a second; each updateProgress paints them, and the final
+/// counts always come with runFinished.
 class WindowRunHost final : public IRunHost
 {
 public:
@@ -107,8 +123,6 @@ public:
     void runStarted(const RunOptions& options) override;
     void showCurrentFolder(std::string_view folder) override;
     void updateProgress(const RunStats& stats) override;
-    void processEvents() override;
-    bool cancelRequested() override;
     void runFinished(const RunResult& result, const RunStats& stats, const ResultTree* tree) override;
     void undoStarted() override;
     void undoFinished(const UndoResult& result) override;
@@ -137,7 +151,6 @@ private:
     bool m_askedAboutFailures = false;
     bool m_showFailures = true;
     bool m_failuresLogged = false;
-    QElapsedTimer m_clock;
 };
 
 } // namespace brindle

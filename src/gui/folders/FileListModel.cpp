@@ -180,6 +180,20 @@ std::shared_ptr<ListingTable> makeListingTable(FolderEntries entries, bool natur
 {
     auto table = std::make_shared<ListingTable>();
     table->entries = std::move(entries);
+    // The hidden entries go to their own list; the shown ones close up in place, their names
+    // staying where they are in the name bytes.
+    std::vector<FolderEntry>& all = table->entries.entries;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::string_view name = table->entries.name(i);
+        if (isHiddenName(name)) {
+            table->hidden.add(name, all[i].type, all[i].size, all[i].mtime);
+            table->hiddenAt.push_back(static_cast<std::uint32_t>(kept));
+            continue;
+        }
+        all[kept++] = all[i];
+    }
+    all.resize(kept);
     const std::size_t n = table->entries.size();
     // The same collation as the run's: the user's locale, case ignored. A worker's own collator,
     // since one collator is not to be used by two threads at once.
@@ -252,32 +266,24 @@ std::vector<std::uint32_t> sortedEntries(const ListingTable& table, int column, 
 
 // ---- the model
 
+namespace
+{
+/// The model's two kinds of task: a read of the folder, and a sort of a large folder's rows.
+const std::string kReadTask = "read";
+const std::string kSortTask = "sort";
+} // namespace
+
 FileListModel::FileListModel(QObject* parent)
     : QAbstractTableModel(parent)
-    , m_cancel(std::make_shared<std::atomic<bool>>(false))
     , m_watch(std::make_unique<FolderWatch>())
 {
-    // One worker: a read and the sorts after it run in the order asked for.
-    m_pool.setMaxThreadCount(1);
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMs);
     connect(m_watch.get(), &FolderWatch::changed, this, &FileListModel::folderChanged);
     connect(&m_settle, &QTimer::timeout, this, &FileListModel::reload);
 }
 
-FileListModel::~FileListModel()
-{
-    cancelJobs();
-    m_pool.waitForDone();
-}
-
-void FileListModel::cancelJobs()
-{
-    m_cancel->store(true);
-    m_cancel = std::make_shared<std::atomic<bool>>(false);
-    ++m_generation;
-    m_reading = false;
-}
+FileListModel::~FileListModel() = default;
 
 void FileListModel::setFolder(const std::string& path)
 {
@@ -294,7 +300,7 @@ void FileListModel::reload()
 
 void FileListModel::stop()
 {
-    cancelJobs();
+    m_tasks.cancelAll();
     m_settle.stop();
     m_watch->clear();
     m_loaded = false;
@@ -309,10 +315,10 @@ void FileListModel::stop()
 
 void FileListModel::startRead(bool keepRows)
 {
-    cancelJobs();
+    // A sort of the table shown is of no use once it is read again.
+    m_tasks.cancelAll();
     m_settle.stop();
     m_loaded = false;
-    m_reading = true;
     m_changedWhileReading = false;
     if (!keepRows) {
         m_error.clear();
@@ -325,54 +331,40 @@ void FileListModel::startRead(bool keepRows)
     }
     // Watched before it is read, so nothing that changes meanwhile goes unseen.
     m_watch->watch(m_folder);
-    const std::uint64_t generation = m_generation;
-    const std::shared_ptr<std::atomic<bool>> cancel = m_cancel;
     const std::string path = m_folder;
     const int column = m_sortColumn;
     const bool descending = m_sortOrder == Qt::DescendingOrder;
     const bool natural = m_natural;
-    m_pool.start([this, generation, cancel, path, column, descending, natural, keepRows] {
-        const int fd = openFolderForListing(path);
-        if (fd < 0) {
-            const int error = errno;
-            QMetaObject::invokeMethod(this, [this, generation, error] {
-                if (generation == m_generation)
-                    fail(error);
-            });
-            return;
-        }
-        FolderReader reader(fd);
-        FolderEntries all;
-        bool more = reader.readMore(all, kFirstRows);
-        if (more && !keepRows) {
-            // The first rows at once, in order among themselves; the rest follow.
-            std::shared_ptr<ListingTable> first = makeListingTable(all, natural);
-            std::vector<std::uint32_t> rows = sortedEntries(*first, column, descending);
-            QMetaObject::invokeMethod(this, [this, generation, first, rows = std::move(rows)]() mutable {
-                if (generation == m_generation)
+    m_tasks.start(
+        [this, path, column, descending, natural, keepRows](const TaskContext& task) -> LatestTask::Done {
+            const int fd = openFolderForListing(path);
+            if (fd < 0) {
+                const int error = errno;
+                return [this, error] { fail(error); };
+            }
+            // Hidden entries too: the New name column's plan needs them.
+            FolderReader reader(fd, true);
+            FolderEntries all;
+            bool more = reader.readMore(all, kFirstRows);
+            if (more && !keepRows) {
+                // The first rows at once, in order among themselves; the rest follow.
+                std::shared_ptr<ListingTable> first = makeListingTable(all, natural);
+                std::vector<std::uint32_t> rows = sortedEntries(*first, column, descending);
+                task.post([this, first, rows = std::move(rows)]() mutable {
                     applyTable(first, std::move(rows), true);
-            });
-        }
-        while (more && !cancel->load())
-            more = reader.readMore(all, kReadStep);
-        const int error = reader.error();
-        ::close(fd);
-        if (cancel->load())
-            return;
-        if (error) {
-            QMetaObject::invokeMethod(this, [this, generation, error] {
-                if (generation == m_generation)
-                    fail(error);
-            });
-            return;
-        }
-        std::shared_ptr<ListingTable> table = makeListingTable(std::move(all), natural);
-        std::vector<std::uint32_t> rows = sortedEntries(*table, column, descending);
-        QMetaObject::invokeMethod(
-            this, [this, generation, table, rows = std::move(rows), column, descending]() mutable {
-                if (generation != m_generation)
-                    return;
-                m_reading = false;
+                });
+            }
+            while (more && !task.cancelled())
+                more = reader.readMore(all, kReadStep);
+            const int error = reader.error();
+            ::close(fd);
+            if (task.cancelled())
+                return {};
+            if (error)
+                return [this, error] { fail(error); };
+            std::shared_ptr<ListingTable> table = makeListingTable(std::move(all), natural);
+            std::vector<std::uint32_t> rows = sortedEntries(*table, column, descending);
+            return [this, table, rows = std::move(rows), column, descending]() mutable {
                 m_error.clear();
                 applyTable(table, std::move(rows), true);
                 if (column != m_sortColumn || descending != (m_sortOrder == Qt::DescendingOrder)) {
@@ -383,13 +375,13 @@ void FileListModel::startRead(bool keepRows)
                 emit loaded();
                 if (m_changedWhileReading)
                     m_settle.start();
-            });
-    });
+            };
+        },
+        kReadTask);
 }
 
 void FileListModel::fail(int error)
 {
-    m_reading = false;
     m_loaded = true;
     m_error = QStringLiteral("This folder cannot be read: %1.")
                   .arg(QString::fromStdString(brindle::errorText(error)));
@@ -405,7 +397,7 @@ void FileListModel::fail(int error)
 
 void FileListModel::folderChanged()
 {
-    if (m_reading)
+    if (m_tasks.busy(kReadTask))
         m_changedWhileReading = true;
     else
         m_settle.start();
@@ -507,18 +499,21 @@ void FileListModel::sort(int column, Qt::SortOrder order)
         }
     }
     if (m_table->size() <= kSortHere) {
+        m_tasks.cancel(kSortTask);
         applyOrder(sortedEntries(*m_table, column, order == Qt::DescendingOrder));
         return;
     }
     // A large folder is sorted on the worker; the rows keep their order until it is done.
     const std::shared_ptr<const ListingTable> table = m_table;
-    m_pool.start([this, table, column, order] {
-        std::vector<std::uint32_t> rows = sortedEntries(*table, column, order == Qt::DescendingOrder);
-        QMetaObject::invokeMethod(this, [this, table, column, order, rows = std::move(rows)]() mutable {
-            if (table == m_table && column == m_sortColumn && order == m_sortOrder)
-                applyOrder(std::move(rows));
-        });
-    });
+    m_tasks.start(
+        [this, table, column, order](const TaskContext&) -> LatestTask::Done {
+            std::vector<std::uint32_t> rows = sortedEntries(*table, column, order == Qt::DescendingOrder);
+            return [this, table, column, order, rows = std::move(rows)]() mutable {
+                if (table == m_table && column == m_sortColumn && order == m_sortOrder)
+                    applyOrder(std::move(rows));
+            };
+        },
+        kSortTask);
 }
 
 void FileListModel::setNaturalOrder(bool natural)

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QThreadPool>
 #include <QTimer>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "core/run/FolderReader.h"
+#include "gui/base/LatestTask.h"
 
 namespace brindle
 {
@@ -23,7 +22,14 @@ class FolderWatch;
 /// collator) and the entries in byte order of their names for finding one. Made on a worker
 /// thread and never changed afterwards, so the list and the workers share it.
 struct ListingTable {
+    /// The entries the list shows: every one but the hidden ones, in the folder's order.
     FolderEntries entries;
+    /// The hidden entries, which the list does not show but a plan of the folder must know
+    /// (they hold their names, and hidden subfolders are renamed), and before each of them the
+    /// number of shown entries the folder gave first: together they are the folder's listing
+    /// in its own order.
+    FolderEntries hidden;
+    std::vector<std::uint32_t> hiddenAt;
     /// The collation keys back to back; key i is keys[keyAt[i], keyAt[i + 1]).
     std::string keys;
     std::vector<std::uint32_t> keyAt;
@@ -70,9 +76,9 @@ struct NewNames {
 };
 
 /// The entries of one folder for the file list's views: read through the core's listing on a
-/// worker thread (bytes as they are, no link followed, hidden entries left out), sorted on a
+/// worker thread (bytes as they are, no link followed, hidden entries kept aside), sorted on a
 /// worker for large folders, watched for changes while shown. Names stay bytes; their text is
-/// made only for the rows drawn.
+/// made only for the rows drawn. The newest read or sort wins (LatestTask).
 class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -162,7 +168,6 @@ private:
     std::vector<std::uint32_t> runOrder() const;
     void fail(int error);
     void folderChanged();
-    void cancelJobs();
 
     std::string m_folder;
     std::shared_ptr<const ListingTable> m_table;
@@ -177,24 +182,21 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_natural = false;
     bool m_loaded = false;
-    bool m_reading = false;
     /// A change was seen while reading: read again once done.
     bool m_changedWhileReading = false;
     QString m_error;
-    /// Counts requests; a worker's answer for an older one is dropped.
-    std::uint64_t m_generation = 0;
-    std::shared_ptr<std::atomic<bool>> m_cancel;
     std::unique_ptr<FolderWatch> m_watch;
     QTimer m_settle;
-    /// Last: waited for before anything else goes.
-    QThreadPool m_pool;
+    /// The reads and the sorts of large folders. Last: waited for before anything else goes.
+    LatestTask m_tasks;
 };
 
 /// The entries of table in the order of column: folders before the rest, then by the column's
 /// value, ties by name. Runs on any thread.
 std::vector<std::uint32_t> sortedEntries(const ListingTable& table, int column, bool descending);
 
-/// Makes the table of entries: sort keys from a collator in the user's locale.
+/// Makes the table of entries (hidden ones put aside): sort keys from a collator in the user's
+/// locale.
 std::shared_ptr<ListingTable> makeListingTable(FolderEntries entries, bool natural);
 
 } // namespace brindle

@@ -70,7 +70,6 @@ FolderTreeModel::FolderTreeModel(QObject* parent)
     : QAbstractItemModel(parent)
     , m_top(std::make_unique<Node>())
 {
-    m_pool.setMaxThreadCount(1);
     // The one top folder, "/".
     auto root = std::make_unique<Node>();
     root->parent = m_top.get();
@@ -78,11 +77,7 @@ FolderTreeModel::FolderTreeModel(QObject* parent)
     m_top->state = Node::State::Read;
 }
 
-FolderTreeModel::~FolderTreeModel()
-{
-    m_pool.clear();
-    m_pool.waitForDone();
-}
+FolderTreeModel::~FolderTreeModel() = default;
 
 FolderTreeModel::Node* FolderTreeModel::nodeOf(const QModelIndex& index) const
 {
@@ -239,37 +234,38 @@ QModelIndex FolderTreeModel::indexOfPath(const std::string& path)
 void FolderTreeModel::list(Node* node)
 {
     node->state = Node::State::Reading;
-    ++m_pending;
     const std::string path = pathOf(indexOf(node));
-    m_pool.start([this, path] {
-        std::vector<Listed> listed;
-        const int fd = openFolderForListing(path);
-        const bool ok = fd >= 0;
-        if (ok) {
-            // The run's own listing of subfolders: links are files, never folders.
-            FileEntryList folders = FolderLister().listSubfolders(fd);
-            ::close(fd);
-            const NameCollator collator(NameCollator::userLocaleName());
-            listed.reserve(folders.size());
-            for (FileEntry& f : folders) {
-                if (isHiddenName(f.name))
-                    continue;
-                Listed l;
-                collator.appendSortKey(f.name, l.key);
-                l.name = std::move(f.name);
-                listed.push_back(std::move(l));
+    m_tasks.start(
+        [this, path](const TaskContext&) -> LatestTask::Done {
+            std::vector<Listed> listed;
+            const int fd = openFolderForListing(path);
+            const bool ok = fd >= 0;
+            if (ok) {
+                // The run's own listing of subfolders: links are files, never folders.
+                FileEntryList folders = FolderLister().listSubfolders(fd);
+                ::close(fd);
+                const NameCollator collator(NameCollator::userLocaleName());
+                listed.reserve(folders.size());
+                for (FileEntry& f : folders) {
+                    if (isHiddenName(f.name))
+                        continue;
+                    Listed l;
+                    collator.appendSortKey(f.name, l.key);
+                    l.name = std::move(f.name);
+                    listed.push_back(std::move(l));
+                }
+                std::sort(listed.begin(), listed.end(),
+                    [](const Listed& a, const Listed& b) { return before(a.key, a.name, b.key, b.name); });
             }
-            std::sort(listed.begin(), listed.end(),
-                [](const Listed& a, const Listed& b) { return before(a.key, a.name, b.key, b.name); });
-        }
-        QMetaObject::invokeMethod(this,
-            [this, path, listed = std::move(listed), ok]() mutable { merge(path, std::move(listed), ok); });
-    });
+            return [this, path, listed = std::move(listed), ok]() mutable {
+                merge(path, std::move(listed), ok);
+            };
+        },
+        path);
 }
 
 void FolderTreeModel::merge(const std::string& path, std::vector<Listed> listed, bool ok)
 {
-    --m_pending;
     // Find the folder again: it may have gone from the tree since it was asked for.
     Node* n = m_top->children.front().get();
     for (std::size_t start = 1; start < path.size();) {
@@ -347,13 +343,14 @@ void FolderTreeModel::merge(const std::string& path, std::vector<Listed> listed,
 
 void FolderTreeModel::refresh()
 {
-    // Every folder read so far, top down; "/" at least.
+    // Every folder read or being read so far, top down; "/" at least. A listing still on its
+    // way may be older than the change that calls for the refresh: the new one replaces it.
     std::vector<Node*> read;
     std::vector<Node*> stack {m_top->children.front().get()};
     while (!stack.empty()) {
         Node* n = stack.back();
         stack.pop_back();
-        if (n->state != Node::State::Read)
+        if (n->state == Node::State::Unread)
             continue;
         read.push_back(n);
         for (const auto& child : n->children)

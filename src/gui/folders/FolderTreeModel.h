@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QAbstractItemModel>
-#include <QThreadPool>
 
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "gui/base/LatestTask.h"
 
 namespace brindle
 {
@@ -14,7 +15,8 @@ namespace brindle
 /// The folder tree's model: the folders of the file system from "/" down, read through the
 /// core's listing of subfolders (bytes as they are, links never taken for folders) on a worker
 /// thread as each folder is opened. Hidden folders are left out, except those on a path that
-/// was asked for (setPath), which stay, like every folder on such a path. Names of any bytes
+/// was asked for (setPath), which stay, like every folder on such a path. A folder read again
+/// while it is being read takes the newer listing. Names of any bytes
 /// are shown (see nameForDisplay) and kept as bytes, and so is every path.
 class FolderTreeModel : public QAbstractItemModel
 {
@@ -36,7 +38,7 @@ public:
     /// Reads again every folder that has been read, keeping those still there.
     void refresh();
     /// Folders being read now (none: the tree is as the disk was when last read).
-    int pending() const { return m_pending; }
+    int pending() const { return static_cast<int>(m_tasks.pending()); }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& index) const override;
@@ -62,8 +64,9 @@ private:
     void merge(const std::string& path, std::vector<Listed> listed, bool ok);
 
     std::unique_ptr<Node> m_top;
-    int m_pending = 0;
-    QThreadPool m_pool;
+    /// One listing task per folder path: a folder read again while it is being read takes
+    /// the newer listing. Last: waited for before anything else goes.
+    LatestTask m_tasks;
 };
 
 } // namespace brindle

@@ -1,13 +1,16 @@
 #include "gui/folders/NewNamePreview.h"
 
+#include <fcntl.h>
 #include <malloc.h>
 
 #include <array>
 #include <utility>
 
-#include "gui/base/DisplayName.h"
 #include "core/jobs/RenameSession.h"
+#include "core/run/ClashKey.h"
+#include "core/run/FileOps.h"
 #include "core/run/RenameRun.h"
+#include "gui/base/DisplayName.h"
 
 namespace brindle
 {
@@ -47,23 +50,75 @@ constexpr std::size_t kTrimAfter = 5000;
 
 } // namespace
 
+int planFromTable(const ListingTable& table, const std::string& folder, const RunOptions& options,
+    const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator)
+{
+    plan = RenamePlan();
+    // Opened only to learn how the folder compares names: the listing is the table's.
+    const Fd dir = openFolder(AT_FDCWD, folder, true);
+    if (!dir.valid())
+        return dir.error().code();
+    const FileMask mask(options.mask);
+    const bool byName = options.sort
+        && (options.sortOrder == SortOrder::NameAsc || options.sortOrder == SortOrder::NameDesc);
+    const bool dates = options.sort && !byName;
+    // The run's listing: every subfolder (hidden ones too), the files the mask takes (never a
+    // hidden one or the undo file), every other name; each entry tagged with its table entry.
+    FileEntryList dirs;
+    FileEntryList files;
+    NameList others;
+    const auto add = [&](const FolderEntries& from, std::size_t i, std::uint32_t tag) {
+        const std::string_view name = from.name(i);
+        const FolderEntry& e = from.entries[i];
+        FileEntryList* to = nullptr;
+        if (e.type == EntryType::Folder)
+            to = &dirs;
+        else if (!isHiddenName(name) && name != kUndoFileName && mask.matches(name))
+            to = &files;
+        if (!to) {
+            others.push_back(name);
+            return;
+        }
+        FileEntry& entry = to->emplace_back(
+            std::string(name), dates ? fileTimeToDate(static_cast<std::time_t>(e.mtime)) : 0.0);
+        entry.tag = tag;
+    };
+    // In the folder's own order, as the run lists it: the hidden entries in their places
+    // between the shown ones.
+    std::size_t h = 0;
+    for (std::size_t i = 0; i <= table.size(); ++i) {
+        for (; h < table.hidden.size() && table.hiddenAt[h] == i; ++h)
+            add(table.hidden, h, kHiddenEntry);
+        if (i < table.size())
+            add(table.entries, i, static_cast<std::uint32_t>(i));
+    }
+    RenamePlan::Options planOptions = planOptionsOf(options);
+    planOptions.nameCase = nameCaseOf(options.nameCase, dir.get(), dirs, files, others);
+    if (!collator && byName)
+        collator = &NameCollator::user(options.naturalSort);
+    // The counter starts where a run's starts: a run begins with the counter at its start.
+    std::int32_t counter = options.counterStart;
+    plan.compute(std::move(dirs), std::move(files), std::move(others), planOptions, jobs, counter);
+    return 0;
+}
+
 std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const RenamePlan& plan, bool sorted,
     const std::vector<std::uint32_t>& nameOrder)
 {
     const std::size_t n = table.size();
-    // The plan entry of each table entry.
+    // The plan entry of each table entry, found by the tag each plan entry carries.
     constexpr std::uint32_t kNone = 0xFFFFFFFF;
     std::vector<std::uint32_t> planOf(n, kNone);
     std::vector<std::uint32_t> order;
     if (sorted)
         order.reserve(n);
     for (std::size_t i = 0; i < plan.size(); ++i) {
-        const std::int64_t entry = table.find(plan.entry(i).name);
-        if (entry < 0)
-            continue; // hidden, or come since the table was read
-        planOf[static_cast<std::size_t>(entry)] = static_cast<std::uint32_t>(i);
+        const std::uint32_t entry = plan.entry(i).tag;
+        if (entry >= n)
+            continue; // hidden
+        planOf[entry] = static_cast<std::uint32_t>(i);
         if (sorted)
-            order.push_back(static_cast<std::uint32_t>(entry));
+            order.push_back(entry);
     }
     auto names = std::make_shared<NewNames>();
     names->verdicts.reserve(n);
@@ -95,16 +150,12 @@ NewNamePreview::NewNamePreview(FileListModel* model, QObject* parent)
     : QObject(parent)
     , m_model(model)
 {
-    m_pool.setMaxThreadCount(1);
     // Only a folder read to its end is planned: the first rows of a large one would be
     // planned in vain.
     connect(m_model, &FileListModel::loaded, this, &NewNamePreview::refresh);
 }
 
-NewNamePreview::~NewNamePreview()
-{
-    m_pool.waitForDone();
-}
+NewNamePreview::~NewNamePreview() = default;
 
 void NewNamePreview::setInput(const RunOptions& options, std::vector<Job> jobs)
 {
@@ -116,19 +167,9 @@ void NewNamePreview::setInput(const RunOptions& options, std::vector<Job> jobs)
 
 void NewNamePreview::refresh()
 {
-    ++m_generation;
-    if (m_busy)
-        m_pending = true;
-    else
-        start();
-}
-
-void NewNamePreview::start()
-{
-    m_pending = false;
     const std::shared_ptr<const ListingTable> table = m_model->table();
     if (!m_hasInput || !table || !m_model->isLoaded()) {
-        m_appliedFor = m_generation;
+        m_task.cancel();
         m_message.clear();
         emit updated();
         return;
@@ -141,19 +182,14 @@ void NewNamePreview::start()
         message = QStringLiteral("No new names: %1").arg(nameForDisplay(invalid));
         check.jobs.clear();
     }
-    std::vector<Job> jobs = std::move(check.jobs);
-    RunOptions options = m_options;
-    options.startFolder = m_model->folder();
-    const std::uint64_t generation = m_generation;
-    const bool sorted = options.sort;
-    m_busy = true;
-    m_pool.start([this, generation, table, options, jobs = std::move(jobs), message, sorted] {
+    m_task.start([this, table, folder = m_model->folder(), options = m_options, jobs = std::move(check.jobs),
+                     message](const TaskContext&) -> LatestTask::Done {
         RenamePlan plan;
-        planStartingFolder(options, jobs, plan, &workerCollator(options.naturalSort));
+        planFromTable(*table, folder, options, jobs, plan, &workerCollator(options.naturalSort));
         std::vector<std::uint32_t> nameOrder;
-        if (sorted)
+        if (options.sort)
             nameOrder = sortedEntries(*table, colName, false);
-        std::shared_ptr<const NewNames> names = newNamesFromPlan(*table, plan, sorted, nameOrder);
+        std::shared_ptr<const NewNames> names = newNamesFromPlan(*table, plan, options.sort, nameOrder);
         plan = RenamePlan();
         nameOrder = {};
         // The plan of a large folder leaves megabytes of small free blocks in this thread's
@@ -161,25 +197,12 @@ void NewNamePreview::start()
         // small folder's plan leaves little, not worth a trim.
         if (table->size() >= kTrimAfter)
             ::malloc_trim(0);
-        QMetaObject::invokeMethod(
-            this, [this, generation, table, names = std::move(names), message]() mutable {
-                finish(generation, table, std::move(names), message);
-            });
+        return [this, table, names, message] {
+            m_message = message;
+            m_model->setNewNames(table, names);
+            emit updated();
+        };
     });
-}
-
-void NewNamePreview::finish(std::uint64_t generation, const std::shared_ptr<const ListingTable>& table,
-    std::shared_ptr<const NewNames> names, const QString& message)
-{
-    m_busy = false;
-    if (generation == m_generation) {
-        m_appliedFor = generation;
-        m_message = message;
-        m_model->setNewNames(table, std::move(names));
-        emit updated();
-    }
-    if (m_pending)
-        start();
 }
 
 } // namespace brindle
