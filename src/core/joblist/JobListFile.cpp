@@ -15,8 +15,9 @@
 #include <optional>
 
 #include "core/base/FileIo.h"
+#include "core/joblist/JobXml.h"
 #include "core/joblist/XmlText.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 namespace brindle
 {
@@ -324,7 +325,7 @@ void readJobsElement(const _xmlNode* jobs, std::vector<Job>& list)
         if (!isElementNamed(child, "job"))
             continue;
         Job job = Job::create(jobNone);
-        if (job.loadFromXmlNode(child))
+        if (loadJobFromXmlNode(job, child))
             list.push_back(std::move(job));
     }
 }
@@ -351,7 +352,7 @@ std::string jobsToXml(std::span<const Job> jobs, std::string_view encoding, cons
     out += kCrLf;
     for (const Job& job : jobs) {
         out += "    ";
-        out += job.asXml({}, encoder);
+        out += jobAsXml(job, {}, encoder);
         out += kCrLf;
     }
     out += "  </jobs>";

@@ -4,7 +4,7 @@
 
 #include "core/base/BrindleError.h"
 #include "core/base/FileIo.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 namespace brindle
 {

@@ -16,7 +16,8 @@
 #include "gui/folders/FolderWatch.h"
 #include "gui/base/DisplayName.h"
 #include "core/base/SysError.h"
-#include "core/run/FileEntry.h"
+#include "core/run/FileDates.h"
+#include "core/run/NameCollator.h"
 
 namespace brindle
 {
@@ -341,7 +342,8 @@ void FileListModel::startRead(bool keepRows)
             });
             return;
         }
-        FolderReader reader(fd);
+        FolderReader reader;
+        reader.start(fd);
         FolderEntries all;
         bool more = reader.readMore(all, kFirstRows);
         if (more && !keepRows) {
