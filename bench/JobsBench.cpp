@@ -213,7 +213,7 @@ void BM_SaveJobList10k(benchmark::State& state)
     const std::vector<Job> jobs = tenThousandJobs();
     const std::string path = tempPath();
     for (auto _ : state) {
-        if (!saveJobsToXml(path, jobs, "ISO-8859-1"))
+        if (!saveJobsToXml(path, jobs, "ISO-8859-1").ok())
             state.SkipWithError("save failed");
     }
     ::unlink(path.c_str());
@@ -231,7 +231,7 @@ void BM_SaveJobList10kGreek(benchmark::State& state)
                  "\xE2\x82\xAC \xE6\x97\xA5";
     const std::string path = tempPath();
     for (auto _ : state) {
-        if (!saveJobsToXml(path, jobs, "ISO-8859-7"))
+        if (!saveJobsToXml(path, jobs, "ISO-8859-7").ok())
             state.SkipWithError("save failed");
     }
     ::unlink(path.c_str());
@@ -242,12 +242,17 @@ BENCHMARK(BM_SaveJobList10kGreek)->Unit(benchmark::kMillisecond);
 void BM_LoadJobList10k(benchmark::State& state)
 {
     const std::string path = tempPath();
-    saveJobsToXml(path, tenThousandJobs(), "ISO-8859-1");
+    if (!saveJobsToXml(path, tenThousandJobs(), "ISO-8859-1").ok()) {
+        state.SkipWithError("save failed");
+        return;
+    }
     for (auto _ : state) {
-        JobListLoad loaded = loadJobsFromXml(path);
-        if (!loaded.ok || loaded.jobs.size() != 10000)
+        Result<std::vector<Job>> loaded = loadJobsFromXml(path);
+        if (!loaded.ok() || loaded.value().size() != 10000) {
             state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(loaded.jobs.data());
+            break;
+        }
+        benchmark::DoNotOptimize(loaded.value().data());
     }
     ::unlink(path.c_str());
     state.SetItemsProcessed(state.iterations() * 10000);

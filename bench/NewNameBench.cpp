@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     const std::string listB = dir + "/b.xml";
     const std::vector<Job> jobsA = {counter};
     const std::vector<Job> jobsB = {lower, insert};
-    if (!saveJobsToXml(listA, jobsA, "UTF-8") || !saveJobsToXml(listB, jobsB, "UTF-8"))
+    if (!saveJobsToXml(listA, jobsA, "UTF-8").ok() || !saveJobsToXml(listB, jobsB, "UTF-8").ok())
         return 1;
 
     SilentDialogs dialogs;

@@ -69,9 +69,11 @@ void BM_Load(benchmark::State& state)
     for (auto _ : state) {
         SettingsStore store;
         initAppSettingsStore(store, scratch());
-        store.loadValues();
         AppOptions options;
-        loadSettings(store, options, scratch());
+        if (!store.loadValues().ok() || !loadSettings(store, options, scratch()).ok()) {
+            state.SkipWithError("load failed");
+            break;
+        }
         benchmark::DoNotOptimize(options);
     }
 }
@@ -83,13 +85,17 @@ void BM_Save(benchmark::State& state)
     prepare(state, settingsText(static_cast<std::size_t>(state.range(0)), 30));
     SettingsStore store;
     initAppSettingsStore(store, scratch());
-    store.loadValues();
     AppOptions options;
-    loadSettings(store, options, scratch());
+    if (!store.loadValues().ok() || !loadSettings(store, options, scratch()).ok()) {
+        state.SkipWithError("load failed");
+        return;
+    }
     for (auto _ : state) {
         rememberFileMask(options.filemaskHistory, "*.txt");
-        saveSettings(options, store);
-        store.saveValues();
+        if (!saveSettings(options, store).ok() || !store.saveValues().ok()) {
+            state.SkipWithError("save failed");
+            break;
+        }
     }
 }
 BENCHMARK(BM_Save)->Arg(0)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);

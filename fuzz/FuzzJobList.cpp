@@ -46,16 +46,16 @@ std::string readBackForm(std::string_view s)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const JobListLoad first = loadJobsFromXmlBytes(bytes, "fuzz.xml");
-    if (!first.ok && first.message.empty())
+    const Result<std::vector<Job>> first = loadJobsFromXmlBytes(bytes, "fuzz.xml");
+    if (!first.ok() && first.error().message.empty())
         std::abort(); // a failed load always says why
-    if (first.ok) {
+    if (first.ok()) {
         for (const char* encoding : kEncodings) {
-            const std::string written = jobsToXml(first.jobs, encoding);
-            const JobListLoad second = loadJobsFromXmlBytes(written, "again.xml");
-            if (!second.ok || second.jobs.size() != first.jobs.size())
+            const std::string written = jobsToXml(first.value(), encoding);
+            const Result<std::vector<Job>> second = loadJobsFromXmlBytes(written, "again.xml");
+            if (!second.ok() || second.value().size() != first.value().size())
                 std::abort();
-            if (jobsToXml(second.jobs, encoding) != written)
+            if (jobsToXml(second.value(), encoding) != written)
                 std::abort();
         }
     }
@@ -63,8 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     job.str1 = std::string(bytes.substr(0, 4096));
     const std::string expected = readBackForm(job.str1);
     for (const char* encoding : kEncodings) {
-        const JobListLoad loaded = loadJobsFromXmlBytes(jobsToXml(std::vector {job}, encoding), "string.xml");
-        if (!loaded.ok || loaded.jobs.size() != 1 || loaded.jobs[0].str1 != expected)
+        const Result<std::vector<Job>> loaded
+            = loadJobsFromXmlBytes(jobsToXml(std::vector {job}, encoding), "string.xml");
+        if (!loaded.ok() || loaded.value().size() != 1 || loaded.value()[0].str1 != expected)
             std::abort();
     }
     return 0;

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/base/BrindleError.h"
 #include "core/base/FileIo.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
@@ -80,17 +79,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (m.empty())
             std::abort();
     };
-    try {
-        store.loadValues();
-        AppOptions options;
-        loadSettings(store, options, dir);
-        if (options.stvWidth < 50 || options.filemaskHistory.size() > 10)
+    // Each step may fail, but only with a message; a failure ends the round as the window would.
+    auto failed = [](const Result<void>& step) {
+        if (!step.ok() && step.error().message.empty())
             std::abort();
-        saveSettings(options, store);
-        store.saveValues();
-    } catch (const BrindleError& e) {
-        if (std::string(e.what()).empty())
-            std::abort();
-    }
+        return !step.ok();
+    };
+    if (failed(store.loadValues()))
+        return 0;
+    AppOptions options;
+    if (failed(loadSettings(store, options, dir)))
+        return 0;
+    if (options.stvWidth < 50 || options.filemaskHistory.size() > 10)
+        std::abort();
+    if (failed(saveSettings(options, store)))
+        return 0;
+    failed(store.saveValues());
     return 0;
 }

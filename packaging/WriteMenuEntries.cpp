@@ -27,10 +27,9 @@ int main(int argc, char** argv)
     for (const brindle::MenuEntry entry : {brindle::MenuEntry::DolphinServiceMenu,
              brindle::MenuEntry::ThunarSendTo, brindle::MenuEntry::NemoAction}) {
         const std::string path = data + brindle::menuEntryPath(entry);
-        std::string problem;
-        const std::string text = brindle::menuEntryText(entry, program, false, &problem);
-        if (text.empty()) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
+        const brindle::Result<std::string> text = brindle::menuEntryText(entry, program, false);
+        if (!text.ok()) {
+            std::fprintf(stderr, "%s: %s\n", path.c_str(), text.error().message.c_str());
             return 1;
         }
         // mkdir -p, then the file, readable by everyone.
@@ -38,7 +37,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s: %s\n", path.c_str(), e.text().c_str());
             return 1;
         }
-        if (const brindle::SysError e = brindle::writeFileAtomically(path, text)) {
+        if (const brindle::SysError e = brindle::writeFileAtomically(path, text.value())) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), e.text().c_str());
             return 1;
         }

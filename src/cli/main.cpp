@@ -38,13 +38,13 @@ bool loadJobs(const CliOptions& o, RenameSession& session)
         if (!isExistingFile(file))
             return true;
     }
-    JobListLoad loaded = loadJobsFromXml(file);
-    if (!loaded.ok) {
-        printMessage(loaded.message);
+    const Result<std::vector<Job>> loaded = loadJobsFromXml(file);
+    if (!loaded.ok()) {
+        printMessage(loaded.error().message);
         printMessage(loadFailureMessage(file));
         return false;
     }
-    session.jobs.insert(session.jobs.begin(), loaded.jobs.begin(), loaded.jobs.end());
+    session.jobs.insert(session.jobs.begin(), loaded.value().begin(), loaded.value().end());
     return true;
 }
 
@@ -159,8 +159,8 @@ int main(int argc, char** argv)
     for (const std::string& name : o.previews)
         printLine(session.previewName(name, EntryKind::File));
     if (o.writeJobs) {
-        if (!saveJobsToXml(*o.writeJobs, session.jobs, o.encoding)) {
-            printMessage("Unable to write to " + *o.writeJobs);
+        if (const Result<void> saved = saveJobsToXml(*o.writeJobs, session.jobs, o.encoding); !saved.ok()) {
+            printMessage(saved.error().message);
             status = kExitFailed;
         }
     }

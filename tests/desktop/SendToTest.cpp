@@ -222,12 +222,12 @@ TEST_P(SendToSet, EveryEntryStartsTheProgramOnTheSelectedFolder)
     m_tree.dir("photos/My 'old' photos");
     m_tree.dir("photos/second");
 
-    const SendToResult result = placeInSendTo(recorder.program(), data());
-    ASSERT_TRUE(result.ok) << result.failedFile << ": " << result.reason;
+    const Result<std::vector<std::string>> result = placeInSendTo(recorder.program(), data());
+    ASSERT_TRUE(result.ok()) << result.error().message;
     std::vector<std::string> expected;
     for (const std::string& f : setFiles())
         expected.push_back(data() + f);
-    EXPECT_EQ(result.written, expected);
+    EXPECT_EQ(result.value(), expected);
 
     // The desktop's own checker: Exec quoting, escapes, field codes. A service menu is KDE's
     // Type=Service, whose keys the checker knows only for applications.
@@ -307,11 +307,14 @@ TEST_P(SendToRefused, NamesTheFileAndWritesNothing)
 {
     TempTree tree;
     tree.dir("data");
-    const SendToResult result = placeInSendTo(GetParam().target, tree.at("data") + "/");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.failedFile, tree.at("data/" + setFiles()[GetParam().failedFile]));
-    EXPECT_NE(result.reason.find(GetParam().reason), std::string::npos) << result.reason;
-    EXPECT_TRUE(result.written.empty());
+    // A failure holds no list of files written: only the message naming the file and why.
+    const Result<std::vector<std::string>> result = placeInSendTo(GetParam().target, tree.at("data") + "/");
+    ASSERT_FALSE(result.ok());
+    const std::string& message = result.error().message;
+    EXPECT_TRUE(message.starts_with(
+        sendToFailureMessage(tree.at("data/" + setFiles()[GetParam().failedFile]), "") + "\r\n"))
+        << message;
+    EXPECT_NE(message.find(GetParam().reason), std::string::npos) << message;
     EXPECT_EQ(tree.list("data"), std::vector<std::string> {});
 }
 
@@ -358,12 +361,11 @@ TEST_P(SendToForeign, IsLeftAsItIsAndTheSetFails)
     }
     const TreeSnapshot before = snapshotTree(tree.path());
 
-    SendToResult result = placeInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.failedFile, tree.at(rel));
-    EXPECT_EQ(
-        result.reason, "A file of this name exists that Brindlewick did not write; it is left as it is.");
-    EXPECT_TRUE(result.written.empty());
+    Result<std::vector<std::string>> result = placeInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().message,
+        sendToFailureMessage(
+            tree.at(rel), "A file of this name exists that Brindlewick did not write; it is left as it is."));
     EXPECT_EQ(treeDifference(before, snapshotTree(tree.path())), "");
 
     // Once the name is free the set is written; written again, the program's own files and the
@@ -372,10 +374,10 @@ TEST_P(SendToForeign, IsLeftAsItIsAndTheSetFails)
         ::rmdir(tree.at(rel).c_str());
     else
         ::unlink(tree.at(rel).c_str());
-    ASSERT_TRUE(placeInSendTo("/opt/first/brindlewick", tree.at("data") + "/").ok);
+    ASSERT_TRUE(placeInSendTo("/opt/first/brindlewick", tree.at("data") + "/").ok());
     result = placeInSendTo("/opt/second/brindlewick", tree.at("data") + "/");
-    ASSERT_TRUE(result.ok) << result.reason;
-    EXPECT_EQ(result.written.size(), 5u);
+    ASSERT_TRUE(result.ok()) << result.error().message;
+    EXPECT_EQ(result.value().size(), 5u);
     for (const std::string& f : setFiles()) {
         const std::string text = tree.read("data/" + f);
         EXPECT_NE(text.find("/opt/second/brindlewick"), std::string::npos) << f;
@@ -407,20 +409,21 @@ TEST(SendToSetFailures, AFolderThatIsAFileIsNamedAndNothingIsWritten)
 {
     TempTree tree;
     tree.file("data/nemo", "not a folder");
-    const SendToResult result = placeInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.failedFile, tree.at("data/nemo/actions/brindlewick.nemo_action"));
-    EXPECT_EQ(result.reason, tree.at("data/nemo") + ": Not a directory");
+    const Result<std::vector<std::string>> result
+        = placeInSendTo("/usr/bin/brindlewick", tree.at("data") + "/");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().message,
+        sendToFailureMessage(tree.at("data/nemo/actions/brindlewick.nemo_action"),
+            tree.at("data/nemo") + ": Not a directory"));
     EXPECT_EQ(regularFiles(tree.at("data")), std::vector<std::string> {"nemo"});
     EXPECT_EQ(tree.read("data/nemo"), "not a folder");
 }
 
 TEST(SendToSetFailures, NoHomeFolderIsAFailureWithoutAFolder)
 {
-    const SendToResult result = placeInSendTo("/usr/bin/brindlewick", "");
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.failedFile, "Brindle Wick.desktop");
-    EXPECT_EQ(sendToFailureMessage(result.failedFile, result.reason),
+    const Result<std::vector<std::string>> result = placeInSendTo("/usr/bin/brindlewick", "");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().message,
         "Cannot create shortcut to Brindlewick\r\nfilename = Brindle Wick.desktop\r\n"
         "No home folder is known, so there is no folder for it.");
 }
@@ -439,7 +442,7 @@ TEST(SendToSetFailures, AWriteThatFailsPartWayLeavesTheEarlierSetWhole)
             tree.dir("data");
             disk = ScratchMount::tmpfs(tree.at("data"), "size=64k", why);
         }
-        ASSERT_TRUE(placeInSendTo("/opt/old/brindlewick", tree.at("data") + "/").ok);
+        ASSERT_TRUE(placeInSendTo("/opt/old/brindlewick", tree.at("data") + "/").ok());
         if (!fullDisk) {
             disk = ScratchMount::bind(tree.at("data/Thunar/sendto"), why);
             if (disk && disk->makeReadOnly() != 0)
@@ -463,12 +466,12 @@ TEST(SendToSetFailures, AWriteThatFailsPartWayLeavesTheEarlierSetWhole)
 
         // A long path makes every file longer than a page.
         const std::string target = "/opt/" + std::string(3000, 'n') + "/brindlewick";
-        const SendToResult result = placeInSendTo(target, tree.at("data") + "/");
-        EXPECT_FALSE(result.ok);
-        EXPECT_NE(result.failedFile, "");
-        EXPECT_TRUE(result.written.empty());
-        EXPECT_NE(result.reason.find(fullDisk ? "No space left" : "Read-only"), std::string::npos)
-            << result.reason;
+        const Result<std::vector<std::string>> result = placeInSendTo(target, tree.at("data") + "/");
+        ASSERT_FALSE(result.ok());
+        const std::string& message = result.error().message;
+        // The failure names a file of the set.
+        EXPECT_TRUE(message.starts_with(sendToFailureMessage(tree.at("data/")))) << message;
+        EXPECT_NE(message.find(fullDisk ? "No space left" : "Read-only"), std::string::npos) << message;
         EXPECT_EQ(treeDifference(withFiller, snapshotTree(tree.at("data"))), "");
         EXPECT_NE(before.size(), 0u);
     }
@@ -476,11 +479,9 @@ TEST(SendToSetFailures, AWriteThatFailsPartWayLeavesTheEarlierSetWhole)
 
 TEST(SendToMessages, TheSuccessListsTheFileManagerEntries)
 {
-    SendToResult result;
-    result.ok = true;
-    result.written = {"/d/applications/Brindle Wick.desktop", "/d/kio/servicemenus/brindlewick.desktop",
-        "/d/nemo/actions/brindlewick.nemo_action"};
-    EXPECT_EQ(sendToSuccessMessage(result, "/d/"),
+    const std::vector<std::string> written = {"/d/applications/Brindle Wick.desktop",
+        "/d/kio/servicemenus/brindlewick.desktop", "/d/nemo/actions/brindlewick.nemo_action"};
+    EXPECT_EQ(sendToSuccessMessage(written, "/d/"),
         "A shortcut to Brindlewick has been successfully created in\r\n/d/applications/\r\n\r\n"
         "The file managers offer it in their menus through:\r\n/d/kio/servicemenus/brindlewick.desktop\r\n"
         "/d/nemo/actions/brindlewick.nemo_action");

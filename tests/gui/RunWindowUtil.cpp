@@ -21,7 +21,7 @@ MainWindow& RunWindowFixture::startIn(const std::string& rel)
 void RunWindowFixture::loadJobs(const std::vector<Job>& jobs)
 {
     const std::string file = m_tree.at("jobs.xml");
-    ASSERT_TRUE(saveJobsToXml(file, jobs, "UTF-8"));
+    ASSERT_TRUE(saveJobsToXml(file, jobs, "UTF-8").ok());
     ASSERT_TRUE(win().loadJobListFile(file));
 }
 

@@ -36,7 +36,7 @@ std::string fileWith(const std::string& declaration, const std::string& body)
     return declaration + "\r\n\r\n<brindlewick>\r\n  <jobs>\r\n" + body + "  </jobs>\r\n</brindlewick>\r\n";
 }
 
-JobListLoad loadText(const std::string& text)
+Result<std::vector<Job>> loadText(const std::string& text)
 {
     return loadJobsFromXmlBytes(text, "test.xml");
 }
@@ -65,7 +65,7 @@ TEST(JobListWriter, SaveWritesFileAndReplacesOldOne)
 {
     TempTree t;
     t.file("jobs.xml", "old contents");
-    ASSERT_TRUE(saveJobsToXml(t.at("jobs.xml"), exampleJobs(), "ISO-8859-1"));
+    ASSERT_TRUE(saveJobsToXml(t.at("jobs.xml"), exampleJobs(), "ISO-8859-1").ok());
     EXPECT_EQ(t.read("jobs.xml"), golden("example.xml"));
     EXPECT_EQ(t.list(), std::vector<std::string> {"jobs.xml"}); // no temporary file left
 }
@@ -82,15 +82,15 @@ TEST(JobListWriter, FailedSaveLeavesOldFileAndNothingElse)
     small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
     const std::vector<Job> many(500, makeJob(jobInsert, 0, 0, 0, std::string(100, 'x')));
-    const bool saved = saveJobsToXml(t.at("jobs.xml"), many, "ISO-8859-1");
+    const bool saved = saveJobsToXml(t.at("jobs.xml"), many, "ISO-8859-1").ok();
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
     EXPECT_EQ(t.read("jobs.xml"), "old contents");
     EXPECT_EQ(t.list(), std::vector<std::string> {"jobs.xml"});
 
-    EXPECT_FALSE(saveJobsToXml(t.at("missing/jobs.xml"), many, ""));
+    EXPECT_FALSE(saveJobsToXml(t.at("missing/jobs.xml"), many, "").ok());
     t.dir("folder");
-    EXPECT_FALSE(saveJobsToXml(t.at("folder"), many, ""));
+    EXPECT_FALSE(saveJobsToXml(t.at("folder"), many, "").ok());
 }
 
 TEST(JobListReader, ReadsBackWhatWasWritten)
@@ -102,12 +102,12 @@ TEST(JobListReader, ReadsBackWhatWasWritten)
         makeJob(jobReplace, 1, 1, 0, "a'b\"c", "&lt;"),
         makeJob(jobCounter, 77, -1, 2147483647, "", ""),
     };
-    const JobListLoad loaded = loadText(jobsToXml(jobs, "ISO-8859-1"));
-    ASSERT_TRUE(loaded.ok) << loaded.message;
-    EXPECT_EQ(loaded.jobs, jobs);
+    const Result<std::vector<Job>> loaded = loadText(jobsToXml(jobs, "ISO-8859-1"));
+    ASSERT_TRUE(loaded.ok()) << loaded.error().message;
+    EXPECT_EQ(loaded.value(), jobs);
     // The literal text "&amp;" is not decoded a second time.
-    EXPECT_EQ(loaded.jobs[2].str1, "&amp;");
-    EXPECT_EQ(loaded.jobs[3].str2, "&lt;");
+    EXPECT_EQ(loaded.value()[2].str1, "&amp;");
+    EXPECT_EQ(loaded.value()[3].str2, "&lt;");
 }
 
 // The fields the newer jobs use travel through a file as any other value: every-letter case
@@ -124,31 +124,31 @@ TEST(JobListReader, NewerJobFieldsRoundTripThroughAFile)
         makeJob(jobCounter, 5, 3),
     };
     TempTree t;
-    ASSERT_TRUE(saveJobsToXml(t.at("new.xml"), jobs, "ISO-8859-1"));
+    ASSERT_TRUE(saveJobsToXml(t.at("new.xml"), jobs, "ISO-8859-1").ok());
     const std::string text = t.read("new.xml");
     EXPECT_NE(text.find(R"(<job type="jobUpper" modifier="0" int1="1" int2="0" str1="" str2="" />)"),
         std::string::npos);
     EXPECT_NE(text.find(R"(<job type="jobInsert" modifier="5" int1="0" int2="0" str1="_v2" str2="" />)"),
         std::string::npos);
-    const JobListLoad loaded = loadJobsFromXml(t.at("new.xml"));
-    ASSERT_TRUE(loaded.ok) << loaded.message;
-    ASSERT_EQ(loaded.jobs, jobs);
+    const Result<std::vector<Job>> loaded = loadJobsFromXml(t.at("new.xml"));
+    ASSERT_TRUE(loaded.ok()) << loaded.error().message;
+    ASSERT_EQ(loaded.value(), jobs);
     // The jobs read back rename as the jobs written.
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         std::int32_t a = 3, b = 3;
-        EXPECT_EQ(
-            loaded.jobs[i].apply("Track - ARTIST é.straße", a), jobs[i].apply("Track - ARTIST é.straße", b));
+        EXPECT_EQ(loaded.value()[i].apply("Track - ARTIST é.straße", a),
+            jobs[i].apply("Track - ARTIST é.straße", b));
     }
-    EXPECT_EQ(loaded.jobs[2].description(),
+    EXPECT_EQ(loaded.value()[2].description(),
         R"(Replace regex "(?<t>\w+) - (\w+)&<>'"" with "\U${t}\E $$2 \l$2" (ignore case))");
 }
 
 TEST(JobListReader, ControlBytesAreDroppedOnSaving)
 {
-    const JobListLoad loaded
+    const Result<std::vector<Job>> loaded
         = loadText(jobsToXml(std::vector {makeJob(jobInsert, 0, 0, 0, "a\tb\r\nc")}, ""));
-    ASSERT_TRUE(loaded.ok);
-    EXPECT_EQ(loaded.jobs.at(0).str1, "abc");
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded.value().at(0).str1, "abc");
 }
 
 // Under every label, a job string that is valid UTF-8 reads back exactly; a byte that is not
@@ -175,13 +175,13 @@ TEST_P(EveryLabel, ValidTextReadsBackExactlyAndStrayBytesAsTheirCharacters)
             jobInsert, 0, 0, 0, "\xf0\x9f\x98\x80 \xc2\x85 \xef\xbf\xbd \xed\x9f\xbf", "&#xE9; &amp; plain"),
         makeJob(jobRemove, 0, 0, 0, bytes, "a\xe9z"),
     };
-    const JobListLoad loaded = loadText(jobsToXml(jobs, GetParam()));
-    ASSERT_TRUE(loaded.ok) << loaded.message;
-    ASSERT_EQ(loaded.jobs.size(), 3u);
-    EXPECT_EQ(loaded.jobs[0], jobs[0]);
-    EXPECT_EQ(loaded.jobs[1], jobs[1]);
-    EXPECT_EQ(loaded.jobs[2].str1, asCharacters);
-    EXPECT_EQ(loaded.jobs[2].str2, "a\xc3\xa9z");
+    const Result<std::vector<Job>> loaded = loadText(jobsToXml(jobs, GetParam()));
+    ASSERT_TRUE(loaded.ok()) << loaded.error().message;
+    ASSERT_EQ(loaded.value().size(), 3u);
+    EXPECT_EQ(loaded.value()[0], jobs[0]);
+    EXPECT_EQ(loaded.value()[1], jobs[1]);
+    EXPECT_EQ(loaded.value()[2].str1, asCharacters);
+    EXPECT_EQ(loaded.value()[2].str2, "a\xc3\xa9z");
 }
 
 INSTANTIATE_TEST_SUITE_P(JobListReader, EveryLabel,
@@ -246,11 +246,11 @@ TEST(JobListReader, DecodesDeclaredEncodings)
         {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "caf\xc3\xa9 \xe9", "caf\xc3\xa9 \xc3\xa9"},
     };
     for (const Case& c : cases) {
-        const JobListLoad loaded
+        const Result<std::vector<Job>> loaded
             = loadText(fileWith(c.declaration, "    <job type=\"jobInsert\" str1=\"" + c.attr + "\" />\r\n"));
-        ASSERT_TRUE(loaded.ok) << c.declaration << ": " << loaded.message;
-        ASSERT_EQ(loaded.jobs.size(), 1u);
-        EXPECT_EQ(loaded.jobs[0].str1, c.expected) << c.declaration << " " << c.attr;
+        ASSERT_TRUE(loaded.ok()) << c.declaration << ": " << loaded.error().message;
+        ASSERT_EQ(loaded.value().size(), 1u);
+        EXPECT_EQ(loaded.value()[0].str1, c.expected) << c.declaration << " " << c.attr;
     }
 }
 
@@ -271,22 +271,22 @@ TEST(JobListReader, Utf8WrittenUnderAOneByteLabelByEarlierVersionsReadsAsMeant)
         {"EUC-KR", "\xc7\xd1", "\xed\x95\x9c"},
     };
     for (const Case& c : cases) {
-        const JobListLoad loaded
+        const Result<std::vector<Job>> loaded
             = loadText(fileWith("<?xml version=\"1.0\" encoding=\"" + c.encoding + "\"?>",
                 "    <job type=\"jobInsert\" str1=\"" + c.attr + "\" />\r\n"));
-        ASSERT_TRUE(loaded.ok) << c.encoding << ": " << loaded.message;
-        ASSERT_EQ(loaded.jobs.size(), 1u);
-        EXPECT_EQ(loaded.jobs[0].str1, c.expected) << c.encoding << " " << c.attr;
+        ASSERT_TRUE(loaded.ok()) << c.encoding << ": " << loaded.error().message;
+        ASSERT_EQ(loaded.value().size(), 1u);
+        EXPECT_EQ(loaded.value()[0].str1, c.expected) << c.encoding << " " << c.attr;
     }
     // What this version writes is never taken for such a file: text whose Latin-1 bytes would
     // form UTF-8 is written with references and reads back exactly.
     const std::vector<Job> mojibake = {makeJob(jobInsert, 0, 0, 0, "\xc3\x83\xc2\xa9 cafe")};
     const std::string written = jobsToXml(mojibake, "ISO-8859-1");
     EXPECT_NE(written.find("&#xC3;&#xA9; cafe"), std::string::npos) << written;
-    const JobListLoad back = loadText(written);
-    ASSERT_TRUE(back.ok) << back.message;
-    ASSERT_EQ(back.jobs.size(), 1u);
-    EXPECT_EQ(back.jobs[0], mojibake[0]);
+    const Result<std::vector<Job>> back = loadText(written);
+    ASSERT_TRUE(back.ok()) << back.error().message;
+    ASSERT_EQ(back.value().size(), 1u);
+    EXPECT_EQ(back.value()[0], mojibake[0]);
 }
 
 TEST(JobListReader, AttributeRulesAndSkippedJobs)
@@ -299,12 +299,12 @@ TEST(JobListReader, AttributeRulesAndSkippedJobs)
           "    <job type=\"jobRemove\" modifier=\"abc\" int1=\"2147483648\" int2=\"+3\" />\r\n"
           "    <job type=\"jobInsert\" int1=\" 4\" int2=\"-2147483648\"><job type=\"jobLower\"/></job>\r\n"
           "    text <!-- comment --> <other type=\"jobLower\"/>\r\n";
-    const JobListLoad loaded = loadText(fileWith("<?xml version=\"1.0\"?>", body));
-    ASSERT_TRUE(loaded.ok) << loaded.message;
-    ASSERT_EQ(loaded.jobs.size(), 3u);
-    EXPECT_EQ(loaded.jobs[0], makeJob(jobUpper, -5, 0, 7, "", "b"));
-    EXPECT_EQ(loaded.jobs[1], makeJob(jobRemove, 0, 0, 3));
-    EXPECT_EQ(loaded.jobs[2], makeJob(jobInsert, 0, 0, -2147483647 - 1));
+    const Result<std::vector<Job>> loaded = loadText(fileWith("<?xml version=\"1.0\"?>", body));
+    ASSERT_TRUE(loaded.ok()) << loaded.error().message;
+    ASSERT_EQ(loaded.value().size(), 3u);
+    EXPECT_EQ(loaded.value()[0], makeJob(jobUpper, -5, 0, 7, "", "b"));
+    EXPECT_EQ(loaded.value()[1], makeJob(jobRemove, 0, 0, 3));
+    EXPECT_EQ(loaded.value()[2], makeJob(jobInsert, 0, 0, -2147483647 - 1));
 }
 
 TEST(JobListReader, EveryJobsElementCountsAndOnlyThere)
@@ -313,16 +313,16 @@ TEST(JobListReader, EveryJobsElementCountsAndOnlyThere)
         = "<brindlewick><job type=\"jobLower\"/>"
           "<jobs><job type=\"jobUpper\"/></jobs><other><jobs><job type=\"jobNormal\"/></jobs></other>"
           "<jobs><job type=\"jobCounter\"/><job type=\"jobLower\"/></jobs></brindlewick>";
-    const JobListLoad loaded = loadText(text);
-    ASSERT_TRUE(loaded.ok);
-    ASSERT_EQ(loaded.jobs.size(), 3u);
-    EXPECT_EQ(loaded.jobs[0].jobType, jobUpper);
-    EXPECT_EQ(loaded.jobs[1].jobType, jobCounter);
-    EXPECT_EQ(loaded.jobs[2].jobType, jobLower);
+    const Result<std::vector<Job>> loaded = loadText(text);
+    ASSERT_TRUE(loaded.ok());
+    ASSERT_EQ(loaded.value().size(), 3u);
+    EXPECT_EQ(loaded.value()[0].jobType, jobUpper);
+    EXPECT_EQ(loaded.value()[1].jobType, jobCounter);
+    EXPECT_EQ(loaded.value()[2].jobType, jobLower);
 
-    const JobListLoad none = loadText("<brindlewick><other/></brindlewick>");
-    EXPECT_TRUE(none.ok);
-    EXPECT_TRUE(none.jobs.empty());
+    const Result<std::vector<Job>> none = loadText("<brindlewick><other/></brindlewick>");
+    EXPECT_TRUE(none.ok());
+    EXPECT_TRUE(none.value().empty());
 }
 
 TEST(JobListReader, MessagesOfFailedLoads)
@@ -343,10 +343,10 @@ TEST(JobListReader, MessagesOfFailedLoads)
         {"<jobs/>", "Root node element is not recognised. Loading aborted!"},
     };
     for (const Case& c : cases) {
-        const JobListLoad loaded = loadText(c.text);
-        EXPECT_FALSE(loaded.ok);
-        EXPECT_TRUE(loaded.jobs.empty());
-        EXPECT_EQ(loaded.message, c.message) << c.text;
+        const Result<std::vector<Job>> loaded = loadText(c.text);
+        // A failed load holds no jobs at all: only the message.
+        ASSERT_FALSE(loaded.ok()) << c.text;
+        EXPECT_EQ(loaded.error().message, c.message) << c.text;
     }
     const std::string parserErrors[] = {
         "<brindlewick><jobs>",
@@ -357,38 +357,38 @@ TEST(JobListReader, MessagesOfFailedLoads)
         "<!DOCTYPE b [<!ENTITY a \"&a;\">]><brindlewick x=\"&a;\"/>",
     };
     for (const std::string& text : parserErrors) {
-        const JobListLoad loaded = loadText(text);
-        EXPECT_FALSE(loaded.ok);
-        EXPECT_TRUE(loaded.message.starts_with("XML error: ")) << loaded.message;
-        EXPECT_GT(loaded.message.size(), std::string("XML error: ").size());
+        const Result<std::vector<Job>> loaded = loadText(text);
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_TRUE(loaded.error().message.starts_with("XML error: ")) << loaded.error().message;
+        EXPECT_GT(loaded.error().message.size(), std::string("XML error: ").size());
     }
 }
 
 TEST(JobListReader, MissingFileAndFolder)
 {
     TempTree t;
-    const JobListLoad missing = loadJobsFromXml(t.at("nope.xml"));
-    EXPECT_FALSE(missing.ok);
-    EXPECT_TRUE(missing.message.starts_with("XML error: ")) << missing.message;
-    EXPECT_NE(missing.message.find(t.at("nope.xml")), std::string::npos);
-    const JobListLoad folder = loadJobsFromXml(t.path());
-    EXPECT_FALSE(folder.ok);
-    EXPECT_TRUE(folder.message.starts_with("XML error: "));
+    const Result<std::vector<Job>> missing = loadJobsFromXml(t.at("nope.xml"));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_TRUE(missing.error().message.starts_with("XML error: ")) << missing.error().message;
+    EXPECT_NE(missing.error().message.find(t.at("nope.xml")), std::string::npos);
+    const Result<std::vector<Job>> folder = loadJobsFromXml(t.path());
+    ASSERT_FALSE(folder.ok());
+    EXPECT_TRUE(folder.error().message.starts_with("XML error: "));
 }
 
 TEST(JobListReader, HugeAndTruncatedInput)
 {
     const std::string big(4 * 1024 * 1024, 'q');
-    const JobListLoad loaded
+    const Result<std::vector<Job>> loaded
         = loadText(jobsToXml(std::vector {makeJob(jobInsert, 0, 0, 0, big)}, "ISO-8859-1"));
-    ASSERT_TRUE(loaded.ok) << loaded.message;
-    EXPECT_EQ(loaded.jobs.at(0).str1, big);
+    ASSERT_TRUE(loaded.ok()) << loaded.error().message;
+    EXPECT_EQ(loaded.value().at(0).str1, big);
 
     const std::string full = jobsToXml(exampleJobs(), "ISO-8859-1");
     for (std::size_t cut = 1; cut < full.size(); cut += 7) {
-        const JobListLoad part = loadText(full.substr(0, cut));
-        EXPECT_FALSE(part.ok) << cut;
-        EXPECT_FALSE(part.message.empty());
+        const Result<std::vector<Job>> part = loadText(full.substr(0, cut));
+        ASSERT_FALSE(part.ok()) << cut;
+        EXPECT_FALSE(part.error().message.empty());
     }
 }
 

@@ -82,13 +82,13 @@ TEST(JobListSave, SpecialFilesAreWrittenInPlaceOrRefusedNeverReplaced)
 
     // A FIFO nobody reads: refused at once (no waiting for a reader), still a FIFO.
     ASSERT_EQ(::mkfifo(t.at("fifo").c_str(), 0644), 0);
-    EXPECT_FALSE(saveJobsToXml(t.at("fifo"), someJobs(), "ISO-8859-1"));
+    EXPECT_FALSE(saveJobsToXml(t.at("fifo"), someJobs(), "ISO-8859-1").ok());
     EXPECT_TRUE(S_ISFIFO(lstatOf(t.at("fifo")).st_mode));
 
     // A FIFO with a reader: the reader gets the file.
     const int reader = ::open(t.at("fifo").c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    EXPECT_TRUE(saveJobsToXml(t.at("fifo"), someJobs(), "ISO-8859-1"));
+    EXPECT_TRUE(saveJobsToXml(t.at("fifo"), someJobs(), "ISO-8859-1").ok());
     EXPECT_EQ(drain(reader), expected);
     ::close(reader);
     EXPECT_TRUE(S_ISFIFO(lstatOf(t.at("fifo")).st_mode));
@@ -97,7 +97,7 @@ TEST(JobListSave, SpecialFilesAreWrittenInPlaceOrRefusedNeverReplaced)
     int pipeFds[2];
     ASSERT_EQ(::pipe2(pipeFds, O_NONBLOCK), 0);
     t.symlink("/proc/self/fd/" + std::to_string(pipeFds[1]), "stdout.xml");
-    EXPECT_TRUE(saveJobsToXml(t.at("stdout.xml"), someJobs(), "ISO-8859-1"));
+    EXPECT_TRUE(saveJobsToXml(t.at("stdout.xml"), someJobs(), "ISO-8859-1").ok());
     EXPECT_EQ(drain(pipeFds[0]), expected);
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
@@ -109,7 +109,7 @@ TEST(JobListSave, SpecialFilesAreWrittenInPlaceOrRefusedNeverReplaced)
     if (::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
         device = "/dev/null";
     const struct stat devBefore = lstatOf(device);
-    EXPECT_TRUE(saveJobsToXml(device, someJobs(), "ISO-8859-1"));
+    EXPECT_TRUE(saveJobsToXml(device, someJobs(), "ISO-8859-1").ok());
     const struct stat devAfter = lstatOf(device);
     EXPECT_TRUE(S_ISCHR(devAfter.st_mode));
     EXPECT_EQ(devAfter.st_ino, devBefore.st_ino);
@@ -124,17 +124,17 @@ TEST(JobListSave, SpecialFilesAreWrittenInPlaceOrRefusedNeverReplaced)
     ASSERT_LT(sockPath.size(), sizeof addr.sun_path);
     std::memcpy(addr.sun_path, sockPath.c_str(), sockPath.size() + 1);
     ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
-    EXPECT_FALSE(saveJobsToXml(sockPath, someJobs(), "ISO-8859-1"));
+    EXPECT_FALSE(saveJobsToXml(sockPath, someJobs(), "ISO-8859-1").ok());
     EXPECT_TRUE(S_ISSOCK(lstatOf(sockPath).st_mode));
     ::close(sock);
     t.dir("folder.xml");
-    EXPECT_FALSE(saveJobsToXml(t.at("folder.xml"), someJobs(), "ISO-8859-1"));
+    EXPECT_FALSE(saveJobsToXml(t.at("folder.xml"), someJobs(), "ISO-8859-1").ok());
     EXPECT_TRUE(S_ISDIR(lstatOf(t.at("folder.xml")).st_mode));
 
     // A link to a file that is missing: the file is made where the link points.
     t.dir("real");
     t.symlink("real/target.xml", "link.xml");
-    EXPECT_TRUE(saveJobsToXml(t.at("link.xml"), someJobs(), "ISO-8859-1"));
+    EXPECT_TRUE(saveJobsToXml(t.at("link.xml"), someJobs(), "ISO-8859-1").ok());
     EXPECT_TRUE(S_ISLNK(lstatOf(t.at("link.xml")).st_mode));
     EXPECT_EQ(t.read("real/target.xml"), expected);
     // Nothing else was made beside them.
@@ -152,7 +152,7 @@ TEST(JobListSave, WritesInPlaceWhereTheFileCannotBeReplaced)
     // Another name of the same file sees the new list too, and it is still one file.
     t.file("jobs.xml", "old");
     ASSERT_EQ(::link(t.at("jobs.xml").c_str(), t.at("other name.xml").c_str()), 0);
-    EXPECT_TRUE(saveJobsToXml(t.at("jobs.xml"), someJobs(), "ISO-8859-1"));
+    EXPECT_TRUE(saveJobsToXml(t.at("jobs.xml"), someJobs(), "ISO-8859-1").ok());
     EXPECT_EQ(t.read("jobs.xml"), expected);
     EXPECT_EQ(t.read("other name.xml"), expected);
     EXPECT_EQ(lstatOf(t.at("jobs.xml")).st_ino, lstatOf(t.at("other name.xml")).st_ino);
@@ -161,7 +161,7 @@ TEST(JobListSave, WritesInPlaceWhereTheFileCannotBeReplaced)
     for (const std::size_t length : {248u, 251u, 255u}) {
         const std::string name = std::string(length - 4, 'n') + ".xml";
         t.file(name, "old");
-        EXPECT_TRUE(saveJobsToXml(t.at(name), someJobs(), "ISO-8859-1")) << length;
+        EXPECT_TRUE(saveJobsToXml(t.at(name), someJobs(), "ISO-8859-1").ok()) << length;
         EXPECT_EQ(t.read(name), expected) << length;
         ::unlink(t.at(name).c_str());
     }
@@ -181,7 +181,7 @@ TEST(JobListSave, WritesInPlaceWhereTheFileCannotBeReplaced)
     bool saved = false;
     {
         AsNobody nobody;
-        saved = saveJobsToXml(t.at("locked/mine.xml"), someJobs(), "ISO-8859-1");
+        saved = saveJobsToXml(t.at("locked/mine.xml"), someJobs(), "ISO-8859-1").ok();
     }
     ::chmod(t.at("locked").c_str(), 0755);
     EXPECT_TRUE(saved);

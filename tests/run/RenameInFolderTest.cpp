@@ -14,12 +14,13 @@ TEST(renameInFolder, RenamesWithoutReplacing)
     TempTree tree;
     tree.file("a.txt", "a");
     tree.file("b.txt", "b");
-    std::string error;
-    EXPECT_FALSE(renameInFolder(tree.path(), "a.txt", "b.txt", error));
-    EXPECT_FALSE(error.empty());
+    const Result<void> taken = renameInFolder(tree.path(), "a.txt", "b.txt");
+    ASSERT_FALSE(taken.ok());
+    EXPECT_FALSE(taken.error().message.empty());
     EXPECT_EQ(tree.read("a.txt"), "a");
     EXPECT_EQ(tree.read("b.txt"), "b");
-    EXPECT_TRUE(renameInFolder(tree.path(), "a.txt", "c\xE9.txt", error)) << error;
+    const Result<void> renamed = renameInFolder(tree.path(), "a.txt", "c\xE9.txt");
+    EXPECT_TRUE(renamed.ok()) << renamed.error().message;
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"b.txt", "c\xE9.txt"}));
 }
 
@@ -32,8 +33,7 @@ TEST_P(RefusedNames, LeaveTheEntryAlone)
     TempTree tree;
     tree.dir("sub");
     tree.file("a.txt", "a");
-    std::string error;
-    EXPECT_FALSE(renameInFolder(tree.path(), "a.txt", GetParam(), error));
+    EXPECT_FALSE(renameInFolder(tree.path(), "a.txt", GetParam()).ok());
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"a.txt", "sub"}));
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "core/base/BrindleError.h"
 #include "common/TempTree.h"
 #include "core/settings/AppSettings.h"
 
@@ -45,16 +44,16 @@ struct AppSettingsFixture : ::testing::Test {
     /// Start-up: load the file, then the options.
     AppOptions load()
     {
-        store.loadValues();
+        EXPECT_TRUE(store.loadValues().ok());
         AppOptions o;
-        loadSettings(store, o, appDir);
+        EXPECT_TRUE(loadSettings(store, o, appDir).ok());
         return o;
     }
     /// Close (or the start of a run): the options into the store, the store into the file.
     void save(const AppOptions& o)
     {
-        saveSettings(o, store);
-        store.saveValues();
+        EXPECT_TRUE(saveSettings(o, store).ok());
+        EXPECT_TRUE(store.saveValues().ok());
     }
     /// A new start of the program: a fresh store reads the file.
     AppOptions restart()
@@ -100,7 +99,7 @@ TEST_F(AppSettingsFixture, FirstStartDefaultsAndTheFileWritten)
 
     // Close: the settings, then the placement.
     save(o);
-    store.saveFormPlacement(FixedForm());
+    EXPECT_TRUE(store.saveFormPlacement(FixedForm()).ok());
     std::string expected
         = "[Booleans]\nrecurseDirs=0\nrenameDirs=0\nresetCounter=0\nsort=1\nconfirm=0\nundo=0\n"
           "log=0\nsimulation=0\nnaturalSort=0\n[Integers]\ncounterStart=0\nviewStyle=2\nstvWidth=200\n["
@@ -250,9 +249,9 @@ TEST_F(AppSettingsFixture, SettingsSurviveARestart)
 TEST_F(AppSettingsFixture, AStartThatStopsOnABadBooleanKeepsWhatWasRead)
 {
     tree.file("brindle.ini", "[Booleans]\nrecurseDirs=1\nsort=maybe\n[Strings]\nexample=kept.txt\n");
-    EXPECT_THROW(store.loadValues(), BrindleError);
+    EXPECT_FALSE(store.loadValues().ok());
     AppOptions o;
-    loadSettings(store, o, appDir); // the window still applies what the store holds
+    EXPECT_TRUE(loadSettings(store, o, appDir).ok()); // the window still applies what the store holds
     EXPECT_TRUE(o.recurseDirs);
     EXPECT_TRUE(o.sort);
     EXPECT_EQ(o.example, "filename.ext");

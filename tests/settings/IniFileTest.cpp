@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include "core/base/BrindleError.h"
 #include "common/TempTree.h"
 #include "core/settings/IniFile.h"
 
@@ -159,7 +158,7 @@ TEST(IniFile, MissingFileStartsEmptyAndSaveCreatesIt)
     ini.load();
     EXPECT_EQ(ini.text(), "");
     ini.writeString("Integers", "counterStart", "3");
-    ini.save();
+    EXPECT_TRUE(ini.save().ok());
     EXPECT_EQ(t.read("new.ini"), "[Integers]\ncounterStart=3\n");
     EXPECT_EQ(t.list(), std::vector<std::string> {"new.ini"}); // no temporary file left
 }
@@ -171,12 +170,8 @@ TEST(IniFile, UnwritableOrUnreadableFileIsNeverReplaced)
         IniFile ini(path);
         ini.load();
         ini.writeString("s", "k", "v");
-        try {
-            ini.save();
-        } catch (const BrindleError& e) {
-            return std::string(e.what());
-        }
-        return std::string("saved");
+        const Result<void> saved = ini.save();
+        return saved.ok() ? std::string("saved") : saved.error().message;
     };
     // The folder does not exist.
     EXPECT_EQ(saveMessage(t.at("no/such.ini")), "Unable to write to " + t.at("no/such.ini"));
@@ -206,7 +201,7 @@ TEST(IniFile, BinaryAndHugeInputDoNotBreakIt)
     IniFile ini(t.at("junk.ini"));
     ini.load();
     ini.writeString("Booleans", "sort", "1");
-    ini.save();
+    EXPECT_TRUE(ini.save().ok());
     IniFile again(t.at("junk.ini"));
     again.load();
     EXPECT_EQ(again.readValue("Booleans", "sort"), "1");

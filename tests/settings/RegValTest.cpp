@@ -2,7 +2,6 @@
 
 #include <ostream>
 
-#include "core/base/BrindleError.h"
 #include "common/TempTree.h"
 #include "core/settings/SettingsStore.h"
 
@@ -12,15 +11,10 @@ using brindle::test::TempTree;
 namespace
 {
 
-/// The message of the BrindleError that f throws, or "no error".
-template <typename F> std::string errorOf(F&& f)
+/// The message of a failed result, or "no error".
+template <typename T> std::string errorOf(const Result<T>& result)
 {
-    try {
-        f();
-    } catch (const BrindleError& e) {
-        return e.what();
-    }
-    return "no error";
+    return result.ok() ? "no error" : result.error().message;
 }
 
 /// A store with a few values of every kind, its file in a temporary folder.
@@ -45,12 +39,12 @@ struct StoreFixture : ::testing::Test {
 
 TEST_F(StoreFixture, FirstStartKeepsDefaultsAndFirstSaveWritesAllSections)
 {
-    store.loadValues();
+    EXPECT_TRUE(store.loadValues().ok());
     EXPECT_FALSE(tree.exists("test.ini"));
-    EXPECT_TRUE(store.getBoolean("sort"));
-    EXPECT_EQ(store.getString("example"), "filename.ext");
-    EXPECT_EQ(store.getInteger("width"), 200);
-    store.saveValues();
+    EXPECT_TRUE(store.getBoolean("sort").value());
+    EXPECT_EQ(store.getString("example").value(), "filename.ext");
+    EXPECT_EQ(store.getInteger("width").value(), 200);
+    EXPECT_TRUE(store.saveValues().ok());
     EXPECT_EQ(iniText(),
         "[Booleans]\nflag=0\nsort=1\nthird=0\n[Floats]\nratio=0.5\n[Integers]\ncounterStart=0\n"
         "width=200\n[Strings]\npath=\nexample=filename.ext\n");
@@ -61,17 +55,17 @@ TEST_F(StoreFixture, LoadsEveryKind)
     writeIni("[booleans]\nflag=2\nsort=FALSE\nthird=-1\n[Floats]\nratio=1.25\n[Integers]\ncounterStart="
              "4294967301\n"
              "width=-7\n[Strings]\npath=\nexample=\"my file.txt\"\n");
-    store.loadValues();
-    EXPECT_TRUE(store.getBoolean("flag"));
-    EXPECT_FALSE(store.getBoolean("SORT"));
-    EXPECT_TRUE(store.getBoolean("third"));
-    EXPECT_DOUBLE_EQ(store.getFloat("ratio"), 1.25);
-    EXPECT_EQ(store.getInteger("counterStart"), 5);
-    EXPECT_EQ(store.getInteger("width"), -7);
-    EXPECT_EQ(store.getString("path"), "");
-    EXPECT_EQ(store.getString("example"), "my file.txt");
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_TRUE(store.getBoolean("flag").value());
+    EXPECT_FALSE(store.getBoolean("SORT").value());
+    EXPECT_TRUE(store.getBoolean("third").value());
+    EXPECT_DOUBLE_EQ(store.getFloat("ratio").value(), 1.25);
+    EXPECT_EQ(store.getInteger("counterStart").value(), 5);
+    EXPECT_EQ(store.getInteger("width").value(), -7);
+    EXPECT_EQ(store.getString("path").value(), "");
+    EXPECT_EQ(store.getString("example").value(), "my file.txt");
     EXPECT_TRUE(messages.empty());
-    store.saveValues();
+    EXPECT_TRUE(store.saveValues().ok());
     EXPECT_EQ(iniText(),
         "[booleans]\nflag=1\nsort=0\nthird=1\n[Floats]\nratio=1.25\n[Integers]\ncounterStart=5\n"
         "width=-7\n[Strings]\npath=\nexample=my file.txt\n");
@@ -97,11 +91,11 @@ TEST_P(StoredBoolean, LoadsAsTheRuleSays)
 {
     const BoolCase& c = GetParam();
     writeIni("[Booleans]\nflag=" + c.stored + "\n");
-    store.setBoolean("flag", true); // the current value, kept when nothing is stored
-    const std::string error = errorOf([&] { store.loadValues(); });
+    EXPECT_TRUE(store.setBoolean("flag", true).ok()); // the current value, kept when nothing is stored
+    const std::string error = errorOf(store.loadValues());
     if (c.loaded == "error") {
         EXPECT_EQ(error, "'" + c.stored + "' is not a valid boolean value");
-        EXPECT_TRUE(store.getBoolean("flag"));
+        EXPECT_TRUE(store.getBoolean("flag").value());
         return;
     }
     EXPECT_EQ(error, "no error");
@@ -137,7 +131,7 @@ TEST_P(StoredInteger, LoadsAsTheLow32BitsOrKeepsTheDefault)
 {
     const IntCase& c = GetParam();
     writeIni("[Integers]\ncounterStart=" + c.stored + "\n");
-    store.loadValues();
+    EXPECT_TRUE(store.loadValues().ok());
     EXPECT_EQ(store.integers()[0], "counterStart=" + c.loaded);
     if (c.message) {
         ASSERT_EQ(messages.size(), 1u);
@@ -162,10 +156,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, StoredInteger,
 TEST_F(StoreFixture, BadStoredNumbersShowMessagesAndKeepDefaults)
 {
     writeIni("[Integers]\ncounterStart=abc\nwidth=99999999999999999999\n[Floats]\nratio=x1\n");
-    store.loadValues();
-    EXPECT_EQ(store.getInteger("counterStart"), 0);
-    EXPECT_EQ(store.getInteger("width"), 200);
-    EXPECT_DOUBLE_EQ(store.getFloat("ratio"), 0.5);
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_EQ(store.getInteger("counterStart").value(), 0);
+    EXPECT_EQ(store.getInteger("width").value(), 200);
+    EXPECT_DOUBLE_EQ(store.getFloat("ratio").value(), 0.5);
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0], "Error reading Float value \"Floats\\ratio\". Value = \"x1\". Value set to 0.5");
     EXPECT_EQ(messages[1],
@@ -179,41 +173,41 @@ TEST_F(StoreFixture, WithoutAMessageCallbackABadNumberIsStillSkipped)
 {
     store.onMessage = nullptr;
     writeIni("[Integers]\ncounterStart=abc\nwidth=9\n");
-    store.loadValues();
-    EXPECT_EQ(store.getInteger("counterStart"), 0);
-    EXPECT_EQ(store.getInteger("width"), 9);
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_EQ(store.getInteger("counterStart").value(), 0);
+    EXPECT_EQ(store.getInteger("width").value(), 9);
 }
 
 TEST_F(StoreFixture, BadBooleanStopsTheLoadAndClosesTheStore)
 {
     writeIni("[Booleans]\nflag=1\nsort=yes\nthird=1\n[Strings]\nexample=loaded\n");
-    EXPECT_EQ(errorOf([&] { store.loadValues(); }), "'yes' is not a valid boolean value");
-    EXPECT_TRUE(store.getBoolean("flag")); // read before the bad line
-    EXPECT_TRUE(store.getBoolean("sort")); // the bad line: unchanged
-    EXPECT_FALSE(store.getBoolean("third")); // after it: unchanged
-    EXPECT_EQ(store.getString("example"), "filename.ext"); // after it: unchanged
+    EXPECT_EQ(errorOf(store.loadValues()), "'yes' is not a valid boolean value");
+    EXPECT_TRUE(store.getBoolean("flag").value()); // read before the bad line
+    EXPECT_TRUE(store.getBoolean("sort").value()); // the bad line: unchanged
+    EXPECT_FALSE(store.getBoolean("third").value()); // after it: unchanged
+    EXPECT_EQ(store.getString("example").value(), "filename.ext"); // after it: unchanged
     // The store was closed: the next operation opens it afresh and reads the file as it is now.
     writeIni("[Booleans]\nsort=0\n[Strings]\nexample=loaded\n");
-    store.loadValues();
-    EXPECT_FALSE(store.getBoolean("sort"));
-    EXPECT_EQ(store.getString("example"), "loaded");
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_FALSE(store.getBoolean("sort").value());
+    EXPECT_EQ(store.getString("example").value(), "loaded");
     // A save after a stopped load writes what the lists hold, and nothing of the failed load.
     writeIni("[Booleans]\nflag=1\nsort=yes\n");
-    EXPECT_THROW(store.loadValues(), BrindleError);
-    store.saveValues();
+    EXPECT_FALSE(store.loadValues().ok());
+    EXPECT_TRUE(store.saveValues().ok());
     EXPECT_TRUE(iniText().starts_with("[Booleans]\nflag=1\nsort=0\nthird=0\n[Floats]"));
 }
 
 TEST_F(StoreFixture, EmptyAndAbsentStrings)
 {
     writeIni("[Strings]\nexample=\n");
-    store.setString("path", "/keep");
-    store.loadValues();
-    EXPECT_EQ(store.getString("example"), "");
+    EXPECT_TRUE(store.setString("path", "/keep").ok());
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_EQ(store.getString("example").value(), "");
     EXPECT_EQ(store.Strings()[1], "example=");
-    EXPECT_EQ(store.getString("path"), "/keep");
-    store.setString("path", "");
-    EXPECT_EQ(store.getString("path"), "");
+    EXPECT_EQ(store.getString("path").value(), "/keep");
+    EXPECT_TRUE(store.setString("path", "").ok());
+    EXPECT_EQ(store.getString("path").value(), "");
     EXPECT_EQ(store.Strings()[0], "path=");
     EXPECT_EQ(store.Strings().size(), 2u);
 }
@@ -221,54 +215,53 @@ TEST_F(StoreFixture, EmptyAndAbsentStrings)
 TEST_F(StoreFixture, EmptyNumbersKeepTheirCurrentValue)
 {
     writeIni("[Booleans]\nsort=\n[Integers]\nwidth=\n[Floats]\nratio=''\n");
-    store.loadValues();
-    EXPECT_TRUE(store.getBoolean("sort"));
-    EXPECT_EQ(store.getInteger("width"), 200);
-    EXPECT_DOUBLE_EQ(store.getFloat("ratio"), 0.5);
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_TRUE(store.getBoolean("sort").value());
+    EXPECT_EQ(store.getInteger("width").value(), 200);
+    EXPECT_DOUBLE_EQ(store.getFloat("ratio").value(), 0.5);
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(StoreFixture, ValuesKeepTheirBlanksAndQuotesAcrossASave)
 {
-    store.setString("example", " two  blanks ");
-    store.setString("path", "'/quoted folder'");
-    store.saveValues();
-    store.setString("example", "");
-    store.setString("path", "");
-    store.loadValues();
-    EXPECT_EQ(store.getString("example"), " two  blanks ");
-    EXPECT_EQ(store.getString("path"), "'/quoted folder'");
+    EXPECT_TRUE(store.setString("example", " two  blanks ").ok());
+    EXPECT_TRUE(store.setString("path", "'/quoted folder'").ok());
+    EXPECT_TRUE(store.saveValues().ok());
+    EXPECT_TRUE(store.setString("example", "").ok());
+    EXPECT_TRUE(store.setString("path", "").ok());
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_EQ(store.getString("example").value(), " two  blanks ");
+    EXPECT_EQ(store.getString("path").value(), "'/quoted folder'");
 }
 
 TEST_F(StoreFixture, ByNameErrors)
 {
-    EXPECT_EQ(errorOf([&] { store.getBoolean("counterStart"); }), "Boolean Field \"counterStart\" not found");
-    EXPECT_EQ(errorOf([&] { store.setBoolean("x", true); }), "Boolean Field \"x\" not found");
-    EXPECT_EQ(errorOf([&] { store.getInteger("flag"); }), "Integer Field \"flag\" not found");
-    EXPECT_EQ(errorOf([&] { store.setInteger("x", 1); }), "Integer Field \"x\" not found");
-    EXPECT_EQ(errorOf([&] { store.getString("x"); }), "String Field \"x\" not found");
-    EXPECT_EQ(errorOf([&] { store.setString("x", ""); }), "String Field \"x\" not found");
-    EXPECT_EQ(errorOf([&] { store.getFloat("x"); }), "Float Field \"x\" not found");
+    EXPECT_EQ(errorOf(store.getBoolean("counterStart")), "Boolean Field \"counterStart\" not found");
+    EXPECT_EQ(errorOf(store.setBoolean("x", true)), "Boolean Field \"x\" not found");
+    EXPECT_EQ(errorOf(store.getInteger("flag")), "Integer Field \"flag\" not found");
+    EXPECT_EQ(errorOf(store.setInteger("x", 1)), "Integer Field \"x\" not found");
+    EXPECT_EQ(errorOf(store.getString("x")), "String Field \"x\" not found");
+    EXPECT_EQ(errorOf(store.setString("x", "")), "String Field \"x\" not found");
+    EXPECT_EQ(errorOf(store.getFloat("x")), "Float Field \"x\" not found");
     EXPECT_EQ(store.Strings(), (std::vector<std::string> {"path=", "example=filename.ext"})); // unchanged
     store.setIntegers({"a=1", "bad=12x"});
-    EXPECT_EQ(
-        errorOf([&] { store.getInteger("bad"); }), "Error in conversion of integer \"bad\", Value = \"12x\"");
-    EXPECT_EQ(errorOf([&] { store.saveValues(); }), "Error in conversion of integer[1], Value = \"12x\"");
-    EXPECT_EQ(errorOf([&] { store.loadValues(); }), "Error in conversion of integer[1], Value = \"12x\"");
+    EXPECT_EQ(errorOf(store.getInteger("bad")), "Error in conversion of integer \"bad\", Value = \"12x\"");
+    EXPECT_EQ(errorOf(store.saveValues()), "Error in conversion of integer[1], Value = \"12x\"");
+    EXPECT_EQ(errorOf(store.loadValues()), "Error in conversion of integer[1], Value = \"12x\"");
     store.setFloats({"f=zz"});
-    EXPECT_EQ(errorOf([&] { store.loadValues(); }), "Error in conversion of float[0], Value = \"zz\"");
+    EXPECT_EQ(errorOf(store.loadValues()), "Error in conversion of float[0], Value = \"zz\"");
     EXPECT_FALSE(tree.exists("test.ini")); // the failed save wrote nothing
 }
 
 TEST_F(StoreFixture, ByNameAccessIgnoresCaseAndTheFirstLineCounts)
 {
     store.setStrings({"Path=/first", "PATH=/second"});
-    EXPECT_EQ(store.getString("path"), "/first");
-    store.setString("pAtH", "/new");
+    EXPECT_EQ(store.getString("path").value(), "/first");
+    EXPECT_TRUE(store.setString("pAtH", "/new").ok());
     EXPECT_EQ(store.Strings(), (std::vector<std::string> {"Path=/new", "PATH=/second"}));
-    store.setInteger("WIDTH", -9000000000);
-    EXPECT_EQ(store.getInteger("width"), -9000000000);
-    store.setFloat("ratio", 0.1);
+    EXPECT_TRUE(store.setInteger("WIDTH", -9000000000).ok());
+    EXPECT_EQ(store.getInteger("width").value(), -9000000000);
+    EXPECT_TRUE(store.setFloat("ratio", 0.1).ok());
     EXPECT_EQ(store.floats()[0], "ratio=0.1");
 }
 
@@ -277,23 +270,22 @@ TEST_F(StoreFixture, HandEditedFileSurvivesASave)
     const std::string text = "; my settings\r\n[Booleans]\r\n; keep sorting on\r\nsort=1\r\n\r\n[Plugins]\r\n"
                              "foo=bar\r\n\r\n[Strings]\r\nexample=x.txt\r\n";
     writeIni(text);
-    store.loadValues();
-    store.setBoolean("flag", true);
-    store.saveValues();
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_TRUE(store.setBoolean("flag", true).ok());
+    EXPECT_TRUE(store.saveValues().ok());
     EXPECT_EQ(iniText(),
         "; my settings\n[Booleans]\n; keep sorting on\nsort=1\nflag=1\nthird=0\n\n[Plugins]\n"
         "foo=bar\n\n[Strings]\nexample=x.txt\npath=\n[Floats]\nratio=0.5\n[Integers]\n"
         "counterStart=0\nwidth=200\n");
 }
 
-TEST_F(StoreFixture, UnwritableFileRaisesAndKeepsTheOldOne)
+TEST_F(StoreFixture, UnwritableFileFailsAndKeepsTheOldOne)
 {
     store.startUpDir = tree.path() + "/missing/";
-    EXPECT_EQ(
-        errorOf([&] { store.saveValues(); }), "Unable to write to " + tree.path() + "/missing/test.ini");
+    EXPECT_EQ(errorOf(store.saveValues()), "Unable to write to " + tree.path() + "/missing/test.ini");
     store.startUpDir = tree.path() + "/";
     tree.dir("test.ini");
-    EXPECT_EQ(errorOf([&] { store.saveValues(); }), "Unable to write to " + tree.path() + "/test.ini");
+    EXPECT_EQ(errorOf(store.saveValues()), "Unable to write to " + tree.path() + "/test.ini");
     EXPECT_TRUE(tree.list("test.ini").empty());
     EXPECT_EQ(tree.list(), std::vector<std::string> {"test.ini"}); // no temporary file left behind
 }
@@ -302,10 +294,10 @@ TEST_F(StoreFixture, RegistryModeLoadsAndSavesNothing)
 {
     writeIni("[Booleans]\nflag=1\n");
     store.useRegistry = true;
-    store.loadValues();
-    EXPECT_FALSE(store.getBoolean("flag"));
-    store.setBoolean("sort", false);
-    store.saveValues();
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_FALSE(store.getBoolean("flag").value());
+    EXPECT_TRUE(store.setBoolean("sort", false).ok());
+    EXPECT_TRUE(store.saveValues().ok());
     EXPECT_EQ(iniText(), "[Booleans]\nflag=1\n");
 }
 
@@ -313,9 +305,9 @@ TEST_F(StoreFixture, IniSectionPrefixesSections)
 {
     store.iniSection = "App";
     writeIni("[App\\Integers]\nwidth=5\n[Integers]\nwidth=6\n");
-    store.loadValues();
-    EXPECT_EQ(store.getInteger("width"), 5);
-    store.saveValues();
+    EXPECT_TRUE(store.loadValues().ok());
+    EXPECT_EQ(store.getInteger("width").value(), 5);
+    EXPECT_TRUE(store.saveValues().ok());
     EXPECT_TRUE(iniText().starts_with("[App\\Integers]\nwidth=5\ncounterStart=0\n[Integers]\nwidth=6\n"
                                       "[App\\Booleans]\nflag=0\n"));
 }
@@ -325,7 +317,7 @@ TEST_F(StoreFixture, WithoutStartUpDirTheFileNameIsThePath)
     store.useStartUpDir = false;
     store.iniFileName = tree.at("elsewhere.ini");
     EXPECT_EQ(store.iniPath(), tree.at("elsewhere.ini"));
-    store.saveValues();
+    EXPECT_TRUE(store.saveValues().ok());
     EXPECT_TRUE(tree.read("elsewhere.ini").starts_with("[Booleans]\n"));
     EXPECT_FALSE(tree.exists("test.ini"));
 }
@@ -355,16 +347,16 @@ TEST_F(StoreFixture, PlacementFirstStartAndRoundTrip)
     EXPECT_TRUE(form.calls.empty()); // first start: nothing stored, nothing applied
     EXPECT_FALSE(tree.exists("test.ini"));
 
-    store.saveFormPlacement(form);
+    EXPECT_TRUE(store.saveFormPlacement(form).ok());
     EXPECT_EQ(iniText(), "[frmMain]\nLeft=10\nTop=20\nWidth=800\nHeight=600\nWinState=2\n");
     store.restoreFormPlacement(form);
     EXPECT_EQ(
         form.calls, (std::vector<std::string> {"left 10", "top 20", "width 800", "height 600", "state 2"}));
 
     // A save of the values keeps the placement, and the placement keeps the values.
-    store.saveValues();
+    EXPECT_TRUE(store.saveValues().ok());
     form.placement = {-3, 4, 640, 480, 0};
-    store.saveFormPlacement(form);
+    EXPECT_TRUE(store.saveFormPlacement(form).ok());
     EXPECT_EQ(iniText(),
         "[frmMain]\nLeft=-3\nTop=4\nWidth=640\nHeight=480\nWinState=0\n[Booleans]\nflag=0\nsort=1\n"
         "third=0\n[Floats]\nratio=0.5\n[Integers]\ncounterStart=0\nwidth=200\n[Strings]\npath=\n"
@@ -435,12 +427,12 @@ TEST_F(StoreFixture, PlacementThatCannotBeToldOrStoredWritesNothing)
     FakeForm form;
     form.known = false;
     writeIni("");
-    store.saveFormPlacement(form);
+    EXPECT_TRUE(store.saveFormPlacement(form).ok());
     EXPECT_EQ(iniText(), "");
 
     form.known = true;
     store.useRegistry = true;
-    store.saveFormPlacement(form);
+    EXPECT_TRUE(store.saveFormPlacement(form).ok());
     EXPECT_EQ(iniText(), "");
     writeIni("[frmMain]\nLeft=1\n");
     store.restoreFormPlacement(form);
@@ -448,8 +440,8 @@ TEST_F(StoreFixture, PlacementThatCannotBeToldOrStoredWritesNothing)
 
     store.useRegistry = false;
     store.startUpDir = tree.path() + "/missing/";
-    EXPECT_EQ(errorOf([&] { store.saveFormPlacement(form); }),
-        "Unable to write to " + tree.path() + "/missing/test.ini");
+    EXPECT_EQ(
+        errorOf(store.saveFormPlacement(form)), "Unable to write to " + tree.path() + "/missing/test.ini");
 }
 
 } // namespace

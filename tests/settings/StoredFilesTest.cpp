@@ -47,9 +47,9 @@ TEST(StoredFilesTest, ASettingsFileOfAnEarlierVersionLoadsEveryValueAndSavesBack
     tree.dir("app");
     SettingsStore store;
     initAppSettingsStore(store, tree.at("old/"));
-    store.loadValues();
+    EXPECT_TRUE(store.loadValues().ok());
     AppOptions o;
-    loadSettings(store, o, tree.at("app"));
+    EXPECT_TRUE(loadSettings(store, o, tree.at("app")).ok());
     EXPECT_TRUE(o.recurseDirs);
     EXPECT_TRUE(o.renameDirs);
     EXPECT_FALSE(o.resetCounter);
@@ -63,8 +63,8 @@ TEST(StoredFilesTest, ASettingsFileOfAnEarlierVersionLoadsEveryValueAndSavesBack
     EXPECT_EQ(o.viewStyle, 3);
     EXPECT_EQ(o.stvWidth, 240);
     EXPECT_EQ(o.path, "/home/user/Fotos/Été 2026");
-    EXPECT_EQ(store.getString("openDir"), "/home/user/Jobs");
-    EXPECT_EQ(store.getString("saveDir"), "/home/user/Saved jobs");
+    EXPECT_EQ(store.getString("openDir").value(), "/home/user/Jobs");
+    EXPECT_EQ(store.getString("saveDir").value(), "/home/user/Saved jobs");
     EXPECT_EQ(o.example, "IMG_0001.JPG");
     EXPECT_EQ(o.encoding, "UTF-8");
     EXPECT_EQ(o.filemask, "*.jpg");
@@ -82,11 +82,11 @@ TEST(StoredFilesTest, ASettingsFileOfAnEarlierVersionLoadsEveryValueAndSavesBack
     SettingsStore fresh;
     initAppSettingsStore(fresh, tree.at("new/"));
     tree.dir("new");
-    o.openDir = store.getString("openDir");
-    o.saveDir = store.getString("saveDir");
-    saveSettings(o, fresh);
-    fresh.saveValues();
-    fresh.saveFormPlacement(form);
+    o.openDir = store.getString("openDir").value();
+    o.saveDir = store.getString("saveDir").value();
+    EXPECT_TRUE(saveSettings(o, fresh).ok());
+    EXPECT_TRUE(fresh.saveValues().ok());
+    EXPECT_TRUE(fresh.saveFormPlacement(form).ok());
     EXPECT_EQ(tree.read("new/brindle.ini"), golden("brindle.ini"));
 }
 
@@ -123,10 +123,10 @@ TEST_P(StoredJobListTest, AJobListOfAnEarlierVersionReadsTheSameJobsAndWritesThe
 {
     const std::string encoding = GetParam();
     const std::string file = "jobs-" + (encoding.empty() ? std::string("none") : encoding) + ".xml";
-    const JobListLoad load = loadJobsFromXmlBytes(golden(file), file);
-    ASSERT_TRUE(load.ok) << load.message;
-    EXPECT_EQ(load.jobs, goldenJobs());
-    EXPECT_EQ(jobsToXml(load.jobs, encoding), golden(file));
+    const Result<std::vector<Job>> load = loadJobsFromXmlBytes(golden(file), file);
+    ASSERT_TRUE(load.ok()) << load.error().message;
+    EXPECT_EQ(load.value(), goldenJobs());
+    EXPECT_EQ(jobsToXml(load.value(), encoding), golden(file));
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, StoredJobListTest,

@@ -53,25 +53,24 @@ bool hasControlCharacter(const std::string& s)
 }
 
 /// mkdir -p; the folders get the usual permissions (0777 less the umask). On failure failedPart
-/// (when given) receives the folder that could not be made or is no folder.
-int makeFolders(const std::string& folder, std::string* failedPart = nullptr)
+/// receives the folder that could not be made or is no folder.
+SysError makeFoldersNaming(const std::string& folder, std::string& failedPart)
 {
     for (std::size_t p = folder.find('/', 1); p != std::string::npos; p = folder.find('/', p + 1)) {
         const std::string part = folder.substr(0, p);
         if (::mkdir(part.c_str(), 0777) == 0)
             continue;
         // Something of that name that is no folder is named itself, not the folder below it.
-        const int e = errno == EEXIST ? (isExistingFolder(part) ? 0 : ENOTDIR) : errno;
-        if (e != 0) {
-            if (failedPart)
-                *failedPart = part;
+        const SysError e
+            = errno == EEXIST ? SysError(isExistingFolder(part) ? 0 : ENOTDIR) : SysError::last();
+        if (e) {
+            failedPart = part;
             return e;
         }
     }
     if (isExistingFolder(folder))
-        return 0;
-    if (failedPart)
-        *failedPart = folder;
+        return {};
+    failedPart = folder;
     return ENOTDIR;
 }
 
@@ -234,9 +233,9 @@ struct PlannedFile {
 };
 
 /// Writes text to a new temporary file beside file.path, synced, with the entry's permissions
-/// (the umask's, and executable by its owner where the file manager needs it). Returns 0 or an
-/// errno value; the temporary file is gone again on failure.
-int writeTemporary(PlannedFile& file)
+/// (the umask's, and executable by its owner where the file manager needs it). The temporary
+/// file is gone again on failure.
+SysError writeTemporary(PlannedFile& file)
 {
     static std::mt19937_64 random {std::random_device {}()};
     const std::string folder = folderOf(file.path);
@@ -251,7 +250,7 @@ int writeTemporary(PlannedFile& file)
             break;
     }
     if (fd < 0) {
-        const int e = errno;
+        const SysError e = SysError::last();
         file.temp.clear();
         return e;
     }
@@ -262,7 +261,7 @@ int writeTemporary(PlannedFile& file)
     // A umask that takes the owner's execute bit would leave a file the file manager ignores.
     if (ok && file.executable && (st.st_mode & S_IXUSR) == 0)
         ok = ::fchmod(fd, (st.st_mode & 07777) | S_IRUSR | S_IXUSR) == 0;
-    int e = ok ? 0 : errno;
+    SysError e = ok ? SysError() : SysError::last();
     if (ok) {
         if (const SysError w = writeAll(fd, file.text)) {
             ok = false;
@@ -271,30 +270,30 @@ int writeTemporary(PlannedFile& file)
     }
     if (ok && ::fsync(fd) != 0) {
         ok = false;
-        e = errno;
+        e = SysError::last();
     }
-    if (const int closeError = owned.close(); closeError != 0 && ok) {
+    if (const SysError closeError = owned.close(); closeError && ok) {
         ok = false;
         e = closeError;
     }
     if (!ok) {
         ::unlink(file.temp.c_str());
         file.temp.clear();
-        return e != 0 ? e : EIO;
+        return e ? e : SysError(EIO);
     }
-    return 0;
+    return {};
 }
 
 /// Puts the temporary file in its place: over the file it replaces, or, where nothing had the
-/// name, only while nothing does. Returns 0 or an errno value.
-int putInPlace(const PlannedFile& file)
+/// name, only while nothing does.
+SysError putInPlace(const PlannedFile& file)
 {
     if (file.exists)
-        return ::rename(file.temp.c_str(), file.path.c_str()) == 0 ? 0 : errno;
+        return ::rename(file.temp.c_str(), file.path.c_str()) == 0 ? SysError() : SysError::last();
     const std::string folder = folderOf(file.path);
     const Fd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dirFd.valid())
-        return errno;
+        return dirFd.error();
     return renameNoReplace(
         dirFd.get(), file.temp.substr(folder.size()), file.path.substr(folder.size()), false);
 }
@@ -362,13 +361,13 @@ std::string sendToFailureMessage(const std::string& linkFile, const std::string&
         + (reason.empty() ? "" : "\r\n" + reason);
 }
 
-std::string sendToSuccessMessage(const SendToResult& result, const std::string& dataHome)
+std::string sendToSuccessMessage(const std::vector<std::string>& written, const std::string& dataHome)
 {
     std::string text = sendToSuccessMessage(dataHome + "applications/");
-    if (result.written.size() > 1) {
+    if (written.size() > 1) {
         text += "\r\n\r\nThe file managers offer it in their menus through:";
-        for (std::size_t i = 1; i < result.written.size(); ++i)
-            text += "\r\n" + result.written[i];
+        for (std::size_t i = 1; i < written.size(); ++i)
+            text += "\r\n" + written[i];
     }
     return text;
 }
@@ -393,7 +392,7 @@ bool menuEntryExecutable(MenuEntry entry)
     return entry == MenuEntry::DolphinServiceMenu || entry == MenuEntry::NautilusScript;
 }
 
-std::string menuEntryText(MenuEntry entry, const std::string& target, bool ownMarker, std::string* problem)
+Result<std::string> menuEntryText(MenuEntry entry, const std::string& target, bool ownMarker)
 {
     // A shell script holds any bytes; the key files hold UTF-8 text of one line per key.
     std::string why = entry == MenuEntry::NautilusScript
@@ -402,10 +401,8 @@ std::string menuEntryText(MenuEntry entry, const std::string& target, bool ownMa
     if (why.empty() && entry == MenuEntry::NemoAction && hasNemoFieldCode(target))
         why = "The program's path holds \"%\" before a letter or another \"%\", which Nemo would take for a "
               "field code.";
-    if (problem)
-        *problem = why;
     if (!why.empty())
-        return {};
+        return Error {why};
     switch (entry) {
     case MenuEntry::DolphinServiceMenu:
         return serviceMenuText(target, ownMarker);
@@ -416,7 +413,7 @@ std::string menuEntryText(MenuEntry entry, const std::string& target, bool ownMa
     case MenuEntry::NemoAction:
         return nemoActionText(target, ownMarker);
     }
-    return {};
+    return std::string();
 }
 
 std::string getDataHome()
@@ -424,13 +421,10 @@ std::string getDataHome()
     return xdgBaseDir("XDG_DATA_HOME", ".local/share");
 }
 
-SendToResult placeInSendTo(const std::string& target, const std::string& dataHome)
+Result<std::vector<std::string>> placeInSendTo(const std::string& target, const std::string& dataHome)
 {
-    SendToResult result;
-    auto fail = [&](const std::string& file, const std::string& reason) {
-        result.failedFile = file;
-        result.reason = reason;
-        return result;
+    auto fail = [](const std::string& file, const std::string& reason) {
+        return Error {sendToFailureMessage(file, reason)};
     };
     if (dataHome.empty())
         return fail(kSendToFileName, "No home folder is known, so there is no folder for it.");
@@ -448,23 +442,23 @@ SendToResult placeInSendTo(const std::string& target, const std::string& dataHom
         PlannedFile file;
         file.path = dataHome + menuEntryPath(entry);
         file.executable = menuEntryExecutable(entry);
-        std::string problem;
-        file.text = menuEntryText(entry, target, true, &problem);
-        if (file.text.empty())
-            return fail(file.path, problem);
+        Result<std::string> text = menuEntryText(entry, target, true);
+        if (!text.ok())
+            return fail(file.path, text.error().message);
+        file.text = std::move(text).value();
         files.push_back(std::move(file));
     }
 
     // 2. The folders, and what has each name now.
     for (PlannedFile& file : files) {
         std::string part;
-        if (const int e = makeFolders(folderOf(file.path), &part); e != 0)
-            return fail(file.path, part + ": " + errorText(e));
+        if (const SysError e = makeFoldersNaming(folderOf(file.path), part))
+            return fail(file.path, part + ": " + e.text());
         struct stat st {
         };
         if (::lstat(file.path.c_str(), &st) != 0) {
             if (errno != ENOENT)
-                return fail(file.path, errorText(errno));
+                return fail(file.path, SysError::last().text());
             continue;
         }
         file.exists = true;
@@ -482,25 +476,25 @@ SendToResult placeInSendTo(const std::string& target, const std::string& dataHom
                 ::unlink(files[i].temp.c_str());
     };
     for (PlannedFile& file : files) {
-        if (const int e = writeTemporary(file); e != 0) {
+        if (const SysError e = writeTemporary(file)) {
             removeTemporaries(0);
-            return fail(file.path, errorText(e));
+            return fail(file.path, e.text());
         }
     }
 
     // 4. Each takes its name in one step.
+    std::vector<std::string> written;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (const int e = putInPlace(files[i]); e != 0) {
+        if (const SysError e = putInPlace(files[i])) {
             removeTemporaries(i);
             return fail(files[i].path,
-                e == EEXIST ? "A file of this name appeared meanwhile; it is left as it is." : errorText(e));
+                e == EEXIST ? "A file of this name appeared meanwhile; it is left as it is." : e.text());
         }
         files[i].temp.clear();
         syncFolderOf(files[i].path);
-        result.written.push_back(files[i].path);
+        written.push_back(files[i].path);
     }
-    result.ok = true;
-    return result;
+    return written;
 }
 
 } // namespace brindle

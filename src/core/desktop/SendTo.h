@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/base/AppDir.h"
+#include "core/base/Result.h"
 #include "core/base/SysError.h"
 
 namespace brindle
@@ -66,20 +67,8 @@ bool menuEntryExecutable(MenuEntry entry);
 
 /// The text of the entry that starts target on the selected folders (the program uses the first
 /// of them), with kOwnEntryMarker when ownMarker is true (the user's copies; a copy installed for
-/// every user has none). Empty when target cannot be written into this kind of entry; then
-/// problem (when given) receives why.
-std::string menuEntryText(
-    MenuEntry entry, const std::string& target, bool ownMarker, std::string* problem = nullptr);
-
-/// What placing the program in Send To did.
-struct SendToResult {
-    bool ok = false;
-    /// Every file written, the desktop entry first; on failure the files written before it.
-    std::vector<std::string> written;
-    /// On failure: the file that could not be written and why.
-    std::string failedFile;
-    std::string reason;
-};
+/// every user has none). Fails with why when target cannot be written into this kind of entry.
+Result<std::string> menuEntryText(MenuEntry entry, const std::string& target, bool ownMarker);
 
 /// The Send To menu item's work: the desktop entry kSendToFileName in dataHome/applications/,
 /// and the four file manager entries below dataHome, all for the program target. dataHome is
@@ -92,14 +81,16 @@ struct SendToResult {
 /// - Every file is written to a temporary file beside it and synced first; only when all five
 ///   are written do they take their names, an absent one without replacing anything that
 ///   appeared meanwhile. No file is ever seen half-written.
-SendToResult placeInSendTo(const std::string& target, const std::string& dataHome);
+/// Gives every file written, the desktop entry first; fails with sendToFailureMessage for the
+/// file that could not be written and why.
+Result<std::vector<std::string>> placeInSendTo(const std::string& target, const std::string& dataHome);
 
 /// The user's data folder ending with "/": $XDG_DATA_HOME when it is an absolute path, else
 /// ~/.local/share/; empty when no home folder is known.
 std::string getDataHome();
 
-/// The success message of placeInSendTo: the designed text with the applications folder, and
-/// the file manager entries on the lines after it.
-std::string sendToSuccessMessage(const SendToResult& result, const std::string& dataHome);
+/// The success message of placeInSendTo (written: the files it wrote): the designed text with the
+/// applications folder, and the file manager entries on the lines after it.
+std::string sendToSuccessMessage(const std::vector<std::string>& written, const std::string& dataHome);
 
 } // namespace brindle

@@ -267,9 +267,8 @@ bool writtenAsUtf8UnderOneByteLabel(std::string_view bytes)
 /// Reads a job list from bytes. With redecoding, a file that does not decode under its label is
 /// read again with each byte that does not decode taken as the character of its number, and a
 /// file that earlier versions wrote as UTF-8 under a one-byte label is read as UTF-8.
-JobListLoad loadJobs(std::string_view bytes, const std::string& fileName, bool redecoding)
+Result<std::vector<Job>> loadJobs(std::string_view bytes, const std::string& fileName, bool redecoding)
 {
-    JobListLoad result;
     const bool asUtf8 = redecoding && writtenAsUtf8UnderOneByteLabel(bytes);
     ParseOutcome parsed = parse(bytes, fileName, asUtf8 ? "UTF-8" : nullptr);
     if (parsed.decodingError && redecoding) {
@@ -279,30 +278,22 @@ JobListLoad loadJobs(std::string_view bytes, const std::string& fileName, bool r
                 parsed = std::move(again);
         }
     }
-    if (!parsed.doc) {
-        result.message = std::move(parsed.error);
-        return result;
-    }
+    if (!parsed.doc)
+        return Error {std::move(parsed.error)};
     const xmlDoc* doc = parsed.doc.get();
-    if (!doc->children) {
-        result.message = kMsgDocumentEmpty;
-        return result;
-    }
+    if (!doc->children)
+        return Error {std::string(kMsgDocumentEmpty)};
     const xmlNode* root = xmlDocGetRootElement(doc);
-    if (!root) {
-        result.message = kMsgDocumentElementNil;
-        return result;
-    }
-    if (qualifiedName(root) != "brindlewick") {
-        result.message = kMsgRootNotRecognised;
-        return result;
-    }
+    if (!root)
+        return Error {std::string(kMsgDocumentElementNil)};
+    if (qualifiedName(root) != "brindlewick")
+        return Error {std::string(kMsgRootNotRecognised)};
+    std::vector<Job> jobs;
     for (const xmlNode* child = root->children; child; child = child->next) {
         if (isElementNamed(child, "jobs"))
-            readJobsElement(child, result.jobs);
+            readJobsElement(child, jobs);
     }
-    result.ok = true;
-    return result;
+    return jobs;
 }
 
 /// Jobs whose strings hold ASCII with every markup character and letters of many scripts.
@@ -375,12 +366,14 @@ std::string jobsToXml(std::span<const Job> jobs, std::string_view encoding)
     return out;
 }
 
-JobListSave saveJobsToXml(const std::string& fileName, std::span<const Job> jobs, std::string_view encoding)
+Result<void> saveJobsToXml(const std::string& fileName, std::span<const Job> jobs, std::string_view encoding)
 {
-    return {writeFileAtomically(fileName, jobsToXml(jobs, encoding))};
+    if (writeFileAtomically(fileName, jobsToXml(jobs, encoding)))
+        return Error {"Unable to write to " + fileName};
+    return {};
 }
 
-JobListLoad loadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName)
+Result<std::vector<Job>> loadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName)
 {
     return loadJobs(bytes, fileName, true);
 }
@@ -392,8 +385,8 @@ bool encodingReadsBack(std::string_view encoding)
     if (!XmlTextEncoder(encoding).converts())
         return false;
     const std::vector<Job> probe = encodingProbe();
-    const JobListLoad loaded = loadJobs(jobsToXml(probe, encoding), "probe.xml", false);
-    return loaded.ok && loaded.jobs == probe;
+    const Result<std::vector<Job>> loaded = loadJobs(jobsToXml(probe, encoding), "probe.xml", false);
+    return loaded.ok() && loaded.value() == probe;
 }
 
 std::string encodingRefusedMessage(std::string_view encoding)
@@ -421,14 +414,11 @@ SetAside setAsideUnreadableJobList(const std::string& path)
     return result;
 }
 
-JobListLoad loadJobsFromXml(const std::string& fileName)
+Result<std::vector<Job>> loadJobsFromXml(const std::string& fileName)
 {
     std::string bytes;
-    if (const SysError e = readWholeFile(fileName, bytes)) {
-        JobListLoad result;
-        result.message = std::string(kMsgXmlError) + "Cannot read \"" + fileName + "\": " + e.text();
-        return result;
-    }
+    if (const SysError e = readWholeFile(fileName, bytes))
+        return Error {std::string(kMsgXmlError) + "Cannot read \"" + fileName + "\": " + e.text()};
     return loadJobsFromXmlBytes(bytes, fileName);
 }
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/base/SysError.h"
+#include "core/base/Result.h"
 #include "core/jobs/Job.h"
 
 struct _xmlNode;
@@ -21,35 +21,21 @@ inline constexpr std::string_view kMsgRootNotRecognised
 inline constexpr std::string_view kMsgNothingToSave = "No jobs have been defined yet. Nothing to save";
 inline constexpr std::string_view kMsgFileExistsOverwrite = "File exists. Overwrite?";
 
-/// The outcome of reading a job list file. On failure jobs is empty and message holds the
-/// reader's own message ("XML error: ...", "XML Document is Empty. Loading Aborted!", ...).
-struct JobListLoad {
-    bool ok = false;
-    std::vector<Job> jobs;
-    std::string message;
-};
-
 /// The exact bytes of a job list file: the declaration for encoding (none when empty), the
 /// jobs one a line with their strings in that encoding, CR LF after every line.
 std::string jobsToXml(std::span<const Job> jobs, std::string_view encoding);
 
-/// The outcome of writing a job list file: true when it was written, otherwise false with the
-/// system's reason.
-struct JobListSave {
-    SysError error;
-
-    operator bool() const { return !error.failed(); }
-};
-
 /// Writes the job list file (see writeFileAtomically: a file is replaced only once the new one is
-/// complete, or written in place where it cannot be replaced).
-JobListSave saveJobsToXml(const std::string& fileName, std::span<const Job> jobs, std::string_view encoding);
+/// complete, or written in place where it cannot be replaced). Fails with "Unable to write to
+/// <fileName>".
+Result<void> saveJobsToXml(const std::string& fileName, std::span<const Job> jobs, std::string_view encoding);
 
-/// Reads a job list file.
-JobListLoad loadJobsFromXml(const std::string& fileName);
+/// Reads a job list file. Fails with the reader's own message ("XML error: ...", "XML Document
+/// is Empty. Loading Aborted!", ...).
+Result<std::vector<Job>> loadJobsFromXml(const std::string& fileName);
 
 /// Reads a job list from the bytes of a file; fileName names it in messages only.
-JobListLoad loadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName);
+Result<std::vector<Job>> loadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName);
 
 /// Appends the jobs of one jobs element to list: every direct job child that names a kind
 /// other than jobNone; the others are skipped without a message.

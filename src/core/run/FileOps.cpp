@@ -148,28 +148,21 @@ SysError renameNoReplaceFallback(int dirFd, const std::string& from, const std::
     return taken ? taken : plainRename(dirFd, from, to);
 }
 
-bool renameInFolder(
-    const std::string& folder, const std::string& from, const std::string& to, std::string& error)
+Result<void> renameInFolder(const std::string& folder, const std::string& from, const std::string& to)
 {
-    if (!isUsableName(to) || !isUsableName(from)) {
-        error = "invalid name";
-        return false;
-    }
+    if (!isUsableName(to) || !isUsableName(from))
+        return Error {"invalid name"};
     if (from == to)
-        return true;
+        return {};
     const Fd dir = openFolder(AT_FDCWD, folder, true);
-    if (!dir.valid()) {
-        error = dir.error().text();
-        return false;
-    }
+    if (!dir.valid())
+        return Error {dir.error().text()};
     struct stat st;
     const bool isFolder
         = ::fstatat(dir.get(), from.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-    if (const SysError e = renameNoReplace(dir.get(), from, to, isFolder)) {
-        error = e.text();
-        return false;
-    }
-    return true;
+    if (const SysError e = renameNoReplace(dir.get(), from, to, isFolder))
+        return Error {e.text()};
+    return {};
 }
 
 } // namespace brindle

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/base/Fd.h"
+#include "core/base/Result.h"
 #include "core/base/SysError.h"
 
 namespace brindle
@@ -41,8 +42,7 @@ SysError renameNoReplaceFallback(int dirFd, const std::string& from, const std::
 /// Renames the entry from to to inside folder (names as bytes), never replacing an existing
 /// entry; a change of letter case on a file system that ignores case renames the entry itself.
 /// A new name that is empty, "." or "..", holds "/" or is longer than 255 bytes is refused.
-/// On failure error receives the reason.
-bool renameInFolder(
-    const std::string& folder, const std::string& from, const std::string& to, std::string& error);
+/// Fails with the reason ("invalid name", or the system's text).
+Result<void> renameInFolder(const std::string& folder, const std::string& from, const std::string& to);
 
 } // namespace brindle

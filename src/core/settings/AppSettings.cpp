@@ -1,6 +1,7 @@
 #include "core/settings/AppSettings.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/base/FileIo.h"
 
@@ -62,42 +63,111 @@ void initAppSettingsStore(SettingsStore& store, const std::string& settingsDir)
     store.setStrings(std::move(strings));
 }
 
-void loadSettings(const SettingsStore& store, AppOptions& o, const std::string& appDir)
+namespace
 {
+
+/// Takes the values of the store one after the other until one fails; that first problem is
+/// kept and the rest is passed over.
+class ValueReader
+{
+public:
+    explicit ValueReader(const SettingsStore& store)
+        : m_store(store)
+    {
+    }
+    bool boolean(std::string_view name) { return take(m_store.getBoolean(name), false); }
+    std::int64_t integer(std::string_view name) { return take(m_store.getInteger(name), std::int64_t(0)); }
+    std::string string(std::string_view name) { return take(m_store.getString(name), std::string()); }
+    Result<void> result() const { return m_error ? Result<void>(*m_error) : Result<void>(); }
+
+private:
+    template <typename T> T take(Result<T> value, T fallback)
+    {
+        if (m_error)
+            return fallback;
+        if (!value.ok()) {
+            m_error = value.error();
+            return fallback;
+        }
+        return std::move(value).value();
+    }
+
+    const SettingsStore& m_store;
+    std::optional<Error> m_error;
+};
+
+/// Gives the store its values one after the other until one fails; keeps that first problem.
+class ValueWriter
+{
+public:
+    explicit ValueWriter(SettingsStore& store)
+        : m_store(store)
+    {
+    }
+    void boolean(std::string_view name, bool value)
+    {
+        if (m_result.ok())
+            m_result = m_store.setBoolean(name, value);
+    }
+    void integer(std::string_view name, std::int64_t value)
+    {
+        if (m_result.ok())
+            m_result = m_store.setInteger(name, value);
+    }
+    void string(std::string_view name, std::string_view value)
+    {
+        if (m_result.ok())
+            m_result = m_store.setString(name, value);
+    }
+    Result<void> result() const { return m_result; }
+
+private:
+    SettingsStore& m_store;
+    Result<void> m_result;
+};
+
+} // namespace
+
+Result<void> loadSettings(const SettingsStore& store, AppOptions& o, const std::string& appDir)
+{
+    ValueReader read(store);
     for (const BoolKey& k : kBoolKeys)
-        o.*k.field = store.getBoolean(k.name);
-    o.filemask = store.getString("filemask");
+        o.*k.field = read.boolean(k.name);
+    o.filemask = read.string("filemask");
     o.filemaskHistory.clear();
     for (std::size_t i = 0; i < kMaskHistorySize; ++i) {
-        std::string mask = store.getString(historyKey(i));
+        std::string mask = read.string(historyKey(i));
         if (!mask.empty())
             o.filemaskHistory.push_back(std::move(mask));
     }
-    o.path = store.getString("path");
-    o.example = store.getString("example");
-    o.openDir = folderOrAppDir(store.getString("openDir"), appDir);
-    o.saveDir = folderOrAppDir(store.getString("saveDir"), appDir);
-    o.encoding = store.getString("encoding");
-    o.counterStart = store.getInteger("counterStart");
-    o.viewStyle = store.getInteger("viewStyle");
-    o.stvWidth = std::max(kMinDirPanelWidth, store.getInteger("stvWidth"));
+    o.path = read.string("path");
+    o.example = read.string("example");
+    o.openDir = folderOrAppDir(read.string("openDir"), appDir);
+    o.saveDir = folderOrAppDir(read.string("saveDir"), appDir);
+    o.encoding = read.string("encoding");
+    o.counterStart = read.integer("counterStart");
+    o.viewStyle = read.integer("viewStyle");
+    o.stvWidth = std::max(kMinDirPanelWidth, read.integer("stvWidth"));
+    return read.result();
 }
 
-void saveSettings(const AppOptions& o, SettingsStore& store)
+Result<void> saveSettings(const AppOptions& o, SettingsStore& store)
 {
+    ValueWriter write(store);
     for (const BoolKey& k : kBoolKeys)
-        store.setBoolean(k.name, o.*k.field);
-    store.setString("filemask", o.filemask);
+        write.boolean(k.name, o.*k.field);
+    write.string("filemask", o.filemask);
     for (std::size_t i = 0; i < kMaskHistorySize; ++i)
-        store.setString(historyKey(i), i < o.filemaskHistory.size() ? o.filemaskHistory[i] : std::string());
-    store.setString("path", o.path);
-    store.setString("example", o.example);
-    store.setString("openDir", o.openDir);
-    store.setString("saveDir", o.saveDir);
-    store.setString("encoding", o.encoding);
-    store.setInteger("counterStart", o.counterStart);
-    store.setInteger("viewStyle", o.viewStyle);
-    store.setInteger("stvWidth", o.stvWidth);
+        write.string(historyKey(i), i < o.filemaskHistory.size() ? o.filemaskHistory[i] : std::string());
+    write.string("path", o.path);
+    write.string("example", o.example);
+    write.string("openDir", o.openDir);
+    write.string("saveDir", o.saveDir);
+    write.string("encoding", o.encoding);
+    write.integer("counterStart", o.counterStart);
+    write.integer("viewStyle", o.viewStyle);
+    write.integer("stvWidth", o.stvWidth);
+    return write.result();
 }
 
 void rememberFileMask(std::vector<std::string>& history, const std::string& mask)

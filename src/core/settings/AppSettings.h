@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/Result.h"
 #include "core/settings/SettingsStore.h"
 
 namespace brindle
@@ -48,12 +49,16 @@ inline constexpr const char* kMainFormName = "frmMain";
 void initAppSettingsStore(SettingsStore& store, const std::string& settingsDir = {});
 
 /// Copies the store's values into options: the history without its empty entries, openDir and
-/// saveDir replaced by appDir when they are not existing folders, stvWidth at least 50.
-void loadSettings(const SettingsStore& store, AppOptions& options, const std::string& appDir);
+/// saveDir replaced by appDir when they are not existing folders, stvWidth at least 50. Fails with
+/// the store's problem when a key of the application is not in it or is no number; options is
+/// then incomplete and not to be applied.
+Result<void> loadSettings(const SettingsStore& store, AppOptions& options, const std::string& appDir);
 
 /// Copies options into the store's values (the file is written by the store's saveValues).
-/// History keys beyond the history's entries are stored empty, so no stale mask survives.
-void saveSettings(const AppOptions& options, SettingsStore& store);
+/// History keys beyond the history's entries are stored empty, so no stale mask survives. Fails
+/// with the store's problem when a key of the application is not in it (the keys before it are
+/// set).
+Result<void> saveSettings(const AppOptions& options, SettingsStore& store);
 
 /// Records mask as the most recent entry of the history: an entry equal to it (compared with
 /// case) moves to the top, otherwise it is inserted there and the oldest beyond ten dropped.

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 
-#include "core/base/BrindleError.h"
 #include "core/base/FileIo.h"
 #include "core/jobs/Utf8Chars.h"
 
@@ -244,10 +243,11 @@ std::string IniFile::text() const
     return text;
 }
 
-void IniFile::save() const
+Result<void> IniFile::save() const
 {
     if (m_unreadable || writeFileAtomically(m_path, text()))
-        throw BrindleError("Unable to write to " + m_path);
+        return Error {"Unable to write to " + m_path};
+    return {};
 }
 
 } // namespace brindle

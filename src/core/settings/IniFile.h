@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/Result.h"
+
 namespace brindle
 {
 
@@ -49,9 +51,9 @@ public:
     /// The whole file as it would be written.
     std::string text() const;
 
-    /// Replaces the file on disk with text(), atomically. Throws BrindleError
-    /// "Unable to write to <path>" when it cannot (the old file then stays as it was).
-    void save() const;
+    /// Replaces the file on disk with text(), atomically. Fails with "Unable to write to <path>"
+    /// when it cannot (the old file then stays as it was).
+    Result<void> save() const;
 
 private:
     /// Index of the header line of a section, or npos.

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "core/base/AppDir.h"
-#include "core/base/BrindleError.h"
 #include "core/base/Numbers.h"
 #include "core/jobs/CaseMapping.h"
 
@@ -65,20 +64,25 @@ bool lineBool(const std::string& line)
     return !v.empty() && v != "0";
 }
 
-std::int64_t lineInteger(const std::vector<std::string>& lines, std::size_t i)
+Result<std::int64_t> lineInteger(const std::vector<std::string>& lines, std::size_t i)
 {
     const std::string v = valueOf(lines[i]);
     if (const auto n = parseInt64(v))
         return *n;
-    throw BrindleError("Error in conversion of integer[" + std::to_string(i) + "], Value = \"" + v + "\"");
+    return Error {"Error in conversion of integer[" + std::to_string(i) + "], Value = \"" + v + "\""};
 }
 
-double lineFloat(const std::vector<std::string>& lines, std::size_t i)
+Result<double> lineFloat(const std::vector<std::string>& lines, std::size_t i)
 {
     const std::string v = valueOf(lines[i]);
     if (const auto n = parseFloat(v))
         return *n;
-    throw BrindleError("Error in conversion of float[" + std::to_string(i) + "], Value = \"" + v + "\"");
+    return Error {"Error in conversion of float[" + std::to_string(i) + "], Value = \"" + v + "\""};
+}
+
+Error notFound(std::string_view kind, std::string_view name)
+{
+    return Error {std::string(kind) + " Field \"" + std::string(name) + "\" not found"};
 }
 
 void setValue(std::string& line, std::string_view value)
@@ -104,10 +108,10 @@ public:
     }
     StoreGuard(const StoreGuard&) = delete;
     StoreGuard& operator=(const StoreGuard&) = delete;
-    void close()
+    Result<void> close()
     {
         m_closed = true;
-        m_owner.closeStore();
+        return m_owner.closeStore();
     }
 
 private:
@@ -133,14 +137,15 @@ bool SettingsStore::openStore()
     return true;
 }
 
-void SettingsStore::closeStore()
+Result<void> SettingsStore::closeStore()
 {
     std::optional<IniFile> store = std::move(m_store);
     const bool written = m_written;
     m_store.reset();
     m_written = false;
     if (store && written)
-        store->save();
+        return store->save();
+    return {};
 }
 
 std::string SettingsStore::sectionName(std::string_view section) const
@@ -170,7 +175,7 @@ void SettingsStore::writeStoreString(std::string_view section, std::string_view 
     m_written = true;
 }
 
-bool SettingsStore::readStoreBool(std::string_view section, std::string_view key, bool def) const
+Result<bool> SettingsStore::readStoreBool(std::string_view section, std::string_view key, bool def) const
 {
     const std::string text = readStoreString(section, key, "");
     if (text.empty())
@@ -182,7 +187,7 @@ bool SettingsStore::readStoreBool(std::string_view section, std::string_view key
         return true;
     if (lowered == "false")
         return false;
-    throw BrindleError("'" + text + "' is not a valid boolean value");
+    return Error {"'" + text + "' is not a valid boolean value"};
 }
 
 std::int64_t SettingsStore::readStoreInteger(
@@ -210,118 +215,140 @@ double SettingsStore::readStoreFloat(std::string_view section, std::string_view 
     return def;
 }
 
-void SettingsStore::loadValues()
+Result<void> SettingsStore::loadValues()
 {
     StoreGuard guard(*this);
     if (!openStore())
-        return;
-    for (std::string& line : m_booleans)
-        setValue(line, readStoreBool("Booleans", nameOf(line), lineBool(line)) ? "1" : "0");
-    for (std::size_t i = 0; i < m_floats.size(); ++i)
-        setValue(
-            m_floats[i], floatText(readStoreFloat("Floats", nameOf(m_floats[i]), lineFloat(m_floats, i))));
+        return {};
+    for (std::string& line : m_booleans) {
+        const Result<bool> stored = readStoreBool("Booleans", nameOf(line), lineBool(line));
+        if (!stored.ok())
+            return stored.error();
+        setValue(line, stored.value() ? "1" : "0");
+    }
+    for (std::size_t i = 0; i < m_floats.size(); ++i) {
+        const Result<double> current = lineFloat(m_floats, i);
+        if (!current.ok())
+            return current.error();
+        setValue(m_floats[i], floatText(readStoreFloat("Floats", nameOf(m_floats[i]), current.value())));
+    }
     for (std::size_t i = 0; i < m_integers.size(); ++i) {
-        const std::int64_t v
-            = readStoreInteger("Integers", nameOf(m_integers[i]), lineInteger(m_integers, i));
+        const Result<std::int64_t> current = lineInteger(m_integers, i);
+        if (!current.ok())
+            return current.error();
+        const std::int64_t v = readStoreInteger("Integers", nameOf(m_integers[i]), current.value());
         // Stored integers are 32-bit: the low 32 bits, read as signed.
         setValue(m_integers[i], std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(v))));
     }
     for (std::string& line : m_strings)
         setValue(line, readStoreString("Strings", nameOf(line), valueOf(line)));
-    guard.close();
+    return guard.close();
 }
 
-void SettingsStore::saveValues()
+Result<void> SettingsStore::saveValues()
 {
     StoreGuard guard(*this);
     if (!openStore())
-        return;
+        return {};
     for (const std::string& line : m_booleans)
         writeStoreString("Booleans", nameOf(line), lineBool(line) ? "1" : "0");
-    for (std::size_t i = 0; i < m_floats.size(); ++i)
-        writeStoreString("Floats", nameOf(m_floats[i]), floatText(lineFloat(m_floats, i)));
-    for (std::size_t i = 0; i < m_integers.size(); ++i)
-        writeStoreString("Integers", nameOf(m_integers[i]), std::to_string(lineInteger(m_integers, i)));
+    // A number that is no number leaves the file as it was: the guard drops what was written.
+    for (std::size_t i = 0; i < m_floats.size(); ++i) {
+        const Result<double> v = lineFloat(m_floats, i);
+        if (!v.ok())
+            return v.error();
+        writeStoreString("Floats", nameOf(m_floats[i]), floatText(v.value()));
+    }
+    for (std::size_t i = 0; i < m_integers.size(); ++i) {
+        const Result<std::int64_t> v = lineInteger(m_integers, i);
+        if (!v.ok())
+            return v.error();
+        writeStoreString("Integers", nameOf(m_integers[i]), std::to_string(v.value()));
+    }
     for (const std::string& line : m_strings)
         writeStoreString("Strings", nameOf(line), valueOf(line));
-    guard.close();
+    return guard.close();
 }
 
-bool SettingsStore::getBoolean(std::string_view name) const
+Result<bool> SettingsStore::getBoolean(std::string_view name) const
 {
     const std::string* line = findLine(m_booleans, name);
     if (!line)
-        throw BrindleError("Boolean Field \"" + std::string(name) + "\" not found");
+        return notFound("Boolean", name);
     return valueOf(*line) != "0";
 }
 
-std::int64_t SettingsStore::getInteger(std::string_view name) const
+Result<std::int64_t> SettingsStore::getInteger(std::string_view name) const
 {
     const std::string* line = findLine(m_integers, name);
     if (!line)
-        throw BrindleError("Integer Field \"" + std::string(name) + "\" not found");
+        return notFound("Integer", name);
     if (const auto n = parseInt64(valueOf(*line)))
         return *n;
-    throw BrindleError(
-        "Error in conversion of integer \"" + std::string(name) + "\", Value = \"" + valueOf(*line) + "\"");
+    return Error {
+        "Error in conversion of integer \"" + std::string(name) + "\", Value = \"" + valueOf(*line) + "\""};
 }
 
-double SettingsStore::getFloat(std::string_view name) const
+Result<double> SettingsStore::getFloat(std::string_view name) const
 {
     const std::string* line = findLine(m_floats, name);
     if (!line)
-        throw BrindleError("Float Field \"" + std::string(name) + "\" not found");
+        return notFound("Float", name);
     if (const auto n = parseFloat(valueOf(*line)))
         return *n;
-    throw BrindleError(
-        "Error in conversion of float \"" + std::string(name) + "\", Value = \"" + valueOf(*line) + "\"");
+    return Error {
+        "Error in conversion of float \"" + std::string(name) + "\", Value = \"" + valueOf(*line) + "\""};
 }
 
-std::string SettingsStore::getString(std::string_view name) const
+Result<std::string> SettingsStore::getString(std::string_view name) const
 {
     const std::string* line = findLine(m_strings, name);
     if (!line)
-        throw BrindleError("String Field \"" + std::string(name) + "\" not found");
+        return notFound("String", name);
     return valueOf(*line);
 }
 
-void SettingsStore::setBoolean(std::string_view name, bool value)
+Result<void> SettingsStore::setBoolean(std::string_view name, bool value)
 {
     std::string* line = findLine(m_booleans, name);
     if (!line)
-        throw BrindleError("Boolean Field \"" + std::string(name) + "\" not found");
+        return notFound("Boolean", name);
     setValue(*line, value ? "1" : "0");
+    return {};
 }
 
-void SettingsStore::setInteger(std::string_view name, std::int64_t value)
+Result<void> SettingsStore::setInteger(std::string_view name, std::int64_t value)
 {
     std::string* line = findLine(m_integers, name);
     if (!line)
-        throw BrindleError("Integer Field \"" + std::string(name) + "\" not found");
+        return notFound("Integer", name);
     setValue(*line, std::to_string(value));
+    return {};
 }
 
-void SettingsStore::setFloat(std::string_view name, double value)
+Result<void> SettingsStore::setFloat(std::string_view name, double value)
 {
     std::string* line = findLine(m_floats, name);
     if (!line)
-        throw BrindleError("Float Field \"" + std::string(name) + "\" not found");
+        return notFound("Float", name);
     setValue(*line, floatText(value));
+    return {};
 }
 
-void SettingsStore::setString(std::string_view name, std::string_view value)
+Result<void> SettingsStore::setString(std::string_view name, std::string_view value)
 {
     std::string* line = findLine(m_strings, name);
     if (!line)
-        throw BrindleError("String Field \"" + std::string(name) + "\" not found");
+        return notFound("String", name);
     setValue(*line, value);
+    return {};
 }
 
-void SettingsStore::saveFormPlacement(const IPlacedForm& form)
+Result<void> SettingsStore::saveFormPlacement(const IPlacedForm& form)
 {
     FormPlacement p;
     if (!form.getPlacement(p))
-        return;
+        return {};
     StoreGuard guard(*this);
     openStore();
     const std::string section = form.formName();
@@ -330,7 +357,7 @@ void SettingsStore::saveFormPlacement(const IPlacedForm& form)
     writeStoreString(section, "Width", std::to_string(p.width));
     writeStoreString(section, "Height", std::to_string(p.height));
     writeStoreString(section, "WinState", std::to_string(p.winState));
-    guard.close();
+    return guard.close();
 }
 
 void SettingsStore::restoreFormPlacement(IPlacedForm& form, bool withSize)
@@ -363,7 +390,8 @@ void SettingsStore::restoreFormPlacement(IPlacedForm& form, bool withSize)
     // A state outside the three the windowing system knows is not applied.
     if (state == 1 || state == 2)
         form.setWindowState(state);
-    guard.close();
+    // Nothing was written, so closing cannot fail.
+    static_cast<void>(guard.close());
 }
 
 } // namespace brindle

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/Result.h"
 #include "core/settings/IniFile.h"
 
 namespace brindle
@@ -50,7 +51,7 @@ public:
 /// Each list holds "name=value" lines in the order given; that order is the order of loading
 /// and saving, and names are matched without regard to ASCII case (the first line counts). The
 /// set of names is fixed when the lists are given: nothing here adds or removes a line.
-/// Errors that reach the caller are BrindleError with the text to show.
+/// Problems are returned as the text to show (Result); nothing here throws.
 class SettingsStore
 {
 public:
@@ -86,22 +87,27 @@ public:
 
     /// Loads every listed value; a value absent from the file keeps its current one. A stored
     /// boolean that cannot be read stops the load with its error (earlier lines keep what they
-    /// loaded, later ones their current values).
-    void loadValues();
-    /// Writes every listed value; the file is replaced as a whole, atomically.
-    void saveValues();
+    /// loaded, later ones their current values), as does a listed integer or float that is no
+    /// number.
+    Result<void> loadValues();
+    /// Writes every listed value; the file is replaced as a whole, atomically. Fails with
+    /// "Unable to write to <path>", or, writing nothing, on a listed number that is no number.
+    Result<void> saveValues();
 
-    bool getBoolean(std::string_view name) const;
-    std::int64_t getInteger(std::string_view name) const;
-    double getFloat(std::string_view name) const;
-    std::string getString(std::string_view name) const;
-    void setBoolean(std::string_view name, bool value);
-    void setInteger(std::string_view name, std::int64_t value);
-    void setFloat(std::string_view name, double value);
-    void setString(std::string_view name, std::string_view value);
+    /// The values by name; a name not listed fails with "<Kind> Field "<name>" not found", a
+    /// number that cannot be read with its conversion error.
+    Result<bool> getBoolean(std::string_view name) const;
+    Result<std::int64_t> getInteger(std::string_view name) const;
+    Result<double> getFloat(std::string_view name) const;
+    Result<std::string> getString(std::string_view name) const;
+    Result<void> setBoolean(std::string_view name, bool value);
+    Result<void> setInteger(std::string_view name, std::int64_t value);
+    Result<void> setFloat(std::string_view name, double value);
+    Result<void> setString(std::string_view name, std::string_view value);
 
-    /// Writes the form's placement at once (nothing when the form cannot tell it).
-    void saveFormPlacement(const IPlacedForm& form);
+    /// Writes the form's placement at once (nothing when the form cannot tell it). Fails with
+    /// "Unable to write to <path>".
+    Result<void> saveFormPlacement(const IPlacedForm& form);
     /// Reads the form's placement and applies it: left, top, then (withSize) width and height,
     /// each only when stored; a stored normal state before the bounds, another state after.
     void restoreFormPlacement(IPlacedForm& form, bool withSize = true);
@@ -109,12 +115,13 @@ public:
 protected:
     /// Opens the backing store; false when there is none.
     bool openStore();
-    /// Closes it, writing the file first when something was written. Throws
+    /// Closes it, writing the file first when something was written. Fails with
     /// "Unable to write to <path>" when the file cannot be written.
-    void closeStore();
+    Result<void> closeStore();
     std::string readStoreString(std::string_view section, std::string_view key, std::string_view def) const;
     void writeStoreString(std::string_view section, std::string_view key, std::string_view value);
-    bool readStoreBool(std::string_view section, std::string_view key, bool def) const;
+    /// Fails with "'<text>' is not a valid boolean value".
+    Result<bool> readStoreBool(std::string_view section, std::string_view key, bool def) const;
     std::int64_t readStoreInteger(std::string_view section, std::string_view key, std::int64_t def) const;
     double readStoreFloat(std::string_view section, std::string_view key, double def) const;
 

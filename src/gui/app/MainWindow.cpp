@@ -13,7 +13,6 @@
 #include <QRadioButton>
 
 #include <algorithm>
-#include <exception>
 #include <functional>
 #include <initializer_list>
 #include <utility>
@@ -23,7 +22,6 @@
 #include "gui/folders/FolderViews.h"
 #include "core/base/AppDir.h"
 #include "core/base/AppInfo.h"
-#include "core/base/BrindleError.h"
 #include "core/base/FileIo.h"
 #include "core/base/Numbers.h"
 #include "core/joblist/JobListFile.h"
@@ -162,27 +160,18 @@ void MainWindow::formCreate()
     // Each step reports its failure and the next one still runs: a load that stopped on a bad
     // value leaves the values read so far, and those are applied, so that closing does not
     // write the defaults over the whole file.
-    try {
-        m_ini.loadValues();
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
-    }
-    try {
-        m_ini.restoreFormPlacement(*this, true);
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
-    }
-    try {
-        loadSettings();
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
-    }
+    if (const Result<void> loaded = m_ini.loadValues(); !loaded.ok())
+        showMessage(loaded.error().message);
+    m_ini.restoreFormPlacement(*this, true);
+    if (const Result<void> applied = loadSettings(); !applied.ok())
+        showMessage(applied.error().message);
 }
 
-void MainWindow::loadSettings()
+Result<void> MainWindow::loadSettings()
 {
     AppOptions o;
-    brindle::loadSettings(m_ini, o, m_env.appDir);
+    if (Result<void> read = brindle::loadSettings(m_ini, o, m_env.appDir); !read.ok())
+        return read;
     ui->chkRecurseDirs->setChecked(o.recurseDirs);
     ui->chkRenameDirs->setChecked(o.renameDirs);
     ui->chkResetCounter->setChecked(o.resetCounter);
@@ -206,9 +195,10 @@ void MainWindow::loadSettings()
     ui->edtCounter->setValue(static_cast<std::int32_t>(o.counterStart));
     setViewStyle(static_cast<int>(o.viewStyle));
     setDirPanelWidth(static_cast<int>(o.stvWidth));
+    return {};
 }
 
-void MainWindow::saveSettings()
+Result<void> MainWindow::saveSettings()
 {
     AppOptions o;
     o.recurseDirs = ui->chkRecurseDirs->isChecked();
@@ -230,19 +220,17 @@ void MainWindow::saveSettings()
     o.counterStart = counterStart();
     o.viewStyle = viewStyle();
     o.stvWidth = dirPanelWidth();
-    brindle::saveSettings(o, m_ini);
+    return brindle::saveSettings(o, m_ini);
 }
 
 bool MainWindow::writeSettings()
 {
-    try {
-        saveSettings();
-        m_ini.saveValues();
-        return true;
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
-        return false;
-    }
+    Result<void> written = saveSettings();
+    if (written.ok())
+        written = m_ini.saveValues();
+    if (!written.ok())
+        showMessage(written.error().message);
+    return written.ok();
 }
 
 std::vector<std::string> MainWindow::maskHistory() const
@@ -343,16 +331,16 @@ void MainWindow::formShow()
 
 void MainWindow::loadKeptJobList(const std::string& kept)
 {
-    JobListLoad loaded = loadJobsFromXml(kept);
-    if (loaded.ok) {
-        replaceJobs(std::move(loaded.jobs));
+    Result<std::vector<Job>> loaded = loadJobsFromXml(kept);
+    if (loaded.ok()) {
+        replaceJobs(std::move(loaded).value());
         return;
     }
     // A list that cannot be read now is still the user's: moved aside before the close could
     // write the empty list over it, and the message says where it went.
     const SetAside aside = setAsideUnreadableJobList(kept);
     m_keepKeptJobList = aside.keep;
-    showMessage(loaded.message);
+    showMessage(loaded.error().message);
     showMessage(loadFailureMessage(kept) + (aside.line.empty() ? "" : "\r\n\r\n" + aside.line));
 }
 
@@ -381,24 +369,16 @@ void MainWindow::formClose()
             showMessage(text);
         }
     };
-    try {
-        saveSettings();
-    } catch (const std::exception& e) {
-        report(e.what());
+    // The three steps run in this order (a braced list is evaluated left to right), each whatever
+    // became of the one before.
+    for (const Result<void>& step : {saveSettings(), m_ini.saveValues(), m_ini.saveFormPlacement(*this)}) {
+        if (!step.ok())
+            report(step.error().message);
     }
-    try {
-        m_ini.saveValues();
-    } catch (const std::exception& e) {
-        report(e.what());
+    if (!m_keepKeptJobList) {
+        if (const Result<void> saved = saveJobListFile(keptJobListPath()); !saved.ok())
+            report(saved.error().message);
     }
-    try {
-        m_ini.saveFormPlacement(*this);
-    } catch (const std::exception& e) {
-        report(e.what());
-    }
-    const std::string kept = keptJobListPath();
-    if (!m_keepKeptJobList && !saveJobListFile(kept))
-        report("Unable to write to " + kept);
 }
 
 std::string MainWindow::keptJobListPath() const
@@ -783,17 +763,17 @@ void MainWindow::chkSortClick()
 
 bool MainWindow::loadJobListFile(const std::string& fileName)
 {
-    JobListLoad loaded = loadJobsFromXml(fileName);
-    if (!loaded.ok) {
-        showMessage(loaded.message);
+    Result<std::vector<Job>> loaded = loadJobsFromXml(fileName);
+    if (!loaded.ok()) {
+        showMessage(loaded.error().message);
         showMessage(loadFailureMessage(fileName));
         return false;
     }
-    replaceJobs(std::move(loaded.jobs));
+    replaceJobs(std::move(loaded).value());
     return true;
 }
 
-bool MainWindow::saveJobListFile(const std::string& fileName)
+Result<void> MainWindow::saveJobListFile(const std::string& fileName)
 {
     return saveJobsToXml(fileName, m_session.jobs, m_encoding);
 }
@@ -823,8 +803,8 @@ void MainWindow::cmSaveJobListClick()
     if (entryExists(fileName) && !askYesNo(std::string(kMsgFileExistsOverwrite)))
         return;
     // The writer replaces the file only once the new one is complete.
-    if (!saveJobListFile(fileName))
-        showMessage("Unable to write to " + fileName);
+    if (const Result<void> saved = saveJobListFile(fileName); !saved.ok())
+        showMessage(saved.error().message);
     m_saveDir = folderOf(fileName);
 }
 

@@ -9,6 +9,7 @@
 
 #include "gui/app/UserDialogs.h"
 #include "gui/jobs/JobDialogWidgets.h"
+#include "core/base/Result.h"
 #include "core/jobs/RenameSession.h"
 #include "core/run/RunHost.h"
 #include "core/settings/AppSettings.h"
@@ -83,7 +84,7 @@ public:
     /// The settings store "ini" (loaded at creation, saved at close).
     SettingsStore& settings() { return m_ini; }
     /// Copies the controls and the three strings into the store (the file is not written).
-    void saveSettings();
+    Result<void> saveSettings();
     /// saveSettings and the store's saveValues; a failure is shown and gives false.
     bool writeSettings();
     /// Records the current text of cmbFileMask in the file-mask history.
@@ -95,8 +96,8 @@ public:
     /// Replaces the job list by the jobs of a job list file; on failure the reader's message
     /// and the load failure message are shown and the list stays as it was.
     bool loadJobListFile(const std::string& fileName);
-    /// Writes the job list with the current encoding; false when the file could not be written.
-    bool saveJobListFile(const std::string& fileName);
+    /// Writes the job list with the current encoding; fails with "Unable to write to <file>".
+    Result<void> saveJobListFile(const std::string& fileName);
 
     /// Adds a job of the kind through its dialog; false when the dialog was cancelled.
     bool addJob(JobType kind);
@@ -168,8 +169,9 @@ private:
     /// Loads the kept job list; one that fails to load is moved aside (see m_keepKeptJobList).
     void loadKeptJobList(const std::string& kept);
     void formClose();
-    /// Puts the store's values into the controls and the three strings.
-    void loadSettings();
+    /// Puts the store's values into the controls and the three strings; on failure (a key the
+    /// store does not hold) nothing is applied.
+    Result<void> loadSettings();
 
     // The placement of the window as the settings store keeps it.
     std::string formName() const override;

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QTimer>
 
-#include <exception>
 #include <string>
 #include <string_view>
 
@@ -94,15 +93,8 @@ void MainWindow::btnGoClick()
     {
         WindowRunHost host(
             *m_runWindows, *m_dialogs, [this] { writeSettings(); }, tree);
-        try {
-            runRename(m_session, host, options, tree.get());
-        } catch (const std::exception& e) {
-            // Nothing the run throws may escape into Qt; the windows are put right below.
-            host.flush();
-            if (progressWindow())
-                progressWindow()->endRun();
-            showMessage(std::string(e.what()));
-        }
+        // The run reports its own failures through the host; the core throws nothing.
+        runRename(m_session, host, options, tree.get());
     }
     m_runWindows->setRunning(false);
     setRunControlsEnabled(true);
@@ -117,15 +109,12 @@ void MainWindow::btnUndoClick()
     if (running())
         return;
     WindowRunHost host(*m_runWindows, *m_dialogs, nullptr, nullptr);
-    try {
-        // "Recurse into subdirectories" undoes the whole tree of a recursive run.
-        if (ui->chkRecurseDirs->isChecked())
-            undoTree(selectedPath(), host);
-        else
-            undoFolder(selectedPath(), host);
-    } catch (const std::exception& e) {
-        showMessage(std::string(e.what()));
-    }
+    // "Recurse into subdirectories" undoes the whole tree of a recursive run. Undo reports its
+    // own failures through the host.
+    if (ui->chkRecurseDirs->isChecked())
+        undoTree(selectedPath(), host);
+    else
+        undoFolder(selectedPath(), host);
 }
 
 void MainWindow::cmLogWindowClick()
@@ -138,9 +127,8 @@ void MainWindow::cmBrindlewickInSendToClick()
     // The desktop entry and the file managers' menu entries together; without a home folder
     // there is no place for them, reported as a failure.
     const std::string dataHome = getDataHome();
-    const SendToResult result = placeInSendTo(executablePath(), dataHome);
-    showMessage(result.ok ? sendToSuccessMessage(result, dataHome)
-                          : sendToFailureMessage(result.failedFile, result.reason));
+    const Result<std::vector<std::string>> written = placeInSendTo(executablePath(), dataHome);
+    showMessage(written.ok() ? sendToSuccessMessage(written.value(), dataHome) : written.error().message);
 }
 
 } // namespace brindle

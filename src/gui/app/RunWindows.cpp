@@ -164,7 +164,7 @@ WindowRunHost::WindowRunHost(RunWindows& windows, IUserDialogs& dialogs, std::fu
 WindowRunHost::~WindowRunHost()
 {
     restoreCursor();
-    // A run that did not reach its end (an exception) still gives the file list back.
+    // A run that did not reach its end still gives the file list back.
     if (!m_finished)
         m_windows.restoreFileList();
 }

@@ -371,10 +371,10 @@ bool FileListView::renameItem(const std::string& from, const std::string& to)
 {
     const int row = m_model->rowOf(from);
     const bool isFolder = row >= 0 && m_model->typeAt(row) == EntryType::Folder;
-    std::string error;
-    if (!renameInFolder(m_folder, from, to, error)) {
-        emit renameFailed(QStringLiteral("Cannot rename %1 to %2: %3")
-                              .arg(nameForDisplay(from), nameForDisplay(to), bytesToText(error)));
+    if (const Result<void> renamed = renameInFolder(m_folder, from, to); !renamed.ok()) {
+        emit renameFailed(
+            QStringLiteral("Cannot rename %1 to %2: %3")
+                .arg(nameForDisplay(from), nameForDisplay(to), bytesToText(renamed.error().message)));
         return false;
     }
     // Read again at once rather than when the watch says so, and keep the entry selected.
