@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "GuiBenchUtil.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/app/MainWindow.h"
 #include "gui/run/ProgressWindow.h"

@@ -23,7 +23,7 @@
 #include "GuiBenchUtil.h"
 #include "gui/folders/FileListModel.h"
 #include "gui/folders/NewNamePreview.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/app/MainWindow.h"
 #include "core/joblist/JobListFile.h"

@@ -59,7 +59,8 @@ TEST(EncodingDialogForm, HoldsTheTwelveItems)
 {
     EncodingDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("XML Character Encoding"));
-    EXPECT_EQ(child<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Character Encoding for XML files:"));
+    EXPECT_EQ(
+        child<QLabel>(&dialog, "lblEncoding")->text(), QStringLiteral("Character Encoding for XML files:"));
     auto* combo = child<QComboBox>(&dialog, "cbXMLEncoding");
     ASSERT_EQ(combo->count(), 12);
     EXPECT_TRUE(combo->isEditable());

@@ -20,7 +20,8 @@
 #include "GuiTestUtil.h"
 #include "gui/folders/FileListModel.h"
 #include "gui/folders/FolderTreeModel.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
+#include "gui/folders/FolderTreeView.h"
 #include "gui/base/DisplayName.h"
 #include "common/TestName.h"
 

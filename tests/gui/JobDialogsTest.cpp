@@ -568,10 +568,10 @@ TEST(JobDialogs, CaptionsAndTabOrder)
     EXPECT_EQ(child<QRadioButton>(&add, "rbEnd")->text(), QStringLiteral("at the end of filenames"));
     EXPECT_EQ(child<QLabel>(&counter, "lblPrompt")->text(), QStringLiteral("Insert a numeric string of..."));
     EXPECT_EQ(child<QLabel>(&add, "lblPrompt")->text(), QStringLiteral("Insert this string : "));
-    EXPECT_EQ(child<QLabel>(&remove, "Label1")->text(), QStringLiteral("...characters..."));
+    EXPECT_EQ(child<QLabel>(&remove, "lblCharacters")->text(), QStringLiteral("...characters..."));
     EXPECT_EQ(
         child<QCheckBox>(&replace, "chkMatchCase")->text(), QStringLiteral("Match case (case sensitive)"));
-    EXPECT_EQ(child<QLabel>(&replace, "Label1")->text(), QStringLiteral("And replace it with:"));
+    EXPECT_EQ(child<QLabel>(&replace, "lblReplaceWith")->text(), QStringLiteral("And replace it with:"));
     EXPECT_TRUE(child<QPushButton>(&remove, "btnOk")->isDefault());
 
     // Tab order of the replace dialog: the regular expression controls, OK, Cancel, the case

@@ -28,12 +28,12 @@ struct TextCase {
 
 // clang-format off
 const TextCase kTexts[] = {
-    {"Panel1", "  A multiple file rename utility for Linux", nullptr},
-    {"Label1", "Match ...", nullptr},
-    {"Label2", "... and do the following:", nullptr},
-    {"Label4", "Type a sample filename to test jobs:", nullptr},
+    {"lblTitle", "  A multiple file rename utility for Linux", nullptr},
+    {"lblMask", "Match ...", nullptr},
+    {"lblJobs", "... and do the following:", nullptr},
+    {"lblSample", "Type a sample filename to test jobs:", nullptr},
     {"pnlDirectory", " Starting Directory", nullptr},
-    {"Panel4", " File Explorer", nullptr},
+    {"lblFileExplorer", " File Explorer", nullptr},
     {"btnUp", nullptr, "Move job up"},
     {"btnDown", nullptr, "Move job down"},
     {"btnEdit", "Edit", "Edit Job"},
@@ -96,7 +96,7 @@ TEST_F(MainWindowForm, CaptionsAndHints)
 TEST_F(MainWindowForm, HeaderIsOneLineAtTheDesignedWidth)
 {
     start();
-    auto* header = child<QLabel>(&win(), "Panel1");
+    auto* header = child<QLabel>(&win(), "lblTitle");
     ASSERT_TRUE(header);
     EXPECT_EQ(header->heightForWidth(334), header->heightForWidth(4000)) << header->text().toStdString();
     EXPECT_EQ(header->height(), header->heightForWidth(4000));
@@ -157,8 +157,8 @@ TEST_F(MainWindowForm, MenusHoldTheirItemsInOrder)
     EXPECT_EQ(items("cmFile"),
         (std::vector<std::string> {
             "&Open Job List", "&Save Job List", "-", "&Place Brindlewick in Send To...", "-", "E&xit"}));
-    EXPECT_EQ(child<QMenu>(&win(), "Settings1")->title(), QStringLiteral("&Settings"));
-    EXPECT_EQ(items("Settings1"), std::vector<std::string> {"&Character Encoding for XML job files..."});
+    EXPECT_EQ(child<QMenu>(&win(), "cmSettings")->title(), QStringLiteral("&Settings"));
+    EXPECT_EQ(items("cmSettings"), std::vector<std::string> {"&Character Encoding for XML job files..."});
     EXPECT_EQ(items("cmView"), std::vector<std::string> {"&Log Window"});
     EXPECT_EQ(items("cmHelp"),
         (std::vector<std::string> {"&Quick Help (HTML)", "&Zemlo Software homepage...", "-", "&About"}));

@@ -18,7 +18,7 @@
 #include "RunWindowUtil.h"
 #include "gui/folders/FileListModel.h"
 #include "gui/folders/NewNamePreview.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
 #include "gui/run/ResultTreeModel.h"
 #include "gui/run/ResultTreeWindow.h"
 #include "common/TestName.h"

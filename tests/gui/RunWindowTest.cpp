@@ -15,7 +15,7 @@
 
 #include "RunWindowUtil.h"
 #include "core/desktop/SendTo.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
 #include "common/RunProcess.h"
 #include "jobs/JobTestUtil.h"
 #include "gui/run/LogWindow.h"
@@ -381,8 +381,8 @@ TEST_F(RunWindow, ProgressWindowLooksAsDesigned)
     EXPECT_EQ(p->minimumSize(), p->maximumSize());
     EXPECT_GE(p->width(), 335);
     EXPECT_GE(p->height(), 124);
-    for (auto [name, text] :
-        {std::pair {"Label1", "Folders renamed:"}, {"Label2", "Files renamed:"}, {"Label4", "Errors:"}}) {
+    for (auto [name, text] : {std::pair {"lblFoldersCaption", "Folders renamed:"},
+             {"lblFilesCaption", "Files renamed:"}, {"lblErrorsCaption", "Errors:"}}) {
         QLabel* label = child<QLabel>(p, name);
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->text().toStdString(), text);

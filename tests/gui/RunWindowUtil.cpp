@@ -4,7 +4,7 @@
 
 #include <regex>
 
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
 #include "core/joblist/JobListFile.h"
 #include "gui/run/LogWindow.h"
 #include "gui/run/ProgressWindow.h"

@@ -99,7 +99,7 @@ TEST_F(SettingsWindow, OptionsWrittenAtCloseComeBackAtTheNextStart)
     mask()->setEditText(QStringLiteral("*.jpg"));
     win().rememberFileMask(); // already there: moves to the top, no second copy
     mask()->setEditText(QStringLiteral("a*"));
-    child<QSplitter>(&win(), "Splitter1")->setSizes({300, 400});
+    child<QSplitter>(&win(), "splitterFolders")->setSizes({300, 400});
     ASSERT_EQ(win().dirPanelWidth(), 300);
     m_dialogs.openAnswers.push_back(QString::fromStdString(m_tree.at("work/lists/none.xml")));
     m_tree.file("work/lists/none.xml", jobsToXml(std::vector<Job> {}, ""));

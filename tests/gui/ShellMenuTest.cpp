@@ -201,9 +201,9 @@ TEST_F(ShellMenu, AboutBoxIsANewDialogEveryTime)
         EXPECT_EQ(child<QLabel>(&dialog, "lblName")->text().toStdString(), "Brindlewick v2.02");
         EXPECT_EQ(child<QLabel>(&dialog, "lblAuthor")->text().toStdString(), kAppAuthor);
         EXPECT_EQ(child<QLabel>(&dialog, "lblNotice")->text().toStdString(), kAppNotice);
-        EXPECT_FALSE(child<QLabel>(&dialog, "Image1")->pixmap().isNull());
-        EXPECT_FALSE(child<QLabel>(&dialog, "Image2")->pixmap().isNull());
-        auto* ok = child<QPushButton>(&dialog, "BitBtn1");
+        EXPECT_FALSE(child<QLabel>(&dialog, "imgIconLeft")->pixmap().isNull());
+        EXPECT_FALSE(child<QLabel>(&dialog, "imgIconRight")->pixmap().isNull());
+        auto* ok = child<QPushButton>(&dialog, "btnOk");
         EXPECT_TRUE(ok->isDefault());
         ok->click();
         return dialog.result();

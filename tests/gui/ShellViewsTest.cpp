@@ -13,7 +13,8 @@
 #include "common/TestName.h"
 #include "GuiTestUtil.h"
 #include "gui/folders/FileListModel.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
+#include "gui/folders/FolderTreeView.h"
 #include "gui/base/NameText.h"
 
 using namespace brindle;

@@ -108,10 +108,10 @@ TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
         EXPECT_EQ(image(node), images[static_cast<std::size_t>(row)].first) << row;
         EXPECT_EQ(selectedImage(node), images[static_cast<std::size_t>(row)].second) << row;
         // The view draws those very pictures.
-        EXPECT_EQ(drawn(node, QIcon::Normal), imageList1()[static_cast<std::size_t>(image(node))].toImage())
+        EXPECT_EQ(drawn(node, QIcon::Normal), resultIcons()[static_cast<std::size_t>(image(node))].toImage())
             << row;
         EXPECT_EQ(drawn(node, QIcon::Selected),
-            imageList1()[static_cast<std::size_t>(selectedImage(node))].toImage())
+            resultIcons()[static_cast<std::size_t>(selectedImage(node))].toImage())
             << row;
     }
     const QModelIndex docs = model().index(0, 0, top);
@@ -232,15 +232,18 @@ TEST_F(SimulationTree, WindowLegendAndButtonsAsDesigned)
     EXPECT_EQ(tv->editTriggers(), QAbstractItemView::NoEditTriggers);
 
     // The legend: folder pictures in the first row, file pictures in the second.
-    const std::vector<std::pair<const char*, int>> pictures {
-        {"Image1", 0}, {"Image2", 3}, {"Image3", 6}, {"Image4", 2}, {"Image5", 5}, {"Image6", 8}};
+    const std::vector<std::pair<const char*, int>> pictures {{"imgFolderUnchanged", 0},
+        {"imgFolderRenamed", 3}, {"imgFolderError", 6}, {"imgFileUnchanged", 2}, {"imgFileRenamed", 5},
+        {"imgFileError", 8}};
     for (const auto& [name, index] : pictures) {
         auto* label = child<QLabel>(&window, name);
         ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->pixmap().toImage(), imageList1()[static_cast<std::size_t>(index)].toImage()) << name;
+        EXPECT_EQ(label->pixmap().toImage(), resultIcons()[static_cast<std::size_t>(index)].toImage())
+            << name;
     }
     Strings texts;
-    for (const char* name : {"Label1", "Label3", "Label4", "Label5", "Label2", "Label6", "Label7", "Label8"})
+    for (const char* name : {"lblFolders", "lblFolderUnchanged", "lblFolderRenamed", "lblFolderError",
+             "lblFiles", "lblFileUnchanged", "lblFileRenamed", "lblFileError"})
         texts.push_back(child<QLabel>(&window, name)->text().toStdString());
     EXPECT_EQ(texts,
         (Strings {"Folders:", "unchanged", "renamed", "renaming error", "Files:", "unchanged", "renamed",
@@ -249,7 +252,7 @@ TEST_F(SimulationTree, WindowLegendAndButtonsAsDesigned)
 
 TEST(SimulationImages, NineDistinctSixteenPixelPictures)
 {
-    const ImageList& images = imageList1();
+    const ImageList& images = resultIcons();
     for (std::size_t i = 0; i < images.size(); ++i) {
         EXPECT_EQ(images[i].size(), QSize(16, 16)) << i;
         for (std::size_t j = 0; j < i; ++j)

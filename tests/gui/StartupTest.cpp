@@ -7,7 +7,7 @@
 
 #include "GuiTestUtil.h"
 #include "core/base/FileIo.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
 #include "jobs/JobTestUtil.h"
 #include "core/joblist/JobListFile.h"
 

@@ -6,7 +6,8 @@
 #include <QFileSystemModel>
 
 #include "RunWindowUtil.h"
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
+#include "gui/folders/FolderTreeView.h"
 #include "gui/run/LogWindow.h"
 
 using namespace brindle;

@@ -19,14 +19,14 @@ AboutDialog::AboutDialog(QWidget* owner)
     // A dialog border with no title-bar buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     const QPixmap icon = QIcon(QStringLiteral(":/icons/brindlewick.svg")).pixmap(32, 32);
-    ui->Image1->setPixmap(icon);
-    ui->Image2->setPixmap(icon);
+    ui->imgIconLeft->setPixmap(icon);
+    ui->imgIconRight->setPixmap(icon);
     QFont nameFont = ui->lblName->font();
     nameFont.setPointSize(16);
     ui->lblName->setFont(nameFont);
     ui->lblAuthor->setStyleSheet(QStringLiteral("color: navy;"));
     ui->lblNotice->setStyleSheet(QStringLiteral("color: red;"));
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->btnOk, &QPushButton::clicked, this, &QDialog::accept);
     formCreate();
     // 274 by 364, or as wide as the three labels at the top need in the desktop's font (they
     // do not wrap), and as tall as the wrapped paragraphs need at that width.

@@ -8,6 +8,7 @@
 
 #include "gui/app/RunWindows.h"
 #include "gui/app/MainWindow.h"
+#include "gui/app/RunOptionsPanel.h"
 #include "core/desktop/SendTo.h"
 #include "core/run/RenameRun.h"
 #include "gui/run/LogWindow.h"
@@ -17,28 +18,6 @@
 
 namespace brindle
 {
-
-RunOptions MainWindow::runOptions() const
-{
-    RunOptions o;
-    o.startFolder = selectedPath();
-    o.mask = textToBytes(ui->cmbFileMask->currentText());
-    o.recurse = ui->chkRecurseDirs->isChecked();
-    o.renameDirs = ui->chkRenameDirs->isChecked();
-    o.resetCounter = ui->chkResetCounter->isChecked();
-    o.sort = ui->chkSort->isChecked();
-    o.sortOrder = ui->rbNameDESC->isChecked() ? SortOrder::NameDesc
-        : ui->rbDateASC->isChecked()          ? SortOrder::DateAsc
-        : ui->rbDateDESC->isChecked()         ? SortOrder::DateDesc
-                                              : SortOrder::NameAsc;
-    o.naturalSort = ui->chkNaturalSort->isChecked();
-    o.confirm = ui->chkConfirm->isChecked();
-    o.undo = ui->chkUndo->isChecked();
-    o.log = ui->chkLog->isChecked();
-    o.simulation = ui->chkSimulation->isChecked();
-    o.counterStart = counterStart();
-    return o;
-}
 
 ProgressWindow* MainWindow::progressWindow() const
 {
@@ -65,11 +44,11 @@ void MainWindow::setRunControlsEnabled(bool enabled)
     // The job panel (jobs, options, Go, Undo, the sample), the folder tree and the file list
     // (which can rename in place), and loading another job list.
     ui->pnlMain->setEnabled(enabled);
-    ui->Splitter1->setEnabled(enabled);
+    ui->splitterFolders->setEnabled(enabled);
     ui->cmOpenJobList->setEnabled(enabled);
 }
 
-void MainWindow::btnGoClick()
+void MainWindow::go()
 {
     if (running())
         return;
@@ -104,25 +83,20 @@ void MainWindow::btnGoClick()
     }
 }
 
-void MainWindow::btnUndoClick()
+void MainWindow::undo()
 {
     if (running())
         return;
     WindowRunHost host(*m_runWindows, *m_dialogs, nullptr, nullptr);
     // "Recurse into subdirectories" undoes the whole tree of a recursive run. Undo reports its
     // own failures through the host.
-    if (ui->chkRecurseDirs->isChecked())
+    if (m_runOptions->recurse())
         undoTree(selectedPath(), host);
     else
         undoFolder(selectedPath(), host);
 }
 
-void MainWindow::cmLogWindowClick()
-{
-    m_runWindows->showLog();
-}
-
-void MainWindow::cmBrindlewickInSendToClick()
+void MainWindow::addToSendTo()
 {
     // The desktop entry and the file managers' menu entries together; without a home folder
     // there is no place for them, reported as a failure.

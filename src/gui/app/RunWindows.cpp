@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "gui/folders/FolderViews.h"
+#include "gui/folders/FileListView.h"
+#include "gui/folders/FolderTreeView.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/base/NameText.h"
 #include "core/run/ResultTree.h"

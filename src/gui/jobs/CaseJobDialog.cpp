@@ -1,6 +1,6 @@
 #include "gui/jobs/CaseJobDialog.h"
 
-#include "gui/jobs/JobDialogWidgets.h"
+#include "gui/jobs/DialogFrame.h"
 #include "ui_CaseJobDialog.h"
 
 namespace brindle

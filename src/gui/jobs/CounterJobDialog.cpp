@@ -1,6 +1,6 @@
 #include "gui/jobs/CounterJobDialog.h"
 
-#include "gui/jobs/JobDialogWidgets.h"
+#include "gui/jobs/NumberField.h"
 #include "ui_CounterJobDialog.h"
 
 namespace brindle

@@ -1,6 +1,6 @@
 #include "gui/jobs/InsertJobDialog.h"
 
-#include "gui/jobs/JobDialogWidgets.h"
+#include "gui/jobs/NumberField.h"
 #include "ui_InsertJobDialog.h"
 
 namespace brindle

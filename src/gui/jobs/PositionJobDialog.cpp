@@ -5,6 +5,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include "gui/jobs/DialogFrame.h"
+#include "gui/jobs/FocusWatcher.h"
+#include "gui/jobs/NumberField.h"
+
 namespace brindle
 {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/jobs/JobDialogWidgets.h"
+#include "gui/jobs/ByteTextMemo.h"
 
 class QAbstractButton;
 class QLineEdit;

@@ -1,6 +1,6 @@
 #include "gui/jobs/RemoveJobDialog.h"
 
-#include "gui/jobs/JobDialogWidgets.h"
+#include "gui/jobs/NumberField.h"
 #include "ui_RemoveJobDialog.h"
 
 namespace brindle

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "core/jobs/RegexReplace.h"
+#include "gui/jobs/DialogFrame.h"
 #include "ui_ReplaceJobDialog.h"
 
 namespace brindle

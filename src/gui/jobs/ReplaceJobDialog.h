@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "gui/jobs/JobDialogWidgets.h"
+#include "gui/jobs/ByteTextMemo.h"
 #include "core/jobs/Job.h"
 
 namespace Ui

@@ -20,7 +20,7 @@ int iconSlot(const ResultNode& node)
 
 } // namespace
 
-const ImageList& imageList1()
+const ImageList& resultIcons()
 {
     static const ImageList images = [] {
         ImageList list;
@@ -34,7 +34,7 @@ const ImageList& imageList1()
 ResultTreeModel::ResultTreeModel(QObject* parent)
     : QAbstractItemModel(parent)
 {
-    const ImageList& images = imageList1();
+    const ImageList& images = resultIcons();
     for (const ResultState state : {ResultState::Unchanged, ResultState::Renamed, ResultState::Error}) {
         for (const EntryKind kind : {EntryKind::Folder, EntryKind::File}) {
             ResultNode probe;

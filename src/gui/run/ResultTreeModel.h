@@ -19,7 +19,7 @@ namespace brindle
 using ImageList = std::array<QPixmap, 9>;
 
 /// The node images, drawn once.
-const ImageList& imageList1();
+const ImageList& resultIcons();
 
 /// A read-only item model over the tree a simulation built: one row per node, the root as the
 /// only top-level row, the children in the order the run added them. It reads the tree as it

@@ -21,15 +21,16 @@ ResultTreeWindow::ResultTreeWindow(QWidget* owner)
     ui->btnExpand->setIcon(QIcon(QStringLiteral(":/sim/expand_all.svg")));
     ui->btnExpandOneLevel->setIcon(QIcon(QStringLiteral(":/sim/expand_level.svg")));
     // The legend: folders unchanged, renamed, in error; then the same for files.
-    const ImageList& images = imageList1();
-    ui->Image1->setPixmap(images[0]);
-    ui->Image2->setPixmap(images[3]);
-    ui->Image3->setPixmap(images[6]);
-    ui->Image4->setPixmap(images[2]);
-    ui->Image5->setPixmap(images[5]);
-    ui->Image6->setPixmap(images[8]);
+    const ImageList& images = resultIcons();
+    ui->imgFolderUnchanged->setPixmap(images[0]);
+    ui->imgFolderRenamed->setPixmap(images[3]);
+    ui->imgFolderError->setPixmap(images[6]);
+    ui->imgFileUnchanged->setPixmap(images[2]);
+    ui->imgFileRenamed->setPixmap(images[5]);
+    ui->imgFileError->setPixmap(images[8]);
     // Room between one picture's label and the next picture.
-    for (QLabel* label : {ui->Label3, ui->Label4, ui->Label6, ui->Label7})
+    for (QLabel* label :
+        {ui->lblFolderUnchanged, ui->lblFolderRenamed, ui->lblFileUnchanged, ui->lblFileRenamed})
         label->setContentsMargins(0, 0, 10, 0);
     ui->layoutKey->setColumnStretch(ui->layoutKey->columnCount(), 1);
     resize(380, 315);

@@ -1,9 +1,4 @@
-#include "gui/jobs/JobDialogWidgets.h"
-
-#include <QDialog>
-#include <QEvent>
-#include <QLayout>
-#include <QSpinBox>
+#include "gui/jobs/NumberField.h"
 
 #include <algorithm>
 
@@ -11,31 +6,6 @@
 
 namespace brindle
 {
-
-QString ByteTextMemo::show(const QObject* field, const std::string& bytes)
-{
-    QString text = bytesToText(bytes);
-    auto it
-        = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.field == field; });
-    if (it != m_entries.end())
-        *it = Entry {field, text, bytes};
-    else
-        m_entries.push_back(Entry {field, text, bytes});
-    return text;
-}
-
-std::string ByteTextMemo::bytes(const QObject* field, const QString& text) const
-{
-    for (const Entry& e : m_entries) {
-        if (e.field == field && e.text == text)
-            return e.bytes;
-    }
-    for (const Entry& e : m_entries) {
-        if (e.text == text)
-            return e.bytes;
-    }
-    return textToBytes(text);
-}
 
 std::optional<std::int64_t> fieldNumber(const QString& text)
 {
@@ -86,26 +56,6 @@ void NumberField::fixup(QString& input) const
     const std::optional<std::int64_t> typed = typedNumber(input);
     const std::int64_t value = typed ? std::clamp<std::int64_t>(*typed, minimum(), maximum()) : minimum();
     input = textFromValue(static_cast<int>(value));
-}
-
-void setFixedDialogFrame(QDialog* dialog)
-{
-    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    if (dialog->layout())
-        dialog->layout()->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-FocusWatcher::FocusWatcher(QWidget* widget)
-    : QObject(widget)
-{
-    widget->installEventFilter(this);
-}
-
-bool FocusWatcher::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusIn)
-        emit focusIn();
-    return QObject::eventFilter(watched, event);
 }
 
 } // namespace brindle

@@ -1,4 +1,4 @@
-// The main window's Help menu: the help page beside the program and the About box.
+#include "gui/app/HelpPage.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,11 +8,10 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 
 #include "core/base/AppDir.h"
 #include "core/base/AppInfo.h"
-#include "gui/app/AboutDialog.h"
-#include "gui/app/MainWindow.h"
 #include "gui/base/NameText.h"
 #include "core/run/FileOps.h"
 
@@ -37,40 +36,26 @@ std::string unreadableReason(const std::string& path)
 
 } // namespace
 
-bool MainWindow::openUrl(const QUrl& url)
+HelpPage::HelpPage(std::string appDir, std::function<bool(const QUrl&)> openUrl,
+    std::function<void(const std::string&)> report)
+    : m_appDir(std::move(appDir))
+    , m_openUrl(std::move(openUrl))
+    , m_report(std::move(report))
 {
-    return m_env.openUrl ? m_env.openUrl(url) : QDesktopServices::openUrl(url);
 }
 
-void MainWindow::openHelpPage(const QString& section)
+void HelpPage::open(const QString& section) const
 {
     // Said plainly when it fails: otherwise the menu item would seem to do nothing at all.
-    const std::string path = helpFilePath(m_env.appDir, kHelpFile);
+    const std::string path = helpFilePath(m_appDir, kHelpFile);
     std::string reason = unreadableReason(path);
     QUrl url = QUrl::fromLocalFile(bytesToText(path));
     if (!section.isEmpty())
         url.setFragment(section);
-    if (reason.empty() && !openUrl(url))
+    if (reason.empty() && !(m_openUrl ? m_openUrl(url) : QDesktopServices::openUrl(url)))
         reason = "no program to show it was found on this system";
     if (!reason.empty())
-        showMessage("Unable to open the help file " + path + ": " + reason);
-}
-
-void MainWindow::cmQuickHelpHTMLClick()
-{
-    openHelpPage();
-}
-
-void MainWindow::cmZemloSoftwareClick()
-{
-    // The project has no web site: its home is the help page that comes with it.
-    openHelpPage();
-}
-
-void MainWindow::cmAboutClick()
-{
-    AboutDialog about(this);
-    m_dialogs->execDialog(about);
+        m_report("Unable to open the help file " + path + ": " + reason);
 }
 
 } // namespace brindle

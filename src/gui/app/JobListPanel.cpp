@@ -1,0 +1,217 @@
+#include "gui/app/JobListPanel.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <algorithm>
+#include <utility>
+
+#include "core/jobs/RenameSession.h"
+#include "gui/app/UserDialogs.h"
+#include "gui/base/NameText.h"
+#include "gui/jobs/CaseJobDialog.h"
+#include "gui/jobs/CounterJobDialog.h"
+#include "gui/jobs/InsertJobDialog.h"
+#include "gui/jobs/RemoveJobDialog.h"
+#include "gui/jobs/ReplaceJobDialog.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+constexpr const char* kMsgSelectJobFirst = "Please select a job first.";
+
+/// Loads the job into a dialog of its kind, runs it and stores it back on OK; prepare, when
+/// given, connects the dialog to the window first.
+template <typename Dialog>
+bool runJobDialog(
+    IUserDialogs& dialogs, QWidget* parent, Job& job, const std::function<void(Dialog&)>& prepare = {})
+{
+    Dialog dialog(parent);
+    if (prepare)
+        prepare(dialog);
+    dialog.loadJob(job);
+    if (dialogs.execDialog(dialog) != QDialog::Accepted)
+        return false;
+    dialog.storeJob(job);
+    return true;
+}
+
+} // namespace
+
+JobListPanel::JobListPanel(const JobListControls& controls, RenameSession& session, IUserDialogs& dialogs,
+    QWidget* window, std::function<std::int32_t()> counterStart)
+    : QObject(window)
+    , m_controls(controls)
+    , m_session(session)
+    , m_dialogs(dialogs)
+    , m_window(window)
+    , m_counterStart(std::move(counterStart))
+{
+    const std::pair<QAbstractButton*, JobType> adders[] = {{m_controls.addLower, jobLower},
+        {m_controls.addUpper, jobUpper}, {m_controls.addNormal, jobNormal}, {m_controls.addInsert, jobInsert},
+        {m_controls.addRemove, jobRemove}, {m_controls.addReplace, jobReplace},
+        {m_controls.addCounter, jobCounter}};
+    for (const auto& [button, kind] : adders)
+        connect(button, &QAbstractButton::clicked, this, [this, kind = kind] { addJob(kind); });
+    connect(m_controls.edit, &QAbstractButton::clicked, this, &JobListPanel::editSelectedJob);
+    connect(m_controls.remove, &QAbstractButton::clicked, this, &JobListPanel::deleteSelectedJob);
+    connect(m_controls.moveUp, &QAbstractButton::clicked, this, &JobListPanel::moveSelectedJobUp);
+    connect(m_controls.moveDown, &QAbstractButton::clicked, this, &JobListPanel::moveSelectedJobDown);
+    connect(m_controls.applyToSample, &QAbstractButton::clicked, this, &JobListPanel::applyJobsToSample);
+}
+
+bool JobListPanel::addJob(JobType kind)
+{
+    Job job = Job::create(kind);
+    // A case job made here changes every letter; stored job lists keep their A-to-Z jobs.
+    if (kind == jobLower || kind == jobUpper || kind == jobNormal)
+        job.int1 = 1;
+    if (!editJob(job))
+        return false;
+    m_session.jobs.push_back(std::move(job));
+    drawJobs();
+    return true;
+}
+
+bool JobListPanel::editJob(Job& job)
+{
+    switch (job.jobType) {
+    case jobLower:
+    case jobUpper:
+    case jobNormal:
+        return runJobDialog<CaseJobDialog>(m_dialogs, m_window, job);
+    case jobInsert:
+        return runJobDialog<InsertJobDialog>(m_dialogs, m_window, job);
+    case jobRemove:
+        return runJobDialog<RemoveJobDialog>(m_dialogs, m_window, job);
+    case jobReplace:
+        return runJobDialog<ReplaceJobDialog>(m_dialogs, m_window, job, [this](ReplaceJobDialog& dialog) {
+            dialog.showMessage
+                = [this](QWidget* parent, const QString& text) { m_dialogs.showMessage(parent, text); };
+            dialog.showRegexHelp = [this] { emit helpRequested(QStringLiteral("regex")); };
+        });
+    case jobCounter:
+        return runJobDialog<CounterJobDialog>(m_dialogs, m_window, job);
+    default:
+        return false;
+    }
+}
+
+void JobListPanel::replaceJobs(std::vector<Job> jobs)
+{
+    m_session.jobs = std::move(jobs);
+    drawJobs();
+    selectRow(-1);
+}
+
+std::string JobListPanel::sampleText() const
+{
+    return m_sampleTexts.bytes(m_controls.sample, m_controls.sample->text());
+}
+
+void JobListPanel::setSampleText(const std::string& bytes)
+{
+    m_controls.sample->setText(m_sampleTexts.show(m_controls.sample, bytes));
+}
+
+void JobListPanel::showSampleOf(const std::string& name)
+{
+    setSampleText(m_session.previewName(name, EntryKind::File));
+}
+
+void JobListPanel::applyJobsToSample()
+{
+    m_session.counterValue = m_counterStart();
+    showSampleOf(sampleText());
+}
+
+void JobListPanel::editSelectedJob()
+{
+    const int row = requireSelectedRow();
+    if (row < 0)
+        return;
+    if (editJob(m_session.jobs[static_cast<std::size_t>(row)]))
+        drawJobs();
+}
+
+void JobListPanel::deleteSelectedJob()
+{
+    const int row = requireSelectedRow();
+    if (row < 0)
+        return;
+    m_session.jobs.erase(m_session.jobs.begin() + row);
+    drawJobs();
+    const int count = m_controls.list->count();
+    selectRow(count == 0 ? -1 : std::min(row, count - 1));
+}
+
+void JobListPanel::moveSelectedJobUp()
+{
+    const int row = requireSelectedRow();
+    if (row <= 0)
+        return;
+    swapJobs(row, row - 1);
+    selectRow(row - 1);
+}
+
+void JobListPanel::moveSelectedJobDown()
+{
+    const int row = requireSelectedRow();
+    if (row < 0 || row >= m_controls.list->count() - 1)
+        return;
+    swapJobs(row, row + 1);
+    selectRow(row + 1);
+}
+
+int JobListPanel::selectedRow() const
+{
+    const QList<QListWidgetItem*> items = m_controls.list->selectedItems();
+    return items.isEmpty() ? -1 : m_controls.list->row(items.front());
+}
+
+void JobListPanel::selectRow(int row)
+{
+    QListWidget* list = m_controls.list;
+    if (row < 0 || row >= list->count()) {
+        list->clearSelection();
+        list->setCurrentRow(-1);
+        return;
+    }
+    list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+}
+
+int JobListPanel::requireSelectedRow()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        m_dialogs.showMessage(m_window, QString::fromUtf8(kMsgSelectJobFirst));
+    return row;
+}
+
+void JobListPanel::drawJobs()
+{
+    QListWidget* list = m_controls.list;
+    const int count = static_cast<int>(m_session.jobs.size());
+    while (list->count() > count)
+        delete list->takeItem(list->count() - 1);
+    for (int row = 0; row < count; ++row) {
+        const QString text = bytesToText(m_session.jobs[static_cast<std::size_t>(row)].description());
+        if (row == list->count())
+            list->addItem(text);
+        else if (list->item(row)->text() != text)
+            list->item(row)->setText(text);
+    }
+    emit jobsChanged();
+}
+
+void JobListPanel::swapJobs(int a, int b)
+{
+    std::swap(m_session.jobs[static_cast<std::size_t>(a)], m_session.jobs[static_cast<std::size_t>(b)]);
+    drawJobs();
+}
+
+} // namespace brindle

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/jobs/Job.h"
+#include "gui/jobs/ByteTextMemo.h"
+
+class QAbstractButton;
+class QLineEdit;
+class QListWidget;
+class QWidget;
+
+namespace brindle
+{
+
+class IUserDialogs;
+class RenameSession;
+
+/// The controls of the job list in the main window's form.
+struct JobListControls {
+    QListWidget* list = nullptr;
+    QAbstractButton* addLower = nullptr;
+    QAbstractButton* addUpper = nullptr;
+    QAbstractButton* addNormal = nullptr;
+    QAbstractButton* addInsert = nullptr;
+    QAbstractButton* addRemove = nullptr;
+    QAbstractButton* addReplace = nullptr;
+    QAbstractButton* addCounter = nullptr;
+    QAbstractButton* moveUp = nullptr;
+    QAbstractButton* moveDown = nullptr;
+    QAbstractButton* edit = nullptr;
+    QAbstractButton* remove = nullptr;
+    QLineEdit* sample = nullptr;
+    QAbstractButton* applyToSample = nullptr;
+};
+
+/// The job list of the main window: the list (one row per job of the session, in order), the
+/// buttons that add a job of each kind, move, edit and delete one, and the sample name with
+/// its button. Every change of the jobs is announced by jobsChanged.
+class JobListPanel : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// window is the parent of the job dialogs and the messages; counterStart gives the
+    /// counter's starting number for the sample.
+    JobListPanel(const JobListControls& controls, RenameSession& session, IUserDialogs& dialogs,
+        QWidget* window, std::function<std::int32_t()> counterStart);
+
+    /// Adds a job of the kind through its dialog; false when the dialog was cancelled.
+    bool addJob(JobType kind);
+    /// Opens the dialog of the job's kind on it; true (and the job changed) on OK.
+    bool editJob(Job& job);
+    /// Replaces every job; no row is selected afterwards.
+    void replaceJobs(std::vector<Job> jobs);
+
+    /// The sample name as bytes, and setting it from bytes.
+    std::string sampleText() const;
+    void setSampleText(const std::string& bytes);
+    /// Shows what the jobs make of name in the sample field; the counter goes on from where
+    /// the last sample, click or run left it.
+    void showSampleOf(const std::string& name);
+
+signals:
+    /// A job was added, changed, moved or deleted, or the whole list replaced.
+    void jobsChanged();
+    /// A job dialog asks for a section of the help page.
+    void helpRequested(const QString& section);
+
+private slots:
+    void editSelectedJob();
+    void deleteSelectedJob();
+    void moveSelectedJobUp();
+    void moveSelectedJobDown();
+    /// Applies the jobs to the sample name, the counter starting afresh.
+    void applyJobsToSample();
+
+private:
+    /// The selected row; -1 when none is selected.
+    int selectedRow() const;
+    void selectRow(int row);
+    /// Shows "Please select a job first." and gives -1 when no row is selected.
+    int requireSelectedRow();
+    /// Draws the list from the session's jobs, one row per job; rows are reused, so the
+    /// selection stays where it was. Emits jobsChanged.
+    void drawJobs();
+    void swapJobs(int a, int b);
+
+    JobListControls m_controls;
+    RenameSession& m_session;
+    IUserDialogs& m_dialogs;
+    QWidget* m_window;
+    std::function<std::int32_t()> m_counterStart;
+    ByteTextMemo m_sampleTexts;
+};
+
+} // namespace brindle
