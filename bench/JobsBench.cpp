@@ -16,6 +16,7 @@
 #include "core/joblist/JobListFile.h"
 #include "core/jobs/RenameSession.h"
 #include "core/run/FileEntry.h"
+#include "core/run/NameCollator.h"
 
 using namespace brindle;
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/joblist/JobListFile.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 using namespace brindle;
 

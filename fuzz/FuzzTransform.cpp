@@ -13,7 +13,7 @@
 #include <string>
 
 #include "core/jobs/RenameSession.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 using namespace brindle;
 

@@ -20,7 +20,6 @@
 #include <string>
 
 #include "common/TreeSnapshot.h"
-#include "core/run/ClashKey.h"
 #include "core/run/UndoFile.h"
 
 using namespace brindle;

@@ -345,9 +345,11 @@ TEST_P(PlanFromTheListing, IsTheRunsPlanOfTheFolder)
     ASSERT_EQ(planStartingFolder(options, jobs, run), 0);
     const int fd = openFolderForListing(options.startFolder);
     ASSERT_GE(fd, 0);
-    FolderReader reader(fd, true);
+    FolderReader reader;
+    reader.start(fd);
     FolderEntries all;
-    while (reader.readMore(all, 7)) { }
+    while (reader.readMore(all, 7, true)) { }
+    ASSERT_FALSE(reader.error().failed());
     ::close(fd);
     const std::shared_ptr<const ListingTable> table = makeListingTable(std::move(all), false);
     ASSERT_EQ(table->size() + table->hidden.size(), 50u);

@@ -8,6 +8,7 @@
 #include "common/TempTree.h"
 #include "core/joblist/EncodingList.h"
 #include "core/joblist/JobListFile.h"
+#include "core/joblist/JobXml.h"
 #include "core/joblist/XmlText.h"
 #include "jobs/JobTestUtil.h"
 
@@ -55,7 +56,7 @@ TEST(JobListWriter, EmptyListWithoutEncoding)
 TEST(JobListWriter, AsXmlKeepsEveryFieldAndEscapes)
 {
     const Job job = makeJob(jobCounter, -7, 2147483647, -2147483647 - 1, "a<b>\"c'&\t\r\nd", "\x7f\x80\xff");
-    EXPECT_EQ(job.asXml("> "),
+    EXPECT_EQ(jobAsXml(job, "> "),
         "> <job type=\"jobCounter\" modifier=\"-7\" int1=\"2147483647\" int2=\"-2147483648\" "
         "str1=\"a&lt;b&gt;&quot;c&apos;&amp;d\" str2=\"\x7f\x80\xff\" />");
 }

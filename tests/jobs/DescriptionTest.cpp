@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "jobs/JobTestUtil.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
+#include "core/jobs/CaseMapping.h"
+#include "core/jobs/NumberText.h"
 
 using namespace brindle;
 using brindle::test::makeJob;

@@ -7,7 +7,7 @@
 #include "jobs/JobTestUtil.h"
 #include "core/jobs/RegexReplace.h"
 #include "core/jobs/RenameSession.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 using namespace brindle;
 using brindle::test::makeJob;

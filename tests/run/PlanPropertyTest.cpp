@@ -21,7 +21,8 @@
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
 #include "run/PlanTestUtil.h"
-#include "core/run/ClashKey.h"
+#include "core/run/NameCollator.h"
+#include "core/run/UndoFile.h"
 #include "core/run/RenameRun.h"
 
 namespace brindle

@@ -18,7 +18,8 @@
 #include "jobs/JobTestUtil.h"
 #include "run/PlanTestUtil.h"
 #include "run/RecorderHost.h"
-#include "core/run/ClashKey.h"
+#include "core/run/FileEntry.h"
+#include "core/run/UndoFile.h"
 #include "core/run/RenamePlan.h"
 #include "core/run/RenameRun.h"
 

@@ -19,6 +19,7 @@
 #include "common/ScratchMount.h"
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
+#include "run/FailingFolderRead.h"
 #include "run/PlanTestUtil.h"
 #include "run/RecorderHost.h"
 #include "core/run/RenameRun.h"
@@ -30,9 +31,11 @@ namespace
 
 using test::contentMultiset;
 using test::RecorderHost;
+using test::sameTree;
 using test::ScratchMount;
 using test::snapshotTree;
 using test::TempTree;
+using test::treeDifference;
 using test::TreeSnapshot;
 
 /// A recorder that runs a hook on every log line; "* Renaming file X" comes just before X is
@@ -415,6 +418,56 @@ TEST(RunWalkTest, AFolderMovedOutOfTheTreeDuringTheRunStopsItThere)
     EXPECT_EQ(tree.list("d/d/d/e"), (std::vector<std::string> {"E.TXT"}));
     EXPECT_EQ(host.folders.size(), 21u);
 }
+
+class FolderReadFaultTest : public ::testing::TestWithParam<bool>
+{
+};
+
+// A folder whose reading fails part-way is left as it is, with what is below it: the run plans
+// nothing over a part of a folder. It says why, as for a folder it cannot enter, and goes on.
+TEST_P(FolderReadFaultTest, AFolderThatCannotBeReadIsLeftUnrenamedAndReported)
+{
+    const bool simulation = GetParam();
+    TempTree tree;
+    for (const char* name : {"TOP.TXT", "Good/G.TXT", "Bad/A.TXT", "Bad/B.TXT", "Bad/C.TXT", "Bad/D.TXT",
+             "Bad/E.TXT", "Bad/F.TXT", "Bad/Deep/H.TXT", "Last/L.TXT"})
+        tree.file(name, name);
+    const TreeSnapshot badBefore = snapshotTree(tree.at("Bad"));
+    RenameSession session;
+    session.jobs = {Job::create(jobLower)};
+    RunOptions options;
+    options.startFolder = tree.path();
+    options.recurse = true;
+    options.undo = true;
+    options.log = true;
+    options.simulation = simulation;
+    RecorderHost host;
+    RunResult r;
+    {
+        test::FailingFolderRead failing(tree.at("Bad"));
+        r = runRename(session, host, options);
+        EXPECT_GE(failing.reads(), 2);
+    }
+    EXPECT_TRUE(sameTree(snapshotTree(tree.at("Bad")), badBefore))
+        << treeDifference(badBefore, snapshotTree(tree.at("Bad")));
+    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot read directory: Bad"}));
+    EXPECT_NE(
+        std::find(host.log.begin(), host.log.end(), "   ! Cannot read directory: Bad: Input/output error"),
+        host.log.end());
+    EXPECT_EQ(r.foldersNotRead, 1);
+    EXPECT_FALSE(r.stopped);
+    EXPECT_FALSE(r.allWentThrough(session.stats));
+    // The other folders, before and after it, are renamed (or would be) all the same.
+    EXPECT_EQ(session.stats.filesRenamed, 3);
+    EXPECT_EQ(session.stats.errorCount, simulation ? 0 : 1);
+    if (!simulation) {
+        EXPECT_EQ(tree.list("Good"), (std::vector<std::string> {"_brindlewick_undo.txt", "g.txt"}));
+        EXPECT_EQ(tree.list("Last"), (std::vector<std::string> {"_brindlewick_undo.txt", "l.txt"}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Run, FolderReadFaultTest, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Simulation" : "RealRun"; });
 
 INSTANTIATE_TEST_SUITE_P(UndoFiles, ReadOnlyMountTest, ::testing::Bool(),
     [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "On" : "Off"; });

@@ -23,7 +23,8 @@
 
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
-#include "core/run/ClashKey.h"
+#include "core/run/NameCollator.h"
+#include "core/run/UndoFile.h"
 #include "core/run/RenameRun.h"
 
 namespace brindle

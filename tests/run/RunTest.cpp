@@ -329,6 +329,16 @@ TEST_F(RunTest, TheLogOfARunLineByLine)
     EXPECT_EQ(host.log[11], std::string(80, '-'));
 }
 
+// The log draws its lines with an 8-bit count of characters.
+TEST(repeatChar, CountIsTakenModulo256)
+{
+    EXPECT_EQ(repeatChar(0, ' '), "");
+    EXPECT_EQ(repeatChar(80, '-'), std::string(80, '-'));
+    EXPECT_EQ(repeatChar(255, 'x').size(), 255u);
+    EXPECT_EQ(repeatChar(256, 'x'), "");
+    EXPECT_EQ(repeatChar(258, ' '), "  ");
+}
+
 TEST_F(RunTest, TheLogOfASimulationWithSorting)
 {
     tree.file("b.TXT", "", localTime(2004, 3, 5, 9, 1));

@@ -10,6 +10,7 @@
 #include "common/TestName.h"
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
+#include "run/FailingFolderRead.h"
 #include "run/RecorderHost.h"
 #include "core/run/RenameRun.h"
 #include "core/run/UndoFile.h"
@@ -418,6 +419,31 @@ TEST_F(UndoTreeTest, ATreeWithoutAnyUndoFileIsSaidSoAndNothingIsAsked)
         (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in current directory. "
                                    "Operation will not continue!"}));
     EXPECT_TRUE(outside.exists("_brindlewick_undo.txt"));
+}
+
+// A folder whose subfolders cannot all be listed is reported and its subfolders are left as they
+// are; its own undo file and the rest of the tree are undone.
+TEST_F(UndoTreeTest, AFolderThatCannotBeReadIsReportedAndTheRestIsUndone)
+{
+    tree.file("A/_brindlewick_undo.txt", "new\r\nold\r\n");
+    tree.file("A/new", "a");
+    tree.file("A/Below/_brindlewick_undo.txt", "y\r\nx\r\n");
+    tree.file("A/Below/y", "b");
+    tree.file("C/_brindlewick_undo.txt", "n\r\no\r\n");
+    tree.file("C/n", "c");
+    UndoResult r;
+    {
+        test::FailingFolderRead failing(tree.at("A"));
+        r = undoTree(tree.path(), host);
+    }
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot read directory " + tree.at("A") + ". Operation will continue"}));
+    EXPECT_EQ(r.renamed, 2);
+    EXPECT_EQ(r.errors, 1);
+    EXPECT_FALSE(r.undoFileRemoved);
+    EXPECT_EQ(tree.read("A/old"), "a");
+    EXPECT_EQ(tree.read("C/o"), "c");
+    EXPECT_EQ(tree.list("A/Below"), (std::vector<std::string> {"_brindlewick_undo.txt", "y"}));
 }
 
 class UndoTreeErrorsTest : public UndoTreeTest, public ::testing::WithParamInterface<bool>

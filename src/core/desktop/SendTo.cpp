@@ -10,7 +10,7 @@
 
 #include "core/base/AppDir.h"
 #include "core/base/FileIo.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 #include "core/run/FileOps.h"
 
 namespace brindle

@@ -1,6 +1,6 @@
 #include "core/joblist/EncodingList.h"
 
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/CaseMapping.h"
 
 namespace brindle
 {

@@ -15,8 +15,9 @@
 #include <optional>
 
 #include "core/base/FileIo.h"
+#include "core/joblist/JobXml.h"
 #include "core/joblist/XmlText.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 namespace brindle
 {
@@ -315,7 +316,7 @@ void readJobsElement(const _xmlNode* jobs, std::vector<Job>& list)
         if (!isElementNamed(child, "job"))
             continue;
         Job job = Job::create(jobNone);
-        if (job.loadFromXmlNode(child))
+        if (loadJobFromXmlNode(job, child))
             list.push_back(std::move(job));
     }
 }
@@ -342,7 +343,7 @@ std::string jobsToXml(std::span<const Job> jobs, std::string_view encoding, cons
     out += kCrLf;
     for (const Job& job : jobs) {
         out += "    ";
-        out += job.asXml({}, encoder);
+        out += jobAsXml(job, {}, encoder);
         out += kCrLf;
     }
     out += "  </jobs>";

@@ -1,6 +1,4 @@
-// The members of Job that write a job as an element of a job list file and read it back.
-
-#include "core/jobs/Job.h"
+#include "core/joblist/JobXml.h"
 
 #include <libxml/tree.h>
 
@@ -29,17 +27,17 @@ template <typename Escape> std::string jobElement(const Job& job, std::string_vi
 
 } // namespace
 
-std::string Job::asXml(std::string_view prefix) const
+std::string jobAsXml(const Job& job, std::string_view prefix)
 {
-    return jobElement(*this, prefix, [](std::string_view text) { return xmlEscape(text); });
+    return jobElement(job, prefix, [](std::string_view text) { return xmlEscape(text); });
 }
 
-std::string Job::asXml(std::string_view prefix, const XmlTextEncoder& encoder) const
+std::string jobAsXml(const Job& job, std::string_view prefix, const XmlTextEncoder& encoder)
 {
-    return jobElement(*this, prefix, [&](std::string_view text) { return encoder.escape(text); });
+    return jobElement(job, prefix, [&](std::string_view text) { return encoder.escape(text); });
 }
 
-bool Job::loadFromXmlNode(const _xmlNode* node)
+bool loadJobFromXmlNode(Job& job, const _xmlNode* node)
 {
     Job work;
     for (const xmlAttr* attr = node->properties; attr; attr = attr->next) {
@@ -52,7 +50,7 @@ bool Job::loadFromXmlNode(const _xmlNode* node)
         const std::string_view utf8 = raw ? reinterpret_cast<const char*>(raw) : "";
         // A number that is not a 32-bit whole number reads as 0.
         if (name == "type")
-            work.jobType = kindFromName(utf8);
+            work.jobType = Job::kindFromName(utf8);
         else if (name == "modifier")
             work.modifier = parseInt32(utf8).value_or(0);
         else if (name == "int1")
@@ -67,7 +65,7 @@ bool Job::loadFromXmlNode(const _xmlNode* node)
     }
     if (work.jobType == jobNone)
         return false;
-    *this = std::move(work);
+    job = std::move(work);
     return true;
 }
 

@@ -5,7 +5,8 @@
 #include <array>
 #include <cstdio>
 
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
+#include "core/jobs/CaseMapping.h"
 
 namespace brindle
 {

@@ -5,7 +5,9 @@
 
 #include <vector>
 
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
+#include "core/jobs/CaseMapping.h"
+#include "core/jobs/NumberText.h"
 
 namespace brindle
 {

@@ -7,12 +7,8 @@
 
 #include "core/jobs/RegexReplace.h"
 
-struct _xmlNode;
-
 namespace brindle
 {
-
-class XmlTextEncoder;
 
 /// The kind of a rename job. The ordinal is stored in job list files by name.
 enum JobType : std::uint8_t {
@@ -57,7 +53,7 @@ inline constexpr std::array<std::string_view, 8> kJobTypeNames = {
 inline constexpr std::string_view nameSeparators = " -.";
 
 /// One rename step. Nothing validates the fields: every value a job list file can carry is
-/// held as it is, and Apply and Description give a defined result for each.
+/// held as it is, and apply and description give a defined result for each.
 ///
 /// Insert keeps N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and the
 /// anchor in Str1. Job list files store the fields by name, so this assignment is fixed.
@@ -92,17 +88,6 @@ public:
     /// replacement does not fit the pattern), with the character offset; empty for every other job.
     /// Such a job leaves names unchanged.
     std::string regexError() const;
-    // The job's XML side; it lives with the job list file code (joblist/UTJobXml.cpp).
-
-    /// prefix followed by the job element, without a line end; the strings as xmlEscape gives them.
-    std::string asXml(std::string_view prefix) const;
-
-    /// The same, with the strings written by encoder in the encoding of a job list file.
-    std::string asXml(std::string_view prefix, const XmlTextEncoder& encoder) const;
-
-    /// Fills the job from the attributes of a job element, as UTF-8 text. Returns true, and
-    /// changes the job, only when the element names a kind other than jobNone.
-    bool loadFromXmlNode(const _xmlNode* node);
 
     /// The kind whose name equals text, ASCII letters compared without case; jobNone if none.
     static JobType kindFromName(std::string_view text);

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 namespace brindle
 {

@@ -51,11 +51,6 @@ static_assert(kGreekMap[U'ΐ' - kGreekFirst] == 0 && kGreekMap[U'Ϊ' - kGreekFir
 
 } // namespace
 
-std::string repeatChar(std::int64_t count, char ch)
-{
-    return std::string(static_cast<std::uint8_t>(count), ch);
-}
-
 void upCaseGreekInto(std::string_view text, std::string& out)
 {
     out.assign(text);

@@ -9,7 +9,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 namespace brindle
 {

@@ -1,74 +1,67 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "core/base/SysError.h"
+#include "core/run/FolderEntries.h"
 
 namespace brindle
 {
 
-/// What an entry is, as lstat says: a symbolic link is never followed, so a link to a folder
-/// is a Link, and it is renamed like a file.
-enum class EntryType : std::uint8_t { Folder, File, Link, Other };
-
-/// One entry of FolderEntries: its name lies in the shared name bytes.
-struct FolderEntry {
-    std::uint32_t nameAt = 0;
-    std::uint16_t nameLength = 0;
-    EntryType type = EntryType::File;
-    std::int64_t size = 0;
-    /// Modification time, seconds since 1970 (UTC).
-    std::int64_t mtime = 0;
-};
-
-/// The entries of a folder with their names stored back to back in one string: a large folder
-/// costs the bytes of its names and a few words per entry, not a string object per entry.
-struct FolderEntries {
-    std::string names;
-    std::vector<FolderEntry> entries;
-
-    std::size_t size() const { return entries.size(); }
-    std::string_view name(std::size_t i) const;
-    /// Adds an entry; name must be at most 65535 bytes.
-    void add(std::string_view name, EntryType type, std::int64_t size, std::int64_t mtime);
-};
-
-/// Hidden means the name begins with a full stop.
-inline bool isHiddenName(std::string_view name)
-{
-    return name.starts_with('.');
-}
-
-/// Reads the entries of a folder a few at a time (so that a window can show the first ones
-/// while the rest are read), each with its type, size and modification time from lstat.
-/// "." and ".." are left out; with withHidden false, hidden entries too. An entry that is gone
-/// by the time it is looked at is left out.
+/// Reads the entries of a folder through its directory descriptor with getdents64, a buffer at
+/// a time, the buffer reused from folder to folder. Every listing goes through it: the run's,
+/// the simulation's and the plan's (FolderLister), the window's file list and folder tree. A
+/// read that fails is reported by error(), never taken for the end of the folder.
 class FolderReader
 {
 public:
-    /// Reads the folder open as dirFd (the descriptor stays the caller's).
-    explicit FolderReader(int dirFd, bool withHidden = false);
+    /// One entry as the directory gives it; name stays valid until the next read.
+    struct Entry {
+        std::string_view name;
+        /// d_type: DT_DIR, DT_REG, DT_LNK, ..., or DT_UNKNOWN where the file system does not say.
+        unsigned char type = 0;
+    };
+
+    FolderReader();
     ~FolderReader();
     FolderReader(const FolderReader&) = delete;
     FolderReader& operator=(const FolderReader&) = delete;
 
-    /// Appends up to max more entries to out. False once the folder has been read to its end,
-    /// or reading failed (Error() then says why).
-    bool readMore(FolderEntries& out, std::size_t max);
-    /// 0, or the errno of a failed read.
-    int error() const { return m_error; }
+    /// Starts reading the folder open as dirFd from its first entry; the descriptor stays the
+    /// caller's.
+    void start(int dirFd);
+
+    /// The next entry, "." and ".." left out. False at the end of the folder, or when reading
+    /// failed (error() then says why).
+    bool next(Entry& entry);
+
+    /// Appends up to max more entries to out, each with its type, size and modification time
+    /// from lstat (a link is never followed), so that a window can show the first ones while the
+    /// rest are read. Hidden entries only withHidden; an entry that is gone by the time it is
+    /// looked at, or whose name is longer than 65535 bytes, is left out. False once the folder
+    /// has been read to its end, or reading failed.
+    bool readMore(FolderEntries& out, std::size_t max, bool withHidden = false);
+
+    /// Why the folder could not be read to its end: the failure of the rewind or of a read.
+    SysError error() const { return m_error; }
+
+    /// The call that reads directory entries: getdents64, unless a test puts another in its
+    /// place to make reads fail. Returns the call it replaces; null puts getdents64 back.
+    using ReadCall = ssize_t (*)(int fd, void* buffer, std::size_t size);
+    static ReadCall setReadCall(ReadCall call);
 
 private:
-    int m_fd;
-    bool m_withHidden;
+    int m_fd = -1;
     std::unique_ptr<char[]> m_buffer;
-    long m_got = 0;
-    long m_at = 0;
-    bool m_end = false;
-    int m_error = 0;
+    std::size_t m_got = 0;
+    std::size_t m_at = 0;
+    bool m_end = true;
+    SysError m_error;
 };
 
 /// Opens a folder for FolderReader: read-only, as a directory, following links in the path.

@@ -14,9 +14,10 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
-#include "core/jobs/Utf8Text.h"
-#include "core/run/FileOps.h"
+#include "core/jobs/Utf8Chars.h"
 #include "core/run/ClashKey.h"
+#include "core/run/FileOps.h"
+#include "core/run/UndoFile.h"
 
 #ifndef FS_CASEFOLD_FL
 #define FS_CASEFOLD_FL 0x40000000
@@ -318,49 +319,78 @@ void RenamePlan::fail(std::uint32_t i, Failure failure, std::uint32_t other)
     s.other = other;
 }
 
+bool RenamePlan::moving(std::uint32_t i) const
+{
+    return i < size() && m_state[i].verdict == Verdict::Renamed;
+}
+
+std::uint32_t RenamePlan::sharedWith(std::uint32_t holder) const
+{
+    const auto it = std::lower_bound(
+        m_shared.begin(), m_shared.end(), std::pair<std::uint32_t, std::uint32_t>(holder, 0));
+    return it != m_shared.end() && it->first == holder ? it->second : kNone;
+}
+
 void RenamePlan::validate(const Options& options)
 {
     m_nameCase = options.nameCase;
-    const bool folding = m_nameCase == NameCase::Folding;
-    const auto count = static_cast<std::uint32_t>(size());
+    refuseNames(options.undo);
+    makeClashKeys();
+    findHolders(options.undo);
+    std::vector<std::uint32_t> failed;
+    failHeldTargets(failed);
+    giveEachNameOnce(failed);
+    failWantingFailed(std::move(failed));
+}
 
+void RenamePlan::refuseNames(bool undo)
+{
     // 1. Names no entry can have, or that the undo file cannot record.
-    for (std::uint32_t i = 0; i < count; ++i) {
+    for (std::uint32_t i = 0; i < size(); ++i) {
         if (m_state[i].verdict != Verdict::Renamed)
             continue;
-        const Failure f = refusedName(newName(i), entry(i).name, options.undo);
+        const Failure f = refusedName(newName(i), entry(i).name, undo);
         if (f != Failure::None)
             fail(i, f, kNone);
     }
+}
 
+void RenamePlan::makeClashKeys()
+{
     // 2. The clash keys, where the file system folds case; otherwise the names themselves.
     m_oldKeys.clear();
     m_newKeys.clear();
+    if (m_nameCase != NameCase::Folding)
+        return;
+    const auto count = static_cast<std::uint32_t>(size());
     std::string key;
-    if (folding) {
-        for (std::uint32_t i = 0; i < count + m_others.size(); ++i) {
-            foldedNameKey(oldName(i), key);
-            m_oldKeys.push_back(key);
-        }
-        for (std::uint32_t i = 0; i < count; ++i) {
-            key.clear();
-            if (m_state[i].verdict == Verdict::Renamed)
-                foldedNameKey(newName(i), key);
-            m_newKeys.push_back(key);
-        }
+    for (std::uint32_t i = 0; i < count + m_others.size(); ++i) {
+        foldedNameKey(oldName(i), key);
+        m_oldKeys.push_back(key);
     }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        key.clear();
+        if (m_state[i].verdict == Verdict::Renamed)
+            foldedNameKey(newName(i), key);
+        m_newKeys.push_back(key);
+    }
+}
 
+void RenamePlan::findHolders(bool undo)
+{
     // 3. Who holds each name now: every entry and every other name of the folder. While undo
     //    files are written, the undo file's name is held too, even before the file is made.
+    const bool folding = m_nameCase == NameCase::Folding;
+    const auto count = static_cast<std::uint32_t>(size());
     const auto oldKeyOf = [this](std::uint32_t i) { return oldKey(i); };
-    const auto newKeyOf = [this](std::uint32_t i) { return newKey(i); };
     m_holders.reset(count + m_others.size() + 1);
     m_shared.clear();
     for (std::uint32_t i = 0; i < count + m_others.size(); ++i) {
         if (const std::uint32_t first = m_holders.insert(oldKey(i), i, oldKeyOf); first != kNone)
             m_shared.emplace_back(first, i);
     }
-    if (options.undo) {
+    if (undo) {
+        std::string key;
         if (folding)
             foldedNameKey(kUndoFileName, key);
         else
@@ -374,19 +404,15 @@ void RenamePlan::validate(const Options& options)
         }
     }
     std::sort(m_shared.begin(), m_shared.end());
-    const auto sharedWith = [this](std::uint32_t holder) {
-        const auto it = std::lower_bound(
-            m_shared.begin(), m_shared.end(), std::pair<std::uint32_t, std::uint32_t>(holder, 0));
-        return it != m_shared.end() && it->first == holder ? it->second : kNone;
-    };
-    const auto moving
-        = [this, count](std::uint32_t i) { return i < count && m_state[i].verdict == Verdict::Renamed; };
+}
 
+void RenamePlan::failHeldTargets(std::vector<std::uint32_t>& failed)
+{
     // 4. A target held by what stays: an entry that keeps its name, an entry already failed,
     //    another name of the folder. A key held twice (only where the keys fold more than the
     //    file system) is never free.
-    std::vector<std::uint32_t> work;
-    for (std::uint32_t i = 0; i < count; ++i) {
+    const auto oldKeyOf = [this](std::uint32_t i) { return oldKey(i); };
+    for (std::uint32_t i = 0; i < size(); ++i) {
         if (!moving(i))
             continue;
         const std::uint32_t h = m_holders.find(newKey(i), oldKeyOf);
@@ -394,19 +420,24 @@ void RenamePlan::validate(const Options& options)
             continue;
         if (const std::uint32_t twin = m_shared.empty() ? kNone : sharedWith(h); twin != kNone) {
             fail(i, Failure::Held, h != i ? h : twin);
-            work.push_back(i);
+            failed.push_back(i);
         } else if (h == i) {
             m_state[i].self = true; // a change of letter case only: the entry itself
         } else if (!moving(h)) {
             fail(i, Failure::Held, h);
-            work.push_back(i);
+            failed.push_back(i);
         } else {
             m_state[i].other = h; // waits for h to move
         }
     }
+}
 
+void RenamePlan::giveEachNameOnce(std::vector<std::uint32_t>& failed)
+{
     // 5. Each name to one entry: to the entry that has it already under another case, then to
     //    the first in listing order.
+    const auto count = static_cast<std::uint32_t>(size());
+    const auto newKeyOf = [this](std::uint32_t i) { return newKey(i); };
     m_wanted.reset(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         if (moving(i) && m_state[i].self)
@@ -417,20 +448,24 @@ void RenamePlan::validate(const Options& options)
             continue;
         if (const std::uint32_t w = m_wanted.insert(newKey(i), i, newKeyOf); w != kNone) {
             fail(i, m_state[w].self ? Failure::Held : Failure::WantedFirst, w);
-            work.push_back(i);
+            failed.push_back(i);
         }
     }
+}
 
+void RenamePlan::failWantingFailed(std::vector<std::uint32_t> failed)
+{
     // 6. An entry that fails keeps its name, so the entry that wanted that name fails too, and
     //    so on along the chain: each entry fails at most once.
-    while (!work.empty()) {
-        const std::uint32_t x = work.back();
-        work.pop_back();
+    const auto newKeyOf = [this](std::uint32_t i) { return newKey(i); };
+    while (!failed.empty()) {
+        const std::uint32_t x = failed.back();
+        failed.pop_back();
         const std::uint32_t w = m_wanted.find(oldKey(x), newKeyOf);
         if (w == kNone || w == x || !moving(w))
             continue;
         fail(w, Failure::Held, x);
-        work.push_back(w);
+        failed.push_back(w);
     }
 }
 

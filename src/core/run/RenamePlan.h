@@ -9,6 +9,7 @@
 #include "core/jobs/RenameSession.h"
 #include "core/jobs/Job.h"
 #include "core/run/FileEntry.h"
+#include "core/run/NameCollator.h"
 
 namespace brindle
 {
@@ -187,6 +188,18 @@ private:
     std::string_view newKey(std::uint32_t i) const;
     std::string_view otherName(std::uint32_t i) const { return oldName(i); }
     void fail(std::uint32_t i, Failure failure, std::uint32_t other);
+    /// Whether entry i is to get its new name (not unchanged, declined or failed).
+    bool moving(std::uint32_t i) const;
+    /// The second holder of the old key holder holds, or kNone.
+    std::uint32_t sharedWith(std::uint32_t holder) const;
+    // The steps of validate, in order; failed collects the entries that fail on a taken name,
+    // whose own names then stay taken.
+    void refuseNames(bool undo);
+    void makeClashKeys();
+    void findHolders(bool undo);
+    void failHeldTargets(std::vector<std::uint32_t>& failed);
+    void giveEachNameOnce(std::vector<std::uint32_t>& failed);
+    void failWantingFailed(std::vector<std::uint32_t> failed);
     void pickTemporaryName();
 
     FileEntryList m_dirs;

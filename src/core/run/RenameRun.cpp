@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "core/run/ClashKey.h"
-
 namespace brindle
 {
 
@@ -44,13 +42,12 @@ Shares splitShare(double share, bool recurse, bool renameDirs)
     return renameDirs ? Shares {0.5 * share, 0.5 * share, 0} : Shares {0, share, 0};
 }
 
-/// The message and log line of a folder that cannot be entered.
-std::string notEnteredMessage(const std::string& folder)
-{
-    return "Cannot change to directory: " + folder;
-}
-
 } // namespace
+
+std::string repeatChar(std::int64_t count, char ch)
+{
+    return std::string(static_cast<std::uint8_t>(count), ch);
+}
 
 std::string simulationResultText(const RunStats& stats)
 {
@@ -177,66 +174,50 @@ void RenameRun::reportFailure(int depth, const std::string& message, const std::
 
 void RenameRun::processDirectory(const std::string& start, std::int32_t rootNode)
 {
-    // The starting folder, then every subfolder depth first: a folder's frame stays on the
-    // stack while its subfolders are walked, each entered under its name on disk.
-    m_frames.clear();
+    // The starting folder, then every subfolder depth first: a folder stays on the walk while
+    // its subfolders are walked, each entered under its name on disk.
+    m_walk.clear();
     processFolder(start, AT_FDCWD, 1.0, 0, rootNode);
-    while (!m_frames.empty()) {
+    while (!m_walk.empty()) {
         if (stopping()) {
             // Nothing more is done in any folder: every undo file is closed already.
-            m_frames.clear();
+            m_walk.clear();
             break;
         }
-        Frame& top = m_frames.back();
-        if (top.next == top.dirs.size()) {
+        auto& top = m_walk.top();
+        if (top.next == top.subfolders.size()) {
             leaveFolder();
             continue;
         }
+        const int depth = static_cast<int>(m_walk.size()) - 1;
         const std::size_t i = top.next++;
-        const FileEntry& e = top.dirs[i];
+        const FileEntry& e = top.subfolders[i];
         if (m_options.log)
-            logLine(top.depth, {"+ Recursing into ", e.name, " (", e.newName, ")"});
+            logLine(depth, {"+ Recursing into ", e.name, " (", e.newName, ")"});
         // A simulation enters a subfolder under its name, a real run under its name on disk.
         // A cancelled simulation may have left later subfolders without a node.
-        if (m_options.simulation && i >= top.childNodes.size())
+        if (m_options.simulation && i >= top.data.childNodes.size())
             continue;
         const std::string name = m_options.simulation || e.newName.empty() ? e.name : e.newName;
-        const std::int32_t node = m_options.simulation ? top.childNodes[i] : -1;
-        processFolder(name, top.fd.get(), top.subShare, top.depth + 1, node);
+        const std::int32_t node = m_options.simulation ? top.data.childNodes[i] : -1;
+        processFolder(name, top.fd.get(), top.data.subShare, depth + 1, node);
     }
 }
 
 void RenameRun::leaveFolder()
 {
-    Frame child = std::move(m_frames.back());
-    m_frames.pop_back();
-    if (m_frames.empty())
+    // The folder above may have been let go to keep the descriptors bounded: ".." of the
+    // folder just left leads back to it, unless a folder was moved meanwhile.
+    const SysError e = m_walk.pop();
+    if (!e)
         return;
-    Frame& parent = m_frames.back();
-    if (parent.fd.valid())
-        return;
-    // The folder above was let go to keep the descriptors bounded: ".." of the folder just
-    // left leads back to it, unless a folder was moved meanwhile, which its identity shows.
-    Fd up(::openat(child.fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    SysError e = up.error();
-    if (!e) {
-        struct stat st;
-        if (::fstat(up.get(), &st) != 0)
-            e = SysError::last();
-        else if (st.st_dev != parent.dev || st.st_ino != parent.ino)
-            e = ESTALE;
-    }
-    if (e) {
-        // Going on elsewhere could rename outside the tree: the run stops, as designed for a
-        // parent folder that cannot be made current again.
-        m_result.stopped = true;
-        m_result.ioError = "Cannot change to directory: " + parent.folder + ": "
-            + (e == ESTALE ? std::string("it was moved during the run") : e.text());
-        m_host.showMessage(m_result.ioError);
-        m_frames.clear();
-        return;
-    }
-    parent.fd = std::move(up);
+    // Going on elsewhere could rename outside the tree: the run stops, as designed for a
+    // parent folder that cannot be made current again.
+    m_result.stopped = true;
+    m_result.ioError = "Cannot change to directory: " + m_walk.top().name + ": "
+        + (e == ESTALE ? std::string("it was moved during the run") : e.text());
+    m_host.showMessage(m_result.ioError);
+    m_walk.clear();
 }
 
 bool RenameRun::processFolder(
@@ -249,10 +230,16 @@ bool RenameRun::processFolder(
     const Shares shares = splitShare(share, m_options.recurse, m_options.renameDirs);
     // 2. List it: one read gives the subfolders, the files and every other name, which the
     //    plan must know as well since they hold their names.
+    //    A folder that cannot be read to its end is left as it is: a part of its names is no
+    //    ground to validate new names on.
     FileEntryList dirs;
     FileEntryList files;
     NameList others;
-    m_lister.listFolder(dir.get(), m_mask, m_needs, dirs, files, &others);
+    if (const SysError e = m_lister.listFolder(dir.get(), m_mask, m_needs, dirs, files, &others)) {
+        ++m_result.foldersNotRead;
+        reportFolderLeftOut("Cannot read directory: " + folder, depth, e);
+        return false;
+    }
     // 3. Plan it: every new name, asked and validated, before anything is renamed.
     m_filesShare = shares.files;
     m_dirOnDisk.clear();
@@ -297,14 +284,7 @@ Fd RenameRun::enterFolder(const std::string& folder, int parentFd, int depth)
     Fd dir = openFolder(parentFd, folder, depth == 0);
     if (!dir.valid()) {
         ++m_result.foldersNotEntered;
-        // A simulation's errors are the entries it marks; a real run counts every failure.
-        if (!m_options.simulation)
-            ++m_session.stats.errorCount;
-        const std::string message = notEnteredMessage(folder);
-        const std::string logText = "! " + message + ": " + dir.error().text();
-        if (m_options.log)
-            logLine(depth, {logText});
-        m_host.showFailure(message, logText);
+        reportFolderLeftOut("Cannot change to directory: " + folder, depth, dir.error());
         return dir;
     }
     m_folder = folder;
@@ -316,6 +296,17 @@ Fd RenameRun::enterFolder(const std::string& folder, int parentFd, int depth)
     // is renamed keeps the one it had.
     m_undoState = UndoState::NotMade;
     return dir;
+}
+
+void RenameRun::reportFolderLeftOut(const std::string& message, int depth, SysError reason)
+{
+    // A simulation's errors are the entries it marks; a real run counts every failure.
+    if (!m_options.simulation)
+        ++m_session.stats.errorCount;
+    const std::string logText = "! " + message + ": " + reason.text();
+    if (m_options.log)
+        logLine(depth, {logText});
+    m_host.showFailure(message, logText);
 }
 
 namespace
@@ -384,7 +375,8 @@ int planStartingFolder(
     FileEntryList files;
     NameList others;
     FolderLister lister;
-    lister.listFolder(dir.get(), FileMask(options.mask), needs, dirs, files, &others);
+    if (const SysError e = lister.listFolder(dir.get(), FileMask(options.mask), needs, dirs, files, &others))
+        return e.code();
     planOptions.nameCase = nameCaseOf(options.nameCase, dir.get(), dirs, files, others);
     if (!collator && options.sort
         && (options.sortOrder == SortOrder::NameAsc || options.sortOrder == SortOrder::NameDesc))
@@ -668,24 +660,10 @@ void RenameRun::goDown(
         addProgress(share);
         return;
     }
-    // The subfolders are walked from the frame, each under its name on disk; the folder's
-    // identity lets the walk check ".." when it comes back to it.
-    struct stat st {
-    };
-    ::fstat(dir.get(), &st);
-    Frame frame;
-    frame.dev = st.st_dev;
-    frame.ino = st.st_ino;
-    frame.folder = folder;
-    frame.depth = m_depth;
-    frame.subShare = share / static_cast<double>(dirs.size());
-    frame.dirs = std::move(dirs);
-    frame.childNodes = std::move(childNodes);
-    frame.fd = std::move(dir);
-    m_frames.push_back(std::move(frame));
-    // Only the deepest folders stay open.
-    if (m_frames.size() > kHeldFolders)
-        m_frames[m_frames.size() - 1 - kHeldFolders].fd.close();
+    // The subfolders are walked from the folder's place on the walk, each under its name on
+    // disk; only the deepest folders stay open.
+    const double subShare = share / static_cast<double>(dirs.size());
+    m_walk.push(std::move(dir), folder, std::move(dirs), {std::move(childNodes), subShare});
 }
 
 bool RenameRun::makeUndoFile(int dirFd, int depth)

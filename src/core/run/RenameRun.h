@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "core/jobs/RenameSession.h"
+#include "core/run/FileEntry.h"
+#include "core/run/FileMask.h"
 #include "core/run/FileOps.h"
+#include "core/run/FolderListing.h"
+#include "core/run/FolderWalk.h"
+#include "core/run/NameCollator.h"
 #include "core/run/RenamePlan.h"
 #include "core/run/ResultTree.h"
 #include "core/run/RunHost.h"
-#include "core/run/FileEntry.h"
 #include "core/run/UndoFile.h"
 
 namespace brindle
@@ -21,6 +25,10 @@ namespace brindle
 /// The message of a run started with an empty job list.
 inline constexpr std::string_view kNothingToDo
     = "Nothing to do! Select some jobs from the toolbar buttons first!";
+
+/// A text of count copies of ch, as the log's lines are drawn. The count is an 8-bit value: a
+/// larger one is taken modulo 256.
+std::string repeatChar(std::int64_t count, char ch);
 
 /// The result text of a simulation: "N files and M directories have been renamed."
 std::string simulationResultText(const RunStats& stats);
@@ -42,7 +50,7 @@ NameCase nameCaseOf(NameCaseRule rule, int dirFd, const FileEntryList& dirs, con
 int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, RenamePlan& plan,
     const NameCollator* collator = nullptr);
 
-/// One run over a folder tree: the steps of the Go button from beginRun to endRun.
+/// One run over a folder tree, from beginRun to endRun.
 ///
 /// Each folder is planned before anything in it is renamed (RenamePlan): every new name in
 /// the designed order, the questions asked, the names validated against everything the folder
@@ -63,25 +71,12 @@ public:
     RunResult execute();
 
 private:
-    /// One folder whose subfolders are still to be walked. The walk keeps a stack of these
-    /// instead of recursing, so a tree of any depth needs no more call stack than a flat one.
-    struct Frame {
-        /// The folder, while it is held open; only the deepest kHeldFolders frames hold one,
-        /// and a frame that comes back to the top opens its folder again through "..".
-        Fd fd;
-        /// The folder's identity, to check that ".." leads back to it.
-        dev_t dev = 0;
-        ino_t ino = 0;
-        /// The folder as the run passed it, for messages.
-        std::string folder;
-        int depth = 0;
-        /// The subfolders, with the names they have on disk after their renaming.
-        FileEntryList dirs;
+    /// What the walk keeps for each folder whose subfolders are still to be walked.
+    struct WalkData {
         /// A simulation's result nodes of the subfolders.
         std::vector<std::int32_t> childNodes;
-        /// Each subfolder's share of the progress, and the next subfolder to enter.
+        /// Each subfolder's share of the progress.
         double subShare = 0.0;
-        std::size_t next = 0;
     };
 
     /// What became of the undo file of the folder being worked in.
@@ -102,11 +97,15 @@ private:
     /// One folder (folder is the full path of the starting folder or a bare name relative to
     /// parentFd; share its part of the progress; node its result node in a simulation): enters
     /// it, lists and plans it, shows or makes the plan, closes its undo file and, when its
-    /// subfolders are to be walked, pushes its frame. Returns whether it could be entered.
+    /// subfolders are to be walked, puts it on the walk. Returns whether it could be entered
+    /// and read.
     bool processFolder(const std::string& folder, int parentFd, double share, int depth, std::int32_t node);
     /// Opens the folder and makes it the one worked in; a folder that cannot be entered is
     /// reported and gives an invalid descriptor.
     Fd enterFolder(const std::string& folder, int parentFd, int depth);
+    /// Reports a folder the run leaves out (message, and in the log with the reason), counted
+    /// as an error of a real run.
+    void reportFolderLeftOut(const std::string& message, int depth, SysError reason);
     /// The folder's plan from its listing: the listing logged ("- Added ..."), sorted, named
     /// (asking when confirming), validated and ordered.
     void planFolder(int dirFd, FileEntryList dirs, FileEntryList files, NameList others);
@@ -131,12 +130,12 @@ private:
     void moveBack(int dirFd, std::uint32_t entry, bool record);
     /// Closes the folder's undo file, if one was made; a failure stops the run.
     void closeUndoFile(const std::string& folder);
-    /// Pushes the folder's frame so that its subfolders are walked next, each with its part of
-    /// share.
+    /// Puts the folder on the walk so that its subfolders are walked next, each with its part
+    /// of share.
     void goDown(Fd dir, const std::string& folder, FileEntryList dirs, std::vector<std::int32_t> childNodes,
         double share);
-    /// Takes the top frame off the stack after its subfolders, opening the folder above it
-    /// again when it was not held open. Stops the run when that fails.
+    /// Takes the folder at the top of the walk off after its subfolders, opening the folder
+    /// above it again when it was not held open. Stops the run when that fails.
     void leaveFolder();
     /// Asks before the rename of oldName to newName when confirming is on; true to go ahead.
     bool confirmRename(const std::string& oldName, std::string_view newName, bool folder);
@@ -180,7 +179,7 @@ private:
     UndoState m_undoState = UndoState::NotMade;
     const NameCollator* m_collator = nullptr;
     ListingNeeds m_needs;
-    std::vector<Frame> m_frames;
+    FolderWalk<WalkData> m_walk;
     // The folder at hand: its plan, where its subfolders are, its "- Added file" lines (only
     // while logging), whether they were logged, each file's part of the progress, the member
     // of a cycle at the temporary name and the entry whose step failed already.
@@ -202,11 +201,7 @@ private:
     int m_depth = 0;
 };
 
-/// How many folders of the path from the starting folder down the walk holds open at most;
-/// those above are opened again through ".." when the walk comes back to them.
-inline constexpr std::size_t kHeldFolders = 16;
-
-/// The Go button's sequence: see RenameRun::execute.
+/// A whole run with these options: see RenameRun::execute.
 RunResult runRename(
     RenameSession& session, IRunHost& host, const RunOptions& options, ResultTree* tree = nullptr);
 

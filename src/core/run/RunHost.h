@@ -6,34 +6,34 @@
 
 #include "core/jobs/RenameSession.h"
 #include "core/run/RenamePlan.h"
-#include "core/run/FileEntry.h"
+#include "core/run/NameCollator.h"
 
 namespace brindle
 {
 
 class ResultTree;
 
-/// The options of one run, read from the main window's controls (or the command line) when
-/// the run starts.
+/// The options of one run, as a front end (the main window's run options, the command line)
+/// sets them when the run starts.
 struct RunOptions {
     /// The starting folder, a full path (or a path relative to the process's current folder).
     /// It is never renamed itself.
     std::string startFolder;
     /// The file mask, exactly as typed (one pattern, not trimmed).
     std::string mask = "*.*";
-    bool recurse = false; ///< chkRecurseDirs: descend into subfolders
-    bool renameDirs = false; ///< chkRenameDirs: subfolders are renamed as well as files
-    bool resetCounter = false; ///< chkResetCounter: the counter restarts in every folder
-    bool sort = true; ///< chkSort: sort each listing in sortOrder
-    SortOrder sortOrder = SortOrder::NameAsc; ///< rbNameASC, rbNameDESC, rbDateASC, rbDateDESC
-    bool naturalSort = false; ///< chkNaturalSort: names compare runs of digits by their value
-    bool confirm = false; ///< chkConfirm: ask before each rename (real run only)
-    /// chkUndo: write an undo file in every folder (real run only; a simulation checks the
-    /// names against the undo file's rules all the same, since Go would)
+    bool recurse = false; ///< descend into subfolders
+    bool renameDirs = false; ///< subfolders are renamed as well as files
+    bool resetCounter = false; ///< the counter restarts in every folder
+    bool sort = true; ///< sort each listing in sortOrder
+    SortOrder sortOrder = SortOrder::NameAsc; ///< by name or by date, either way
+    bool naturalSort = false; ///< names compare runs of digits by their value
+    bool confirm = false; ///< ask before each rename (real run only)
+    /// Write an undo file in every folder (real run only; a simulation checks the names
+    /// against the undo file's rules all the same, since the real run would)
     bool undo = false;
-    bool log = false; ///< chkLog: write log lines
-    bool simulation = false; ///< chkSimulation: build the result tree, change nothing
-    std::int32_t counterStart = 0; ///< edtCounter: the counter's starting number
+    bool log = false; ///< write log lines
+    bool simulation = false; ///< build the result tree, change nothing
+    std::int32_t counterStart = 0; ///< the counter's starting number
     /// How names clash in each folder: as its file system compares them (found out per folder),
     /// or forced to exact bytes or to folded letter case.
     NameCaseRule nameCase = NameCaseRule::Detect;
@@ -55,6 +55,8 @@ struct RunResult {
     std::int32_t renameFailures = 0;
     /// Folders that could not be entered ("Cannot change to directory: ...").
     std::int32_t foldersNotEntered = 0;
+    /// Folders left unrenamed because they could not be read ("Cannot read directory: ...").
+    std::int32_t foldersNotRead = 0;
     /// Folders left unrenamed because their undo file could not be made.
     std::int32_t undoFilesNotMade = 0;
     /// A simulation's entries marked as errors: new names held by an entry that stays or
@@ -69,7 +71,8 @@ struct RunResult {
     bool allWentThrough(const RunStats& stats) const
     {
         return !nothingToDo && !invalidJob && !cancelled && !stopped && renameFailures == 0
-            && foldersNotEntered == 0 && undoFilesNotMade == 0 && stats.errorCount == 0;
+            && foldersNotEntered == 0 && foldersNotRead == 0 && undoFilesNotMade == 0
+            && stats.errorCount == 0;
     }
 };
 

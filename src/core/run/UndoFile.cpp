@@ -8,7 +8,8 @@
 #include <cerrno>
 
 #include "core/base/FileIo.h"
-#include "core/run/ClashKey.h"
+#include "core/run/FolderListing.h"
+#include "core/run/FolderWalk.h"
 #include "core/run/RenamePlan.h"
 
 namespace brindle
@@ -309,114 +310,53 @@ std::int32_t undoPairs(int dirFd, std::string_view content, IRunHost& host, Undo
     return errors;
 }
 
-/// How many folders of the path down from the starting folder the tree walk of an undo holds
-/// open at most; those above are opened again through "..", checked by their identity.
-constexpr std::size_t kUndoHeldFolders = 16;
+/// Why a folder of an undo's walk is left out.
+enum class LeftOut : std::uint8_t { NotEntered, NotRead };
 
-/// The folders of a tree, each once, its subfolders before itself (links never followed),
-/// without recursion and with at most kUndoHeldFolders descriptors. A frame keeps only its
-/// name, so a deep tree costs memory in its depth, not in the length of its paths.
-class FolderWalk
-{
-public:
-    /// visit(dirFd, frames) is called for each folder when its subfolders are done; returning
-    /// false ends the walk. notEntered(path) for a subfolder that cannot be opened. Returns
-    /// false when the walk could not climb back to a folder (it was moved meanwhile).
-    template <typename Visit, typename NotEntered>
-    bool run(const std::string& root, int rootFd, Visit visit, NotEntered notEntered)
-    {
-        m_frames.clear();
-        m_root = root;
-        Fd fd(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
-        if (!fd.valid())
-            return false;
-        push(std::move(fd), {});
-        while (!m_frames.empty()) {
-            Frame& top = m_frames.back();
-            if (top.next < top.subfolders.size()) {
-                const std::string& name = top.subfolders[top.next++].name;
-                Fd child = openFolder(top.fd.get(), name, false);
-                if (!child.valid()) {
-                    notEntered(path(name), child.error());
-                    continue;
-                }
-                push(std::move(child), name);
-                continue;
-            }
-            if (!visit(top.fd.get(), *this))
-                return true;
-            if (!pop())
-                return false;
-        }
-        return true;
-    }
-
-    /// The path of the folder at the top of the walk (with child appended when not empty).
-    std::string path(std::string_view child = {}) const
-    {
-        std::string path = m_root;
-        for (std::size_t i = 1; i < m_frames.size(); ++i)
-            path.append(path.ends_with('/') ? "" : "/").append(m_frames[i].name);
-        if (!child.empty())
-            path.append(path.ends_with('/') ? "" : "/").append(child);
-        return path;
-    }
-    /// The same path relative to the root ("" for the root itself).
-    std::string relativePath() const
-    {
-        std::string path;
-        for (std::size_t i = 1; i < m_frames.size(); ++i)
-            path.append(path.empty() ? "" : "/").append(m_frames[i].name);
-        return path;
-    }
-
-private:
-    struct Frame {
-        Fd fd;
-        dev_t dev = 0;
-        ino_t ino = 0;
-        std::string name;
-        FileEntryList subfolders;
-        std::size_t next = 0;
-    };
-
-    void push(Fd fd, std::string name)
-    {
-        Frame frame;
-        struct stat st;
-        if (::fstat(fd.get(), &st) == 0) {
-            frame.dev = st.st_dev;
-            frame.ino = st.st_ino;
-        }
-        frame.subfolders = m_lister.listSubfolders(fd.get());
-        frame.name = std::move(name);
-        frame.fd = std::move(fd);
-        m_frames.push_back(std::move(frame));
-        if (m_frames.size() > kUndoHeldFolders)
-            m_frames[m_frames.size() - 1 - kUndoHeldFolders].fd.close();
-    }
-
-    bool pop()
-    {
-        Frame child = std::move(m_frames.back());
-        m_frames.pop_back();
-        if (m_frames.empty() || m_frames.back().fd.valid())
-            return true;
-        // The folder above was let go to keep the descriptors bounded: ".." leads back to it,
-        // unless a folder was moved meanwhile, which its identity shows.
-        Frame& parent = m_frames.back();
-        Fd up(::openat(child.fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        struct stat st;
-        if (!up.valid() || ::fstat(up.get(), &st) != 0 || st.st_dev != parent.dev || st.st_ino != parent.ino)
-            return false;
-        parent.fd = std::move(up);
-        return true;
-    }
-
-    std::string m_root;
-    std::vector<Frame> m_frames;
-    FolderLister m_lister;
+/// The undo walk keeps nothing besides the folders themselves.
+struct NoWalkData {
 };
+using UndoWalk = FolderWalk<NoWalkData>;
+
+/// The folders of the tree at root (open as rootFd), each once, its subfolders before itself,
+/// links never followed. visit(dirFd, walk) is called for each folder when its subfolders are
+/// done; returning false ends the walk. leftOut(why, path, error) for a subfolder that cannot
+/// be opened, or a folder whose subfolders cannot be listed (its own undo file is still
+/// visited). Returns false when the walk could not climb back to a folder (it was moved
+/// meanwhile).
+template <typename Visit, typename LeftOutFn>
+bool walkDeepestFirst(const std::string& root, int rootFd, Visit visit, LeftOutFn leftOut)
+{
+    UndoWalk walk;
+    FolderLister lister;
+    FileEntryList subfolders;
+    const auto enter = [&](Fd fd, std::string name) {
+        if (const SysError e = lister.listSubfolders(fd.get(), subfolders))
+            leftOut(LeftOut::NotRead, walk.path(name), e);
+        walk.push(std::move(fd), std::move(name), std::move(subfolders));
+    };
+    Fd rootCopy(::fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+    if (!rootCopy.valid())
+        return false;
+    enter(std::move(rootCopy), root);
+    while (!walk.empty()) {
+        auto& top = walk.top();
+        if (top.next < top.subfolders.size()) {
+            std::string name = top.subfolders[top.next++].name;
+            Fd child = openFolder(top.fd.get(), name, false);
+            if (!child.valid())
+                leftOut(LeftOut::NotEntered, walk.path(name), child.error());
+            else
+                enter(std::move(child), std::move(name));
+            continue;
+        }
+        if (!visit(top.fd.get(), static_cast<const UndoWalk&>(walk)))
+            return true;
+        if (walk.pop())
+            return false;
+    }
+    return true;
+}
 
 /// Opens the folder at relativePath below rootFd one name at a time, never through a link.
 Fd openBelow(int rootFd, std::string_view relativePath)
@@ -436,6 +376,115 @@ bool hasUndoFile(int dirFd)
     struct stat st;
     return ::fstatat(dirFd, std::string(kUndoFileName).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
+
+/// 2. Whether some folder of the tree at folder (open as rootFd) holds an undo file.
+bool treeHasUndoFile(const std::string& folder, int rootFd)
+{
+    bool found = false;
+    walkDeepestFirst(
+        folder, rootFd,
+        [&](int dirFd, const UndoWalk&) {
+            found = hasUndoFile(dirFd);
+            return !found;
+        },
+        [](LeftOut, const std::string&, SysError) {});
+    return found;
+}
+
+/// A folder whose pairs did not all go back, with the undo file that was read there.
+struct FolderWithErrors {
+    std::string relativePath;
+    std::string path;
+    struct stat readStat;
+};
+
+/// The undo of the folders of one tree, deepest first, the counts summed into one result.
+class TreeUndo
+{
+public:
+    TreeUndo(IRunHost& host, UndoResult& result)
+        : m_host(host)
+        , m_result(result)
+    {
+    }
+
+    /// 4. Each folder's pairs, deepest folders first: a folder's undo renames its subfolders
+    ///    back, so their own undo files are done while they still have the names the walk
+    ///    found them under.
+    void undoEachFolder(const std::string& folder, int rootFd)
+    {
+        const bool walked = walkDeepestFirst(
+            folder, rootFd, [this](int dirFd, const UndoWalk& at) { return undoOneFolder(dirFd, at); },
+            [this](LeftOut why, const std::string& path, SysError e) { reportLeftOut(why, path, e); });
+        if (!walked) {
+            m_host.showFailure(
+                "Cannot change current directory to " + folder + ": it was moved during the undo",
+                "! Cannot change current directory to " + folder + ": it was moved during the undo");
+            ++m_result.errors;
+            m_allRemoved = false;
+        }
+        std::string().swap(m_content);
+    }
+
+    /// 5. One question for every folder whose pairs did not all go back.
+    void removeAfterErrors(int rootFd)
+    {
+        if (m_withErrors.empty())
+            return;
+        if (!m_host.askYesNo(kRemoveAfterErrors, Question::RemoveUndoFileAfterErrors)) {
+            m_allRemoved = false;
+            return;
+        }
+        for (const FolderWithErrors& f : m_withErrors) {
+            const Fd dir = openBelow(rootFd, f.relativePath);
+            if (!dir.valid()) {
+                m_host.showMessage("Cannot remove " + withSeparator(f.path) + std::string(kUndoFileName));
+                m_allRemoved = false;
+            } else if (!removeUndoFile(dir.get(), f.readStat, f.path, m_host)) {
+                m_allRemoved = false;
+            }
+        }
+    }
+
+    bool allRemoved() const { return m_allRemoved; }
+
+private:
+    bool undoOneFolder(int dirFd, const UndoWalk& at)
+    {
+        if (!hasUndoFile(dirFd))
+            return true;
+        struct stat readStat;
+        if (const SysError e = readUndoFile(dirFd, m_content, readStat)) {
+            const std::string file = withSeparator(at.path()) + std::string(kUndoFileName);
+            m_host.showFailure("Cannot read " + file + ": " + e.text() + ". Operation will continue",
+                "! Cannot read " + file + ": " + e.text());
+            ++m_result.errors;
+            m_allRemoved = false;
+            return true;
+        }
+        ++m_result.folders;
+        if (undoPairs(dirFd, m_content, m_host, m_result) != 0)
+            m_withErrors.push_back({at.relativePath(), at.path(), readStat});
+        else if (!removeUndoFile(dirFd, readStat, at.path(), m_host))
+            m_allRemoved = false;
+        return true;
+    }
+
+    void reportLeftOut(LeftOut why, const std::string& path, SysError e)
+    {
+        const std::string what = why == LeftOut::NotEntered ? "Cannot change current directory to " + path
+                                                            : "Cannot read directory " + path;
+        m_host.showFailure(what + ". Operation will continue", "! " + what + ": " + e.text());
+        ++m_result.errors;
+        m_allRemoved = false;
+    }
+
+    IRunHost& m_host;
+    UndoResult& m_result;
+    std::vector<FolderWithErrors> m_withErrors;
+    bool m_allRemoved = true;
+    std::string m_content;
+};
 
 } // namespace
 
@@ -480,16 +529,7 @@ UndoResult undoTree(const std::string& folder, IRunHost& host)
         return result;
     }
     // 2. Some folder of the tree must hold an undo file.
-    FolderWalk walk;
-    bool found = false;
-    walk.run(
-        folder, root.get(),
-        [&](int dirFd, const FolderWalk&) {
-            found = hasUndoFile(dirFd);
-            return !found;
-        },
-        [](const std::string&, SysError) {});
-    if (!found) {
+    if (!treeHasUndoFile(folder, root.get())) {
         host.showMessage(kNoUndoFile);
         result.failed = true;
         return result;
@@ -500,70 +540,11 @@ UndoResult undoTree(const std::string& folder, IRunHost& host)
     host.undoStarted();
     result.started = true;
 
-    // 4. Each folder's pairs, deepest folders first: a folder's undo renames its subfolders
-    //    back, so their own undo files are done while they still have the names the walk
-    //    found them under.
-    struct WithErrors {
-        std::string relativePath;
-        std::string path;
-        struct stat readStat;
-    };
-    std::vector<WithErrors> withErrors;
-    bool allRemoved = true;
-    std::string content;
-    const bool walked = walk.run(
-        folder, root.get(),
-        [&](int dirFd, const FolderWalk& at) {
-            if (!hasUndoFile(dirFd))
-                return true;
-            struct stat readStat;
-            if (const SysError e = readUndoFile(dirFd, content, readStat)) {
-                host.showFailure("Cannot read " + withSeparator(at.path()) + std::string(kUndoFileName) + ": "
-                        + e.text() + ". Operation will continue",
-                    "! Cannot read " + withSeparator(at.path()) + std::string(kUndoFileName) + ": "
-                        + e.text());
-                ++result.errors;
-                allRemoved = false;
-                return true;
-            }
-            ++result.folders;
-            if (undoPairs(dirFd, content, host, result) != 0)
-                withErrors.push_back({at.relativePath(), at.path(), readStat});
-            else if (!removeUndoFile(dirFd, readStat, at.path(), host))
-                allRemoved = false;
-            return true;
-        },
-        [&](const std::string& path, SysError e) {
-            host.showFailure("Cannot change current directory to " + path + ". Operation will continue",
-                "! Cannot change current directory to " + path + ": " + e.text());
-            ++result.errors;
-            allRemoved = false;
-        });
-    if (!walked) {
-        host.showFailure("Cannot change current directory to " + folder + ": it was moved during the undo",
-            "! Cannot change current directory to " + folder + ": it was moved during the undo");
-        ++result.errors;
-        allRemoved = false;
-    }
-    content.clear();
-
-    // 5. One question for every folder whose pairs did not all go back.
-    if (!withErrors.empty()) {
-        if (host.askYesNo(kRemoveAfterErrors, Question::RemoveUndoFileAfterErrors)) {
-            for (const WithErrors& f : withErrors) {
-                const Fd dir = openBelow(root.get(), f.relativePath);
-                if (!dir.valid()) {
-                    host.showMessage("Cannot remove " + withSeparator(f.path) + std::string(kUndoFileName));
-                    allRemoved = false;
-                } else if (!removeUndoFile(dir.get(), f.readStat, f.path, host)) {
-                    allRemoved = false;
-                }
-            }
-        } else {
-            allRemoved = false;
-        }
-    }
-    result.undoFileRemoved = allRemoved;
+    // 4-5. Each folder's pairs, then the undo files of folders with errors if the user agrees.
+    TreeUndo undo(host, result);
+    undo.undoEachFolder(folder, root.get());
+    undo.removeAfterErrors(root.get());
+    result.undoFileRemoved = undo.allRemoved();
 
     // 6. One report, the counts summed.
     result.report = undoReport(result);

@@ -13,6 +13,9 @@
 namespace brindle
 {
 
+/// The name of the undo file the run writes into every folder it processes.
+inline constexpr std::string_view kUndoFileName = "_brindlewick_undo.txt";
+
 /// The undo file of one folder while a run writes it. Each pair of lines (new name, old name,
 /// each ended by CR LF) is handed to the kernel in one write just before its rename is made,
 /// so a run that is killed leaves a file that records every rename it made (and at most one
@@ -77,7 +80,7 @@ private:
 /// Lines end with LF or CR LF; a last name without a partner is paired with an empty name.
 std::vector<std::pair<std::string, std::string>> parseUndoPairs(std::string_view content);
 
-/// The undo of the Undo button for folder (a full path): reads the folder's undo file and
+/// The undo of one folder (a full path): reads the folder's undo file and
 /// renames each recorded pair back, the last rename first, never replacing anything and never
 /// touching a name outside the folder. Asks, reports and shows messages through host.
 ///
@@ -87,7 +90,7 @@ std::vector<std::pair<std::string, std::string>> parseUndoPairs(std::string_view
 /// Every other pair that cannot be renamed back, a record cut short included, is an error.
 UndoResult undoFolder(const std::string& folder, IRunHost& host);
 
-/// The undo of the Undo button with "Recurse into subdirectories": every folder below folder
+/// The undo of a folder tree, as undo does it with the recurse option: every folder below folder
 /// (links never followed) that holds an undo file, the deepest first, then folder itself,
 /// each as undoFolder does it, with one question before ("Operation will undo renaming in
 /// current directory. ...") and one report after, the counts summed. When pairs failed, the

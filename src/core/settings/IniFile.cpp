@@ -3,7 +3,7 @@
 #include <cerrno>
 
 #include "core/base/FileIo.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 namespace brindle
 {

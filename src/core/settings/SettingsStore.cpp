@@ -7,7 +7,7 @@
 
 #include "core/base/AppDir.h"
 #include "core/base/Numbers.h"
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/CaseMapping.h"
 
 namespace brindle
 {

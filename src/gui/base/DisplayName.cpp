@@ -5,7 +5,7 @@
 #include <deque>
 #include <vector>
 
-#include "core/jobs/Utf8Text.h"
+#include "core/jobs/Utf8Chars.h"
 
 namespace brindle
 {

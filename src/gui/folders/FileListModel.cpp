@@ -16,7 +16,8 @@
 #include "gui/folders/FolderWatch.h"
 #include "gui/base/DisplayName.h"
 #include "core/base/SysError.h"
-#include "core/run/FileEntry.h"
+#include "core/run/FileDates.h"
+#include "core/run/NameCollator.h"
 
 namespace brindle
 {
@@ -343,9 +344,10 @@ void FileListModel::startRead(bool keepRows)
                 return [this, error] { fail(error); };
             }
             // Hidden entries too: the New name column's plan needs them.
-            FolderReader reader(fd, true);
+            FolderReader reader;
+            reader.start(fd);
             FolderEntries all;
-            bool more = reader.readMore(all, kFirstRows);
+            bool more = reader.readMore(all, kFirstRows, true);
             if (more && !keepRows) {
                 // The first rows at once, in order among themselves; the rest follow.
                 std::shared_ptr<ListingTable> first = makeListingTable(all, natural);
@@ -355,7 +357,7 @@ void FileListModel::startRead(bool keepRows)
                 });
             }
             while (more && !task.cancelled())
-                more = reader.readMore(all, kReadStep);
+                more = reader.readMore(all, kReadStep, true);
             const int error = reader.error();
             ::close(fd);
             if (task.cancelled())

@@ -11,7 +11,8 @@
 
 #include "gui/base/DisplayName.h"
 #include "core/run/FolderReader.h"
-#include "core/run/FileEntry.h"
+#include "core/run/FolderListing.h"
+#include "core/run/NameCollator.h"
 
 namespace brindle
 {
@@ -239,11 +240,12 @@ void FolderTreeModel::list(Node* node)
         [this, path](const TaskContext&) -> LatestTask::Done {
             std::vector<Listed> listed;
             const int fd = openFolderForListing(path);
-            const bool ok = fd >= 0;
-            if (ok) {
-                // The run's own listing of subfolders: links are files, never folders.
-                FileEntryList folders = FolderLister().listSubfolders(fd);
+            FileEntryList folders;
+            // The run's own listing of subfolders: links are files, never folders.
+            const bool ok = fd >= 0 && !FolderLister().listSubfolders(fd, folders).failed();
+            if (fd >= 0)
                 ::close(fd);
+            if (ok) {
                 const NameCollator collator(NameCollator::userLocaleName());
                 listed.reserve(folders.size());
                 for (FileEntry& f : folders) {

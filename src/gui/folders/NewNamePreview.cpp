@@ -8,6 +8,7 @@
 
 #include "core/jobs/RenameSession.h"
 #include "core/run/ClashKey.h"
+#include "core/run/FileDates.h"
 #include "core/run/FileOps.h"
 #include "core/run/RenameRun.h"
 #include "gui/base/DisplayName.h"

@@ -1,26 +1,19 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "common/TestName.h"
-#include "common/TempTree.h"
-#include "core/run/FileOps.h"
 #include "core/run/FileEntry.h"
+#include "core/run/NameCollator.h"
 
 namespace brindle
 {
 namespace
 {
-
-using test::localTime;
-using test::TempTree;
 
 std::vector<std::string> namesOf(const FileEntryList& list)
 {
@@ -29,84 +22,6 @@ std::vector<std::string> namesOf(const FileEntryList& list)
         names.push_back(e.name);
     return names;
 }
-
-std::vector<std::string> sorted(std::vector<std::string> v)
-{
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-// ---- dates ----
-
-TEST(EntryDate, CountsDaysFrom1899AndCutsSecondsToTwo)
-{
-    const double date = fileTimeToDate(localTime(2004, 3, 5, 9, 7, 13));
-    // 5 March 2004 is day 38051; 9:07:12 is the time of day after the cut to two seconds.
-    EXPECT_DOUBLE_EQ(date, 38051.0 + (9 * 3600 + 7 * 60 + 12) / 86400.0);
-    EXPECT_EQ(formatDate(date, true), "05/03/2004 09:07:12");
-    EXPECT_EQ(FileEntry("report.txt", date).displayText(), "05/03/2004 09:07 report.txt");
-}
-
-TEST(EntryDate, FormatsEdgesOfTheDay)
-{
-    EXPECT_EQ(formatDate(fileTimeToDate(localTime(1999, 12, 31, 23, 59, 59)), true), "31/12/1999 23:59:58");
-    EXPECT_EQ(formatDate(fileTimeToDate(localTime(2000, 2, 29, 0, 0, 0)), true), "29/02/2000 00:00:00");
-    EXPECT_EQ(formatDate(0.0), "30/12/1899 00:00");
-    EXPECT_EQ(formatDate(2.5), "01/01/1900 12:00");
-}
-
-// ---- masks ----
-
-struct MaskCase {
-    const char* mask;
-    const char* name;
-    bool matches;
-    friend void PrintTo(const MaskCase& c, std::ostream* os)
-    {
-        *os << brindle::test::quoted(c.mask) << " on " << brindle::test::quoted(c.name);
-    }
-};
-
-class MaskTest : public ::testing::TestWithParam<MaskCase>
-{
-};
-
-TEST_P(MaskTest, matches)
-{
-    const MaskCase& c = GetParam();
-    EXPECT_EQ(FileMask(c.mask).matches(c.name), c.matches) << c.mask << " / " << c.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, MaskTest,
-    ::testing::Values(MaskCase {"*.*", "README", true}, MaskCase {"*.*", "a.b.c", true},
-        MaskCase {"*.*", "", true}, MaskCase {"*", "anything", true}, MaskCase {"*.txt", "a.TXT", true},
-        MaskCase {"*.txt", "A.txt", true}, MaskCase {"*.txt", "a.txt.bak", false},
-        MaskCase {"*.txt", "atxt", false}, MaskCase {"*.txt", ".txt", true},
-        MaskCase {"?.txt", "a.txt", true}, MaskCase {"?.txt", "é.txt", true},
-        MaskCase {"?.txt", "ab.txt", false}, MaskCase {"?.txt", ".txt", false},
-        MaskCase {"IMG_*.JPG", "img_0001.jpg", true}, MaskCase {"IMG_*.JPG", "IMG_0001.JPEG", false},
-        MaskCase {"*a*b", "xxaxxb", true}, MaskCase {"*a*b", "xxbxxa", false},
-        MaskCase {"a*a*a", "aaa", true}, MaskCase {"a*a*a", "aa", false}, MaskCase {"*.*.*", "a.b", false},
-        MaskCase {"**x", "x", true},
-        // Letters outside ASCII fold by their simple case folding.
-        MaskCase {"ÉTÉ*", "été.txt", true}, MaskCase {"Σ*", "ςx", true}, MaskCase {"K*", "kilo", true},
-        MaskCase {"straße", "STRASSE", false},
-        // A byte outside any UTF-8 sequence is a character that matches only itself.
-        MaskCase {"\xff*",
-            "\xff"
-            "abc",
-            true},
-        MaskCase {"\xff*",
-            "\xfe"
-            "abc",
-            false},
-        MaskCase {"?abc",
-            "\xff"
-            "abc",
-            true},
-        MaskCase {"", "a", false}));
-
-// ---- collation and sorting ----
 
 TEST(NameCollator, IgnoresCaseAndIsNotNumeric)
 {
@@ -275,65 +190,6 @@ TEST(sortEntries, LargeListSortsLikeTheComparison)
     sortEntries(list, SortOrder::NameAsc, c);
     for (std::size_t i = 1; i < list.size(); ++i)
         ASSERT_LE(compareByNameAsc(list[i - 1], list[i], c), 0) << list[i - 1].name << " " << list[i].name;
-}
-
-// ---- listing ----
-
-class ListingTest : public ::testing::Test
-{
-protected:
-    Fd open(const std::string& rel = {}) { return openFolder(AT_FDCWD, tree.at(rel), true); }
-    TempTree tree;
-};
-
-TEST_F(ListingTest, EmptyFolderGivesTwoEmptyLists)
-{
-    Fd fd = open();
-    ASSERT_TRUE(fd.valid());
-    EXPECT_TRUE(listSubfolders(fd.get()).empty());
-    EXPECT_TRUE(listFiles(fd.get(), FileMask("*.*")).empty());
-}
-
-TEST_F(ListingTest, SplitsFoldersFromFilesAndLeavesOutHiddenFilesAndTheUndoFile)
-{
-    tree.file("a.txt");
-    tree.file("B.TXT");
-    tree.file(".hidden");
-    tree.file("_brindlewick_undo.txt");
-    tree.file("_Brindlewick_Undo.txt");
-    tree.dir("Sub");
-    tree.dir(".git");
-    tree.symlink("Sub", "LinkToSub");
-    tree.symlink("nowhere", "Dangling");
-    ::mkfifo(tree.at("pipe").c_str(), 0644);
-    Fd fd = open();
-    EXPECT_EQ(sorted(namesOf(listSubfolders(fd.get()))), (std::vector<std::string> {".git", "Sub"}));
-    EXPECT_EQ(sorted(namesOf(listFiles(fd.get(), FileMask("*.*")))),
-        (std::vector<std::string> {
-            "B.TXT", "Dangling", "LinkToSub", "_Brindlewick_Undo.txt", "a.txt", "pipe"}));
-    EXPECT_EQ(sorted(namesOf(listFiles(fd.get(), FileMask("*.txt")))),
-        (std::vector<std::string> {"B.TXT", "_Brindlewick_Undo.txt", "a.txt"}));
-}
-
-TEST_F(ListingTest, ReadsDatesOnlyWhenAsked)
-{
-    tree.file("f", "", localTime(2004, 3, 5, 9, 1));
-    tree.dir("d", localTime(2004, 3, 1, 18, 20));
-    Fd fd = open();
-    EXPECT_EQ(listFiles(fd.get(), FileMask(), {true}).at(0).displayText(), "05/03/2004 09:01 f");
-    EXPECT_EQ(listSubfolders(fd.get(), {true}).at(0).displayText(), "01/03/2004 18:20 d");
-    EXPECT_EQ(listFiles(fd.get(), FileMask(), {false}).at(0).date, 0.0);
-}
-
-TEST_F(ListingTest, ListsLargeFoldersWhole)
-{
-    for (int i = 0; i < 5000; ++i)
-        tree.file("file_with_a_rather_long_name_" + std::to_string(i));
-    Fd fd = open();
-    FolderLister lister;
-    EXPECT_EQ(lister.listFiles(fd.get(), FileMask()).size(), 5000u);
-    // A second listing through the same descriptor starts again from the top.
-    EXPECT_EQ(lister.listFiles(fd.get(), FileMask("*_4999")).size(), 1u);
 }
 
 } // namespace

@@ -51,14 +51,5 @@ TEST(upCaseGreek, AccentAndFinalSigmaFoldToTheSameKey)
     EXPECT_NE(upCaseGreek("λογος"), upCaseGreek("λογοι"));
 }
 
-TEST(repeatChar, CountIsTakenModulo256)
-{
-    EXPECT_EQ(repeatChar(0, ' '), "");
-    EXPECT_EQ(repeatChar(80, '-'), std::string(80, '-'));
-    EXPECT_EQ(repeatChar(255, 'x').size(), 255u);
-    EXPECT_EQ(repeatChar(256, 'x'), "");
-    EXPECT_EQ(repeatChar(258, ' '), "  ");
-}
-
 } // namespace
 } // namespace brindle
