@@ -27,7 +27,7 @@ AboutDialog::AboutDialog(QWidget* owner)
     ui->lblAuthor->setStyleSheet(QStringLiteral("color: navy;"));
     ui->lblNotice->setStyleSheet(QStringLiteral("color: red;"));
     connect(ui->btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    formCreate();
+    showTitleAuthorAndNotice();
     // 274 by 364, or as wide as the three labels at the top need in the desktop's font (they
     // do not wrap), and as tall as the wrapped paragraphs need at that width.
     const int boxWidth = std::max(274, layout()->totalMinimumSize().width());
@@ -42,7 +42,7 @@ AboutDialog::AboutDialog(QWidget* owner)
 
 AboutDialog::~AboutDialog() = default;
 
-void AboutDialog::formCreate()
+void AboutDialog::showTitleAuthorAndNotice()
 {
     ui->lblName->setText(QString::fromUtf8(kAppTitle));
     ui->lblAuthor->setText(QString::fromUtf8(kAppAuthor));

@@ -24,7 +24,7 @@ public:
     ~AboutDialog() override;
 
 private:
-    void formCreate();
+    void showTitleAuthorAndNotice();
 
     std::unique_ptr<Ui::AboutDialog> ui;
 };
