@@ -401,6 +401,38 @@ TEST(FolderPlanTest, AFailureAtTheEndOfAHundredThousandLongChainFailsEveryEntry)
     EXPECT_EQ(final.back(), "099999");
 }
 
+TEST(FolderPlanTest, ANameThatGrowsPastTheBoundFailsAndKeepsItsNameWhileTheOthersGoOn)
+{
+    // Doubling "a" twelve times makes 4096 bytes, the bound; "aa" grows one step further. The
+    // jobs after the failure do nothing, the counter job among them.
+    std::vector<Job> jobs = {mapJob({{"b", "aa"}, {"c", "z"}})};
+    for (int i = 0; i < 12; ++i)
+        jobs.push_back(makeJob(jobReplace, replaceRegex, 1, 0, "^(a.*)$", "$1$1"));
+    jobs.push_back(makeJob(jobReplace, replaceRegex, 1, 0, "^a+$", "x"));
+    jobs.push_back(makeJob(jobCounter, posEnd, 1));
+    FileEntryList files = {FileEntry("a", 0), FileEntry("b", 0), FileEntry("c", 0)};
+    std::int32_t counter = 1;
+    RenamePlan plan;
+    plan.compute({}, files, {}, unsorted(), jobs, counter);
+    EXPECT_EQ(counter, 3);
+    EXPECT_EQ(plan.newName(0), "x1");
+    EXPECT_EQ(plan.verdict(1), Verdict::Failed);
+    EXPECT_EQ(plan.failure(1), Failure::JobFailed);
+    EXPECT_TRUE(plan.refused(1));
+    EXPECT_EQ(plan.newName(1), "b");
+    EXPECT_EQ(plan.reason(1), "the new name grew longer than 4096 bytes");
+    EXPECT_EQ(plan.verdict(2), Verdict::Renamed);
+    EXPECT_EQ(plan.newName(2), "z2");
+
+    RenameSession session;
+    session.jobs = jobs;
+    session.counterValue = 1;
+    std::string why;
+    EXPECT_EQ(session.applyJobList("b", &why), "b");
+    EXPECT_EQ(why, "the new name grew longer than 4096 bytes");
+    EXPECT_EQ(session.counterValue, 1);
+}
+
 TEST(FolderPlanTest, TheTemporaryNameIsHiddenAndHeldByNoEntry)
 {
     NameList others;

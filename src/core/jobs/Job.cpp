@@ -363,6 +363,16 @@ std::string Job::apply(std::string_view name, std::int32_t& counterValue) const
 
 void Job::applyInPlace(std::string& name, std::int32_t& counterValue) const
 {
+    JobState state {counterValue, {}};
+    applyInPlace(name, state);
+    counterValue = state.counter;
+}
+
+void Job::applyInPlace(std::string& name, JobState& state) const
+{
+    if (!state.failure.empty())
+        return;
+    std::int32_t& counterValue = state.counter;
     switch (jobType) {
     case jobLower:
     case jobUpper:
@@ -388,6 +398,10 @@ void Job::applyInPlace(std::string& name, std::int32_t& counterValue) const
     default:
         break;
     }
+    // A name is at most 255 bytes on disk; one that grows past this bound on its way is
+    // stopped, so that no chain of jobs spends unbounded time or memory on it.
+    if (name.size() > kMaxWorkingNameBytes)
+        state.failure = "the new name grew longer than " + std::to_string(kMaxWorkingNameBytes) + " bytes";
 }
 
 std::string Job::regexError() const

@@ -52,6 +52,20 @@ inline constexpr std::array<std::string_view, 8> kJobTypeNames = {
 /// The characters that start a word for normalised case.
 inline constexpr std::string_view nameSeparators = " -.";
 
+/// The longest name the jobs of a list may make on the way to a new name: a name that grows
+/// past it fails.
+inline constexpr std::size_t kMaxWorkingNameBytes = 4096;
+
+/// What the jobs of a list carry from name to name and from job to job while they name
+/// entries.
+struct JobState {
+    /// Read and advanced by counter jobs.
+    std::int32_t counter = 0;
+    /// Why the name being made cannot be given, in a few words ("no date taken"); set by the
+    /// job that finds it. The jobs after it leave the name alone, and the entry keeps its name.
+    std::string failure;
+};
+
 /// One rename step. Nothing validates the fields: every value a job list file can carry is
 /// held as it is, and apply and description give a defined result for each.
 ///
@@ -83,6 +97,10 @@ public:
 
     /// Apply, working on name in place.
     void applyInPlace(std::string& name, std::int32_t& counterValue) const;
+
+    /// Apply, working on name in place, unless an earlier job of the list failed; a job that
+    /// cannot make the name sets state.failure.
+    void applyInPlace(std::string& name, JobState& state) const;
 
     /// Why a regular-expression replace cannot run (its pattern does not compile, or its
     /// replacement does not fit the pattern), with the character offset; empty for every other job.

@@ -3,22 +3,30 @@
 namespace brindle
 {
 
-std::string RenameSession::applyJobList(std::string_view name)
+std::string RenameSession::applyJobList(std::string_view name, std::string* failure)
 {
     std::string result(name);
-    applyJobListInPlace(result);
+    applyJobListInPlace(result, failure);
     return result;
 }
 
-void RenameSession::applyJobListInPlace(std::string& name)
+void RenameSession::applyJobListInPlace(std::string& name, std::string* failure)
 {
+    JobState state {counterValue, {}};
+    const std::string before = name;
     for (const Job& job : jobs)
-        job.applyInPlace(name, counterValue);
+        job.applyInPlace(name, state);
+    counterValue = state.counter;
+    if (!state.failure.empty()) {
+        name = before;
+        if (failure)
+            *failure = std::move(state.failure);
+    }
 }
 
-std::string RenameSession::previewName(std::string_view name, EntryKind kind)
+std::string RenameSession::previewName(std::string_view name, EntryKind kind, std::string* failure)
 {
-    std::string result = applyJobList(name);
+    std::string result = applyJobList(name, failure);
     const bool changed = result != name;
     if (kind == EntryKind::File) {
         stats.filesRenamed += changed ? 1 : 0;

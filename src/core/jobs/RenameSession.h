@@ -36,12 +36,13 @@ public:
     std::int32_t counterValue = 0;
     RunStats stats;
 
-    /// The name after every job of the list, first to last.
-    std::string applyJobList(std::string_view name);
-    void applyJobListInPlace(std::string& name);
+    /// The name after every job of the list, first to last. When a job cannot make the name,
+    /// failure (when given) receives why and the name is returned as it was.
+    std::string applyJobList(std::string_view name, std::string* failure = nullptr);
+    void applyJobListInPlace(std::string& name, std::string* failure = nullptr);
 
     /// applyJobList, counting the name as examined and, when it changed, as renamed.
-    std::string previewName(std::string_view name, EntryKind kind);
+    std::string previewName(std::string_view name, EntryKind kind, std::string* failure = nullptr);
 
     /// "Invalid regular expression in job N: <message>" for the first job whose regular
     /// expression cannot run (N counts from 1), or empty when every job can. A run with such a

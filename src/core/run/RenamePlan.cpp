@@ -188,6 +188,7 @@ std::string_view refusalText(Failure failure)
     case Failure::None:
     case Failure::Held:
     case Failure::WantedFirst:
+    case Failure::JobFailed:
         break;
     }
     return {};
@@ -284,6 +285,8 @@ bool RenamePlan::name(
     const std::vector<Job>& jobs, std::int32_t& counter, const Options& options, const Confirm& confirm)
 {
     m_state.assign(size(), State {});
+    m_jobFailures.clear();
+    JobState state {counter, {}};
     std::string name;
     for (std::size_t i = 0; i < size(); ++i) {
         const EntryKind entryKind = kind(i);
@@ -294,7 +297,15 @@ bool RenamePlan::name(
         s.named = true;
         name = e.name;
         for (const Job& job : jobs)
-            job.applyInPlace(name, counter);
+            job.applyInPlace(name, state);
+        if (!state.failure.empty()) {
+            // The entry keeps its name.
+            e.newName = e.name;
+            fail(static_cast<std::uint32_t>(i), Failure::JobFailed, kNone);
+            m_jobFailures.emplace_back(static_cast<std::uint32_t>(i), std::move(state.failure));
+            state.failure.clear();
+            continue;
+        }
         if (name == e.name)
             continue;
         e.newName = name;
@@ -304,10 +315,12 @@ bool RenamePlan::name(
             e.newName.clear();
             for (std::size_t k = i; k < size(); ++k)
                 m_state[k] = State {};
+            counter = state.counter;
             return false;
         }
         s.verdict = answer == Answer::Yes ? Verdict::Renamed : Verdict::Declined;
     }
+    counter = state.counter;
     return true;
 }
 
@@ -569,6 +582,11 @@ std::string RenamePlan::reason(std::size_t i) const
     const State& s = m_state[i];
     if (s.verdict != Verdict::Failed)
         return {};
+    if (s.failure == Failure::JobFailed) {
+        const auto it = std::lower_bound(m_jobFailures.begin(), m_jobFailures.end(), i,
+            [](const auto& f, std::size_t entry) { return f.first < entry; });
+        return it != m_jobFailures.end() && it->first == i ? it->second : std::string();
+    }
     if (refused(i))
         return std::string(refusalText(s.failure));
     std::string out;

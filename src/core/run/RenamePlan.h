@@ -55,6 +55,7 @@ enum class Failure : std::uint8_t {
     LineFeed, ///< the new or the old name holds a line feed while undo files are written
     Held, ///< an entry that stays holds the new name
     WantedFirst, ///< an entry earlier in the listing wants the same name
+    JobFailed, ///< a job could not make the new name (RenamePlan::reason says why)
 };
 
 /// One step of a folder's execution: an entry's own step (its rename, or only its turn when it
@@ -137,7 +138,8 @@ public:
     Failure failure(std::size_t i) const { return m_state[i].failure; }
     /// Why the entry fails, in a few words ("held by c.txt, which stays"); empty otherwise.
     std::string reason(std::size_t i) const;
-    /// Whether the failure is a refused name rather than a taken one.
+    /// Whether the failure is a refused name (or a name no job could make) rather than a
+    /// taken one.
     bool refused(std::size_t i) const;
 
     /// Every entry once, in execution order, and before a cycle's first member its move to
@@ -216,6 +218,8 @@ private:
     // Old keys held by two names at once (possible only where the keys fold more than the
     // file system does): the first holder and the second.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_shared;
+    // Why a job could not name an entry, by entry, in ascending order of entry.
+    std::vector<std::pair<std::uint32_t, std::string>> m_jobFailures;
     std::vector<PlanStep> m_steps;
     std::string m_temporary;
     std::size_t m_cycles = 0;

@@ -578,7 +578,9 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
     case Verdict::Failed: {
         // A failure the plan foresaw: nothing is tried.
         const std::string_view newName = m_plan.newName(entry);
-        m_to.assign(e.name).append(" to ").append(newName);
+        m_to.assign(e.name);
+        if (m_plan.failure(entry) != Failure::JobFailed)
+            m_to.append(" to ").append(newName);
         reportRenameFailure(m_to, newName, m_plan.reason(entry));
         break;
     }
