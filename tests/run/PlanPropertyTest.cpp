@@ -6,6 +6,8 @@
 // run fails on, with the same reasons; every entry it shows renamed gets exactly that name;
 // the counts are the same; nothing is lost; undo of the whole tree gives it back. The plan of
 // the starting folder alone (the file list's New name column) agrees with the simulation there.
+// Half the cases also give random entries new names by hand, which override the jobs and must
+// keep every one of these promises as well.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -257,19 +259,51 @@ TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
     for (const auto& [path, entry] : original)
         pathOf[entry.inode] = path;
 
+    // Names given by hand: swaps of two entries of one folder, names of entries that stay,
+    // names no entry can have, and a list line for a name the folder does not hold.
+    ManualNames manual;
+    if (random.chance(50)) {
+        std::map<std::string, Strings> byFolder;
+        for (const auto& [path, entry] : original) {
+            const auto [folder, name] = splitRelative(path);
+            byFolder[folder].push_back(name);
+        }
+        for (const auto& [folder, names] : byFolder) {
+            FolderNames& f = manual.folder(folder);
+            for (const std::string& name : names) {
+                if (!random.chance(25))
+                    continue;
+                const int what = random.below(10);
+                if (what < 3 && names.size() > 1) {
+                    const std::string& other = random.pick(names);
+                    f.set(name, other);
+                    f.set(other, name);
+                } else if (what < 7) {
+                    f.set(name, random.pick(names));
+                } else if (what < 9) {
+                    f.set(name, random.pick(pool));
+                } else {
+                    f.set(name, random.pick(kOddTargets));
+                }
+            }
+            if (random.chance(20))
+                f.set("not-there", "anything");
+        }
+    }
+
     // The simulation changes nothing.
     SimulationHost simHost;
     RunOptions sim = o;
     sim.simulation = true;
     ResultTree tree;
-    const RunResult simulated = runRename(session, simHost, sim, &tree);
+    const RunResult simulated = runRename(session, simHost, sim, &tree, &manual);
     const RunStats simStats = session.stats;
     ASSERT_TRUE(sameTree(snapshotTree(start), original));
 
     // The plan of the starting folder alone, as the file list's New name column makes it,
     // says of each of its entries what the simulation says.
     RenamePlan preview;
-    ASSERT_EQ(planStartingFolder(o, session.jobs, preview), 0);
+    ASSERT_EQ(planStartingFolder(o, session.jobs, preview, nullptr, manual.find("")), 0);
     for (std::size_t i = 0; i < preview.size(); ++i) {
         const std::string& name = preview.entry(i).name;
         const auto it = simHost.predicted.find(name);
@@ -282,6 +316,13 @@ TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
         if (state != ResultState::Unchanged) {
             EXPECT_EQ(preview.newName(i), it->second.newName) << name;
         }
+        // An entry named by hand that is to be renamed gets exactly that name.
+        const FolderNames* top = manual.find("");
+        const std::string* byHand = top && preview.named(i) ? top->manualName(name) : nullptr;
+        if (byHand && v != Verdict::Failed) {
+            EXPECT_TRUE(preview.manual(i)) << name;
+            EXPECT_EQ(preview.newName(i), *byHand) << name;
+        }
     }
     EXPECT_EQ(preview.size(),
         static_cast<std::size_t>(std::count_if(simHost.predicted.begin(), simHost.predicted.end(),
@@ -289,7 +330,7 @@ TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
 
     // The real run.
     RunLogHost runHost;
-    const RunResult r = runRename(session, runHost, o);
+    const RunResult r = runRename(session, runHost, o, nullptr, &manual);
     EXPECT_FALSE(r.stopped) << r.ioError;
     EXPECT_EQ(r.foldersNotEntered, 0);
 

@@ -293,11 +293,19 @@ bool RenamePlan::name(
         if (entryKind == EntryKind::Folder && !options.renameDirs)
             continue;
         FileEntry& e = i < m_dirs.size() ? m_dirs[i] : m_files[i - m_dirs.size()];
+        if (m_manual && m_manual->onlyChosen() && !m_manual->chosen(e.name))
+            continue;
         State& s = m_state[i];
         s.named = true;
         name = e.name;
         for (const Job& job : jobs)
             job.applyInPlace(name, state);
+        if (const std::string* manual = m_manual ? m_manual->manualName(e.name) : nullptr) {
+            // The name given by hand stands, whatever the jobs made of the entry.
+            state.failure.clear();
+            name = *manual;
+            s.manual = true;
+        }
         if (!state.failure.empty()) {
             // The entry keeps its name.
             e.newName = e.name;

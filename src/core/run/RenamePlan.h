@@ -9,6 +9,7 @@
 #include "core/jobs/RenameSession.h"
 #include "core/jobs/Job.h"
 #include "core/run/FileEntry.h"
+#include "core/run/ManualNames.h"
 #include "core/run/NameCollator.h"
 
 namespace brindle
@@ -113,9 +114,14 @@ public:
     void setListing(FileEntryList dirs, FileEntryList files, NameList others);
     /// 2. Sorts subfolders and files when sorting is on (collator null: the user's).
     void sort(const Options& options, const NameCollator* collator = nullptr);
+    /// The names given by hand for this folder's entries (null: none), kept by pointer until
+    /// the plan is named; they override the jobs in step 3.
+    void setManualNames(const FolderNames* names) { m_manual = names; }
     /// 3. The new names, subfolders (when renamed) before files, each through the job list,
     ///    counter advancing for every name computed; confirm (when set) is asked for each
-    ///    changed name. Returns false when confirm said Stop.
+    ///    changed name. A manual name replaces what the jobs make of its entry (the counter
+    ///    still advances, so the other entries keep their numbers). Returns false when confirm
+    ///    said Stop.
     bool name(const std::vector<Job>& jobs, std::int32_t& counter, const Options& options,
         const Confirm& confirm = {});
     /// 4. The verdicts: refused names, held targets, names wanted twice, and what follows.
@@ -135,6 +141,8 @@ public:
     /// The name the job list gives (the entry's own when unchanged).
     std::string_view newName(std::size_t i) const;
     Verdict verdict(std::size_t i) const { return m_state[i].verdict; }
+    /// Whether the entry's new name was given by hand.
+    bool manual(std::size_t i) const { return m_state[i].manual; }
     Failure failure(std::size_t i) const { return m_state[i].failure; }
     /// Why the entry fails, in a few words ("held by c.txt, which stays"); empty otherwise.
     std::string reason(std::size_t i) const;
@@ -163,6 +171,7 @@ private:
         bool named : 1 = false;
         bool self : 1 = false; // the new name is the entry's own under another letter case
         bool done : 1 = false; // placed in the steps
+        bool manual : 1 = false; // the new name was given by hand
     };
     static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
@@ -221,6 +230,7 @@ private:
     // Why a job could not name an entry, by entry, in ascending order of entry.
     std::vector<std::pair<std::uint32_t, std::string>> m_jobFailures;
     std::vector<PlanStep> m_steps;
+    const FolderNames* m_manual = nullptr;
     std::string m_temporary;
     std::size_t m_cycles = 0;
 };

@@ -70,9 +70,12 @@ RenameRun::RenameRun(RenameSession& session, IRunHost& host, const RunOptions& o
     }
 }
 
-RunResult runRename(RenameSession& session, IRunHost& host, const RunOptions& options, ResultTree* tree)
+RunResult runRename(RenameSession& session, IRunHost& host, const RunOptions& options, ResultTree* tree,
+    const ManualNames* manual)
 {
-    return RenameRun(session, host, options, tree).execute();
+    RenameRun run(session, host, options, tree);
+    run.setManualNames(manual);
+    return run.execute();
 }
 
 RunResult RenameRun::execute()
@@ -177,6 +180,7 @@ void RenameRun::processDirectory(const std::string& start, std::int32_t rootNode
     // The starting folder, then every subfolder depth first: a folder stays on the walk while
     // its subfolders are walked, each entered under its name on disk.
     m_walk.clear();
+    m_path.clear();
     processFolder(start, AT_FDCWD, 1.0, 0, rootNode);
     while (!m_walk.empty()) {
         if (stopping()) {
@@ -200,6 +204,7 @@ void RenameRun::processDirectory(const std::string& start, std::int32_t rootNode
             continue;
         const std::string name = m_options.simulation || e.newName.empty() ? e.name : e.newName;
         const std::int32_t node = m_options.simulation ? top.data.childNodes[i] : -1;
+        m_path = joinRelative(top.data.path, e.name);
         processFolder(name, top.fd.get(), top.data.subShare, depth + 1, node);
     }
 }
@@ -360,8 +365,8 @@ NameCase nameCaseOf(NameCaseRule rule, int dirFd, const FileEntryList& dirs, con
     return detectNameCase(dirFd, probeName(dirs, files, others));
 }
 
-int planStartingFolder(
-    const RunOptions& options, const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator)
+int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, RenamePlan& plan,
+    const NameCollator* collator, const FolderNames* manual)
 {
     plan = RenamePlan();
     const Fd dir = openFolder(AT_FDCWD, options.startFolder, true);
@@ -383,6 +388,7 @@ int planStartingFolder(
         collator = &NameCollator::user(options.naturalSort);
     // The counter starts where a run's starts: a run begins with the counter at its start.
     std::int32_t counter = options.counterStart;
+    plan.setManualNames(manual);
     plan.compute(std::move(dirs), std::move(files), std::move(others), planOptions, jobs, counter);
     return 0;
 }
@@ -404,6 +410,7 @@ void RenameRun::planFolder(int dirFd, FileEntryList dirs, FileEntryList files, N
     m_planOptions.nameCase = nameCaseOf(m_options.nameCase, dirFd, dirs, files, others);
     m_plan.setListing(std::move(dirs), std::move(files), std::move(others));
     m_plan.sort(m_planOptions, m_collator);
+    m_plan.setManualNames(m_manual ? m_manual->find(m_path) : nullptr);
     // The questions come in listing order, before anything is renamed; once the run is to
     // stop, nobody is asked any more and nothing is renamed.
     RenamePlan::Confirm confirm;
@@ -665,7 +672,7 @@ void RenameRun::goDown(
     // The subfolders are walked from the folder's place on the walk, each under its name on
     // disk; only the deepest folders stay open.
     const double subShare = share / static_cast<double>(dirs.size());
-    m_walk.push(std::move(dir), folder, std::move(dirs), {std::move(childNodes), subShare});
+    m_walk.push(std::move(dir), folder, std::move(dirs), {std::move(childNodes), subShare, m_path});
 }
 
 bool RenameRun::makeUndoFile(int dirFd, int depth)

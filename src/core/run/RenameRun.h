@@ -13,6 +13,7 @@
 #include "core/run/FileOps.h"
 #include "core/run/FolderListing.h"
 #include "core/run/FolderWalk.h"
+#include "core/run/ManualNames.h"
 #include "core/run/NameCollator.h"
 #include "core/run/RenamePlan.h"
 #include "core/run/ResultTree.h"
@@ -47,8 +48,9 @@ NameCase nameCaseOf(NameCaseRule rule, int dirFd, const FileEntryList& dirs, con
 /// changing anything. The subfolders are not walked. collator is the one the names are sorted
 /// with (null: the user's; a caller on another thread passes its own). Returns 0, or the errno
 /// of a folder that cannot be opened (the plan is then empty).
+/// manual holds the names given by hand for the folder's entries (or null).
 int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, RenamePlan& plan,
-    const NameCollator* collator = nullptr);
+    const NameCollator* collator = nullptr, const FolderNames* manual = nullptr);
 
 /// One run over a folder tree, from beginRun to endRun.
 ///
@@ -70,6 +72,10 @@ public:
     /// folder, endRun.
     RunResult execute();
 
+    /// Names given by hand, by folder below the starting folder (null: none). They must
+    /// outlive the run.
+    void setManualNames(const ManualNames* names) { m_manual = names; }
+
 private:
     /// What the walk keeps for each folder whose subfolders are still to be walked.
     struct WalkData {
@@ -77,6 +83,8 @@ private:
         std::vector<std::int32_t> childNodes;
         /// Each subfolder's share of the progress.
         double subShare = 0.0;
+        /// The folder's path from the starting folder, by the names before the run.
+        std::string path;
     };
 
     /// What became of the undo file of the folder being worked in.
@@ -166,6 +174,9 @@ private:
     RenameSession& m_session;
     IRunHost& m_host;
     RunOptions m_options;
+    const ManualNames* m_manual = nullptr;
+    /// The folder at hand's path from the starting folder, by the names before the run.
+    std::string m_path;
     /// Whether names obey the undo file's rules: a real run that writes undo files, and a
     /// simulation of one.
     bool m_undoRules = false;
@@ -202,7 +213,8 @@ private:
 };
 
 /// A whole run with these options: see RenameRun::execute.
-RunResult runRename(
-    RenameSession& session, IRunHost& host, const RunOptions& options, ResultTree* tree = nullptr);
+/// manual: names given by hand (see RenameRun::setManualNames).
+RunResult runRename(RenameSession& session, IRunHost& host, const RunOptions& options,
+    ResultTree* tree = nullptr, const ManualNames* manual = nullptr);
 
 } // namespace brindle
