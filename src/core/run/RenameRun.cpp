@@ -81,7 +81,8 @@ RunResult runRename(RenameSession& session, IRunHost& host, const RunOptions& op
 RunResult RenameRun::execute()
 {
     m_result = {};
-    if (m_session.jobs.empty()) {
+    // Names given by hand are work enough without a job.
+    if (m_session.jobs.empty() && (!m_manual || m_manual->empty())) {
         m_host.showMessage(kNothingToDo);
         m_result.nothingToDo = true;
         return m_result;
