@@ -28,6 +28,9 @@ enum LongOnly : int {
     kWriteJobs,
     kEncoding,
     kUndo,
+    kFromList,
+    kEdit,
+    kStdin,
     // The jobs and their modifiers.
     kLower,
     kUpper,
@@ -68,6 +71,11 @@ constexpr option kLongOptions[] = {
     {"write-jobs", required_argument, nullptr, kWriteJobs},
     {"encoding", required_argument, nullptr, kEncoding},
     {"undo", no_argument, nullptr, kUndo},
+    {"from-list", required_argument, nullptr, kFromList},
+    {"edit", no_argument, nullptr, kEdit},
+    {"stdin", no_argument, nullptr, kStdin},
+    {"null", no_argument, nullptr, '0'},
+    {"yes", no_argument, nullptr, 'y'},
     {"lower", no_argument, nullptr, kLower},
     {"upper", no_argument, nullptr, kUpper},
     {"normal", no_argument, nullptr, kNormal},
@@ -94,7 +102,7 @@ constexpr option kLongOptions[] = {
 
 // '-' first: every argument that is not an option comes back in its place as the value of
 // option 1, whatever POSIXLY_CORRECT says; ':' next: a missing value comes back as ':'.
-constexpr char kShortOptions[] = "-:j:m:rdc:uniqlhV";
+constexpr char kShortOptions[] = "-:j:m:rdc:uniqlhV0y";
 
 /// The long option whose getopt value is val, or nullptr.
 const option* findOption(int val)
@@ -138,6 +146,10 @@ const char* cliUsage()
 {
     return "Usage:\n"
            "  brindlewick-cli [OPTIONS] [JOBS] FOLDER...   rename in each FOLDER\n"
+           "  brindlewick-cli [OPTIONS] [JOBS] FILE...     rename only these files\n"
+           "  brindlewick-cli [OPTIONS] [JOBS] --stdin [-0]  rename the files named on stdin\n"
+           "  brindlewick-cli [OPTIONS] [JOBS] --from-list LIST FOLDER...\n"
+           "  brindlewick-cli [OPTIONS] [JOBS] --edit FOLDER...\n"
            "  brindlewick-cli --undo [-r] FOLDER...        undo the renaming recorded there\n"
            "                                               (-r: in every folder below too)\n"
            "  brindlewick-cli [--jobs FILE] [JOBS] [--counter N] --preview NAME...\n"
@@ -187,6 +199,24 @@ const char* cliUsage()
            "                       for none)\n"
            "  -h, --help  -V, --version\n"
            "\n"
+           "New names by hand (they override the jobs for their entry; the rest of the\n"
+           "folder still gets the jobs, and every name goes through the folder's plan):\n"
+           "      --from-list LIST the new names from LIST: \"old<TAB>new\" lines, or CSV\n"
+           "                       with two columns, or with -0 old and new names each\n"
+           "                       ended by a NUL byte; with -r an old name may be a path\n"
+           "                       below the FOLDER. Names the folder does not hold are\n"
+           "                       reported and left out\n"
+           "      --edit           edit the new names in $VISUAL, $EDITOR or vi, one a line\n"
+           "                       (after the jobs); a removed line keeps its name, an\n"
+           "                       unchanged or empty file cancels; failures come back\n"
+           "                       as \"# \" comments above their lines\n"
+           "  -y, --yes            with --edit: rename what goes through even when some\n"
+           "                       names still fail, instead of editing again\n"
+           "      --stdin          the FILEs to rename from standard input, one a line\n"
+           "  -0, --null           --stdin and --from-list names end with NUL bytes\n"
+           "A FILE argument (anything but a folder) renames that file alone, in the plan\n"
+           "of its folder: every name of the folder still counts for clashes.\n"
+           "\n"
            "Short options combine (-rdu); a long option may be shortened while it stays\n"
            "unambiguous; -- ends the options. Numbers are whole numbers: an optional\n"
            "sign, then digits. On a terminal the marks of --simulate are coloured\n"
@@ -208,6 +238,11 @@ const char* cliUsage()
            "  job list file for the window or for --jobs:\n"
            "    brindlewick-cli --remove 4 --insert 'Trip ' --preview IMG_0042.jpg\n"
            "    brindlewick-cli --remove 4 --insert 'Trip ' --write-jobs trip.xml\n"
+           "  Rename from a list of \"old<TAB>new\" lines, then take names in an editor,\n"
+           "  then lower-case the files find gives:\n"
+           "    brindlewick-cli -u --from-list names.tsv Photos\n"
+           "    brindlewick-cli -u --lower --edit Photos\n"
+           "    find . -name '*.JPG' -print0 | brindlewick-cli --lower --stdin -0\n"
            "\n"
            "Exit status: 0 when everything went through; 1 when a rename failed, a folder\n"
            "could not be entered or a simulation found an entry the real run would fail\n"
@@ -579,8 +614,32 @@ Taken modeOption(int code, const char*, Parse& p)
     }
 }
 
+/// New names by hand and files from standard input: --from-list, --edit, --stdin, -0, -y.
+Taken manualOption(int code, const char* value, Parse& p)
+{
+    switch (code) {
+    case kFromList:
+        p.o.fromList = value;
+        return Taken::Yes;
+    case kEdit:
+        p.o.edit = true;
+        return Taken::Yes;
+    case kStdin:
+        p.o.stdinNames = true;
+        return Taken::Yes;
+    case '0':
+        p.o.nullSeparated = true;
+        return Taken::Yes;
+    case 'y':
+        p.o.yes = true;
+        return Taken::Yes;
+    default:
+        return Taken::No;
+    }
+}
+
 constexpr Taken (*kOptionGroups[])(int, const char*, Parse&)
-    = {jobAsOption, jobOption, walkOption, runOption, modeOption};
+    = {jobAsOption, jobOption, walkOption, runOption, modeOption, manualOption};
 
 /// The command the arguments that are no option give, with the options: folders to rename,
 /// folders to undo, or the commands on the job list; false (with the reason) for a
@@ -601,7 +660,7 @@ bool chooseCommand(Parse& p)
             p.error = "--undo takes no jobs: " + p.firstJob;
             return false;
         }
-    } else if (!p.positional.empty()) {
+    } else if (!p.positional.empty() || p.o.stdinNames) {
         if (jobCommands) {
             p.error = "a folder cannot be combined with --preview, --describe or --write-jobs";
             return false;
@@ -611,6 +670,20 @@ bool chooseCommand(Parse& p)
         return false;
     }
     p.o.folders = std::move(p.positional);
+    const bool byHand = p.o.fromList || p.o.edit || p.o.stdinNames;
+    if (byHand && (p.o.undo || jobCommands)) {
+        p.error = "--from-list, --edit and --stdin rename: they cannot be combined with --undo, --preview, "
+                  "--describe or --write-jobs";
+        return false;
+    }
+    if (p.o.edit && p.o.recurse) {
+        p.error = "--edit works on the names of each FOLDER itself: it cannot be combined with --recurse";
+        return false;
+    }
+    if (p.o.edit && p.o.simulate) {
+        p.error = "--edit cannot be combined with --simulate: the editor shows the plan's failures itself";
+        return false;
+    }
     return true;
 }
 

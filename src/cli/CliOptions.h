@@ -34,8 +34,19 @@ struct CliOptions {
     bool version = false;
     /// Undo in each of folders instead of renaming.
     bool undo = false;
-    /// The folders to rename in (or to undo), in the order given.
+    /// The folders to rename in (or to undo), in the order given; files among them are renamed
+    /// alone, each in its folder's plan.
     std::vector<std::string> folders;
+
+    /// New names by hand: a list file of old and new names, the names edited in $VISUAL or
+    /// $EDITOR, the files to rename read from standard input.
+    std::optional<std::string> fromList;
+    bool edit = false;
+    bool stdinNames = false;
+    /// -0: names on standard input and in the list file are ended by NUL bytes.
+    bool nullSeparated = false;
+    /// -y: renames what goes through when the edited names still have failures.
+    bool yes = false;
 };
 
 /// Parses argv. On a usage error returns false with the reason in error.

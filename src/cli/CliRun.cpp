@@ -156,11 +156,10 @@ SortOrder sortOrderOf(const std::string& name)
 
 } // namespace
 
-FolderOutcome runFolder(
-    const CliOptions& options, std::size_t index, RenameSession& session, ProgressLine& progress)
+RunOptions runOptionsOf(const CliOptions& options, const std::string& folder)
 {
     RunOptions run;
-    run.startFolder = options.folders[index];
+    run.startFolder = folder;
     run.mask = options.mask;
     run.recurse = options.recurse;
     run.renameDirs = options.renameDirs;
@@ -173,6 +172,13 @@ FolderOutcome runFolder(
     run.log = options.log;
     run.simulation = options.simulate;
     run.counterStart = options.counter;
+    return run;
+}
+
+FolderOutcome runFolder(const CliOptions& options, std::size_t index, RenameSession& session,
+    ProgressLine& progress, const ManualNames* manual)
+{
+    const RunOptions run = runOptionsOf(options, options.folders[index]);
 
     // Once, before anything is written: standard output may take a log or a tree of many
     // lines, so it is buffered in large blocks; Ctrl-C asks the run to stop.
@@ -186,7 +192,7 @@ FolderOutcome runFolder(
 
     CliHost host(options.confirm, &progress);
     ResultTree tree;
-    const RunResult result = runRename(session, host, run, &tree);
+    const RunResult result = runRename(session, host, run, &tree, manual);
     if (result.nothingToDo || result.invalidJob)
         return {kExitUsage, true};
     const RunStats& s = session.stats;

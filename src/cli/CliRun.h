@@ -5,6 +5,8 @@
 #include "cli/CliOptions.h"
 #include "cli/CliTerminal.h"
 #include "core/jobs/RenameSession.h"
+#include "core/run/ManualNames.h"
+#include "core/run/RunHost.h"
 
 namespace brindle
 {
@@ -21,9 +23,13 @@ struct FolderOutcome {
     bool stopAll = false;
 };
 
-/// Renames in options.folders[index] (or simulates), the progress shown on progress.
-FolderOutcome runFolder(
-    const CliOptions& options, std::size_t index, RenameSession& session, ProgressLine& progress);
+/// The run's options for folder as the command line gives them.
+RunOptions runOptionsOf(const CliOptions& options, const std::string& folder);
+
+/// Renames in options.folders[index] (or simulates), the progress shown on progress; manual:
+/// names given by hand (or null).
+FolderOutcome runFolder(const CliOptions& options, std::size_t index, RenameSession& session,
+    ProgressLine& progress, const ManualNames* manual = nullptr);
 
 /// Undoes the renaming recorded in options.folders[index]; returns the exit code.
 int runUndo(const CliOptions& options, std::size_t index);

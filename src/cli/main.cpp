@@ -14,6 +14,7 @@
 #include "core/base/FileIo.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "cli/ManualCommand.h"
 #include "core/joblist/JobListFile.h"
 #include "core/jobs/RenameSession.h"
 #include "core/run/RenameRun.h"
@@ -32,7 +33,8 @@ bool loadJobs(const CliOptions& o, RenameSession& session)
     if (o.jobsFile) {
         file = *o.jobsFile;
     } else {
-        if (!o.jobs.empty())
+        // Names given by hand need no job: the kept job list would be a surprise there.
+        if (!o.jobs.empty() || o.fromList || o.edit)
             return true;
         file = keptJobListPath(false);
         if (!isExistingFile(file))
@@ -126,12 +128,14 @@ int main(int argc, char** argv)
         return kExitUsage;
     // A regular expression that cannot run is refused before any name is previewed or any
     // folder is touched; describing and writing the list work as for any job.
-    if (!o.previews.empty() || !o.folders.empty()) {
+    if (!o.previews.empty() || !o.folders.empty() || o.stdinNames) {
         if (const std::string invalid = session.invalidJobMessage(); !invalid.empty()) {
             printMessage(invalid);
             return kExitUsage;
         }
     }
+    if (renamesByHand(o))
+        return runByHand(o, session);
     if (!o.folders.empty()) {
         if (session.jobs.empty()) {
             printMessage(kNothingToDo);
