@@ -188,12 +188,23 @@ EditOutcome editNames(const CliOptions& options, const RenameSession& session, c
         ~Remove() { ::unlink(path.c_str()); }
     } remove {path};
 
+    RenamePlan plan;
+    RenamePlan::Options planOptions;
     for (int round = 0;; ++round) {
-        // 1. The plan as it stands: the jobs, and the names given so far.
-        RenamePlan plan;
-        if (const int e = planStartingFolder(run, session.jobs, plan, nullptr, &manual); e != 0) {
-            printMessage("Cannot change to directory: " + folder);
-            return EditOutcome::Failed;
+        // 1. The plan as it stands: the jobs, and the names given so far. The folder is listed
+        //    and sorted once; later rounds name the same listing again.
+        if (round == 0) {
+            if (const int e = planStartingFolder(run, session.jobs, plan, nullptr, &manual, &planOptions);
+                e != 0) {
+                printMessage("Cannot change to directory: " + folder);
+                return EditOutcome::Failed;
+            }
+        } else {
+            std::int32_t counter = run.counterStart;
+            plan.setManualNames(&manual);
+            plan.name(session.jobs, counter, planOptions);
+            plan.validate(planOptions);
+            plan.order();
         }
         std::vector<std::string> oldNames;
         std::vector<std::string> written;

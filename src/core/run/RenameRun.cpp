@@ -367,7 +367,7 @@ NameCase nameCaseOf(NameCaseRule rule, int dirFd, const FileEntryList& dirs, con
 }
 
 int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, RenamePlan& plan,
-    const NameCollator* collator, const FolderNames* manual)
+    const NameCollator* collator, const FolderNames* manual, RenamePlan::Options* used)
 {
     plan = RenamePlan();
     const Fd dir = openFolder(AT_FDCWD, options.startFolder, true);
@@ -391,6 +391,8 @@ int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, 
     std::int32_t counter = options.counterStart;
     plan.setManualNames(manual);
     plan.compute(std::move(dirs), std::move(files), std::move(others), planOptions, jobs, counter);
+    if (used)
+        *used = planOptions;
     return 0;
 }
 

@@ -48,9 +48,11 @@ NameCase nameCaseOf(NameCaseRule rule, int dirFd, const FileEntryList& dirs, con
 /// changing anything. The subfolders are not walked. collator is the one the names are sorted
 /// with (null: the user's; a caller on another thread passes its own). Returns 0, or the errno
 /// of a folder that cannot be opened (the plan is then empty).
-/// manual holds the names given by hand for the folder's entries (or null).
+/// manual holds the names given by hand for the folder's entries (or null); used receives the
+/// plan's options (to name the same plan again with other manual names).
 int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, RenamePlan& plan,
-    const NameCollator* collator = nullptr, const FolderNames* manual = nullptr);
+    const NameCollator* collator = nullptr, const FolderNames* manual = nullptr,
+    RenamePlan::Options* used = nullptr);
 
 /// One run over a folder tree, from beginRun to endRun.
 ///

@@ -21,6 +21,7 @@
 #include "gui/folders/FileListView.h"
 #include "gui/folders/FolderTreeView.h"
 #include "gui/folders/NewNamePreview.h"
+#include "gui/app/ManualNamesEditor.h"
 #include "gui/joblist/EncodingDialog.h"
 #include "ui_MainWindow.h"
 
@@ -87,6 +88,9 @@ MainWindow::MainWindow(MainWindowEnv env, QWidget* parent)
     // jobs and of the options.
     m_preview = new NewNamePreview(ui->slv->listModel(), this);
     ui->slv->listModel()->setNewNameColumnShown(true);
+    m_manualNames = new ManualNamesEditor(ui->slv, m_preview, *m_dialogs, this,
+        [this] { return m_runWindows ? m_runWindows->log() : nullptr; });
+    addManualNamesMenu();
     connectControls();
 
     // The tree's own start: the user's home folder, until the settings or the command line
@@ -137,6 +141,12 @@ void MainWindow::connectControls()
     connect(ui->btnBack, &QToolButton::clicked, this, &MainWindow::showParentFolder);
     connect(ui->imgRefresh, &QToolButton::clicked, ui->stv, &FolderTreeView::refresh);
     connect(ui->stv, &FolderTreeView::pathChanged, ui->slv, &FileListView::setFolder);
+    // Names given by hand belong to their folder: dropped, after a question, for another one;
+    // kept, the folder stays.
+    connect(ui->stv, &FolderTreeView::pathChanged, this, [this](const std::string& path) {
+        if (!m_manualNames->folderChanging(path))
+            ui->stv->setPath(m_manualNames->folder());
+    });
     connect(ui->slv, &FileListView::clicked, this, &MainWindow::showSampleOfSelectedFile);
     connect(ui->slv, &FileListView::folderOpened, ui->stv, &FolderTreeView::setPath);
     // The tree is not watched: a folder renamed in the list is shown under its new name there too.

@@ -31,6 +31,7 @@ class LogWindow;
 class ProgressWindow;
 class ResultTreeWindow;
 class NewNamePreview;
+class ManualNamesEditor;
 class JobListPanel;
 class RunOptionsPanel;
 
@@ -100,6 +101,8 @@ public:
     RunOptions runOptions() const;
     /// The New name column's computation (for tests).
     NewNamePreview* preview() const { return m_preview; }
+    /// The new names given by hand in the folder shown.
+    ManualNamesEditor* manualNames() const { return m_manualNames; }
     /// Whether a run or an undo is going on (on the worker).
     bool running() const;
     /// The progress window while it is open; null before the first run and after it closed.
@@ -179,6 +182,10 @@ private:
 
     /// The New name column of the file list.
     NewNamePreview* m_preview = nullptr;
+    /// Its names given by hand, with the menu items that give and export them.
+    ManualNamesEditor* m_manualNames = nullptr;
+    /// Adds the items of the names given by hand to the File menu.
+    void addManualNamesMenu();
 
     /// The windows of a run; made once the main window's own controls are there.
     std::unique_ptr<RunWindows> m_runWindows;

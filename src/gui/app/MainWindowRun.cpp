@@ -9,6 +9,7 @@
 
 #include "gui/app/RunWindows.h"
 #include "gui/app/MainWindow.h"
+#include "gui/app/ManualNamesEditor.h"
 #include "gui/app/RunOptionsPanel.h"
 #include "core/desktop/SendTo.h"
 #include "core/run/RenameRun.h"
@@ -53,7 +54,8 @@ void MainWindow::go()
 {
     if (running())
         return;
-    if (m_session.jobs.empty()) {
+    const std::shared_ptr<const ManualNames> manual = m_manualNames->runNames();
+    if (m_session.jobs.empty() && !manual) {
         showMessage(std::string(kNothingToDo));
         return;
     }
@@ -76,11 +78,15 @@ void MainWindow::go()
     // The run reports its own failures through the host; the core throws nothing.
     m_runWindows->start(
         std::move(host), true,
-        [session, options, tree](IRunHost& worker) { runRename(*session, worker, options, tree.get()); },
+        [session, options, tree, manual](
+            IRunHost& worker) { runRename(*session, worker, options, tree.get(), manual.get()); },
         m_env.runStep,
-        [this, session](const std::string& error) {
+        [this, session, simulation = options.simulation, manual](const std::string& error) {
             m_session.counterValue = session->counterValue;
             m_session.stats = session->stats;
+            // The names given by hand were for the old names: done once Go made them.
+            if (manual && !simulation)
+                m_manualNames->runDone();
             workEnded(error);
         });
 }
@@ -116,6 +122,21 @@ void MainWindow::workEnded(const std::string& error)
         m_closeAfterRun = false;
         QTimer::singleShot(0, this, &QWidget::close);
     }
+}
+
+void MainWindow::addManualNamesMenu()
+{
+    const auto add = [this](const char* name, const QString& text, void (ManualNamesEditor::*slot)()) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        ui->cmFile->insertAction(ui->sepSendTo, action);
+        connect(action, &QAction::triggered, m_manualNames, slot);
+        return action;
+    };
+    add("cmEditNewNamesAsText", QStringLiteral("Edit New Names as Text..."), &ManualNamesEditor::editAsText);
+    add("cmImportNewNames", QStringLiteral("Import New Names..."), &ManualNamesEditor::importList);
+    add("cmExportPlan", QStringLiteral("Export Plan..."), &ManualNamesEditor::exportPlan);
+    ui->cmFile->insertSeparator(ui->sepSendTo);
 }
 
 void MainWindow::addToSendTo()

@@ -96,7 +96,22 @@ struct Icons {
     QIcon fileMarked;
     QIcon folderError;
     QIcon fileError;
+    QIcon manual;
 };
+
+/// A small pen: the mark of a new name given by hand.
+QIcon penIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x20, 0x40, 0x80), 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4, 12), QPointF(12, 4));
+    p.setPen(QPen(QColor(0x20, 0x40, 0x80), 1.0));
+    p.drawLine(QPointF(2.5, 13.5), QPointF(4, 12));
+    return QIcon(pixmap);
+}
 
 const Icons& icons()
 {
@@ -110,6 +125,7 @@ const Icons& icons()
         // The pictures of the simulation's result tree for an entry the run fails on.
         s.folderError = QIcon(QStringLiteral(":/sim/folder_error.svg"));
         s.fileError = QIcon(QStringLiteral(":/sim/file_error.svg"));
+        s.manual = penIcon();
         return s;
     }();
     return set;
@@ -152,6 +168,11 @@ std::string_view NewNames::reason(std::uint32_t i) const
     const auto at = std::lower_bound(reasons.begin(), reasons.end(), i,
         [](const std::pair<std::uint32_t, std::string>& r, std::uint32_t e) { return r.first < e; });
     return at == reasons.end() || at->first != i ? std::string_view() : std::string_view(at->second);
+}
+
+bool NewNames::isManual(std::uint32_t i) const
+{
+    return std::binary_search(manual.begin(), manual.end(), i);
 }
 
 void NewNames::add(EntryVerdict verdict, std::string_view newName)
@@ -681,7 +702,20 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         if (role == Qt::DisplayRole)
             return QString::fromStdString(formatDate(fileTimeToDate(static_cast<std::time_t>(e.mtime))));
         return {};
-    case colNewName:
+    case colNewName: {
+        // A name given by hand is drawn apart: in italics, with a pen.
+        const bool manual = verdict != EntryVerdict::None && m_names->isManual(entry);
+        if (role == Qt::EditRole && verdict != EntryVerdict::None)
+            return nameForDisplay(verdict == EntryVerdict::Unchanged ? name : m_names->newName(entry));
+        if (role == Qt::FontRole && manual) {
+            QFont font;
+            font.setItalic(true);
+            return font;
+        }
+        if (role == Qt::DecorationRole && manual && verdict != EntryVerdict::Error)
+            return icons().manual;
+        if (role == Qt::ToolTipRole && manual && verdict == EntryVerdict::Unchanged)
+            return QStringLiteral("Named by hand: keeps its name");
         // An entry the run fails on shows the name it wanted beside the simulation's picture.
         if (role == Qt::DisplayRole && (verdict == EntryVerdict::Renamed || verdict == EntryVerdict::Error))
             return nameForDisplay(m_names->newName(entry));
@@ -692,6 +726,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         if (role == Qt::ToolTipRole && verdict == EntryVerdict::Renamed)
             return nameForDisplay(m_names->newName(entry));
         return {};
+    }
     default:
         return {};
     }
@@ -722,7 +757,23 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
     if (index.isValid() && index.column() == colName)
         f |= Qt::ItemIsEditable;
+    // A new name can be typed once the plan has named the entry.
+    if (index.isValid() && index.column() == colNewName && index.data(VerdictRole).toInt() != 0)
+        f |= Qt::ItemIsEditable;
     return f;
+}
+
+bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.column() != colNewName || role != Qt::EditRole)
+        return false;
+    const std::string oldName(nameAt(index.row()));
+    // The symbols that stand for odd bytes in the name shown give those bytes back.
+    const std::string base = index.data(VerdictRole).toInt() == static_cast<int>(EntryVerdict::Unchanged)
+        ? oldName
+        : std::string(m_names->newName(m_rows[static_cast<std::size_t>(index.row())]));
+    emit newNameTyped(oldName, bytesFromEditedName(base, value.toString()));
+    return true;
 }
 
 } // namespace brindle

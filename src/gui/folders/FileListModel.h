@@ -68,9 +68,12 @@ struct NewNames {
     std::vector<std::pair<std::uint32_t, std::string>> reasons;
     /// Every entry in the order the run takes them (sorting on), or empty (sorting off).
     std::vector<std::uint32_t> runOrder;
+    /// The entries whose new name was given by hand, ascending.
+    std::vector<std::uint32_t> manual;
 
     std::string_view newName(std::uint32_t i) const;
     std::string_view reason(std::uint32_t i) const;
+    bool isManual(std::uint32_t i) const;
     /// Appends entry i's result; entries are added in number order.
     void add(EntryVerdict verdict, std::string_view newName = {});
 };
@@ -139,6 +142,10 @@ public:
     void setOnlyChanges(bool only);
     bool onlyChanges() const { return m_onlyChanges; }
 
+    /// The New name column takes names typed into it: the entry's old name and the new name
+    /// go out through newNameTyped.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -153,6 +160,8 @@ signals:
     void loaded();
     /// The rows were replaced by another table (read again, or another folder).
     void tableChanged();
+    /// A new name was typed into the New name column for the entry oldName.
+    void newNameTyped(const std::string& oldName, const std::string& newName);
 
 private:
     struct Job;

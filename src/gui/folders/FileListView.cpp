@@ -1,5 +1,6 @@
 #include "gui/folders/FileListView.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -46,6 +47,11 @@ public:
         auto* edit = qobject_cast<QLineEdit*>(editor);
         if (!edit)
             return;
+        // A name typed into the New name column is a new name by hand, not a rename now.
+        if (index.column() == colNewName) {
+            QStyledItemDelegate::setModelData(editor, model, index);
+            return;
+        }
         const QByteArray from = model->data(index, FileListModel::NameBytesRole).toByteArray();
         const std::string fromBytes(from.constData(), static_cast<std::size_t>(from.size()));
         // The symbols that stood for odd bytes give those bytes back.
@@ -94,6 +100,11 @@ FileListView::FileListView(QWidget* parent)
         connect(view, &QAbstractItemView::clicked, this, &FileListView::clicked);
         connect(view, &QAbstractItemView::activated, this, &FileListView::itemActivated);
     }
+    // A double click in the New name column types a new name there.
+    connect(m_details, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.column() == colNewName && (m_model->flags(index) & Qt::ItemIsEditable))
+            m_details->edit(index);
+    });
     // Sorting is the model's: the header only says which column and which way.
     m_details->header()->setSortIndicator(colName, Qt::AscendingOrder);
     m_details->setSortingEnabled(true);
@@ -192,6 +203,15 @@ void FileListView::setViewStyle(int style)
     }
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
+}
+
+void FileListView::addContextAction(QAction* action)
+{
+    for (QAbstractItemView* view :
+        {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
+        view->setContextMenuPolicy(Qt::ActionsContextMenu);
+        view->addAction(action);
+    }
 }
 
 void FileListView::setNote(const QString& text)
@@ -299,7 +319,7 @@ void FileListView::suspend()
 
 void FileListView::itemActivated(const QModelIndex& index)
 {
-    if (!index.isValid())
+    if (!index.isValid() || index.column() == colNewName)
         return;
     // Links to folders are never entered, as the renaming never enters them.
     if (m_model->typeAt(index.row()) == EntryType::Folder)

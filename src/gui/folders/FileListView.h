@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+class QAction;
 class QItemSelectionModel;
 class QLabel;
 class QListView;
@@ -64,6 +65,8 @@ public:
 
     /// A note above the list (why the New name column is empty); empty hides it.
     void setNote(const QString& text);
+    /// Adds an action to the context menu of the views.
+    void addContextAction(QAction* action);
     QString note() const;
     /// Orders the list as the run takes its entries (on while sorting before processing),
     /// or by name.

@@ -52,7 +52,7 @@ constexpr std::size_t kTrimAfter = 5000;
 } // namespace
 
 int planFromTable(const ListingTable& table, const std::string& folder, const RunOptions& options,
-    const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator)
+    const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator, const FolderNames* manual)
 {
     plan = RenamePlan();
     // Opened only to learn how the folder compares names: the listing is the table's.
@@ -99,6 +99,7 @@ int planFromTable(const ListingTable& table, const std::string& folder, const Ru
         collator = &NameCollator::user(options.naturalSort);
     // The counter starts where a run's starts: a run begins with the counter at its start.
     std::int32_t counter = options.counterStart;
+    plan.setManualNames(manual);
     plan.compute(std::move(dirs), std::move(files), std::move(others), planOptions, jobs, counter);
     return 0;
 }
@@ -134,6 +135,8 @@ std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const Rena
         names->add(verdict, verdict == EntryVerdict::Unchanged ? std::string_view() : plan.newName(i));
         if (verdict == EntryVerdict::Error)
             names->reasons.emplace_back(static_cast<std::uint32_t>(e), plan.reason(i));
+        if (plan.manual(i))
+            names->manual.push_back(static_cast<std::uint32_t>(e));
     }
     names->names.shrink_to_fit();
     if (sorted) {
@@ -166,6 +169,12 @@ void NewNamePreview::setInput(const RunOptions& options, std::vector<Job> jobs)
     refresh();
 }
 
+void NewNamePreview::setManualNames(std::shared_ptr<const FolderNames> names)
+{
+    m_manual = std::move(names);
+    refresh();
+}
+
 void NewNamePreview::refresh()
 {
     const std::shared_ptr<const ListingTable> table = m_model->table();
@@ -184,9 +193,10 @@ void NewNamePreview::refresh()
         check.jobs.clear();
     }
     m_task.start([this, table, folder = m_model->folder(), options = m_options, jobs = std::move(check.jobs),
-                     message](const TaskContext&) -> LatestTask::Done {
+                     message, manual = m_manual](const TaskContext&) -> LatestTask::Done {
         RenamePlan plan;
-        planFromTable(*table, folder, options, jobs, plan, &workerCollator(options.naturalSort));
+        planFromTable(
+            *table, folder, options, jobs, plan, &workerCollator(options.naturalSort), manual.get());
         std::vector<std::uint32_t> nameOrder;
         if (options.sort)
             nameOrder = sortedEntries(*table, colName, false);

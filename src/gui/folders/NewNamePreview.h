@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/jobs/Job.h"
+#include "core/run/ManualNames.h"
 #include "core/run/RunHost.h"
 #include "gui/base/LatestTask.h"
 #include "gui/folders/FileListModel.h"
@@ -31,6 +32,8 @@ public:
     /// The jobs and options to preview; options.startFolder is ignored (the folder shown is
     /// the one planned), options.counterStart is the counter of its first name.
     void setInput(const RunOptions& options, std::vector<Job> jobs);
+    /// The names given by hand in the folder shown (null: none); they override the jobs.
+    void setManualNames(std::shared_ptr<const FolderNames> names);
     /// Computes the column again for the input and the table shown (the folder was read again).
     void refresh();
     /// Why the column shows no new names (a job that cannot run), or empty.
@@ -46,6 +49,7 @@ private:
     FileListModel* m_model;
     RunOptions m_options;
     std::vector<Job> m_jobs;
+    std::shared_ptr<const FolderNames> m_manual;
     bool m_hasInput = false;
     QString m_message;
     /// Last: waited for before anything else goes.
@@ -58,8 +62,10 @@ private:
 /// is its entry number in table (hidden entries: kHiddenEntry). collator sorts the names (null:
 /// the user's). Returns 0, or the errno of a folder that cannot be opened to learn how it
 /// compares names (the plan is then empty). Runs on any thread.
+/// manual holds the names given by hand (or null).
 int planFromTable(const ListingTable& table, const std::string& folder, const RunOptions& options,
-    const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator = nullptr);
+    const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator = nullptr,
+    const FolderNames* manual = nullptr);
 
 /// The tag of a plan entry that is one of the table's hidden entries.
 inline constexpr std::uint32_t kHiddenEntry = 0xFFFFFFFF;
