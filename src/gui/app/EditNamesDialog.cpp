@@ -67,6 +67,8 @@ EditNamesDialog::EditNamesDialog(const QStringList& oldNames, const QStringList&
     box->addWidget(m_problem);
     box->addWidget(buttons);
     resize(760, 420);
+    // The new names are what the user came to edit.
+    m_new->setFocus();
 }
 
 QStringList EditNamesDialog::newNames() const
