@@ -155,8 +155,8 @@ TEST_F(MainWindowForm, MenusHoldTheirItemsInOrder)
     };
     EXPECT_EQ(child<QMenu>(&win(), "cmFile")->title(), QStringLiteral("&File"));
     EXPECT_EQ(items("cmFile"),
-        (std::vector<std::string> {
-            "&Open Job List", "&Save Job List", "-", "&Place Brindlewick in Send To...", "-", "E&xit"}));
+        (std::vector<std::string> {"&Open Job List", "&Save Job List", "-", "Edit New Names as Text...",
+            "Import New Names...", "Export Plan...", "-", "&Place Brindlewick in Send To...", "-", "E&xit"}));
     EXPECT_EQ(child<QMenu>(&win(), "cmSettings")->title(), QStringLiteral("&Settings"));
     EXPECT_EQ(items("cmSettings"), std::vector<std::string> {"&Character Encoding for XML job files..."});
     EXPECT_EQ(items("cmView"), std::vector<std::string> {"&Log Window"});

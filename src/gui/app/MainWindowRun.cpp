@@ -133,10 +133,11 @@ void MainWindow::addManualNamesMenu()
         connect(action, &QAction::triggered, m_manualNames, slot);
         return action;
     };
-    add("cmEditNewNamesAsText", QStringLiteral("Edit New Names as Text..."), &ManualNamesEditor::editAsText);
+    QAction* first = add(
+        "cmEditNewNamesAsText", QStringLiteral("Edit New Names as Text..."), &ManualNamesEditor::editAsText);
     add("cmImportNewNames", QStringLiteral("Import New Names..."), &ManualNamesEditor::importList);
     add("cmExportPlan", QStringLiteral("Export Plan..."), &ManualNamesEditor::exportPlan);
-    ui->cmFile->insertSeparator(ui->sepSendTo);
+    ui->cmFile->insertSeparator(first);
 }
 
 void MainWindow::addToSendTo()
