@@ -115,9 +115,10 @@ public:
     void sort(const Options& options, const NameCollator* collator = nullptr);
     /// 3. The new names, subfolders (when renamed) before files, each through the job list,
     ///    counter advancing for every name computed; confirm (when set) is asked for each
-    ///    changed name. Returns false when confirm said Stop.
+    ///    changed name. Returns false when confirm said Stop. counterSpent (when given) carries
+    ///    from folder to folder that the counter gave its largest value.
     bool name(const std::vector<Job>& jobs, std::int32_t& counter, const Options& options,
-        const Confirm& confirm = {});
+        const Confirm& confirm = {}, bool* counterSpent = nullptr);
     /// 4. The verdicts: refused names, held targets, names wanted twice, and what follows.
     void validate(const Options& options);
     /// 5. The steps.

@@ -80,6 +80,7 @@ void MainWindow::go()
         m_env.runStep,
         [this, session](const std::string& error) {
             m_session.counterValue = session->counterValue;
+            m_session.counterSpent = session->counterSpent;
             m_session.stats = session->stats;
             workEnded(error);
         });
