@@ -61,20 +61,27 @@ void writeTree(std::string_view block)
     writeOut(stdout, coloured);
 }
 
-/// With several FOLDERs, the output of each begins with its name, as ls does.
+/// With several FOLDERs, the output of each begins with its name, as ls does, the second and
+/// later after an empty line.
 void writeHeading(const CliOptions& options, std::size_t index)
 {
+    static bool first = true;
     if (options.folders.size() < 2)
         return;
-    writeOut(stdout, (index == 0 ? "" : "\n") + options.folders[index] + ":\n");
+    writeOut(stdout, (first ? "" : "\n") + escapedText(options.folders[index]) + ":\n");
+    first = false;
 }
 
 } // namespace
 
-void printMessage(std::string_view text)
+namespace
+{
+
+/// Writes text on standard error after prefix, CR LF turned into LF, control characters escaped.
+void printOnStandardError(std::string_view prefix, std::string_view text)
 {
     std::fflush(stdout);
-    std::string out = "brindlewick-cli: ";
+    std::string out(prefix);
     out.reserve(text.size() + 20);
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
@@ -84,6 +91,13 @@ void printMessage(std::string_view text)
     out = escapedText(out);
     out += '\n';
     writeOut(stderr, out);
+}
+
+} // namespace
+
+void printMessage(std::string_view text)
+{
+    printOnStandardError("brindlewick-cli: ", text);
 }
 
 namespace
@@ -152,7 +166,8 @@ public:
         }
         if (m_progress)
             m_progress->clear();
-        printMessage(text);
+        // A question is a prompt, not a message: it stands alone on its line.
+        printOnStandardError({}, text);
         std::string answer;
         if (!std::getline(std::cin, answer))
             return false;

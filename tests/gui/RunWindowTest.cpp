@@ -474,7 +474,9 @@ TEST_F(RunWindow, CancelStopsTheRunBeforeTheNextEntry)
     EXPECT_EQ(progressText("lblFiles"), "1 of 1");
     EXPECT_TRUE(progressButton("btnClose")->isVisible());
     const Strings log = logLines();
-    EXPECT_NE(std::find(log.begin(), log.end(), "+ Renaming cancelled"), log.end());
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                  [](const std::string& line) { return line.starts_with("+ Renaming cancelled: "); }),
+        log.end());
 
     // The request does not outlive its run.
     m_dialogs.onQuestion = nullptr;
@@ -579,7 +581,9 @@ TEST_F(RunWindow, CancelStopsARunInTheMiddleOfAFolder)
         EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), pairs);
     }
     const Strings log = logLines();
-    EXPECT_NE(std::find(log.begin(), log.end(), "+ Renaming cancelled"), log.end());
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                  [](const std::string& line) { return line.starts_with("+ Renaming cancelled: "); }),
+        log.end());
     EXPECT_EQ(
         progressText("lblFiles"), std::to_string(renamed.size()) + " of " + std::to_string(renamed.size()));
     EXPECT_TRUE(progressButton("btnClose")->isVisible());

@@ -128,8 +128,14 @@ void RenameRun::beginRun()
 void RenameRun::endRun()
 {
     if (m_options.log) {
-        if (m_result.cancelled)
-            logLine(0, {"+ Renaming cancelled"});
+        if (m_result.cancelled) {
+            // The counts as far as the run came, and what it left.
+            const RunStats& s = m_session.stats;
+            logLine(0,
+                {"+ Renaming cancelled: ", std::to_string(s.filesRenamed), " files and ",
+                    std::to_string(s.foldersRenamed), " folders renamed, ", std::to_string(m_result.notReached),
+                    " entries of the folders entered not reached"});
+        }
         if (m_result.stopped)
             logLine(0, {"+ Renaming stopped: ", m_result.ioError});
         logLine(0, {});

@@ -251,14 +251,13 @@ PairOutcome undoPair(
         if (aMissing && bPresent)
             return PairOutcome::PassedOver;
     }
-    std::string message = "Cannot rename ";
-    message.append(a).append(" to ").append(b);
-    const std::size_t nameEnd = message.size();
-    message.append(". Operation will continue");
+    // The message names the pair and the reason, as the run's failures do.
     const std::string reason = !pair.complete ? std::string(kCutShort)
         : !usable                             ? std::string(kNameNotAllowed)
                                               : e.text();
-    host.showFailure(message, "! " + message.substr(0, nameEnd) + ": " + reason);
+    std::string what = "Cannot rename ";
+    what.append(a).append(" to ").append(b).append(": ").append(reason);
+    host.showFailure(what + ". Operation will continue", "! " + what);
     return PairOutcome::Failed;
 }
 
