@@ -63,8 +63,8 @@ TEST(CliFolders, MissingFolderOrFileAmongGoodOnes)
     EXPECT_EQ(sim.exitCode, 1);
     // Each is said once, with the reason, and has no summary.
     EXPECT_EQ(sim.err,
-        "brindlewick-cli: cannot open folder " + t.at("missing") + ": No such file or directory\nbrindlewick-cli: "
-            + t.at("file.txt") + " is not a folder\n");
+        "brindlewick-cli: cannot open folder " + t.at("missing")
+            + ": No such file or directory\nbrindlewick-cli: " + t.at("file.txt") + " is not a folder\n");
     EXPECT_EQ(sim.out,
         t.at("good1") + ":\nA.TXT -> a.txt\nWould rename 1 file and 0 folders.\n\n" + t.at("good2")
             + ":\nB.TXT -> b.txt\nWould rename 1 file and 0 folders.\n");
@@ -80,7 +80,8 @@ TEST(CliFolders, MissingFolderOrFileAmongGoodOnes)
     const ProcessResult undo = cli({"--undo", "-q", t.at("missing"), t.at("good1"), t.at("good2")});
     EXPECT_EQ(undo.exitCode, 1);
     EXPECT_EQ(undo.err,
-        "brindlewick-cli: Cannot change current directory to " + t.at("missing") + ": No such file or directory\n");
+        "brindlewick-cli: Cannot change current directory to " + t.at("missing")
+            + ": No such file or directory\n");
     EXPECT_EQ(t.list("good1"), std::vector<std::string> {"A.TXT"});
     EXPECT_EQ(t.list("good2"), std::vector<std::string> {"B.TXT"});
 }
@@ -143,7 +144,8 @@ TEST(CliFolders, ExitStatusIsTheWorst)
     t.file("none.xml", "<brindlewick/>");
     const ProcessResult empty = cli({"-j", t.at("none.xml"), t.at("fine"), t.at("clash")});
     EXPECT_EQ(empty.exitCode, 2);
-    EXPECT_EQ(empty.err, "brindlewick-cli: the job list " + t.at("none.xml") + " holds no jobs: nothing to do\n");
+    EXPECT_EQ(
+        empty.err, "brindlewick-cli: the job list " + t.at("none.xml") + " holds no jobs: nothing to do\n");
     EXPECT_EQ(empty.out, "");
 }
 

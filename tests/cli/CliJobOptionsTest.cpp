@@ -172,16 +172,18 @@ TEST(CliJobOptions, OrderOfTheJobsIsTheOrderGiven)
     const ProcessResult caseFirst
         = cli({"--lower", "--ext-only", "--insert", "X", "--at-end", "--describe", "--preview", "AB.TXT"});
     EXPECT_EQ(caseFirst.exitCode, 0) << caseFirst.err;
-    EXPECT_EQ(caseFirst.out, "Convert extension to lower case\nAppend \"X\" at the end\nAB.txtX\n");
+    EXPECT_EQ(
+        caseFirst.out, "Convert extension to lower case (all letters)\nAppend \"X\" at the end\nAB.txtX\n");
     const ProcessResult insertFirst
         = cli({"--insert", "X", "--at-end", "--lower", "--ext-only", "--describe", "--preview", "AB.TXT"});
     EXPECT_EQ(insertFirst.exitCode, 0) << insertFirst.err;
-    EXPECT_EQ(insertFirst.out, "Append \"X\" at the end\nConvert extension to lower case\nAB.txtx\n");
+    EXPECT_EQ(
+        insertFirst.out, "Append \"X\" at the end\nConvert extension to lower case (all letters)\nAB.txtx\n");
     // At the start, X never reaches the extension: the lists differ, the names do not.
     EXPECT_EQ(cli({"--lower", "--ext-only", "--insert", "X", "--describe", "--preview", "AB.TXT"}).out,
-        "Convert extension to lower case\nInsert \"X\" at the beginning\nXAB.txt\n");
+        "Convert extension to lower case (all letters)\nInsert \"X\" at the beginning\nXAB.txt\n");
     EXPECT_EQ(cli({"--insert", "X", "--lower", "--ext-only", "--describe", "--preview", "AB.TXT"}).out,
-        "Insert \"X\" at the beginning\nConvert extension to lower case\nXAB.txt\n");
+        "Insert \"X\" at the beginning\nConvert extension to lower case (all letters)\nXAB.txt\n");
     // Options that are no job may stand anywhere between them.
     const ProcessResult mixed = cli({"--insert", "X", "-c", "4", "--at-end", "--describe", "--lower",
         "--preview", "AB.TXT", "--ext-only"});

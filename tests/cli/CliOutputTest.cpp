@@ -302,7 +302,7 @@ TEST(CliOutput, SeveralMasksAndClasses)
         t.file(std::string("Dir/") + name);
     const ProcessResult r
         = cli({"-n", "-m", "*.jpg", "-m", "*.png", "-m", "IMG_[0-9]", "--lower", t.at("Dir")});
-    EXPECT_EQ(r.out, "IMG_1 -> img_1\na.JPG -> a.jpg\nb.PNG -> b.png\nWould rename 3 files and 0 folders.\n");
+    EXPECT_EQ(r.out, "a.JPG -> a.jpg\nb.PNG -> b.png\nIMG_1 -> img_1\nWould rename 3 files and 0 folders.\n");
 }
 
 TEST(CliOutput, AMissingFolderOrAFileIsSaidOnceWithoutASummary)
@@ -346,8 +346,8 @@ TEST(CliOutput, NamesOnATerminalAreEscapedAndColoured)
            "cod.TXT"); // a right-to-left override
     t.file("Dir/x\xff.TXT");
     const std::vector<std::string> args = {BRINDLE_CLI, "-n", "--lower", t.at("Dir")};
-    const std::string lines = "$'\\u202ecod.TXT' -> $'\\u202ecod.txt'\n"
-                              "$'a\\x1b]0;owned\\x07.TXT' -> $'a\\x1b]0;owned\\x07.txt'\n"
+    const std::string lines = "$'a\\x1b]0;owned\\x07.TXT' -> $'a\\x1b]0;owned\\x07.txt'\n"
+                              "$'\\u202ecod.TXT' -> $'\\u202ecod.txt'\n"
                               "'it'\\''s.TXT' -> 'it'\\''s.txt'\n"
                               "'my file.TXT' -> 'my file.txt'\n"
                               "$'x\\xff.TXT' -> $'x\\xff.txt'\n";

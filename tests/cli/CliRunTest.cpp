@@ -135,7 +135,8 @@ TEST_F(CliRunTest, ExistingTargetIsReportedOnStandardErrorAndFails)
     const ProcessResult r = cli({"-j", kLowerJobs, tree.path()});
     // The message names the entry that fails, its wanted name and why.
     EXPECT_EQ(r.err,
-        "brindlewick-cli: Cannot rename A.txt to a.txt: held by a.txt, which stays. Operation will continue\n");
+        "brindlewick-cli: Cannot rename A.txt to a.txt: held by a.txt, which stays. Operation will "
+        "continue\n");
     // The failure is counted, and the summary says a rename failed.
     EXPECT_EQ(r.out, "Renamed 0 files and 0 folders; 1 failed.\n");
     EXPECT_EQ(r.exitCode, 1);
@@ -200,12 +201,14 @@ TEST_F(CliRunTest, UndoDeclinedChangesNothing)
 TEST_F(CliRunTest, FoldersThatDoNotExist)
 {
     const ProcessResult run = cli({"-j", kLowerJobs, tree.at("missing")});
-    EXPECT_EQ(run.err, "brindlewick-cli: cannot open folder " + tree.at("missing") + ": No such file or directory\n");
+    EXPECT_EQ(run.err,
+        "brindlewick-cli: cannot open folder " + tree.at("missing") + ": No such file or directory\n");
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.exitCode, 1);
     const ProcessResult undo = cli({"--undo", tree.at("missing")});
     EXPECT_EQ(undo.err,
-        "brindlewick-cli: Cannot change current directory to " + tree.at("missing") + ": No such file or directory\n");
+        "brindlewick-cli: Cannot change current directory to " + tree.at("missing")
+            + ": No such file or directory\n");
     EXPECT_EQ(undo.exitCode, 1);
 }
 
@@ -229,9 +232,8 @@ TEST_F(CliRunTest, MaskAndCounterOptions)
     jobs.file("counter.xml",
         "<?xml version=\"1.0\"?><brindlewick><jobs><job type=\"jobCounter\" modifier=\"0\" int1=\"3\" "
         "int2=\"0\" str1=\"\" str2=\"\" /></jobs></brindlewick>");
-    const ProcessResult r = cli(
-        {"-j", jobs.at("counter.xml"), "-m", "*.jpg", "-c", "7", "-r", "--reset-counter", "-q", "--no-undo-file",
-            tree.path()});
+    const ProcessResult r = cli({"-j", jobs.at("counter.xml"), "-m", "*.jpg", "-c", "7", "-r",
+        "--reset-counter", "-q", "--no-undo-file", tree.path()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"007a.jpg", "008b.JPG", "Sub", "c.txt"}));
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"007d.jpg"}));
@@ -254,7 +256,8 @@ TEST_F(CliRunTest, NaturalSortOrders)
         TempTree t;
         for (const char* name : {"x10.txt", "x9.txt", "x100.txt"})
             t.file(name);
-        const ProcessResult r = cli({"-j", jobs.at("counter.xml"), "--sort", order, "-q", "--no-undo-file", t.path()});
+        const ProcessResult r
+            = cli({"-j", jobs.at("counter.xml"), "--sort", order, "-q", "--no-undo-file", t.path()});
         EXPECT_EQ(r.exitCode, 0) << order << ": " << r.err;
         EXPECT_EQ(t.list(), expected) << order;
     }
@@ -307,8 +310,9 @@ TEST_F(CliRunTest, ShortOptionsCombineAndDoubleDashEndsThem)
 {
     tree.file("-n/Sub/A.TXT");
     tree.file("-n/B.TXT");
-    const ProcessResult r = runProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" --no-undo-file -rdqj \"$3\" -- -n", "sh",
-        tree.path(), BRINDLE_CLI, kLowerJobs});
+    const ProcessResult r
+        = runProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" --no-undo-file -rdqj \"$3\" -- -n", "sh",
+            tree.path(), BRINDLE_CLI, kLowerJobs});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(tree.list("-n"), (std::vector<std::string> {"b.txt", "sub"}));
@@ -334,8 +338,9 @@ TEST_F(CliRunTest, FolderThatCannotBeEnteredIsReportedAndItsSiblingsGoOn)
         {"", "A", "A/File.TXT", "Locked", "Locked/Inner.TXT", "Z", "Z/Last.TXT", "Top.TXT"})
         ASSERT_EQ(::chown(tree.at(rel).c_str(), 65534, 65534), 0);
     ASSERT_EQ(::chmod(tree.at("Locked").c_str(), 0), 0);
-    const ProcessResult r = runProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-        "--clear-groups", BRINDLE_CLI, "-j", jobs.at("lower.xml"), "-r", "-d", "--no-undo-file", tree.path()});
+    const ProcessResult r
+        = runProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", BRINDLE_CLI,
+            "-j", jobs.at("lower.xml"), "-r", "-d", "--no-undo-file", tree.path()});
     EXPECT_EQ(r.err, "brindlewick-cli: Cannot change to directory: locked: Permission denied\n");
     EXPECT_EQ(r.exitCode, 1);
     ::chmod(tree.at("locked").c_str(), 0755);
@@ -362,7 +367,8 @@ TEST_F(CliRunTest, ARotationIsSimulatedAndMadeAndUndone)
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
         tree.file(name, name);
     const ProcessResult sim = cli({"-j", rotate, "-n", tree.path()});
-    EXPECT_EQ(sim.out, "a.txt -> b.txt\nb.txt -> c.txt\nc.txt -> a.txt\nWould rename 3 files and 0 folders.\n");
+    EXPECT_EQ(
+        sim.out, "a.txt -> b.txt\nb.txt -> c.txt\nc.txt -> a.txt\nWould rename 3 files and 0 folders.\n");
     EXPECT_EQ(sim.exitCode, 0);
     const ProcessResult run = cli({"-j", rotate, "-u", tree.path()});
     EXPECT_EQ(run.out, "Renamed 3 files and 0 folders.\n");
@@ -386,12 +392,14 @@ TEST_F(CliRunTest, ATargetHeldOutsideTheMaskFailsInTheSimulationAsInTheRun)
     tree.file("b.jpg", "b");
     const ProcessResult sim = cli({"-j", toJpg, "-m", "*.txt", "-n", tree.path()});
     EXPECT_EQ(sim.out,
-        "! a.txt -> b.jpg: held by b.jpg, which stays\nWould rename 0 files and 0 folders; 1 would fail (clashes: "
+        "! a.txt -> b.jpg: held by b.jpg, which stays\nWould rename 0 files and 0 folders; 1 would fail "
+        "(clashes: "
         "1).\n");
     EXPECT_EQ(sim.exitCode, 1);
     const ProcessResult run = cli({"-j", toJpg, "-m", "*.txt", tree.path()});
     EXPECT_EQ(run.err,
-        "brindlewick-cli: Cannot rename a.txt to b.jpg: held by b.jpg, which stays. Operation will continue\n");
+        "brindlewick-cli: Cannot rename a.txt to b.jpg: held by b.jpg, which stays. Operation will "
+        "continue\n");
     EXPECT_EQ(run.out, "Renamed 0 files and 0 folders; 1 failed.\n");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(tree.read("b.jpg"), "b");

@@ -217,7 +217,7 @@ TEST(EveryLetter, AsciiNamesChangeAsTheAsciiJobsChangeThem)
     }
 }
 
-TEST(Counter, AdvancesOnEveryApplicationAndWraps)
+TEST(Counter, AdvancesOnEveryApplicationAndNeverWraps)
 {
     std::int32_t counter = 9;
     const Job missing = makeJob(jobCounter, posBeforeString, 1, 0, "zz");
@@ -229,7 +229,8 @@ TEST(Counter, AdvancesOnEveryApplicationAndWraps)
 
     counter = INT_MAX;
     EXPECT_EQ(makeJob(jobCounter, posEnd, 1).apply("n", counter), "n2147483647");
-    EXPECT_EQ(counter, INT_MIN);
+    // It stays at the largest value rather than wrap to -2147483648.
+    EXPECT_EQ(counter, INT_MAX);
 }
 
 TEST(Counter, OtherKindsLeaveIt)

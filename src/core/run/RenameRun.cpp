@@ -133,8 +133,8 @@ void RenameRun::endRun()
             const RunStats& s = m_session.stats;
             logLine(0,
                 {"+ Renaming cancelled: ", std::to_string(s.filesRenamed), " files and ",
-                    std::to_string(s.foldersRenamed), " folders renamed, ", std::to_string(m_result.notReached),
-                    " entries of the folders entered not reached"});
+                    std::to_string(s.foldersRenamed), " folders renamed, ",
+                    std::to_string(m_result.notReached), " entries of the folders entered not reached"});
         }
         if (m_result.stopped)
             logLine(0, {"+ Renaming stopped: ", m_result.ioError});
@@ -505,12 +505,10 @@ std::vector<std::int32_t> RenameRun::showPlan(std::int32_t node, double dirShare
         const FileEntry& e = m_plan.entry(i);
         const Verdict verdict = m_plan.verdict(i);
         if (m_options.log) {
+            logLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.name});
+            // The new name on a line of its own, so that the line before stays as it always was.
             if (verdict == Verdict::Renamed || verdict == Verdict::Failed)
-                logLine(m_depth,
-                    {folder ? "* Renaming directory " : "* Renaming file ", e.name, " to ",
-                        m_plan.newName(i)});
-            else
-                logLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.name});
+                logLine(m_depth, {"* New name ", m_plan.newName(i)});
         }
         // Counted as the real run would count it: examined when named, renamed when it would be.
         if (m_plan.named(i)) {
@@ -629,12 +627,9 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
     RunStats& stats = m_session.stats;
     const Verdict planned = m_plan.verdict(entry);
     if (m_options.log) {
+        logLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.name});
         if (planned == Verdict::Renamed || planned == Verdict::Failed)
-            logLine(m_depth,
-                {folder ? "* Renaming directory " : "* Renaming file ", e.name, " to ",
-                    m_plan.newName(entry)});
-        else
-            logLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.name});
+            logLine(m_depth, {"* New name ", m_plan.newName(entry)});
     }
     switch (planned) {
     case Verdict::Unchanged:
