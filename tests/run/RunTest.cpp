@@ -363,7 +363,7 @@ TEST_F(RunTest, TheLogOfASimulationWithSorting)
     const std::vector<std::string> body(host.log.begin() + 1, host.log.end() - 3);
     EXPECT_EQ(body,
         (std::vector<std::string> {"> Changing to " + tree.path(), "- Added directory 01/03/2004 18:20 Sub",
-            "+ Sorting directories...", "* Renaming directory Sub", "* Added Tree Index 0",
+            "+ Sorting directories...", "* Renaming directory Sub", "* New name sub", "* Added Tree Index 0",
             "- Added file 05/03/2004 09:01 b.TXT", "+ Sorting files...", "* Renaming file b.TXT",
             "* New name b.txt"}));
 }
