@@ -44,9 +44,8 @@ rm -f "$deb"
 pass "$(basename "$deb")"
 
 echo "== lintian"
-# No error and no warning may be left. Tags of the information level are shown, not counted:
-#   hardening-no-bindnow, hardening-no-fortify-functions  The build uses the project's own flags,
-#                   not dpkg-buildflags.
+# No error, no warning and no hardening tag may be left (the build takes dpkg-buildflags' hardening
+# flags). Other tags of the information level are shown, not counted:
 #   binary-has-unneeded-section  CPack strips the debugging symbols but keeps the .comment section.
 #   package-contains-documentation-outside-usr-share-doc  The help page is read by the program
 #                   (Help, Quick Help), so it lives in /usr/share/brindlewick/help: an installation
@@ -59,7 +58,8 @@ while read -r level _ tag _; do
     E:) fail "lintian error: $tag" ;;
     W:) [[ $allowed_warnings == *" $tag "* ]] || fail "lintian warning not explained: $tag" ;;
     esac
-done < <(grep -E '^[EW]: ' "$scratch/lintian.txt" || true)
+    if [[ $tag == hardening-* ]]; then fail "lintian: $tag"; fi
+done < <(grep -E '^[EWI]: ' "$scratch/lintian.txt" || true)
 
 echo "== the files of the package"
 root="$scratch/root"

@@ -51,10 +51,29 @@ enum LongOnly : int {
     kWith,
     kMatchCase,
     kRegex,
+    kAsciiOnly,
+    kIgnoreCase,
+    kJobsKept,
+    kNoUndoFile,
+    kTree,
+    kJson,
+    kColour,
+    kHidden,
 };
 
 constexpr option kLongOptions[] = {
     {"jobs", required_argument, nullptr, 'j'},
+    {"jobs-kept", no_argument, nullptr, kJobsKept},
+    {"no-undo-file", no_argument, nullptr, kNoUndoFile},
+    {"tree", no_argument, nullptr, kTree},
+    {"verbose", no_argument, nullptr, 'v'},
+    {"json", no_argument, nullptr, kJson},
+    {"null", no_argument, nullptr, '0'},
+    {"color", optional_argument, nullptr, kColour},
+    {"colour", optional_argument, nullptr, kColour},
+    {"hidden", no_argument, nullptr, kHidden},
+    {"ascii-only", no_argument, nullptr, kAsciiOnly},
+    {"ignore-case", no_argument, nullptr, kIgnoreCase},
     {"mask", required_argument, nullptr, 'm'},
     {"recurse", no_argument, nullptr, 'r'},
     {"rename-dirs", no_argument, nullptr, 'd'},
@@ -74,7 +93,6 @@ constexpr option kLongOptions[] = {
     {"from-list", required_argument, nullptr, kFromList},
     {"edit", no_argument, nullptr, kEdit},
     {"stdin", no_argument, nullptr, kStdin},
-    {"null", no_argument, nullptr, '0'},
     {"yes", no_argument, nullptr, 'y'},
     {"lower", no_argument, nullptr, kLower},
     {"upper", no_argument, nullptr, kUpper},
@@ -102,7 +120,7 @@ constexpr option kLongOptions[] = {
 
 // '-' first: every argument that is not an option comes back in its place as the value of
 // option 1, whatever POSIXLY_CORRECT says; ':' next: a missing value comes back as ':'.
-constexpr char kShortOptions[] = "-:j:m:rdc:uniqlhV0y";
+constexpr char kShortOptions[] = "-:j:m:rdc:uniqlhVv0y";
 
 /// The long option whose getopt value is val, or nullptr.
 const option* findOption(int val)
@@ -145,38 +163,44 @@ std::string refusal(int code, int failedOption, std::string_view lastArgument)
 const char* cliUsage()
 {
     return "Usage:\n"
-           "  brindlewick-cli [OPTIONS] [JOBS] FOLDER...   rename in each FOLDER\n"
-           "  brindlewick-cli [OPTIONS] [JOBS] FILE...     rename only these files\n"
-           "  brindlewick-cli [OPTIONS] [JOBS] --stdin [-0]  rename the files named on stdin\n"
+           "  brindlewick-cli [OPTIONS] JOBS FOLDER...      rename in each FOLDER\n"
+           "  brindlewick-cli [OPTIONS] JOBS FILE...        rename only these files\n"
+           "  brindlewick-cli [OPTIONS] JOBS --stdin [-0]   rename the files named on stdin\n"
            "  brindlewick-cli [OPTIONS] [JOBS] --from-list LIST FOLDER...\n"
            "  brindlewick-cli [OPTIONS] [JOBS] --edit FOLDER...\n"
            "  brindlewick-cli --undo [-r] FOLDER...        undo the renaming recorded there\n"
            "                                               (-r: in every folder below too)\n"
-           "  brindlewick-cli [--jobs FILE] [JOBS] [--counter N] --preview NAME...\n"
-           "  brindlewick-cli [--jobs FILE] [JOBS] --describe\n"
-           "  brindlewick-cli [--jobs FILE] [JOBS] --write-jobs OUT [--encoding NAME]\n"
+           "  brindlewick-cli JOBS [--counter N] --preview NAME...\n"
+           "  brindlewick-cli JOBS --describe\n"
+           "  brindlewick-cli JOBS --write-jobs OUT [--encoding NAME]\n"
            "\n"
-           "JOBS: each job option adds a job to the end of the job list, and the jobs work\n"
-           "on every name in that order; the modifiers after a job say how it works.\n"
-           "  --lower | --upper | --normal       lower, upper or normalised case\n"
+           "JOBS: job options, --jobs FILE or --jobs-kept; without any, nothing is done.\n"
+           "Each job option adds a job to the end of the job list, and the jobs work on\n"
+           "every name in that order; the modifiers after a job say how it works.\n"
+           "  --lower | --upper | --normal       lower, upper or normalised case of every\n"
+           "                                     letter (ß upper-cased is SS)\n"
            "      --name-only | --ext-only       ... of the name before the extension, or\n"
            "                                     of the extension only\n"
-           "      --all-letters                  ... of every letter, not only A to Z\n"
+           "      --ascii-only                   ... of A to Z only\n"
            "  --insert TEXT                      insert TEXT (at the start)\n"
            "  --remove COUNT                     remove COUNT characters (from the start)\n"
            "  --add-counter WIDTH                add a WIDTH-digit counter (at the start)\n"
            "      --at-start | --at-end | --after-char N | --before STRING |\n"
            "      --after STRING | --before-ext  ... where the insert, remove or counter is\n"
            "  --replace FIND --with REPLACEMENT  replace FIND by REPLACEMENT, case ignored\n"
-           "      --match-case | --regex         ... case as given; FIND is a regular\n"
-           "                                     expression\n"
+           "      --match-case                   ... case as given\n"
+           "      --regex                        ... FIND is a regular expression (PCRE2,\n"
+           "                                     case as given unless --ignore-case;\n"
+           "                                     $1, ${name}, \\U \\L \\u \\l \\E as in perl)\n"
            "COUNT, WIDTH and N are whole numbers from 1 to 65535. Job options add to the\n"
            "job list of --jobs FILE; without --jobs they make the whole job list.\n"
            "\n"
            "Options:\n"
-           "  -j, --jobs FILE      job list file (default: the kept job list beside the\n"
-           "                       program, unless job options are given)\n"
-           "  -m, --mask MASK      file mask (default \"*.*\")\n"
+           "  -j, --jobs FILE      job list file\n"
+           "      --jobs-kept      the job list the window keeps (named in the summary)\n"
+           "  -m, --mask MASK      file mask (default \"*.*\"; * ? [a-z] [!0-9]); several -m:\n"
+           "                       a file matching any of them\n"
+           "      --hidden         hidden files (.name) too, when a mask matches them\n"
            "  -r, --recurse        recurse into subdirectories (with --undo: undo deepest first)\n"
            "  -d, --rename-dirs    rename subdirectories too\n"
            "  -c, --counter N      starting number of the counter (default 0); it starts\n"
@@ -185,8 +209,17 @@ const char* cliUsage()
            "      --sort ORDER     name (default), name-desc, natural, natural-desc\n"
            "                       (numbers by their value: a9 before a10), date,\n"
            "                       date-desc or none\n"
-           "  -u, --undo-file      create undo files\n"
-           "  -n, --simulate       print the result tree, change nothing\n"
+           "      --no-undo-file   write no undo file (by default each folder where\n"
+           "                       something is renamed gets one; -u is still taken)\n"
+           "  -n, --simulate       print each change as old -> new, change nothing\n"
+           "      --tree           with -n: print the result tree instead\n"
+           "  -v, --verbose        print each rename as old -> new as it is made\n"
+           "      --json           print one JSON document: every entry with its old and\n"
+           "                       new name, verdict and reason, and the totals\n"
+           "  -0, --null           end the records of -n and -v with NUL, names as their\n"
+           "                       bytes (the summary then goes to standard error)\n"
+           "      --color[=WHEN]   colour the records: auto (default: on a terminal,\n"
+           "                       unless NO_COLOR is set or TERM=dumb), always, never\n"
            "  -i, --confirm        ask before every change (answers y or n, one a line,\n"
            "                       from stdin)\n"
            "  -l, --log            print the run log on stdout\n"
@@ -213,20 +246,20 @@ const char* cliUsage()
            "  -y, --yes            with --edit: rename what goes through even when some\n"
            "                       names still fail, instead of editing again\n"
            "      --stdin          the FILEs to rename from standard input, one a line\n"
-           "  -0, --null           --stdin and --from-list names end with NUL bytes\n"
+           "                       (with -0: each ended by a NUL byte; -0 also reads\n"
+           "                       --from-list as NUL-separated pairs)\n"
            "A FILE argument (anything but a folder) renames that file alone, in the plan\n"
            "of its folder: every name of the folder still counts for clashes.\n"
            "\n"
-           "Short options combine (-rdu); a long option may be shortened while it stays\n"
+           "Short options combine (-rdn); a long option may be shortened while it stays\n"
            "unambiguous; -- ends the options. Numbers are whole numbers: an optional\n"
-           "sign, then digits. On a terminal the marks of --simulate are coloured\n"
-           "(unless NO_COLOR is set), and a run that takes more than a second shows its\n"
-           "progress on standard error.\n"
+           "sign, then digits. Names are shown escaped on a terminal ($'a\\nb'). A run\n"
+           "that takes more than a second shows its progress on standard error.\n"
            "\n"
            "Examples:\n"
            "  Underscores to blanks, each word capitalised, the extension in lower case\n"
            "  and a counter from 1 before it (my_trip_PIC.JPG becomes My Trip Pic001.jpg):\n"
-           "  see what would happen; then run it with -u instead of -n, and\n"
+           "  see what would happen; then run it without -n, and\n"
            "  'brindlewick-cli --undo Photos' takes it back.\n"
            "    brindlewick-cli -n --replace _ --with ' ' --normal --name-only \\\n"
            "        --lower --ext-only --add-counter 3 --before-ext -c 1 Photos\n"
@@ -246,7 +279,8 @@ const char* cliUsage()
            "\n"
            "Exit status: 0 when everything went through; 1 when a rename failed, a folder\n"
            "could not be entered or a simulation found an entry the real run would fail\n"
-           "on; 2 for bad usage or a job list that cannot be read (nothing is renamed).\n";
+           "on; 2 for bad usage, no jobs, or a job list that cannot be read (nothing is\n"
+           "renamed).\n";
 }
 
 namespace
@@ -296,6 +330,7 @@ constexpr ModifierRule kModifiers[] = {
     {kNameOnly, "--name-only", Fits::Case, true},
     {kExtOnly, "--ext-only", Fits::Case, true},
     {kAllLetters, "--all-letters", Fits::Case, false},
+    {kAsciiOnly, "--ascii-only", Fits::Case, false},
     {kAtStart, "--at-start", Fits::Position, true},
     {kAtEnd, "--at-end", Fits::Position, true},
     {kAfterChar, "--after-char", Fits::Position, true},
@@ -304,6 +339,7 @@ constexpr ModifierRule kModifiers[] = {
     {kBeforeExt, "--before-ext", Fits::Position, true},
     {kWith, "--with", Fits::Replace, false},
     {kMatchCase, "--match-case", Fits::Replace, false},
+    {kIgnoreCase, "--ignore-case", Fits::Replace, false},
     {kRegex, "--regex", Fits::Replace, false},
 };
 
@@ -323,6 +359,9 @@ struct JobInProgress {
     /// The placement or scope modifier given for it, with its value; empty for none yet.
     std::string placement;
     bool hasWith = false;
+    /// The letter-case modifier given (--all-letters, --ascii-only, --match-case,
+    /// --ignore-case); empty for none yet.
+    std::string letters;
 };
 
 /// What the parser collects on its way: the options, the job being filled, the arguments that
@@ -334,6 +373,7 @@ struct Parse {
     /// The first job option as given, for a message.
     std::string firstJob;
     std::vector<std::string> positional;
+    bool maskGiven = false;
 };
 
 /// Whether an option group took the option getopt_long returned, or refused its value.
@@ -378,6 +418,9 @@ bool finishJob(Parse& p)
         p.error = p.job->label + " needs --with REPLACEMENT after it";
         return false;
     }
+    // A regular expression matches case as given unless --ignore-case, as in every regex tool.
+    if (job.jobType == jobReplace && job.modifier == replaceRegex && p.job->letters.empty())
+        p.o.jobs.back().int1 = 1;
     if (const std::string regexError = job.regexError(); !regexError.empty()) {
         p.error = "invalid regular expression in " + p.job->label + ": " + regexError;
         return false;
@@ -393,7 +436,7 @@ Taken startJob(Parse& p, Job job, std::string label)
     if (p.firstJob.empty())
         p.firstJob = label;
     p.o.jobs.push_back(std::move(job));
-    p.job = JobInProgress {std::move(label), {}, false};
+    p.job = JobInProgress {std::move(label), {}, false, {}};
     return Taken::Yes;
 }
 
@@ -422,6 +465,15 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
         }
         p.job->placement = given;
     }
+    if (rule.code == kAllLetters || rule.code == kAsciiOnly || rule.code == kMatchCase
+        || rule.code == kIgnoreCase) {
+        // --all-letters and --ascii-only (or --match-case and --ignore-case) contradict each other.
+        if (!p.job->letters.empty() && p.job->letters != rule.name)
+            return refuse(p,
+                std::string(rule.name) + ": the job before it, " + p.job->label + ", already has "
+                    + p.job->letters);
+        p.job->letters = rule.name;
+    }
     // Insert keeps its N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and
     // the anchor in Str1.
     const bool insert = job.jobType == jobInsert;
@@ -434,6 +486,9 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
         break;
     case kAllLetters:
         job.int1 = 1;
+        break;
+    case kAsciiOnly:
+        job.int1 = 0;
         break;
     case kAtStart:
         job.modifier = posBegin;
@@ -465,6 +520,9 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
     case kMatchCase:
         job.int1 = 1;
         break;
+    case kIgnoreCase:
+        job.int1 = 0;
+        break;
     case kRegex:
         job.modifier = replaceRegex;
         break;
@@ -478,12 +536,18 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
 Taken jobAsOption(int code, const char* value, Parse& p)
 {
     switch (code) {
+    // Case jobs change every letter unless --ascii-only.
     case kLower:
-        return startJob(p, Job::create(jobLower), "--lower");
     case kUpper:
-        return startJob(p, Job::create(jobUpper), "--upper");
-    case kNormal:
-        return startJob(p, Job::create(jobNormal), "--normal");
+    case kNormal: {
+        const JobType kind = code == kLower ? jobLower : code == kUpper ? jobUpper : jobNormal;
+        Job job = Job::create(kind);
+        job.int1 = 1;
+        return startJob(p, std::move(job),
+            code == kLower       ? "--lower"
+                : code == kUpper ? "--upper"
+                                 : "--normal");
+    }
     case kInsert: {
         if (!nonEmpty("--insert", "TEXT", value, p))
             return Taken::Refused;
@@ -520,6 +584,9 @@ Taken jobOption(int code, const char* value, Parse& p)
     case 'j':
         p.o.jobsFile = value;
         return Taken::Yes;
+    case kJobsKept:
+        p.o.jobsKept = true;
+        return Taken::Yes;
     case kPreview:
         p.o.previews.emplace_back(value);
         return Taken::Yes;
@@ -542,7 +609,15 @@ Taken walkOption(int code, const char* value, Parse& p)
 {
     switch (code) {
     case 'm':
-        p.o.mask = value;
+        // Each -m adds a mask: a file is taken when any of them matches.
+        if (p.maskGiven)
+            p.o.moreMasks.emplace_back(value);
+        else
+            p.o.mask = value;
+        p.maskGiven = true;
+        return Taken::Yes;
+    case kHidden:
+        p.o.hidden = true;
         return Taken::Yes;
     case 'r':
         p.o.recurse = true;
@@ -572,13 +647,41 @@ Taken walkOption(int code, const char* value, Parse& p)
     }
 }
 
-/// How a run behaves and what it prints: -u, -n, -i, -l, -q.
-Taken runOption(int code, const char*, Parse& p)
+/// How a run behaves and what it prints: -u, --no-undo-file, -n, --tree, -v, --json, -0,
+/// --color, -i, -l, -q.
+Taken runOption(int code, const char* value, Parse& p)
 {
     switch (code) {
     case 'u':
         p.o.undoFile = true;
         return Taken::Yes;
+    case kNoUndoFile:
+        p.o.undoFile = false;
+        return Taken::Yes;
+    case kTree:
+        p.o.tree = true;
+        return Taken::Yes;
+    case 'v':
+        p.o.verbose = true;
+        return Taken::Yes;
+    case kJson:
+        p.o.json = true;
+        return Taken::Yes;
+    case '0':
+        p.o.nullSeparated = true;
+        return Taken::Yes;
+    case kColour: {
+        const std::string_view when = value ? value : "always";
+        if (when == "auto")
+            p.o.colour = CliOptions::Colour::Auto;
+        else if (when == "always" || when == "yes" || when == "force")
+            p.o.colour = CliOptions::Colour::Always;
+        else if (when == "never" || when == "no" || when == "none")
+            p.o.colour = CliOptions::Colour::Never;
+        else
+            return refuse(p, "--color takes auto, always or never: " + std::string(when));
+        return Taken::Yes;
+    }
     case 'n':
         p.o.simulate = true;
         return Taken::Yes;
@@ -614,7 +717,7 @@ Taken modeOption(int code, const char*, Parse& p)
     }
 }
 
-/// New names by hand and files from standard input: --from-list, --edit, --stdin, -0, -y.
+/// New names by hand and files from standard input: --from-list, --edit, --stdin, -y.
 Taken manualOption(int code, const char* value, Parse& p)
 {
     switch (code) {
@@ -626,9 +729,6 @@ Taken manualOption(int code, const char* value, Parse& p)
         return Taken::Yes;
     case kStdin:
         p.o.stdinNames = true;
-        return Taken::Yes;
-    case '0':
-        p.o.nullSeparated = true;
         return Taken::Yes;
     case 'y':
         p.o.yes = true;
@@ -647,6 +747,18 @@ constexpr Taken (*kOptionGroups[])(int, const char*, Parse&)
 bool chooseCommand(Parse& p)
 {
     const bool jobCommands = !p.o.previews.empty() || p.o.describe || p.o.writeJobs.has_value();
+    if (p.o.jobsKept && p.o.jobsFile) {
+        p.error = "--jobs-kept cannot be combined with --jobs";
+        return false;
+    }
+    // A command without jobs never falls back on the list the window kept: that list may do
+    // anything, and nobody would have said which jobs ran.
+    // New names from a list or an editor are jobs enough.
+    if (!p.o.undo && (jobCommands || !p.positional.empty() || p.o.stdinNames) && p.o.jobs.empty()
+        && !p.o.jobsFile && !p.o.jobsKept && !p.o.fromList && !p.o.edit) {
+        p.error = "no jobs given: add job options (see --help) or --jobs FILE";
+        return false;
+    }
     if (p.o.undo) {
         if (p.positional.empty()) {
             p.error = "--undo needs a folder";
@@ -691,7 +803,7 @@ bool chooseCommand(Parse& p)
 
 bool parseCliOptions(int argc, char** argv, CliOptions& o, std::string& error)
 {
-    Parse p {o, error, std::nullopt, {}, {}};
+    Parse p {o, error, std::nullopt, {}, {}, false};
     opterr = 0; // the messages are ours
     optind = 0; // 0, not 1: glibc starts afresh, so the parser can run more than once
     // The options come back in the order given (kShortOptions begins with '-'), which is the

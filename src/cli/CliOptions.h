@@ -12,17 +12,37 @@ namespace brindle
 
 /// The command line of brindlewick-cli, parsed.
 struct CliOptions {
+    /// When colours are used: on a capable terminal without NO_COLOR, always, or never.
+    enum class Colour : std::uint8_t { Auto, Always, Never };
+
     std::optional<std::string> jobsFile;
+    /// The job list the window keeps is read (only when asked for).
+    bool jobsKept = false;
     /// The jobs given as options, in the order given; they follow the jobs of jobsFile.
     std::vector<Job> jobs;
     std::string mask = "*.*";
+    /// The masks of the second and later -m: a file is taken when any mask matches.
+    std::vector<std::string> moreMasks;
+    /// Hidden files are taken too.
+    bool hidden = false;
     bool recurse = false;
     bool renameDirs = false;
     std::int32_t counter = 0;
     bool resetCounter = false;
     std::string sort = "name"; // name, name-desc, natural, natural-desc, date, date-desc or none
-    bool undoFile = false;
+    /// Undo files are written unless --no-undo-file.
+    bool undoFile = true;
     bool simulate = false;
+    /// -n prints the result tree instead of the old -> new lines.
+    bool tree = false;
+    /// A real run prints an old -> new line for each rename as it happens.
+    bool verbose = false;
+    /// One JSON document on standard output instead of lines and summary.
+    bool json = false;
+    /// -0: the records of -n and -v end with NUL instead of a line feed, names as their bytes;
+    /// names on standard input and in the list file are ended by NUL bytes.
+    bool nullSeparated = false;
+    Colour colour = Colour::Auto;
     bool confirm = false;
     bool log = false;
     bool quiet = false;
@@ -43,8 +63,6 @@ struct CliOptions {
     std::optional<std::string> fromList;
     bool edit = false;
     bool stdinNames = false;
-    /// -0: names on standard input and in the list file are ended by NUL bytes.
-    bool nullSeparated = false;
     /// -y: renames what goes through when the edited names still have failures.
     bool yes = false;
 };

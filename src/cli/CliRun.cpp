@@ -7,6 +7,13 @@
 #include <iostream>
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "cli/CliOutput.h"
+#include "core/base/JsonText.h"
 #include "core/run/RenameRun.h"
 #include "core/run/UndoFile.h"
 
@@ -40,40 +47,57 @@ void writeOut(std::FILE* to, std::string_view text)
     std::fwrite(text.data(), 1, text.size(), to);
 }
 
-/// Writes a block of the result tree's text, its marks in colour when colour is on.
+/// Writes a block of the result tree's text, its marks in colour when colour is on and the
+/// names' control characters escaped.
 void writeTree(std::string_view block)
 {
+    const std::string escaped = escapedText(block);
     if (!colourOn()) {
-        writeOut(stdout, block);
+        writeOut(stdout, escaped);
         return;
     }
     std::string coloured;
-    colourTreeText(block, coloured);
+    colourTreeText(escaped, coloured);
     writeOut(stdout, coloured);
 }
 
-/// With several FOLDERs, the output of each begins with its name, as ls does.
+/// With several FOLDERs, the output of each begins with its name, as ls does, the second and
+/// later after an empty line.
 void writeHeading(const CliOptions& options, std::size_t index)
 {
+    static bool first = true;
     if (options.folders.size() < 2)
         return;
-    writeOut(stdout, (index == 0 ? "" : "\n") + options.folders[index] + ":\n");
+    writeOut(stdout, (first ? "" : "\n") + escapedText(options.folders[index]) + ":\n");
+    first = false;
+}
+
+} // namespace
+
+namespace
+{
+
+/// Writes text on standard error after prefix, CR LF turned into LF, control characters escaped.
+void printOnStandardError(std::string_view prefix, std::string_view text)
+{
+    std::fflush(stdout);
+    std::string out(prefix);
+    out.reserve(text.size() + 20);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    out = escapedText(out);
+    out += '\n';
+    writeOut(stderr, out);
 }
 
 } // namespace
 
 void printMessage(std::string_view text)
 {
-    std::fflush(stdout);
-    std::string out;
-    out.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
-    }
-    out += '\n';
-    writeOut(stderr, out);
+    printOnStandardError("brindlewick-cli: ", text);
 }
 
 namespace
@@ -91,11 +115,46 @@ public:
     {
     }
 
+    /// The entries go to out: records of style, each ended by end, or JSON objects into json.
+    void listEntries(NameStyle style, char end, bool colour, std::string_view root, std::string* json)
+    {
+        m_list = true;
+        m_style = style;
+        m_end = end;
+        m_colour = colour;
+        m_root = root;
+        m_json = json;
+    }
+
     void showMessage(std::string_view text) override
     {
         if (m_progress)
             m_progress->clear();
         printMessage(text);
+    }
+
+    void showFailure(std::string_view message, std::string_view logText) override
+    {
+        // The message when it gives the reason; otherwise the log's line, which does.
+        std::string_view line = logText.starts_with("! ") ? logText.substr(2) : logText;
+        showMessage(message.starts_with(line) ? message : line);
+    }
+
+    void entryDone(const EntryOutcome& e) override
+    {
+        if (!m_list || e.verdict == Verdict::Unchanged)
+            return;
+        if (m_json) {
+            if (!m_json->empty())
+                *m_json += ',';
+            appendJsonEntry(*m_json, m_root, e);
+            return;
+        }
+        std::string record = entryRecord(e, m_style, m_colour);
+        record += m_end;
+        if (m_progress)
+            m_progress->beforeStandardOutput();
+        writeOut(stdout, record);
     }
 
     bool askYesNo(std::string_view text, Question kind) override
@@ -107,7 +166,8 @@ public:
         }
         if (m_progress)
             m_progress->clear();
-        printMessage(text);
+        // A question is a prompt, not a message: it stands alone on its line.
+        printOnStandardError({}, text);
         std::string answer;
         if (!std::getline(std::cin, answer))
             return false;
@@ -141,7 +201,29 @@ public:
 private:
     bool m_confirm;
     ProgressLine* m_progress;
+    bool m_list = false;
+    NameStyle m_style = NameStyle::Plain;
+    char m_end = '\n';
+    bool m_colour = false;
+    std::string_view m_root;
+    std::string* m_json = nullptr;
 };
+
+/// A FOLDER that is missing or is no folder is said once, with the system's reason; false then.
+bool folderUsable(const std::string& folder)
+{
+    struct stat st {
+    };
+    if (::stat(folder.c_str(), &st) != 0) {
+        printMessage("cannot open folder " + folder + ": " + std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        printMessage(folder + " is not a folder");
+        return false;
+    }
+    return true;
+}
 
 SortOrder sortOrderOf(const std::string& name)
 {
@@ -161,6 +243,8 @@ RunOptions runOptionsOf(const CliOptions& options, const std::string& folder)
     RunOptions run;
     run.startFolder = folder;
     run.mask = options.mask;
+    run.moreMasks = options.moreMasks;
+    run.hidden = options.hidden;
     run.recurse = options.recurse;
     run.renameDirs = options.renameDirs;
     run.resetCounter = options.resetCounter;
@@ -176,9 +260,12 @@ RunOptions runOptionsOf(const CliOptions& options, const std::string& folder)
 }
 
 FolderOutcome runFolder(const CliOptions& options, std::size_t index, RenameSession& session,
-    ProgressLine& progress, const ManualNames* manual)
+    ProgressLine& progress, CliReport& report, const ManualNames* manual)
 {
-    const RunOptions run = runOptionsOf(options, options.folders[index]);
+    const std::string& folder = options.folders[index];
+    if (!folderUsable(folder))
+        return {kExitFailed, false};
+    RunOptions run = runOptionsOf(options, folder);
 
     // Once, before anything is written: standard output may take a log or a tree of many
     // lines, so it is buffered in large blocks; Ctrl-C asks the run to stop.
@@ -191,37 +278,85 @@ FolderOutcome runFolder(const CliOptions& options, std::size_t index, RenameSess
     (void)prepared;
 
     CliHost host(options.confirm, &progress);
+    // The old -> new records: every change of a simulation (unless it prints the tree), every
+    // rename of a run with -v, every entry in JSON.
+    const bool listing = options.json || (options.simulate && !options.tree) || options.verbose;
+    if (listing) {
+        run.reportEntries = true;
+        const NameStyle style = options.nullSeparated ? NameStyle::Raw
+            : ::isatty(STDOUT_FILENO) == 1            ? NameStyle::Terminal
+                                                      : NameStyle::Plain;
+        host.listEntries(style, options.nullSeparated ? '\0' : '\n', colourOn(), folder,
+            options.json ? &report.jsonEntries : nullptr);
+    }
+    if (!options.json)
+        writeHeading(options, index);
     ResultTree tree;
-    const RunResult result = runRename(session, host, run, &tree, manual);
+    const RunResult result
+        = runRename(session, host, run, options.simulate && options.tree ? &tree : nullptr, manual);
     if (result.nothingToDo || result.invalidJob)
         return {kExitUsage, true};
     const RunStats& s = session.stats;
     progress.runEnded(s);
     progress.beforeStandardOutput();
-    if (options.simulate) {
+    report.files += s.filesRenamed;
+    report.folders += s.foldersRenamed;
+    report.failed += s.errorCount;
+    report.clashes += result.clashes;
+    report.refused += result.namesRefused;
+    report.hiddenLeftOut += result.hiddenLeftOut;
+    report.notReached += result.notReached;
+    report.cancelled = report.cancelled || result.cancelled;
+    if (options.simulate && options.tree && !options.json)
         tree.writeText(writeTree);
-        writeOut(stdout, simulationResultText(s) + "\n");
-        if (!options.quiet) {
-            // What the real run would fail on: clashes, and new names it would refuse.
-            std::string found = "Clashes: " + std::to_string(result.clashes) + "\n";
-            if (result.namesRefused != 0)
-                found += "Names refused: " + std::to_string(result.namesRefused) + "\n";
-            writeOut(stdout, found);
-        }
-    } else if (!options.quiet) {
-        // The counts as the progress window shows them, and how many of the errors were
-        // renames that failed.
-        writeHeading(options, index);
-        const std::string summary = "Folders renamed: " + std::to_string(s.foldersRenamed) + " of "
-            + std::to_string(s.foldersExamined) + "\nFiles renamed: " + std::to_string(s.filesRenamed)
-            + " of " + std::to_string(s.filesExamined) + "\nErrors: " + std::to_string(s.errorCount)
-            + "\nRenames failed: " + std::to_string(result.renameFailures) + "\n";
-        writeOut(stdout, summary);
+    if (!options.quiet && !options.json) {
+        // With NUL-separated records the summary goes to standard error, so that standard
+        // output holds records only.
+        std::FILE* to = options.nullSeparated ? stderr : stdout;
+        SummaryCounts counts;
+        counts.files = s.filesRenamed;
+        counts.folders = s.foldersRenamed;
+        counts.failed = s.errorCount;
+        counts.clashes = result.clashes;
+        counts.refused = result.namesRefused;
+        std::string summary = summaryText(options.simulate, counts) + "\n";
+        if (const std::string hidden = hiddenText(result.hiddenLeftOut); !hidden.empty())
+            summary += hidden + "\n";
+        if (!report.keptJobList.empty())
+            summary += "Jobs from the kept job list " + escapedText(report.keptJobList) + "\n";
+        std::fflush(stdout);
+        writeOut(to, summary);
     }
-    if (result.cancelled)
-        host.showMessage("brindlewick-cli: cancelled");
+    if (result.cancelled) {
+        std::string text = "cancelled";
+        if (result.notReached != 0)
+            text += ": " + std::to_string(result.notReached)
+                + (result.notReached == 1 ? " entry was" : " entries were") + " not reached";
+        host.showMessage(text);
+    }
     std::fflush(stdout);
     return {result.allWentThrough(s) ? kExitOk : kExitFailed, result.cancelled || result.stopped};
+}
+
+std::string jsonDocument(const CliOptions& options, const CliReport& report, int exitCode)
+{
+    std::string out = "{\"simulate\":";
+    out += options.simulate ? "true" : "false";
+    out += ",\"entries\":[";
+    out += report.jsonEntries;
+    out += "],\"totals\":{\"files\":" + std::to_string(report.files)
+        + ",\"folders\":" + std::to_string(report.folders) + ",\"failed\":" + std::to_string(report.failed)
+        + ",\"clashes\":" + std::to_string(report.clashes) + ",\"refused\":" + std::to_string(report.refused)
+        + ",\"hidden_left_out\":" + std::to_string(report.hiddenLeftOut)
+        + ",\"not_reached\":" + std::to_string(report.notReached) + "}";
+    out += ",\"cancelled\":";
+    out += report.cancelled ? "true" : "false";
+    if (!report.keptJobList.empty()) {
+        out += ",\"kept_job_list\":";
+        appendJsonName(out, report.keptJobList);
+    }
+    out += ",\"exit_status\":" + std::to_string(exitCode) + "}\n";
+    return out;
 }
 
 int runUndo(const CliOptions& options, std::size_t index)

@@ -176,6 +176,7 @@ int runByHand(const CliOptions& o, RenameSession& session)
     setColour(o.simulate && colourWanted());
     ProgressLine progress(!o.quiet && isCapableTerminal(STDERR_FILENO), o.simulate);
     const std::string editor = chosenEditor();
+    CliReport report;
     int status = kExitOk;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         Target& t = targets[i];
@@ -192,10 +193,15 @@ int runByHand(const CliOptions& o, RenameSession& session)
             if (edited != EditOutcome::Go)
                 continue;
         }
-        const FolderOutcome outcome = runFolder(one, i, session, progress, &t.names);
+        const FolderOutcome outcome = runFolder(one, i, session, progress, report, &t.names);
         status = std::max(status, outcome.exitCode);
         if (outcome.stopAll)
             break;
+    }
+    if (o.json) {
+        const std::string document = jsonDocument(o, report, status);
+        std::fwrite(document.data(), 1, document.size(), stdout);
+        std::fflush(stdout);
     }
     return status;
 }

@@ -24,21 +24,21 @@ using namespace brindle;
 namespace
 {
 
-/// Loads the job list: the given file, or the kept job list when there is one and no job
-/// was given as an option; the jobs given as options follow.
-bool loadJobs(const CliOptions& o, RenameSession& session)
+/// Loads the job list: the given file, or with --jobs-kept the list the window keeps; the jobs
+/// given as options follow. file receives the file read.
+bool loadJobs(const CliOptions& o, RenameSession& session, std::string& file)
 {
     session.jobs = o.jobs;
-    std::string file;
     if (o.jobsFile) {
         file = *o.jobsFile;
-    } else {
-        // Names given by hand need no job: the kept job list would be a surprise there.
-        if (!o.jobs.empty() || o.fromList || o.edit)
-            return true;
+    } else if (o.jobsKept) {
         file = keptJobListPath(false);
-        if (!isExistingFile(file))
-            return true;
+        if (!isExistingFile(file)) {
+            printMessage("there is no kept job list: " + file + " does not exist");
+            return false;
+        }
+    } else {
+        return true;
     }
     const Result<std::vector<Job>> loaded = loadJobsFromXml(file);
     if (!loaded.ok()) {
@@ -124,7 +124,8 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     RenameSession session;
-    if (!loadJobs(o, session))
+    std::string jobsFile;
+    if (!loadJobs(o, session, jobsFile))
         return kExitUsage;
     // A regular expression that cannot run is refused before any name is previewed or any
     // folder is touched; describing and writing the list work as for any job.
@@ -138,18 +139,27 @@ int main(int argc, char** argv)
         return runByHand(o, session);
     if (!o.folders.empty()) {
         if (session.jobs.empty()) {
-            printMessage(kNothingToDo);
+            printMessage("the job list " + jobsFile + " holds no jobs: nothing to do");
             return kExitUsage;
         }
         // Each FOLDER as a run of its own (the counter starts again); the worst exit code wins.
-        setColour(o.simulate && colourWanted());
+        setColour(o.colour == CliOptions::Colour::Always
+            || (o.colour == CliOptions::Colour::Auto && colourWanted()));
         ProgressLine progress(!o.quiet && isCapableTerminal(STDERR_FILENO), o.simulate);
+        CliReport report;
+        if (o.jobsKept)
+            report.keptJobList = jobsFile;
         int status = kExitOk;
         for (std::size_t i = 0; i < o.folders.size(); ++i) {
-            const FolderOutcome outcome = runFolder(o, i, session, progress);
+            const FolderOutcome outcome = runFolder(o, i, session, progress, report);
             status = std::max(status, outcome.exitCode);
             if (outcome.stopAll)
                 break;
+        }
+        if (o.json) {
+            const std::string document = jsonDocument(o, report, status);
+            std::fwrite(document.data(), 1, document.size(), stdout);
+            std::fflush(stdout);
         }
         return status;
     }
@@ -160,8 +170,15 @@ int main(int argc, char** argv)
             printLine(job.description());
     }
     session.counterValue = o.counter;
-    for (const std::string& name : o.previews)
-        printLine(session.previewName(name, EntryKind::File));
+    for (const std::string& name : o.previews) {
+        // A name no job can make keeps its line, and the reason is said.
+        std::string failure;
+        printLine(session.previewName(name, EntryKind::File, &failure));
+        if (!failure.empty()) {
+            printMessage(name + ": " + failure);
+            status = kExitFailed;
+        }
+    }
     if (o.writeJobs) {
         if (const Result<void> saved = saveJobsToXml(*o.writeJobs, session.jobs, o.encoding); !saved.ok()) {
             printMessage(saved.error().message);

@@ -94,7 +94,7 @@ TEST_F(CliFullDiskTest, NoRoomForTheUndoFileStopsTheRunBeforeAnyRename)
 {
     ASSERT_GT(fillUp(filler()), 0);
     const ProcessResult r = cli({"-j", kLowerJobs, "-u", "-q", work()});
-    EXPECT_EQ(r.err, work() + "/" + kUndo + ": No space left on device\n");
+    EXPECT_EQ(r.err, "brindlewick-cli: " + work() + "/" + kUndo + ": No space left on device\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(snapshotTree(work(), kUndo).size(), original.size());
     EXPECT_TRUE(sameTree(snapshotTree(work(), kUndo), original));
@@ -102,7 +102,7 @@ TEST_F(CliFullDiskTest, NoRoomForTheUndoFileStopsTheRunBeforeAnyRename)
 
     // Without undo files nothing needs room: every rename goes through.
     ::unlink((work() + "/" + kUndo).c_str());
-    const ProcessResult plain = cli({"-j", kLowerJobs, "-q", work()});
+    const ProcessResult plain = cli({"-j", kLowerJobs, "-q", "--no-undo-file", work()});
     EXPECT_EQ(plain.err, "");
     EXPECT_EQ(plain.exitCode, 0);
     const TreeSnapshot renamed = snapshotTree(work());
@@ -117,7 +117,7 @@ TEST_F(CliFullDiskTest, TheDiskFillingUpMidRunStopsItWithWholePairsThatUndoResto
     ASSERT_GT(size, kPage);
     ASSERT_EQ(::truncate(filler().c_str(), size - kPage), 0);
     const ProcessResult r = cli({"-j", kLowerJobs, "-u", "-q", work()});
-    EXPECT_EQ(r.err, work() + "/" + kUndo + ": No space left on device\n");
+    EXPECT_EQ(r.err, "brindlewick-cli: " + work() + "/" + kUndo + ": No space left on device\n");
     EXPECT_EQ(r.exitCode, 1);
 
     const TreeSnapshot after = snapshotTree(work(), kUndo);
@@ -150,8 +150,8 @@ TEST_F(CliFullDiskTest, NoInodeForTheUndoFileLeavesTheFolderUnrenamed)
     }
     const ProcessResult r = cli({"-j", kLowerJobs, "-u", "-q", work()});
     EXPECT_EQ(r.err,
-        "Cannot create " + work() + "/" + kUndo
-            + ": No space left on device. Nothing in this directory is renamed. Operation will continue\n");
+        "brindlewick-cli: Cannot create " + work() + "/" + kUndo
+            + ": No space left on device; nothing in this directory is renamed\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(sameTree(snapshotTree(work()), original));
 }

@@ -107,8 +107,10 @@ TEST_P(CliJobOptionTable, SetsTheFieldsOfItsKind)
 // Insert keeps N in int1 and its anchor in str2; remove and counter keep N in int2 and the
 // anchor in str1; COUNT and WIDTH go to int1.
 const JobOptionCase kJobOptionCases[] = {
-    {"Lower", {"--lower"}, job("jobLower", 0, 0, 0), "My File.TXT", "my file.txt"},
-    {"UpperNameOnly", {"--upper", "--name-only"}, job("jobUpper", 1, 0, 0), "My File.txt", "MY FILE.txt"},
+    // Case jobs change every letter (int1 1) unless --ascii-only.
+    {"Lower", {"--lower"}, job("jobLower", 0, 1, 0), "My File.TXT", "my file.txt"},
+    {"LowerAsciiOnly", {"--lower", "--ascii-only"}, job("jobLower", 0, 0, 0), "ÉA.TXT", "Éa.txt"},
+    {"UpperNameOnly", {"--upper", "--name-only"}, job("jobUpper", 1, 1, 0), "My File.txt", "MY FILE.txt"},
     {"NormalExtOnlyAllLetters", {"--normal", "--ext-only", "--all-letters"}, job("jobNormal", 2, 1, 0),
         "a.éTÉ", "a.Été"},
     {"UpperAllLetters", {"--upper", "--all-letters"}, job("jobUpper", 0, 1, 0), "straße.txt", "STRASSE.TXT"},
@@ -142,8 +144,11 @@ const JobOptionCase kJobOptionCases[] = {
     {"ReplaceMatchCase", {"--replace", "A", "--with", "x", "--match-case"},
         job("jobReplace", 0, 1, 0, "A", "x"), "BAnana", "Bxnana"},
     {"ReplaceByNothing", {"--replace", "_", "--with", ""}, job("jobReplace", 0, 0, 0, "_"), "a_b_c", "abc"},
+    // A regular expression matches case as given (int1 1) unless --ignore-case.
     {"ReplaceRegex", {"--replace", "(\\w+) - (\\w+)", "--with", "$2 - $1", "--regex"},
-        job("jobReplace", 1, 0, 0, "(\\w+) - (\\w+)", "$2 - $1"), "track - artist.mp3", "artist - track.mp3"},
+        job("jobReplace", 1, 1, 0, "(\\w+) - (\\w+)", "$2 - $1"), "track - artist.mp3", "artist - track.mp3"},
+    {"ReplaceRegexIgnoreCase", {"--replace", "^B", "--with", "x", "--ignore-case", "--regex"},
+        job("jobReplace", 1, 0, 0, "^B", "x"), "bob", "xob"},
     {"ReplaceModifiersBeforeWith", {"--replace", "^b", "--regex", "--match-case", "--with", "X"},
         job("jobReplace", 1, 1, 0, "^b", "X"), "bob", "Xob"},
     {"ValuesJoinedByEquals", {"--insert=A", "--after-char=1"}, job("jobInsert", 2, 1, 0, "A"), "xy", "xAy"},
@@ -155,7 +160,7 @@ const JobOptionCase kJobOptionCases[] = {
     {"SamePlacementTwice", {"--insert", "X", "--at-end", "--at-end"}, job("jobInsert", 1, 0, 0, "X"), "a",
         "aX"},
     {"TwoJobs", {"--lower", "--insert", "X", "--at-end"},
-        job("jobLower", 0, 0, 0) + job("jobInsert", 1, 0, 0, "X"), "AB", "abX"},
+        job("jobLower", 0, 1, 0) + job("jobInsert", 1, 0, 0, "X"), "AB", "abX"},
 };
 
 INSTANTIATE_TEST_SUITE_P(
@@ -167,16 +172,18 @@ TEST(CliJobOptions, OrderOfTheJobsIsTheOrderGiven)
     const ProcessResult caseFirst
         = cli({"--lower", "--ext-only", "--insert", "X", "--at-end", "--describe", "--preview", "AB.TXT"});
     EXPECT_EQ(caseFirst.exitCode, 0) << caseFirst.err;
-    EXPECT_EQ(caseFirst.out, "Convert extension to lower case\nAppend \"X\" at the end\nAB.txtX\n");
+    EXPECT_EQ(
+        caseFirst.out, "Convert extension to lower case (all letters)\nAppend \"X\" at the end\nAB.txtX\n");
     const ProcessResult insertFirst
         = cli({"--insert", "X", "--at-end", "--lower", "--ext-only", "--describe", "--preview", "AB.TXT"});
     EXPECT_EQ(insertFirst.exitCode, 0) << insertFirst.err;
-    EXPECT_EQ(insertFirst.out, "Append \"X\" at the end\nConvert extension to lower case\nAB.txtx\n");
+    EXPECT_EQ(
+        insertFirst.out, "Append \"X\" at the end\nConvert extension to lower case (all letters)\nAB.txtx\n");
     // At the start, X never reaches the extension: the lists differ, the names do not.
     EXPECT_EQ(cli({"--lower", "--ext-only", "--insert", "X", "--describe", "--preview", "AB.TXT"}).out,
-        "Convert extension to lower case\nInsert \"X\" at the beginning\nXAB.txt\n");
+        "Convert extension to lower case (all letters)\nInsert \"X\" at the beginning\nXAB.txt\n");
     EXPECT_EQ(cli({"--insert", "X", "--lower", "--ext-only", "--describe", "--preview", "AB.TXT"}).out,
-        "Insert \"X\" at the beginning\nConvert extension to lower case\nXAB.txt\n");
+        "Insert \"X\" at the beginning\nConvert extension to lower case (all letters)\nXAB.txt\n");
     // Options that are no job may stand anywhere between them.
     const ProcessResult mixed = cli({"--insert", "X", "-c", "4", "--at-end", "--describe", "--lower",
         "--preview", "AB.TXT", "--ext-only"});
@@ -222,8 +229,8 @@ TEST(CliJobOptions, ExampleSimulateRunAndUndo)
     EXPECT_EQ(t.list("Photos"), before);
 }
 
-/// --jobs FILE comes first and the job options follow; with job options and no --jobs the kept
-/// job list is not read; with neither it is.
+/// --jobs FILE comes first and the job options follow; the kept job list is read only with
+/// --jobs-kept, and with neither nothing is done.
 TEST(CliJobOptions, JobOptionsFollowTheJobListFileAndReplaceTheKeptList)
 {
     // A copy of the program in a folder of its own, with a kept job list beside it.
@@ -238,8 +245,9 @@ TEST(CliJobOptions, JobOptionsFollowTheJobListFileAndReplaceTheKeptList)
         "str2=\"\" "
         "/></jobs></brindlewick>");
 
-    EXPECT_EQ(
-        cli({"--describe", "--preview", "a"}, program).out, "Convert all characters to upper case\nA\n");
+    EXPECT_EQ(cli({"--describe", "--preview", "a"}, program).exitCode, 2);
+    EXPECT_EQ(cli({"--jobs-kept", "--describe", "--preview", "a"}, program).out,
+        "Convert all characters to upper case\nA\n");
     EXPECT_EQ(cli({"--insert", "x", "--describe", "--preview", "a"}, program).out,
         "Insert \"x\" at the beginning\nxa\n");
     EXPECT_EQ(
@@ -250,7 +258,7 @@ TEST(CliJobOptions, JobOptionsFollowTheJobListFileAndReplaceTheKeptList)
     t.file("Folder/name.txt");
     const ProcessResult r = cli({"--insert", "x-", "-q", t.at("Folder")}, program);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(t.list("Folder"), std::vector<std::string> {"x-name.txt"});
+    EXPECT_EQ(t.list("Folder"), (std::vector<std::string> {"_brindlewick_undo.txt", "x-name.txt"}));
 }
 
 /// Arguments that are not UTF-8 are taken as the bytes they are: in texts, in folder names and

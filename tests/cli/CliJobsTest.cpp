@@ -71,7 +71,7 @@ TEST(CliJobs, WriteJobsGivesTheSameBytes)
     const ProcessResult fails
         = cli({"--jobs", data("joblist/example.xml"), "--write-jobs", t.at("no/such/x.xml")});
     EXPECT_EQ(fails.exitCode, 1);
-    EXPECT_EQ(fails.err, "Unable to write to " + t.at("no/such/x.xml") + "\n");
+    EXPECT_EQ(fails.err, "brindlewick-cli: Unable to write to " + t.at("no/such/x.xml") + "\n");
 }
 
 TEST(CliJobs, EncodingIsAcceptedOnlyWhenAFileWrittenWithItReadsBack)
@@ -82,7 +82,7 @@ TEST(CliJobs, EncodingIsAcceptedOnlyWhenAFileWrittenWithItReadsBack)
             {"--jobs", data("joblist/seven-jobs.xml"), "--write-jobs", t.at("out.xml"), "--encoding", name});
         EXPECT_EQ(r.exitCode, 2) << name;
         EXPECT_EQ(r.err,
-            "The encoding \"" + name
+            "brindlewick-cli: The encoding \"" + name
                 + "\" cannot be used for job list files: a file written with it would not read back.\n")
             << name;
         EXPECT_FALSE(std::ifstream(t.at("out.xml")).good()) << name;
@@ -106,8 +106,8 @@ TEST(CliJobs, UnreadableJobListPrintsBothMessagesAndExits2)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err,
-        "Root node element is not recognised. Loading aborted!\n"
-        "Failed to load jobs from file "
+        "brindlewick-cli: Root node element is not recognised. Loading aborted!\n"
+        "brindlewick-cli: Failed to load jobs from file "
             + t.at("bad.xml")
             + "\n"
               "Please make sure that this is a Brindlewick Job List file or\n"
@@ -118,7 +118,7 @@ TEST(CliJobs, UnreadableJobListPrintsBothMessagesAndExits2)
 
     const ProcessResult missing = cli({"--jobs", t.at("missing.xml"), "--preview", "a"});
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_TRUE(missing.err.starts_with("XML error: ")) << missing.err;
+    EXPECT_TRUE(missing.err.starts_with("brindlewick-cli: XML error: ")) << missing.err;
 }
 
 TEST(CliJobs, UsageErrorsExit2)
@@ -176,7 +176,7 @@ TEST(CliJobs, HelpAndVersion)
 {
     const ProcessResult help = cli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("brindlewick-cli [OPTIONS] [JOBS] FOLDER..."), std::string::npos);
+    EXPECT_NE(help.out.find("brindlewick-cli [OPTIONS] JOBS FOLDER..."), std::string::npos);
     EXPECT_NE(help.out.find("--write-jobs OUT"), std::string::npos);
     const ProcessResult version = cli({"-V"});
     EXPECT_EQ(version.exitCode, 0);

@@ -61,7 +61,7 @@ TEST_F(CliRunTest, SimulatePrintsTheResultTreeAndChangesNothing)
     tree.file("keep.txt", "", localTime(2003, 1, 1, 0, 0));
     const auto before = tree.list();
     const ProcessResult r
-        = cli({"-j", kLowerJobs, "-r", "-d", "-u", "--sort", "date", "--simulate", tree.path()});
+        = cli({"-j", kLowerJobs, "-r", "-d", "-u", "--sort", "date", "--simulate", "--tree", tree.path()});
     EXPECT_EQ(r.out, replaceAll(readFile(kData + "simulate-clash.txt"), "{ROOT}", tree.path()));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, 1); // a clash
@@ -73,7 +73,7 @@ TEST_F(CliRunTest, SimulationWithoutClashExitsZero)
 {
     tree.file("A.TXT");
     const ProcessResult r = cli({"-j", kLowerJobs, "-n", "-q", tree.path()});
-    EXPECT_EQ(r.out, tree.path() + "\n  ~ a.txt\n1 files and 0 directories have been renamed.\n");
+    EXPECT_EQ(r.out, "A.TXT -> a.txt\n");
     EXPECT_EQ(r.exitCode, 0);
 }
 
@@ -84,7 +84,7 @@ TEST_F(CliRunTest, RunPrintsTheCountsAndWritesUndoFilesThatUndoRestores)
     tree.file("Misc/same.txt");
     tree.dir("Other");
     const ProcessResult r = cli({"-j", kLowerJobs, "-r", "-d", "-u", tree.path()});
-    EXPECT_EQ(r.out, "Folders renamed: 2 of 2\nFiles renamed: 2 of 3\nErrors: 0\nRenames failed: 0\n");
+    EXPECT_EQ(r.out, "Renamed 2 files and 2 folders.\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(
@@ -111,8 +111,8 @@ TEST_F(CliRunTest, RunPrintsTheCountsAndWritesUndoFilesThatUndoRestores)
     // A second undo finds no undo file and says so.
     const ProcessResult again = cli({"--undo", tree.path()});
     EXPECT_EQ(again.err,
-        "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not "
-        "continue!\n");
+        "brindlewick-cli: Undo file _brindlewick_undo.txt does not exist in " + tree.path()
+            + ". Operation will not continue!\n");
     EXPECT_EQ(again.exitCode, 1);
 }
 
@@ -133,9 +133,12 @@ TEST_F(CliRunTest, ExistingTargetIsReportedOnStandardErrorAndFails)
     tree.file("A.txt", "first");
     tree.file("a.txt", "second");
     const ProcessResult r = cli({"-j", kLowerJobs, tree.path()});
-    EXPECT_EQ(r.err, "Cannot rename a.txt. Operation will continue\n");
-    // The failure is counted as an error, and the summary says a rename failed.
-    EXPECT_EQ(r.out, "Folders renamed: 0 of 0\nFiles renamed: 0 of 2\nErrors: 1\nRenames failed: 1\n");
+    // The message names the entry that fails, its wanted name and why.
+    EXPECT_EQ(r.err,
+        "brindlewick-cli: Cannot rename A.txt to a.txt: held by a.txt, which stays. Operation will "
+        "continue\n");
+    // The failure is counted, and the summary says a rename failed.
+    EXPECT_EQ(r.out, "Renamed 0 files and 0 folders; 1 failed.\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(tree.read("A.txt"), "first");
     EXPECT_EQ(tree.read("a.txt"), "second");
@@ -153,7 +156,7 @@ TEST_F(CliRunTest, ConfirmReadsTheAnswersFromStandardInput)
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.exitCode, 0);
     // The third question met the end of the input: no.
-    EXPECT_EQ(tree.list(), (std::vector<std::string> {"B.TXT", "C.TXT", "a.txt"}));
+    EXPECT_EQ(tree.list(), (std::vector<std::string> {"B.TXT", "C.TXT", "_brindlewick_undo.txt", "a.txt"}));
 }
 
 TEST_F(CliRunTest, UndoAfterErrorsKeepsTheFileUnlessConfirmed)
@@ -163,7 +166,7 @@ TEST_F(CliRunTest, UndoAfterErrorsKeepsTheFileUnlessConfirmed)
     tree.file("x.txt", "was a");
     tree.file("_brindlewick_undo.txt", "new\r\nold\r\nx.txt\r\na.txt\r\n");
     const ProcessResult r = cli({"--undo", tree.path()});
-    EXPECT_EQ(r.err, "Cannot rename new to old. Operation will continue\n");
+    EXPECT_EQ(r.err, "brindlewick-cli: Cannot rename new to old: File exists. Operation will continue\n");
     EXPECT_EQ(r.out, "1 files and/or directories have been renamed. 1 errors detected!\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(tree.exists("_brindlewick_undo.txt"));
@@ -175,7 +178,8 @@ TEST_F(CliRunTest, UndoAfterErrorsKeepsTheFileUnlessConfirmed)
     const ProcessResult c = cli({"--undo", "--confirm", tree.path()}, "y\ny\n");
     EXPECT_EQ(c.err,
         "Operation will undo renaming in current directory.\nThen it will remove _brindlewick_undo.txt from "
-        "this directory. Continue?\nCannot rename new to old. Operation will continue\n"
+        "this directory. Continue?\nbrindlewick-cli: Cannot rename new to old: File exists. Operation will "
+        "continue\n"
         "Errors detected! Remove _brindlewick_undo.txt from this Dir?\n");
     EXPECT_EQ(c.out,
         "0 files and/or directories have been renamed. 1 errors detected! 1 pair passed over: its rename "
@@ -197,10 +201,14 @@ TEST_F(CliRunTest, UndoDeclinedChangesNothing)
 TEST_F(CliRunTest, FoldersThatDoNotExist)
 {
     const ProcessResult run = cli({"-j", kLowerJobs, tree.at("missing")});
-    EXPECT_EQ(run.err, "Cannot change to directory: " + tree.at("missing") + "\n");
+    EXPECT_EQ(run.err,
+        "brindlewick-cli: cannot open folder " + tree.at("missing") + ": No such file or directory\n");
+    EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.exitCode, 1);
     const ProcessResult undo = cli({"--undo", tree.at("missing")});
-    EXPECT_EQ(undo.err, "Cannot change current directory to " + tree.at("missing") + "\n");
+    EXPECT_EQ(undo.err,
+        "brindlewick-cli: Cannot change current directory to " + tree.at("missing")
+            + ": No such file or directory\n");
     EXPECT_EQ(undo.exitCode, 1);
 }
 
@@ -208,7 +216,7 @@ TEST_F(CliRunTest, EmptyJobListIsBadUsage)
 {
     tree.file("A");
     const ProcessResult r = cli({"-j", kData + "empty.xml", tree.path()});
-    EXPECT_EQ(r.err, "Nothing to do! Select some jobs from the toolbar buttons first!\n");
+    EXPECT_EQ(r.err, "brindlewick-cli: the job list " + kData + "empty.xml holds no jobs: nothing to do\n");
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(tree.exists("A"));
@@ -224,8 +232,8 @@ TEST_F(CliRunTest, MaskAndCounterOptions)
     jobs.file("counter.xml",
         "<?xml version=\"1.0\"?><brindlewick><jobs><job type=\"jobCounter\" modifier=\"0\" int1=\"3\" "
         "int2=\"0\" str1=\"\" str2=\"\" /></jobs></brindlewick>");
-    const ProcessResult r = cli(
-        {"-j", jobs.at("counter.xml"), "-m", "*.jpg", "-c", "7", "-r", "--reset-counter", "-q", tree.path()});
+    const ProcessResult r = cli({"-j", jobs.at("counter.xml"), "-m", "*.jpg", "-c", "7", "-r",
+        "--reset-counter", "-q", "--no-undo-file", tree.path()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"007a.jpg", "008b.JPG", "Sub", "c.txt"}));
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"007d.jpg"}));
@@ -248,7 +256,8 @@ TEST_F(CliRunTest, NaturalSortOrders)
         TempTree t;
         for (const char* name : {"x10.txt", "x9.txt", "x100.txt"})
             t.file(name);
-        const ProcessResult r = cli({"-j", jobs.at("counter.xml"), "--sort", order, "-q", t.path()});
+        const ProcessResult r
+            = cli({"-j", jobs.at("counter.xml"), "--sort", order, "-q", "--no-undo-file", t.path()});
         EXPECT_EQ(r.exitCode, 0) << order << ": " << r.err;
         EXPECT_EQ(t.list(), expected) << order;
     }
@@ -270,7 +279,7 @@ TEST_F(CliRunTest, RegularExpressionThatCannotRunIsBadUsage)
         "int2=\"0\" str1=\"\" str2=\"\" /><job type=\"jobReplace\" modifier=\"1\" int1=\"0\" int2=\"0\" "
         "str1=\"(a\" str2=\"b\" /></jobs></brindlewick>");
     const std::string message
-        = "Invalid regular expression in job 2: missing closing parenthesis at offset 2\n";
+        = "brindlewick-cli: Invalid regular expression in job 2: missing closing parenthesis at offset 2\n";
     for (const std::vector<std::string>& args :
         {std::vector<std::string> {"-j", jobs.at("regex.xml"), tree.path()},
             {"-j", jobs.at("regex.xml"), "-n", tree.path()},
@@ -301,8 +310,9 @@ TEST_F(CliRunTest, ShortOptionsCombineAndDoubleDashEndsThem)
 {
     tree.file("-n/Sub/A.TXT");
     tree.file("-n/B.TXT");
-    const ProcessResult r = runProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" -rdqj \"$3\" -- -n", "sh",
-        tree.path(), BRINDLE_CLI, kLowerJobs});
+    const ProcessResult r
+        = runProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" --no-undo-file -rdqj \"$3\" -- -n", "sh",
+            tree.path(), BRINDLE_CLI, kLowerJobs});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(tree.list("-n"), (std::vector<std::string> {"b.txt", "sub"}));
@@ -328,9 +338,10 @@ TEST_F(CliRunTest, FolderThatCannotBeEnteredIsReportedAndItsSiblingsGoOn)
         {"", "A", "A/File.TXT", "Locked", "Locked/Inner.TXT", "Z", "Z/Last.TXT", "Top.TXT"})
         ASSERT_EQ(::chown(tree.at(rel).c_str(), 65534, 65534), 0);
     ASSERT_EQ(::chmod(tree.at("Locked").c_str(), 0), 0);
-    const ProcessResult r = runProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-        "--clear-groups", BRINDLE_CLI, "-j", jobs.at("lower.xml"), "-r", "-d", tree.path()});
-    EXPECT_EQ(r.err, "Cannot change to directory: locked\n");
+    const ProcessResult r
+        = runProcess({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", BRINDLE_CLI,
+            "-j", jobs.at("lower.xml"), "-r", "-d", "--no-undo-file", tree.path()});
+    EXPECT_EQ(r.err, "brindlewick-cli: Cannot change to directory: locked: Permission denied\n");
     EXPECT_EQ(r.exitCode, 1);
     ::chmod(tree.at("locked").c_str(), 0755);
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"a", "locked", "top.txt", "z"}));
@@ -356,13 +367,11 @@ TEST_F(CliRunTest, ARotationIsSimulatedAndMadeAndUndone)
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
         tree.file(name, name);
     const ProcessResult sim = cli({"-j", rotate, "-n", tree.path()});
-    EXPECT_EQ(sim.out,
-        tree.path()
-            + "\n  ~ b.txt\n  ~ c.txt\n  ~ a.txt\n3 files and 0 directories have been renamed.\nClashes: "
-              "0\n");
+    EXPECT_EQ(
+        sim.out, "a.txt -> b.txt\nb.txt -> c.txt\nc.txt -> a.txt\nWould rename 3 files and 0 folders.\n");
     EXPECT_EQ(sim.exitCode, 0);
     const ProcessResult run = cli({"-j", rotate, "-u", tree.path()});
-    EXPECT_EQ(run.out, "Folders renamed: 0 of 0\nFiles renamed: 3 of 3\nErrors: 0\nRenames failed: 0\n");
+    EXPECT_EQ(run.out, "Renamed 3 files and 0 folders.\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(tree.read("b.txt"), "a.txt");
@@ -383,13 +392,15 @@ TEST_F(CliRunTest, ATargetHeldOutsideTheMaskFailsInTheSimulationAsInTheRun)
     tree.file("b.jpg", "b");
     const ProcessResult sim = cli({"-j", toJpg, "-m", "*.txt", "-n", tree.path()});
     EXPECT_EQ(sim.out,
-        tree.path()
-            + "\n  ! b.jpg (was \"a.txt\"): held by b.jpg, which stays\n0 files and 0 directories have been "
-              "renamed.\nClashes: 1\n");
+        "! a.txt -> b.jpg: held by b.jpg, which stays\nWould rename 0 files and 0 folders; 1 would fail "
+        "(clashes: "
+        "1).\n");
     EXPECT_EQ(sim.exitCode, 1);
     const ProcessResult run = cli({"-j", toJpg, "-m", "*.txt", tree.path()});
-    EXPECT_EQ(run.err, "Cannot rename b.jpg. Operation will continue\n");
-    EXPECT_EQ(run.out, "Folders renamed: 0 of 0\nFiles renamed: 0 of 1\nErrors: 1\nRenames failed: 1\n");
+    EXPECT_EQ(run.err,
+        "brindlewick-cli: Cannot rename a.txt to b.jpg: held by b.jpg, which stays. Operation will "
+        "continue\n");
+    EXPECT_EQ(run.out, "Renamed 0 files and 0 folders; 1 failed.\n");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(tree.read("b.jpg"), "b");
 }
@@ -410,8 +421,8 @@ TEST_F(CliRunTest, UndoWithRecurseUndoesEveryFolderOfTheRun)
     EXPECT_EQ(tree.list("Misc/Deeper"), (std::vector<std::string> {"X.TXT"}));
     const ProcessResult again = cli({"--undo", "-r", tree.path()});
     EXPECT_EQ(again.err,
-        "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not "
-        "continue!\n");
+        "brindlewick-cli: Undo file _brindlewick_undo.txt does not exist in " + tree.path()
+            + ". Operation will not continue!\n");
     EXPECT_EQ(again.exitCode, 1);
 }
 

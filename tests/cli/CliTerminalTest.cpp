@@ -51,7 +51,7 @@ TEST_P(CliColour, MarksOnATerminal)
     t.file("B.TXT");
     t.file("same");
     t.file("Sub/B");
-    const std::vector<std::string> args = {BRINDLE_CLI, "-n", "-r", "--lower", t.path()};
+    const std::vector<std::string> args = {BRINDLE_CLI, "-n", "--tree", "-r", "--lower", t.path()};
     const ProcessResult piped = runProcess(args, {}, c.env);
     EXPECT_EQ(piped.out.find('\033'), std::string::npos);
     const TerminalResult r = runOnTerminal(args, {}, c.env);
@@ -119,8 +119,8 @@ TEST(CliTerminal, ProgressLineForALongRunIsErasedBeforeOtherOutput)
     EXPECT_EQ(lines.back(), "brindlewick-cli: 1 folder, 2 renamed, 0 failed");
     EXPECT_EQ(std::regex_replace(r.output, shown, ""),
         "Rename file \"a\" to \"A\"?\nRename file \"b\" to \"B\"?\nRename file \"c\" to \"C\"?\n"
-        "Folders renamed: 0 of 0\nFiles renamed: 2 of 3\nErrors: 0\nRenames failed: 0\n");
-    EXPECT_EQ(t.list("Dir"), (std::vector<std::string> {"A", "C", "b"}));
+        "Renamed 2 files and 0 folders.\n");
+    EXPECT_EQ(t.list("Dir"), (std::vector<std::string> {"A", "C", "_brindlewick_undo.txt", "b"}));
 }
 
 /// A short run shows no progress line, and --quiet none at all.
@@ -132,7 +132,7 @@ TEST(CliTerminal, NoProgressLineForAShortRunOrWhenQuiet)
     const TerminalResult fast
         = runOnTerminal({BRINDLE_CLI, "--upper", "--name-only", t.at("Dir")}, {}, {"TERM=xterm"});
     EXPECT_EQ(fast.exitCode, 0);
-    EXPECT_EQ(fast.output, "Folders renamed: 0 of 0\nFiles renamed: 2 of 2\nErrors: 0\nRenames failed: 0\n");
+    EXPECT_EQ(fast.output, "Renamed 2 files and 0 folders.\n");
 
     const std::vector<TerminalStep> answers = {
         {"Rename file \"A\" to \"a\"?\n", 1200ms, "y\n"},
@@ -143,7 +143,7 @@ TEST(CliTerminal, NoProgressLineForAShortRunOrWhenQuiet)
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.stepsMissed, 0u) << quiet.output;
     EXPECT_EQ(quiet.output, "Rename file \"A\" to \"a\"?\nRename file \"B\" to \"b\"?\n");
-    EXPECT_EQ(t.list("Dir"), (std::vector<std::string> {"a", "b"}));
+    EXPECT_EQ(t.list("Dir"), (std::vector<std::string> {"_brindlewick_undo.txt", "a", "b"}));
 }
 
 } // namespace

@@ -266,8 +266,11 @@ TEST_F(RunWindow, RenamesThatFailInTheMiddleAreReportedAndTheRunGoesOn)
     go();
 
     EXPECT_EQ(m_dialogs.messages,
-        (std::vector<QString> {QStringLiteral("Cannot rename b.txt. Operation will continue"),
-            QStringLiteral("Cannot rename c.txt. Operation will continue")}));
+        (std::vector<QString> {
+            QStringLiteral(
+                "Cannot rename B.TXT to b.txt: held by b.txt, which stays. Operation will continue"),
+            QStringLiteral(
+                "Cannot rename C.TXT to c.txt: No such file or directory. Operation will continue")}));
     for (const QWidget* parent : m_dialogs.messageParents)
         EXPECT_EQ(parent, win().progressWindow());
     EXPECT_EQ(work(), (Strings {"B.TXT", "_brindlewick_undo.txt", "a.txt", "b.txt", "d.txt"}));
@@ -301,10 +304,13 @@ TEST_P(ManyFailures, AfterTheThirdTheUserChoosesWhetherToSeeTheRest)
     go();
 
     std::vector<QString> shown;
-    for (const char* name : {"a", "b", "c", "d", "e"})
-        shown.push_back(QString::fromLatin1(name) + QStringLiteral(".txt"));
-    for (QString& name : shown)
-        name = QStringLiteral("Cannot rename ") + name + QStringLiteral(". Operation will continue");
+    // Each message names the entry, its wanted name and the reason.
+    for (const char* name : {"A", "B", "C", "D", "E"}) {
+        const QString lower = QString::fromLatin1(name).toLower() + QStringLiteral(".txt");
+        shown.push_back(QStringLiteral("Cannot rename ") + QString::fromLatin1(name)
+            + QStringLiteral(".TXT to ") + lower + QStringLiteral(": held by ") + lower
+            + QStringLiteral(", which stays. Operation will continue"));
+    }
     EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kKeepShowingFailures});
     EXPECT_EQ(progressText("lblErrors"), "5");
     if (keepShowing) {
@@ -474,7 +480,9 @@ TEST_F(RunWindow, CancelStopsTheRunBeforeTheNextEntry)
     EXPECT_EQ(progressText("lblFiles"), "1 of 1");
     EXPECT_TRUE(progressButton("btnClose")->isVisible());
     const Strings log = logLines();
-    EXPECT_NE(std::find(log.begin(), log.end(), "+ Renaming cancelled"), log.end());
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                  [](const std::string& line) { return line.starts_with("+ Renaming cancelled: "); }),
+        log.end());
 
     // The request does not outlive its run.
     m_dialogs.onQuestion = nullptr;
@@ -579,7 +587,9 @@ TEST_F(RunWindow, CancelStopsARunInTheMiddleOfAFolder)
         EXPECT_EQ(m_tree.read("work/_brindlewick_undo.txt"), pairs);
     }
     const Strings log = logLines();
-    EXPECT_NE(std::find(log.begin(), log.end(), "+ Renaming cancelled"), log.end());
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                  [](const std::string& line) { return line.starts_with("+ Renaming cancelled: "); }),
+        log.end());
     EXPECT_EQ(
         progressText("lblFiles"), std::to_string(renamed.size()) + " of " + std::to_string(renamed.size()));
     EXPECT_TRUE(progressButton("btnClose")->isVisible());
@@ -625,33 +635,34 @@ TEST_F(RunWindow, LogOfARunIsIndentedByDepthAndShownAtTheEnd)
 
     const std::string root = m_tree.at("work");
     const Strings log = logLines();
-    ASSERT_EQ(log.size(), 12u) << win().logWindow()->text().toStdString();
+    ASSERT_EQ(log.size(), 13u) << win().logWindow()->text().toStdString();
     EXPECT_TRUE(isStampLine(log[0], "Starting Renaming in " + root)) << log[0];
     EXPECT_EQ(log[1], "> Changing to " + root);
     EXPECT_EQ(log[2], "- Added directory 01/03/2004 18:20 Misc");
     EXPECT_EQ(log[3], "- Added file 05/03/2004 09:01 IMG_1.JPG");
     EXPECT_EQ(log[4], "* Renaming file IMG_1.JPG");
-    EXPECT_EQ(log[5], "+ Recursing Directories...");
-    EXPECT_EQ(log[6], "+ Recursing into Misc ()");
-    EXPECT_EQ(log[7], "   > Changing to Misc");
-    EXPECT_EQ(log[8], "   + Recursing Directories...");
-    EXPECT_EQ(log[9], "");
-    EXPECT_TRUE(isStampLine(log[10], "Finished Renaming in " + root)) << log[10];
-    EXPECT_EQ(log[11], std::string(80, '-'));
+    EXPECT_EQ(log[5], "* New name img_1.jpg");
+    EXPECT_EQ(log[6], "+ Recursing Directories...");
+    EXPECT_EQ(log[7], "+ Recursing into Misc");
+    EXPECT_EQ(log[8], "   > Changing to Misc");
+    EXPECT_EQ(log[9], "   + Recursing Directories...");
+    EXPECT_EQ(log[10], "");
+    EXPECT_TRUE(isStampLine(log[11], "Finished Renaming in " + root)) << log[11];
+    EXPECT_EQ(log[12], std::string(80, '-'));
     EXPECT_TRUE(win().logWindow()->isVisible());
 
-    // A second run adds its own trace below the first.
+    // A second run adds its own trace below the first (the name is already as the job makes it).
     go();
     const Strings twice = logLines();
-    ASSERT_EQ(twice.size(), 24u);
-    EXPECT_EQ(twice[11], std::string(80, '-'));
-    EXPECT_EQ(twice[23], std::string(80, '-'));
-    EXPECT_TRUE(isStampLine(twice[12], "Starting Renaming in " + root)) << twice[12];
+    ASSERT_EQ(twice.size(), 25u);
+    EXPECT_EQ(twice[12], std::string(80, '-'));
+    EXPECT_EQ(twice[24], std::string(80, '-'));
+    EXPECT_TRUE(isStampLine(twice[13], "Starting Renaming in " + root)) << twice[13];
 
     // OK hides and keeps the text; Clear Log empties it.
     child<QPushButton>(win().logWindow(), "btnOK")->click();
     EXPECT_FALSE(win().logWindow()->isVisible());
-    EXPECT_EQ(logLines().size(), 24u);
+    EXPECT_EQ(logLines().size(), 25u);
     win().findChild<QAction*>(QStringLiteral("cmLogWindow"))->trigger();
     EXPECT_TRUE(win().logWindow()->isVisible());
     child<QPushButton>(win().logWindow(), "btnClearLog")->click();

@@ -81,7 +81,8 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     // A second undo finds no undo file.
     undo();
     EXPECT_EQ(m_dialogs.messages.back().toStdString(),
-        "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not continue!");
+        "Undo file _brindlewick_undo.txt does not exist in " + m_tree.at("work")
+            + ". Operation will not continue!");
     EXPECT_EQ(m_dialogs.questions.size(), 1u);
 }
 
@@ -151,7 +152,9 @@ TEST_P(UndoWithErrors, AreReportedPairByPairAndTheUndoFileGoesOnlyOnYes)
     undo();
     EXPECT_EQ(m_dialogs.questions, (std::vector<QString> {kUndoQuestion, kRemoveQuestion}));
     EXPECT_EQ(m_dialogs.messages,
-        (std::vector<QString> {QStringLiteral("Cannot rename gone.txt to GONE.TXT. Operation will continue"),
+        (std::vector<QString> {
+            QStringLiteral(
+                "Cannot rename gone.txt to GONE.TXT: No such file or directory. Operation will continue"),
             QStringLiteral("1 files and/or directories have been renamed. 1 errors detected!")}));
     EXPECT_EQ(work(), GetParam().after);
     // The hourglass while the undo works, the normal cursor for the report.
@@ -180,9 +183,12 @@ TEST_F(UndoWindow, AfterTheThirdFailureTheRestCanGoToTheLog)
     // The last rename is undone first.
     EXPECT_EQ(m_dialogs.messages,
         (std::vector<QString> {
-            QStringLiteral("Cannot rename gone5.txt to GONE5.TXT. Operation will continue"),
-            QStringLiteral("Cannot rename gone4.txt to GONE4.TXT. Operation will continue"),
-            QStringLiteral("Cannot rename gone3.txt to GONE3.TXT. Operation will continue"),
+            QStringLiteral(
+                "Cannot rename gone5.txt to GONE5.TXT: No such file or directory. Operation will continue"),
+            QStringLiteral(
+                "Cannot rename gone4.txt to GONE4.TXT: No such file or directory. Operation will continue"),
+            QStringLiteral(
+                "Cannot rename gone3.txt to GONE3.TXT: No such file or directory. Operation will continue"),
             QStringLiteral("0 files and/or directories have been renamed. 5 errors detected!")}));
     EXPECT_EQ(logLines(),
         (Strings {"! Cannot rename gone2.txt to GONE2.TXT: No such file or directory",
@@ -197,8 +203,8 @@ TEST_F(UndoWindow, FolderThatIsGoneIsReported)
     ASSERT_EQ(::rmdir(m_tree.at("work/gone").c_str()), 0);
     undo();
     EXPECT_EQ(m_dialogs.messages,
-        std::vector<QString> {
-            QString::fromStdString("Cannot change current directory to " + m_tree.at("work/gone"))});
+        std::vector<QString> {QString::fromStdString(
+            "Cannot change current directory to " + m_tree.at("work/gone") + ": No such file or directory")});
     EXPECT_TRUE(m_dialogs.questions.empty());
 }
 

@@ -107,7 +107,11 @@ TEST(StringUtil, PluralizeAndOrdinal)
 
 TEST(StringUtil, zeroPaddedNumber)
 {
-    EXPECT_EQ(zeroPaddedNumber(-5, 4), "00-5");
+    // The sign comes before the zeros, and the width counts it.
+    EXPECT_EQ(zeroPaddedNumber(-5, 4), "-005");
+    EXPECT_EQ(zeroPaddedNumber(-5, 3), "-05");
+    EXPECT_EQ(zeroPaddedNumber(-5, 1), "-5");
+    EXPECT_EQ(zeroPaddedNumber(-2147483647 - 1, 12), "-02147483648");
     EXPECT_EQ(zeroPaddedNumber(7, 3), "007");
     EXPECT_EQ(zeroPaddedNumber(1234, 2), "1234");
     EXPECT_EQ(zeroPaddedNumber(0, 0), "0");

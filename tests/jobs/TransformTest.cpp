@@ -178,7 +178,7 @@ const TransformCase kBeforeExtensionJobs[] = {
 const TransformCase kCounterJobs[] = {
     {"EndWidth2", makeJob(jobCounter, posEnd, 2), "a", "a09", 9},
     {"EndWidth1", makeJob(jobCounter, posEnd, 1), "a", "a10", 10},
-    {"Negative", makeJob(jobCounter, posBegin, 3), "", "0-3", -3},
+    {"Negative", makeJob(jobCounter, posBegin, 3), "", "-03", -3},
     {"Begin", makeJob(jobCounter, posBegin, 3), "x.jpg", "007x.jpg", 7},
     {"AfterCharUsesInt2", makeJob(jobCounter, posAfterChar, 2, 1), "abc", "a05bc", 5},
     {"BeforeAnchorInStr1", makeJob(jobCounter, posBeforeString, 1, 0, ".", "z"), "a.b", "a4.b", 4},
@@ -217,7 +217,7 @@ TEST(EveryLetter, AsciiNamesChangeAsTheAsciiJobsChangeThem)
     }
 }
 
-TEST(Counter, AdvancesOnEveryApplicationAndWraps)
+TEST(Counter, AdvancesOnEveryApplicationAndNeverWraps)
 {
     std::int32_t counter = 9;
     const Job missing = makeJob(jobCounter, posBeforeString, 1, 0, "zz");
@@ -229,7 +229,8 @@ TEST(Counter, AdvancesOnEveryApplicationAndWraps)
 
     counter = INT_MAX;
     EXPECT_EQ(makeJob(jobCounter, posEnd, 1).apply("n", counter), "n2147483647");
-    EXPECT_EQ(counter, INT_MIN);
+    // It stays at the largest value rather than wrap to -2147483648.
+    EXPECT_EQ(counter, INT_MAX);
 }
 
 TEST(Counter, OtherKindsLeaveIt)

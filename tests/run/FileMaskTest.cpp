@@ -55,7 +55,41 @@ INSTANTIATE_TEST_SUITE_P(Table, MaskTest,
             "\xff"
             "abc",
             true},
-        MaskCase {"", "a", false}));
+        MaskCase {"", "a", false},
+        // Classes: one character of a set or a range, or not of it; letters fold here too.
+        MaskCase {"IMG_[0-9]*", "img_1.jpg", true}, MaskCase {"IMG_[0-9]*", "IMG_x.jpg", false},
+        MaskCase {"[abc].txt", "B.TXT", true}, MaskCase {"[abc].txt", "d.txt", false},
+        MaskCase {"[!abc]*", "d", true}, MaskCase {"[!abc]*", "a", false}, MaskCase {"[^a]", "b", true},
+        MaskCase {"[]]x", "]x", true}, MaskCase {"[a-]x", "-x", true}, MaskCase {"[é]", "É", true},
+        MaskCase {"[α-ω]*", "Δelta", true},
+        // A '[' without its ']' is itself.
+        MaskCase {"a[b", "a[b", true}, MaskCase {"a[b", "ab", false},
+        // A class is one character, whatever its bytes.
+        MaskCase {"[é]x", "éx", true},
+        MaskCase {"*[0-9]",
+            "a\xff"
+            "9",
+            true}));
+
+struct SeveralCase {
+    std::vector<std::string> masks;
+    const char* name;
+    bool matches;
+};
+
+TEST(MaskTest, SeveralMasksMatchWhenAnyMatches)
+{
+    const SeveralCase cases[] = {
+        {{"*.jpg", "*.png"}, "a.PNG", true},
+        {{"*.jpg", "*.png"}, "a.gif", false},
+        {{"*.jpg", "*.*"}, "README", true},
+        {{}, "anything", true},
+        {{"a?", "[xy]*"}, "yes", true},
+        {{"a?", "[xy]*"}, "abc", false},
+    };
+    for (const SeveralCase& c : cases)
+        EXPECT_EQ(FileMask(c.masks).matches(c.name), c.matches) << c.name;
+}
 
 } // namespace
 } // namespace brindle

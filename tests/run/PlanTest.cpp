@@ -253,7 +253,7 @@ TEST_F(PlanRunTest, TheLogShowsEachRenameAsItHappensAndTheTemporaryStep)
     o.undo = true;
     run(o);
     const Strings body(host.log.begin() + 1, host.log.end() - 3);
-    ASSERT_EQ(body.size(), 12u) << ::testing::PrintToString(host.log);
+    ASSERT_EQ(body.size(), 16u) << ::testing::PrintToString(host.log);
     const std::string temporary = body[7].substr(38, 25);
     EXPECT_TRUE(temporary.starts_with(".brindlewick-tmp-")) << body[7];
     // The listing comes in the folder's own order.
@@ -268,9 +268,9 @@ TEST_F(PlanRunTest, TheLogShowsEachRenameAsItHappensAndTheTemporaryStep)
         (Strings {"+ Sorting files...",
             // The swap: a steps aside, b takes a's name, a takes b's.
             "* Renaming file a to a temporary name " + temporary + " (cycle)", "* Renaming file b",
-            "* Renaming file a",
+            "* New name a", "* Renaming file a", "* New name b",
             // The chain runs from its free end: d to e first, then c to d.
-            "* Renaming file d", "* Renaming file c"}));
+            "* Renaming file d", "* New name e", "* Renaming file c", "* New name d"}));
     // Every step on disk is in the undo file, the temporary one too.
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"),
         temporary + "\r\na\r\na\r\nb\r\nb\r\n" + temporary + "\r\ne\r\nd\r\nd\r\nc\r\n");

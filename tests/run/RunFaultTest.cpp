@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 
+#include <regex>
+
 #include <gtest/gtest.h>
 
 #include "common/ScratchMount.h"
@@ -96,7 +98,9 @@ TEST_F(RunFaultTest, AnEntryRemovedAfterListingIsReportedAndTheRunGoesOn)
 {
     host.onLog = beforeRenaming("C.TXT", [&] { ASSERT_EQ(::unlink(tree.at("C.TXT").c_str()), 0); });
     const RunResult r = runRename(session, host, options);
-    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {
+            "Cannot rename C.TXT to c.txt: No such file or directory. Operation will continue"}));
     EXPECT_EQ(r.renameFailures, 1);
     EXPECT_FALSE(r.stopped);
     EXPECT_EQ(tree.list(),
@@ -116,7 +120,8 @@ TEST_F(RunFaultTest, ATargetTakenAfterListingIsNeverReplaced)
     host.onLog = beforeRenaming("C.TXT", [&] { tree.file("c.txt", "came in between"); });
     const TreeSnapshot before = snapshotTree(tree.path());
     const RunResult r = runRename(session, host, options);
-    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot rename C.TXT to c.txt: File exists. Operation will continue"}));
     EXPECT_EQ(r.renameFailures, 1);
     EXPECT_EQ(tree.read("C.TXT"), "content of C.TXT");
     EXPECT_EQ(tree.read("c.txt"), "came in between");
@@ -182,8 +187,9 @@ TEST_F(RunFaultTest, AFolderMadeReadOnlyHalfWayFailsEntryByEntryAndTheRunGoesOn)
     }
     ::chmod(tree.path().c_str(), 0755);
     EXPECT_EQ(host.messages,
-        (std::vector<std::string> {"Cannot rename c.txt. Operation will continue",
-            "Cannot rename d.txt. Operation will continue", "Cannot rename e.txt. Operation will continue"}));
+        (std::vector<std::string> {"Cannot rename C.TXT to c.txt: Permission denied. Operation will continue",
+            "Cannot rename D.TXT to d.txt: Permission denied. Operation will continue",
+            "Cannot rename E.TXT to e.txt: Permission denied. Operation will continue"}));
     EXPECT_EQ(r.renameFailures, 3);
     EXPECT_FALSE(r.stopped);
     // The undo file, opened before, still took the pairs of the renames that were made, and
@@ -235,8 +241,9 @@ TEST_P(ReadOnlyMountTest, RunReportsAndLosesNothing)
             (std::vector<std::string> {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub", "Tail"}));
     } else {
         EXPECT_EQ(host.messages,
-            (std::vector<std::string> {"Cannot rename f.txt. Operation will continue",
-                "Cannot rename g.txt. Operation will continue"}));
+            (std::vector<std::string> {
+                "Cannot rename F.TXT to f.txt: Read-only file system. Operation will continue",
+                "Cannot rename G.TXT to g.txt: Read-only file system. Operation will continue"}));
         EXPECT_FALSE(r.stopped);
         EXPECT_EQ(r.renameFailures, 2);
         EXPECT_EQ(tree.list("Tail"), (std::vector<std::string> {"h.txt"}));
@@ -279,9 +286,13 @@ TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNa
     std::vector<std::string> names = tree.list();
     std::erase(names, "_brindlewick_undo.txt");
     if (intruderLeaves) {
-        EXPECT_EQ(host.messages,
-            (std::vector<std::string> {"Cannot rename a.txt. Operation will continue",
-                "Cannot rename b.txt. Operation will continue"}));
+        // Each message names the entry (a member at the temporary name by both names) and why.
+        ASSERT_EQ(host.messages.size(), 2u);
+        EXPECT_EQ(host.messages[0], "Cannot rename b.txt to a.txt: File exists. Operation will continue");
+        EXPECT_TRUE(std::regex_match(host.messages[1],
+            std::regex(R"(Cannot rename \.brindlewick-tmp-[0-9a-f]{8} \(a\.txt\) to b\.txt: File exists\. )"
+                       R"(Operation will continue)")))
+            << host.messages[1];
         EXPECT_EQ(names, (std::vector<std::string> {"a.txt", "b.txt"}));
         EXPECT_EQ(tree.read("a.txt"), "A");
     } else {
@@ -291,8 +302,8 @@ TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNa
         EXPECT_EQ(tree.read(temporary), "A");
         EXPECT_EQ(tree.read("a.txt"), "intruder");
         EXPECT_EQ(host.messages,
-            (std::vector<std::string> {"Cannot rename a.txt. Operation will continue",
-                "Cannot rename b.txt. Operation will continue",
+            (std::vector<std::string> {"Cannot rename b.txt to a.txt: File exists. Operation will continue",
+                "Cannot rename " + temporary + " (a.txt) to b.txt: File exists. Operation will continue",
                 "Cannot rename " + temporary + " back to a.txt. a.txt is now named " + temporary
                     + ". Operation will continue"}));
         EXPECT_NE(std::find(host.log.begin(), host.log.end(),

@@ -388,9 +388,13 @@ TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
     for (const auto& [was, name] : simHost.predicted) {
         if (name == lastName(was) || renamedTo.contains(was))
             continue;
-        const std::string failed = "Cannot rename " + name + ". Operation will continue";
+        // The message names the entry, its wanted name and a reason.
+        const std::string failed = "Cannot rename " + lastName(was) + " to " + name + ": ";
         const bool reported
-            = std::find(runHost.messages.begin(), runHost.messages.end(), failed) != runHost.messages.end();
+            = std::any_of(runHost.messages.begin(), runHost.messages.end(), [&](const std::string& m) {
+                  return m.starts_with(failed) && m.ends_with(". Operation will continue")
+                      && m.size() > failed.size() + 24;
+              });
         const bool declined
             = runHost.declined.contains("Rename file \"" + lastName(was) + "\" to \"" + name + "\"?")
             || runHost.declined.contains("Rename directory \"" + lastName(was) + "\" to \"" + name + "\"?");

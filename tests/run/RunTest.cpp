@@ -98,7 +98,7 @@ TEST_F(RunTest, DeclinedSubfolderIsStillEnteredUnderItsOldName)
             "Rename file \"Top.TXT\" to \"top.txt\"?", "Rename file \"File.TXT\" to \"file.txt\"?"}));
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"Sub", "top.txt"}));
     EXPECT_EQ(tree.list("Sub"), (std::vector<std::string> {"file.txt"}));
-    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "+ Recursing into Sub (Sub)"), host.log.end());
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "+ Recursing into Sub"), host.log.end());
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(r.allWentThrough(session.stats));
     EXPECT_EQ(session.stats.foldersRenamed, 0);
@@ -152,8 +152,8 @@ TEST_F(RunTest, RegularExpressionThatCannotRunStopsTheRunBeforeItStarts)
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"artist - track.mp3", std::string(200, 'x') + ".mp3"}));
     EXPECT_EQ(again.renameFailures, 1);
     EXPECT_EQ(host.messages,
-        (std::vector<std::string> {
-            "Cannot rename " + std::string(400, 'x') + ".mp3. Operation will continue"}));
+        (std::vector<std::string> {"Cannot rename " + std::string(200, 'x') + ".mp3 to "
+            + std::string(400, 'x') + ".mp3: a name longer than 255 bytes. Operation will continue"}));
 }
 
 TEST_F(RunTest, UnchangedNameIsOnlyCounted)
@@ -180,7 +180,10 @@ TEST_F(RunTest, ExistingTargetIsReportedAndBothFilesAreKept)
     o.undo = true;
     o.log = true;
     const RunResult r = run(o);
-    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename a.txt. Operation will continue"}));
+    // The message names the entry that fails, its wanted name and why.
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {
+            "Cannot rename A.txt to a.txt: held by a.txt, which stays. Operation will continue"}));
     EXPECT_EQ(tree.read("A.txt"), "first");
     EXPECT_EQ(tree.read("a.txt"), "second");
     EXPECT_EQ(tree.read("b.txt"), "third");
@@ -218,8 +221,12 @@ TEST_P(BadNewNameTest, IsRefusedAndTheRunGoesOn)
     RunOptions o = options(true, false);
     o.undo = true;
     const RunResult r = run(o);
-    EXPECT_EQ(host.messages,
-        (std::vector<std::string> {"Cannot rename " + c.newName + ". Operation will continue"}));
+    // The message names the entry, the name refused and why.
+    ASSERT_EQ(host.messages.size(), 1u);
+    const std::string& m = host.messages[0];
+    EXPECT_TRUE(m.starts_with("Cannot rename " + c.oldName + " to " + c.newName + ": ")) << m;
+    EXPECT_TRUE(m.ends_with(". Operation will continue")) << m;
+    EXPECT_GT(m.size(), c.oldName.size() + c.newName.size() + 44) << m;
     EXPECT_EQ(tree.read("Sub/" + c.oldName), "data");
     // Nothing was renamed, so no undo file was made.
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"Sub"}));
@@ -273,7 +280,9 @@ TEST_F(RunTest, ANameWithALineFeedIsRenamedOnlyWithoutAnUndoFile)
     RunOptions o;
     o.undo = true;
     run(o);
-    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename new\nline. Operation will continue"}));
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot rename New\nLine to new\nline: a line feed, which the undo file "
+                                   "cannot record. Operation will continue"}));
     EXPECT_TRUE(tree.exists("New\nLine"));
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "");
 
@@ -298,7 +307,9 @@ TEST_F(RunTest, UndoFileRecordsSubfoldersThenFiles)
     // A name that differs from the undo file's in case only is listed and renamed like any
     // other, and the undo file is not replaced by it.
     EXPECT_EQ(host.messages,
-        (std::vector<std::string> {"Cannot rename _brindlewick_undo.txt. Operation will continue"}));
+        (std::vector<std::string> {
+            "Cannot rename _Brindlewick_Undo.TXT to _brindlewick_undo.txt: the name of the undo "
+            "file. Operation will continue"}));
     EXPECT_TRUE(tree.exists("_Brindlewick_Undo.TXT"));
     // A folder where nothing was renamed gets no undo file.
     EXPECT_FALSE(tree.exists("misc/_brindlewick_undo.txt"));
@@ -314,19 +325,20 @@ TEST_F(RunTest, TheLogOfARunLineByLine)
     o.log = true;
     run(o);
     const std::string stamp = R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)";
-    ASSERT_EQ(host.log.size(), 12u);
+    ASSERT_EQ(host.log.size(), 13u);
     EXPECT_TRUE(std::regex_match(host.log[0], std::regex("---- " + stamp + " ---- Starting Renaming in .*")))
         << host.log[0];
     EXPECT_EQ(host.log[0].substr(host.log[0].size() - tree.path().size()), tree.path());
-    const std::vector<std::string> middle(host.log.begin() + 1, host.log.begin() + 10);
+    const std::vector<std::string> middle(host.log.begin() + 1, host.log.begin() + 11);
+    // The new name follows the entry's line; a folder entered under its own name has no brackets.
     EXPECT_EQ(middle,
         (std::vector<std::string> {"> Changing to " + tree.path(), "- Added directory 01/03/2004 18:20 Misc",
-            "- Added file 05/03/2004 09:01 IMG_1.JPG", "* Renaming file IMG_1.JPG",
-            "+ Recursing Directories...", "+ Recursing into Misc ()", "   > Changing to Misc",
+            "- Added file 05/03/2004 09:01 IMG_1.JPG", "* Renaming file IMG_1.JPG", "* New name img_1.jpg",
+            "+ Recursing Directories...", "+ Recursing into Misc", "   > Changing to Misc",
             "   + Recursing Directories...", ""}));
     EXPECT_TRUE(
-        std::regex_match(host.log[10], std::regex("---- " + stamp + " ---- Finished Renaming in .*")));
-    EXPECT_EQ(host.log[11], std::string(80, '-'));
+        std::regex_match(host.log[11], std::regex("---- " + stamp + " ---- Finished Renaming in .*")));
+    EXPECT_EQ(host.log[12], std::string(80, '-'));
 }
 
 // The log draws its lines with an 8-bit count of characters.
@@ -351,8 +363,9 @@ TEST_F(RunTest, TheLogOfASimulationWithSorting)
     const std::vector<std::string> body(host.log.begin() + 1, host.log.end() - 3);
     EXPECT_EQ(body,
         (std::vector<std::string> {"> Changing to " + tree.path(), "- Added directory 01/03/2004 18:20 Sub",
-            "+ Sorting directories...", "* Renaming directory Sub", "* Added Tree Index 0",
-            "- Added file 05/03/2004 09:01 b.TXT", "+ Sorting files...", "* Renaming file b.TXT"}));
+            "+ Sorting directories...", "* Renaming directory Sub", "* New name sub", "* Added Tree Index 0",
+            "- Added file 05/03/2004 09:01 b.TXT", "+ Sorting files...", "* Renaming file b.TXT",
+            "* New name b.txt"}));
 }
 
 TEST_F(RunTest, SimulationChangesNothingAndMarksClashes)
@@ -487,7 +500,9 @@ TEST_F(RunTest, CancelStopsBeforeTheNextEntryAndClosesTheUndoFile)
     EXPECT_EQ(undoSeenMidRun, "a\r\nA\r\nb\r\nB\r\n");
     EXPECT_EQ(tree.read("_brindlewick_undo.txt"), "a\r\nA\r\nb\r\nB\r\n");
     ASSERT_GE(host.log.size(), 4u);
-    EXPECT_EQ(host.log[host.log.size() - 4], "+ Renaming cancelled");
+    // The log says how far the run came: two renamed, three files of the folder not reached.
+    EXPECT_EQ(host.log[host.log.size() - 4],
+        "+ Renaming cancelled: 2 files and 0 folders renamed, 3 entries of the folders entered not reached");
     EXPECT_EQ(host.log.back(), std::string(80, '-'));
     EXPECT_EQ(host.finished, 1);
     EXPECT_TRUE(host.lastResult.cancelled);
@@ -664,7 +679,8 @@ TEST_F(RunTest, TheUndoFilesNameIsRefusedAndASimulationMarksIt)
     // The real run refuses it, undo files or not.
     const RunResult real = run();
     EXPECT_EQ(host.messages,
-        (std::vector<std::string> {"Cannot rename _brindlewick_undo.txt. Operation will continue"}));
+        (std::vector<std::string> {"Cannot rename notes.txt to _brindlewick_undo.txt: the name of the undo "
+                                   "file. Operation will continue"}));
     EXPECT_EQ(real.renameFailures, 1);
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"notes.txt"}));
     EXPECT_EQ(tree.read("notes.txt"), "milk");
@@ -688,7 +704,9 @@ TEST_F(RunTest, AFolderWhereNothingIsRenamedKeepsItsUndoFile)
         run(o);
         EXPECT_EQ(tree.read("_brindlewick_undo.txt"), first) << mask;
     }
-    EXPECT_EQ(host.messages, (std::vector<std::string> {"Cannot rename c.txt. Operation will continue"}));
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {
+            "Cannot rename C.TXT to c.txt: held by c.txt, which stays. Operation will continue"}));
     // The first run can still be undone.
     RecorderHost undoHost;
     EXPECT_EQ(undoFolder(tree.path(), undoHost).renamed, 1);

@@ -158,15 +158,16 @@ TEST_F(UndoFileTest, MissingFolderOrFileIsReported)
     const UndoResult noFile = undo();
     EXPECT_TRUE(noFile.failed);
     EXPECT_EQ(host.messages,
-        (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in current "
-                                   "directory. Operation will not continue!"}));
+        (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in " + tree.path()
+            + ". Operation will not continue!"}));
     EXPECT_TRUE(host.questions.empty());
 
     RecorderHost other;
     const UndoResult noFolder = undoFolder(tree.at("missing"), other);
     EXPECT_TRUE(noFolder.failed);
     EXPECT_EQ(other.messages,
-        (std::vector<std::string> {"Cannot change current directory to " + tree.at("missing")}));
+        (std::vector<std::string> {
+            "Cannot change current directory to " + tree.at("missing") + ": No such file or directory"}));
 }
 
 TEST_F(UndoFileTest, AnUndoFileThatIsALinkIsNotFollowed)
@@ -194,8 +195,8 @@ TEST_F(UndoFileTest, ErrorsKeepTheFileUnlessTheUserAgrees)
     UndoResult r = undo();
     EXPECT_EQ(r.errors, 1);
     EXPECT_EQ(r.report, "0 files and/or directories have been renamed. 1 errors detected!");
-    EXPECT_EQ(
-        host.messages, (std::vector<std::string> {"Cannot rename new to old. Operation will continue"}));
+    EXPECT_EQ(host.messages,
+        (std::vector<std::string> {"Cannot rename new to old: File exists. Operation will continue"}));
     EXPECT_EQ(host.questions.back(), "Errors detected! Remove _brindlewick_undo.txt from this Dir?");
     EXPECT_EQ(tree.read("new"), "1");
     EXPECT_EQ(tree.read("old"), "2");
@@ -416,8 +417,8 @@ TEST_F(UndoTreeTest, ATreeWithoutAnyUndoFileIsSaidSoAndNothingIsAsked)
     EXPECT_FALSE(r.started);
     EXPECT_TRUE(host.questions.empty());
     EXPECT_EQ(host.messages,
-        (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in current directory. "
-                                   "Operation will not continue!"}));
+        (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in " + tree.path()
+            + ". Operation will not continue!"}));
     EXPECT_TRUE(outside.exists("_brindlewick_undo.txt"));
 }
 
@@ -466,8 +467,9 @@ TEST_P(UndoTreeErrorsTest, OneQuestionForEveryFolderWithErrors)
     ASSERT_EQ(host.questions.size(), 2u);
     EXPECT_EQ(host.questions[1], "Errors detected! Remove _brindlewick_undo.txt from this Dir?");
     EXPECT_EQ(host.messages,
-        (std::vector<std::string> {"Cannot rename lost to old. Operation will continue",
-            "Cannot rename gone to was. Operation will continue"}));
+        (std::vector<std::string> {
+            "Cannot rename lost to old: No such file or directory. Operation will continue",
+            "Cannot rename gone to was: No such file or directory. Operation will continue"}));
     EXPECT_EQ(tree.read("A/B/old2"), "ok");
     EXPECT_EQ(tree.read("C/x"), "fine");
     EXPECT_FALSE(tree.exists("C/_brindlewick_undo.txt"));

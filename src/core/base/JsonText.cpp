@@ -5,38 +5,36 @@
 namespace brindle
 {
 
-namespace
+bool isUtf8Text(std::string_view s)
 {
-
-/// Whether s is well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-bool wellFormedUtf8(std::string_view s)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(s[i]); };
-    for (std::size_t i = 0; i < s.size();) {
-        const std::uint8_t b = byte(i);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+    const std::size_t n = s.size();
+    for (std::size_t i = 0; i < n;) {
+        const std::uint8_t c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
         std::size_t len = 0;
         std::uint8_t lo = 0x80;
         std::uint8_t hi = 0xBF;
-        if (b < 0x80) {
-            ++i;
-            continue;
-        } else if (b >= 0xC2 && b <= 0xDF) {
+        if (c >= 0xC2 && c <= 0xDF) {
             len = 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
+        } else if (c >= 0xE0 && c <= 0xEF) {
             len = 3;
-            lo = b == 0xE0 ? 0xA0 : 0x80;
-            hi = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
+            lo = c == 0xE0 ? 0xA0 : 0x80; // no overlong form
+            hi = c == 0xED ? 0x9F : 0xBF; // no surrogate
+        } else if (c >= 0xF0 && c <= 0xF4) {
             len = 4;
-            lo = b == 0xF0 ? 0x90 : 0x80;
-            hi = b == 0xF4 ? 0x8F : 0xBF;
+            lo = c == 0xF0 ? 0x90 : 0x80;
+            hi = c == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
         } else {
             return false;
         }
-        if (i + len > s.size() || byte(i + 1) < lo || byte(i + 1) > hi)
+        if (n - i < len || p[i + 1] < lo || p[i + 1] > hi)
             return false;
         for (std::size_t k = 2; k < len; ++k) {
-            if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
                 return false;
         }
         i += len;
@@ -44,14 +42,12 @@ bool wellFormedUtf8(std::string_view s)
     return true;
 }
 
-} // namespace
-
 void appendJsonString(std::string& out, std::string_view utf8)
 {
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
-    for (const char c : utf8) {
-        const auto b = static_cast<std::uint8_t>(c);
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
         switch (c) {
         case '"':
             out += "\\\"";
@@ -62,19 +58,25 @@ void appendJsonString(std::string& out, std::string_view utf8)
         case '\n':
             out += "\\n";
             break;
-        case '\t':
-            out += "\\t";
-            break;
         case '\r':
             out += "\\r";
             break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
         default:
-            if (b < 0x20 || b == 0x7F) {
+            if (c < 0x20 || c == 0x7F) {
                 out += "\\u00";
-                out += kHex[b >> 4];
-                out += kHex[b & 15];
+                out += kHex[c >> 4];
+                out += kHex[c & 0xF];
             } else {
-                out += c;
+                out += ch;
             }
         }
     }
@@ -83,7 +85,7 @@ void appendJsonString(std::string& out, std::string_view utf8)
 
 void appendJsonName(std::string& out, std::string_view name)
 {
-    if (wellFormedUtf8(name)) {
+    if (isUtf8Text(name)) {
         appendJsonString(out, name);
         return;
     }
@@ -91,7 +93,7 @@ void appendJsonName(std::string& out, std::string_view name)
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (i != 0)
             out += ',';
-        out += std::to_string(static_cast<std::uint8_t>(name[i]));
+        out += std::to_string(static_cast<unsigned char>(name[i]));
     }
     out += ']';
 }

@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "core/jobs/Utf8Chars.h"
@@ -389,9 +390,17 @@ void Job::applyInPlace(std::string& name, JobState& state) const
         applyReplace(*this, name, m_regex);
         break;
     case jobCounter: {
+        // The counter never wraps from 2147483647 to -2147483648: a name after the largest
+        // value fails instead, so no two names of a run share a number unnoticed.
+        if (state.counterSpent) {
+            state.failure = "the counter cannot go past " + std::to_string(INT32_MAX);
+            return;
+        }
         const std::string number = zeroPaddedNumber(counterValue, int1);
-        // A 32-bit counter wraps from 2147483647 to -2147483648.
-        counterValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(counterValue) + 1u);
+        if (counterValue == INT32_MAX)
+            state.counterSpent = true;
+        else
+            ++counterValue;
         placeText(name, modifier, number, int2, str1);
         break;
     }

@@ -64,6 +64,9 @@ struct JobState {
     /// Why the name being made cannot be given, in a few words ("no date taken"); set by the
     /// job that finds it. The jobs after it leave the name alone, and the entry keeps its name.
     std::string failure;
+    /// The counter gave its largest value, 2147483647: a counter job after it fails rather than
+    /// wrap to -2147483648.
+    bool counterSpent = false;
 };
 
 /// One rename step. Nothing validates the fields: every value a job list file can carry is
@@ -91,8 +94,9 @@ public:
     /// The one-line text shown for the job in the job list.
     std::string description() const;
 
-    /// The name transformed by this job. Counter jobs take counterValue and advance it by one
-    /// (wrapping as a 32-bit counter does), whether or not the name changes.
+    /// The name transformed by this job. Counter jobs take counterValue and advance it by one,
+    /// whether or not the name changes; one that finds the counter at 2147483647 takes it and
+    /// leaves it there (applyInPlace with a JobState then fails the next counter job).
     std::string apply(std::string_view name, std::int32_t& counterValue) const;
 
     /// Apply, working on name in place.

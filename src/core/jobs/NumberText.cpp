@@ -12,10 +12,14 @@ std::string zeroPaddedNumber(std::int32_t value, std::int32_t width)
     const auto res = std::to_chars(digits, digits + sizeof digits, value);
     const auto len = static_cast<std::int32_t>(res.ptr - digits);
     const std::int32_t field = std::min<std::int32_t>(width, 255);
+    // The sign stays in front of the zeros: -5 at width 3 is "-05".
+    const bool negative = value < 0;
     std::string out;
+    if (negative)
+        out += '-';
     if (field > len)
-        out.assign(static_cast<std::size_t>(field - len), '0');
-    out.append(digits, res.ptr);
+        out.append(static_cast<std::size_t>(field - len), '0');
+    out.append(digits + (negative ? 1 : 0), res.ptr);
     return out;
 }
 

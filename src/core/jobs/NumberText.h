@@ -8,7 +8,7 @@ namespace brindle
 {
 
 /// Decimal value right-aligned in a field of width characters (at most 255), padded with "0"
-/// on the left; a negative value keeps its zeros before the sign ("00-5").
+/// on the left; a negative value has its sign before the zeros ("-05" at width 3).
 std::string zeroPaddedNumber(std::int32_t value, std::int32_t width);
 
 /// "1 character", "0 characters", "-2 characters".

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct pcre2_real_code_8;
 
@@ -13,9 +14,11 @@ namespace brindle
 
 /// A regular-expression replace, compiled once: a PCRE2 pattern in UTF mode that also matches
 /// in names holding invalid UTF-8 (a match never covers such a byte), Unicode letter classes
-/// (\w matches 'é'), letter case ignored unless matchCase, and a replacement in PCRE2's extended
-/// syntax ($1, ${1}, ${name}, $$, \U, \L, \u, \l, \E). The object never changes after it is made,
-/// so copies of a job and other threads share it.
+/// (\w matches 'é' and, as in perl, combining marks; \W and \b agree), letter case ignored unless
+/// matchCase, and a replacement in PCRE2's extended syntax ($1, ${1}, ${name}, $$) whose case
+/// escapes \U, \L, \u, \l, \E work as perl's do, with Unicode's full case mapping (the mapping of
+/// the case jobs: ß upper-cased is SS), \u\L$1 and \L\u$1 title-casing the group. The object
+/// never changes after it is made, so copies of a job and other threads share it.
 class RegexReplace
 {
 public:
@@ -38,13 +41,31 @@ public:
     /// limits, leaves name as it is.
     bool apply(std::string& name) const;
 
+    /// One piece of a replacement with case escapes.
+    struct Piece {
+        enum class Kind : std::uint8_t { Text, Group, Upper, Lower, End, UpperFirst, LowerFirst };
+        Kind kind = Kind::Text;
+        std::string text;
+        std::uint32_t group = 0;
+    };
+
 private:
+    bool applyWithCase(std::string& name) const;
+
     std::string m_pattern;
     std::string m_replacement;
     bool m_matchCase;
     std::string m_error;
     pcre2_real_code_8* m_code = nullptr;
+    /// The replacement in pieces when it holds case escapes (which PCRE2 maps one character to
+    /// one, and not as perl combines them); empty otherwise.
+    std::vector<Piece> m_pieces;
 };
+
+/// The pattern as compiled: \w, \W, \b and \B outside \Q...\E written as Unicode property classes
+/// that take in combining marks (Mn) and connector punctuation (Pc) as perl's \w does; \w inside a
+/// class likewise. Every other part of the pattern is left as it is.
+std::string widenWordEscapes(std::string_view pattern);
 
 /// The compiled replace of one job, made at its first use and kept for every later name. Copies
 /// of a job share it; a job whose strings or case option change makes it anew. Safe to use from

@@ -12,11 +12,12 @@ std::string RenameSession::applyJobList(std::string_view name, std::string* fail
 
 void RenameSession::applyJobListInPlace(std::string& name, std::string* failure)
 {
-    JobState state {counterValue, {}};
+    JobState state {counterValue, {}, counterSpent};
     const std::string before = name;
     for (const Job& job : jobs)
         job.applyInPlace(name, state);
     counterValue = state.counter;
+    counterSpent = state.counterSpent;
     if (!state.failure.empty()) {
         name = before;
         if (failure)

@@ -34,6 +34,8 @@ public:
     std::vector<Job> jobs;
     /// Read and advanced by every counter job.
     std::int32_t counterValue = 0;
+    /// The counter gave 2147483647 already: the next counter job fails (see JobState).
+    bool counterSpent = false;
     RunStats stats;
 
     /// The name after every job of the list, first to last. When a job cannot make the name,

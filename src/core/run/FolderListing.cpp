@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "core/run/FileDates.h"
+#include "core/run/RenamePlan.h"
 #include "core/run/UndoFile.h"
 
 namespace brindle
@@ -13,9 +14,18 @@ namespace brindle
 namespace
 {
 
-inline bool keepFile(std::string_view name, bool isDir, const FileMask& mask)
+/// Whether a file is listed; a hidden one the mask matches but the needs leave out is counted.
+inline bool keepFile(
+    std::string_view name, bool isDir, const FileMask& mask, ListingNeeds needs, std::size_t& hiddenLeftOut)
 {
-    return !isDir && !isHiddenName(name) && name != kUndoFileName && mask.matches(name);
+    if (isDir || name == kUndoFileName || !mask.matches(name))
+        return false;
+    // A cycle's temporary name left by an interrupted run is never renamed by jobs.
+    if (isHiddenName(name) && (!needs.hidden || isTemporaryName(name))) {
+        ++hiddenLeftOut;
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -23,6 +33,7 @@ inline bool keepFile(std::string_view name, bool isDir, const FileMask& mask)
 /// Reads the folder once; pick(name, isDir) names the list an entry goes to, or null.
 template <typename Pick> SysError FolderLister::list(int dirFd, ListingNeeds needs, Pick pick)
 {
+    m_hiddenLeftOut = 0;
     m_reader.start(dirFd);
     FolderReader::Entry e;
     while (m_reader.next(e)) {
@@ -65,8 +76,9 @@ SysError FolderLister::listSubfolders(int dirFd, FileEntryList& folders, Listing
 SysError FolderLister::listFiles(int dirFd, const FileMask& mask, FileEntryList& files, ListingNeeds needs)
 {
     files.clear();
-    const SysError e = list(dirFd, needs,
-        [&](std::string_view name, bool isDir) { return keepFile(name, isDir, mask) ? &files : nullptr; });
+    const SysError e = list(dirFd, needs, [&](std::string_view name, bool isDir) {
+        return keepFile(name, isDir, mask, needs, m_hiddenLeftOut) ? &files : nullptr;
+    });
     if (e)
         files.clear();
     return e;
@@ -82,7 +94,7 @@ SysError FolderLister::listFolder(int dirFd, const FileMask& mask, ListingNeeds 
     const SysError e = list(dirFd, needs, [&](std::string_view name, bool isDir) -> FileEntryList* {
         if (isDir)
             return &folders;
-        if (keepFile(name, isDir, mask))
+        if (keepFile(name, isDir, mask, needs, m_hiddenLeftOut))
             return &files;
         if (others)
             others->push_back(name);

@@ -12,6 +12,8 @@ namespace brindle
 struct ListingNeeds {
     /// Fill date (one stat per entry); without it date stays 0.
     bool dates = false;
+    /// Take hidden files too (names beginning with a full stop) when the mask matches them.
+    bool hidden = false;
 };
 
 /// The listings of the run, the simulation and the plan, through one FolderReader whose buffer
@@ -36,9 +38,13 @@ public:
     SysError listFolder(int dirFd, const FileMask& mask, ListingNeeds needs, FileEntryList& folders,
         FileEntryList& files, NameList* others = nullptr);
 
+    /// The hidden files of the last listing that the mask matched but that were left out.
+    std::size_t hiddenLeftOut() const { return m_hiddenLeftOut; }
+
 private:
     template <typename Pick> SysError list(int dirFd, ListingNeeds needs, Pick pick);
     FolderReader m_reader;
+    std::size_t m_hiddenLeftOut = 0;
 };
 
 } // namespace brindle

@@ -281,12 +281,17 @@ void RenamePlan::sort(const Options& options, const NameCollator* collator)
     sortEntries(m_files, options.sortOrder, c);
 }
 
-bool RenamePlan::name(
-    const std::vector<Job>& jobs, std::int32_t& counter, const Options& options, const Confirm& confirm)
+bool RenamePlan::name(const std::vector<Job>& jobs, std::int32_t& counter, const Options& options,
+    const Confirm& confirm, bool* counterSpent)
 {
     m_state.assign(size(), State {});
     m_jobFailures.clear();
-    JobState state {counter, {}};
+    JobState state {counter, {}, counterSpent && *counterSpent};
+    const auto giveBack = [&] {
+        counter = state.counter;
+        if (counterSpent)
+            *counterSpent = state.counterSpent;
+    };
     std::string name;
     for (std::size_t i = 0; i < size(); ++i) {
         const EntryKind entryKind = kind(i);
@@ -323,12 +328,12 @@ bool RenamePlan::name(
             e.newName.clear();
             for (std::size_t k = i; k < size(); ++k)
                 m_state[k] = State {};
-            counter = state.counter;
+            giveBack();
             return false;
         }
         s.verdict = answer == Answer::Yes ? Verdict::Renamed : Verdict::Declined;
     }
-    counter = state.counter;
+    giveBack();
     return true;
 }
 

@@ -121,9 +121,10 @@ public:
     ///    counter advancing for every name computed; confirm (when set) is asked for each
     ///    changed name. A manual name replaces what the jobs make of its entry (the counter
     ///    still advances, so the other entries keep their numbers). Returns false when confirm
-    ///    said Stop.
+    ///    said Stop. counterSpent (when given) carries from folder to folder that the counter
+    ///    gave its largest value.
     bool name(const std::vector<Job>& jobs, std::int32_t& counter, const Options& options,
-        const Confirm& confirm = {});
+        const Confirm& confirm = {}, bool* counterSpent = nullptr);
     /// 4. The verdicts: refused names, held targets, names wanted twice, and what follows.
     void validate(const Options& options);
     /// 5. The steps.

@@ -34,6 +34,16 @@ struct Shares {
     double recursion;
 };
 
+/// The mask and the further masks of a run as one.
+FileMask maskOf(const RunOptions& options)
+{
+    if (options.moreMasks.empty())
+        return FileMask(options.mask);
+    std::vector<std::string> masks {options.mask};
+    masks.insert(masks.end(), options.moreMasks.begin(), options.moreMasks.end());
+    return FileMask(masks);
+}
+
 Shares splitShare(double share, bool recurse, bool renameDirs)
 {
     if (recurse)
@@ -60,7 +70,7 @@ RenameRun::RenameRun(RenameSession& session, IRunHost& host, const RunOptions& o
     , m_host(host)
     , m_options(options)
     , m_tree(tree ? tree : &m_ownTree)
-    , m_mask(options.mask)
+    , m_mask(maskOf(options))
 {
     m_undoRules = options.undo;
     if (m_options.simulation) {
@@ -103,6 +113,7 @@ void RenameRun::beginRun()
 {
     m_host.runStarted(m_options);
     m_session.counterValue = m_options.counterStart;
+    m_session.counterSpent = false;
     m_session.stats.reset();
     if (m_options.sort
         && (m_options.sortOrder == SortOrder::NameAsc || m_options.sortOrder == SortOrder::NameDesc))
@@ -111,6 +122,7 @@ void RenameRun::beginRun()
     m_needs.dates = m_options.log
         || (m_options.sort
             && (m_options.sortOrder == SortOrder::DateAsc || m_options.sortOrder == SortOrder::DateDesc));
+    m_needs.hidden = m_options.hidden;
     m_planOptions = planOptionsOf(m_options);
     m_planOptions.undo = m_undoRules;
     if (m_options.log)
@@ -120,8 +132,14 @@ void RenameRun::beginRun()
 void RenameRun::endRun()
 {
     if (m_options.log) {
-        if (m_result.cancelled)
-            logLine(0, {"+ Renaming cancelled"});
+        if (m_result.cancelled) {
+            // The counts as far as the run came, and what it left.
+            const RunStats& s = m_session.stats;
+            logLine(0,
+                {"+ Renaming cancelled: ", std::to_string(s.filesRenamed), " files and ",
+                    std::to_string(s.foldersRenamed), " folders renamed, ",
+                    std::to_string(m_result.notReached), " entries of the folders entered not reached"});
+        }
         if (m_result.stopped)
             logLine(0, {"+ Renaming stopped: ", m_result.ioError});
         logLine(0, {});
@@ -182,6 +200,7 @@ void RenameRun::processDirectory(const std::string& start, std::int32_t rootNode
     // its subfolders are walked, each entered under its name on disk.
     m_walk.clear();
     m_path.clear();
+    m_shownPath.clear();
     processFolder(start, AT_FDCWD, 1.0, 0, rootNode);
     while (!m_walk.empty()) {
         if (stopping()) {
@@ -197,8 +216,13 @@ void RenameRun::processDirectory(const std::string& start, std::int32_t rootNode
         const int depth = static_cast<int>(m_walk.size()) - 1;
         const std::size_t i = top.next++;
         const FileEntry& e = top.subfolders[i];
-        if (m_options.log)
-            logLine(depth, {"+ Recursing into ", e.name, " (", e.newName, ")"});
+        // The log names the folder on disk when its rename moved it.
+        if (m_options.log) {
+            if (e.newName.empty() || e.newName == e.name)
+                logLine(depth, {"+ Recursing into ", e.name});
+            else
+                logLine(depth, {"+ Recursing into ", e.name, " (now ", e.newName, ")"});
+        }
         // A simulation enters a subfolder under its name, a real run under its name on disk.
         // A cancelled simulation may have left later subfolders without a node.
         if (m_options.simulation && i >= top.data.childNodes.size())
@@ -206,6 +230,9 @@ void RenameRun::processDirectory(const std::string& start, std::int32_t rootNode
         const std::string name = m_options.simulation || e.newName.empty() ? e.name : e.newName;
         const std::int32_t node = m_options.simulation ? top.data.childNodes[i] : -1;
         m_path = joinRelative(top.data.path, e.name);
+        if (m_options.reportEntries)
+            m_shownPath
+                = top.data.shownPath + (i < top.data.subNames.size() ? top.data.subNames[i] : e.name) + "/";
         processFolder(name, top.fd.get(), top.data.subShare, depth + 1, node);
     }
 }
@@ -246,6 +273,7 @@ bool RenameRun::processFolder(
         reportFolderLeftOut("Cannot read directory: " + folder, depth, e);
         return false;
     }
+    m_result.hiddenLeftOut += static_cast<std::int32_t>(m_lister.hiddenLeftOut());
     // 3. Plan it: every new name, asked and validated, before anything is renamed.
     m_filesShare = shares.files;
     m_dirOnDisk.clear();
@@ -259,6 +287,17 @@ bool RenameRun::processFolder(
             childNodes = showPlan(node, shares.dirs);
     } else if (!stoppedBefore && !m_result.stopped) {
         makePlan(dir.get(), shares.dirs, stopping());
+    }
+    // The subfolders' names after the run, for the paths of the entries reported below them.
+    std::vector<std::string> subNames;
+    if (m_options.reportEntries && m_options.recurse) {
+        subNames.reserve(m_plan.dirCount());
+        for (std::size_t i = 0; i < m_plan.dirCount(); ++i) {
+            const bool moved = m_options.simulation
+                ? m_plan.verdict(i) == Verdict::Renamed
+                : i < m_dirOnDisk.size() && m_dirOnDisk[i] == OnDisk::NewName;
+            subNames.emplace_back(moved ? m_plan.newName(i) : m_plan.entry(i).name);
+        }
     }
     // The subfolders are entered under the names they have on disk now. The rest of the plan
     // goes before they are walked, so the memory of a run is bounded by its largest folder.
@@ -278,7 +317,8 @@ bool RenameRun::processFolder(
     closeUndoFile(folder);
     // 6. Down into its subfolders.
     if (m_options.recurse && !stopping())
-        goDown(std::move(dir), folder, std::move(subfolders), std::move(childNodes), shares.recursion);
+        goDown(std::move(dir), folder, std::move(subfolders), std::move(childNodes), std::move(subNames),
+            shares.recursion);
     return true;
 }
 
@@ -296,8 +336,10 @@ Fd RenameRun::enterFolder(const std::string& folder, int parentFd, int depth)
     m_folder = folder;
     m_depth = depth;
     m_host.showCurrentFolder(folder);
-    if (m_options.resetCounter)
+    if (m_options.resetCounter) {
         m_session.counterValue = m_options.counterStart;
+        m_session.counterSpent = false;
+    }
     // The undo file is made at the folder's first rename (giveName), so a folder where nothing
     // is renamed keeps the one it had.
     m_undoState = UndoState::NotMade;
@@ -377,11 +419,12 @@ int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, 
     ListingNeeds needs;
     needs.dates = options.sort
         && (options.sortOrder == SortOrder::DateAsc || options.sortOrder == SortOrder::DateDesc);
+    needs.hidden = options.hidden;
     FileEntryList dirs;
     FileEntryList files;
     NameList others;
     FolderLister lister;
-    if (const SysError e = lister.listFolder(dir.get(), FileMask(options.mask), needs, dirs, files, &others))
+    if (const SysError e = lister.listFolder(dir.get(), maskOf(options), needs, dirs, files, &others))
         return e.code();
     planOptions.nameCase = nameCaseOf(options.nameCase, dir.get(), dirs, files, others);
     if (!collator && options.sort
@@ -425,7 +468,7 @@ void RenameRun::planFolder(int dirFd, FileEntryList dirs, FileEntryList files, N
                                                                              : RenamePlan::Answer::No;
         };
     }
-    m_plan.name(m_session.jobs, m_session.counterValue, m_planOptions, confirm);
+    m_plan.name(m_session.jobs, m_session.counterValue, m_planOptions, confirm, &m_session.counterSpent);
     m_plan.validate(m_planOptions);
     m_plan.order();
 }
@@ -471,10 +514,14 @@ std::vector<std::int32_t> RenameRun::showPlan(std::int32_t node, double dirShare
         if (stopping())
             break;
         const FileEntry& e = m_plan.entry(i);
-        if (m_options.log)
-            logLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.name});
-        // Counted as the real run would count it: examined when named, renamed when it would be.
         const Verdict verdict = m_plan.verdict(i);
+        if (m_options.log) {
+            logLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.name});
+            // The new name on a line of its own, so that the line before stays as it always was.
+            if (verdict == Verdict::Renamed || verdict == Verdict::Failed)
+                logLine(m_depth, {"* New name ", m_plan.newName(i)});
+        }
+        // Counted as the real run would count it: examined when named, renamed when it would be.
         if (m_plan.named(i)) {
             ++(folder ? stats.foldersExamined : stats.filesExamined);
             if (verdict == Verdict::Renamed)
@@ -492,6 +539,8 @@ std::vector<std::int32_t> RenameRun::showPlan(std::int32_t node, double dirShare
         }
         const std::int32_t child
             = m_tree->addPlannedNode(node, e.name, m_plan.newName(i), m_plan.kind(i), state, reason);
+        if (m_plan.named(i))
+            reportEntry(static_cast<std::uint32_t>(i), verdict, reason);
         if (folder) {
             childNodes.push_back(child);
             if (m_options.log)
@@ -516,7 +565,9 @@ void RenameRun::makePlan(int dirFd, double dirShare, bool answeredOnly)
     m_dirOnDisk.assign(m_plan.dirCount(), OnDisk::OldName);
     m_atTemporary = kNoEntry;
     m_failedEarly = kNoEntry;
-    for (const PlanStep& step : m_plan.steps()) {
+    const std::vector<PlanStep>& steps = m_plan.steps();
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const PlanStep& step = steps[k];
         const bool folder = m_plan.kind(step.entry) == EntryKind::Folder;
         if (folder && !renameDirs)
             continue;
@@ -526,13 +577,18 @@ void RenameRun::makePlan(int dirFd, double dirShare, bool answeredOnly)
         // Cancel waits while a member of a cycle has the temporary name, and for the renames
         // answered before it came; an undo file that cannot be written does not.
         const bool halt = m_result.stopped || (!answeredOnly && m_atTemporary == kNoEntry && stopping());
-        if (!folder && !m_filesListed) {
-            if (halt)
-                break;
-            listFiles();
-        }
-        if (halt)
+        if (halt) {
+            // The entries left are counted, so the summary says how far the run came.
+            for (std::size_t r = k; r < steps.size(); ++r) {
+                const PlanStep& left = steps[r];
+                if (!left.toTemporary && m_plan.named(left.entry)
+                    && (renameDirs || m_plan.kind(left.entry) == EntryKind::File))
+                    ++m_result.notReached;
+            }
             break;
+        }
+        if (!folder && !m_filesListed)
+            listFiles();
         if (step.toTemporary) {
             moveToTemporary(dirFd, step.entry);
             continue;
@@ -571,7 +627,8 @@ void RenameRun::moveToTemporary(int dirFd, std::uint32_t entry)
     m_failedEarly = entry;
     if (m_result.stopped || m_undoState == UndoState::Failed)
         return;
-    reportRenameFailure(e.name + " to a temporary name " + temporary, m_plan.newName(entry), error.text());
+    reportRenameFailure(e.name + " to a temporary name " + temporary, error.text());
+    reportEntry(entry, Verdict::Failed, error.text());
 }
 
 void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
@@ -579,11 +636,17 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
     const FileEntry& e = m_plan.entry(entry);
     const bool folder = m_plan.kind(entry) == EntryKind::Folder;
     RunStats& stats = m_session.stats;
-    if (m_options.log)
+    const Verdict planned = m_plan.verdict(entry);
+    if (m_options.log) {
         logLine(m_depth, {folder ? "* Renaming directory " : "* Renaming file ", e.name});
-    switch (m_plan.verdict(entry)) {
+        if (planned == Verdict::Renamed || planned == Verdict::Failed)
+            logLine(m_depth, {"* New name ", m_plan.newName(entry)});
+    }
+    switch (planned) {
     case Verdict::Unchanged:
+        break;
     case Verdict::Declined:
+        reportEntry(entry, Verdict::Declined, {});
         break;
     case Verdict::Failed: {
         // A failure the plan foresaw: nothing is tried.
@@ -591,14 +654,20 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
         m_to.assign(e.name);
         if (m_plan.failure(entry) != Failure::JobFailed)
             m_to.append(" to ").append(newName);
-        reportRenameFailure(m_to, newName, m_plan.reason(entry));
+        const std::string reason = m_plan.reason(entry);
+        reportRenameFailure(m_to, reason);
+        reportEntry(entry, Verdict::Failed, reason);
         break;
     }
     case Verdict::Renamed: {
         // A folder without its undo file is left alone; a failed move to the temporary name
         // was reported already.
-        if (entry == m_failedEarly || (m_options.undo && m_undoState == UndoState::Failed))
+        if (entry == m_failedEarly)
             break;
+        if (m_options.undo && m_undoState == UndoState::Failed) {
+            reportEntry(entry, Verdict::Failed, "no undo file in this folder");
+            break;
+        }
         const bool fromTemporary = entry == m_atTemporary;
         m_from = fromTemporary ? m_plan.temporaryName() : e.name;
         m_to.assign(m_plan.newName(entry));
@@ -609,13 +678,15 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
                 m_dirOnDisk[entry] = OnDisk::NewName;
             if (fromTemporary)
                 m_atTemporary = kNoEntry;
+            reportEntry(entry, Verdict::Renamed, {});
             break;
         }
         // A late failure: the target was taken, or the entry went, after the plan was made.
+        reportEntry(entry, Verdict::Failed, error.text());
         if (m_result.stopped || m_undoState == UndoState::Failed)
             break;
         reportRenameFailure(
-            (fromTemporary ? m_from + " (" + e.name + ")" : m_from) + " to " + m_to, m_to, error.text());
+            (fromTemporary ? m_from + " (" + e.name + ")" : m_from) + " to " + m_to, error.text());
         if (fromTemporary)
             moveBack(dirFd, entry, true);
         break;
@@ -663,8 +734,8 @@ void RenameRun::closeUndoFile(const std::string& folder)
         stopOnUndoFailure(folder, e);
 }
 
-void RenameRun::goDown(
-    Fd dir, const std::string& folder, FileEntryList dirs, std::vector<std::int32_t> childNodes, double share)
+void RenameRun::goDown(Fd dir, const std::string& folder, FileEntryList dirs,
+    std::vector<std::int32_t> childNodes, std::vector<std::string> subNames, double share)
 {
     if (m_options.log)
         logLine(m_depth, {"+ Recursing Directories..."});
@@ -675,7 +746,8 @@ void RenameRun::goDown(
     // The subfolders are walked from the folder's place on the walk, each under its name on
     // disk; only the deepest folders stay open.
     const double subShare = share / static_cast<double>(dirs.size());
-    m_walk.push(std::move(dir), folder, std::move(dirs), {std::move(childNodes), subShare, m_path});
+    m_walk.push(std::move(dir), folder, std::move(dirs),
+        {std::move(childNodes), subShare, m_path, m_shownPath, std::move(subNames)});
 }
 
 bool RenameRun::makeUndoFile(int dirFd, int depth)
@@ -741,14 +813,28 @@ SysError RenameRun::giveName(
     return e;
 }
 
-void RenameRun::reportRenameFailure(std::string_view what, std::string_view newName, std::string_view reason)
+void RenameRun::reportRenameFailure(std::string_view what, std::string_view reason)
 {
     ++m_result.renameFailures;
-    std::string message = "Cannot rename ";
-    message.append(newName).append(". Operation will continue");
     std::string logText = "! Cannot rename ";
     logText.append(what).append(": ").append(reason);
+    std::string message = logText.substr(2);
+    message.append(". Operation will continue");
     reportFailure(m_depth, message, logText);
+}
+
+void RenameRun::reportEntry(std::uint32_t entry, Verdict verdict, std::string_view reason)
+{
+    if (!m_options.reportEntries)
+        return;
+    EntryOutcome outcome;
+    outcome.folder = m_shownPath;
+    outcome.oldName = m_plan.entry(entry).name;
+    outcome.newName = m_plan.newName(entry);
+    outcome.kind = m_plan.kind(entry);
+    outcome.verdict = verdict;
+    outcome.reason = reason;
+    m_host.entryDone(outcome);
 }
 
 } // namespace brindle

@@ -87,6 +87,10 @@ private:
         double subShare = 0.0;
         /// The folder's path from the starting folder, by the names before the run.
         std::string path;
+        /// While entries are reported: the folder's path below the starting folder ("" or
+        /// "a/b/") and each subfolder's name after the run.
+        std::string shownPath;
+        std::vector<std::string> subNames;
     };
 
     /// What became of the undo file of the folder being worked in.
@@ -143,7 +147,9 @@ private:
     /// Puts the folder on the walk so that its subfolders are walked next, each with its part
     /// of share.
     void goDown(Fd dir, const std::string& folder, FileEntryList dirs, std::vector<std::int32_t> childNodes,
-        double share);
+        std::vector<std::string> subNames, double share);
+    /// Tells the host of entry i of the plan when entries are reported.
+    void reportEntry(std::uint32_t entry, Verdict verdict, std::string_view reason);
     /// Takes the folder at the top of the walk off after its subfolders, opening the folder
     /// above it again when it was not held open. Stops the run when that fails.
     void leaveFolder();
@@ -160,9 +166,10 @@ private:
     /// Reports a failure the run goes on after: shown (or, as the host decides, only logged),
     /// counted in errorCount, and logged at depth when the log is on.
     void reportFailure(int depth, const std::string& message, const std::string& logText);
-    /// A rename that failed: "Cannot rename N. Operation will continue", and the log line
-    /// "! Cannot rename " + what ("a.txt to b.txt") + ": " + reason.
-    void reportRenameFailure(std::string_view what, std::string_view newName, std::string_view reason);
+    /// A rename that failed, naming the entry, its wanted name and the reason: "Cannot rename " +
+    /// what ("a.TXT to a.txt") + ": " + reason + ". Operation will continue", and the same as
+    /// the log line "! Cannot rename a.TXT to a.txt: " + reason.
+    void reportRenameFailure(std::string_view what, std::string_view reason);
 
     void logLine(int depth, std::initializer_list<std::string_view> parts);
     void updateProgress();
@@ -212,6 +219,8 @@ private:
     // The folder being worked in, as the run passed it, and its depth, for messages.
     std::string m_folder;
     int m_depth = 0;
+    // The path of the folder at hand below the starting folder, while entries are reported.
+    std::string m_shownPath;
 };
 
 /// A whole run with these options: see RenameRun::execute.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/jobs/RenameSession.h"
 #include "core/run/RenamePlan.h"
@@ -21,6 +22,12 @@ struct RunOptions {
     std::string startFolder;
     /// The file mask, exactly as typed (one pattern, not trimmed).
     std::string mask = "*.*";
+    /// Further masks: a file is taken when any mask matches it.
+    std::vector<std::string> moreMasks;
+    /// Hidden files (names beginning with a full stop) are taken too when a mask matches them.
+    bool hidden = false;
+    /// The host's entryDone hears of every entry named, with its folder's path.
+    bool reportEntries = false;
     bool recurse = false; ///< descend into subfolders
     bool renameDirs = false; ///< subfolders are renamed as well as files
     bool resetCounter = false; ///< the counter restarts in every folder
@@ -65,6 +72,10 @@ struct RunResult {
     std::int32_t namesRefused = 0;
     /// Cycles of a real run broken by a temporary name.
     std::int32_t cycles = 0;
+    /// Hidden files left out that a mask matches (without RunOptions::hidden).
+    std::int32_t hiddenLeftOut = 0;
+    /// Entries of the folders planned that a cancelled run never reached.
+    std::int32_t notReached = 0;
 
     /// Whether everything went through: no failure, no folder left out, no clash, not stopped
     /// and not cancelled.
@@ -95,6 +106,20 @@ struct UndoResult {
     std::string report;
     /// The folder or its undo file could not be used; the message has been shown.
     bool failed = false;
+};
+
+/// One entry as a run left it, or as a simulation finds the real run would leave it.
+struct EntryOutcome {
+    /// The path of the entry's folder below the starting folder, with a trailing '/' ("" for
+    /// the starting folder itself), under the names the folders have after the run.
+    std::string_view folder;
+    std::string_view oldName;
+    /// The name the jobs give (the old name when a job could not make one).
+    std::string_view newName;
+    EntryKind kind = EntryKind::File;
+    /// Renamed (or would be), Failed (reason says why), Declined, or Unchanged.
+    Verdict verdict = Verdict::Unchanged;
+    std::string_view reason;
 };
 
 /// The questions the engine asks, so that a host without a person at hand (the command line)
@@ -165,6 +190,10 @@ public:
         (void)tree;
         (void)node;
     }
+
+    /// Every entry named, as it is renamed (or found to fail) in a real run, in listing order
+    /// in a simulation; only while RunOptions::reportEntries is on.
+    virtual void entryDone(const EntryOutcome& outcome) { (void)outcome; }
 
     /// endRun's window work, after the log trailer: refresh the file list, restore the cursor,
     /// show the Close button in place of Cancel; in a simulation (tree not null) expand the

@@ -21,8 +21,6 @@ namespace
 constexpr std::string_view kUndoQuestion = "Operation will undo renaming in current directory.\r\n"
                                            "Then it will remove _brindlewick_undo.txt from this directory. "
                                            "Continue?";
-constexpr std::string_view kNoUndoFile
-    = "Undo file _brindlewick_undo.txt does not exist in current directory. Operation will not continue!";
 constexpr std::string_view kRemoveAfterErrors
     = "Errors detected! Remove _brindlewick_undo.txt from this Dir?";
 // The reasons the log gives for a pair that is not even tried.
@@ -48,6 +46,18 @@ SysError readUndoFile(int dirFd, std::string& content, struct stat& st)
 std::string withSeparator(const std::string& folder)
 {
     return folder.ends_with('/') ? folder : folder + "/";
+}
+
+/// The message of a folder without an undo file, naming the folder.
+std::string noUndoFileMessage(const std::string& folder)
+{
+    return "Undo file _brindlewick_undo.txt does not exist in " + folder + ". Operation will not continue!";
+}
+
+/// The message of a folder that cannot be opened, with the system's reason.
+std::string cannotEnterMessage(const std::string& folder, SysError e)
+{
+    return "Cannot change current directory to " + folder + ": " + e.text();
 }
 
 } // namespace
@@ -191,7 +201,7 @@ bool readFolderUndoFile(
     // 1. Work in the folder.
     dir = openFolder(AT_FDCWD, folder, true);
     if (!dir.valid()) {
-        host.showMessage("Cannot change current directory to " + folder);
+        host.showMessage(cannotEnterMessage(folder, dir.error()));
         return false;
     }
     // 2. The undo file must be there; it is read whole before anything is renamed, and an
@@ -199,7 +209,7 @@ bool readFolderUndoFile(
     struct stat st;
     if (::fstatat(dir.get(), std::string(kUndoFileName).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0
         && errno == ENOENT) {
-        host.showMessage(kNoUndoFile);
+        host.showMessage(noUndoFileMessage(folder));
         return false;
     }
     if (const SysError e = readUndoFile(dir.get(), content, readStat)) {
@@ -241,14 +251,13 @@ PairOutcome undoPair(
         if (aMissing && bPresent)
             return PairOutcome::PassedOver;
     }
-    std::string message = "Cannot rename ";
-    message.append(a).append(" to ").append(b);
-    const std::size_t nameEnd = message.size();
-    message.append(". Operation will continue");
+    // The message names the pair and the reason, as the run's failures do.
     const std::string reason = !pair.complete ? std::string(kCutShort)
         : !usable                             ? std::string(kNameNotAllowed)
                                               : e.text();
-    host.showFailure(message, "! " + message.substr(0, nameEnd) + ": " + reason);
+    std::string what = "Cannot rename ";
+    what.append(a).append(" to ").append(b).append(": ").append(reason);
+    host.showFailure(what + ". Operation will continue", "! " + what);
     return PairOutcome::Failed;
 }
 
@@ -524,13 +533,13 @@ UndoResult undoTree(const std::string& folder, IRunHost& host)
     // 1. Work in the folder.
     const Fd root = openFolder(AT_FDCWD, folder, true);
     if (!root.valid()) {
-        host.showMessage("Cannot change current directory to " + folder);
+        host.showMessage(cannotEnterMessage(folder, root.error()));
         result.failed = true;
         return result;
     }
     // 2. Some folder of the tree must hold an undo file.
     if (!treeHasUndoFile(folder, root.get())) {
-        host.showMessage(kNoUndoFile);
+        host.showMessage(noUndoFileMessage(folder));
         result.failed = true;
         return result;
     }

@@ -126,6 +126,7 @@ void JobListPanel::showSampleOf(const std::string& name)
 void JobListPanel::applyJobsToSample()
 {
     m_session.counterValue = m_counterStart();
+    m_session.counterSpent = false;
     showSampleOf(sampleText());
 }
 

@@ -83,6 +83,7 @@ void MainWindow::go()
         m_env.runStep,
         [this, session, simulation = options.simulation, manual](const std::string& error) {
             m_session.counterValue = session->counterValue;
+            m_session.counterSpent = session->counterSpent;
             m_session.stats = session->stats;
             // The names given by hand were for the old names: done once Go made them.
             if (manual && !simulation)
