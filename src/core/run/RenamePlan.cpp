@@ -189,6 +189,7 @@ std::string_view refusalText(Failure failure)
     case Failure::Held:
     case Failure::WantedFirst:
     case Failure::JobFailed:
+    case Failure::Interrupted:
         break;
     }
     return {};
@@ -244,6 +245,19 @@ void RenamePlan::setListing(FileEntryList dirs, FileEntryList files, NameList ot
     m_steps.clear();
     m_temporary.clear();
     m_cycles = 0;
+    // A cycle's temporary name is the run's own: found in the listing, it belongs to a run
+    // that was stopped in the middle of a cycle, and its entry's record is in the undo file.
+    m_leftover.clear();
+    for (const FileEntryList* list : {&m_dirs, &m_files}) {
+        for (const FileEntry& e : *list) {
+            if (m_leftover.empty() && isTemporaryName(e.name))
+                m_leftover = e.name;
+        }
+    }
+    for (std::size_t i = 0; m_leftover.empty() && i < m_others.size(); ++i) {
+        if (isTemporaryName(m_others[i]))
+            m_leftover = m_others[i];
+    }
 }
 
 const FileEntry& RenamePlan::entry(std::size_t i) const
@@ -347,6 +361,7 @@ std::uint32_t RenamePlan::sharedWith(std::uint32_t holder) const
 void RenamePlan::validate(const Options& options)
 {
     m_nameCase = options.nameCase;
+    refuseInterrupted();
     refuseNames(options.undo);
     makeClashKeys();
     findHolders(options.undo);
@@ -354,6 +369,19 @@ void RenamePlan::validate(const Options& options)
     failHeldTargets(failed);
     giveEachNameOnce(failed);
     failWantingFailed(std::move(failed));
+}
+
+void RenamePlan::refuseInterrupted()
+{
+    // 0. A folder with a file left by an interrupted run is left as it is until that run is
+    //    undone: a new run would replace the undo file that knows the file's own name, and the
+    //    file would stay under the hidden temporary name with no record left.
+    if (m_leftover.empty())
+        return;
+    for (std::uint32_t i = 0; i < size(); ++i) {
+        if (m_state[i].verdict == Verdict::Renamed)
+            fail(i, Failure::Interrupted, kNone);
+    }
 }
 
 void RenamePlan::refuseNames(bool undo)
@@ -482,6 +510,15 @@ void RenamePlan::failWantingFailed(std::vector<std::uint32_t> failed)
     }
 }
 
+std::string interruptedRunMessage(std::string_view folder, std::string_view leftover)
+{
+    std::string message(folder);
+    message.append(" holds a file left by an interrupted run (")
+        .append(leftover)
+        .append("). Undo that run first. Nothing in this directory is renamed. Operation will continue");
+    return message;
+}
+
 bool isTemporaryName(std::string_view name)
 {
     if (name.size() != kTemporaryPrefix.size() + 8 || !name.starts_with(kTemporaryPrefix))
@@ -587,6 +624,8 @@ std::string RenamePlan::reason(std::size_t i) const
             [](const auto& f, std::size_t entry) { return f.first < entry; });
         return it != m_jobFailures.end() && it->first == i ? it->second : std::string();
     }
+    if (s.failure == Failure::Interrupted)
+        return "the folder holds a file left by an interrupted run (" + m_leftover + "); undo that run first";
     if (refused(i))
         return std::string(refusalText(s.failure));
     std::string out;

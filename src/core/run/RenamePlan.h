@@ -56,6 +56,7 @@ enum class Failure : std::uint8_t {
     Held, ///< an entry that stays holds the new name
     WantedFirst, ///< an entry earlier in the listing wants the same name
     JobFailed, ///< a job could not make the new name (RenamePlan::reason says why)
+    Interrupted, ///< the folder holds a file left by an interrupted run (RenamePlan::leftover)
 };
 
 /// One step of a folder's execution: an entry's own step (its rename, or only its turn when it
@@ -141,6 +142,10 @@ public:
     /// Whether the failure is a refused name (or a name no job could make) rather than a
     /// taken one.
     bool refused(std::size_t i) const;
+    /// A cycle's temporary name found in the folder (a file an interrupted run left there, to
+    /// be given back by undo), or empty. Nothing in such a folder is renamed: every entry that
+    /// was to get a new name fails with Failure::Interrupted.
+    const std::string& leftover() const { return m_leftover; }
 
     /// Every entry once, in execution order, and before a cycle's first member its move to
     /// temporaryName().
@@ -196,6 +201,7 @@ private:
     std::uint32_t sharedWith(std::uint32_t holder) const;
     // The steps of validate, in order; failed collects the entries that fail on a taken name,
     // whose own names then stay taken.
+    void refuseInterrupted();
     void refuseNames(bool undo);
     void makeClashKeys();
     void findHolders(bool undo);
@@ -223,6 +229,7 @@ private:
     std::vector<PlanStep> m_steps;
     std::string m_temporary;
     std::size_t m_cycles = 0;
+    std::string m_leftover;
 };
 
 /// The text of a failure that needs no other entry (a refused name); empty for Held and
@@ -238,5 +245,10 @@ inline constexpr std::string_view kTemporaryPrefix = ".brindlewick-tmp-";
 
 /// Whether name has the form of a cycle's temporary name: the prefix and eight hex digits.
 bool isTemporaryName(std::string_view name);
+
+/// The message of a folder that a run leaves as it is because it holds leftover, a file left
+/// by an interrupted run: "<folder> holds a file left by an interrupted run (<leftover>). Undo
+/// that run first. Nothing in this directory is renamed. Operation will continue".
+std::string interruptedRunMessage(std::string_view folder, std::string_view leftover);
 
 } // namespace brindle

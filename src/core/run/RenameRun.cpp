@@ -405,9 +405,10 @@ void RenameRun::planFolder(int dirFd, FileEntryList dirs, FileEntryList files, N
     m_plan.setListing(std::move(dirs), std::move(files), std::move(others));
     m_plan.sort(m_planOptions, m_collator);
     // The questions come in listing order, before anything is renamed; once the run is to
-    // stop, nobody is asked any more and nothing is renamed.
+    // stop, nobody is asked any more and nothing is renamed. In a folder left by an
+    // interrupted run nothing is renamed, so nothing is asked either.
     RenamePlan::Confirm confirm;
-    if (m_options.confirm) {
+    if (m_options.confirm && m_plan.leftover().empty()) {
         confirm = [this](const FileEntry& e, EntryKind kind, std::string_view newName) {
             if (stopping())
                 return RenamePlan::Answer::Stop;
@@ -444,8 +445,28 @@ double RenameRun::entryStep(std::size_t count, double share)
     return share / static_cast<double>(count);
 }
 
+void RenameRun::reportInterrupted()
+{
+    // One message for the folder; its entries then fail without one each (a simulation marks
+    // them, and counts them as its errors).
+    const std::string& leftover = m_plan.leftover();
+    if (leftover.empty())
+        return;
+    const std::string message = interruptedRunMessage(m_folder, leftover);
+    const std::string logText = "! " + m_folder + " holds a file left by an interrupted run (" + leftover
+        + "); nothing in this directory is renamed";
+    if (m_options.simulation) {
+        if (m_options.log)
+            logLine(m_depth, {logText});
+        m_host.showFailure(message, logText);
+    } else {
+        reportFailure(m_depth, message, logText);
+    }
+}
+
 std::vector<std::int32_t> RenameRun::showPlan(std::int32_t node, double dirShare)
 {
+    reportInterrupted();
     const bool renameDirs = m_options.renameDirs;
     const double dirStep = renameDirs ? entryStep(m_plan.dirCount(), dirShare) : 0.0;
     std::vector<std::int32_t> childNodes;
@@ -506,6 +527,8 @@ void RenameRun::makePlan(int dirFd, double dirShare, bool answeredOnly)
     m_dirOnDisk.assign(m_plan.dirCount(), OnDisk::OldName);
     m_atTemporary = kNoEntry;
     m_failedEarly = kNoEntry;
+    if (!answeredOnly)
+        reportInterrupted();
     for (const PlanStep& step : m_plan.steps()) {
         const bool folder = m_plan.kind(step.entry) == EntryKind::Folder;
         if (folder && !renameDirs)
@@ -576,7 +599,10 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
     case Verdict::Declined:
         break;
     case Verdict::Failed: {
-        // A failure the plan foresaw: nothing is tried.
+        // A failure the plan foresaw: nothing is tried. A folder left by an interrupted run
+        // was reported once.
+        if (m_plan.failure(entry) == Failure::Interrupted)
+            break;
         const std::string_view newName = m_plan.newName(entry);
         m_to.assign(e.name);
         if (m_plan.failure(entry) != Failure::JobFailed)

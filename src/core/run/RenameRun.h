@@ -128,6 +128,8 @@ private:
     /// A member left at the temporary name goes back to its old name; recorded unless the undo
     /// file failed. Reported when even that is not possible.
     void moveBack(int dirFd, std::uint32_t entry, bool record);
+    /// The one message of a folder left by an interrupted run, which the plan leaves as it is.
+    void reportInterrupted();
     /// Closes the folder's undo file, if one was made; a failure stops the run.
     void closeUndoFile(const std::string& folder);
     /// Puts the folder on the walk so that its subfolders are walked next, each with its part
