@@ -14,17 +14,21 @@
 namespace brindle
 {
 
-/// How the file system of a folder compares names: byte for byte, or with letter case folded.
-enum class NameCase : std::uint8_t { Exact, Folding };
+/// How the file system of a folder compares names: byte for byte, or with letter case folded
+/// (by Unicode's simple case folding, by exFAT's up-case table, or as FAT folds a-z).
+enum class NameCase : std::uint8_t { Exact, Folding, ExFat, Fat };
 
 /// How a run decides the comparison of each folder: from the folder itself, or forced (tests,
 /// and a user who knows better than the probe).
 enum class NameCaseRule : std::uint8_t { Detect, Exact, Folding };
 
-/// Whether the file system of the folder open as dirFd folds letter case. probe is a name of
-/// an entry of the folder holding an ASCII letter (or empty): its case-swapped twin is looked
-/// up, which answers for every file system. Without one, the folder's case-folding flag
-/// (ext4, f2fs) and the file system's type (FAT, exFAT, NTFS, HFS, SMB) decide.
+/// Whether the file system of the folder open as dirFd folds letter case, and by which rule.
+/// probe is a name of an entry of the folder holding an ASCII letter whose case-swapped twin
+/// the listing does not hold (or empty): the twin is looked up, and found it can only be the
+/// probe itself, which answers for every file system (inode numbers do not: FUSE file systems
+/// give one file other numbers under other cases). Without a probe, the folder's case-folding
+/// flag (ext4, f2fs) and the file system's type decide. The rule comes from the file system's
+/// type, FUSE ones by their subtype in the mount table (exFAT, FAT).
 NameCase detectNameCase(int dirFd, std::string_view probe);
 
 /// Whether a file system of this statfs type compares names without regard to letter case.
@@ -34,6 +38,10 @@ bool fileSystemFoldsCase(unsigned long type);
 /// case folding, then the clash key of the result tree (a-z upper-cased, Greek upper-cased and
 /// without accents). Bytes outside any UTF-8 sequence stay as they are.
 void foldedNameKey(std::string_view name, std::string& out);
+
+/// The key under which names clash on a file system that compares them as nameCase says:
+/// the name itself where it compares bytes, else the key of its folding rule.
+void nameKey(NameCase nameCase, std::string_view name, std::string& out);
 
 /// What a run does with one entry of a folder.
 enum class Verdict : std::uint8_t {
@@ -135,6 +143,9 @@ public:
     bool named(std::size_t i) const { return m_state[i].named; }
     /// The name the job list gives (the entry's own when unchanged).
     std::string_view newName(std::size_t i) const;
+    /// Whether the new name is the entry's own under another letter case (a folding file
+    /// system gives it to the entry itself).
+    bool caseOnly(std::size_t i) const { return m_state[i].self; }
     Verdict verdict(std::size_t i) const { return m_state[i].verdict; }
     Failure failure(std::size_t i) const { return m_state[i].failure; }
     /// Why the entry fails, in a few words ("held by c.txt, which stays"); empty otherwise.

@@ -312,21 +312,51 @@ void RenameRun::reportFolderLeftOut(const std::string& message, int depth, SysEr
 namespace
 {
 
-/// A name of the listing with an ASCII letter, to find out whether the folder folds case.
+/// A name of the listing with an ASCII letter whose case-swapped twin the listing does not
+/// hold, to find out whether the folder folds case: found on disk, the twin is the name itself.
 std::string_view probeName(const FileEntryList& dirs, const FileEntryList& files, const NameList& others)
 {
     const auto hasLetter = [](std::string_view name) {
         return std::any_of(name.begin(), name.end(),
             [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
     };
+    const auto listed = [&](std::string_view name) {
+        for (const FileEntryList* list : {&dirs, &files}) {
+            for (const FileEntry& e : *list) {
+                if (e.name == name)
+                    return true;
+            }
+        }
+        for (std::size_t i = 0; i < others.size(); ++i) {
+            if (others[i] == name)
+                return true;
+        }
+        return false;
+    };
+    // A few candidates at most: each costs a pass over the listing. A name held in both
+    // cases proves the file system compares bytes, but a twin listed is no probe.
+    int candidates = 0;
+    std::string twin;
+    const auto usable = [&](std::string_view name) {
+        if (!hasLetter(name) || ++candidates > 4)
+            return false;
+        twin.assign(name);
+        for (char& c : twin)
+            c = (c >= 'a' && c <= 'z')   ? static_cast<char>(c - 32)
+                : (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32)
+                                         : c;
+        return !listed(twin);
+    };
     for (const FileEntryList* list : {&dirs, &files}) {
         for (const FileEntry& e : *list) {
-            if (hasLetter(e.name))
+            if (candidates > 4)
+                return {};
+            if (usable(e.name))
                 return e.name;
         }
     }
-    for (std::size_t i = 0; i < others.size(); ++i) {
-        if (hasLetter(others[i]))
+    for (std::size_t i = 0; i < others.size() && candidates <= 4; ++i) {
+        if (usable(others[i]))
             return others[i];
     }
     return {};
@@ -618,7 +648,8 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
         const bool fromTemporary = entry == m_atTemporary;
         m_from = fromTemporary ? m_plan.temporaryName() : e.name;
         m_to.assign(m_plan.newName(entry));
-        const SysError error = giveName(dirFd, m_from, m_to, folder, true);
+        const SysError error
+            = giveName(dirFd, m_from, m_to, folder, true, !fromTemporary && m_plan.caseOnly(entry));
         if (!error) {
             ++(folder ? stats.foldersRenamed : stats.filesRenamed);
             if (folder)
@@ -723,7 +754,7 @@ bool RenameRun::confirmRename(const std::string& oldName, std::string_view newNa
 }
 
 SysError RenameRun::giveName(
-    int dirFd, const std::string& from, const std::string& to, bool folder, bool record)
+    int dirFd, const std::string& from, const std::string& to, bool folder, bool record, bool caseOnly)
 {
     bool recorded = false;
     if (record && m_options.undo) {
@@ -746,8 +777,11 @@ SysError RenameRun::giveName(
         }
         recorded = true;
     }
-    // 3. Rename, never over another entry.
-    const SysError e = renameNoReplace(dirFd, from, to, folder);
+    // 3. Rename, never over another entry. A change of letter case only, on a file system that
+    //    folds case, is the entry's own name: the plan found no other entry holding it.
+    const SysError e = caseOnly && m_planOptions.nameCase != NameCase::Exact
+        ? renameCaseOnly(dirFd, from, to, folder, true)
+        : renameNoReplace(dirFd, from, to, folder);
     // 4. A failed rename takes its pair back; if even that fails, the file no longer matches
     //    the folder and the run stops.
     if (e && recorded) {

@@ -144,8 +144,10 @@ private:
     /// Renames from to to (to the entry's new name or the temporary name), recorded in the undo
     /// file first when undo is on, making it at the folder's first rename. An empty SysError
     /// when the entry has the name; otherwise the reason (EINVAL with m_undoFailed set: there
-    /// is no undo file and nothing may be renamed).
-    SysError giveName(int dirFd, const std::string& from, const std::string& to, bool folder, bool record);
+    /// is no undo file and nothing may be renamed). caseOnly: the plan found to to be from's
+    /// own name under another letter case.
+    SysError giveName(int dirFd, const std::string& from, const std::string& to, bool folder, bool record,
+        bool caseOnly = false);
     /// Makes the undo file of the folder dirFd at its first rename; false when it cannot be
     /// made (reported; the folder is then left unrenamed).
     bool makeUndoFile(int dirFd, int depth);

@@ -239,7 +239,9 @@ PairOutcome undoPair(int dirFd, const UndoPair& pair, std::string& a, std::strin
     if (pair.complete && usable) {
         struct stat entry;
         const bool found = ::fstatat(dirFd, a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
-        e = found ? renameNoReplace(dirFd, a, b, S_ISDIR(entry.st_mode)) : SysError::last();
+        // A change of letter case goes back as the run made it, also where a file system that
+        // folds case gives the entry another inode number under the other case.
+        e = found ? renameCaseOnly(dirFd, a, b, S_ISDIR(entry.st_mode), false) : SysError::last();
     }
     if (!e) {
         stepDone(UndoStep::Renamed);
