@@ -207,6 +207,9 @@ std::string_view refusalText(Failure failure)
         return "the name of the undo file";
     case Failure::LineFeed:
         return "a line feed, which the undo file cannot record";
+    case Failure::NotOnFat:
+        return "a character this file system does not take (\" * : < > ? \\ | or a control character, or a "
+               "byte outside UTF-8)";
     case Failure::None:
     case Failure::Held:
     case Failure::WantedFirst:
@@ -406,13 +409,37 @@ void RenamePlan::refuseInterrupted()
     }
 }
 
+namespace
+{
+
+/// Whether exFAT and FAT refuse name: they store names as UTF-16 and take no control
+/// character and none of " * : < > ? \ |.
+bool refusedOnFat(std::string_view name)
+{
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t len = charLen(name, i);
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (len == 1
+            && (c < 0x20 || c >= 0x80
+                || std::string_view("\"*:<>?\\|").find(static_cast<char>(c)) != std::string_view::npos))
+            return true;
+        i += len;
+    }
+    return false;
+}
+
+} // namespace
+
 void RenamePlan::refuseNames(bool undo)
 {
     // 1. Names no entry can have, or that the undo file cannot record.
+    const bool fat = m_nameCase == NameCase::ExFat || m_nameCase == NameCase::Fat;
     for (std::uint32_t i = 0; i < size(); ++i) {
         if (m_state[i].verdict != Verdict::Renamed)
             continue;
-        const Failure f = refusedName(newName(i), entry(i).name, undo);
+        Failure f = refusedName(newName(i), entry(i).name, undo);
+        if (f == Failure::None && fat && refusedOnFat(newName(i)))
+            f = Failure::NotOnFat;
         if (f != Failure::None)
             fail(i, f, kNone);
     }

@@ -65,6 +65,7 @@ enum class Failure : std::uint8_t {
     WantedFirst, ///< an entry earlier in the listing wants the same name
     JobFailed, ///< a job could not make the new name (RenamePlan::reason says why)
     Interrupted, ///< the folder holds a file left by an interrupted run (RenamePlan::leftover)
+    NotOnFat, ///< a character exFAT and FAT do not take in a name (or a byte outside UTF-8)
 };
 
 /// One step of a folder's execution: an entry's own step (its rename, or only its turn when it

@@ -763,7 +763,8 @@ SysError RenameRun::giveName(
         if (m_undoState == UndoState::Failed)
             return EINVAL;
         if (m_undoState == UndoState::NotMade) {
-            if (const SysError taken = targetTaken(dirFd, from, to))
+            // (A change of case only is the entry's own name, whatever the lookup says.)
+            if (const SysError taken = caseOnly ? SysError() : targetTaken(dirFd, from, to))
                 return taken;
             if (!makeUndoFile(dirFd, m_depth))
                 return EINVAL;
