@@ -11,6 +11,8 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(clang libclang-rt-14-dev util-linux)
+    # Case rules are tested on an exFAT image mounted through FUSE.
+    packages+=(exfat-fuse exfatprogs)
     # The Send To entries are checked and started as the desktop does; the Debian package is
     # checked.
     packages+=(desktop-file-utils libglib2.0-bin lintian appstream)

@@ -4,7 +4,9 @@
 // time within the length of a whole run, half when the undo files show a random number of
 // renames made. Two job lists: every name to lower case (one rename per file), and the last
 // digit of every number one up, 9 going round to 0, which makes each folder 500 cycles of ten
-// files, each broken by a temporary name, and chains at the ends.
+// files, each broken by a temporary name, and chains at the ends. With the second job list,
+// every other undo is killed as well, at a random moment, once or twice, and then run again:
+// it must still give back every name.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -57,11 +59,9 @@ const std::string kRoundJobs
       "str2=\"$1${2:+1:}${3:+2:}${4:+3:}${5:+4:}${6:+5:}${7:+6:}${8:+7:}${9:+8:}"
       "${10:+9:}${11:+0:}$12\" /></jobs></brindlewick>\n";
 
-/// Starts the run (the jobs of jobsFile, subfolders too, undo files on) and returns its process
-/// id.
-pid_t startRun(const std::string& jobsFile, const std::string& folder)
+/// Starts brindlewick-cli with args, its output to /dev/null, and returns its process id.
+pid_t start(std::vector<std::string> args)
 {
-    std::vector<std::string> args {BRINDLE_CLI, "-j", jobsFile, "-r", "-d", "-u", "-q", folder};
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -74,6 +74,13 @@ pid_t startRun(const std::string& jobsFile, const std::string& folder)
     const int e = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return e == 0 ? pid : -1;
+}
+
+/// Starts the run (the jobs of jobsFile, subfolders too, undo files on) and returns its process
+/// id.
+pid_t startRun(const std::string& jobsFile, const std::string& folder)
+{
+    return start({BRINDLE_CLI, "-j", jobsFile, "-r", "-d", "-u", "-q", folder});
 }
 
 /// Bytes written so far to the undo files of the subfolders (under either name).
@@ -129,9 +136,30 @@ void killAgainAndAgain(const std::string& jobsFile, bool wholeTree)
         nameOf[entry.inode] = lastName(path);
     ASSERT_EQ(original.size(), static_cast<std::size_t>(kFolders * (kFilesPerFolder + 1)));
 
+    std::mt19937 random(20250607);
+    int undoKills = 0;
     // Puts every name back: undo in every folder that has an undo file, deepest first.
     auto undoEverywhere = [&](int cycle, const TreeSnapshot& now) {
-        if (wholeTree) {
+        if (wholeTree && cycle % 2 == 0) {
+            // Undo killed when its undo files have shrunk to a random size (each pair leaves its
+            // file once it is back), then run again to the end.
+            const off_t bytes = undoBytes(tree);
+            const off_t target = bytes > 0 ? static_cast<off_t>(random() % static_cast<unsigned>(bytes)) : 0;
+            const pid_t pid = start({BRINDLE_CLI, "--undo", "-r", "-q", tree});
+            EXPECT_GT(pid, 0);
+            int status = 0;
+            while (undoBytes(tree) > target && ::waitpid(pid, &status, WNOHANG) == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            undoKills += WIFSIGNALED(status) ? 1 : 0;
+            EXPECT_EQ(contentMultiset(withoutUndoFiles(snapshotTree(tree))), contents) << "cycle " << cycle;
+            const TreeSnapshot left = snapshotTree(tree);
+            const bool anyUndoFile = std::any_of(
+                left.begin(), left.end(), [](const auto& entry) { return lastName(entry.first) == kUndo; });
+            const ProcessResult u = runProcess({BRINDLE_CLI, "--undo", "-r", "-q", tree});
+            EXPECT_EQ(u.exitCode, anyUndoFile ? 0 : 1) << "cycle " << cycle << ": " << u.err;
+        } else if (wholeTree) {
             // A run killed before its first undo file leaves nothing to undo, and says so.
             const bool anyUndoFile = std::any_of(
                 now.begin(), now.end(), [](const auto& entry) { return lastName(entry.first) == kUndo; });
@@ -165,9 +193,9 @@ void killAgainAndAgain(const std::string& jobsFile, bool wholeTree)
     for (const auto& [path, entry] : withoutUndoFiles(renamed))
         renamedCount += entry.type == 'f' && nameOf.at(entry.inode) != lastName(path) ? 1 : 0;
     ASSERT_EQ(renamedCount, static_cast<std::size_t>(kFolders * kFilesPerFolder)) << "every file renamed";
+    const auto u0 = Clock::now();
     ASSERT_TRUE(undoEverywhere(0, renamed));
-
-    std::mt19937 random(20250607);
+    const auto undoTime = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - u0);
     const off_t fullUndo = static_cast<off_t>(kFolders) * kFilesPerFolder * 34; // bytes of all pairs
     int kills = 0;
     int partial = 0;
@@ -202,13 +230,38 @@ void killAgainAndAgain(const std::string& jobsFile, bool wholeTree)
     EXPECT_GE(kills, kKillsWanted);
     // Most kills came with some names changed and some not.
     EXPECT_GE(partial, kKillsWanted / 2);
-    std::printf("whole run %lld ms, %d kills, %d with the tree part renamed\n",
-        static_cast<long long>(runTime.count() / 1000), kills, partial);
+    if (wholeTree) {
+        EXPECT_GE(undoKills, kKillsWanted / 3);
+    }
+    std::printf(
+        "whole run %lld ms, whole undo %lld ms, %d kills, %d with the tree part renamed, %d undos killed\n",
+        static_cast<long long>(runTime.count() / 1000), static_cast<long long>(undoTime.count() / 1000),
+        kills, partial, undoKills);
 }
 
 TEST(CliCrashTest, EveryKilledRunIsUndoneWithoutLoss)
 {
     killAgainAndAgain(kLowerJobs, false);
+}
+
+TEST(CliUndoAgainTest, AnUndoKeptAfterErrorsAndRunAgainGivesEveryNameBack)
+{
+    TempTree tree;
+    for (const char* name : {"abc", "bca", "cab", "xyz"})
+        tree.file(std::string(name) + ".txt", std::string("I was ") + name + "\n");
+    const TreeSnapshot original = snapshotTree(tree.path());
+    ProcessResult r = runProcess(
+        {BRINDLE_CLI, "-q", "-u", "--replace", "^(.)(.)(.)", "--with", "$2$3$1", "--regex", tree.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(::rename(tree.at("yzx.txt").c_str(), tree.at("mine.txt").c_str()), 0);
+    r = runProcess({BRINDLE_CLI, "--undo", tree.path()}, "n\n");
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_EQ(::rename(tree.at("mine.txt").c_str(), tree.at("yzx.txt").c_str()), 0);
+    r = runProcess({BRINDLE_CLI, "--undo", tree.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(tree.read("abc.txt"), "I was abc\n");
+    const TreeSnapshot restored = snapshotTree(tree.path());
+    EXPECT_TRUE(sameTree(restored, original)) << treeDifference(original, restored);
 }
 
 TEST(CliCrashTest, EveryKilledRunFullOfCyclesAndChainsIsUndoneWithoutLoss)

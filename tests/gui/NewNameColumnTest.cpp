@@ -154,6 +154,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, ColumnIsTheRun,
         // The hidden file holds the name a.txt wants; the list does not show it, the plan knows it.
         ColumnCase {"HiddenHolder", {"a.txt", ".a.txt", "b.txt"}, {job(jobInsert, posBegin, 0, ".")}, "*.*",
             0, {{"a.txt", "!"}, {"b.txt", ".b.txt"}}},
+        // A file left by an interrupted run: nothing in the folder is renamed until it is undone.
+        ColumnCase {"LeftByAnInterruptedRun", {"a.txt", "b.txt", ".brindlewick-tmp-0badc0de"},
+            {job(jobUpper, scopeAll, 1, "")}, "*.*", 0, {{"a.txt", "!"}, {"b.txt", "!"}}},
         ColumnCase {"OutsideTheMask", {"a.txt", "c.doc"}, {job(jobUpper, scopeAll, 1, "")}, "*.txt", 0,
             {{"a.txt", "A.TXT"}}},
         ColumnCase {"CounterFromTheStart", {"b.txt", "a.txt", "c.txt"}, {job(jobCounter, posBegin, 2, "")},

@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -146,6 +150,70 @@ SysError renameNoReplaceFallback(int dirFd, const std::string& from, const std::
     //    steps another program could create to; no better is possible on such a file system.
     const SysError taken = checkTarget(dirFd, from, to);
     return taken ? taken : plainRename(dirFd, from, to);
+}
+
+namespace
+{
+
+/// Whether the folder dirFd holds an entry named exactly name, as its listing says.
+bool listingHolds(int dirFd, const std::string& name)
+{
+    const int copy = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (copy < 0)
+        return true; // unknown: taken, to be safe
+    DIR* dir = ::fdopendir(copy);
+    if (!dir) {
+        ::close(copy);
+        return true;
+    }
+    bool found = false;
+    while (const dirent* d = ::readdir(dir)) {
+        if (name == d->d_name) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+} // namespace
+
+SysError renameCaseOnly(
+    int dirFd, const std::string& from, const std::string& to, bool isFolder, bool planned)
+{
+    // 1. As every rename: the kernel's own, or the entry found under to by its inode.
+    const SysError e = renameNoReplace(dirFd, from, to, isFolder);
+    if (e != EEXIST || !equalIgnoringCase(from, to))
+        return e;
+    // 2. to looks taken. It is from itself unless the folder lists an entry of that exact name.
+    if (!planned && listingHolds(dirFd, to))
+        return EEXIST;
+    // 3. The direct rename: the file system finds from under to and renames it in place.
+    if (!plainRename(dirFd, from, to))
+        return {};
+    // 4. Refused: through a temporary name no entry has (of the form of a cycle's, so that a
+    //    kill in between is noticed by the next run), then to the new name; if that fails,
+    //    back to the old one.
+    const auto seed
+        = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::string temporary;
+    for (unsigned long long k = 0; k < 16; ++k) {
+        char buffer[32];
+        std::snprintf(
+            buffer, sizeof buffer, ".brindlewick-tmp-%08llx", (seed + k * 0x9E3779B9ull) & 0xFFFFFFFFull);
+        if (!renameNoReplace(dirFd, from, buffer, isFolder)) {
+            temporary = buffer;
+            break;
+        }
+    }
+    if (temporary.empty())
+        return e;
+    if (const SysError toNew = plainRename(dirFd, temporary, to)) {
+        plainRename(dirFd, temporary, from);
+        return toNew;
+    }
+    return {};
 }
 
 Result<void> renameInFolder(const std::string& folder, const std::string& from, const std::string& to)

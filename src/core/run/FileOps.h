@@ -33,6 +33,15 @@ SysError renameNoReplace(int dirFd, const std::string& from, const std::string& 
 /// when it is taken, or the error of a lookup that failed.
 SysError targetTaken(int dirFd, const std::string& from, const std::string& to);
 
+/// Renames from to to, a change of letter case only, inside the folder dirFd on a file system
+/// that folds case. When renameNoReplace finds to taken by what looks like another entry (a
+/// FUSE file system gives one file other inode numbers under other cases), to is from itself
+/// if no entry of the folder is named to exactly: known (planned: the caller's listing said
+/// so), or read from the folder. Then the entry is renamed directly, and where the file system
+/// refuses that, through a temporary name. EEXIST when another entry holds to.
+SysError renameCaseOnly(
+    int dirFd, const std::string& from, const std::string& to, bool isFolder, bool planned);
+
 /// The steps renameNoReplace takes where the file system cannot rename without replacing:
 /// a file is linked under the new name (which fails when it is taken) and unlinked under the
 /// old one; a folder, or a file that cannot be linked, is renamed after a check that the new

@@ -17,6 +17,7 @@
 #include "core/jobs/Utf8Chars.h"
 #include "core/run/ClashKey.h"
 #include "core/run/FileOps.h"
+#include "core/run/FileSystemCase.h"
 #include "core/run/UndoFile.h"
 
 #ifndef FS_CASEFOLD_FL
@@ -80,34 +81,37 @@ bool fileSystemFoldsCase(unsigned long type)
 
 NameCase detectNameCase(int dirFd, std::string_view probe)
 {
-    // 1. The probe: the entry's name with its ASCII letters' case swapped. Found as the same
-    //    entry, the file system folds case; not found, it does not. A file with more than one
-    //    link could be found under both names on any file system, so it proves nothing.
+    // The rule a folding file system compares by, from its type.
+    const auto folding = [dirFd] {
+        switch (foldRuleOf(dirFd)) {
+        case FoldRule::ExFat:
+            return NameCase::ExFat;
+        case FoldRule::Fat:
+            return NameCase::Fat;
+        case FoldRule::Generic:
+        case FoldRule::Unknown:
+            break;
+        }
+        return NameCase::Folding;
+    };
+    // 1. The probe: the entry's name with its ASCII letters' case swapped, a name the listing
+    //    does not hold. Found, the file system found the entry under it: it folds case. Not
+    //    found, it does not.
     const std::string name(probe);
     const std::string twin = swapAsciiCase(name);
     if (!name.empty() && twin != name) {
-        struct stat a;
-        struct stat b;
-        if (::fstatat(dirFd, name.c_str(), &a, AT_SYMLINK_NOFOLLOW) == 0) {
-            if (::fstatat(dirFd, twin.c_str(), &b, AT_SYMLINK_NOFOLLOW) != 0) {
-                if (errno == ENOENT)
-                    return NameCase::Exact;
-            } else if (a.st_dev != b.st_dev || a.st_ino != b.st_ino) {
-                return NameCase::Exact;
-            } else if (S_ISDIR(a.st_mode) || a.st_nlink == 1) {
-                return NameCase::Folding;
-            }
-        }
+        struct stat st;
+        if (::fstatat(dirFd, twin.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+            return folding();
+        if (errno == ENOENT)
+            return NameCase::Exact;
     }
     // 2. A folder with the case-folding flag (ext4, f2fs, tmpfs).
     int flags = 0;
     if (::ioctl(dirFd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0)
         return NameCase::Folding;
     // 3. A file system that always folds.
-    struct statfs fs;
-    if (::fstatfs(dirFd, &fs) == 0 && fileSystemFoldsCase(static_cast<unsigned long>(fs.f_type)))
-        return NameCase::Folding;
-    return NameCase::Exact;
+    return foldRuleOf(dirFd) == FoldRule::Unknown ? NameCase::Exact : folding();
 }
 
 void foldedNameKey(std::string_view name, std::string& out)
@@ -145,6 +149,24 @@ void foldedNameKey(std::string_view name, std::string& out)
         i += len;
     }
     upCaseGreekInto(folded, out);
+}
+
+void nameKey(NameCase nameCase, std::string_view name, std::string& out)
+{
+    switch (nameCase) {
+    case NameCase::Exact:
+        out.assign(name);
+        return;
+    case NameCase::Folding:
+        foldedNameKey(name, out);
+        return;
+    case NameCase::ExFat:
+        exFatNameKey(name, out);
+        return;
+    case NameCase::Fat:
+        fatNameKey(name, out);
+        return;
+    }
 }
 
 Failure refusedName(std::string_view newName, std::string_view oldName, bool undo)
@@ -185,10 +207,14 @@ std::string_view refusalText(Failure failure)
         return "the name of the undo file";
     case Failure::LineFeed:
         return "a line feed, which the undo file cannot record";
+    case Failure::NotOnFat:
+        return "a character this file system does not take (\" * : < > ? \\ | or a control character, or a "
+               "byte outside UTF-8)";
     case Failure::None:
     case Failure::Held:
     case Failure::WantedFirst:
     case Failure::JobFailed:
+    case Failure::Interrupted:
         break;
     }
     return {};
@@ -244,6 +270,19 @@ void RenamePlan::setListing(FileEntryList dirs, FileEntryList files, NameList ot
     m_steps.clear();
     m_temporary.clear();
     m_cycles = 0;
+    // A cycle's temporary name is the run's own: found in the listing, it belongs to a run
+    // that was stopped in the middle of a cycle, and its entry's record is in the undo file.
+    m_leftover.clear();
+    for (const FileEntryList* list : {&m_dirs, &m_files}) {
+        for (const FileEntry& e : *list) {
+            if (m_leftover.empty() && isTemporaryName(e.name))
+                m_leftover = e.name;
+        }
+    }
+    for (std::size_t i = 0; m_leftover.empty() && i < m_others.size(); ++i) {
+        if (isTemporaryName(m_others[i]))
+            m_leftover = m_others[i];
+    }
 }
 
 const FileEntry& RenamePlan::entry(std::size_t i) const
@@ -360,6 +399,7 @@ std::uint32_t RenamePlan::sharedWith(std::uint32_t holder) const
 void RenamePlan::validate(const Options& options)
 {
     m_nameCase = options.nameCase;
+    refuseInterrupted();
     refuseNames(options.undo);
     makeClashKeys();
     findHolders(options.undo);
@@ -369,13 +409,50 @@ void RenamePlan::validate(const Options& options)
     failWantingFailed(std::move(failed));
 }
 
+void RenamePlan::refuseInterrupted()
+{
+    // 0. A folder with a file left by an interrupted run is left as it is until that run is
+    //    undone: a new run would replace the undo file that knows the file's own name, and the
+    //    file would stay under the hidden temporary name with no record left.
+    if (m_leftover.empty())
+        return;
+    for (std::uint32_t i = 0; i < size(); ++i) {
+        if (m_state[i].verdict == Verdict::Renamed)
+            fail(i, Failure::Interrupted, kNone);
+    }
+}
+
+namespace
+{
+
+/// Whether exFAT and FAT refuse name: they store names as UTF-16 and take no control
+/// character and none of " * : < > ? \ |.
+bool refusedOnFat(std::string_view name)
+{
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t len = charLen(name, i);
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (len == 1
+            && (c < 0x20 || c >= 0x80
+                || std::string_view("\"*:<>?\\|").find(static_cast<char>(c)) != std::string_view::npos))
+            return true;
+        i += len;
+    }
+    return false;
+}
+
+} // namespace
+
 void RenamePlan::refuseNames(bool undo)
 {
     // 1. Names no entry can have, or that the undo file cannot record.
+    const bool fat = m_nameCase == NameCase::ExFat || m_nameCase == NameCase::Fat;
     for (std::uint32_t i = 0; i < size(); ++i) {
         if (m_state[i].verdict != Verdict::Renamed)
             continue;
-        const Failure f = refusedName(newName(i), entry(i).name, undo);
+        Failure f = refusedName(newName(i), entry(i).name, undo);
+        if (f == Failure::None && fat && refusedOnFat(newName(i)))
+            f = Failure::NotOnFat;
         if (f != Failure::None)
             fail(i, f, kNone);
     }
@@ -386,18 +463,18 @@ void RenamePlan::makeClashKeys()
     // 2. The clash keys, where the file system folds case; otherwise the names themselves.
     m_oldKeys.clear();
     m_newKeys.clear();
-    if (m_nameCase != NameCase::Folding)
+    if (m_nameCase == NameCase::Exact)
         return;
     const auto count = static_cast<std::uint32_t>(size());
     std::string key;
     for (std::uint32_t i = 0; i < count + m_others.size(); ++i) {
-        foldedNameKey(oldName(i), key);
+        nameKey(m_nameCase, oldName(i), key);
         m_oldKeys.push_back(key);
     }
     for (std::uint32_t i = 0; i < count; ++i) {
         key.clear();
         if (m_state[i].verdict == Verdict::Renamed)
-            foldedNameKey(newName(i), key);
+            nameKey(m_nameCase, newName(i), key);
         m_newKeys.push_back(key);
     }
 }
@@ -406,7 +483,7 @@ void RenamePlan::findHolders(bool undo)
 {
     // 3. Who holds each name now: every entry and every other name of the folder. While undo
     //    files are written, the undo file's name is held too, even before the file is made.
-    const bool folding = m_nameCase == NameCase::Folding;
+    const bool folding = m_nameCase != NameCase::Exact;
     const auto count = static_cast<std::uint32_t>(size());
     const auto oldKeyOf = [this](std::uint32_t i) { return oldKey(i); };
     m_holders.reset(count + m_others.size() + 1);
@@ -417,10 +494,7 @@ void RenamePlan::findHolders(bool undo)
     }
     if (undo) {
         std::string key;
-        if (folding)
-            foldedNameKey(kUndoFileName, key);
-        else
-            key = kUndoFileName;
+        nameKey(m_nameCase, kUndoFileName, key);
         if (m_holders.find(key, oldKeyOf) == kNone) {
             const auto undoIndex = static_cast<std::uint32_t>(count + m_others.size());
             m_others.push_back(kUndoFileName);
@@ -495,6 +569,15 @@ void RenamePlan::failWantingFailed(std::vector<std::uint32_t> failed)
     }
 }
 
+std::string interruptedRunMessage(std::string_view folder, std::string_view leftover)
+{
+    std::string message(folder);
+    message.append(" holds a file left by an interrupted run (")
+        .append(leftover)
+        .append("). Undo that run first. Nothing in this directory is renamed. Operation will continue");
+    return message;
+}
+
 bool isTemporaryName(std::string_view name)
 {
     if (name.size() != kTemporaryPrefix.size() + 8 || !name.starts_with(kTemporaryPrefix))
@@ -515,10 +598,7 @@ void RenamePlan::pickTemporaryName()
         m_temporary = kTemporaryPrefix;
         for (int k = 0; k < 8; ++k, bits >>= 4)
             m_temporary += kHex[bits & 15];
-        if (m_nameCase == NameCase::Folding)
-            foldedNameKey(m_temporary, key);
-        else
-            key = m_temporary;
+        nameKey(m_nameCase, m_temporary, key);
         if (m_holders.find(key, oldKeyOf) == kNone && m_wanted.find(key, newKeyOf) == kNone)
             return;
     }
@@ -600,6 +680,8 @@ std::string RenamePlan::reason(std::size_t i) const
             [](const auto& f, std::size_t entry) { return f.first < entry; });
         return it != m_jobFailures.end() && it->first == i ? it->second : std::string();
     }
+    if (s.failure == Failure::Interrupted)
+        return "the folder holds a file left by an interrupted run (" + m_leftover + "); undo that run first";
     if (refused(i))
         return std::string(refusalText(s.failure));
     std::string out;

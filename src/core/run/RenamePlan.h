@@ -15,17 +15,21 @@
 namespace brindle
 {
 
-/// How the file system of a folder compares names: byte for byte, or with letter case folded.
-enum class NameCase : std::uint8_t { Exact, Folding };
+/// How the file system of a folder compares names: byte for byte, or with letter case folded
+/// (by Unicode's simple case folding, by exFAT's up-case table, or as FAT folds a-z).
+enum class NameCase : std::uint8_t { Exact, Folding, ExFat, Fat };
 
 /// How a run decides the comparison of each folder: from the folder itself, or forced (tests,
 /// and a user who knows better than the probe).
 enum class NameCaseRule : std::uint8_t { Detect, Exact, Folding };
 
-/// Whether the file system of the folder open as dirFd folds letter case. probe is a name of
-/// an entry of the folder holding an ASCII letter (or empty): its case-swapped twin is looked
-/// up, which answers for every file system. Without one, the folder's case-folding flag
-/// (ext4, f2fs) and the file system's type (FAT, exFAT, NTFS, HFS, SMB) decide.
+/// Whether the file system of the folder open as dirFd folds letter case, and by which rule.
+/// probe is a name of an entry of the folder holding an ASCII letter whose case-swapped twin
+/// the listing does not hold (or empty): the twin is looked up, and found it can only be the
+/// probe itself, which answers for every file system (inode numbers do not: FUSE file systems
+/// give one file other numbers under other cases). Without a probe, the folder's case-folding
+/// flag (ext4, f2fs) and the file system's type decide. The rule comes from the file system's
+/// type, FUSE ones by their subtype in the mount table (exFAT, FAT).
 NameCase detectNameCase(int dirFd, std::string_view probe);
 
 /// Whether a file system of this statfs type compares names without regard to letter case.
@@ -35,6 +39,10 @@ bool fileSystemFoldsCase(unsigned long type);
 /// case folding, then the clash key of the result tree (a-z upper-cased, Greek upper-cased and
 /// without accents). Bytes outside any UTF-8 sequence stay as they are.
 void foldedNameKey(std::string_view name, std::string& out);
+
+/// The key under which names clash on a file system that compares them as nameCase says:
+/// the name itself where it compares bytes, else the key of its folding rule.
+void nameKey(NameCase nameCase, std::string_view name, std::string& out);
 
 /// What a run does with one entry of a folder.
 enum class Verdict : std::uint8_t {
@@ -57,6 +65,8 @@ enum class Failure : std::uint8_t {
     Held, ///< an entry that stays holds the new name
     WantedFirst, ///< an entry earlier in the listing wants the same name
     JobFailed, ///< a job could not make the new name (RenamePlan::reason says why)
+    Interrupted, ///< the folder holds a file left by an interrupted run (RenamePlan::leftover)
+    NotOnFat, ///< a character exFAT and FAT do not take in a name (or a byte outside UTF-8)
 };
 
 /// One step of a folder's execution: an entry's own step (its rename, or only its turn when it
@@ -141,6 +151,9 @@ public:
     bool named(std::size_t i) const { return m_state[i].named; }
     /// The name the job list gives (the entry's own when unchanged).
     std::string_view newName(std::size_t i) const;
+    /// Whether the new name is the entry's own under another letter case (a folding file
+    /// system gives it to the entry itself).
+    bool caseOnly(std::size_t i) const { return m_state[i].self; }
     Verdict verdict(std::size_t i) const { return m_state[i].verdict; }
     /// Whether the entry's new name was given by hand.
     bool manual(std::size_t i) const { return m_state[i].manual; }
@@ -150,6 +163,10 @@ public:
     /// Whether the failure is a refused name (or a name no job could make) rather than a
     /// taken one.
     bool refused(std::size_t i) const;
+    /// A cycle's temporary name found in the folder (a file an interrupted run left there, to
+    /// be given back by undo), or empty. Nothing in such a folder is renamed: every entry that
+    /// was to get a new name fails with Failure::Interrupted.
+    const std::string& leftover() const { return m_leftover; }
 
     /// Every entry once, in execution order, and before a cycle's first member its move to
     /// temporaryName().
@@ -206,6 +223,7 @@ private:
     std::uint32_t sharedWith(std::uint32_t holder) const;
     // The steps of validate, in order; failed collects the entries that fail on a taken name,
     // whose own names then stay taken.
+    void refuseInterrupted();
     void refuseNames(bool undo);
     void makeClashKeys();
     void findHolders(bool undo);
@@ -234,6 +252,7 @@ private:
     const FolderNames* m_manual = nullptr;
     std::string m_temporary;
     std::size_t m_cycles = 0;
+    std::string m_leftover;
 };
 
 /// The text of a failure that needs no other entry (a refused name); empty for Held and
@@ -249,5 +268,10 @@ inline constexpr std::string_view kTemporaryPrefix = ".brindlewick-tmp-";
 
 /// Whether name has the form of a cycle's temporary name: the prefix and eight hex digits.
 bool isTemporaryName(std::string_view name);
+
+/// The message of a folder that a run leaves as it is because it holds leftover, a file left
+/// by an interrupted run: "<folder> holds a file left by an interrupted run (<leftover>). Undo
+/// that run first. Nothing in this directory is renamed. Operation will continue".
+std::string interruptedRunMessage(std::string_view folder, std::string_view leftover);
 
 } // namespace brindle

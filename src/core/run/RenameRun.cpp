@@ -360,21 +360,51 @@ void RenameRun::reportFolderLeftOut(const std::string& message, int depth, SysEr
 namespace
 {
 
-/// A name of the listing with an ASCII letter, to find out whether the folder folds case.
+/// A name of the listing with an ASCII letter whose case-swapped twin the listing does not
+/// hold, to find out whether the folder folds case: found on disk, the twin is the name itself.
 std::string_view probeName(const FileEntryList& dirs, const FileEntryList& files, const NameList& others)
 {
     const auto hasLetter = [](std::string_view name) {
         return std::any_of(name.begin(), name.end(),
             [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
     };
+    const auto listed = [&](std::string_view name) {
+        for (const FileEntryList* list : {&dirs, &files}) {
+            for (const FileEntry& e : *list) {
+                if (e.name == name)
+                    return true;
+            }
+        }
+        for (std::size_t i = 0; i < others.size(); ++i) {
+            if (others[i] == name)
+                return true;
+        }
+        return false;
+    };
+    // A few candidates at most: each costs a pass over the listing. A name held in both
+    // cases proves the file system compares bytes, but a twin listed is no probe.
+    int candidates = 0;
+    std::string twin;
+    const auto usable = [&](std::string_view name) {
+        if (!hasLetter(name) || ++candidates > 4)
+            return false;
+        twin.assign(name);
+        for (char& c : twin)
+            c = (c >= 'a' && c <= 'z')   ? static_cast<char>(c - 32)
+                : (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32)
+                                         : c;
+        return !listed(twin);
+    };
     for (const FileEntryList* list : {&dirs, &files}) {
         for (const FileEntry& e : *list) {
-            if (hasLetter(e.name))
+            if (candidates > 4)
+                return {};
+            if (usable(e.name))
                 return e.name;
         }
     }
-    for (std::size_t i = 0; i < others.size(); ++i) {
-        if (hasLetter(others[i]))
+    for (std::size_t i = 0; i < others.size() && candidates <= 4; ++i) {
+        if (usable(others[i]))
             return others[i];
     }
     return {};
@@ -458,9 +488,10 @@ void RenameRun::planFolder(int dirFd, FileEntryList dirs, FileEntryList files, N
     m_plan.sort(m_planOptions, m_collator);
     m_plan.setManualNames(m_manual ? m_manual->find(m_path) : nullptr);
     // The questions come in listing order, before anything is renamed; once the run is to
-    // stop, nobody is asked any more and nothing is renamed.
+    // stop, nobody is asked any more and nothing is renamed. In a folder left by an
+    // interrupted run nothing is renamed, so nothing is asked either.
     RenamePlan::Confirm confirm;
-    if (m_options.confirm) {
+    if (m_options.confirm && m_plan.leftover().empty()) {
         confirm = [this](const FileEntry& e, EntryKind kind, std::string_view newName) {
             if (stopping())
                 return RenamePlan::Answer::Stop;
@@ -497,8 +528,28 @@ double RenameRun::entryStep(std::size_t count, double share)
     return share / static_cast<double>(count);
 }
 
+void RenameRun::reportInterrupted()
+{
+    // One message for the folder; its entries then fail without one each (a simulation marks
+    // them, and counts them as its errors).
+    const std::string& leftover = m_plan.leftover();
+    if (leftover.empty())
+        return;
+    const std::string message = interruptedRunMessage(m_folder, leftover);
+    const std::string logText = "! " + m_folder + " holds a file left by an interrupted run (" + leftover
+        + "); nothing in this directory is renamed";
+    if (m_options.simulation) {
+        if (m_options.log)
+            logLine(m_depth, {logText});
+        m_host.showFailure(message, logText);
+    } else {
+        reportFailure(m_depth, message, logText);
+    }
+}
+
 std::vector<std::int32_t> RenameRun::showPlan(std::int32_t node, double dirShare)
 {
+    reportInterrupted();
     const bool renameDirs = m_options.renameDirs;
     const double dirStep = renameDirs ? entryStep(m_plan.dirCount(), dirShare) : 0.0;
     std::vector<std::int32_t> childNodes;
@@ -565,6 +616,8 @@ void RenameRun::makePlan(int dirFd, double dirShare, bool answeredOnly)
     m_dirOnDisk.assign(m_plan.dirCount(), OnDisk::OldName);
     m_atTemporary = kNoEntry;
     m_failedEarly = kNoEntry;
+    if (!answeredOnly)
+        reportInterrupted();
     const std::vector<PlanStep>& steps = m_plan.steps();
     for (std::size_t k = 0; k < steps.size(); ++k) {
         const PlanStep& step = steps[k];
@@ -649,7 +702,10 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
         reportEntry(entry, Verdict::Declined, {});
         break;
     case Verdict::Failed: {
-        // A failure the plan foresaw: nothing is tried.
+        // A failure the plan foresaw: nothing is tried. A folder left by an interrupted run
+        // was reported once.
+        if (m_plan.failure(entry) == Failure::Interrupted)
+            break;
         const std::string_view newName = m_plan.newName(entry);
         m_to.assign(e.name);
         if (m_plan.failure(entry) != Failure::JobFailed)
@@ -671,7 +727,8 @@ void RenameRun::renameEntry(int dirFd, std::uint32_t entry)
         const bool fromTemporary = entry == m_atTemporary;
         m_from = fromTemporary ? m_plan.temporaryName() : e.name;
         m_to.assign(m_plan.newName(entry));
-        const SysError error = giveName(dirFd, m_from, m_to, folder, true);
+        const SysError error
+            = giveName(dirFd, m_from, m_to, folder, true, !fromTemporary && m_plan.caseOnly(entry));
         if (!error) {
             ++(folder ? stats.foldersRenamed : stats.filesRenamed);
             if (folder)
@@ -779,7 +836,7 @@ bool RenameRun::confirmRename(const std::string& oldName, std::string_view newNa
 }
 
 SysError RenameRun::giveName(
-    int dirFd, const std::string& from, const std::string& to, bool folder, bool record)
+    int dirFd, const std::string& from, const std::string& to, bool folder, bool record, bool caseOnly)
 {
     bool recorded = false;
     if (record && m_options.undo) {
@@ -788,7 +845,8 @@ SysError RenameRun::giveName(
         if (m_undoState == UndoState::Failed)
             return EINVAL;
         if (m_undoState == UndoState::NotMade) {
-            if (const SysError taken = targetTaken(dirFd, from, to))
+            // (A change of case only is the entry's own name, whatever the lookup says.)
+            if (const SysError taken = caseOnly ? SysError() : targetTaken(dirFd, from, to))
                 return taken;
             if (!makeUndoFile(dirFd, m_depth))
                 return EINVAL;
@@ -802,8 +860,11 @@ SysError RenameRun::giveName(
         }
         recorded = true;
     }
-    // 3. Rename, never over another entry.
-    const SysError e = renameNoReplace(dirFd, from, to, folder);
+    // 3. Rename, never over another entry. A change of letter case only, on a file system that
+    //    folds case, is the entry's own name: the plan found no other entry holding it.
+    const SysError e = caseOnly && m_planOptions.nameCase != NameCase::Exact
+        ? renameCaseOnly(dirFd, from, to, folder, true)
+        : renameNoReplace(dirFd, from, to, folder);
     // 4. A failed rename takes its pair back; if even that fails, the file no longer matches
     //    the folder and the run stops.
     if (e && recorded) {

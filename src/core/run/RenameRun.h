@@ -142,6 +142,8 @@ private:
     /// A member left at the temporary name goes back to its old name; recorded unless the undo
     /// file failed. Reported when even that is not possible.
     void moveBack(int dirFd, std::uint32_t entry, bool record);
+    /// The one message of a folder left by an interrupted run, which the plan leaves as it is.
+    void reportInterrupted();
     /// Closes the folder's undo file, if one was made; a failure stops the run.
     void closeUndoFile(const std::string& folder);
     /// Puts the folder on the walk so that its subfolders are walked next, each with its part
@@ -158,8 +160,10 @@ private:
     /// Renames from to to (to the entry's new name or the temporary name), recorded in the undo
     /// file first when undo is on, making it at the folder's first rename. An empty SysError
     /// when the entry has the name; otherwise the reason (EINVAL with m_undoFailed set: there
-    /// is no undo file and nothing may be renamed).
-    SysError giveName(int dirFd, const std::string& from, const std::string& to, bool folder, bool record);
+    /// is no undo file and nothing may be renamed). caseOnly: the plan found to to be from's
+    /// own name under another letter case.
+    SysError giveName(int dirFd, const std::string& from, const std::string& to, bool folder, bool record,
+        bool caseOnly = false);
     /// Makes the undo file of the folder dirFd at its first rename; false when it cannot be
     /// made (reported; the folder is then left unrenamed).
     bool makeUndoFile(int dirFd, int depth);

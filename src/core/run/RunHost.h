@@ -94,8 +94,9 @@ struct UndoResult {
     /// Pairs renamed back (R) and pairs that failed (E).
     std::int32_t renamed = 0;
     std::int32_t errors = 0;
-    /// The last pair passed over because its rename had never been made (a killed run's last
-    /// record): 0 or 1 per folder, neither renamed nor an error.
+    /// Pairs passed over, neither renamed nor an error: whole pairs with nothing to rename back
+    /// (the new name gone, the old one there), as a run or an undo killed between two of its
+    /// steps leaves them.
     std::int32_t skipped = 0;
     /// Whether the undo file was removed at the end (in an undo of a tree: every undo file).
     bool undoFileRemoved = false;

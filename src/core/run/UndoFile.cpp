@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 
 #include "core/base/FileIo.h"
@@ -60,7 +61,20 @@ std::string cannotEnterMessage(const std::string& folder, SysError e)
     return "Cannot change current directory to " + folder + ": " + e.text();
 }
 
+std::atomic<UndoStepHook> g_stepHook {nullptr};
+
+void stepDone(UndoStep step)
+{
+    if (const UndoStepHook hook = g_stepHook.load(std::memory_order_relaxed))
+        hook(step);
+}
+
 } // namespace
+
+void setUndoStepHook(UndoStepHook hook)
+{
+    g_stepHook.store(hook, std::memory_order_relaxed);
+}
 
 UndoFileWriter::~UndoFileWriter() = default;
 
@@ -223,9 +237,8 @@ bool readFolderUndoFile(
 enum class PairOutcome : std::uint8_t { Renamed, PassedOver, Failed };
 
 /// 4. One recorded pair renamed back in the folder dirFd: the new name a to the old name b (the
-/// names copied into a and b, buffers reused from pair to pair). last: the last pair written.
-PairOutcome undoPair(
-    int dirFd, const UndoPair& pair, bool last, std::string& a, std::string& b, IRunHost& host)
+/// names copied into a and b, buffers reused from pair to pair).
+PairOutcome undoPair(int dirFd, const UndoPair& pair, std::string& a, std::string& b, IRunHost& host)
 {
     a.assign(pair.newName);
     b.assign(pair.oldName);
@@ -236,14 +249,19 @@ PairOutcome undoPair(
     if (pair.complete && usable) {
         struct stat entry;
         const bool found = ::fstatat(dirFd, a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0;
-        e = found ? renameNoReplace(dirFd, a, b, S_ISDIR(entry.st_mode)) : SysError::last();
+        // A change of letter case goes back as the run made it, also where a file system that
+        // folds case gives the entry another inode number under the other case.
+        e = found ? renameCaseOnly(dirFd, a, b, S_ISDIR(entry.st_mode), false) : SysError::last();
     }
-    if (!e)
+    if (!e) {
+        stepDone(UndoStep::Renamed);
         return PairOutcome::Renamed;
-    if (last && pair.complete && usable) {
-        // A run writes each pair just before its rename, so a run killed in between leaves a
-        // whole last pair whose rename never happened: the new name is not there and the old
-        // one is. Only that pair is passed over, and the report says so.
+    }
+    if (pair.complete && usable) {
+        // A run writes each pair just before its rename, and an undo cuts a pair off the file
+        // just after renaming it back, so a kill in between leaves a whole pair with nothing
+        // to do: the new name is not there and the old one is. It is passed over, never
+        // replayed, and the report says so.
         struct stat entry;
         const bool aMissing
             = ::fstatat(dirFd, a.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
@@ -268,8 +286,10 @@ bool removeUndoFile(int dirFd, const struct stat& readStat, const std::string& f
     struct stat now;
     if (::fstatat(dirFd, std::string(kUndoFileName).c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0
         && now.st_dev == readStat.st_dev && now.st_ino == readStat.st_ino
-        && ::unlinkat(dirFd, std::string(kUndoFileName).c_str(), 0) == 0)
+        && ::unlinkat(dirFd, std::string(kUndoFileName).c_str(), 0) == 0) {
+        stepDone(UndoStep::Removed);
         return true;
+    }
     host.showMessage("Cannot remove " + withSeparator(folder) + std::string(kUndoFileName));
     return false;
 }
@@ -285,22 +305,112 @@ std::string undoReport(const UndoResult& result)
     else if (result.skipped > 1)
         report.append(" ")
             .append(std::to_string(result.skipped))
-            .append(" pairs passed over: their renames never happened");
+            .append(" pairs passed over: nothing to rename back");
     return report;
 }
 
+/// The undo file of one folder while its pairs are undone: after each pair the file holds the
+/// pairs still to undo, then those that failed, so that an undo stopped anywhere and run again
+/// starts where this one stopped. A pair that went back is cut off the end of the file (the
+/// pairs are undone from the end); one that failed stays where it is, at the head of the failed
+/// ones. Only a cut behind failed pairs writes them again.
+class UndoProgress
+{
+public:
+    /// Opens the undo file that was read (readStat) for writing; without it (a file the user
+    /// may read but not write) the undo goes on as before, without recording its progress.
+    UndoProgress(int dirFd, const struct stat& readStat, std::string_view content)
+        : m_content(content)
+    {
+        Fd fd(::openat(
+            dirFd, std::string(kUndoFileName).c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st;
+        if (fd.valid() && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == readStat.st_dev
+            && st.st_ino == readStat.st_ino)
+            m_fd = std::move(fd);
+    }
+
+    /// The pair starting at start went back, or was passed over: it leaves the file.
+    SysError drop(std::size_t start)
+    {
+        if (!m_fd.valid())
+            return {};
+        m_written = true;
+        if (::ftruncate(m_fd.get(), static_cast<off_t>(start)) != 0)
+            return fail();
+        if (!m_failed.empty()) {
+            // The failed pairs follow the pairs still to undo. Between the cut and these writes
+            // a kill would lose them; with no failed pair there is no such moment.
+            if (::lseek(m_fd.get(), static_cast<off_t>(start), SEEK_SET) < 0)
+                return fail();
+            for (auto it = m_failed.rbegin(); it != m_failed.rend(); ++it) {
+                if (const SysError e
+                    = writeAll(m_fd.get(), m_content.substr(it->first, it->second - it->first))) {
+                    m_fd.close();
+                    return e;
+                }
+            }
+        }
+        stepDone(UndoStep::Recorded);
+        return {};
+    }
+
+    /// The pair content[start, end) failed: it stays in the file.
+    void keep(std::size_t start, std::size_t end)
+    {
+        // Failed pairs next to one another are one stretch of the file: an undo file whose
+        // pairs all fail costs no memory here.
+        if (!m_failed.empty() && m_failed.back().first == end)
+            m_failed.back().first = start;
+        else
+            m_failed.emplace_back(start, end);
+    }
+
+    /// Syncs what was written; the folder's last step before its undo file may go.
+    SysError sync()
+    {
+        if (!m_fd.valid() || !m_written)
+            return {};
+        if (::fsync(m_fd.get()) != 0)
+            return fail();
+        stepDone(UndoStep::Synced);
+        return {};
+    }
+
+private:
+    SysError fail()
+    {
+        const SysError e = SysError::last();
+        m_fd.close();
+        return e;
+    }
+
+    Fd m_fd;
+    std::string_view m_content;
+    // The stretches [first, second) of the content with failed pairs, the last in the file first.
+    std::vector<std::pair<std::size_t, std::size_t>> m_failed;
+    bool m_written = false;
+};
+
 /// 4. Every recorded pair of content renamed back in the folder dirFd, the last-written first:
 ///    a later rename may have taken a name that an earlier one freed, and only the reverse
-///    order gives every name back. Counts into result; returns the errors of this folder.
-std::int32_t undoPairs(int dirFd, std::string_view content, IRunHost& host, UndoResult& result)
+///    order gives every name back. The undo file that was read (readStat, at file) records the
+///    progress. Counts into result; returns the errors of this folder.
+std::int32_t undoPairs(int dirFd, std::string_view content, const struct stat& readStat,
+    const std::string& file, IRunHost& host, UndoResult& result)
 {
     UndoPairReader reader(content);
+    UndoProgress progress(dirFd, readStat, content);
     UndoPair pair;
     std::string a;
     std::string b;
     std::int32_t errors = 0;
-    for (bool last = true; reader.previous(pair); last = false) {
-        switch (undoPair(dirFd, pair, last, a, b, host)) {
+    std::size_t end = content.size();
+    SysError progressError;
+    while (reader.previous(pair)) {
+        const auto start = static_cast<std::size_t>(pair.newName.data() - content.data());
+        const PairOutcome outcome = undoPair(dirFd, pair, a, b, host);
+        switch (outcome) {
         case PairOutcome::Renamed:
             // A step onto a cycle's temporary name is half of one entry's way back: the entry
             // is counted once, when it gets its own name.
@@ -314,6 +424,19 @@ std::int32_t undoPairs(int dirFd, std::string_view content, IRunHost& host, Undo
             ++errors;
             break;
         }
+        if (outcome == PairOutcome::Failed)
+            progress.keep(start, end);
+        else if (!progressError)
+            progressError = progress.drop(start);
+        end = start;
+    }
+    if (!progressError)
+        progressError = progress.sync();
+    if (progressError) {
+        // The file may still name pairs that went back: it must not be undone again as it is.
+        ++errors;
+        host.showFailure("Cannot write " + file + ": " + progressError.text() + ". Operation will continue",
+            "! Cannot write " + file + ": " + progressError.text());
     }
     result.errors += errors;
     return errors;
@@ -472,7 +595,8 @@ private:
             return true;
         }
         ++m_result.folders;
-        if (undoPairs(dirFd, m_content, m_host, m_result) != 0)
+        const std::string file = withSeparator(at.path()) + std::string(kUndoFileName);
+        if (undoPairs(dirFd, m_content, readStat, file, m_host, m_result) != 0)
             m_withErrors.push_back({at.relativePath(), at.path(), readStat});
         else if (!removeUndoFile(dirFd, readStat, at.path(), m_host))
             m_allRemoved = false;
@@ -514,7 +638,7 @@ UndoResult undoFolder(const std::string& folder, IRunHost& host)
     result.started = true;
 
     // 4. Rename each pair back, the last-written first.
-    undoPairs(dir.get(), content, host, result);
+    undoPairs(dir.get(), content, readStat, withSeparator(folder) + std::string(kUndoFileName), host, result);
     result.folders = 1;
 
     // 5. Remove the undo file when all went back, or when the user agrees after errors.

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -84,10 +85,13 @@ std::vector<std::pair<std::string, std::string>> parseUndoPairs(std::string_view
 /// renames each recorded pair back, the last rename first, never replacing anything and never
 /// touching a name outside the folder. Asks, reports and shows messages through host.
 ///
-/// The last pair of the file is passed over without an error when its rename evidently never
-/// happened, as a run killed between writing the pair and renaming leaves it: the record is
-/// whole, the name to give back does not exist and the old name does. The report says so.
-/// Every other pair that cannot be renamed back, a record cut short included, is an error.
+/// Progress is durable: each pair leaves the file once it is renamed back (the rename first,
+/// then the file is cut), so an undo that is stopped at any moment and run again never replays
+/// a pair; the file is synced before it is removed. A pair whose new name is gone and whose old
+/// name is there (a run killed between writing the pair and renaming, or an undo killed between
+/// renaming and cutting the file) is passed over without an error and leaves the file too; the
+/// report says so. Every other pair that cannot be renamed back, a record cut short included,
+/// is an error and stays: a file kept after errors holds only the pairs that failed.
 UndoResult undoFolder(const std::string& folder, IRunHost& host);
 
 /// The undo of a folder tree, as undo does it with the recurse option: every folder below folder
@@ -99,7 +103,20 @@ UndoResult undoFolder(const std::string& folder, IRunHost& host);
 /// number of folders open and does not recurse.
 UndoResult undoTree(const std::string& folder, IRunHost& host);
 
-/// The words the undo report adds when it passed over the last pair.
-inline constexpr std::string_view kPassedOverReport = " 1 pair passed over: its rename never happened";
+/// The words the undo report adds when it passed over one pair.
+inline constexpr std::string_view kPassedOverReport = " 1 pair passed over: nothing to rename back";
+
+/// The steps of an undo that change the disk, in the order they come for each pair and folder.
+enum class UndoStep : std::uint8_t {
+    Renamed, ///< one pair renamed back
+    Recorded, ///< the undo file cut to the pairs still to undo (and those that failed)
+    Synced, ///< the undo file synced at the end of its folder
+    Removed, ///< the undo file removed
+};
+
+/// Called after every step of every undo (none when null): a seam where tests stop an undo
+/// after each step in turn, as a kill would.
+using UndoStepHook = void (*)(UndoStep step);
+void setUndoStepHook(UndoStepHook hook);
 
 } // namespace brindle
