@@ -298,7 +298,10 @@ ParseOutcome parse(std::string_view bytes, const std::string& fileName, const ch
         out.error = std::string(kMsgXmlError) + "out of memory";
         return out;
     }
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING
+    // The parser's own limits (10 MB of input looked at, ...) would refuse some files within
+    // the job list's: the file's size, its markup and its declarations are bounded before it
+    // gets here, and no entity is ever declared.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE
         | (forcedEncoding ? XML_PARSE_IGNORE_ENC : 0);
     ctxt->sax->internalSubset = &refuseDoctype;
     out.doc.reset(xmlCtxtReadMemory(
