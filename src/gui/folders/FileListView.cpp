@@ -13,6 +13,7 @@
 #include "core/run/FileOps.h"
 #include "gui/base/DisplayName.h"
 #include "gui/base/NameText.h"
+#include "gui/base/PlainText.h"
 #include "gui/folders/FileListModel.h"
 
 namespace brindle
@@ -128,7 +129,7 @@ void FileListView::setFolder(const std::string& path)
 void FileListView::modelLoaded()
 {
     const QString error = m_model->errorText();
-    m_status->setText(error);
+    setPlainLabel(m_status, error);
     m_status->setVisible(!error.isEmpty());
     if (!m_selectWhenLoaded.empty()) {
         selectName(std::string_view(m_selectWhenLoaded));
@@ -196,7 +197,7 @@ void FileListView::setViewStyle(int style)
 
 void FileListView::setNote(const QString& text)
 {
-    m_note->setText(text);
+    setPlainLabel(m_note, text);
     m_note->setVisible(!text.isEmpty());
 }
 
