@@ -147,6 +147,17 @@ INSTANTIATE_TEST_SUITE_P(JobListLimits, CraftedJobList,
             listOf("<job type=\"jobInsert\" str1=\"" + std::string(4096, 'x') + "\"/>"
                 + attributes(kMaxElementAttributes - 1) + jobs(kMaxJobListElements - 4)),
             "loaded 49998"},
+        // ISO-2022-JP writes '※' as the bytes '"' '(' between its shifts: not markup.
+        CraftedCase {"TwoByteRunsOfIso2022",
+            jobsToXml(std::vector {makeJob(jobInsert, 0, 0, 0,
+                          [] {
+                              std::string marks;
+                              for (int i = 0; i < 200; ++i)
+                                  marks += "\xE2\x80\xBB";
+                              return marks;
+                          }())},
+                "ISO-2022-JP"),
+            "loaded 1"},
         CraftedCase {"MarkupInCommentsAndCData",
             listOf("<!-- <a b='' c=''> <!DOCTYPE x> --><job type=\"jobUpper\"/><![CDATA[<x a='' b=''>]]>"),
             "loaded 1"}),

@@ -210,6 +210,14 @@ public:
                 return false;
         return true;
     }
+    /// Past a run of two-byte characters of ISO-2022 (ESC $ ... ESC ( x) starting at i, whose
+    /// bytes look like ASCII but are no markup; i itself when none starts there.
+    std::size_t pastShifted(std::size_t i) const
+    {
+        if (m_width != 1 || !spells(i, "\x1B$"))
+            return i;
+        return std::min(after(i + 2, "\x1B(") + 1, size());
+    }
     /// The unit just after the first occurrence of the ASCII text from i on; size() when none.
     std::size_t after(std::size_t i, std::string_view text) const
     {
@@ -237,6 +245,10 @@ std::string markupBeyondLimits(std::string_view bytes)
     std::size_t elements = 0;
     std::size_t attributes = 0;
     for (std::size_t i = 0; i < n;) {
+        if (const std::size_t past = u.pastShifted(i); past != i) {
+            i = past;
+            continue;
+        }
         if (u[i] != '<') {
             ++i;
             continue;
@@ -258,6 +270,10 @@ std::string markupBeyondLimits(std::string_view bytes)
             std::size_t own = 0;
             std::uint32_t quote = 0;
             for (++i; i < n; ++i) {
+                if (const std::size_t past = u.pastShifted(i); past != i)
+                    i = past - 1;
+                if (i >= n)
+                    break;
                 const std::uint32_t c = u[i];
                 if (quote != 0) {
                     if (c == quote)
