@@ -59,8 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
         }
     }
+    // A byte outside UTF-8 reads back as two: half of the longest job string always fits.
     Job job = Job::create(jobInsert);
-    job.str1 = std::string(bytes.substr(0, 4096));
+    job.str1 = std::string(bytes.substr(0, 2048));
     const std::string expected = readBackForm(job.str1);
     for (const char* encoding : kEncodings) {
         const Result<std::vector<Job>> loaded

@@ -130,6 +130,18 @@ const std::string& root()
     return path;
 }
 
+/// Whether a line of content (ended by LF or by the end) is longer than 4096 bytes.
+bool hasLongLine(std::string_view content)
+{
+    std::size_t run = 0;
+    for (const char c : content) {
+        run = c == '\n' ? 0 : run + 1;
+        if (run > 4096)
+            return true;
+    }
+    return false;
+}
+
 /// Answers yes to the undo and, after errors, what the input's length says.
 class FuzzHost : public IRunHost
 {
@@ -225,9 +237,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (inodesBefore != inodesAfter || bytesBefore != bytesAfter)
         std::abort();
 
+    // A file with a line no run writes (longer than 4096 bytes) is refused whole, with one
+    // message, before anything is asked or renamed.
+    if (result.failed != hasLongLine(content))
+        std::abort();
+    if (result.failed) {
+        if (result.started || result.renamed != 0 || host.messages != 1 || result.undoFileRemoved)
+            std::abort();
+        return 0;
+    }
     // The counts: every pair is renamed, fails or (only the last one, left by a killed run)
     // is passed over; one message per failure.
-    if (!result.started || result.failed)
+    if (!result.started)
         std::abort();
     if (result.renamed < 0 || result.errors < 0 || result.skipped < 0 || result.skipped > 1
         || result.renamed + result.errors + result.skipped != pairCount || host.messages < result.errors)

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/base/Numbers.h"
+#include "core/jobs/JobStringLimit.h"
 
 namespace brindle
 {
@@ -738,6 +739,19 @@ Taken manualOption(int code, const char* value, Parse& p)
     }
 }
 
+/// A job text longer than any name the jobs may make is refused with the options.
+bool jobStringsWithinLimit(Parse& p)
+{
+    for (const Job& job : p.o.jobs) {
+        if (!jobStringsFit(job)) {
+            p.error = "a job's text (--insert, --replace, --with, --before, --after) is longer than "
+                + std::to_string(kMaxJobStringBytes) + " bytes";
+            return false;
+        }
+    }
+    return true;
+}
+
 constexpr Taken (*kOptionGroups[])(int, const char*, Parse&)
     = {jobAsOption, jobOption, walkOption, runOption, modeOption, manualOption};
 
@@ -830,7 +844,7 @@ bool parseCliOptions(int argc, char** argv, CliOptions& o, std::string& error)
         p.positional.emplace_back(argv[i]);
     if (o.help || o.version)
         return true;
-    return finishJob(p) && chooseCommand(p);
+    return finishJob(p) && jobStringsWithinLimit(p) && chooseCommand(p);
 }
 
 } // namespace brindle

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "core/base/AppDir.h"
@@ -92,7 +93,10 @@ void printLine(std::string_view s)
 
 } // namespace
 
-int main(int argc, char** argv)
+namespace
+{
+
+int runCli(int argc, char** argv)
 {
     CliOptions o;
     std::string error;
@@ -187,4 +191,17 @@ int main(int argc, char** argv)
     }
     std::fflush(stdout);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Memory that runs out ends the program with a message and a failure status, not an abort.
+    try {
+        return runCli(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("brindlewick-cli: out of memory\n", stderr);
+        return kExitFailed;
+    }
 }

@@ -100,13 +100,13 @@ TEST_F(FolderViews, EveryNameIsShownLegiblyAndMarked)
     const QModelIndex latin1 = model->index(model->rowOf(kLatin1Name), 0);
     EXPECT_EQ(latin1.data().toString(), QStringLiteral("caf\uFFFD.txt"));
     EXPECT_TRUE(latin1.data(FileListModel::InvalidNameRole).toBool());
-    EXPECT_TRUE(latin1.data(Qt::ToolTipRole).toString().contains(QStringLiteral("caf\\xE9.txt")));
+    EXPECT_TRUE(toolTipOf(latin1).contains(QStringLiteral("caf\\xE9.txt")));
     const QModelIndex lineFeed = model->index(model->rowOf(kLineFeedName), 0);
     EXPECT_EQ(lineFeed.data().toString(), QStringLiteral("two\\nlines.txt"));
     EXPECT_FALSE(lineFeed.data(FileListModel::InvalidNameRole).toBool());
-    EXPECT_TRUE(lineFeed.data(Qt::ToolTipRole).toString().contains(QStringLiteral("\\x0A")));
+    EXPECT_TRUE(toolTipOf(lineFeed).contains(QStringLiteral("\\x0A")));
     EXPECT_EQ(
-        model->index(model->rowOf("b.txt"), 0).data(Qt::ToolTipRole).toString(), QStringLiteral("b.txt"));
+        toolTipOf(model->index(model->rowOf("b.txt"), 0)), QStringLiteral("b.txt"));
 }
 
 TEST_F(FolderViews, ClickOnAnInvalidNameGivesTheSampleItsBytes)
@@ -339,7 +339,7 @@ TEST_F(FolderViews, NewNameColumnTakesResultsForTheTableShown)
     const int a = model->rowOf("a.TXT");
     EXPECT_EQ(
         model->index(a, 0).data(FileListModel::VerdictRole).toInt(), static_cast<int>(EntryVerdict::Error));
-    EXPECT_EQ(model->index(a, colNewName).data(Qt::ToolTipRole).toString(), QStringLiteral("clash"));
+    EXPECT_EQ(toolTipOf(model->index(a, colNewName)), QStringLiteral("clash"));
 
     // Results for a table no longer shown are dropped.
     m_tree.file("work/top/new.txt");

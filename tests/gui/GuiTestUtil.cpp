@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <cstdlib>
@@ -191,6 +192,20 @@ void MainWindowFixture::check(const char* name, bool checked)
 bool waitFor(const std::function<bool()>& done, int timeoutMs)
 {
     return QTest::qWaitFor(done, timeoutMs);
+}
+
+QString shownText(const QString& text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    QTextDocument doc;
+    doc.setHtml(text);
+    return doc.toPlainText();
+}
+
+QString toolTipOf(const QModelIndex& index)
+{
+    return shownText(index.data(Qt::ToolTipRole).toString());
 }
 
 std::vector<std::string> lines(const std::string& text)

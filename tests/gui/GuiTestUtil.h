@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QModelIndex>
 #include <QObject>
 #include <QString>
 
@@ -117,6 +118,13 @@ protected:
 
 /// Lets pending events run until done() holds or about five seconds have passed.
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
+
+/// The text a tool tip or a label with automatic format shows for text: rich text when Qt takes
+/// it for rich text, as QToolTip and QLabel do, else the text itself.
+QString shownText(const QString& text);
+
+/// The text the tool tip of index shows.
+QString toolTipOf(const QModelIndex& index);
 
 /// Lines of a text.
 std::vector<std::string> lines(const std::string& text);

@@ -175,13 +175,13 @@ TEST_F(NewNameColumn, FailureShowsTheSimulationsPictureAndItsReason)
     ASSERT_TRUE(settled());
     const QModelIndex cell = model()->index(model()->rowOf("a.txt"), colNewName);
     EXPECT_FALSE(cell.data(Qt::DecorationRole).value<QIcon>().isNull());
-    const QString tip = cell.data(Qt::ToolTipRole).toString();
+    const QString tip = toolTipOf(cell);
     EXPECT_TRUE(tip.contains(QStringLiteral(".a.txt"))) << tip.toStdString();
     // The column shows the name wanted.
     EXPECT_EQ(cell.data().toString(), QStringLiteral(".a.txt"));
     // The views without the column give it in the name's tooltip.
     EXPECT_TRUE(
-        model()->index(model()->rowOf("a.txt"), colName).data(Qt::ToolTipRole).toString().contains(tip));
+        toolTipOf(model()->index(model()->rowOf("a.txt"), colName)).contains(tip));
     // The reason is the simulation's.
     check("chkSimulation");
     go();
@@ -191,7 +191,7 @@ TEST_F(NewNameColumn, FailureShowsTheSimulationsPictureAndItsReason)
     QString simulated;
     for (int row = 0; row < tree.rowCount(top); ++row) {
         if (tree.index(row, 0, top).data().toString().contains(QStringLiteral("a.txt")))
-            simulated = tree.index(row, 0, top).data(Qt::ToolTipRole).toString();
+            simulated = toolTipOf(tree.index(row, 0, top));
     }
     EXPECT_TRUE(simulated.endsWith(QLatin1Char('\n') + tip)) << simulated.toStdString();
 }

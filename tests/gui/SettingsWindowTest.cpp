@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -136,7 +138,7 @@ TEST_F(SettingsWindow, WindowPlacementComesBack)
 {
     start();
     win().move(40, 50);
-    win().resize(1000, 600);
+    win().resize(700, 500);
     QApplication::processEvents();
     const QPoint pos = win().pos();
     const QSize size = win().size();
@@ -152,6 +154,43 @@ TEST_F(SettingsWindow, StoredMaximisedStateIsApplied)
     m_tree.file("settings/brindle.ini", "[frmMain]\nLeft=10\nTop=20\nWidth=900\nHeight=500\nWinState=2\n");
     start();
     EXPECT_TRUE(win().isMaximized());
+}
+
+/// A placement in the settings file that no screen can show.
+struct PlacementCase {
+    const char* label;
+    std::string placement;
+    friend void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class CraftedPlacement : public SettingsWindow, public ::testing::WithParamInterface<PlacementCase>
+{
+};
+
+TEST_P(CraftedPlacement, IsBroughtOntoTheScreen)
+{
+    m_tree.file("settings/brindle.ini", "[frmMain]\n" + GetParam().placement + "WinState=0\n");
+    start();
+    QApplication::processEvents();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect placed(win().pos(), win().size());
+    EXPECT_TRUE(area.contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, CraftedPlacement,
+    ::testing::Values(PlacementCase {"Huge", "Left=0\nTop=0\nWidth=16777215\nHeight=16777215\n"},
+        PlacementCase {"Largest", "Left=2147483647\nTop=-2147483648\nWidth=2147483647\nHeight=2147483647\n"},
+        PlacementCase {"FarAway", "Left=-100000\nTop=90000\nWidth=400\nHeight=300\n"},
+        PlacementCase {"NegativeSize", "Left=10\nTop=10\nWidth=-5\nHeight=-2147483648\n"}),
+    [](const ::testing::TestParamInfo<PlacementCase>& info) { return info.param.label; });
+
+TEST_F(SettingsWindow, APlacementThatFitsIsKeptExactly)
+{
+    m_tree.file("settings/brindle.ini", "[frmMain]\nLeft=30\nTop=40\nWidth=700\nHeight=550\nWinState=0\n");
+    start();
+    EXPECT_EQ(win().pos(), QPoint(30, 40));
+    EXPECT_EQ(win().size(), QSize(700, 550));
 }
 
 struct WidthCase {

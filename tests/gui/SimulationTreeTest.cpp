@@ -117,11 +117,11 @@ TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
     const QModelIndex docs = model().index(0, 0, top);
     EXPECT_EQ(children(docs), Strings {"inner.txt"});
     // An error's tooltip says why the real run would fail there.
-    EXPECT_EQ(model().index(2, 0, top).data(Qt::ToolTipRole).toString().toStdString(),
+    EXPECT_EQ(toolTipOf(model().index(2, 0, top)).toStdString(),
         "b1.txt (was \"B1.TXT\")\nalso the new name of b-1.txt, which comes first");
-    EXPECT_EQ(model().index(3, 0, top).data(Qt::ToolTipRole).toString().toStdString(),
+    EXPECT_EQ(toolTipOf(model().index(3, 0, top)).toStdString(),
         "docs (was \"DOCS\")\nalso the new name of Docs, which comes first");
-    EXPECT_EQ(model().index(1, 0, top).data(Qt::ToolTipRole).toString().toStdString(), "b1.txt");
+    EXPECT_EQ(toolTipOf(model().index(1, 0, top)).toStdString(), "b1.txt");
 
     // First level shown, root selected; counted as the real run would count: the two entries
     // that would fail are not renamed.

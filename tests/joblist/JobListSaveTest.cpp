@@ -131,12 +131,12 @@ TEST(JobListSave, SpecialFilesAreWrittenInPlaceOrRefusedNeverReplaced)
     EXPECT_FALSE(saveJobsToXml(t.at("folder.xml"), someJobs(), "ISO-8859-1").ok());
     EXPECT_TRUE(S_ISDIR(lstatOf(t.at("folder.xml")).st_mode));
 
-    // A link to a file that is missing: the file is made where the link points.
+    // A link to a file that is missing: refused, nothing is made where the link points.
     t.dir("real");
     t.symlink("real/target.xml", "link.xml");
-    EXPECT_TRUE(saveJobsToXml(t.at("link.xml"), someJobs(), "ISO-8859-1").ok());
+    EXPECT_FALSE(saveJobsToXml(t.at("link.xml"), someJobs(), "ISO-8859-1").ok());
     EXPECT_TRUE(S_ISLNK(lstatOf(t.at("link.xml")).st_mode));
-    EXPECT_EQ(t.read("real/target.xml"), expected);
+    EXPECT_TRUE(t.list("real").empty());
     // Nothing else was made beside them.
     std::vector<std::string> names = {"fifo", "folder.xml", "link.xml", "real", "sock", "stdout.xml"};
     if (device != "/dev/null")
@@ -188,6 +188,44 @@ TEST(JobListSave, WritesInPlaceWhereTheFileCannotBeReplaced)
     EXPECT_EQ(t.read("locked/mine.xml"), expected);
     EXPECT_EQ(t.list("locked"), std::vector<std::string> {"mine.xml"});
     EXPECT_EQ(t.list(), (std::vector<std::string> {"jobs.xml", "locked", "other name.xml"}));
+}
+
+/// Links another user planted in a folder others may write to are not followed: neither to
+/// replace the file they point at nor to create one. The user's own links, and links in a
+/// folder nobody else may write to, still are.
+TEST(JobListSave, FollowsOnlyLinksThatCanBeTrusted)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "links of another user can be made only as root";
+    TempTree t;
+    const std::string expected = jobsToXml(someJobs(), "ISO-8859-1");
+    t.file("decoy/target.txt", "victim's file");
+    t.dir("shared");
+    ASSERT_EQ(::chmod(t.at("shared").c_str(), 0775), 0);
+    t.symlink("../decoy/target.txt", "shared/list.xml");
+    t.symlink("../decoy/created.txt", "shared/new.xml");
+    t.symlink("../decoy/target.txt", "shared/mine.xml");
+    for (const char* planted : {"shared/list.xml", "shared/new.xml"})
+        ASSERT_EQ(::lchown(t.at(planted).c_str(), AsNobody::kNobody, AsNobody::kNobody), 0);
+
+    EXPECT_FALSE(saveJobsToXml(t.at("shared/list.xml"), someJobs(), "ISO-8859-1").ok());
+    EXPECT_FALSE(saveJobsToXml(t.at("shared/new.xml"), someJobs(), "ISO-8859-1").ok());
+    EXPECT_EQ(t.read("decoy/target.txt"), "victim's file");
+    EXPECT_EQ(t.list("decoy"), std::vector<std::string> {"target.txt"});
+    EXPECT_TRUE(S_ISLNK(lstatOf(t.at("shared/list.xml")).st_mode));
+
+    // The user's own link in the same folder is followed.
+    EXPECT_TRUE(saveJobsToXml(t.at("shared/mine.xml"), someJobs(), "ISO-8859-1").ok());
+    EXPECT_EQ(t.read("decoy/target.txt"), expected);
+
+    // Another user's link in a folder only its owner may write to is followed too.
+    t.file("decoy/target.txt", "again");
+    ASSERT_EQ(::chmod(t.at("shared").c_str(), 0755), 0);
+    EXPECT_TRUE(saveJobsToXml(t.at("shared/list.xml"), someJobs(), "ISO-8859-1").ok());
+    EXPECT_EQ(t.read("decoy/target.txt"), expected);
+    // ... but never to create a file.
+    EXPECT_FALSE(saveJobsToXml(t.at("shared/new.xml"), someJobs(), "ISO-8859-1").ok());
+    EXPECT_EQ(t.list("decoy"), std::vector<std::string> {"target.txt"});
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "core/base/Fd.h"
@@ -53,6 +54,43 @@ SysError readAll(int fd, std::string& out, std::size_t sizeHint)
         size += static_cast<std::size_t>(n);
     }
     out.resize(size);
+    return {};
+}
+
+SysError readAtMost(int fd, std::string& out, std::size_t limit, std::size_t sizeHint, bool& tooLarge)
+{
+    constexpr std::size_t kChunk = 65536;
+    tooLarge = false;
+    out.clear();
+    try {
+        // The hint plus one byte finds the end without growing the string; more only when the
+        // file grew since it was measured.
+        out.resize(std::min(sizeHint, limit) + 1);
+        std::size_t size = 0;
+        for (;;) {
+            if (size == out.size()) {
+                if (size > limit)
+                    break;
+                out.resize(std::min(size + std::max(size / 2, kChunk), limit + 1));
+            }
+            const ssize_t n = ::read(fd, out.data() + size, out.size() - size);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                const SysError e = SysError::last();
+                std::string().swap(out);
+                return e;
+            }
+            if (n == 0)
+                break;
+            size += static_cast<std::size_t>(n);
+        }
+        tooLarge = size > limit;
+        out.resize(std::min(size, limit));
+    } catch (const std::bad_alloc&) {
+        std::string().swap(out);
+        return ENOMEM;
+    }
     return {};
 }
 
@@ -128,22 +166,54 @@ void syncFolder(const std::string& folder)
         ::fsync(dir.get());
 }
 
-/// The name a chain of symbolic links ends at when that end is missing; path itself when it is
-/// no link. Fails when the chain cannot be followed.
-SysError missingTarget(const std::string& path, std::string& target)
+/// Whether the symbolic link at link (its status lst) may be followed: one of the user's own or
+/// root's, or one in a folder that nobody else may write to. Anyone who can write to a folder
+/// can plant a link there to make the user's save write over, or create, a file elsewhere.
+bool isTrustedLink(const std::string& link, const struct stat& lst)
 {
-    target = path;
+    const uid_t me = ::geteuid();
+    if (lst.st_uid == me || lst.st_uid == 0)
+        return true;
+    const std::string folder = folderOf(link);
+    struct stat dir {
+    };
+    if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0)
+        return false;
+    return (dir.st_uid == me || dir.st_uid == 0) && (dir.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+/// Checks the symbolic links a save of path would follow: each must be trusted (EACCES if not),
+/// and a chain of links must end at an existing entry (ENOENT if not): a save never creates a
+/// file where a link points.
+SysError checkLinks(const std::string& path)
+{
+    std::string at = path;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {
+        struct stat lst {
         };
-        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        if (::lstat(at.c_str(), &lst) != 0) {
+            const int error = errno;
+            // Nothing at the path itself: a new file is made there.
+            if (hops == 0)
+                return error == ENOENT ? SysError() : SysError(error);
+            // A link whose target is no name in a folder (a descriptor's link in /proc names a
+            // pipe) still ends at something when the whole path can be followed.
+            struct stat st {
+            };
+            if (::stat(path.c_str(), &st) == 0)
+                return {};
+            return error;
+        }
+        if (!S_ISLNK(lst.st_mode))
             return {};
+        if (!isTrustedLink(at, lst))
+            return EACCES;
         std::string link(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        const ssize_t n = ::readlink(at.c_str(), link.data(), link.size());
         if (n < 0)
             return SysError::last();
         link.resize(static_cast<std::size_t>(n));
-        target = link.starts_with('/') ? link : folderOf(target) + link;
+        at = link.starts_with('/') ? link : folderOf(at) + link;
     }
     return ELOOP;
 }
@@ -260,24 +330,25 @@ SysError writeStream(int fd, std::string_view bytes)
 
 Step saveOnce(const std::string& path, std::string_view bytes)
 {
-    // 1. Open what the path names now, links followed: nothing is created or cut yet, and a FIFO
+    // 1. Only links that can be trusted are followed, and only to an entry that exists.
+    if (const SysError e = checkLinks(path))
+        return failed(e);
+    // 2. Open what the path names now, links followed: nothing is created or cut yet, and a FIFO
     //    without a reader fails at once instead of waiting for one.
     const Fd fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.valid()) {
         if (fd.error() != ENOENT)
             return failed(fd.error());
-        // 2. Nothing there: a new file, where the link points when the path is one.
-        std::string target;
-        if (const SysError e = missingTarget(path, target))
-            return failed(e);
-        return createFile(target, bytes);
+        // 3. Nothing there: a new file under the path's own name (O_NOFOLLOW: a link that
+        //    appeared meanwhile is not followed).
+        return createFile(path, bytes);
     }
     struct stat st {
     };
     if (::fstat(fd.get(), &st) != 0)
         return failed(SysError::last());
     if (S_ISREG(st.st_mode)) {
-        // 3. A file with one link is replaced whole where that can be done: under the name it has
+        // 4. A file with one link is replaced whole where that can be done: under the name it has
         //    in its folder, once that name is seen to be the file opened.
         if (st.st_nlink == 1) {
             if (char* real = ::realpath(path.c_str(), nullptr)) {
@@ -291,16 +362,16 @@ Step saveOnce(const std::string& path, std::string_view bytes)
                 }
             }
         }
-        // 4. Otherwise (hard links, a folder that cannot be written, ...) it is written in place.
+        // 5. Otherwise (hard links, a folder that cannot be written, ...) it is written in place.
         const SysError e = writeInPlace(fd.get(), bytes);
         return e ? failed(e) : Step {Outcome::Done, {}};
     }
     if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) {
-        // 5. A device such as /dev/null or a FIFO with a reader takes the bytes as they are.
+        // 6. A device such as /dev/null or a FIFO with a reader takes the bytes as they are.
         const SysError e = writeStream(fd.get(), bytes);
         return e ? failed(e) : Step {Outcome::Done, {}};
     }
-    // 6. Anything else, a block device above all, is never written over.
+    // 7. Anything else, a block device above all, is never written over.
     return failed(EINVAL);
 }
 

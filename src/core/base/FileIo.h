@@ -18,9 +18,11 @@ namespace brindle
 ///   for a temporary name) is written in place, so every name of it sees the new bytes;
 /// - a character device or a FIFO with a reader is written in place; a FIFO without a reader, a
 ///   block device, a socket or a folder is refused;
-/// - a missing file is created, also where a symbolic link to it points.
-/// Symbolic links are followed and stay. On failure a replaced file is untouched and nothing is
-/// left behind.
+/// - a missing file is created; a symbolic link to a missing file is refused (ENOENT), never
+///   followed to create one.
+/// Symbolic links are followed and stay, but only links of the user's own or root's, or links in
+/// a folder nobody else may write to; another user's link is refused (EACCES). On failure a
+/// replaced file is untouched and nothing is left behind.
 SysError writeFileAtomically(const std::string& path, std::string_view bytes);
 
 /// Reads a whole file into out (a folder is refused with EISDIR).
@@ -33,6 +35,12 @@ SysError writeAll(int fd, std::string_view bytes);
 /// Reads fd to its end into out (its old content is replaced), straight into the string;
 /// sizeHint (the file's size, when known) spares growing it.
 SysError readAll(int fd, std::string& out, std::size_t sizeHint = 0);
+
+/// Reads fd to its end into out (its old content is replaced), but never more than limit + 1
+/// bytes: tooLarge tells that the end was not reached within limit bytes. sizeHint (the file's
+/// size, when known) is reserved up front so the string does not grow. A failed allocation is
+/// ENOMEM, not an exception.
+SysError readAtMost(int fd, std::string& out, std::size_t limit, std::size_t sizeHint, bool& tooLarge);
 
 /// mkdir -p: makes every missing folder of the path folder (which ends with "/" or names the
 /// last folder), each with mode (less the umask). Fails when a folder cannot be made or the

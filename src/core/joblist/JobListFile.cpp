@@ -4,19 +4,23 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
+#include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
+#include "core/base/Fd.h"
 #include "core/base/FileIo.h"
 #include "core/joblist/JobXml.h"
 #include "core/joblist/XmlText.h"
+#include "core/jobs/JobStringLimit.h"
 #include "core/jobs/Utf8Chars.h"
 
 namespace brindle
@@ -151,6 +155,147 @@ struct ParseOutcome {
     bool decodingError = false;
 };
 
+/// Marks a context whose document has a document type declaration.
+char doctypeSeen;
+
+/// Called by the parser at a document type declaration, before its internal subset: the parse
+/// stops there, so no entity is declared, expanded or fetched.
+void refuseDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    auto* ctxt = static_cast<xmlParserCtxt*>(context);
+    ctxt->_private = &doctypeSeen;
+    xmlStopParser(ctxt);
+}
+
+/// The units of the bytes as the XML declaration sees them: one byte each, or two or four in
+/// the byte order of a UTF-16 or UTF-32 file (told by its byte order mark or its first '<').
+class MarkupUnits
+{
+public:
+    explicit MarkupUnits(std::string_view bytes)
+        : m_bytes(bytes)
+    {
+        const auto starts = [&](std::string_view p) { return bytes.starts_with(p); };
+        using namespace std::string_view_literals;
+        if (starts("\xFF\xFE\0\0"sv) || starts("<\0\0\0"sv)) {
+            m_width = 4;
+        } else if (starts("\0\0\xFE\xFF"sv) || starts("\0\0\0<"sv)) {
+            m_width = 4;
+            m_bigEndian = true;
+        } else if (starts("\xFF\xFE"sv) || starts("<\0"sv)) {
+            m_width = 2;
+        } else if (starts("\xFE\xFF"sv) || starts("\0<"sv)) {
+            m_width = 2;
+            m_bigEndian = true;
+        }
+    }
+    std::size_t size() const { return m_bytes.size() / m_width; }
+    std::uint32_t operator[](std::size_t i) const
+    {
+        std::uint32_t u = 0;
+        for (std::size_t k = 0; k < m_width; ++k) {
+            const auto b
+                = static_cast<unsigned char>(m_bytes[i * m_width + (m_bigEndian ? k : m_width - 1 - k)]);
+            u = (u << 8) | b;
+        }
+        return u;
+    }
+    /// Whether the units from i on spell the ASCII text.
+    bool spells(std::size_t i, std::string_view text) const
+    {
+        if (i + text.size() > size())
+            return false;
+        for (std::size_t k = 0; k < text.size(); ++k)
+            if ((*this)[i + k] != static_cast<unsigned char>(text[k]))
+                return false;
+        return true;
+    }
+    /// Past a run of two-byte characters of ISO-2022 (ESC $ ... ESC ( x) starting at i, whose
+    /// bytes look like ASCII but are no markup; i itself when none starts there.
+    std::size_t pastShifted(std::size_t i) const
+    {
+        if (m_width != 1 || !spells(i, "\x1B$"))
+            return i;
+        return std::min(after(i + 2, "\x1B(") + 1, size());
+    }
+    /// The unit just after the first occurrence of the ASCII text from i on; size() when none.
+    std::size_t after(std::size_t i, std::string_view text) const
+    {
+        for (; i < size(); ++i)
+            if (spells(i, text))
+                return i + text.size();
+        return size();
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_width = 1;
+    bool m_bigEndian = false;
+};
+
+/// Why the markup of the bytes is beyond any job list (too many elements or attributes), or
+/// empty. Counted on the raw units before the parser sees them: the parser checks each attribute
+/// of an element against all the others before it, so an element with many attributes costs
+/// their square. Comments, processing instructions and CDATA sections are passed over; the
+/// count stops at a declaration ("<!DOCTYPE"), where the parser stops too.
+std::string markupBeyondLimits(std::string_view bytes)
+{
+    const MarkupUnits u(bytes);
+    const std::size_t n = u.size();
+    std::size_t elements = 0;
+    std::size_t attributes = 0;
+    for (std::size_t i = 0; i < n;) {
+        if (const std::size_t past = u.pastShifted(i); past != i) {
+            i = past;
+            continue;
+        }
+        if (u[i] != '<') {
+            ++i;
+            continue;
+        }
+        if (u.spells(i, "<!--")) {
+            i = u.after(i + 4, "-->");
+        } else if (u.spells(i, "<![CDATA[")) {
+            i = u.after(i + 9, "]]>");
+        } else if (u.spells(i, "<!")) {
+            return {};
+        } else if (u.spells(i, "<?")) {
+            i = u.after(i + 2, "?>");
+        } else if (u.spells(i, "</")) {
+            i = u.after(i + 2, ">");
+        } else {
+            // A start tag: each quoted value is one attribute.
+            if (++elements > kMaxJobListElements)
+                return "The job list file has more than " + std::to_string(kMaxJobListElements) + " elements";
+            std::size_t own = 0;
+            std::uint32_t quote = 0;
+            for (++i; i < n; ++i) {
+                if (const std::size_t past = u.pastShifted(i); past != i)
+                    i = past - 1;
+                if (i >= n)
+                    break;
+                const std::uint32_t c = u[i];
+                if (quote != 0) {
+                    if (c == quote)
+                        quote = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                    if (++own > kMaxElementAttributes)
+                        return "An element of the job list file has more than "
+                            + std::to_string(kMaxElementAttributes) + " attributes";
+                    if (++attributes > kMaxJobListAttributes)
+                        return "The job list file has more than " + std::to_string(kMaxJobListAttributes)
+                            + " attributes";
+                } else if (c == '>') {
+                    break;
+                }
+            }
+            ++i;
+        }
+    }
+    return {};
+}
+
 /// Parses the bytes; with forcedEncoding, decoded by it whatever the declaration says.
 ParseOutcome parse(std::string_view bytes, const std::string& fileName, const char* forcedEncoding)
 {
@@ -169,10 +314,19 @@ ParseOutcome parse(std::string_view bytes, const std::string& fileName, const ch
         out.error = std::string(kMsgXmlError) + "out of memory";
         return out;
     }
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING
+    // The parser's own limits (10 MB of input looked at, ...) would refuse some files within
+    // the job list's: the file's size, its markup and its declarations are bounded before it
+    // gets here, and no entity is ever declared.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE
         | (forcedEncoding ? XML_PARSE_IGNORE_ENC : 0);
+    ctxt->sax->internalSubset = &refuseDoctype;
     out.doc.reset(xmlCtxtReadMemory(
         ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), fileName.c_str(), forcedEncoding, options));
+    if (ctxt->_private == &doctypeSeen) {
+        out.doc.reset();
+        out.error = kMsgDoctypeRefused;
+        return out;
+    }
     out.decodingError = capture.decodingFailed;
     if (!out.doc || !ctxt->wellFormed) {
         out.doc.reset();
@@ -269,6 +423,10 @@ bool writtenAsUtf8UnderOneByteLabel(std::string_view bytes)
 /// file that earlier versions wrote as UTF-8 under a one-byte label is read as UTF-8.
 Result<std::vector<Job>> loadJobs(std::string_view bytes, const std::string& fileName, bool redecoding)
 {
+    if (bytes.size() > kMaxJobListFileBytes)
+        return Error {std::string(kMsgJobListTooLarge)};
+    if (std::string beyond = markupBeyondLimits(bytes); !beyond.empty())
+        return Error {std::move(beyond)};
     const bool asUtf8 = redecoding && writtenAsUtf8UnderOneByteLabel(bytes);
     ParseOutcome parsed = parse(bytes, fileName, asUtf8 ? "UTF-8" : nullptr);
     if (parsed.decodingError && redecoding) {
@@ -292,6 +450,11 @@ Result<std::vector<Job>> loadJobs(std::string_view bytes, const std::string& fil
     for (const xmlNode* child = root->children; child; child = child->next) {
         if (isElementNamed(child, "jobs"))
             readJobsElement(child, jobs);
+    }
+    for (const Job& job : jobs) {
+        if (!jobStringsFit(job))
+            return Error {"A job string of the job list file is longer than "
+                + std::to_string(kMaxJobStringBytes) + " bytes"};
     }
     return jobs;
 }
@@ -416,9 +579,30 @@ SetAside setAsideUnreadableJobList(const std::string& path)
 
 Result<std::vector<Job>> loadJobsFromXml(const std::string& fileName)
 {
+    const auto cannotRead = [&](std::string_view why) {
+        return Error {std::string(kMsgXmlError) + "Cannot read \"" + fileName + "\": " + std::string(why)};
+    };
+    // Opened without waiting: a FIFO without a writer, or a device, must not hold the program.
+    const Fd fd(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid())
+        return cannotRead(fd.error().text());
+    struct stat st {
+    };
+    if (::fstat(fd.get(), &st) != 0)
+        return cannotRead(SysError::last().text());
+    if (S_ISDIR(st.st_mode))
+        return cannotRead(SysError(EISDIR).text());
+    if (!S_ISREG(st.st_mode))
+        return cannotRead("it is not a regular file");
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxJobListFileBytes)
+        return Error {std::string(kMsgJobListTooLarge)};
     std::string bytes;
-    if (const SysError e = readWholeFile(fileName, bytes))
-        return Error {std::string(kMsgXmlError) + "Cannot read \"" + fileName + "\": " + e.text()};
+    bool tooLarge = false;
+    if (const SysError e
+        = readAtMost(fd.get(), bytes, kMaxJobListFileBytes, static_cast<std::size_t>(st.st_size), tooLarge))
+        return cannotRead(e.text());
+    if (tooLarge)
+        return Error {std::string(kMsgJobListTooLarge)};
     return loadJobsFromXmlBytes(bytes, fileName);
 }
 

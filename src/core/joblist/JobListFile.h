@@ -20,6 +20,13 @@ inline constexpr std::string_view kMsgRootNotRecognised
     = "Root node element is not recognised. Loading aborted!";
 inline constexpr std::string_view kMsgNothingToSave = "No jobs have been defined yet. Nothing to save";
 inline constexpr std::string_view kMsgFileExistsOverwrite = "File exists. Overwrite?";
+inline constexpr std::string_view kMsgDoctypeRefused
+    = "Job list files with a document type declaration are not read";
+inline constexpr std::string_view kMsgJobListTooLarge = "The job list file is too large";
+
+/// The largest job list file read. Its work is bounded too: elements, attributes and job strings
+/// (see loadJobsFromXmlBytes).
+inline constexpr std::size_t kMaxJobListFileBytes = std::size_t {16} << 20;
 
 /// The exact bytes of a job list file: the declaration for encoding (none when empty), the
 /// jobs one a line with their strings in that encoding, CR LF after every line.
@@ -31,11 +38,20 @@ std::string jobsToXml(std::span<const Job> jobs, std::string_view encoding);
 Result<void> saveJobsToXml(const std::string& fileName, std::span<const Job> jobs, std::string_view encoding);
 
 /// Reads a job list file. Fails with the reader's own message ("XML error: ...", "XML Document
-/// is Empty. Loading Aborted!", ...).
+/// is Empty. Loading Aborted!", ...). Only a regular file of at most 16 MiB is read, opened
+/// without waiting (a FIFO or a device is refused, never read).
 Result<std::vector<Job>> loadJobsFromXml(const std::string& fileName);
 
-/// Reads a job list from the bytes of a file; fileName names it in messages only.
+/// Reads a job list from the bytes of a file; fileName names it in messages only. Refuses a
+/// document type declaration (entities, external subsets), more than kMaxJobListElements
+/// elements, more than kMaxJobListAttributes attributes (kMaxElementAttributes on one element),
+/// and a job string longer than kMaxJobStringBytes: each is far beyond a job list and would only
+/// cost time and memory.
 Result<std::vector<Job>> loadJobsFromXmlBytes(std::string_view bytes, const std::string& fileName);
+
+inline constexpr std::size_t kMaxJobListElements = 50'000;
+inline constexpr std::size_t kMaxJobListAttributes = 400'000;
+inline constexpr std::size_t kMaxElementAttributes = 64;
 
 /// Appends the jobs of one jobs element to list: every direct job child that names a kind
 /// other than jobNone; the others are skipped without a message.

@@ -187,6 +187,14 @@ struct FoldedChar {
 void foldChars(std::string_view s, std::vector<FoldedChar>& out)
 {
     out.clear();
+    if (isAscii(s)) {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const char c = s[i];
+            const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+            out.push_back({static_cast<unsigned char>(upper), static_cast<std::uint32_t>(i)});
+        }
+        return;
+    }
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t len = charLen(s, i);
         const auto c0 = static_cast<unsigned char>(s[i]);
@@ -204,61 +212,51 @@ void foldChars(std::string_view s, std::vector<FoldedChar>& out)
     }
 }
 
-inline char asciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
-}
-
+/// Replaces every occurrence of find in name, compared character by character on their simple
+/// upper-case forms, left to right and not overlapping. Knuth-Morris-Pratt: time linear in the
+/// lengths of name and find, whatever they hold.
 void replaceIgnoringCase(std::string& name, std::string_view find, std::string_view repl)
 {
-    std::string out;
-    if (isAscii(name) && isAscii(find)) {
-        const std::size_t n = name.size();
-        const std::size_t m = find.size();
-        std::size_t i = 0;
-        bool changed = false;
-        while (i < n) {
-            bool match = n - i >= m;
-            for (std::size_t k = 0; match && k < m; ++k)
-                match = asciiUpper(name[i + k]) == asciiUpper(find[k]);
-            if (match) {
-                if (!changed) {
-                    out.assign(name, 0, i);
-                    changed = true;
-                }
-                out.append(repl);
-                i += m;
-            } else {
-                if (changed)
-                    out.push_back(name[i]);
-                ++i;
-            }
-        }
-        if (changed)
-            name.swap(out);
-        return;
-    }
     // Reused between calls: a run passes many names through the same job.
     static thread_local std::vector<FoldedChar> nameChars;
     static thread_local std::vector<FoldedChar> findChars;
+    static thread_local std::vector<std::uint32_t> border;
     foldChars(name, nameChars);
     foldChars(find, findChars);
     const std::size_t n = nameChars.size();
     const std::size_t m = findChars.size();
-    auto startOf = [&](std::size_t k) { return k < n ? nameChars[k].start : name.size(); };
-    std::size_t i = 0;
-    while (i < n) {
-        bool match = n - i >= m;
-        for (std::size_t k = 0; match && k < m; ++k)
-            match = nameChars[i + k].key == findChars[k].key;
-        if (match) {
+    if (m == 0 || m > n)
+        return;
+    // border[i]: the length of the longest proper prefix of find[0..i] that is also its suffix.
+    border.assign(m, 0);
+    for (std::size_t i = 1, k = 0; i < m; ++i) {
+        while (k > 0 && findChars[i].key != findChars[k].key)
+            k = border[k - 1];
+        if (findChars[i].key == findChars[k].key)
+            ++k;
+        border[i] = static_cast<std::uint32_t>(k);
+    }
+    const auto endOf = [&](std::size_t i) { return i + 1 < n ? nameChars[i + 1].start : name.size(); };
+    std::string out;
+    std::size_t done = 0; // bytes of name already in out
+    bool changed = false;
+    for (std::size_t i = 0, k = 0; i < n; ++i) {
+        while (k > 0 && nameChars[i].key != findChars[k].key)
+            k = border[k - 1];
+        if (nameChars[i].key == findChars[k].key)
+            ++k;
+        if (k == m) {
+            const std::size_t from = nameChars[i + 1 - m].start;
+            out.append(name, done, from - done);
             out.append(repl);
-            i += m;
-        } else {
-            out.append(name, startOf(i), startOf(i + 1) - startOf(i));
-            ++i;
+            done = endOf(i);
+            changed = true;
+            k = 0; // matches do not overlap
         }
     }
+    if (!changed)
+        return;
+    out.append(name, done);
     name.swap(out);
 }
 
@@ -278,12 +276,12 @@ void replaceExact(std::string& name, std::string_view find, std::string_view rep
     name.swap(out);
 }
 
-void applyReplace(const Job& job, std::string& name, const RegexSlot& regex)
+void applyReplace(const Job& job, std::string& name, const RegexSlot& regex, std::string& failure)
 {
     if (job.str1.empty() || name.empty())
         return;
     if (job.modifier == replaceRegex) {
-        regex.get(job.str1, job.str2, job.int1 == 1)->apply(name);
+        regex.get(job.str1, job.str2, job.int1 == 1)->apply(name, failure);
         return;
     }
     if (job.modifier != replaceText)
@@ -387,7 +385,7 @@ void Job::applyInPlace(std::string& name, JobState& state) const
         applyRemove(*this, name);
         break;
     case jobReplace:
-        applyReplace(*this, name, m_regex);
+        applyReplace(*this, name, m_regex, state.failure);
         break;
     case jobCounter: {
         // The counter never wraps from 2147483647 to -2147483648: a name after the largest

@@ -17,6 +17,8 @@ namespace
 
 constexpr std::uint32_t kCompileOptions = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF
     | PCRE2_UCP
+    // A callout before every item of the pattern counts the steps of a name's matching.
+    | PCRE2_AUTO_CALLOUT
     // \C matches one byte and could cut a character in two.
     | PCRE2_NEVER_BACKSLASH_C;
 
@@ -41,12 +43,27 @@ std::size_t charOffset(std::string_view text, std::size_t byteOffset)
     return charCount(text.substr(0, std::min(byteOffset, text.size())));
 }
 
+/// The steps the name being matched on this thread may still take.
+thread_local std::uint32_t t_stepsLeft = 0;
+
+/// Called before every item of the pattern: one step of the name's budget. When none is left,
+/// the whole substitution ends with PCRE2_ERROR_CALLOUT.
+int countStep(pcre2_callout_block*, void*)
+{
+    if (t_stepsLeft == 0)
+        return PCRE2_ERROR_CALLOUT;
+    --t_stepsLeft;
+    return 0;
+}
+
 pcre2_match_context* matchContext()
 {
     static pcre2_match_context* const context = [] {
         pcre2_match_context* c = pcre2_match_context_create(nullptr);
-        if (c)
+        if (c) {
             pcre2_set_match_limit(c, kMatchLimit);
+            pcre2_set_callout(c, &countStep, nullptr);
+        }
         return c;
     }();
     return context;
@@ -463,6 +480,12 @@ bool RegexReplace::isFor(std::string_view pattern, std::string_view replacement,
 
 bool RegexReplace::apply(std::string& name) const
 {
+    std::string failure;
+    return apply(name, failure);
+}
+
+bool RegexReplace::apply(std::string& name, std::string& failure) const
+{
     if (!m_code)
         return false;
     if (!m_pieces.empty())
@@ -478,6 +501,9 @@ bool RegexReplace::apply(std::string& name) const
     PCRE2_SIZE outLength = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
         outLength = out.size();
+        // One budget for every match of the name: global substitution matches again after
+        // each match, and each of those calls has the library's limits afresh.
+        t_stepsLeft = kStepBudget;
         // The replacement was checked for valid UTF-8 when the job was compiled; the name needs
         // no check, as invalid-UTF matching takes any bytes.
         rc = pcre2_substitute(m_code, reinterpret_cast<PCRE2_SPTR>(name.data()), name.size(), 0,
@@ -487,6 +513,11 @@ bool RegexReplace::apply(std::string& name) const
         if (rc != PCRE2_ERROR_NOMEMORY)
             break;
         out.resize(outLength + 1); // the length asked for, and room for the closing zero
+    }
+    if (rc == PCRE2_ERROR_CALLOUT || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT
+        || rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_JIT_STACKLIMIT) {
+        failure = "the regular expression needs too much work on this name";
+        return false;
     }
     if (rc <= 0)
         return false;

@@ -49,6 +49,14 @@ public:
         std::uint32_t group = 0;
     };
 
+    /// Apply, with the reason when the replace could not be made for this name: the matching
+    /// of the whole name, every match of it together, has one budget of work (kStepBudget steps
+    /// of the pattern), so no name takes long whatever the pattern and the name.
+    bool apply(std::string& name, std::string& failure) const;
+
+    /// The steps of the pattern (items tried, backtracking included) one name may take.
+    static constexpr std::uint32_t kStepBudget = 2'000'000;
+
 private:
     bool applyWithCase(std::string& name) const;
 

@@ -1,12 +1,15 @@
 #include "core/run/UndoFile.h"
 
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 
 #include "core/base/FileIo.h"
 #include "core/run/FolderListing.h"
@@ -28,20 +31,101 @@ constexpr std::string_view kRemoveAfterErrors
 constexpr std::string_view kCutShort = "the record is cut short";
 constexpr std::string_view kNameNotAllowed = "a name not allowed in the folder";
 
-/// Opens the undo file of the folder dirFd for reading and reads it whole into content, which
-/// takes about the file's size. Only a plain file is read: a link is not followed and a pipe
-/// does not block.
-SysError readUndoFile(int dirFd, std::string& content, struct stat& st)
+/// The largest undo file undo reads. A run writes two names of at most 255 bytes for each entry it
+/// renames, so this holds the renames of over a hundred thousand entries in one folder; and undo
+/// needs about the file's size in memory.
+constexpr std::size_t kMaxUndoFileBytes = std::size_t {64} << 20;
+/// The longest line of an undo file: the run writes names of at most 255 bytes, and a longer line
+/// would be copied into every message about its pair.
+constexpr std::size_t kMaxUndoLineBytes = 4096;
+
+/// Why an undo file was not read.
+struct UndoFileProblem {
+    /// The sentence that says why ("Undo file /x/_brindlewick_undo.txt belongs to eve, not to
+    /// you"), without the words on how undo goes on; empty when the file was read.
+    std::string sentence;
+    /// Undo refuses the file (its owner, its other names, its size), as opposed to a file that
+    /// could not be read.
+    bool refused = false;
+
+    explicit operator bool() const { return !sentence.empty(); }
+};
+
+/// The user the file system sees this thread as: the effective user, unless the thread took
+/// another file-system identity (setfsuid). Given an invalid identity, setfsuid changes nothing
+/// and returns the current one.
+uid_t fileSystemUser()
 {
+    return static_cast<uid_t>(::setfsuid(static_cast<uid_t>(-1)));
+}
+
+/// The login name of uid, or its number when it has none.
+std::string userName(uid_t uid)
+{
+    std::string buffer(4096, '\0');
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_name)
+        return found->pw_name;
+    return std::to_string(uid);
+}
+
+bool hasLongLine(std::string_view content)
+{
+    for (std::size_t start = 0; start < content.size();) {
+        const std::size_t lf = content.find('\n', start);
+        const std::size_t end = lf == std::string_view::npos ? content.size() : lf;
+        if (end - start > kMaxUndoLineBytes)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+/// Opens the undo file of the folder dirFd (file: its path, for messages) and reads it whole into
+/// content, in about the file's size of memory. Only a file undo can trust is read: a plain file
+/// (a link is not followed, a pipe does not block) with no other name, owned by the user who
+/// runs undo, of at most 64 MiB. Another user could plant an undo file in a folder both may
+/// write, naming the victim's entries: undo would then give them names the planter chose.
+UndoFileProblem readTrustedUndoFile(int dirFd, const std::string& file, std::string& content, struct stat& st)
+{
+    content.clear();
+    const auto cannotRead
+        = [&](SysError e) { return UndoFileProblem {"Cannot read " + file + ": " + e.text()}; };
+    const auto refused = [&](std::string why) {
+        return UndoFileProblem {"Undo file " + file + " " + why, true};
+    };
+    // 1. Open what is there, never through a link and never waiting on a pipe.
     const Fd fd(
         ::openat(dirFd, std::string(kUndoFileName).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid())
-        return fd.error();
+        return cannotRead(fd.error());
     if (::fstat(fd.get(), &st) != 0)
-        return SysError::last();
+        return cannotRead(SysError::last());
     if (!S_ISREG(st.st_mode))
-        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    return readAll(fd.get(), content, static_cast<std::size_t>(st.st_size));
+        return cannotRead(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    // 2. Its owner, its names and its size, before a byte is read.
+    if (st.st_uid != fileSystemUser())
+        return refused("belongs to " + userName(st.st_uid) + ", not to you");
+    if (st.st_nlink != 1)
+        return refused("has other names (hard links) as well, so it is not read");
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxUndoFileBytes)
+        return refused("is too large to be an undo file");
+    // 3. The bytes, no more than the limit even when the file grows meanwhile.
+    bool tooLarge = false;
+    if (const SysError e
+        = readAtMost(fd.get(), content, kMaxUndoFileBytes, static_cast<std::size_t>(st.st_size), tooLarge))
+        return cannotRead(e);
+    if (tooLarge) {
+        std::string().swap(content);
+        return refused("is too large to be an undo file");
+    }
+    if (hasLongLine(content)) {
+        std::string().swap(content);
+        return refused("holds a line longer than " + std::to_string(kMaxUndoLineBytes)
+            + " bytes, so it is not an undo file");
+    }
+    return {};
 }
 
 std::string withSeparator(const std::string& folder)
@@ -226,9 +310,10 @@ bool readFolderUndoFile(
         host.showMessage(noUndoFileMessage(folder));
         return false;
     }
-    if (const SysError e = readUndoFile(dir.get(), content, readStat)) {
+    const std::string file = withSeparator(folder) + std::string(kUndoFileName);
+    if (const UndoFileProblem problem = readTrustedUndoFile(dir.get(), file, content, readStat)) {
         host.showMessage(
-            "Cannot read " + withSeparator(folder) + std::string(kUndoFileName) + ": " + e.text());
+            problem.refused ? problem.sentence + ". Operation will not continue!" : problem.sentence);
         return false;
     }
     return true;
@@ -586,10 +671,10 @@ private:
         if (!hasUndoFile(dirFd))
             return true;
         struct stat readStat;
-        if (const SysError e = readUndoFile(dirFd, m_content, readStat)) {
-            const std::string file = withSeparator(at.path()) + std::string(kUndoFileName);
-            m_host.showFailure("Cannot read " + file + ": " + e.text() + ". Operation will continue",
-                "! Cannot read " + file + ": " + e.text());
+        const std::string file = withSeparator(at.path()) + std::string(kUndoFileName);
+        if (const UndoFileProblem problem = readTrustedUndoFile(dirFd, file, m_content, readStat)) {
+            // The folder is left out and the others go on.
+            m_host.showFailure(problem.sentence + ". Operation will continue", "! " + problem.sentence);
             ++m_result.errors;
             m_allRemoved = false;
             return true;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/jobs/JobStringLimit.h"
 #include "core/jobs/RenameSession.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/base/NameText.h"
@@ -34,10 +35,19 @@ bool runJobDialog(
     if (prepare)
         prepare(dialog);
     dialog.loadJob(job);
-    if (dialogs.execDialog(dialog) != QDialog::Accepted)
-        return false;
-    dialog.storeJob(job);
-    return true;
+    for (;;) {
+        if (dialogs.execDialog(dialog) != QDialog::Accepted)
+            return false;
+        Job made = job;
+        dialog.storeJob(made);
+        // A text longer than any name the jobs may make is refused where it is typed; the
+        // dialog opens again as it was left.
+        if (jobStringsFit(made)) {
+            job = std::move(made);
+            return true;
+        }
+        dialogs.showMessage(parent, messageText(jobStringTooLongMessage()));
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "core/base/AppInfo.h"
 #include "gui/base/NameText.h"
+#include "gui/base/PlainText.h"
 
 namespace brindle
 {
@@ -47,12 +48,12 @@ QString runFileDialog(QWidget* parent, const FileDialogOptions& options, bool sa
 
 void QtUserDialogs::showMessage(QWidget* parent, const QString& text)
 {
-    QMessageBox::information(parent, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok);
+    execPlainMessageBox(parent, QMessageBox::Information, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok);
 }
 
 bool QtUserDialogs::askYesNo(QWidget* parent, const QString& text)
 {
-    return QMessageBox::question(parent, QString::fromUtf8(kAppTitle), text,
+    return execPlainMessageBox(parent, QMessageBox::Question, QString::fromUtf8(kAppTitle), text,
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
 }

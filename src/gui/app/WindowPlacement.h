@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/settings/SettingsStore.h"
@@ -25,8 +26,20 @@ public:
     void setWindowState(std::int32_t state) override;
 
 private:
+    /// Moves and sizes the window as asked (m_wanted), brought onto the available area of its
+    /// screen.
+    void place();
+
     QWidget* m_window;
     std::string m_formName;
+    /// The placement as the settings ask for it, kept whole: each value comes on its own, and
+    /// one brought onto the screen must not change how the next one is brought.
+    struct {
+        std::int64_t left;
+        std::int64_t top;
+        std::int64_t width;
+        std::int64_t height;
+    } m_wanted;
 };
 
 } // namespace brindle

@@ -15,6 +15,7 @@
 
 #include "gui/folders/FolderWatch.h"
 #include "gui/base/DisplayName.h"
+#include "gui/base/PlainText.h"
 #include "core/base/SysError.h"
 #include "core/run/FileDates.h"
 #include "core/run/NameCollator.h"
@@ -688,7 +689,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
             tip += QStringLiteral("\nNew name: %1").arg(nameForDisplay(m_names->newName(entry)));
         else if (verdict == EntryVerdict::Error)
             tip += QLatin1Char('\n') + errorTip(m_names->reason(entry));
-        return tip;
+        return plainToolTip(tip);
     }
     case colSize:
         if (role == Qt::TextAlignmentRole)
@@ -722,9 +723,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         if (role == Qt::DecorationRole && verdict == EntryVerdict::Error)
             return e.type == EntryType::Folder ? icons().folderError : icons().fileError;
         if (role == Qt::ToolTipRole && verdict == EntryVerdict::Error)
-            return nameForDisplay(m_names->reason(entry));
+            return plainToolTip(nameForDisplay(m_names->reason(entry)));
         if (role == Qt::ToolTipRole && verdict == EntryVerdict::Renamed)
-            return nameForDisplay(m_names->newName(entry));
+            return plainToolTip(nameForDisplay(m_names->newName(entry)));
         return {};
     }
     default:

@@ -14,6 +14,7 @@
 #include "core/run/FileOps.h"
 #include "gui/base/DisplayName.h"
 #include "gui/base/NameText.h"
+#include "gui/base/PlainText.h"
 #include "gui/folders/FileListModel.h"
 
 namespace brindle
@@ -139,7 +140,7 @@ void FileListView::setFolder(const std::string& path)
 void FileListView::modelLoaded()
 {
     const QString error = m_model->errorText();
-    m_status->setText(error);
+    setPlainLabel(m_status, error);
     m_status->setVisible(!error.isEmpty());
     if (!m_selectWhenLoaded.empty()) {
         selectName(std::string_view(m_selectWhenLoaded));
@@ -216,7 +217,7 @@ void FileListView::addContextAction(QAction* action)
 
 void FileListView::setNote(const QString& text)
 {
-    m_note->setText(text);
+    setPlainLabel(m_note, text);
     m_note->setVisible(!text.isEmpty());
 }
 

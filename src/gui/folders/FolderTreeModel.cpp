@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "gui/base/DisplayName.h"
+#include "gui/base/PlainText.h"
 #include "core/run/FolderReader.h"
 #include "core/run/FolderListing.h"
 #include "core/run/NameCollator.h"
@@ -153,10 +154,10 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DecorationRole)
         return folderIcon(marked);
     if (role == Qt::ToolTipRole && marked)
-        return QStringLiteral("%1\n%2").arg(flags.invalidUtf8
+        return plainToolTip(QStringLiteral("%1\n%2").arg(flags.invalidUtf8
                 ? QStringLiteral("The name is not valid UTF-8; its bytes:")
                 : QStringLiteral("The name holds control characters; its bytes:"),
-            escapedName(n->name));
+            escapedName(n->name)));
     if (role == Qt::ForegroundRole && marked)
         return QColor(0xA0, 0x00, 0x00);
     return {};

@@ -1,8 +1,7 @@
 #include "gui/jobs/ReplaceJobDialog.h"
 
-#include <QMessageBox>
-
 #include "core/jobs/RegexReplace.h"
+#include "gui/base/PlainText.h"
 #include "gui/jobs/DialogFrame.h"
 #include "ui_ReplaceJobDialog.h"
 
@@ -54,7 +53,7 @@ void ReplaceJobDialog::accept()
             if (showMessage)
                 showMessage(this, text);
             else
-                QMessageBox::information(this, windowTitle(), text);
+                execPlainMessageBox(this, QMessageBox::Information, windowTitle(), text, QMessageBox::Ok);
             ui->edtString1->setFocus();
             return;
         }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/base/AppInfo.h"
+#include "gui/base/PlainText.h"
 #include "ui_ProgressWindow.h"
 
 namespace brindle
@@ -59,8 +60,8 @@ void ProgressWindow::beginRun()
 
 void ProgressWindow::showCurrentItem(const QString& folder)
 {
-    ui->lblCurrentItem->setText(folder);
-    ui->lblCurrentItem->setToolTip(folder);
+    setPlainLabel(ui->lblCurrentItem, folder);
+    ui->lblCurrentItem->setToolTip(plainToolTip(folder));
 }
 
 void ProgressWindow::updateProgress(const RunStats& stats)

@@ -3,6 +3,7 @@
 #include <QIcon>
 
 #include "gui/base/NameText.h"
+#include "gui/base/PlainText.h"
 
 namespace brindle
 {
@@ -119,8 +120,8 @@ QVariant ResultTreeModel::data(const QModelIndex& index, int role) const
         // An error's tooltip says why the real run would fail there.
         const std::string_view reason = m_tree->reason(nodeOf(index));
         if (reason.empty())
-            return bytesToText(node.text);
-        return bytesToText(node.text) + QLatin1Char('\n') + bytesToText(reason);
+            return plainToolTip(bytesToText(node.text));
+        return plainToolTip(bytesToText(node.text) + QLatin1Char('\n') + bytesToText(reason));
     }
     case Qt::DecorationRole:
         return m_icons[static_cast<std::size_t>(iconSlot(node))];
