@@ -1,0 +1,112 @@
+#include "core/jobs/Graphemes.h"
+
+#include <unicode/ubrk.h>
+#include <unicode/utext.h>
+
+#include <memory>
+
+#include "core/jobs/Utf8Chars.h"
+
+namespace brindle
+{
+
+namespace
+{
+
+struct BreakIteratorClose {
+    void operator()(UBreakIterator* it) const { ubrk_close(it); }
+};
+
+/// One character break iterator per thread: the plan names entries on several threads.
+UBreakIterator* characterBreaks()
+{
+    static thread_local std::unique_ptr<UBreakIterator, BreakIteratorClose> it = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        UBreakIterator* made = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+        return std::unique_ptr<UBreakIterator, BreakIteratorClose>(U_SUCCESS(status) ? made : nullptr);
+    }();
+    return it.get();
+}
+
+/// Whether byte i of s is a byte outside any valid UTF-8 sequence.
+bool strayByte(std::string_view s, std::size_t i, std::size_t len)
+{
+    return len == 1 && static_cast<unsigned char>(s[i]) >= 0x80;
+}
+
+/// Walks s one user-perceived character at a time, calling step(end) with the byte offset just
+/// after each; stops when step returns false.
+template <typename Step> void forEachGrapheme(std::string_view s, Step step)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        // The run of valid UTF-8 from i: ASCII alone goes byte by byte, anything else through
+        // ICU's character breaks; a stray byte is a character of its own.
+        std::size_t end = i;
+        bool ascii = true;
+        while (end < s.size()) {
+            const std::size_t len = charLen(s, end);
+            if (strayByte(s, end, len))
+                break;
+            ascii = ascii && len == 1;
+            end += len;
+        }
+        if (end == i) {
+            if (!step(i + 1))
+                return;
+            ++i;
+            continue;
+        }
+        UBreakIterator* breaks = ascii ? nullptr : characterBreaks();
+        if (!breaks) {
+            for (std::size_t k = i; k < end; k += charLen(s, k)) {
+                if (!step(k + charLen(s, k)))
+                    return;
+            }
+            i = end;
+            continue;
+        }
+        UErrorCode status = U_ZERO_ERROR;
+        UText* text = utext_openUTF8(nullptr, s.data() + i, static_cast<std::int64_t>(end - i), &status);
+        ubrk_setUText(breaks, text, &status);
+        bool more = true;
+        if (U_SUCCESS(status)) {
+            for (std::int32_t b = ubrk_next(breaks); more && b != UBRK_DONE; b = ubrk_next(breaks))
+                more = step(i + static_cast<std::size_t>(b));
+        }
+        utext_close(text);
+        if (!more)
+            return;
+        i = end;
+    }
+}
+
+} // namespace
+
+std::size_t graphemeCount(std::string_view s)
+{
+    if (isAscii(s))
+        return s.size();
+    std::size_t count = 0;
+    forEachGrapheme(s, [&](std::size_t) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+std::size_t byteOffsetOfGrapheme(std::string_view s, std::int64_t n)
+{
+    if (n <= 0)
+        return 0;
+    if (isAscii(s))
+        return n >= static_cast<std::int64_t>(s.size()) ? s.size() : static_cast<std::size_t>(n);
+    std::size_t offset = 0;
+    forEachGrapheme(s, [&](std::size_t end) {
+        offset = end;
+        return --n > 0;
+    });
+    return offset;
+}
+
+} // namespace brindle
