@@ -158,6 +158,8 @@ const char* cliUsage()
            "  --replace FIND --with REPLACEMENT  replace FIND by REPLACEMENT, case ignored\n"
            "      --match-case | --regex         ... case as given; FIND is a regular\n"
            "                                     expression\n"
+           "      --name-only | --ext-only       ... in the name before the extension, or\n"
+           "                                     in the extension only\n"
            "COUNT, WIDTH and N are whole numbers from 1 to 65535. Job options add to the\n"
            "job list of --jobs FILE; without --jobs they make the whole job list.\n"
            "\n"
@@ -218,7 +220,7 @@ namespace
 {
 
 /// The job kinds a modifier goes with.
-enum class Fits : std::uint8_t { Case, Position, Replace };
+enum class Fits : std::uint8_t { Case, Position, Replace, Scope };
 
 /// Whether a job of kind is one that a modifier of fits goes with.
 bool fitsKind(Fits fits, JobType kind)
@@ -230,6 +232,8 @@ bool fitsKind(Fits fits, JobType kind)
         return kind == jobInsert || kind == jobRemove || kind == jobCounter;
     case Fits::Replace:
         return kind == jobReplace;
+    case Fits::Scope:
+        return fitsKind(Fits::Case, kind) || kind == jobReplace;
     }
     return false;
 }
@@ -244,6 +248,8 @@ std::string_view fitsText(Fits fits)
         return "--insert, --remove or --add-counter";
     case Fits::Replace:
         return "--replace";
+    case Fits::Scope:
+        return "--lower, --upper, --normal or --replace";
     }
     return {};
 }
@@ -258,8 +264,8 @@ struct ModifierRule {
 };
 
 constexpr ModifierRule kModifiers[] = {
-    {kNameOnly, "--name-only", Fits::Case, true},
-    {kExtOnly, "--ext-only", Fits::Case, true},
+    {kNameOnly, "--name-only", Fits::Scope, true},
+    {kExtOnly, "--ext-only", Fits::Scope, true},
     {kAllLetters, "--all-letters", Fits::Case, false},
     {kAtStart, "--at-start", Fits::Position, true},
     {kAtEnd, "--at-end", Fits::Position, true},
@@ -391,11 +397,12 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
     // the anchor in Str1.
     const bool insert = job.jobType == jobInsert;
     switch (rule.code) {
+    // A replace job keeps its scope in Int2, its Modifier being the replace mode.
     case kNameOnly:
-        job.modifier = scopeFilename;
+        (job.jobType == jobReplace ? job.int2 : job.modifier) = scopeFilename;
         break;
     case kExtOnly:
-        job.modifier = scopeExtension;
+        (job.jobType == jobReplace ? job.int2 : job.modifier) = scopeExtension;
         break;
     case kAllLetters:
         job.int1 = 1;
