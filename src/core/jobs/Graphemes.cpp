@@ -1,7 +1,9 @@
 #include "core/jobs/Graphemes.h"
 
 #include <unicode/ubrk.h>
+#include <unicode/uchar.h>
 #include <unicode/utext.h>
+#include <unicode/utf8.h>
 
 #include <memory>
 
@@ -28,6 +30,19 @@ UBreakIterator* characterBreaks()
     return it.get();
 }
 
+/// Whether the code point may join the one before it in a grapheme cluster, or needs the
+/// break rules (Hangul jamo, regional indicators, prepended marks, CR, emoji sequences); for
+/// every other code point a cluster is the code point itself.
+bool needsBreakRules(UChar32 c)
+{
+    // Below the combining diacritical marks every code point stands alone (CR aside, which is
+    // ASCII and never reaches here); above, the property says.
+    if (c < 0x300)
+        return false;
+    const auto gcb = u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK);
+    return gcb != U_GCB_OTHER && gcb != U_GCB_CONTROL && gcb != U_GCB_LF;
+}
+
 /// Whether byte i of s is a byte outside any valid UTF-8 sequence.
 bool strayByte(std::string_view s, std::size_t i, std::size_t len)
 {
@@ -43,12 +58,17 @@ template <typename Step> void forEachGrapheme(std::string_view s, Step step)
         // The run of valid UTF-8 from i: ASCII alone goes byte by byte, anything else through
         // ICU's character breaks; a stray byte is a character of its own.
         std::size_t end = i;
-        bool ascii = true;
+        bool simple = true;
         while (end < s.size()) {
             const std::size_t len = charLen(s, end);
             if (strayByte(s, end, len))
                 break;
-            ascii = ascii && len == 1;
+            if (simple && len > 1) {
+                UChar32 c;
+                auto at = static_cast<std::int32_t>(end);
+                U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(s.data()), at, c);
+                simple = !needsBreakRules(c);
+            }
             end += len;
         }
         if (end == i) {
@@ -57,7 +77,8 @@ template <typename Step> void forEachGrapheme(std::string_view s, Step step)
             ++i;
             continue;
         }
-        UBreakIterator* breaks = ascii ? nullptr : characterBreaks();
+        // A run where every code point is a cluster of its own counts code points, as ICU would.
+        UBreakIterator* breaks = simple ? nullptr : characterBreaks();
         if (!breaks) {
             for (std::size_t k = i; k < end; k += charLen(s, k)) {
                 if (!step(k + charLen(s, k)))
@@ -67,7 +88,8 @@ template <typename Step> void forEachGrapheme(std::string_view s, Step step)
             continue;
         }
         UErrorCode status = U_ZERO_ERROR;
-        UText* text = utext_openUTF8(nullptr, s.data() + i, static_cast<std::int64_t>(end - i), &status);
+        static thread_local UText storage = UTEXT_INITIALIZER;
+        UText* text = utext_openUTF8(&storage, s.data() + i, static_cast<std::int64_t>(end - i), &status);
         ubrk_setUText(breaks, text, &status);
         bool more = true;
         if (U_SUCCESS(status)) {

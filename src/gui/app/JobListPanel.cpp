@@ -1,8 +1,10 @@
 #include "gui/app/JobListPanel.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QShortcut>
 
 #include <algorithm>
 #include <utility>
@@ -62,6 +64,16 @@ JobListPanel::JobListPanel(const JobListControls& controls, RenameSession& sessi
     connect(m_controls.moveUp, &QAbstractButton::clicked, this, &JobListPanel::moveSelectedJobUp);
     connect(m_controls.moveDown, &QAbstractButton::clicked, this, &JobListPanel::moveSelectedJobDown);
     connect(m_controls.applyToSample, &QAbstractButton::clicked, this, &JobListPanel::applyJobsToSample);
+    connect(m_controls.sample, &QLineEdit::returnPressed, this, &JobListPanel::applyJobsToSample);
+    // The keys of a list: Delete removes the selected job; Enter and a double click edit it.
+    auto* del = new QShortcut(QKeySequence(QKeySequence::Delete), m_controls.list);
+    del->setContext(Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, &JobListPanel::deleteSelectedJob);
+    connect(m_controls.list, &QListWidget::activated, this, &JobListPanel::editSelectedJob);
+    if (m_controls.sampleResult) {
+        m_controls.sampleResult->setTextFormat(Qt::PlainText);
+        m_controls.sampleResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
 }
 
 bool JobListPanel::addJob(JobType kind)
@@ -85,13 +97,18 @@ bool JobListPanel::editJob(Job& job)
     case jobNormal:
         return runJobDialog<CaseJobDialog>(m_dialogs, m_window, job);
     case jobInsert:
-        return runJobDialog<InsertJobDialog>(m_dialogs, m_window, job);
+        return runJobDialog<InsertJobDialog>(m_dialogs, m_window, job, [this](InsertJobDialog& dialog) {
+            dialog.showMessage = [this](QWidget* parent, const QString& text) {
+                m_dialogs.showMessage(parent, text, MessageKind::Warning);
+            };
+        });
     case jobRemove:
         return runJobDialog<RemoveJobDialog>(m_dialogs, m_window, job);
     case jobReplace:
         return runJobDialog<ReplaceJobDialog>(m_dialogs, m_window, job, [this](ReplaceJobDialog& dialog) {
-            dialog.showMessage
-                = [this](QWidget* parent, const QString& text) { m_dialogs.showMessage(parent, text); };
+            dialog.showMessage = [this](QWidget* parent, const QString& text) {
+                m_dialogs.showMessage(parent, text, MessageKind::Warning);
+            };
             dialog.showRegexHelp = [this] { emit helpRequested(QStringLiteral("regex")); };
         });
     case jobCounter:
@@ -120,7 +137,25 @@ void JobListPanel::setSampleText(const std::string& bytes)
 
 void JobListPanel::showSampleOf(const std::string& name)
 {
-    setSampleText(m_session.previewName(name, EntryKind::File));
+    if (name != sampleText())
+        setSampleText(name);
+    // The sample stays as typed: the result goes below it, so testing twice gives the same.
+    const QString result = bytesToText(m_session.previewName(name, EntryKind::File));
+    if (m_controls.sampleResult) {
+        m_controls.sampleResult->setText(QStringLiteral("Result: ") + result);
+        m_controls.sampleResult->setToolTip(result);
+    }
+}
+
+QString JobListPanel::sampleResult() const
+{
+    const QString text = m_controls.sampleResult ? m_controls.sampleResult->text() : QString();
+    return text.isEmpty() ? text : text.mid(static_cast<qsizetype>(QStringLiteral("Result: ").size()));
+}
+
+void JobListPanel::clearJobs()
+{
+    replaceJobs({});
 }
 
 void JobListPanel::applyJobsToSample()
@@ -188,7 +223,7 @@ int JobListPanel::requireSelectedRow()
 {
     const int row = selectedRow();
     if (row < 0)
-        m_dialogs.showMessage(m_window, QString::fromUtf8(kMsgSelectJobFirst));
+        m_dialogs.showMessage(m_window, QString::fromUtf8(kMsgSelectJobFirst), MessageKind::Warning);
     return row;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 #include "core/base/AppInfo.h"
@@ -47,7 +48,18 @@ QString runFileDialog(QWidget* parent, const FileDialogOptions& options, bool sa
 
 void QtUserDialogs::showMessage(QWidget* parent, const QString& text)
 {
-    QMessageBox::information(parent, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok);
+    showMessage(parent, text, MessageKind::Information);
+}
+
+void QtUserDialogs::showMessage(QWidget* parent, const QString& text, MessageKind kind)
+{
+    const QMessageBox::Icon icon = kind == MessageKind::Error ? QMessageBox::Critical
+        : kind == MessageKind::Warning                        ? QMessageBox::Warning
+                                                              : QMessageBox::Information;
+    QMessageBox box(icon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok, parent);
+    // Names and messages are shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 bool QtUserDialogs::askYesNo(QWidget* parent, const QString& text)
@@ -70,6 +82,14 @@ QString QtUserDialogs::chooseSaveFile(QWidget* parent, const FileDialogOptions& 
 int QtUserDialogs::execDialog(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+QString QtUserDialogs::askText(
+    QWidget* parent, const QString& title, const QString& label, const QString& initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+    return ok ? text : QString();
 }
 
 } // namespace brindle
