@@ -11,7 +11,8 @@ scripts/deps.sh --screenshots
 root=$(pwd)
 build=${BUILD:-build/release}
 
-cmake --build "$build" -j "$(nproc)" --target brindlewick
+# NO_BUILD=1 takes the programs as they are in the build folder.
+[ -n "${NO_BUILD:-}" ] || cmake --build "$build" -j "$(nproc)" --target brindlewick gui_tests
 
 scratch=$(mktemp -d /tmp/brindle-shots-XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
@@ -20,7 +21,8 @@ app="$home/.local/bin"
 photos="$home/Pictures/Holiday 2026"
 mkdir -p "$app" "$photos" "$home/.local/share/brindlewick/presets"
 cp "$build/bin/brindlewick" "$app/"
-for n in IMG_4711.JPG IMG_4712.JPG IMG_4713.JPG img_4713.jpg "summer_beach.jpeg" "DSC_0042.JPG" notes.txt; do
+# "IMG 4713.JPG" and IMG_4713.JPG both want "Holiday IMG 4713.jpg": the clash.
+for n in IMG_4711.JPG IMG_4712.JPG IMG_4713.JPG "IMG 4713.JPG" "summer_beach.jpeg" "DSC_0042.JPG" notes.txt; do
     : >"$photos/$n"
 done
 
@@ -86,14 +88,16 @@ shoot() {
         "$1/brindlewick" "$2" &
         pid=$!
         sleep 5
-        main=$(xdotool search --name "Brindlewick" | head -1)
-        xdotool windowactivate --sync "$main" 2>/dev/null || true
-        if [ -n "$4" ]; then xdotool key --window "$main" $4; sleep 3; fi
-        target=$(xdotool search --name "$5" | tail -1)
+        main=$(xdotool search --onlyvisible --name "Brindlewick" | head -1)
+        # No window manager: the keys go to the window that has the focus.
+        xdotool windowfocus --sync "$main" 2>/dev/null || true
+        if [ -n "$4" ]; then xdotool key $4; sleep 4; fi
         if [ "$5" = "menu" ]; then
             import -window root -crop 1300x660+0+0 +repage "$3"
         else
-            import -window "$target" "$3"
+            target=$(xdotool search --onlyvisible --name "$5" | tail -1)
+            eval "$(xdotool getwindowgeometry --shell "$target")"
+            import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$3"
         fi
         kill $pid
     ' _ "$app" "$photos" "$2" "$3" "$4"
@@ -105,5 +109,5 @@ shoot 0 "$root/docs/presets-menu.png" "alt+p" "menu"
 
 # The dark palette: the window test draws the window under Fusion with a dark palette.
 QT_QPA_PLATFORM=offscreen BRINDLE_SCREENSHOT="$root/docs/dark.png" \
-    "$build/bin/gui_tests" --gtest_filter=WindowLook.DarkPaletteStaysReadable >/dev/null
+    "${GUI_TESTS:-$build/bin/gui_tests}" --gtest_filter=WindowLook.DarkPaletteStaysReadable >/dev/null
 echo "$root/docs/dark.png written"

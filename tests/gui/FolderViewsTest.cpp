@@ -257,6 +257,8 @@ class FolderViewsSort : public FolderViews, public ::testing::WithParamInterface
 
 TEST_P(FolderViewsSort, HeaderSortsByColumnFoldersFirst)
 {
+    // Digits one by one ("a10" before "a9"), not the natural order of a first start.
+    check("chkNaturalSort", false);
     ASSERT_TRUE(win().setTreePath(m_tree.at("work/top/sub")));
     // Sizes, dates and types that each give another order than the names.
     m_tree.file("work/top/sub/a10.txt", "1234", localTime(2020, 1, 3, 0, 0));

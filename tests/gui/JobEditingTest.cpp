@@ -58,7 +58,11 @@ class AddJobButtons : public JobEditing, public ::testing::WithParamInterface<Ad
 
 TEST_P(AddJobButtons, OpenTheDialogOfTheirKindAndAppendARow)
 {
-    addJob(GetParam().button);
+    // An insert job needs its text.
+    addJob(GetParam().button, [](QDialog& dialog) {
+        if (auto* text = dialog.findChild<QLineEdit*>(QStringLiteral("edtString")))
+            text->setText(QStringLiteral("x"));
+    });
     ASSERT_EQ(m_dialogs.dialogTitles.size(), 1u);
     EXPECT_EQ(m_dialogs.dialogTitles[0].toStdString(), GetParam().title);
     ASSERT_EQ(win().session().jobs.size(), 1u);

@@ -3,6 +3,9 @@
 #include <climits>
 #include <random>
 
+#include <unicode/ubrk.h>
+#include <unicode/utext.h>
+
 #include "jobs/JobTestUtil.h"
 #include "core/jobs/RenameSession.h"
 #include "core/jobs/Utf8Chars.h"
@@ -229,6 +232,41 @@ INSTANTIATE_TEST_SUITE_P(Counter, Transform, ::testing::ValuesIn(kCounterJobs));
 INSTANTIATE_TEST_SUITE_P(EveryLetter, Transform, ::testing::ValuesIn(kEveryLetterJobs));
 INSTANTIATE_TEST_SUITE_P(BeforeExtension, Transform, ::testing::ValuesIn(kBeforeExtensionJobs));
 INSTANTIATE_TEST_SUITE_P(Grapheme, Transform, ::testing::ValuesIn(kGraphemeJobs));
+
+// On valid UTF-8 the characters are exactly ICU's grapheme clusters, also where the quick way
+// for code points that stand alone meets the break rules (marks, jamo, flags, emoji sequences).
+TEST(Grapheme, ValidUtf8CountsAsIcuBreaksIt)
+{
+    static const char* const kPieces[]
+        = {"a", ".", "\r", "\n", "\xc3\xa9", "\xcc\x81", "\xcc\xa3", "\xe1\x84\x80", "\xe1\x85\xa1",
+            "\xe1\x86\xa8", "\xea\xb0\x80", "\xf0\x9f\x87\xab", "\xf0\x9f\x87\xb7", "\xe2\x80\x8d",
+            "\xf0\x9f\x91\xa8", "\xef\xb8\x8f", "\xe0\xa4\x95", "\xe0\xa4\x83", "\xd8\x80", "\xce\xb1"};
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
+    std::uniform_int_distribution<int> length(1, 10);
+    UErrorCode status = U_ZERO_ERROR;
+    UBreakIterator* breaks = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    for (int round = 0; round < 3000; ++round) {
+        std::string name;
+        for (int k = length(rng); k > 0; --k)
+            name += kPieces[piece(rng)];
+        // ASCII alone goes byte by byte: a carriage return then a line feed are two there.
+        if (isAscii(name))
+            continue;
+        UText* text = utext_openUTF8(nullptr, name.data(), static_cast<std::int64_t>(name.size()), &status);
+        ubrk_setUText(breaks, text, &status);
+        std::vector<std::size_t> icu;
+        for (std::int32_t b = ubrk_next(breaks); b != UBRK_DONE; b = ubrk_next(breaks))
+            icu.push_back(static_cast<std::size_t>(b));
+        utext_close(text);
+        ASSERT_EQ(graphemeCount(name), icu.size()) << ::testing::PrintToString(name);
+        for (std::size_t n = 0; n < icu.size(); ++n)
+            ASSERT_EQ(byteOffsetOfGrapheme(name, static_cast<std::int64_t>(n + 1)), icu[n])
+                << ::testing::PrintToString(name);
+    }
+    ubrk_close(breaks);
+}
 
 // Names without combining sequences count as before: every code point (or stray byte) one
 // character, whatever mix of scripts and odd bytes they hold.

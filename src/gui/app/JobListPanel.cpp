@@ -69,7 +69,14 @@ JobListPanel::JobListPanel(const JobListControls& controls, RenameSession& sessi
     auto* del = new QShortcut(QKeySequence(QKeySequence::Delete), m_controls.list);
     del->setContext(Qt::WidgetShortcut);
     connect(del, &QShortcut::activated, this, &JobListPanel::deleteSelectedJob);
-    connect(m_controls.list, &QListWidget::activated, this, &JobListPanel::editSelectedJob);
+    // The mouse and the keys each by their own way, so that one double click opens one dialog
+    // whatever the style says about activating items.
+    connect(m_controls.list, &QListWidget::doubleClicked, this, &JobListPanel::editSelectedJob);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), m_controls.list);
+        enter->setContext(Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, &JobListPanel::editSelectedJob);
+    }
     if (m_controls.sampleResult) {
         m_controls.sampleResult->setTextFormat(Qt::PlainText);
         m_controls.sampleResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
