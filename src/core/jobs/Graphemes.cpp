@@ -35,8 +35,8 @@ UBreakIterator* characterBreaks()
 /// every other code point a cluster is the code point itself.
 bool needsBreakRules(UChar32 c)
 {
-    // Below the combining diacritical marks every code point stands alone (CR aside, which is
-    // ASCII and never reaches here); above, the property says.
+    // Below the combining diacritical marks every code point stands alone (CR aside, which the
+    // caller looks out for); above, the property says.
     if (c < 0x300)
         return false;
     const auto gcb = u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK);
@@ -55,15 +55,18 @@ template <typename Step> void forEachGrapheme(std::string_view s, Step step)
 {
     std::size_t i = 0;
     while (i < s.size()) {
-        // The run of valid UTF-8 from i: ASCII alone goes byte by byte, anything else through
-        // ICU's character breaks; a stray byte is a character of its own.
+        // The run of valid UTF-8 from i: when each of its code points stands alone it counts code
+        // points, else it goes through ICU's character breaks; a stray byte is a character of its
+        // own.
         std::size_t end = i;
         bool simple = true;
         while (end < s.size()) {
             const std::size_t len = charLen(s, end);
             if (strayByte(s, end, len))
                 break;
-            if (simple && len > 1) {
+            if (simple && s[end] == '\r') {
+                simple = false; // CR LF is one cluster
+            } else if (simple && len > 1) {
                 UChar32 c;
                 auto at = static_cast<std::int32_t>(end);
                 U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(s.data()), at, c);
