@@ -193,6 +193,8 @@ const char* cliUsage()
            "      --regex                        ... FIND is a regular expression (PCRE2,\n"
            "                                     case as given unless --ignore-case;\n"
            "                                     $1, ${name}, \\U \\L \\u \\l \\E as in perl)\n"
+           "      --name-only | --ext-only       ... in the name before the extension, or\n"
+           "                                     in the extension only\n"
            "COUNT, WIDTH and N are whole numbers from 1 to 65535. Job options add to the\n"
            "job list of --jobs FILE; without --jobs they make the whole job list.\n"
            "\n"
@@ -288,7 +290,7 @@ namespace
 {
 
 /// The job kinds a modifier goes with.
-enum class Fits : std::uint8_t { Case, Position, Replace };
+enum class Fits : std::uint8_t { Case, Position, Replace, Scope };
 
 /// Whether a job of kind is one that a modifier of fits goes with.
 bool fitsKind(Fits fits, JobType kind)
@@ -300,6 +302,8 @@ bool fitsKind(Fits fits, JobType kind)
         return kind == jobInsert || kind == jobRemove || kind == jobCounter;
     case Fits::Replace:
         return kind == jobReplace;
+    case Fits::Scope:
+        return fitsKind(Fits::Case, kind) || kind == jobReplace;
     }
     return false;
 }
@@ -314,6 +318,8 @@ std::string_view fitsText(Fits fits)
         return "--insert, --remove or --add-counter";
     case Fits::Replace:
         return "--replace";
+    case Fits::Scope:
+        return "--lower, --upper, --normal or --replace";
     }
     return {};
 }
@@ -328,8 +334,8 @@ struct ModifierRule {
 };
 
 constexpr ModifierRule kModifiers[] = {
-    {kNameOnly, "--name-only", Fits::Case, true},
-    {kExtOnly, "--ext-only", Fits::Case, true},
+    {kNameOnly, "--name-only", Fits::Scope, true},
+    {kExtOnly, "--ext-only", Fits::Scope, true},
     {kAllLetters, "--all-letters", Fits::Case, false},
     {kAsciiOnly, "--ascii-only", Fits::Case, false},
     {kAtStart, "--at-start", Fits::Position, true},
@@ -479,11 +485,12 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
     // the anchor in Str1.
     const bool insert = job.jobType == jobInsert;
     switch (rule.code) {
+    // A replace job keeps its scope in Int2, its Modifier being the replace mode.
     case kNameOnly:
-        job.modifier = scopeFilename;
+        (job.jobType == jobReplace ? job.int2 : job.modifier) = scopeFilename;
         break;
     case kExtOnly:
-        job.modifier = scopeExtension;
+        (job.jobType == jobReplace ? job.int2 : job.modifier) = scopeExtension;
         break;
     case kAllLetters:
         job.int1 = 1;

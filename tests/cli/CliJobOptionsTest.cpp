@@ -126,6 +126,11 @@ const JobOptionCase kJobOptionCases[] = {
     {"InsertAfter", {"--insert", "X", "--after", "b"}, job("jobInsert", 4, 0, 0, "X", "b"), "abcb", "abXcb"},
     {"InsertBeforeExt", {"--insert", "X", "--before-ext"}, job("jobInsert", 5, 0, 0, "X"), "a.b.jpg",
         "a.bX.jpg"},
+    // A replace job's scope goes to int2, its modifier staying the replace mode.
+    {"ReplaceRegexNameOnly", {"--replace", "^(.+) - (.+)$", "--with", "$2 - $1", "--regex", "--name-only"},
+        job("jobReplace", 1, 0, 1, "^(.+) - (.+)$", "$2 - $1"), "Adele - Hello.mp3", "Hello - Adele.mp3"},
+    {"ReplaceExtOnly", {"--replace", "jpeg", "--with", "jpg", "--ext-only"},
+        job("jobReplace", 0, 0, 2, "jpeg", "jpg"), "jpeg.JPEG", "jpeg.jpg"},
     {"Remove", {"--remove", "2"}, job("jobRemove", 0, 2, 0), "abcd", "cd"},
     {"RemoveAtEnd", {"--remove", "2", "--at-end"}, job("jobRemove", 1, 2, 0), "abcd", "ab"},
     {"RemoveAfterChar", {"--remove", "1", "--after-char", "2"}, job("jobRemove", 2, 1, 2), "abcd", "abd"},
@@ -332,7 +337,7 @@ const BadCommandLine kBadCommandLines[] = {
     // A modifier with no job before it.
     {"ScopeBeforeAnyJob", {"--name-only", "--lower"},
         "--name-only has no job before it: it goes after --lower, "
-        "--upper or --normal"},
+        "--upper, --normal or --replace"},
     {"PlacementBeforeAnyJob", {"--at-end", "--insert", "x"},
         "--at-end has no job before it: it goes after --insert, --remove or --add-counter"},
     {"WithWithoutReplace", {"--with", "x"}, "--with has no job before it: it goes after --replace"},
@@ -340,8 +345,8 @@ const BadCommandLine kBadCommandLines[] = {
         "--regex has no job before it: it goes after --replace"},
     // A modifier that does not fit the job before it.
     {"ScopeAfterInsert", {"--insert", "x", "--ext-only"},
-        "--ext-only does not fit the job before it, --insert \"x\": it goes after --lower, --upper or "
-        "--normal"},
+        "--ext-only does not fit the job before it, --insert \"x\": it goes after --lower, --upper, "
+        "--normal or --replace"},
     {"AllLettersAfterReplace", {"--replace", "a", "--with", "b", "--all-letters"},
         "--all-letters does not fit the job before it, --replace \"a\": it goes after --lower, --upper or "
         "--normal"},

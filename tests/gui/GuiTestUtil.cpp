@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
 #include <QTextDocument>
@@ -53,6 +54,16 @@ QString RecordingDialogs::chooseSaveFile(QWidget*, const FileDialogOptions& opti
         return {};
     QString answer = saveAnswers.front();
     saveAnswers.pop_front();
+    return answer;
+}
+
+QString RecordingDialogs::askText(QWidget*, const QString&, const QString& label, const QString&)
+{
+    textRequests.push_back(label);
+    if (textAnswers.empty())
+        return {};
+    QString answer = textAnswers.front();
+    textAnswers.pop_front();
     return answer;
 }
 
@@ -110,6 +121,7 @@ MainWindowFixture::MainWindowFixture()
     m_tree.dir("settings");
     m_tree.dir("app");
     m_tree.dir("work");
+    m_tree.dir("data");
 }
 
 MainWindowFixture::~MainWindowFixture()
@@ -123,6 +135,7 @@ MainWindow& MainWindowFixture::start(std::vector<std::string> args)
     MainWindowEnv env;
     env.appDir = appDir();
     env.settingsDir = settingsDir();
+    env.dataHome = m_tree.at("data") + "/";
     env.args = std::move(args);
     env.dialogs = &m_dialogs;
     env.runStep = m_runStep;
@@ -141,6 +154,12 @@ void MainWindowFixture::finish()
     m_win->close();
     QApplication::processEvents();
     m_win.reset();
+}
+
+QString MainWindowFixture::sampleResult()
+{
+    const QString text = child<QLabel>(m_win.get(), "lblSampleResult")->text();
+    return text.startsWith(QStringLiteral("Result: ")) ? text.mid(8) : text;
 }
 
 MainWindow& MainWindowFixture::restart(std::vector<std::string> args)

@@ -51,12 +51,17 @@ public:
     std::deque<QString> saveAnswers;
     std::vector<QString> dialogTitles;
     std::deque<DialogHandler> dialogHandlers;
+    /// The labels of the text questions, and their answers (none left: cancelled).
+    std::vector<QString> textRequests;
+    std::deque<QString> textAnswers;
 
     void showMessage(QWidget* parent, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& text) override;
     QString chooseOpenFile(QWidget* parent, const FileDialogOptions& options) override;
     QString chooseSaveFile(QWidget* parent, const FileDialogOptions& options) override;
     int execDialog(QDialog& dialog) override;
+    QString askText(
+        QWidget* parent, const QString& title, const QString& label, const QString& initial) override;
 
     /// Queues a handler that works the dialog with work (may be empty) and presses OK.
     void thenOk(std::function<void(QDialog&)> work = {});
@@ -104,6 +109,8 @@ protected:
     void click(const char* name);
     /// Checks or unchecks a check box of the main window.
     void check(const char* name, bool checked = true);
+    /// What the sample test shows below the sample ("" before the first test).
+    QString sampleResult();
 
     TempTree m_tree;
     RecordingDialogs m_dialogs;

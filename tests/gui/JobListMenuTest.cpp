@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,7 +49,8 @@ TEST_F(JobListMenu, OpenReplacesTheListAndRemembersTheFolder)
     EXPECT_EQ(options.filters,
         (QStringList {QStringLiteral("XML files (*.xml)"), QStringLiteral("All Files (*)")}));
     EXPECT_EQ(options.defaultSuffix, QStringLiteral("xml"));
-    EXPECT_EQ(options.folder.toStdString(), appDir()); // no folder remembered yet
+    // No folder remembered yet: the home folder, never the program's.
+    EXPECT_EQ(options.folder, QDir::homePath());
 
     EXPECT_EQ(rows(),
         (std::vector<std::string> {
@@ -108,7 +110,7 @@ TEST_F(JobListMenu, SaveWritesTheJobsWithTheEncoding)
     ASSERT_EQ(m_dialogs.saveRequests.size(), 1u);
     EXPECT_EQ(m_dialogs.saveRequests[0].title, QStringLiteral("Save Job List as XML file"));
     EXPECT_EQ(m_dialogs.saveRequests[0].defaultSuffix, QStringLiteral("xml"));
-    EXPECT_EQ(m_dialogs.saveRequests[0].folder.toStdString(), appDir());
+    EXPECT_EQ(m_dialogs.saveRequests[0].folder, QDir::homePath());
     EXPECT_TRUE(m_dialogs.questions.empty()); // a new file needs no question
     EXPECT_EQ(m_tree.read("work/out.xml"), jobsToXml(win().session().jobs, "ISO-8859-1"));
     EXPECT_EQ(win().saveDir(), m_tree.at("work") + "/");
@@ -124,7 +126,7 @@ TEST_F(JobListMenu, NoToOverwriteLeavesFileAndFolder)
     ASSERT_EQ(m_dialogs.questions.size(), 1u);
     EXPECT_EQ(m_dialogs.questions[0], QStringLiteral("File exists. Overwrite?"));
     EXPECT_EQ(m_tree.read("work/keep/old.xml"), "old contents");
-    EXPECT_EQ(win().saveDir(), appDir());
+    EXPECT_EQ(win().saveDir(), QDir::homePath().toStdString());
 
     m_dialogs.saveAnswers.push_back(at("work/keep/old.xml"));
     m_dialogs.answers.push_back(true);

@@ -135,6 +135,9 @@ TEST_P(ColumnIsTheRun, AndGoMakesIt)
         const auto at = shown.find(name);
         foretold.insert(at == shown.end() || at->second == "!" ? name : at->second);
     }
+    // Go asks first when the column shows entries that fail: yes, the others are renamed.
+    if (std::any_of(shown.begin(), shown.end(), [](const auto& e) { return e.second == "!"; }))
+        m_dialogs.answers.push_back(true);
     go();
     std::set<std::string> after;
     for (const std::string& name : work())

@@ -16,7 +16,10 @@ namespace brindle::test
 MainWindow& RunWindowFixture::startIn(const std::string& rel)
 {
     m_tree.dir(rel);
-    return start({m_tree.at(rel)});
+    MainWindow& window = start({m_tree.at(rel)});
+    // A first start writes undo files; the run tests ask for them where they look at them.
+    check("chkUndo", false);
+    return window;
 }
 
 void RunWindowFixture::loadJobs(const std::vector<Job>& jobs)

@@ -18,9 +18,24 @@ namespace
 
 using Strings = std::vector<std::string>;
 
-const QString kUndoQuestion
-    = QStringLiteral("Operation will undo renaming in current directory.\n"
-                     "Then it will remove _brindlewick_undo.txt from this directory. Continue?");
+/// The question before an undo of one folder: the folder and the number of names that go back.
+QString undoQuestion(const std::string& folder, int names)
+{
+    return QStringLiteral("Operation will undo renaming in \"%1\": %2 %3 back to what %4 before.\n"
+                          "Then it will remove _brindlewick_undo.txt from this directory. Continue?")
+        .arg(QString::fromStdString(folder))
+        .arg(names)
+        .arg(names == 1 ? QStringLiteral("name goes") : QStringLiteral("names go"),
+            names == 1 ? QStringLiteral("it was") : QStringLiteral("they were"));
+}
+
+/// The question before an undo of a folder and every folder below it.
+QString treeQuestion(const std::string& folder)
+{
+    return QStringLiteral("Operation will undo renaming in \"%1\" and in every folder below it.\n"
+                          "Then it will remove _brindlewick_undo.txt from each of them. Continue?")
+        .arg(QString::fromStdString(folder));
+}
 const QString kRemoveQuestion
     = QStringLiteral("Errors detected! Remove _brindlewick_undo.txt from this Dir?");
 
@@ -67,7 +82,7 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     check("chkRecurseDirs", false);
     m_dialogs.answers = {true};
     undo();
-    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
+    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {undoQuestion(m_tree.at("work"), 3)});
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {QStringLiteral("3 files and/or directories have been renamed.")});
     EXPECT_EQ(work(), (Strings {"IMG_1.JPG", "IMG_2.JPG", "Sub"}));
@@ -102,7 +117,7 @@ TEST_F(UndoWindow, WithRecurseOneUndoGivesBackTheWholeRun)
     m_dialogs.answers = {true};
     undo();
     // One question, one report with the counts of every folder.
-    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
+    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {treeQuestion(m_tree.at("work"))});
     EXPECT_EQ(m_dialogs.messages,
         std::vector<QString> {QStringLiteral("5 files and/or directories have been renamed.")});
     EXPECT_EQ(work(), (Strings {"IMG_1.JPG", "Sub"}));
@@ -118,7 +133,7 @@ TEST_F(UndoWindow, AnsweringNoChangesNothing)
     startIn();
     m_dialogs.answers = {false};
     undo();
-    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {kUndoQuestion});
+    EXPECT_EQ(m_dialogs.questions, std::vector<QString> {undoQuestion(m_tree.at("work"), 1)});
     EXPECT_TRUE(m_dialogs.messages.empty());
     EXPECT_EQ(work(), (Strings {"_brindlewick_undo.txt", "a.txt"}));
 }
@@ -150,7 +165,8 @@ TEST_P(UndoWithErrors, AreReportedPairByPairAndTheUndoFileGoesOnlyOnYes)
     };
     m_dialogs.answers = {true, GetParam().remove};
     undo();
-    EXPECT_EQ(m_dialogs.questions, (std::vector<QString> {kUndoQuestion, kRemoveQuestion}));
+    EXPECT_EQ(
+        m_dialogs.questions, (std::vector<QString> {undoQuestion(m_tree.at("work"), 2), kRemoveQuestion}));
     EXPECT_EQ(m_dialogs.messages,
         (std::vector<QString> {
             QStringLiteral(
@@ -176,7 +192,7 @@ TEST_F(UndoWindow, AfterTheThirdFailureTheRestCanGoToTheLog)
     m_dialogs.answers = {true, false, false};
     undo();
     EXPECT_EQ(m_dialogs.questions,
-        (std::vector<QString> {kUndoQuestion,
+        (std::vector<QString> {undoQuestion(m_tree.at("work"), 5),
             QStringLiteral("More operations have failed. Keep showing a message for each failure?\n"
                            "(No: the rest go only to the log window and to the final count.)"),
             kRemoveQuestion}));

@@ -3,9 +3,13 @@
 #include <climits>
 #include <random>
 
+#include <unicode/ubrk.h>
+#include <unicode/utext.h>
+
 #include "jobs/JobTestUtil.h"
 #include "core/jobs/RenameSession.h"
 #include "core/jobs/Utf8Chars.h"
+#include "core/jobs/Graphemes.h"
 
 using namespace brindle;
 using brindle::test::makeJob;
@@ -132,6 +136,37 @@ const TransformCase kReplaceJobs[] = {
     {"IgnoreCaseNotInsideUtf8", makeJob(jobReplace, replaceText, 0, 0, "\xa9", "x"), "\xc3\xa9", "\xc3\xa9"},
     {"IgnoreCaseInvalidByte", makeJob(jobReplace, replaceText, 0, 0, "\xe9", "e"), "caf\xe9\xc3\xa9", "cafe\xc3\xa9"},
     {"MatchCaseNotInsideUtf8", makeJob(jobReplace, replaceText, 1, 0, "\xa9", "x"), "\xc3\xa9", "\xc3\xa9"},
+    // Int2: the scope, as the case jobs have it.
+    {"RegexWholeNameTakesExtension", makeJob(jobReplace, replaceRegex, 1, scopeAll, "^(.+) - (.+)$", "$2 - $1"), "Adele - Hello.mp3", "Hello.mp3 - Adele"},
+    {"RegexFilenameOnly", makeJob(jobReplace, replaceRegex, 1, scopeFilename, "^(.+) - (.+)$", "$2 - $1"), "Adele - Hello.mp3", "Hello - Adele.mp3"},
+    {"TextFilenameOnly", makeJob(jobReplace, replaceText, 0, scopeFilename, "a", "b"), "aa.a", "bb.a"},
+    {"TextExtensionOnly", makeJob(jobReplace, replaceText, 0, scopeExtension, "jpeg", "jpg"), "jpeg.JPEG", "jpeg.jpg"},
+    {"ExtensionOnlyWithoutExtension", makeJob(jobReplace, replaceText, 0, scopeExtension, "a", "b"), "aaa", "aaa"},
+    {"FilenameOnlyWithoutExtension", makeJob(jobReplace, replaceText, 0, scopeFilename, "a", "b"), "aaa", "bbb"},
+    {"FilenameOnlyLastDot", makeJob(jobReplace, replaceText, 1, scopeFilename, ".", "_"), "a.tar.gz", "a_tar.gz"},
+    {"RegexExtensionAnchors", makeJob(jobReplace, replaceRegex, 1, scopeExtension, "^\\.", "_"), "a.b", "a_b"},
+    {"OtherScopeIsWholeName", makeJob(jobReplace, replaceText, 0, 7, "a", "b"), "a.a", "b.b"},
+};
+
+// Positions and counts are user-perceived characters: a combining mark stays with its letter.
+// "e\xcc\x81" is e and a combining acute accent; "\xc3\xa9" the precomposed é.
+const TransformCase kGraphemeJobs[] = {
+    {"RemoveFirstDecomposed", makeJob(jobRemove, posBegin, 1), "e\xcc\x81" "cole.txt", "cole.txt"},
+    {"RemoveFirstPrecomposed", makeJob(jobRemove, posBegin, 1), "\xc3\xa9" "cole.txt", "cole.txt"},
+    {"RemoveLastDecomposed", makeJob(jobRemove, posEnd, 1), "cafe\xcc\x81", "caf"},
+    {"RemoveAfterCharDecomposed", makeJob(jobRemove, posAfterChar, 1, 3), "cafe\xcc\x81s", "cafs"},
+    {"RemoveBeforeStringDecomposed", makeJob(jobRemove, posBeforeString, 1, 0, "-"), "cafe\xcc\x81-1", "caf-1"},
+    {"RemoveBeforeExtensionDecomposed", makeJob(jobRemove, posBeforeExt, 2), "ae\xcc\x81o\xcc\x88.txt", "a.txt"},
+    {"RemoveAfterStringDecomposed", makeJob(jobRemove, posAfterString, 1, 0, "-"), "x-e\xcc\x81y", "x-y"},
+    {"InsertAfterDecomposed", makeJob(jobInsert, posAfterChar, 1, 0, "X"), "e\xcc\x81" "cole", "e\xcc\x81Xcole"},
+    {"InsertAfterTwoMarks", makeJob(jobInsert, posAfterChar, 1, 0, "X"), "a\xcc\x81\xcc\xa3" "b", "a\xcc\x81\xcc\xa3Xb"},
+    {"CounterAfterDecomposed", makeJob(jobCounter, posAfterChar, 2, 1), "e\xcc\x81t", "e\xcc\x81" "07t", 7},
+    {"HangulJamoAreOne", makeJob(jobRemove, posBegin, 1), "\xe1\x84\x80\xe1\x85\xa1" "b", "b"},
+    {"FlagIsOne", makeJob(jobRemove, posBegin, 1), "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7.png", ".png"},
+    {"StrayByteIsOneBeforeAMark", makeJob(jobRemove, posBegin, 1), "\xff\xcc\x81" "a", "\xcc\x81" "a"},
+    {"StrayByteBetweenClusters", makeJob(jobRemove, posBegin, 2), "e\xcc\x81\xff" "a", "a"},
+    {"AsciiByteForByte", makeJob(jobRemove, posAfterChar, 2, 1), "abcd", "ad"},
+    {"CrLfInAsciiNameIsTwo", makeJob(jobRemove, posBegin, 1), "\r\nx", "\nx"},
 };
 
 // Int1 1: every letter by Unicode's full case mapping; Int1 0 (and any other value) A to Z only.
@@ -196,6 +231,62 @@ INSTANTIATE_TEST_SUITE_P(Replace, Transform, ::testing::ValuesIn(kReplaceJobs));
 INSTANTIATE_TEST_SUITE_P(Counter, Transform, ::testing::ValuesIn(kCounterJobs));
 INSTANTIATE_TEST_SUITE_P(EveryLetter, Transform, ::testing::ValuesIn(kEveryLetterJobs));
 INSTANTIATE_TEST_SUITE_P(BeforeExtension, Transform, ::testing::ValuesIn(kBeforeExtensionJobs));
+INSTANTIATE_TEST_SUITE_P(Grapheme, Transform, ::testing::ValuesIn(kGraphemeJobs));
+
+// On valid UTF-8 the characters are exactly ICU's grapheme clusters, also where the quick way
+// for code points that stand alone meets the break rules (marks, jamo, flags, emoji sequences).
+TEST(Grapheme, ValidUtf8CountsAsIcuBreaksIt)
+{
+    static const char* const kPieces[]
+        = {"a", ".", "\r", "\n", "\xc3\xa9", "\xcc\x81", "\xcc\xa3", "\xe1\x84\x80", "\xe1\x85\xa1",
+            "\xe1\x86\xa8", "\xea\xb0\x80", "\xf0\x9f\x87\xab", "\xf0\x9f\x87\xb7", "\xe2\x80\x8d",
+            "\xf0\x9f\x91\xa8", "\xef\xb8\x8f", "\xe0\xa4\x95", "\xe0\xa4\x83", "\xd8\x80", "\xce\xb1"};
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
+    std::uniform_int_distribution<int> length(1, 10);
+    UErrorCode status = U_ZERO_ERROR;
+    UBreakIterator* breaks = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    for (int round = 0; round < 3000; ++round) {
+        std::string name;
+        for (int k = length(rng); k > 0; --k)
+            name += kPieces[piece(rng)];
+        // ASCII alone goes byte by byte: a carriage return then a line feed are two there.
+        if (isAscii(name))
+            continue;
+        UText* text = utext_openUTF8(nullptr, name.data(), static_cast<std::int64_t>(name.size()), &status);
+        ubrk_setUText(breaks, text, &status);
+        std::vector<std::size_t> icu;
+        for (std::int32_t b = ubrk_next(breaks); b != UBRK_DONE; b = ubrk_next(breaks))
+            icu.push_back(static_cast<std::size_t>(b));
+        utext_close(text);
+        ASSERT_EQ(graphemeCount(name), icu.size()) << ::testing::PrintToString(name);
+        for (std::size_t n = 0; n < icu.size(); ++n)
+            ASSERT_EQ(byteOffsetOfGrapheme(name, static_cast<std::int64_t>(n + 1)), icu[n])
+                << ::testing::PrintToString(name);
+    }
+    ubrk_close(breaks);
+}
+
+// Names without combining sequences count as before: every code point (or stray byte) one
+// character, whatever mix of scripts and odd bytes they hold.
+TEST(Grapheme, NamesWithoutCombiningMarksCountCodePoints)
+{
+    static const char* const kPieces[] = {"a", "Z", ".", " ", "\xc3\xa9", "\xc3\x9f", "\xce\xa9",
+        "\xe4\xb8\xad", "\xff", "\xc3", "\xf0\x9f\x98\x80", "\xea\xb0\x80"};
+    std::mt19937 rng(20261209);
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
+    std::uniform_int_distribution<int> length(0, 12);
+    for (int round = 0; round < 2000; ++round) {
+        std::string name;
+        for (int k = length(rng); k > 0; --k)
+            name += kPieces[piece(rng)];
+        ASSERT_EQ(graphemeCount(name), charCount(name)) << ::testing::PrintToString(name);
+        for (std::int64_t n = -1; n <= static_cast<std::int64_t>(charCount(name)) + 1; ++n)
+            ASSERT_EQ(byteOffsetOfGrapheme(name, n), byteOffsetOfChar(name, n))
+                << ::testing::PrintToString(name);
+    }
+}
 
 // On ASCII names every-letter case jobs give exactly what the A-to-Z jobs give.
 TEST(EveryLetter, AsciiNamesChangeAsTheAsciiJobsChangeThem)

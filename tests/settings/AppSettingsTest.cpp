@@ -69,9 +69,10 @@ TEST_F(AppSettingsFixture, StoreHoldsEveryKeyWithItsDefaultInOrder)
     EXPECT_EQ(store.iniPath(), tree.path() + "/brindle.ini");
     EXPECT_EQ(store.booleans(),
         (std::vector<std::string> {"recurseDirs=0", "renameDirs=0", "resetCounter=0", "sort=1", "confirm=0",
-            "undo=0", "log=0", "simulation=0", "naturalSort=0"}));
+            "undo=1", "log=0", "simulation=0", "naturalSort=1"}));
     EXPECT_TRUE(store.floats().empty());
-    EXPECT_EQ(store.integers(), (std::vector<std::string> {"counterStart=0", "viewStyle=2", "stvWidth=200"}));
+    EXPECT_EQ(store.integers(),
+        (std::vector<std::string> {"counterStart=0", "viewStyle=3", "stvWidth=200", "sortOrder=0"}));
     std::vector<std::string> strings
         = {"path=", "openDir=", "saveDir=", "example=filename.ext", "encoding=ISO-8859-1", "filemask=*.*"};
     for (int i = 0; i < 10; ++i)
@@ -82,11 +83,12 @@ TEST_F(AppSettingsFixture, StoreHoldsEveryKeyWithItsDefaultInOrder)
 TEST_F(AppSettingsFixture, FirstStartDefaultsAndTheFileWritten)
 {
     const AppOptions o = load();
-    EXPECT_FALSE(o.recurseDirs || o.renameDirs || o.resetCounter || o.confirm || o.undo || o.log
-        || o.simulation || o.naturalSort);
-    EXPECT_TRUE(o.sort);
+    EXPECT_FALSE(o.recurseDirs || o.renameDirs || o.resetCounter || o.confirm || o.log || o.simulation);
+    // A first rename can be undone, and a2 comes before a10.
+    EXPECT_TRUE(o.sort && o.undo && o.naturalSort);
     EXPECT_EQ(o.counterStart, 0);
-    EXPECT_EQ(o.viewStyle, 2);
+    EXPECT_EQ(o.viewStyle, 3);
+    EXPECT_EQ(o.sortOrder, 0);
     EXPECT_EQ(o.stvWidth, 200);
     EXPECT_EQ(o.path, "");
     EXPECT_EQ(o.filemask, "*.*");
@@ -101,8 +103,9 @@ TEST_F(AppSettingsFixture, FirstStartDefaultsAndTheFileWritten)
     save(o);
     EXPECT_TRUE(store.saveFormPlacement(FixedForm()).ok());
     std::string expected
-        = "[Booleans]\nrecurseDirs=0\nrenameDirs=0\nresetCounter=0\nsort=1\nconfirm=0\nundo=0\n"
-          "log=0\nsimulation=0\nnaturalSort=0\n[Integers]\ncounterStart=0\nviewStyle=2\nstvWidth=200\n["
+        = "[Booleans]\nrecurseDirs=0\nrenameDirs=0\nresetCounter=0\nsort=1\nconfirm=0\nundo=1\n"
+          "log=0\nsimulation=0\nnaturalSort=1\n[Integers]\ncounterStart=0\nviewStyle=3\nstvWidth=200\n"
+          "sortOrder=0\n["
           "Strings]\n"
           "path=\nopenDir="
         + appDir + "\nsaveDir=" + appDir + "\nexample=filename.ext\nencoding=ISO-8859-1\nfilemask=*.*\n";
@@ -116,8 +119,8 @@ TEST_F(AppSettingsFixture, LoadRules)
 {
     tree.dir("jobs");
     tree.file("brindle.ini",
-        "[Integers]\nstvWidth=10\nviewStyle=3\ncounterStart=-4\n[Strings]\nopenDir=" + tree.at("jobs")
-            + "/\nsaveDir=/no/such/folder\nfilemask0=\nfilemask1=*.txt\nfilemask3=*.jpg\n"
+        "[Integers]\nstvWidth=10\nviewStyle=3\ncounterStart=-4\nsortOrder=1\n[Strings]\nopenDir="
+            + tree.at("jobs") + "/\nsaveDir=/no/such/folder\nfilemask0=\nfilemask1=*.txt\nfilemask3=*.jpg\n"
             + "encoding=\npath=/no/such/folder\n[Booleans]\nundo=1\nsimulation=1\n");
     const AppOptions o = load();
     EXPECT_EQ(o.stvWidth, 50);
@@ -130,6 +133,7 @@ TEST_F(AppSettingsFixture, LoadRules)
     EXPECT_EQ(o.path, "/no/such/folder"); // the folder tree decides what it can select
     EXPECT_TRUE(o.undo && o.simulation);
     EXPECT_TRUE(o.sort); // absent: the default
+    EXPECT_EQ(o.sortOrder, 1); // Z..A kept
 }
 
 /// A stored folder panel width and the width it loads as.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/jobs/Utf8Chars.h"
+#include "core/jobs/Graphemes.h"
 #include "core/jobs/CaseMapping.h"
 #include "core/jobs/NumberText.h"
 
@@ -100,7 +101,7 @@ void placeText(
         name.append(text);
         break;
     case posAfterChar:
-        name.insert(byteOffsetOfChar(name, n), text);
+        name.insert(byteOffsetOfGrapheme(name, n), text);
         break;
     case posBeforeString:
     case posAfterString: {
@@ -123,8 +124,8 @@ void eraseBefore(std::string& name, std::size_t p, std::int64_t m)
 {
     if (m <= 0)
         return;
-    const auto before = static_cast<std::int64_t>(charCount(std::string_view(name).substr(0, p)));
-    const std::size_t from = before < m ? 0 : byteOffsetOfChar(name, before - m);
+    const auto before = static_cast<std::int64_t>(graphemeCount(std::string_view(name).substr(0, p)));
+    const std::size_t from = before < m ? 0 : byteOffsetOfGrapheme(name, before - m);
     name.erase(from, p - from);
 }
 
@@ -134,7 +135,7 @@ void eraseChars(std::string& name, std::size_t from, std::int64_t count)
     if (count <= 0 || from >= name.size())
         return;
     const std::string_view rest = std::string_view(name).substr(from);
-    name.erase(from, byteOffsetOfChar(rest, count));
+    name.erase(from, byteOffsetOfGrapheme(rest, count));
 }
 
 void applyRemove(const Job& job, std::string& name)
@@ -146,15 +147,15 @@ void applyRemove(const Job& job, std::string& name)
         break;
     case posEnd:
         if (m > 0) {
-            const auto len = static_cast<std::int64_t>(charCount(name));
-            name.resize(m >= len ? 0 : byteOffsetOfChar(name, len - m));
+            const auto len = static_cast<std::int64_t>(graphemeCount(name));
+            name.resize(m >= len ? 0 : byteOffsetOfGrapheme(name, len - m));
         }
         break;
     case posAfterChar: {
         const std::int64_t n = job.int2;
-        if (n < 0 || n >= static_cast<std::int64_t>(charCount(name)))
+        if (n < 0 || n >= static_cast<std::int64_t>(graphemeCount(name)))
             break;
-        eraseChars(name, byteOffsetOfChar(name, n), m);
+        eraseChars(name, byteOffsetOfGrapheme(name, n), m);
         break;
     }
     case posBeforeString: {
@@ -276,9 +277,9 @@ void replaceExact(std::string& name, std::string_view find, std::string_view rep
     name.swap(out);
 }
 
-void applyReplace(const Job& job, std::string& name, const RegexSlot& regex, std::string& failure)
+void replaceIn(const Job& job, std::string& name, const RegexSlot& regex, std::string& failure)
 {
-    if (job.str1.empty() || name.empty())
+    if (name.empty())
         return;
     if (job.modifier == replaceRegex) {
         regex.get(job.str1, job.str2, job.int1 == 1)->apply(name, failure);
@@ -290,6 +291,24 @@ void applyReplace(const Job& job, std::string& name, const RegexSlot& regex, std
         replaceExact(name, job.str1, job.str2);
     else
         replaceIgnoringCase(name, job.str1, job.str2);
+}
+
+/// A replace job on the part of the name its scope (Int2) names: the whole name, the name before
+/// the extension, or the extension; the extension is found before anything changes.
+void applyReplace(const Job& job, std::string& name, const RegexSlot& regex, std::string& failure)
+{
+    if (job.str1.empty() || name.empty())
+        return;
+    if (job.int2 != scopeFilename && job.int2 != scopeExtension) {
+        replaceIn(job, name, regex, failure);
+        return;
+    }
+    const std::size_t ext = extensionStart(name);
+    const std::size_t from = job.int2 == scopeFilename ? 0 : ext;
+    const std::size_t to = job.int2 == scopeFilename ? ext : name.size();
+    std::string part = name.substr(from, to - from);
+    replaceIn(job, part, regex, failure);
+    name.replace(from, to - from, part);
 }
 
 std::string quoted(std::string_view s)
@@ -453,7 +472,12 @@ std::string Job::description() const
             text = "Replace " + quoted(str1) + " with " + quoted(str2);
         else if (modifier == replaceRegex)
             text = "Replace regex " + quoted(str1) + " with " + quoted(str2);
-        return text + (int1 == 1 ? " (match case)" : " (ignore case)");
+        text += int1 == 1 ? " (match case)" : " (ignore case)";
+        if (int2 == scopeFilename)
+            text += " in filename only";
+        else if (int2 == scopeExtension)
+            text += " in extension only";
+        return text;
     }
     case jobCounter:
         if (!isPosition(modifier))

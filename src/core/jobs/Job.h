@@ -75,6 +75,10 @@ struct JobState {
 /// Insert keeps N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and the
 /// anchor in Str1. Job list files store the fields by name, so this assignment is fixed.
 ///
+/// A replace job works on the part of the name its Int2 names, with the case kinds' scope codes:
+/// 1 the name before the extension, 2 the extension; any other value the whole name (the field
+/// was unused before, so stored lists keep their meaning).
+///
 /// Case jobs convert ASCII letters only unless Int1 is 1: then every letter, by Unicode's full
 /// case mapping. A replace job with Modifier replaceRegex takes Str1 as a regular expression and
 /// Str2 as its replacement (see RegexReplace), compiled at its first use.

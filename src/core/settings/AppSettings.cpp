@@ -55,7 +55,8 @@ void initAppSettingsStore(SettingsStore& store, const std::string& settingsDir)
         booleans.push_back(std::string(k.name) + "=" + (defaults.*k.field ? "1" : "0"));
     store.setBooleans(std::move(booleans));
     store.setFloats({});
-    store.setIntegers({"counterStart=0", "viewStyle=2", "stvWidth=200"});
+    store.setIntegers(
+        {"counterStart=0", "viewStyle=" + std::to_string(defaults.viewStyle), "stvWidth=200", "sortOrder=0"});
     std::vector<std::string> strings
         = {"path=", "openDir=", "saveDir=", "example=filename.ext", "encoding=ISO-8859-1", "filemask=*.*"};
     for (std::size_t i = 0; i < kMaskHistorySize; ++i)
@@ -128,7 +129,7 @@ private:
 
 } // namespace
 
-Result<void> loadSettings(const SettingsStore& store, AppOptions& o, const std::string& appDir)
+Result<void> loadSettings(const SettingsStore& store, AppOptions& o, const std::string& fallbackDir)
 {
     ValueReader read(store);
     for (const BoolKey& k : kBoolKeys)
@@ -142,12 +143,15 @@ Result<void> loadSettings(const SettingsStore& store, AppOptions& o, const std::
     }
     o.path = read.string("path");
     o.example = read.string("example");
-    o.openDir = folderOrAppDir(read.string("openDir"), appDir);
-    o.saveDir = folderOrAppDir(read.string("saveDir"), appDir);
+    o.openDir = folderOrAppDir(read.string("openDir"), fallbackDir);
+    o.saveDir = folderOrAppDir(read.string("saveDir"), fallbackDir);
     o.encoding = read.string("encoding");
     o.counterStart = read.integer("counterStart");
     o.viewStyle = read.integer("viewStyle");
     o.stvWidth = std::max(kMinDirPanelWidth, read.integer("stvWidth"));
+    o.sortOrder = read.integer("sortOrder");
+    if (o.sortOrder < 0 || o.sortOrder > 3)
+        o.sortOrder = 0;
     return read.result();
 }
 
@@ -167,6 +171,7 @@ Result<void> saveSettings(const AppOptions& o, SettingsStore& store)
     write.integer("counterStart", o.counterStart);
     write.integer("viewStyle", o.viewStyle);
     write.integer("stvWidth", o.stvWidth);
+    write.integer("sortOrder", o.sortOrder);
     return write.result();
 }
 

@@ -18,16 +18,20 @@ struct AppOptions {
     bool resetCounter = false;
     bool sort = true;
     bool confirm = false;
-    bool undo = false;
+    /// On for a first start: the first rename can be undone.
+    bool undo = true;
     bool log = false;
     bool simulation = false;
-    /// Name sorts compare runs of digits by their value.
-    bool naturalSort = false;
+    /// Name sorts compare runs of digits by their value (a2 before a10); on for a first start.
+    bool naturalSort = true;
     std::int64_t counterStart = 0;
-    /// 0 large icons, 1 small icons, 2 list, 3 details.
-    std::int64_t viewStyle = 2;
+    /// 0 large icons, 1 small icons, 2 list, 3 details: a first start shows the details, with
+    /// the New name column.
+    std::int64_t viewStyle = 3;
     /// The width of the folder panel; loadSettings makes it at least kMinDirPanelWidth.
     std::int64_t stvWidth = 200;
+    /// The sort order of the run: 0 name A..Z, 1 name Z..A, 2 date oldest first, 3 newest first.
+    std::int64_t sortOrder = 0;
     std::string path;
     std::string openDir;
     std::string saveDir;
@@ -49,10 +53,11 @@ inline constexpr const char* kMainFormName = "frmMain";
 void initAppSettingsStore(SettingsStore& store, const std::string& settingsDir = {});
 
 /// Copies the store's values into options: the history without its empty entries, openDir and
-/// saveDir replaced by appDir when they are not existing folders, stvWidth at least 50. Fails with
+/// saveDir replaced by fallbackDir when they are not existing folders, stvWidth at least 50, a
+/// sortOrder outside 0 to 3 as 0. Fails with
 /// the store's problem when a key of the application is not in it or is no number; options is
 /// then incomplete and not to be applied.
-Result<void> loadSettings(const SettingsStore& store, AppOptions& options, const std::string& appDir);
+Result<void> loadSettings(const SettingsStore& store, AppOptions& options, const std::string& fallbackDir);
 
 /// Copies options into the store's values (the file is written by the store's saveValues).
 /// History keys beyond the history's entries are stored empty, so no stale mask survives. Fails

@@ -1,8 +1,10 @@
 #include "gui/app/JobListPanel.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QShortcut>
 
 #include <algorithm>
 #include <utility>
@@ -72,6 +74,23 @@ JobListPanel::JobListPanel(const JobListControls& controls, RenameSession& sessi
     connect(m_controls.moveUp, &QAbstractButton::clicked, this, &JobListPanel::moveSelectedJobUp);
     connect(m_controls.moveDown, &QAbstractButton::clicked, this, &JobListPanel::moveSelectedJobDown);
     connect(m_controls.applyToSample, &QAbstractButton::clicked, this, &JobListPanel::applyJobsToSample);
+    connect(m_controls.sample, &QLineEdit::returnPressed, this, &JobListPanel::applyJobsToSample);
+    // The keys of a list: Delete removes the selected job; Enter and a double click edit it.
+    auto* del = new QShortcut(QKeySequence(QKeySequence::Delete), m_controls.list);
+    del->setContext(Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, &JobListPanel::deleteSelectedJob);
+    // The mouse and the keys each by their own way, so that one double click opens one dialog
+    // whatever the style says about activating items.
+    connect(m_controls.list, &QListWidget::doubleClicked, this, &JobListPanel::editSelectedJob);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), m_controls.list);
+        enter->setContext(Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, &JobListPanel::editSelectedJob);
+    }
+    if (m_controls.sampleResult) {
+        m_controls.sampleResult->setTextFormat(Qt::PlainText);
+        m_controls.sampleResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
 }
 
 bool JobListPanel::addJob(JobType kind)
@@ -95,13 +114,18 @@ bool JobListPanel::editJob(Job& job)
     case jobNormal:
         return runJobDialog<CaseJobDialog>(m_dialogs, m_window, job);
     case jobInsert:
-        return runJobDialog<InsertJobDialog>(m_dialogs, m_window, job);
+        return runJobDialog<InsertJobDialog>(m_dialogs, m_window, job, [this](InsertJobDialog& dialog) {
+            dialog.showMessage = [this](QWidget* parent, const QString& text) {
+                m_dialogs.showMessage(parent, text, MessageKind::Warning);
+            };
+        });
     case jobRemove:
         return runJobDialog<RemoveJobDialog>(m_dialogs, m_window, job);
     case jobReplace:
         return runJobDialog<ReplaceJobDialog>(m_dialogs, m_window, job, [this](ReplaceJobDialog& dialog) {
-            dialog.showMessage
-                = [this](QWidget* parent, const QString& text) { m_dialogs.showMessage(parent, text); };
+            dialog.showMessage = [this](QWidget* parent, const QString& text) {
+                m_dialogs.showMessage(parent, text, MessageKind::Warning);
+            };
             dialog.showRegexHelp = [this] { emit helpRequested(QStringLiteral("regex")); };
         });
     case jobCounter:
@@ -130,7 +154,25 @@ void JobListPanel::setSampleText(const std::string& bytes)
 
 void JobListPanel::showSampleOf(const std::string& name)
 {
-    setSampleText(m_session.previewName(name, EntryKind::File));
+    if (name != sampleText())
+        setSampleText(name);
+    // The sample stays as typed: the result goes below it, so testing twice gives the same.
+    const QString result = bytesToText(m_session.previewName(name, EntryKind::File));
+    if (m_controls.sampleResult) {
+        m_controls.sampleResult->setText(QStringLiteral("Result: ") + result);
+        m_controls.sampleResult->setToolTip(result);
+    }
+}
+
+QString JobListPanel::sampleResult() const
+{
+    const QString text = m_controls.sampleResult ? m_controls.sampleResult->text() : QString();
+    return text.isEmpty() ? text : text.mid(static_cast<qsizetype>(QStringLiteral("Result: ").size()));
+}
+
+void JobListPanel::clearJobs()
+{
+    replaceJobs({});
 }
 
 void JobListPanel::applyJobsToSample()
@@ -199,7 +241,7 @@ int JobListPanel::requireSelectedRow()
 {
     const int row = selectedRow();
     if (row < 0)
-        m_dialogs.showMessage(m_window, QString::fromUtf8(kMsgSelectJobFirst));
+        m_dialogs.showMessage(m_window, QString::fromUtf8(kMsgSelectJobFirst), MessageKind::Warning);
     return row;
 }
 

@@ -11,6 +11,7 @@
 #include "gui/jobs/ByteTextMemo.h"
 
 class QAbstractButton;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QWidget;
@@ -37,11 +38,14 @@ struct JobListControls {
     QAbstractButton* remove = nullptr;
     QLineEdit* sample = nullptr;
     QAbstractButton* applyToSample = nullptr;
+    /// Below the sample: what the jobs make of it.
+    QLabel* sampleResult = nullptr;
 };
 
 /// The job list of the main window: the list (one row per job of the session, in order), the
-/// buttons that add a job of each kind, move, edit and delete one, and the sample name with
-/// its button. Every change of the jobs is announced by jobsChanged.
+/// buttons that add a job of each kind, move, edit and delete one (Delete deletes the selected
+/// job, Enter and a double click edit it), and the sample name with its button (or Enter) that
+/// shows below it what the jobs make of it. Every change of the jobs is announced by jobsChanged.
 class JobListPanel : public QObject
 {
     Q_OBJECT
@@ -62,9 +66,13 @@ public:
     /// The sample name as bytes, and setting it from bytes.
     std::string sampleText() const;
     void setSampleText(const std::string& bytes);
-    /// Shows what the jobs make of name in the sample field; the counter goes on from where
-    /// the last sample, click or run left it.
+    /// Puts name into the sample field and shows below it what the jobs make of it; the counter
+    /// goes on from where the last sample, click or run left it.
     void showSampleOf(const std::string& name);
+    /// The result shown below the sample, as text; empty before the first test.
+    QString sampleResult() const;
+    /// Empties the job list (no question asked here).
+    void clearJobs();
 
 signals:
     /// A job was added, changed, moved or deleted, or the whole list replaced.

@@ -4,7 +4,9 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QLabel>
 #include <QShowEvent>
+#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -14,7 +16,9 @@
 #include "core/base/FileIo.h"
 #include "core/joblist/JobListFile.h"
 #include "gui/app/AboutDialog.h"
+#include "core/joblist/RecentJobLists.h"
 #include "gui/app/JobListPanel.h"
+#include "gui/app/PresetsMenu.h"
 #include "gui/app/RunOptionsPanel.h"
 #include "gui/app/RunWindows.h"
 #include "gui/base/NameText.h"
@@ -22,6 +26,7 @@
 #include "gui/folders/FolderTreeView.h"
 #include "gui/folders/NewNamePreview.h"
 #include "gui/app/ManualNamesEditor.h"
+#include "gui/folders/PlanSummaryBar.h"
 #include "gui/joblist/EncodingDialog.h"
 #include "ui_MainWindow.h"
 
@@ -35,6 +40,15 @@ bool entryExists(const std::string& path)
 {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+/// How long after the last change of the jobs, the options or the placement they are saved.
+constexpr int kSaveDelayMs = 1000;
+
+/// The user's home folder, where the job list dialogs start before one was used.
+std::string homeFolder()
+{
+    return textToBytes(QDir::homePath());
 }
 
 /// The job list kept from one start to the next.
@@ -71,19 +85,36 @@ MainWindow::MainWindow(MainWindowEnv env, QWidget* parent)
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // The job panel is as wide as its controls need in the desktop's font, 334 at least.
     ui->pnlMain->setFixedWidth(std::max(334, ui->pnlMain->sizeHint().width()));
-    m_openDir = m_env.appDir;
-    m_saveDir = m_env.appDir;
+    // The job list dialogs start in the folder used last, else at home: never in the folder of
+    // the program, which is a system folder once installed.
+    m_openDir = homeFolder();
+    m_saveDir = m_openDir;
+    setFirstStartSize();
+    setAcceptDrops(true);
+    // What the jobs make of the sample goes below it, so the sample stays as typed.
+    auto* sampleResult = new QLabel(ui->pnlMain);
+    sampleResult->setObjectName(QStringLiteral("lblSampleResult"));
+    sampleResult->setContentsMargins(6, 0, 6, 6);
+    ui->layoutJobPanel->insertWidget(ui->layoutJobPanel->indexOf(ui->layoutExample) + 1, sampleResult);
+    ui->layoutExample->setContentsMargins(6, 0, 6, 2);
+    // The plan's summary under the file list.
+    m_summary = new PlanSummaryBar(ui->slv->listModel(), ui->pnlFiles);
+    ui->pnlFiles->layout()->addWidget(m_summary);
+    m_saveTimer = new QTimer(this);
+    m_saveTimer->setSingleShot(true);
+    m_saveTimer->setInterval(kSaveDelayMs);
+    connect(m_saveTimer, &QTimer::timeout, this, &MainWindow::saveState);
 
     m_runOptions = new RunOptionsPanel(
         RunOptionsControls {ui->cmbFileMask, ui->edtCounter, ui->chkRecurseDirs, ui->chkRenameDirs,
             ui->chkResetCounter, ui->chkSort, ui->rbNameASC, ui->rbNameDESC, ui->rbDateASC, ui->rbDateDESC,
             ui->chkNaturalSort, ui->chkConfirm, ui->chkUndo, ui->chkLog, ui->chkSimulation},
         this);
-    m_jobList
-        = new JobListPanel(JobListControls {ui->lbJobs, ui->btnLower, ui->btnUpper, ui->btnNormal,
-                               ui->btnInsert, ui->btnRemoveChars, ui->btnReplace, ui->btnCounter, ui->btnUp,
-                               ui->btnDown, ui->btnEdit, ui->btnRemove, ui->edtExample, ui->btnExample},
-            m_session, *m_dialogs, this, [this] { return m_runOptions->counterStart(); });
+    m_jobList = new JobListPanel(
+        JobListControls {ui->lbJobs, ui->btnLower, ui->btnUpper, ui->btnNormal, ui->btnInsert,
+            ui->btnRemoveChars, ui->btnReplace, ui->btnCounter, ui->btnUp, ui->btnDown, ui->btnEdit,
+            ui->btnRemove, ui->edtExample, ui->btnExample, sampleResult},
+        m_session, *m_dialogs, this, [this] { return m_runOptions->counterStart(); });
     // The New name column: what Go would do in the folder shown, following every change of the
     // jobs and of the options.
     m_preview = new NewNamePreview(ui->slv->listModel(), this);
@@ -92,6 +123,9 @@ MainWindow::MainWindow(MainWindowEnv env, QWidget* parent)
         [this] { return m_runWindows ? m_runWindows->log() : nullptr; });
     addManualNamesMenu();
     connectControls();
+    addShortcuts();
+    tidyHeaderBarsAndButtons();
+    addPresetsAndRecent();
 
     // The tree's own start: the user's home folder, until the settings or the command line
     // name another. Selected once the list follows the tree, so the list shows it too.
@@ -110,12 +144,13 @@ void MainWindow::connectControls()
 {
     connect(ui->cmExit, &QAction::triggered, this, &QWidget::close);
     connect(ui->cmOpenJobList, &QAction::triggered, this, &MainWindow::openJobList);
-    connect(ui->cmSaveJobList, &QAction::triggered, this, &MainWindow::saveJobListAs);
+    connect(ui->cmSaveJobList, &QAction::triggered, this, &MainWindow::saveJobList);
     connect(ui->cmCharacterEncoding, &QAction::triggered, this, &MainWindow::chooseEncoding);
     connect(ui->cmBrindlewickInSendTo, &QAction::triggered, this, &MainWindow::addToSendTo);
     connect(ui->cmLogWindow, &QAction::triggered, this, [this] { m_runWindows->showLog(); });
     connect(ui->cmQuickHelpHTML, &QAction::triggered, this, [this] { m_help.open(); });
     // The project has no web site: its home is the help page that comes with it.
+    ui->cmZemloSoftware->setText(QStringLiteral("Brindlewick &Home Page..."));
     connect(ui->cmZemloSoftware, &QAction::triggered, this, [this] { m_help.open(); });
     connect(ui->cmAbout, &QAction::triggered, this, &MainWindow::showAbout);
 
@@ -154,16 +189,24 @@ void MainWindow::connectControls()
         if (folder)
             ui->stv->refresh();
     });
-    connect(ui->slv, &FileListView::renameFailed, this, qOverload<const QString&>(&MainWindow::showMessage));
+    connect(ui->slv, &FileListView::renameFailed, this,
+        [this](const QString& text) { showMessage(text, MessageKind::Error); });
     connect(ui->chkOnlyChanges, &QCheckBox::toggled, ui->slv->listModel(), &FileListModel::setOnlyChanges);
-    connect(m_preview, &NewNamePreview::updated, this, [this] { ui->slv->setNote(m_preview->message()); });
+    connect(m_preview, &NewNamePreview::updated, this, [this] {
+        ui->slv->setNote(m_preview->message());
+        m_summary->refresh();
+    });
+    connect(ui->slv->listModel(), &FileListModel::tableChanged, m_summary, &PlanSummaryBar::refresh);
+    connect(ui->stv, &FolderTreeView::pathChanged, this, &MainWindow::updateTitle);
+    connect(m_jobList, &JobListPanel::jobsChanged, this, &MainWindow::scheduleSave);
+    connect(m_runOptions, &RunOptionsPanel::changed, this, &MainWindow::scheduleSave);
 }
 
 // ---- start and end
 
 void MainWindow::loadSettings()
 {
-    setWindowTitle(QString::fromUtf8(kAppTitle) + QLatin1Char(' ') + QString::fromUtf8(kAppNotice));
+    updateTitle();
     setDirPanelWidth(200);
     initAppSettingsStore(m_ini, m_env.settingsDir);
     m_ini.onMessage = [this](const std::string& text) { showMessage(text); };
@@ -174,7 +217,7 @@ void MainWindow::loadSettings()
         showMessage(loaded.error().message);
     m_ini.restoreFormPlacement(m_placement, true);
     AppOptions o;
-    if (const Result<void> read = brindle::loadSettings(m_ini, o, m_env.appDir); !read.ok()) {
+    if (const Result<void> read = brindle::loadSettings(m_ini, o, homeFolder()); !read.ok()) {
         showMessage(read.error().message);
         return;
     }
@@ -242,6 +285,8 @@ void MainWindow::openStartArguments()
     const std::string kept = keptJobListIn(m_env.settingsDir);
     if (entryExists(kept))
         loadKeptJobList(kept);
+    // From now on a change is saved soon after it is made: a program killed loses nothing.
+    m_saveAsYouGo = true;
 }
 
 void MainWindow::loadKeptJobList(const std::string& kept)
@@ -297,14 +342,14 @@ void MainWindow::saveAtClose()
     }
 }
 
-void MainWindow::showMessage(const std::string& text)
+void MainWindow::showMessage(const std::string& text, MessageKind kind)
 {
-    showMessage(messageText(text));
+    showMessage(messageText(text), kind);
 }
 
-void MainWindow::showMessage(const QString& text)
+void MainWindow::showMessage(const QString& text, MessageKind kind)
 {
-    m_dialogs->showMessage(dialogParent(), text);
+    m_dialogs->showMessage(dialogParent(), text, kind);
 }
 
 QWidget* MainWindow::dialogParent()
@@ -409,7 +454,10 @@ void MainWindow::openJobList()
     if (chosen.isEmpty())
         return;
     const std::string fileName = textToBytes(chosen);
-    loadJobListFile(fileName);
+    if (loadJobListFile(fileName)) {
+        m_jobListFile = fileName;
+        rememberJobListFile(fileName);
+    }
     m_openDir = folderOf(fileName);
 }
 
@@ -429,6 +477,10 @@ void MainWindow::saveJobListAs()
     // The writer replaces the file only once the new one is complete.
     if (const Result<void> saved = saveJobListFile(fileName); !saved.ok())
         showMessage(saved.error().message);
+    else {
+        m_jobListFile = fileName;
+        rememberJobListFile(fileName);
+    }
     m_saveDir = folderOf(fileName);
 }
 

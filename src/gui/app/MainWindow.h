@@ -16,6 +16,8 @@
 #include "core/settings/AppSettings.h"
 #include "core/settings/SettingsStore.h"
 
+class QMenu;
+class QTimer;
 class QUrl;
 
 namespace Ui
@@ -34,6 +36,9 @@ class NewNamePreview;
 class ManualNamesEditor;
 class JobListPanel;
 class RunOptionsPanel;
+class PlanSummaryBar;
+class PresetsMenu;
+class RecentJobLists;
 
 /// Where the main window finds its files and how it talks to the user. The program fills it
 /// from the running executable; the tests give temporary folders and a recorder.
@@ -42,6 +47,9 @@ struct MainWindowEnv {
     std::string appDir;
     /// The folder of the settings file and the kept job list, ending with "/".
     std::string settingsDir;
+    /// The user's data folder, ending with "/", which holds the presets; empty: $XDG_DATA_HOME
+    /// or ~/.local/share/.
+    std::string dataHome;
     /// The command-line arguments after the program's name.
     std::vector<std::string> args;
     /// Message boxes and dialogs; none: the Qt ones.
@@ -111,6 +119,19 @@ public:
     LogWindow* logWindow() const;
     /// The simulated result while it is open; null otherwise.
     ResultTreeWindow* treeWindow() const;
+    /// The line under the file list that sums up the plan.
+    PlanSummaryBar* planSummary() const { return m_summary; }
+    /// The Presets menu and its store.
+    PresetsMenu* presets() const { return m_presets; }
+    /// The job list files used last, most recent first.
+    const std::vector<std::string>& recentJobLists() const;
+
+    /// Opens what was dropped or given: a folder in the folder tree, files by their folder with
+    /// the first of them selected in the file list. False when none can be shown.
+    bool openPaths(const std::vector<std::string>& paths);
+    /// Saves the kept job list, the settings and the placement now (what the debounced save
+    /// does); failures are kept quiet and said at close.
+    void saveState();
 
 signals:
     /// A run or an undo has ended and the controls are back.
@@ -119,10 +140,20 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private slots:
     void openJobList();
+    /// Saves to the job list file opened or saved last; without one, as saveJobListAs.
+    void saveJobList();
     void saveJobListAs();
+    /// Empties the job list after asking.
+    void clearJobList();
+    /// The folder tree and the file list read again.
+    void refreshFolders();
     void chooseEncoding();
     void go();
     void undo();
@@ -137,6 +168,24 @@ private slots:
 private:
     /// Wires the menus, the buttons and the views to the window and its panels.
     void connectControls();
+    /// The keys of the menus and of the window (Ctrl+O, F1, F5, Ctrl+Return, ...).
+    void addShortcuts();
+    /// "Photos — Brindlewick": the folder shown, then the program.
+    void updateTitle();
+    /// The first start: a size that shows the New name column, within the screen.
+    void setFirstStartSize();
+    /// The header bars keep their captions clear of the controls on them; every button that
+    /// shows only a picture gets its tool tip as its accessible name.
+    void tidyHeaderBarsAndButtons();
+    /// Saves the state a moment after the last change (saveState).
+    void scheduleSave();
+    /// Asks before a run whose plan fails on entries of the folder shown; true to go on.
+    bool confirmFailures(const RunOptions& options);
+    /// The Presets menu and File > Recent Job Lists.
+    void addPresetsAndRecent();
+    /// Puts a job list file just opened or saved first among the recent ones.
+    void rememberJobListFile(const std::string& fileName);
+    void rebuildRecentMenu();
     /// Loads the settings and the placement of the window and puts them into the controls and
     /// the three strings; when a value cannot be read (a key the store does not hold) none is
     /// applied.
@@ -148,8 +197,10 @@ private:
     /// Saves the settings, the placement and the kept job list; each failure said once.
     void saveAtClose();
 
-    void showMessage(const std::string& text);
-    void showMessage(const QString& text);
+    /// A message box over the window; most of its messages say that something was refused or
+    /// failed, hence the warning icon unless told otherwise.
+    void showMessage(const std::string& text, MessageKind kind = MessageKind::Warning);
+    void showMessage(const QString& text, MessageKind kind = MessageKind::Warning);
     /// The window message boxes belong to: the progress window while a run works (it stays on
     /// top and would hide them otherwise), else the main window.
     QWidget* dialogParent();
@@ -175,7 +226,16 @@ private:
     std::string m_openDir;
     std::string m_saveDir;
     std::string m_encoding = "ISO-8859-1";
+    /// The job list file opened or saved last, where Save writes; empty for none.
+    std::string m_jobListFile;
     bool m_shown = false;
+    /// The state is saved as it changes, once the kept job list has been loaded.
+    bool m_saveAsYouGo = false;
+    QTimer* m_saveTimer = nullptr;
+    PlanSummaryBar* m_summary = nullptr;
+    PresetsMenu* m_presets = nullptr;
+    std::unique_ptr<RecentJobLists> m_recent;
+    QMenu* m_recentMenu = nullptr;
     /// The kept job list failed to load and could not be moved aside: it is not saved over.
     bool m_keepKeptJobList = false;
     int m_dirWidth = 200;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,7 +12,10 @@
 #include "gui/app/MainWindow.h"
 #include "gui/app/ManualNamesEditor.h"
 #include "gui/app/RunOptionsPanel.h"
+#include "core/base/FileIo.h"
 #include "core/desktop/SendTo.h"
+#include "core/run/UndoFile.h"
+#include "gui/base/DisplayName.h"
 #include "core/run/RenameRun.h"
 #include "gui/run/LogWindow.h"
 #include "gui/run/ProgressWindow.h"
@@ -20,6 +24,38 @@
 
 namespace brindle
 {
+
+namespace
+{
+
+/// The question before an undo, naming the folder and how many names go back: counted from the
+/// folder's undo file (pairs of lines) for one folder; empty when that file cannot be read (the
+/// undo then says why itself).
+QString undoQuestion(const std::string& folder, bool tree)
+{
+    const QString shown = nameForDisplay(folder);
+    if (tree) {
+        return QStringLiteral("Operation will undo renaming in \"%1\" and in every folder below it.\n"
+                              "Then it will remove %2 from each of them. Continue?")
+            .arg(
+                shown, QString::fromUtf8(kUndoFileName.data(), static_cast<qsizetype>(kUndoFileName.size())));
+    }
+    std::string content;
+    if (readWholeFile(folder + "/" + std::string(kUndoFileName), content).failed())
+        return {};
+    const auto lines = std::count(content.begin(), content.end(), '\n')
+        + (content.empty() || content.back() == '\n' ? 0 : 1);
+    const auto names = lines / 2;
+    return QStringLiteral("Operation will undo renaming in \"%1\": %2 %3 back to what %4 before.\n"
+                          "Then it will remove %5 from this directory. Continue?")
+        .arg(shown)
+        .arg(names)
+        .arg(names == 1 ? QStringLiteral("name goes") : QStringLiteral("names go"),
+            names == 1 ? QStringLiteral("it was") : QStringLiteral("they were"),
+            QString::fromUtf8(kUndoFileName.data(), static_cast<qsizetype>(kUndoFileName.size())));
+}
+
+} // namespace
 
 ProgressWindow* MainWindow::progressWindow() const
 {
@@ -64,8 +100,10 @@ void MainWindow::go()
         showMessage(invalid);
         return;
     }
-    rememberFileMask();
     const RunOptions options = runOptions();
+    if (!options.simulation && !confirmFailures(options))
+        return;
+    rememberFileMask();
     std::shared_ptr<ResultTree> tree;
     if (options.simulation)
         tree = std::make_shared<ResultTree>();
@@ -99,9 +137,11 @@ void MainWindow::undo()
     // "Recurse into subdirectories" undoes the whole tree of a recursive run. Undo reports its
     // own failures through the host.
     const bool tree = m_runOptions->recurse();
+    auto host = std::make_unique<WindowRunHost>(*m_runWindows, *m_dialogs, nullptr, nullptr);
+    host->setUndoQuestion(undoQuestion(selectedPath(), tree));
     setRunControlsEnabled(false);
     m_runWindows->start(
-        std::make_unique<WindowRunHost>(*m_runWindows, *m_dialogs, nullptr, nullptr), false,
+        std::move(host), false,
         [tree, folder = selectedPath()](IRunHost& host) {
             if (tree)
                 undoTree(folder, host);
@@ -147,7 +187,10 @@ void MainWindow::addToSendTo()
     // there is no place for them, reported as a failure.
     const std::string dataHome = getDataHome();
     const Result<std::vector<std::string>> written = placeInSendTo(executablePath(), dataHome);
-    showMessage(written.ok() ? sendToSuccessMessage(written.value(), dataHome) : written.error().message);
+    if (written.ok())
+        showMessage(sendToSuccessMessage(written.value(), dataHome), MessageKind::Information);
+    else
+        showMessage(written.error().message, MessageKind::Error);
 }
 
 } // namespace brindle

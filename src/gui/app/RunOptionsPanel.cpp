@@ -73,6 +73,12 @@ void RunOptionsPanel::applySettings(const AppOptions& settings)
     c.log->setChecked(settings.log);
     c.simulation->setChecked(settings.simulation);
     c.naturalSort->setChecked(settings.naturalSort);
+    const std::int64_t order = settings.sortOrder;
+    (order == 1          ? c.nameDesc
+            : order == 2 ? c.dateAsc
+            : order == 3 ? c.dateDesc
+                         : c.nameAsc)
+        ->setChecked(true);
     // Said also when a box kept its state, so that whoever follows them starts right.
     updateForSort();
     updateForSimulation();
@@ -93,6 +99,10 @@ void RunOptionsPanel::storeSettings(AppOptions& settings) const
     settings.log = c.log->isChecked();
     settings.simulation = c.simulation->isChecked();
     settings.naturalSort = c.naturalSort->isChecked();
+    settings.sortOrder = c.nameDesc->isChecked() ? 1
+        : c.dateAsc->isChecked()                 ? 2
+        : c.dateDesc->isChecked()                ? 3
+                                                 : 0;
     settings.filemask = textToBytes(c.mask->currentText());
     settings.filemaskHistory = maskHistory();
     settings.counterStart = counterStart();

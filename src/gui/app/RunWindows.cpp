@@ -87,7 +87,8 @@ ResultTreeWindow* RunWindows::tree() const
 
 QWidget* RunWindows::dialogParent() const
 {
-    if (m_runWorks && running() && m_progress && m_progress->isVisible())
+    // A question never hides behind the progress window: while that is shown, it is theirs.
+    if (m_progress && m_progress->isVisible())
         return m_progress.data();
     return m_owner;
 }
@@ -200,12 +201,21 @@ WindowRunHost::~WindowRunHost()
 
 void WindowRunHost::showMessage(std::string_view text)
 {
-    flush();
-    m_dialogs.showMessage(m_windows.dialogParent(), messageText(text));
+    say(text, MessageKind::Warning);
 }
 
-bool WindowRunHost::askYesNo(std::string_view text, Question)
+void WindowRunHost::say(std::string_view text, MessageKind kind)
 {
+    flush();
+    m_dialogs.showMessage(m_windows.dialogParent(), messageText(text), kind);
+}
+
+bool WindowRunHost::askYesNo(std::string_view text, Question kind)
+{
+    if (kind == Question::ConfirmUndo && !m_undoQuestion.isEmpty()) {
+        flush();
+        return m_dialogs.askYesNo(m_windows.dialogParent(), m_undoQuestion);
+    }
     return ask(text);
 }
 
@@ -224,7 +234,7 @@ void WindowRunHost::showFailure(std::string_view message, std::string_view logTe
         m_showFailures = ask(kKeepShowingFailures);
     }
     if (m_showFailures) {
-        showMessage(message);
+        say(message, MessageKind::Error);
         return;
     }
     // A run's log has the line already when it is on; otherwise it goes there now, so the
@@ -281,7 +291,8 @@ void WindowRunHost::undoFinished(const UndoResult& result)
     m_finished = true;
     restoreCursor();
     m_windows.endUndo(m_failuresLogged);
-    m_dialogs.showMessage(m_windows.dialogParent(), messageText(result.report));
+    m_dialogs.showMessage(m_windows.dialogParent(), messageText(result.report),
+        result.errors > 0 ? MessageKind::Warning : MessageKind::Information);
 }
 
 void WindowRunHost::flush()

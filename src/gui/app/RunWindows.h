@@ -10,6 +10,7 @@
 
 #include "core/run/RunHost.h"
 #include "gui/app/RunWorker.h"
+#include "gui/app/UserDialogs.h"
 
 class QWidget;
 
@@ -125,6 +126,9 @@ public:
     void updateProgress(const RunStats& stats) override;
     void runFinished(const RunResult& result, const RunStats& stats, const ResultTree* tree) override;
     void undoStarted() override;
+    /// The question an undo asks before it starts, in place of the core's (which does not name
+    /// the folder); empty: the core's.
+    void setUndoQuestion(QString question) { m_undoQuestion = std::move(question); }
     void undoFinished(const UndoResult& result) override;
 
     /// Brings the progress window and the log window up to date.
@@ -133,6 +137,8 @@ public:
 private:
     /// A Yes/No question, whatever its kind; true for Yes.
     bool ask(std::string_view text);
+    /// A message box of that kind, the counts and the log brought up to date first.
+    void say(std::string_view text, MessageKind kind);
     void setCursor(Qt::CursorShape shape);
     void restoreCursor();
 
@@ -142,6 +148,7 @@ private:
     std::shared_ptr<ResultTree> m_tree;
     bool m_log = false;
     bool m_cursorSet = false;
+    QString m_undoQuestion;
     RunStats m_stats;
     bool m_statsPending = false;
     bool m_started = false;

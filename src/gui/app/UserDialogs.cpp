@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 #include "core/base/AppInfo.h"
@@ -48,7 +49,16 @@ QString runFileDialog(QWidget* parent, const FileDialogOptions& options, bool sa
 
 void QtUserDialogs::showMessage(QWidget* parent, const QString& text)
 {
-    execPlainMessageBox(parent, QMessageBox::Information, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok);
+    showMessage(parent, text, MessageKind::Information);
+}
+
+void QtUserDialogs::showMessage(QWidget* parent, const QString& text, MessageKind kind)
+{
+    const QMessageBox::Icon icon = kind == MessageKind::Error ? QMessageBox::Critical
+        : kind == MessageKind::Warning                        ? QMessageBox::Warning
+                                                              : QMessageBox::Information;
+    // Names and messages are shown as they are, never read as markup.
+    execPlainMessageBox(parent, icon, QString::fromUtf8(kAppTitle), text, QMessageBox::Ok);
 }
 
 bool QtUserDialogs::askYesNo(QWidget* parent, const QString& text)
@@ -71,6 +81,14 @@ QString QtUserDialogs::chooseSaveFile(QWidget* parent, const FileDialogOptions& 
 int QtUserDialogs::execDialog(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+QString QtUserDialogs::askText(
+    QWidget* parent, const QString& title, const QString& label, const QString& initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+    return ok ? text : QString();
 }
 
 } // namespace brindle

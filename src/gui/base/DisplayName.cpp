@@ -5,6 +5,9 @@
 #include <deque>
 #include <vector>
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include "core/jobs/Utf8Chars.h"
 
 namespace brindle
@@ -14,6 +17,22 @@ namespace
 {
 
 constexpr char32_t kReplacement = 0xFFFD;
+
+/// The code point of the well-formed UTF-8 character at s[i].
+char32_t codePointAt(std::string_view s, std::size_t i)
+{
+    UChar32 c;
+    auto at = static_cast<std::int32_t>(i);
+    U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(s.data()), at, c);
+    return static_cast<char32_t>(c);
+}
+
+/// A format character (Unicode category Cf) that is shown as an escape: all but the zero width
+/// joiner and non-joiner.
+bool isHiddenFormat(char32_t c)
+{
+    return c != 0x200C && c != 0x200D && u_charType(static_cast<UChar32>(c)) == U_FORMAT_CHAR;
+}
 
 /// What the character of len bytes at s[i] is shown as when not as itself: U+FFFD for a byte
 /// outside any sequence, an escape for a control character; empty when shown as itself.
@@ -52,6 +71,12 @@ std::u32string standInFor(std::string_view s, std::size_t i, std::size_t len)
         if (c2 == 0xA8 || c2 == 0xA9)
             return std::u32string(U"\\u202").append(hex(c2 - 0xA0, 1));
     }
+    // Format characters are invisible, and the bidirectional ones reorder what follows them
+    // ("txt.exe" shown as "exe.txt"). The two joiners stay: emoji and several scripts need them.
+    if (const char32_t c = codePointAt(s, i); isHiddenFormat(c)) {
+        return c < 0x10000 ? std::u32string(U"\\u").append(hex(static_cast<unsigned>(c), 4))
+                           : std::u32string(U"\\U").append(hex(static_cast<unsigned>(c), 8));
+    }
     return {};
 }
 
@@ -89,7 +114,8 @@ QString nameForDisplay(std::string_view bytes, NameFlags* flags)
         const std::size_t len = charLen(bytes, i);
         const auto c0 = static_cast<unsigned char>(bytes[i]);
         // Printable ASCII and plain UTF-8 go as they are, in runs.
-        if ((c0 >= 0x20 && c0 < 0x7F) || (len > 1 && c0 != 0xC2 && c0 != 0xE2)) {
+        if ((c0 >= 0x20 && c0 < 0x7F)
+            || (len > 1 && !isHiddenFormat(codePointAt(bytes, i)) && c0 != 0xC2 && c0 != 0xE2)) {
             i += len;
             continue;
         }

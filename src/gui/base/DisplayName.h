@@ -19,7 +19,8 @@ struct NameFlags {
 /// The name as the folder views show it: UTF-8 decoded, every byte outside a valid sequence
 /// shown as U+FFFD, every control character as an escape that any font can draw (a line feed
 /// as \n, a tab as \t, a carriage return as \r, other C0 controls and DEL as \xHH, C1
-/// controls as \u00HH, the line and paragraph separators as \u2028 and \u2029): every entry
+/// controls as \u00HH, the line and paragraph separators as \u2028 and \u2029, format and
+/// bidirectional controls (Unicode category Cf, but for the two joiners) as \uHHHH): every entry
 /// stays on one line and every odd byte is seen. flags, when given, receives what the name
 /// holds, so that the views can mark it.
 QString nameForDisplay(std::string_view bytes, NameFlags* flags = nullptr);

@@ -150,6 +150,13 @@ QString typeText(EntryType type, std::string_view name)
     return nameForDisplay(ext).toUpper() + QStringLiteral(" File");
 }
 
+/// The red of a marked name: dark on a light list, light on a dark one.
+QColor markColor()
+{
+    const bool dark = QGuiApplication::palette().color(QPalette::Base).lightness() < 128;
+    return dark ? QColor(0xFF, 0x80, 0x80) : QColor(0xA0, 0x00, 0x00);
+}
+
 QString errorTip(std::string_view reason)
 {
     return QStringLiteral("The run would fail on this entry: %1").arg(nameForDisplay(reason));
@@ -471,14 +478,14 @@ void FileListModel::applyOrder(std::vector<std::uint32_t> rows)
 
 std::vector<std::uint32_t> FileListModel::visibleRows(const std::vector<std::uint32_t>& order) const
 {
-    if (!m_onlyChanges)
+    if (!m_onlyChanges && !m_onlyFailures)
         return order;
     std::vector<std::uint32_t> rows;
     if (!m_names)
         return rows;
     for (const std::uint32_t entry : order) {
         const EntryVerdict v = m_names->verdicts[entry];
-        if (v == EntryVerdict::Renamed || v == EntryVerdict::Error)
+        if (v == EntryVerdict::Error || (v == EntryVerdict::Renamed && !m_onlyFailures))
             rows.push_back(entry);
     }
     return rows;
@@ -596,7 +603,7 @@ void FileListModel::setNewNames(
     const bool reorder = !order.empty() && order != m_order;
     if (reorder)
         m_order = std::move(order);
-    if (reorder || m_onlyChanges)
+    if (reorder || m_onlyChanges || m_onlyFailures)
         showRows(visibleRows(m_order));
     // Only the column itself: a name being edited in place keeps what has been typed.
     if (!m_rows.empty() && m_showNewName)
@@ -608,6 +615,15 @@ void FileListModel::setOnlyChanges(bool only)
     if (only == m_onlyChanges)
         return;
     m_onlyChanges = only;
+    if (m_table)
+        showRows(visibleRows(m_order));
+}
+
+void FileListModel::setOnlyFailures(bool only)
+{
+    if (only == m_onlyFailures)
+        return;
+    m_onlyFailures = only;
     if (m_table)
         showRows(visibleRows(m_order));
 }
@@ -678,7 +694,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
                           : (folder ? icons().folder : icons().file);
         }
         if (role == Qt::ForegroundRole)
-            return marked ? QVariant(QColor(0xA0, 0x00, 0x00)) : QVariant();
+            return marked ? QVariant(markColor()) : QVariant();
         QString tip = !marked ? text
                               : QStringLiteral("%1\n%2").arg(flags.invalidUtf8
                                       ? QStringLiteral("The name is not valid UTF-8; its bytes:")

@@ -66,6 +66,8 @@ struct NewNames {
     std::string names;
     /// The reasons of the entries that fail, by entry number.
     std::vector<std::pair<std::uint32_t, std::string>> reasons;
+    /// How many of the entries that fail clash with another entry's name (held or wanted first).
+    std::uint32_t clashes = 0;
     /// Every entry in the order the run takes them (sorting on), or empty (sorting off).
     std::vector<std::uint32_t> runOrder;
     /// The entries whose new name was given by hand, ascending.
@@ -141,6 +143,9 @@ public:
     /// column has been computed for the table shown).
     void setOnlyChanges(bool only);
     bool onlyChanges() const { return m_onlyChanges; }
+    /// Shows only the entries that the run fails on (over setOnlyChanges).
+    void setOnlyFailures(bool only);
+    bool onlyFailures() const { return m_onlyFailures; }
 
     /// The New name column takes names typed into it: the entry's old name and the new name
     /// go out through newNameTyped.
@@ -187,6 +192,7 @@ private:
     std::shared_ptr<const NewNames> m_names;
     bool m_showNewName = false;
     bool m_onlyChanges = false;
+    bool m_onlyFailures = false;
     int m_sortColumn = colName;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_natural = false;

@@ -1,6 +1,8 @@
 #include "gui/folders/FileListView.h"
 
 #include <QAction>
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -8,6 +10,7 @@
 #include <QListView>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -16,6 +19,7 @@
 #include "gui/base/NameText.h"
 #include "gui/base/PlainText.h"
 #include "gui/folders/FileListModel.h"
+#include "gui/folders/NewNameDelegate.h"
 
 namespace brindle
 {
@@ -59,6 +63,20 @@ public:
         const std::string to = bytesFromEditedName(fromBytes, edit->text());
         if (to != fromBytes)
             m_list->renameItem(fromBytes, to);
+    }
+
+    /// Selects the name before the extension, as file managers do, so that typing keeps it.
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::setEditorData(editor, index);
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        if (!edit || index.data(FileListModel::EntryTypeRole).toInt() == static_cast<int>(EntryType::Folder))
+            return;
+        const auto dot = edit->text().lastIndexOf(QLatin1Char('.'));
+        if (dot <= 0)
+            return;
+        // The view selects the whole text once the editor is set up; this comes after it.
+        QTimer::singleShot(0, edit, [edit, dot] { edit->setSelection(0, static_cast<int>(dot)); });
     }
 
 private:
@@ -113,6 +131,9 @@ FileListView::FileListView(QWidget* parent)
     m_list->setLayoutMode(QListView::Batched);
     m_list->setBatchSize(2000);
     connect(m_model, &FileListModel::loaded, this, &FileListView::modelLoaded);
+    // The New name column is drawn with its changes marked, and shown second, beside the name.
+    m_details->setItemDelegateForColumn(colNewName, new NewNameDelegate(m_details));
+    connect(m_model, &QAbstractItemModel::columnsInserted, this, &FileListView::arrangeColumns);
 
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
@@ -185,12 +206,7 @@ void FileListView::setViewStyle(int style)
         break;
     case 3: // details
         m_stack->setCurrentWidget(m_details);
-        m_details->header()->resizeSection(colName, 220);
-        m_details->header()->resizeSection(colSize, 80);
-        m_details->header()->resizeSection(colType, 110);
-        m_details->header()->resizeSection(colDate, 140);
-        if (m_model->columnCount() > colNewName)
-            m_details->header()->resizeSection(colNewName, 220);
+        arrangeColumns();
         break;
     default: // list: columns from top to bottom
         m_list->setViewMode(QListView::ListMode);
@@ -213,6 +229,47 @@ void FileListView::addContextAction(QAction* action)
         view->setContextMenuPolicy(Qt::ActionsContextMenu);
         view->addAction(action);
     }
+}
+
+void FileListView::arrangeColumns()
+{
+    // Name, New name, then Size, Type and Date; the two names share what the others leave.
+    QHeaderView* header = m_details->header();
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(40);
+    header->setSectionResizeMode(colName, QHeaderView::Stretch);
+    for (const int column : {colSize, colType, colDate})
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
+    if (m_model->columnCount() > colNewName) {
+        header->setSectionResizeMode(colNewName, QHeaderView::Stretch);
+        header->moveSection(header->visualIndex(colNewName), 1);
+    }
+    fitColumns();
+}
+
+void FileListView::fitColumns()
+{
+    // Size, Type and Date at their usual widths, but never more than about two fifths of a
+    // narrow list together: the names come first.
+    const int width = m_details->width();
+    QHeaderView* header = m_details->header();
+    header->resizeSection(colSize, std::min(80, width * 12 / 100));
+    header->resizeSection(colType, std::min(110, width * 13 / 100));
+    header->resizeSection(colDate, std::min(140, width * 17 / 100));
+}
+
+void FileListView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_style == 3)
+        fitColumns();
+}
+
+void FileListView::selectWhenLoaded(const std::string& name)
+{
+    if (isLoaded() && selectName(std::string_view(name)))
+        return;
+    m_selectWhenLoaded = name;
 }
 
 void FileListView::setNote(const QString& text)

@@ -46,6 +46,9 @@ public:
     /// not there.
     bool selectName(std::string_view name);
     bool selectName(const QString& name);
+    /// Selects the item of that name (bytes) once the folder being read is there; at once when
+    /// it is.
+    void selectWhenLoaded(const std::string& name);
     /// Starts renaming the selected item in place.
     void editSelected();
     /// Renames the item from (bytes) in the folder shown to to (bytes); a failure is reported
@@ -76,6 +79,9 @@ public:
     QAbstractItemView* currentView() const;
     FileListModel* listModel() const { return m_model; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 signals:
     /// A click on an item or on the empty space of the list.
     void clicked();
@@ -89,6 +95,10 @@ signals:
 private:
     void itemActivated(const QModelIndex& index);
     void modelLoaded();
+    /// The details' columns: Name and New name first, sharing the width.
+    void arrangeColumns();
+    /// The widths of Size, Type and Date for the list's width.
+    void fitColumns();
     /// The selected rows, one index (column 0) each.
     QModelIndexList selectedItems() const;
 

@@ -133,8 +133,11 @@ std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const Rena
         }
         const EntryVerdict verdict = verdictOf(plan, i);
         names->add(verdict, verdict == EntryVerdict::Unchanged ? std::string_view() : plan.newName(i));
-        if (verdict == EntryVerdict::Error)
+        if (verdict == EntryVerdict::Error) {
             names->reasons.emplace_back(static_cast<std::uint32_t>(e), plan.reason(i));
+            if (plan.failure(i) == Failure::Held || plan.failure(i) == Failure::WantedFirst)
+                ++names->clashes;
+        }
         if (plan.manual(i))
             names->manual.push_back(static_cast<std::uint32_t>(e));
     }

@@ -1,5 +1,7 @@
 #include "gui/jobs/InsertJobDialog.h"
 
+#include <QMessageBox>
+
 #include "gui/jobs/NumberField.h"
 #include "ui_InsertJobDialog.h"
 
@@ -30,6 +32,21 @@ void InsertJobDialog::storeJob(Job& job) const
 {
     job.str1 = m_texts.bytes(ui->edtString, ui->edtString->text());
     storePosition(job.modifier, job.int1, job.str2);
+}
+
+void InsertJobDialog::accept()
+{
+    // A job that inserts nothing would change no name: refused as the command line refuses it.
+    if (ui->edtString->text().isEmpty()) {
+        const QString text = QStringLiteral("Type the text to insert");
+        if (showMessage)
+            showMessage(this, text);
+        else
+            QMessageBox::warning(this, windowTitle(), text);
+        ui->edtString->setFocus();
+        return;
+    }
+    PositionJobDialog::accept();
 }
 
 } // namespace brindle

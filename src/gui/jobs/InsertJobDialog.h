@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "core/jobs/Job.h"
@@ -26,6 +27,13 @@ public:
     void loadJob(const Job& job);
     /// Controls to job.
     void storeJob(Job& job) const;
+
+    /// Shows a message box over the dialog; unset, a Qt message box.
+    std::function<void(QWidget* parent, const QString& text)> showMessage;
+
+public slots:
+    /// OK: closes the dialog unless there is no text to insert.
+    void accept() override;
 
 private:
     std::unique_ptr<Ui::InsertJobDialog> ui;

@@ -32,6 +32,11 @@ void ReplaceJobDialog::loadJob(const Job& job)
     else if (job.modifier == replaceRegex)
         ui->chkRegex->setChecked(true);
     ui->chkMatchCase->setChecked(job.int1 == 1);
+    // The scope: a value the dialog does not offer works on the whole name, and is shown so.
+    (job.int2 == scopeFilename           ? ui->rbFilename
+            : job.int2 == scopeExtension ? ui->rbExtension
+                                         : ui->rbAll)
+        ->setChecked(true);
 }
 
 void ReplaceJobDialog::storeJob(Job& job) const
@@ -40,6 +45,9 @@ void ReplaceJobDialog::storeJob(Job& job) const
     job.str2 = m_texts.bytes(ui->edtString2, ui->edtString2->text());
     job.modifier = ui->chkRegex->isChecked() ? replaceRegex : replaceText;
     job.int1 = ui->chkMatchCase->isChecked() ? 1 : 0;
+    job.int2 = ui->rbFilename->isChecked() ? scopeFilename
+        : ui->rbExtension->isChecked()     ? scopeExtension
+                                           : scopeAll;
 }
 
 void ReplaceJobDialog::accept()

@@ -1,6 +1,7 @@
 #include "gui/run/ProgressWindow.h"
 
 #include <QCloseEvent>
+#include <QShortcut>
 
 #include <algorithm>
 #include <cmath>
@@ -28,13 +29,14 @@ ProgressWindow::ProgressWindow(QWidget* owner)
 {
     ui->setupUi(this);
     setWindowTitle(QString::fromUtf8(kAppTitle) + QStringLiteral(" progress..."));
-    // A fixed border, no title-bar buttons, above the other windows.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
+    // A fixed border and no title-bar buttons: a window of the main window, above it but never
+    // above the questions a run asks (they belong to this window while it is shown).
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setAttribute(Qt::WA_DeleteOnClose);
-    // The gauge's bar in RGB 0, 128, 192, whatever the style would draw.
+    // The gauge's bar in the palette's highlight, light or dark.
     ui->gauProgress->setStyleSheet(
-        QStringLiteral("QProgressBar { border: 1px solid #808080; background: #ffffff; }"
-                       "QProgressBar::chunk { background-color: rgb(0, 128, 192); }"));
+        QStringLiteral("QProgressBar { border: 1px solid palette(mid); background: palette(base); }"
+                       "QProgressBar::chunk { background-color: palette(highlight); }"));
     // 335 by 124, or larger when the desktop's font needs it.
     const QSize hint = sizeHint();
     setFixedSize(std::max(335, hint.width()), std::max(124, hint.height()));
@@ -44,6 +46,13 @@ ProgressWindow::ProgressWindow(QWidget* owner)
     }
     connect(ui->btnCancel, &QPushButton::clicked, this, &ProgressWindow::btnCancelClick);
     connect(ui->btnClose, &QPushButton::clicked, this, &ProgressWindow::btnCloseClick);
+    // Escape: Cancel while the run works, Close afterwards.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+        if (!m_running)
+            close();
+        else if (ui->btnCancel->isEnabled())
+            btnCancelClick();
+    });
 }
 
 ProgressWindow::~ProgressWindow() = default;

@@ -1,6 +1,7 @@
 #include "gui/run/ResultTreeWindow.h"
 
 #include <QIcon>
+#include <QShortcut>
 
 #include "core/run/RenameRun.h"
 #include "gui/run/ResultTreeModel.h"
@@ -33,7 +34,9 @@ ResultTreeWindow::ResultTreeWindow(QWidget* owner)
         {ui->lblFolderUnchanged, ui->lblFolderRenamed, ui->lblFileUnchanged, ui->lblFileRenamed})
         label->setContentsMargins(0, 0, 10, 0);
     ui->layoutKey->setColumnStretch(ui->layoutKey->columnCount(), 1);
-    resize(380, 315);
+    // Wide enough for long names and their reasons.
+    resize(720, 480);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     connect(ui->btnExpand, &QToolButton::clicked, this, &ResultTreeWindow::btnExpandClick);
     connect(ui->btnExpandOneLevel, &QToolButton::clicked, this, &ResultTreeWindow::btnExpandOneLevelClick);
 }
@@ -57,7 +60,10 @@ void ResultTreeWindow::endSimulation(const RunStats& stats)
 {
     m_model->setTree(std::move(m_pending));
     btnExpandOneLevelClick();
-    ui->lblResult->setText(QString::fromStdString(simulationResultText(stats)));
+    // Nothing was renamed: the summary says what the run would do.
+    ui->lblResult->setText(QStringLiteral("%1 files and %2 directories would be renamed.")
+                               .arg(stats.filesRenamed)
+                               .arg(stats.foldersRenamed));
     if (!isVisible())
         show();
     raise();
