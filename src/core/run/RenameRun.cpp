@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/run/EntryFactsReading.h"
+
 namespace brindle
 {
 
@@ -378,6 +380,8 @@ int planStartingFolder(
     if (const SysError e = lister.listFolder(dir.get(), FileMask(options.mask), needs, dirs, files, &others))
         return e.code();
     planOptions.nameCase = nameCaseOf(options.nameCase, dir.get(), dirs, files, others);
+    planOptions.dirFd = dir.get();
+    planOptions.folderName = folderNameOf(options.startFolder);
     if (!collator && options.sort
         && (options.sortOrder == SortOrder::NameAsc || options.sortOrder == SortOrder::NameDesc))
         collator = &NameCollator::user(options.naturalSort);
@@ -402,6 +406,8 @@ void RenameRun::planFolder(int dirFd, FileEntryList dirs, FileEntryList files, N
     }
     m_filesListed = false;
     m_planOptions.nameCase = nameCaseOf(m_options.nameCase, dirFd, dirs, files, others);
+    m_planOptions.dirFd = dirFd;
+    m_planOptions.folderName = folderNameOf(m_folder);
     m_plan.setListing(std::move(dirs), std::move(files), std::move(others));
     m_plan.sort(m_planOptions, m_collator);
     // The questions come in listing order, before anything is renamed; once the run is to
