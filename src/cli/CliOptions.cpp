@@ -16,7 +16,7 @@ namespace
 bool isSortOrder(std::string_view s)
 {
     return s == "name" || s == "name-desc" || s == "natural" || s == "natural-desc" || s == "date"
-        || s == "date-desc" || s == "none";
+        || s == "date-desc" || s == "taken" || s == "taken-desc" || s == "none";
 }
 
 /// The values getopt_long gives for options without a short form.
@@ -48,6 +48,8 @@ enum LongOnly : int {
     kWith,
     kMatchCase,
     kRegex,
+    kTemplate,
+    kInPlace,
 };
 
 constexpr option kLongOptions[] = {
@@ -87,6 +89,8 @@ constexpr option kLongOptions[] = {
     {"with", required_argument, nullptr, kWith},
     {"match-case", no_argument, nullptr, kMatchCase},
     {"regex", no_argument, nullptr, kRegex},
+    {"template", required_argument, nullptr, kTemplate},
+    {"in-place", no_argument, nullptr, kInPlace},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -158,6 +162,16 @@ const char* cliUsage()
            "  --replace FIND --with REPLACEMENT  replace FIND by REPLACEMENT, case ignored\n"
            "      --match-case | --regex         ... case as given; FIND is a regular\n"
            "                                     expression\n"
+           "  --template TEMPLATE                the name before the extension made from\n"
+           "                                     TEMPLATE (--in-place), or placed as --insert\n"
+           "                                     places TEXT when a position follows\n"
+           "TEMPLATE: text with tokens in braces, {{ and }} for braces: {name} {ext}\n"
+           "{folder} {counter:WIDTH} {modified:FORMAT} {created:FORMAT} {taken:FORMAT}\n"
+           "(date taken; FORMAT as strftime, default %Y-%m-%d, %f the fraction of a\n"
+           "second) {make} {model} {lens} {iso} {width} {height} {artist} {albumartist}\n"
+           "{album} {title} {track:WIDTH} {disc:WIDTH} {year} {genre} {author}.\n"
+           "Alternatives are tried in turn: {taken|modified:%Y}, {artist|\"Unknown\"}. A\n"
+           "file without a value keeps its name, with the reason.\n"
            "COUNT, WIDTH and N are whole numbers from 1 to 65535. Job options add to the\n"
            "job list of --jobs FILE; without --jobs they make the whole job list.\n"
            "\n"
@@ -172,7 +186,8 @@ const char* cliUsage()
            "      --reset-counter  reset the counter in every subdirectory\n"
            "      --sort ORDER     name (default), name-desc, natural, natural-desc\n"
            "                       (numbers by their value: a9 before a10), date,\n"
-           "                       date-desc or none\n"
+           "                       date-desc, taken, taken-desc (by date taken, else\n"
+           "                       the modification time) or none\n"
            "  -u, --undo-file      create undo files\n"
            "  -n, --simulate       print the result tree, change nothing\n"
            "  -i, --confirm        ask before every change (answers y or n, one a line,\n"
@@ -180,7 +195,8 @@ const char* cliUsage()
            "  -l, --log            print the run log on stdout\n"
            "  -q, --quiet          print no summary and no progress line\n"
            "      --preview NAME   print NAME after the job list (may be repeated: one line\n"
-           "                       each, the counter going on from one NAME to the next)\n"
+           "                       each, the counter going on from one NAME to the next);\n"
+           "                       a NAME that is a file gives templates its values\n"
            "      --describe       print the description of every job, one a line\n"
            "      --write-jobs OUT write the job list to OUT\n"
            "      --encoding NAME  the encoding OUT declares (default \"ISO-8859-1\"; \"\"\n"
@@ -218,7 +234,7 @@ namespace
 {
 
 /// The job kinds a modifier goes with.
-enum class Fits : std::uint8_t { Case, Position, Replace };
+enum class Fits : std::uint8_t { Case, Position, Replace, Template };
 
 /// Whether a job of kind is one that a modifier of fits goes with.
 bool fitsKind(Fits fits, JobType kind)
@@ -227,9 +243,11 @@ bool fitsKind(Fits fits, JobType kind)
     case Fits::Case:
         return kind == jobLower || kind == jobUpper || kind == jobNormal;
     case Fits::Position:
-        return kind == jobInsert || kind == jobRemove || kind == jobCounter;
+        return kind == jobInsert || kind == jobRemove || kind == jobCounter || kind == jobTemplate;
     case Fits::Replace:
         return kind == jobReplace;
+    case Fits::Template:
+        return kind == jobTemplate;
     }
     return false;
 }
@@ -241,9 +259,11 @@ std::string_view fitsText(Fits fits)
     case Fits::Case:
         return "--lower, --upper or --normal";
     case Fits::Position:
-        return "--insert, --remove or --add-counter";
+        return "--insert, --remove, --add-counter or --template";
     case Fits::Replace:
         return "--replace";
+    case Fits::Template:
+        return "--template";
     }
     return {};
 }
@@ -267,6 +287,7 @@ constexpr ModifierRule kModifiers[] = {
     {kBefore, "--before", Fits::Position, true},
     {kAfter, "--after", Fits::Position, true},
     {kBeforeExt, "--before-ext", Fits::Position, true},
+    {kInPlace, "--in-place", Fits::Template, true},
     {kWith, "--with", Fits::Replace, false},
     {kMatchCase, "--match-case", Fits::Replace, false},
     {kRegex, "--regex", Fits::Replace, false},
@@ -347,6 +368,10 @@ bool finishJob(Parse& p)
         p.error = "invalid regular expression in " + p.job->label + ": " + regexError;
         return false;
     }
+    if (const std::string templateError = job.templateError(); !templateError.empty()) {
+        p.error = "invalid template in " + p.job->label + ": " + templateError;
+        return false;
+    }
     p.job.reset();
     return true;
 }
@@ -387,9 +412,9 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
         }
         p.job->placement = given;
     }
-    // Insert keeps its N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and
-    // the anchor in Str1.
-    const bool insert = job.jobType == jobInsert;
+    // Insert and template keep their N in Int1 and their anchor in Str2; remove and counter
+    // keep N in Int2 and the anchor in Str1.
+    const bool insert = job.jobType == jobInsert || job.jobType == jobTemplate;
     switch (rule.code) {
     case kNameOnly:
         job.modifier = scopeFilename;
@@ -420,6 +445,9 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
         break;
     case kBeforeExt:
         job.modifier = posBeforeExt;
+        break;
+    case kInPlace:
+        job.modifier = posInPlaceOfName;
         break;
     case kWith:
         if (p.job->hasWith)
@@ -463,6 +491,15 @@ Taken jobAsOption(int code, const char* value, Parse& p)
         if (!jobNumber(remove ? "--remove" : "--add-counter", remove ? "COUNT" : "WIDTH", value, job.int1, p))
             return Taken::Refused;
         return startJob(p, std::move(job), std::string(remove ? "--remove " : "--add-counter ") + value);
+    }
+    case kTemplate: {
+        if (!nonEmpty("--template", "TEMPLATE", value, p))
+            return Taken::Refused;
+        // In place of the name before the extension unless a position follows.
+        Job job = Job::create(jobTemplate);
+        job.modifier = posInPlaceOfName;
+        job.str1 = value;
+        return startJob(p, std::move(job), std::string("--template \"") + value + "\"");
     }
     case kReplace: {
         if (!nonEmpty("--replace", "FIND", value, p))
@@ -531,7 +568,7 @@ Taken walkOption(int code, const char* value, Parse& p)
             return Taken::Yes;
         return refuse(p,
             "unknown sort order: " + p.o.sort
-                + " (name, name-desc, natural, natural-desc, date, date-desc or none)");
+                + " (name, name-desc, natural, natural-desc, date, date-desc, taken, taken-desc or none)");
     default:
         return Taken::No;
     }
