@@ -37,6 +37,7 @@ struct JobListControls {
     QAbstractButton* remove = nullptr;
     QLineEdit* sample = nullptr;
     QAbstractButton* applyToSample = nullptr;
+    QAbstractButton* addTemplate = nullptr;
 };
 
 /// The job list of the main window: the list (one row per job of the session, in order), the
@@ -65,6 +66,9 @@ public:
     /// Shows what the jobs make of name in the sample field; the counter goes on from where
     /// the last sample, click or run left it.
     void showSampleOf(const std::string& name);
+    /// showSampleOf the entry name of the folder at folder: template jobs take that file's
+    /// values, here and in the template dialog's sample, until another name is shown.
+    void showSampleOfFile(const std::string& folder, const std::string& name);
 
 signals:
     /// A job was added, changed, moved or deleted, or the whole list replaced.
@@ -96,7 +100,15 @@ private:
     IUserDialogs& m_dialogs;
     QWidget* m_window;
     std::function<std::int32_t()> m_counterStart;
+    /// What the jobs make of name with the values of the sample file (when name is its name),
+    /// counter going on; failure receives why a job cannot.
+    std::string sampleName(
+        const std::vector<Job>& jobs, const std::string& name, std::string& failure, std::int32_t& counter);
+
     ByteTextMemo m_sampleTexts;
+    /// The file of the sample: its folder and name; empty for a typed name.
+    std::string m_sampleFolder;
+    std::string m_sampleFile;
 };
 
 } // namespace brindle
