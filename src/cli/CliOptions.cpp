@@ -17,7 +17,7 @@ namespace
 bool isSortOrder(std::string_view s)
 {
     return s == "name" || s == "name-desc" || s == "natural" || s == "natural-desc" || s == "date"
-        || s == "date-desc" || s == "none";
+        || s == "date-desc" || s == "taken" || s == "taken-desc" || s == "none";
 }
 
 /// The values getopt_long gives for options without a short form.
@@ -60,6 +60,8 @@ enum LongOnly : int {
     kJson,
     kColour,
     kHidden,
+    kTemplate,
+    kInPlace,
 };
 
 constexpr option kLongOptions[] = {
@@ -114,6 +116,8 @@ constexpr option kLongOptions[] = {
     {"with", required_argument, nullptr, kWith},
     {"match-case", no_argument, nullptr, kMatchCase},
     {"regex", no_argument, nullptr, kRegex},
+    {"template", required_argument, nullptr, kTemplate},
+    {"in-place", no_argument, nullptr, kInPlace},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -195,6 +199,16 @@ const char* cliUsage()
            "                                     $1, ${name}, \\U \\L \\u \\l \\E as in perl)\n"
            "      --name-only | --ext-only       ... in the name before the extension, or\n"
            "                                     in the extension only\n"
+  --template TEMPLATE                the name before the extension made from\n"
+           "                                     TEMPLATE (--in-place), or placed as --insert\n"
+           "                                     places TEXT when a position follows\n"
+           "TEMPLATE: text with tokens in braces, {{ and }} for braces: {name} {ext}\n"
+           "{folder} {counter:WIDTH} {modified:FORMAT} {created:FORMAT} {taken:FORMAT}\n"
+           "(date taken; FORMAT as strftime, default %Y-%m-%d, %f the fraction of a\n"
+           "second) {make} {model} {lens} {iso} {width} {height} {artist} {albumartist}\n"
+           "{album} {title} {track:WIDTH} {disc:WIDTH} {year} {genre} {author}.\n"
+           "Alternatives are tried in turn: {taken|modified:%Y}, {artist|\"Unknown\"}. A\n"
+           "file without a value keeps its name, with the reason.\n"
            "COUNT, WIDTH and N are whole numbers from 1 to 65535. Job options add to the\n"
            "job list of --jobs FILE; without --jobs they make the whole job list.\n"
            "\n"
@@ -211,7 +225,8 @@ const char* cliUsage()
            "      --reset-counter  reset the counter in every subdirectory\n"
            "      --sort ORDER     name (default), name-desc, natural, natural-desc\n"
            "                       (numbers by their value: a9 before a10), date,\n"
-           "                       date-desc or none\n"
+           "                       date-desc, taken, taken-desc (by date taken, else\n"
+           "                       the modification time) or none\n"
            "      --no-undo-file   write no undo file (by default each folder where\n"
            "                       something is renamed gets one; -u is still taken)\n"
            "  -n, --simulate       print each change as old -> new, change nothing\n"
@@ -228,7 +243,8 @@ const char* cliUsage()
            "  -l, --log            print the run log on stdout\n"
            "  -q, --quiet          print no summary and no progress line\n"
            "      --preview NAME   print NAME after the job list (may be repeated: one line\n"
-           "                       each, the counter going on from one NAME to the next)\n"
+           "                       each, the counter going on from one NAME to the next);\n"
+           "                       a NAME that is a file gives templates its values\n"
            "      --describe       print the description of every job, one a line\n"
            "      --write-jobs OUT write the job list to OUT\n"
            "      --encoding NAME  the encoding OUT declares (default \"ISO-8859-1\"; \"\"\n"
@@ -290,7 +306,7 @@ namespace
 {
 
 /// The job kinds a modifier goes with.
-enum class Fits : std::uint8_t { Case, Position, Replace, Scope };
+enum class Fits : std::uint8_t { Case, Position, Replace, Scope, Template };
 
 /// Whether a job of kind is one that a modifier of fits goes with.
 bool fitsKind(Fits fits, JobType kind)
@@ -299,11 +315,13 @@ bool fitsKind(Fits fits, JobType kind)
     case Fits::Case:
         return kind == jobLower || kind == jobUpper || kind == jobNormal;
     case Fits::Position:
-        return kind == jobInsert || kind == jobRemove || kind == jobCounter;
+        return kind == jobInsert || kind == jobRemove || kind == jobCounter || kind == jobTemplate;
     case Fits::Replace:
         return kind == jobReplace;
     case Fits::Scope:
         return fitsKind(Fits::Case, kind) || kind == jobReplace;
+    case Fits::Template:
+        return kind == jobTemplate;
     }
     return false;
 }
@@ -315,11 +333,13 @@ std::string_view fitsText(Fits fits)
     case Fits::Case:
         return "--lower, --upper or --normal";
     case Fits::Position:
-        return "--insert, --remove or --add-counter";
+        return "--insert, --remove, --add-counter or --template";
     case Fits::Replace:
         return "--replace";
     case Fits::Scope:
         return "--lower, --upper, --normal or --replace";
+    case Fits::Template:
+        return "--template";
     }
     return {};
 }
@@ -344,6 +364,7 @@ constexpr ModifierRule kModifiers[] = {
     {kBefore, "--before", Fits::Position, true},
     {kAfter, "--after", Fits::Position, true},
     {kBeforeExt, "--before-ext", Fits::Position, true},
+    {kInPlace, "--in-place", Fits::Template, true},
     {kWith, "--with", Fits::Replace, false},
     {kMatchCase, "--match-case", Fits::Replace, false},
     {kIgnoreCase, "--ignore-case", Fits::Replace, false},
@@ -432,6 +453,10 @@ bool finishJob(Parse& p)
         p.error = "invalid regular expression in " + p.job->label + ": " + regexError;
         return false;
     }
+    if (const std::string templateError = job.templateError(); !templateError.empty()) {
+        p.error = "invalid template in " + p.job->label + ": " + templateError;
+        return false;
+    }
     p.job.reset();
     return true;
 }
@@ -481,9 +506,9 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
                     + p.job->letters);
         p.job->letters = rule.name;
     }
-    // Insert keeps its N in Int1 and its anchor in Str2; remove and counter keep N in Int2 and
-    // the anchor in Str1.
-    const bool insert = job.jobType == jobInsert;
+    // Insert and template keep their N in Int1 and their anchor in Str2; remove and counter
+    // keep N in Int2 and the anchor in Str1.
+    const bool insert = job.jobType == jobInsert || job.jobType == jobTemplate;
     switch (rule.code) {
     // A replace job keeps its scope in Int2, its Modifier being the replace mode.
     case kNameOnly:
@@ -518,6 +543,9 @@ Taken modifier(const ModifierRule& rule, const char* value, Parse& p)
         break;
     case kBeforeExt:
         job.modifier = posBeforeExt;
+        break;
+    case kInPlace:
+        job.modifier = posInPlaceOfName;
         break;
     case kWith:
         if (p.job->hasWith)
@@ -570,6 +598,15 @@ Taken jobAsOption(int code, const char* value, Parse& p)
         if (!jobNumber(remove ? "--remove" : "--add-counter", remove ? "COUNT" : "WIDTH", value, job.int1, p))
             return Taken::Refused;
         return startJob(p, std::move(job), std::string(remove ? "--remove " : "--add-counter ") + value);
+    }
+    case kTemplate: {
+        if (!nonEmpty("--template", "TEMPLATE", value, p))
+            return Taken::Refused;
+        // In place of the name before the extension unless a position follows.
+        Job job = Job::create(jobTemplate);
+        job.modifier = posInPlaceOfName;
+        job.str1 = value;
+        return startJob(p, std::move(job), std::string("--template \"") + value + "\"");
     }
     case kReplace: {
         if (!nonEmpty("--replace", "FIND", value, p))
@@ -649,7 +686,7 @@ Taken walkOption(int code, const char* value, Parse& p)
             return Taken::Yes;
         return refuse(p,
             "unknown sort order: " + p.o.sort
-                + " (name, name-desc, natural, natural-desc, date, date-desc or none)");
+                + " (name, name-desc, natural, natural-desc, date, date-desc, taken, taken-desc or none)");
     default:
         return Taken::No;
     }

@@ -29,7 +29,8 @@ struct CliOptions {
     bool renameDirs = false;
     std::int32_t counter = 0;
     bool resetCounter = false;
-    std::string sort = "name"; // name, name-desc, natural, natural-desc, date, date-desc or none
+    /// name, name-desc, natural, natural-desc, date, date-desc, taken, taken-desc or none
+    std::string sort = "name";
     /// Undo files are written unless --no-undo-file.
     bool undoFile = true;
     bool simulate = false;

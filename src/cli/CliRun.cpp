@@ -233,6 +233,10 @@ SortOrder sortOrderOf(const std::string& name)
         return SortOrder::DateAsc;
     if (name == "date-desc")
         return SortOrder::DateDesc;
+    if (name == "taken")
+        return SortOrder::TakenAsc;
+    if (name == "taken-desc")
+        return SortOrder::TakenDesc;
     return SortOrder::NameAsc;
 }
 

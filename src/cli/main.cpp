@@ -1,5 +1,6 @@
 // brindlewick-cli: the command-line front end over the rename engine.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,7 +18,10 @@
 #include "cli/CliRun.h"
 #include "cli/ManualCommand.h"
 #include "core/joblist/JobListFile.h"
+#include "core/jobs/NameTemplate.h"
 #include "core/jobs/RenameSession.h"
+#include "core/meta/FactsReader.h"
+#include "core/run/EntryFactsReading.h"
 #include "core/run/RenameRun.h"
 
 using namespace brindle;
@@ -89,6 +93,42 @@ void printLine(std::string_view s)
 {
     std::fwrite(s.data(), 1, s.size(), stdout);
     std::fputc('\n', stdout);
+}
+
+/// --preview NAME: NAME after the job list. With a template job, a NAME that is an existing
+/// file (not a folder) is named as a run would name it, its folder part kept, and the
+/// templates take its values; a job
+/// that cannot name it leaves it as it is and says why. False when a job failed.
+bool previewOne(RenameSession& session, const std::string& given)
+{
+    const FactsNeed need = session.factsNeed();
+    const bool templates = std::any_of(
+        session.jobs.begin(), session.jobs.end(), [](const Job& job) { return job.jobType == jobTemplate; });
+    struct stat st {
+    };
+    std::string failure;
+    std::string shown;
+    if (templates && ::lstat(given.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+        const std::size_t slash = given.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : given.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? given : given.substr(slash + 1);
+        const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const std::shared_ptr<const FileFacts> facts = readFileFacts(dir, name, need);
+        if (dir >= 0)
+            ::close(dir);
+        const std::string folderName = folderNameOf(folder);
+        const EntryFacts entry {folderName, facts.get()};
+        shown = given.substr(0, given.size() - name.size())
+            + session.previewName(name, EntryKind::File, &failure, &entry);
+    } else {
+        shown = session.previewName(given, EntryKind::File, &failure);
+    }
+    printLine(shown);
+    if (failure.empty())
+        return true;
+    std::fflush(stdout);
+    printMessage(given + ": " + failure);
+    return false;
 }
 
 } // namespace
@@ -175,13 +215,8 @@ int runCli(int argc, char** argv)
     }
     session.counterValue = o.counter;
     for (const std::string& name : o.previews) {
-        // A name no job can make keeps its line, and the reason is said.
-        std::string failure;
-        printLine(session.previewName(name, EntryKind::File, &failure));
-        if (!failure.empty()) {
-            printMessage(name + ": " + failure);
+        if (!previewOne(session, name))
             status = kExitFailed;
-        }
     }
     if (o.writeJobs) {
         if (const Result<void> saved = saveJobsToXml(*o.writeJobs, session.jobs, o.encoding); !saved.ok()) {

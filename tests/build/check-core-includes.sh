@@ -4,7 +4,7 @@
 #           include folder or a Qt definition (read from the build's compile_commands.json);
 #   layers  a file of src/core/<folder> includes project headers ("core/<folder>/...", from the
 #           one include root src/) only from its own folder or a folder below it, in the order
-#           base, jobs, joblist, settings, run, desktop; never from gui/ or cli/.
+#           base, meta, jobs, joblist, settings, run, desktop; never from gui/ or cli/.
 # Usage: check-core-includes.sh qt|layers SOURCE_DIR [BUILD_DIR]
 set -uo pipefail
 
@@ -12,7 +12,7 @@ mode=$1
 source=$(cd "$2" && pwd)
 build=${3:-}
 core=$source/src/core
-layers=(base jobs joblist settings run desktop)
+layers=(base meta jobs joblist settings run desktop)
 failures=0
 
 fail() {

@@ -339,7 +339,7 @@ const BadCommandLine kBadCommandLines[] = {
         "--name-only has no job before it: it goes after --lower, "
         "--upper, --normal or --replace"},
     {"PlacementBeforeAnyJob", {"--at-end", "--insert", "x"},
-        "--at-end has no job before it: it goes after --insert, --remove or --add-counter"},
+        "--at-end has no job before it: it goes after --insert, --remove, --add-counter or --template"},
     {"WithWithoutReplace", {"--with", "x"}, "--with has no job before it: it goes after --replace"},
     {"RegexBeforeAnyJob", {"-r", "--regex", "--replace", "a", "--with", "b"},
         "--regex has no job before it: it goes after --replace"},
@@ -351,8 +351,8 @@ const BadCommandLine kBadCommandLines[] = {
         "--all-letters does not fit the job before it, --replace \"a\": it goes after --lower, --upper or "
         "--normal"},
     {"PlacementAfterCase", {"--lower", "--at-end"},
-        "--at-end does not fit the job before it, --lower: it goes after --insert, --remove or "
-        "--add-counter"},
+        "--at-end does not fit the job before it, --lower: it goes after --insert, --remove, "
+        "--add-counter or --template"},
     {"RegexAfterRemove", {"--remove", "2", "--regex"},
         "--regex does not fit the job before it, --remove 2: it goes after --replace"},
     {"WithAfterAnotherJob", {"--replace", "a", "--upper", "--with", "b"},
@@ -404,8 +404,8 @@ const BadCommandLine kBadCommandLines[] = {
             "--remove", "3", "--lowr"},
         "unknown option: --lowr"},
     {"AbbreviatedModifierThatDoesNotFit", {"--lower", "--after-c", "3", "--insert", "x"},
-        "--after-char does not fit the job before it, --lower: it goes after --insert, --remove or "
-        "--add-counter"},
+        "--after-char does not fit the job before it, --lower: it goes after --insert, --remove, "
+        "--add-counter or --template"},
     {"AmbiguousAbbreviation", {"--insert", "x", "--at"}, "ambiguous option: --at (--at-start, --at-end)"},
     {"ValueMissing", {"--lower", "--insert"}, "option --insert needs a value"},
     {"JobsWithUndo", {"--undo", "--upper", "--insert", "x"}, "--undo takes no jobs: --upper"},

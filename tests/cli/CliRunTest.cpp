@@ -263,7 +263,7 @@ TEST_F(CliRunTest, NaturalSortOrders)
     const ProcessResult bad = cli({"-j", jobs.at("counter.xml"), "--sort", "numeric", tree.path()});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find("unknown sort order: numeric (name, name-desc, natural, natural-desc, date, "
-                           "date-desc or none)"),
+                           "date-desc, taken, taken-desc or none)"),
         std::string::npos);
 }
 

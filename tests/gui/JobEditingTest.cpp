@@ -81,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, AddJobButtons,
         AddCase {"btnInsert", jobInsert, "Insert a string"},
         AddCase {"btnRemoveChars", jobRemove, "Remove a number of characters"},
         AddCase {"btnReplace", jobReplace, "String Replacement"},
-        AddCase {"btnCounter", jobCounter, "File Counter"}),
+        AddCase {"btnCounter", jobCounter, "File Counter"},
+        AddCase {"btnTemplate", jobTemplate, "New name from a template"}),
     [](const auto& info) { return std::string(info.param.button); });
 
 TEST_F(JobEditing, NewRemoveJobStartsAtTheBeginningWithOneCharacter)

@@ -122,6 +122,8 @@ TEST(JobListReader, NewerJobFieldsRoundTripThroughAFile)
         makeJob(jobInsert, 5, 0, 0, "_v2"),
         makeJob(jobRemove, 5, 2),
         makeJob(jobCounter, 5, 3),
+        makeJob(jobTemplate, 6, 0, 0, "{name}-{counter:3}"),
+        makeJob(jobTemplate, 3, 0, 0, "{{{name|\"x & y\"}}}", "-"),
     };
     TempTree t;
     ASSERT_TRUE(saveJobsToXml(t.at("new.xml"), jobs, "ISO-8859-1").ok());
@@ -129,6 +131,10 @@ TEST(JobListReader, NewerJobFieldsRoundTripThroughAFile)
     EXPECT_NE(text.find(R"(<job type="jobUpper" modifier="0" int1="1" int2="0" str1="" str2="" />)"),
         std::string::npos);
     EXPECT_NE(text.find(R"(<job type="jobInsert" modifier="5" int1="0" int2="0" str1="_v2" str2="" />)"),
+        std::string::npos);
+    EXPECT_NE(
+        text.find(
+            R"(<job type="jobTemplate" modifier="6" int1="0" int2="0" str1="{name}-{counter:3}" str2="" />)"),
         std::string::npos);
     const Result<std::vector<Job>> loaded = loadJobsFromXml(t.at("new.xml"));
     ASSERT_TRUE(loaded.ok()) << loaded.error().message;

@@ -81,15 +81,24 @@ const DescriptionCase kDescriptions[] = {
     {"NormalFilenameAllLetters", makeJob(jobNormal, 1, 1), "Normalize case of filename only (all letters)"},
     {"UpperInt1Two", makeJob(jobUpper, 0, 2), "Convert all characters to upper case"},
     {"UpperOtherScopeAllLetters", makeJob(jobUpper, 3, 1), ""},
+    {"TemplateInPlace", makeJob(jobTemplate, 6, 0, 0, "{taken:%Y-%m-%d} {counter:3}"),
+        "Template \"{taken:%Y-%m-%d} {counter:3}\" in place of the name"},
+    {"TemplateBegin", makeJob(jobTemplate, 0, 0, 0, "{artist} - "), "Template \"{artist} - \" at the beginning"},
+    {"TemplateEnd", makeJob(jobTemplate, 1, 0, 0, "_{make}"), "Template \"_{make}\" at the end"},
+    {"TemplateAfterChar", makeJob(jobTemplate, 2, 3, 9, "{year}"), "Template \"{year}\" after the 3rd character"},
+    {"TemplateBeforeString", makeJob(jobTemplate, 3, 0, 0, "{year}", "-"), "Template \"{year}\" before string \"-\""},
+    {"TemplateBeforeExtension", makeJob(jobTemplate, 5, 0, 0, "{iso}"), "Template \"{iso}\" before the extension"},
+    {"TemplateOther", makeJob(jobTemplate, 7, 0, 0, "{iso}"), ""},
+    {"InsertInPlaceIsNoPosition", makeJob(jobInsert, 6, 0, 0, "x"), ""},
 };
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, Description, ::testing::ValuesIn(kDescriptions));
 
-TEST(Description, KindAboveSevenIsEmpty)
+TEST(Description, KindAboveEightIsEmpty)
 {
     Job job = makeJob(jobLower);
-    job.jobType = static_cast<JobType>(8);
+    job.jobType = static_cast<JobType>(9);
     EXPECT_EQ(job.description(), "");
 }
 

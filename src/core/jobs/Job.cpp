@@ -9,6 +9,7 @@
 #include "core/jobs/Utf8Chars.h"
 #include "core/jobs/Graphemes.h"
 #include "core/jobs/CaseMapping.h"
+#include "core/jobs/NameTemplate.h"
 #include "core/jobs/NumberText.h"
 
 namespace brindle
@@ -348,6 +349,30 @@ bool isPosition(std::int32_t modifier)
     return modifier >= posBegin && modifier <= posBeforeExt;
 }
 
+/// A template job: the filled-in template in place of the name before the extension, or placed
+/// as an insert job places its text (N in Int1, the anchor in Str2).
+void applyTemplate(const Job& job, const NameTemplate& tmpl, std::string& name, JobState& state)
+{
+    if (!tmpl.error().empty())
+        return;
+    std::string value;
+    if (!tmpl.fill(name, state.entry, state.counter, value, state.failure))
+        return;
+    if (job.modifier == posInPlaceOfName) {
+        const std::size_t ext = extensionStart(name);
+        // A template that gives nothing would leave only the extension: a hidden name, or none.
+        if (value.empty()) {
+            state.failure = "the template gives an empty name";
+            return;
+        }
+        name.replace(0, ext, value);
+    } else {
+        placeText(name, job.modifier, value, job.int1, job.str2);
+    }
+    if (tmpl.usesCounter())
+        state.counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(state.counter) + 1u);
+}
+
 } // namespace
 
 std::string_view jobTypeName(JobType kind)
@@ -406,6 +431,9 @@ void Job::applyInPlace(std::string& name, JobState& state) const
     case jobReplace:
         applyReplace(*this, name, m_regex, state.failure);
         break;
+    case jobTemplate:
+        applyTemplate(*this, *m_template.get(str1), name, state);
+        break;
     case jobCounter: {
         // The counter never wraps from 2147483647 to -2147483648: a name after the largest
         // value fails instead, so no two names of a run share a number unnoticed.
@@ -435,6 +463,21 @@ std::string Job::regexError() const
     if (jobType != jobReplace || modifier != replaceRegex || str1.empty())
         return {};
     return m_regex.get(str1, str2, int1 == 1)->error();
+}
+
+std::string Job::templateError() const
+{
+    if (jobType != jobTemplate)
+        return {};
+    return m_template.get(str1)->error();
+}
+
+FactsNeed Job::factsNeed() const
+{
+    if (jobType != jobTemplate)
+        return FactsNeed::None;
+    const auto tmpl = m_template.get(str1);
+    return tmpl->error().empty() ? tmpl->need() : FactsNeed::None;
 }
 
 std::string Job::description() const
@@ -483,6 +526,12 @@ std::string Job::description() const
         if (!isPosition(modifier))
             return {};
         return "Add a counter of " + pluralize(int1, "character") + positionText(modifier, int2, str1, true);
+    case jobTemplate:
+        if (modifier == posInPlaceOfName)
+            return "Template " + quoted(str1) + " in place of the name";
+        if (!isPosition(modifier))
+            return {};
+        return "Template " + quoted(str1) + positionText(modifier, int1, str2, true);
     default:
         return {};
     }

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "core/jobs/RegexReplace.h"
+#include "core/jobs/TemplateSlot.h"
+#include "core/meta/FactsNeed.h"
 
 namespace brindle
 {
@@ -20,6 +22,8 @@ enum JobType : std::uint8_t {
     jobRemove = 5,
     jobReplace = 6,
     jobCounter = 7,
+    /// A name made from a template of tokens filled from the file (see NameTemplate).
+    jobTemplate = 8,
 };
 
 /// Modifier codes of the case kinds.
@@ -33,12 +37,14 @@ enum Position : std::int32_t {
     posAfterString = 4,
     /// Just before the extension as the extension rule splits the name; at the end without one.
     posBeforeExt = 5,
+    /// In place of the name before the extension (template jobs only); the extension stays.
+    posInPlaceOfName = 6,
 };
 /// Modifier codes of the replace kind.
 enum ReplaceMode : std::int32_t { replaceText = 0, replaceRegex = 1 };
 
 /// The kind names as written in job list files, by ordinal.
-inline constexpr std::array<std::string_view, 8> kJobTypeNames = {
+inline constexpr std::array<std::string_view, 9> kJobTypeNames = {
     "jobNone",
     "jobLower",
     "jobUpper",
@@ -47,6 +53,7 @@ inline constexpr std::array<std::string_view, 8> kJobTypeNames = {
     "jobRemove",
     "jobReplace",
     "jobCounter",
+    "jobTemplate",
 };
 
 /// The characters that start a word for normalised case.
@@ -55,6 +62,8 @@ inline constexpr std::string_view nameSeparators = " -.";
 /// The longest name the jobs of a list may make on the way to a new name: a name that grows
 /// past it fails.
 inline constexpr std::size_t kMaxWorkingNameBytes = 4096;
+
+struct EntryFacts;
 
 /// What the jobs of a list carry from name to name and from job to job while they name
 /// entries.
@@ -67,6 +76,9 @@ struct JobState {
     /// The counter gave its largest value, 2147483647: a counter job after it fails rather than
     /// wrap to -2147483648.
     bool counterSpent = false;
+    /// The entry being named, for the jobs that name it from what it is (template jobs); null
+    /// for a bare name such as a typed sample.
+    const EntryFacts* entry = nullptr;
 };
 
 /// One rename step. Nothing validates the fields: every value a job list file can carry is
@@ -115,6 +127,14 @@ public:
     /// Such a job leaves names unchanged.
     std::string regexError() const;
 
+    /// Why a template job's template cannot be used ("unknown token {foo} at offset 3"); empty
+    /// for every other job. Such a job leaves names unchanged.
+    std::string templateError() const;
+
+    /// What a template job reads of each entry it names: nothing, the file's dates, or its
+    /// contents' metadata too. Nothing for every other job.
+    FactsNeed factsNeed() const;
+
     /// The kind whose name equals text, ASCII letters compared without case; jobNone if none.
     static JobType kindFromName(std::string_view text);
 
@@ -123,9 +143,11 @@ public:
 private:
     /// The compiled regular expression of a replace job, shared by the copies of the job.
     RegexSlot m_regex;
+    /// The parsed template of a template job, likewise.
+    TemplateSlot m_template;
 };
 
-/// The kind name of a job type ("jobUpper"); empty for an ordinal above 7.
+/// The kind name of a job type ("jobUpper"); empty for an ordinal above 8.
 std::string_view jobTypeName(JobType kind);
 
 } // namespace brindle

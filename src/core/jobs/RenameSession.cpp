@@ -3,16 +3,16 @@
 namespace brindle
 {
 
-std::string RenameSession::applyJobList(std::string_view name, std::string* failure)
+std::string RenameSession::applyJobList(std::string_view name, std::string* failure, const EntryFacts* entry)
 {
     std::string result(name);
-    applyJobListInPlace(result, failure);
+    applyJobListInPlace(result, failure, entry);
     return result;
 }
 
-void RenameSession::applyJobListInPlace(std::string& name, std::string* failure)
+void RenameSession::applyJobListInPlace(std::string& name, std::string* failure, const EntryFacts* entry)
 {
-    JobState state {counterValue, {}, counterSpent};
+    JobState state {counterValue, {}, counterSpent, entry};
     const std::string before = name;
     for (const Job& job : jobs)
         job.applyInPlace(name, state);
@@ -25,9 +25,10 @@ void RenameSession::applyJobListInPlace(std::string& name, std::string* failure)
     }
 }
 
-std::string RenameSession::previewName(std::string_view name, EntryKind kind, std::string* failure)
+std::string RenameSession::previewName(
+    std::string_view name, EntryKind kind, std::string* failure, const EntryFacts* entry)
 {
-    std::string result = applyJobList(name, failure);
+    std::string result = applyJobList(name, failure, entry);
     const bool changed = result != name;
     if (kind == EntryKind::File) {
         stats.filesRenamed += changed ? 1 : 0;
@@ -39,12 +40,23 @@ std::string RenameSession::previewName(std::string_view name, EntryKind kind, st
     return result;
 }
 
+FactsNeed RenameSession::factsNeed() const
+{
+    FactsNeed need = FactsNeed::None;
+    for (const Job& job : jobs)
+        need = need | job.factsNeed();
+    return need;
+}
+
 std::string RenameSession::invalidJobMessage() const
 {
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const std::string error = jobs[i].regexError();
         if (!error.empty())
             return "Invalid regular expression in job " + std::to_string(i + 1) + ": " + error;
+        const std::string templateError = jobs[i].templateError();
+        if (!templateError.empty())
+            return "Invalid template in job " + std::to_string(i + 1) + ": " + templateError;
     }
     return {};
 }

@@ -40,15 +40,23 @@ public:
 
     /// The name after every job of the list, first to last. When a job cannot make the name,
     /// failure (when given) receives why and the name is returned as it was.
-    std::string applyJobList(std::string_view name, std::string* failure = nullptr);
-    void applyJobListInPlace(std::string& name, std::string* failure = nullptr);
+    /// entry: what template jobs know of the file (null for a bare name).
+    std::string applyJobList(
+        std::string_view name, std::string* failure = nullptr, const EntryFacts* entry = nullptr);
+    void applyJobListInPlace(
+        std::string& name, std::string* failure = nullptr, const EntryFacts* entry = nullptr);
 
     /// applyJobList, counting the name as examined and, when it changed, as renamed.
-    std::string previewName(std::string_view name, EntryKind kind, std::string* failure = nullptr);
+    std::string previewName(std::string_view name, EntryKind kind, std::string* failure = nullptr,
+        const EntryFacts* entry = nullptr);
+
+    /// What the jobs read of each file they name (the greatest need of any job).
+    FactsNeed factsNeed() const;
 
     /// "Invalid regular expression in job N: <message>" for the first job whose regular
-    /// expression cannot run (N counts from 1), or empty when every job can. A run with such a
-    /// job does not start.
+    /// expression cannot run, or "Invalid template in job N: <message>" for one whose template
+    /// cannot be used (N counts from 1); empty when every job can run. A run with such a job
+    /// does not start.
     std::string invalidJobMessage() const;
 };
 

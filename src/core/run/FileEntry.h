@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace brindle
 {
+
+struct FileFacts;
 
 /// One entry found in a folder: its name, the name it has on disk after the run's rename step
 /// (subfolders only; empty until then) and its modification time.
@@ -27,6 +30,9 @@ public:
     /// The caller's number for the entry, to find it again after a plan has sorted it (the
     /// file list's entry number). The listing leaves it 0; the plan and the run never read it.
     std::uint32_t tag = 0;
+    /// What was read of the file for a template job or the sort by date taken; null until a
+    /// plan needs it.
+    std::shared_ptr<const FileFacts> facts;
 
     /// "dd/mm/yyyy hh:nn " followed by the name.
     std::string displayText() const;

@@ -7,6 +7,8 @@
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
 
+#include "core/run/TakenOrder.h"
+
 namespace brindle
 {
 
@@ -150,6 +152,10 @@ void sortEntries(FileEntryList& list, SortOrder order, const NameCollator& colla
     case SortOrder::DateDesc:
         std::sort(
             list.begin(), list.end(), [](const FileEntry& a, const FileEntry& b) { return a.date > b.date; });
+        return;
+    case SortOrder::TakenAsc:
+    case SortOrder::TakenDesc:
+        sortByDateTaken(list, order == SortOrder::TakenDesc);
         return;
     case SortOrder::NameAsc:
     case SortOrder::NameDesc:

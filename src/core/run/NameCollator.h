@@ -11,7 +11,16 @@ namespace brindle
 {
 
 /// The orders a listing can be sorted in.
-enum class SortOrder : std::uint8_t { NameAsc, NameDesc, DateAsc, DateDesc };
+enum class SortOrder : std::uint8_t {
+    NameAsc,
+    NameDesc,
+    DateAsc,
+    DateDesc,
+    /// By the date a photo or video was taken, the modification time for a file without one
+    /// (read from the entries' facts).
+    TakenAsc,
+    TakenDesc,
+};
 
 /// Compares names the way the user's language sorts them, letter case ignored and digits
 /// compared one by one ("a10" before "a9"), or in natural order runs of digits compared by

@@ -15,7 +15,9 @@
 #include <unicode/utf8.h>
 
 #include "core/jobs/Utf8Chars.h"
+#include "core/jobs/NameTemplate.h"
 #include "core/run/ClashKey.h"
+#include "core/run/EntryFactsReading.h"
 #include "core/run/FileOps.h"
 #include "core/run/FileSystemCase.h"
 #include "core/run/UndoFile.h"
@@ -315,6 +317,8 @@ void RenamePlan::sort(const Options& options, const NameCollator* collator)
 {
     if (!options.sort)
         return;
+    if (options.sortOrder == SortOrder::TakenAsc || options.sortOrder == SortOrder::TakenDesc)
+        readEntryFacts(options.dirFd, FactsNeed::Contents, options.factsCache, m_dirs, m_files);
     const NameCollator& c = collator ? *collator : NameCollator::user(options.naturalSort);
     sortEntries(m_dirs, options.sortOrder, c);
     sortEntries(m_files, options.sortOrder, c);
@@ -325,12 +329,18 @@ bool RenamePlan::name(const std::vector<Job>& jobs, std::int32_t& counter, const
 {
     m_state.assign(size(), State {});
     m_jobFailures.clear();
+    FactsNeed need = FactsNeed::None;
+    for (const Job& job : jobs)
+        need = need | job.factsNeed();
+    readEntryFacts(options.dirFd, need, options.factsCache, m_dirs, m_files);
     JobState state {counter, {}, counterSpent && *counterSpent};
     const auto giveBack = [&] {
         counter = state.counter;
         if (counterSpent)
             *counterSpent = state.counterSpent;
     };
+    EntryFacts entryFacts;
+    entryFacts.folderName = options.folderName;
     std::string name;
     for (std::size_t i = 0; i < size(); ++i) {
         const EntryKind entryKind = kind(i);
@@ -342,6 +352,8 @@ bool RenamePlan::name(const std::vector<Job>& jobs, std::int32_t& counter, const
         State& s = m_state[i];
         s.named = true;
         name = e.name;
+        entryFacts.facts = e.facts.get();
+        state.entry = &entryFacts;
         for (const Job& job : jobs)
             job.applyInPlace(name, state);
         if (const std::string* manual = m_manual ? m_manual->manualName(e.name) : nullptr) {

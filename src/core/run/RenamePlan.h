@@ -15,6 +15,8 @@
 namespace brindle
 {
 
+class FactsCache;
+
 /// How the file system of a folder compares names: byte for byte, or with letter case folded
 /// (by Unicode's simple case folding, by exFAT's up-case table, or as FAT folds a-z).
 enum class NameCase : std::uint8_t { Exact, Folding, ExFat, Fat };
@@ -115,6 +117,13 @@ public:
         /// stays free.
         bool undo = false;
         NameCase nameCase = NameCase::Exact;
+        /// The folder the listing is of, open, for jobs that read the entries' files and for
+        /// the sort by date taken; -1 when there is none (the entries then have no facts).
+        int dirFd = -1;
+        /// The folder's own name, for a template's {folder}.
+        std::string folderName;
+        /// Keeps the facts read from one plan to the next (may be null).
+        FactsCache* factsCache = nullptr;
     };
 
     RenamePlan() = default;

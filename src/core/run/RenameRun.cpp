@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/run/EntryFactsReading.h"
+
 namespace brindle
 {
 
@@ -457,6 +459,8 @@ int planStartingFolder(const RunOptions& options, const std::vector<Job>& jobs, 
     if (const SysError e = lister.listFolder(dir.get(), maskOf(options), needs, dirs, files, &others))
         return e.code();
     planOptions.nameCase = nameCaseOf(options.nameCase, dir.get(), dirs, files, others);
+    planOptions.dirFd = dir.get();
+    planOptions.folderName = folderNameOf(options.startFolder);
     if (!collator && options.sort
         && (options.sortOrder == SortOrder::NameAsc || options.sortOrder == SortOrder::NameDesc))
         collator = &NameCollator::user(options.naturalSort);
@@ -484,6 +488,8 @@ void RenameRun::planFolder(int dirFd, FileEntryList dirs, FileEntryList files, N
     }
     m_filesListed = false;
     m_planOptions.nameCase = nameCaseOf(m_options.nameCase, dirFd, dirs, files, others);
+    m_planOptions.dirFd = dirFd;
+    m_planOptions.folderName = folderNameOf(m_folder);
     m_plan.setListing(std::move(dirs), std::move(files), std::move(others));
     m_plan.sort(m_planOptions, m_collator);
     m_plan.setManualNames(m_manual ? m_manual->find(m_path) : nullptr);

@@ -9,8 +9,16 @@
 #include <algorithm>
 #include <utility>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "core/jobs/NameTemplate.h"
 #include "core/jobs/JobStringLimit.h"
 #include "core/jobs/RenameSession.h"
+#include "core/meta/FactsReader.h"
+#include "core/run/EntryFactsReading.h"
+#include "gui/base/DisplayName.h"
+#include "gui/folders/NewNamePreview.h"
 #include "gui/app/UserDialogs.h"
 #include "gui/base/NameText.h"
 #include "gui/jobs/CaseJobDialog.h"
@@ -18,6 +26,7 @@
 #include "gui/jobs/InsertJobDialog.h"
 #include "gui/jobs/RemoveJobDialog.h"
 #include "gui/jobs/ReplaceJobDialog.h"
+#include "gui/jobs/TemplateJobDialog.h"
 
 namespace brindle
 {
@@ -66,9 +75,11 @@ JobListPanel::JobListPanel(const JobListControls& controls, RenameSession& sessi
     const std::pair<QAbstractButton*, JobType> adders[] = {{m_controls.addLower, jobLower},
         {m_controls.addUpper, jobUpper}, {m_controls.addNormal, jobNormal}, {m_controls.addInsert, jobInsert},
         {m_controls.addRemove, jobRemove}, {m_controls.addReplace, jobReplace},
-        {m_controls.addCounter, jobCounter}};
-    for (const auto& [button, kind] : adders)
-        connect(button, &QAbstractButton::clicked, this, [this, kind = kind] { addJob(kind); });
+        {m_controls.addCounter, jobCounter}, {m_controls.addTemplate, jobTemplate}};
+    for (const auto& [button, kind] : adders) {
+        if (button)
+            connect(button, &QAbstractButton::clicked, this, [this, kind = kind] { addJob(kind); });
+    }
     connect(m_controls.edit, &QAbstractButton::clicked, this, &JobListPanel::editSelectedJob);
     connect(m_controls.remove, &QAbstractButton::clicked, this, &JobListPanel::deleteSelectedJob);
     connect(m_controls.moveUp, &QAbstractButton::clicked, this, &JobListPanel::moveSelectedJobUp);
@@ -96,6 +107,9 @@ JobListPanel::JobListPanel(const JobListControls& controls, RenameSession& sessi
 bool JobListPanel::addJob(JobType kind)
 {
     Job job = Job::create(kind);
+    // A template takes the place of the name unless told otherwise.
+    if (kind == jobTemplate)
+        job.modifier = posInPlaceOfName;
     // A case job made here changes every letter; stored job lists keep their A-to-Z jobs.
     if (kind == jobLower || kind == jobUpper || kind == jobNormal)
         job.int1 = 1;
@@ -130,6 +144,25 @@ bool JobListPanel::editJob(Job& job)
         });
     case jobCounter:
         return runJobDialog<CounterJobDialog>(m_dialogs, m_window, job);
+    case jobTemplate: {
+        // The sample of the dialog: the jobs before this one, then the job as set in the
+        // dialog, on the sample (with its file's values when a file was clicked).
+        const auto at = std::find_if(m_session.jobs.begin(), m_session.jobs.end(),
+            [&job](const Job& other) { return &other == &job; });
+        std::vector<Job> before(m_session.jobs.begin(), at);
+        return runJobDialog<TemplateJobDialog>(
+            m_dialogs, m_window, job, [this, before = std::move(before)](TemplateJobDialog& dialog) {
+                dialog.showMessage
+                    = [this](QWidget* parent, const QString& text) { m_dialogs.showMessage(parent, text); };
+                dialog.sample = [this, before](const Job& edited, std::string& failure) {
+                    std::vector<Job> jobs = before;
+                    jobs.push_back(edited);
+                    const std::string name = m_sampleFile.empty() ? sampleText() : m_sampleFile;
+                    std::int32_t counter = m_counterStart();
+                    return sampleName(jobs, name, failure, counter);
+                };
+            });
+    }
     default:
         return false;
     }
@@ -154,13 +187,21 @@ void JobListPanel::setSampleText(const std::string& bytes)
 
 void JobListPanel::showSampleOf(const std::string& name)
 {
+    m_sampleFolder.clear();
+    m_sampleFile.clear();
     if (name != sampleText())
         setSampleText(name);
+    std::string failure;
+    showSampleResult(m_session.previewName(name, EntryKind::File, &failure), failure);
+}
+
+void JobListPanel::showSampleResult(const std::string& result, const std::string& failure)
+{
     // The sample stays as typed: the result goes below it, so testing twice gives the same.
-    const QString result = bytesToText(m_session.previewName(name, EntryKind::File));
+    const QString text = bytesToText(result);
     if (m_controls.sampleResult) {
-        m_controls.sampleResult->setText(QStringLiteral("Result: ") + result);
-        m_controls.sampleResult->setToolTip(result);
+        m_controls.sampleResult->setText(QStringLiteral("Result: ") + text);
+        m_controls.sampleResult->setToolTip(failure.empty() ? text : nameForDisplay(failure));
     }
 }
 
@@ -173,6 +214,43 @@ QString JobListPanel::sampleResult() const
 void JobListPanel::clearJobs()
 {
     replaceJobs({});
+}
+
+void JobListPanel::showSampleOfFile(const std::string& folder, const std::string& name)
+{
+    m_sampleFolder = folder;
+    m_sampleFile = name;
+    if (name != sampleText())
+        setSampleText(name);
+    std::string failure;
+    // As for a typed name, the counter goes on from where it stands.
+    const std::string result = sampleName(m_session.jobs, name, failure, m_session.counterValue);
+    showSampleResult(result, failure);
+}
+
+std::string JobListPanel::sampleName(
+    const std::vector<Job>& jobs, const std::string& name, std::string& failure, std::int32_t& counter)
+{
+    RenameSession session;
+    session.jobs = jobs;
+    session.counterValue = counter;
+    struct CounterBack {
+        std::int32_t& to;
+        const RenameSession& from;
+        ~CounterBack() { to = from.counterValue; }
+    } counterBack {counter, session};
+    const FactsNeed need = session.factsNeed();
+    if (m_sampleFolder.empty() || name != m_sampleFile)
+        return session.applyJobList(name, &failure);
+    // One file's values, read on the window's thread: a file's headers, cached.
+    const int dir = ::open(m_sampleFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::shared_ptr<const FileFacts> facts
+        = dir >= 0 ? readFileFacts(dir, name, need, &windowFactsCache()) : nullptr;
+    if (dir >= 0)
+        ::close(dir);
+    const std::string folderName = folderNameOf(m_sampleFolder);
+    const EntryFacts entry {folderName, facts.get()};
+    return session.applyJobList(name, &failure, &entry);
 }
 
 void JobListPanel::applyJobsToSample()

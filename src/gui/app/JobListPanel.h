@@ -40,6 +40,7 @@ struct JobListControls {
     QAbstractButton* applyToSample = nullptr;
     /// Below the sample: what the jobs make of it.
     QLabel* sampleResult = nullptr;
+    QAbstractButton* addTemplate = nullptr;
 };
 
 /// The job list of the main window: the list (one row per job of the session, in order), the
@@ -73,6 +74,11 @@ public:
     QString sampleResult() const;
     /// Empties the job list (no question asked here).
     void clearJobs();
+    /// showSampleOf the entry name of the folder at folder: template jobs take that file's
+    /// values, here and in the template dialog's sample, until another name is shown.
+    void showSampleOfFile(const std::string& folder, const std::string& name);
+    /// Shows result (or why no name could be made) below the sample.
+    void showSampleResult(const std::string& result, const std::string& failure);
 
 signals:
     /// A job was added, changed, moved or deleted, or the whole list replaced.
@@ -104,7 +110,15 @@ private:
     IUserDialogs& m_dialogs;
     QWidget* m_window;
     std::function<std::int32_t()> m_counterStart;
+    /// What the jobs make of name with the values of the sample file (when name is its name),
+    /// counter going on; failure receives why a job cannot.
+    std::string sampleName(
+        const std::vector<Job>& jobs, const std::string& name, std::string& failure, std::int32_t& counter);
+
     ByteTextMemo m_sampleTexts;
+    /// The file of the sample: its folder and name; empty for a typed name.
+    std::string m_sampleFolder;
+    std::string m_sampleFile;
 };
 
 } // namespace brindle

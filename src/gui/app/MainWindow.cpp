@@ -108,12 +108,13 @@ MainWindow::MainWindow(MainWindowEnv env, QWidget* parent)
     m_runOptions = new RunOptionsPanel(
         RunOptionsControls {ui->cmbFileMask, ui->edtCounter, ui->chkRecurseDirs, ui->chkRenameDirs,
             ui->chkResetCounter, ui->chkSort, ui->rbNameASC, ui->rbNameDESC, ui->rbDateASC, ui->rbDateDESC,
-            ui->chkNaturalSort, ui->chkConfirm, ui->chkUndo, ui->chkLog, ui->chkSimulation},
+            ui->chkNaturalSort, ui->chkConfirm, ui->chkUndo, ui->chkLog, ui->chkSimulation, ui->rbTakenASC,
+            ui->rbTakenDESC},
         this);
     m_jobList = new JobListPanel(
         JobListControls {ui->lbJobs, ui->btnLower, ui->btnUpper, ui->btnNormal, ui->btnInsert,
             ui->btnRemoveChars, ui->btnReplace, ui->btnCounter, ui->btnUp, ui->btnDown, ui->btnEdit,
-            ui->btnRemove, ui->edtExample, ui->btnExample, sampleResult},
+            ui->btnRemove, ui->edtExample, ui->btnExample, sampleResult, ui->btnTemplate},
         m_session, *m_dialogs, this, [this] { return m_runOptions->counterStart(); });
     // The New name column: what Go would do in the folder shown, following every change of the
     // jobs and of the options.
@@ -404,7 +405,7 @@ void MainWindow::showParentFolder()
 void MainWindow::showSampleOfSelectedFile()
 {
     if (const std::optional<std::string> name = ui->slv->selectedName())
-        m_jobList->showSampleOf(*name);
+        m_jobList->showSampleOfFile(ui->slv->folder(), *name);
 }
 
 // ---- jobs and options

@@ -22,8 +22,8 @@ RunOptionsPanel::RunOptionsPanel(const RunOptionsControls& controls, QObject* pa
     connect(c.sort, &QAbstractButton::toggled, this, &RunOptionsPanel::updateForSort);
     connect(c.naturalSort, &QAbstractButton::toggled, this, &RunOptionsPanel::naturalOrderChanged);
     // What the New name column shows depends on these.
-    for (QAbstractButton* option : std::initializer_list<QAbstractButton*> {
-             c.renameDirs, c.sort, c.naturalSort, c.undo, c.nameAsc, c.nameDesc, c.dateAsc, c.dateDesc})
+    for (QAbstractButton* option : std::initializer_list<QAbstractButton*> {c.renameDirs, c.sort,
+             c.naturalSort, c.undo, c.nameAsc, c.nameDesc, c.dateAsc, c.dateDesc, c.takenAsc, c.takenDesc})
         connect(option, &QAbstractButton::toggled, this, &RunOptionsPanel::changed);
     connect(c.mask, &QComboBox::currentTextChanged, this, &RunOptionsPanel::changed);
     connect(c.counterStart, &QSpinBox::valueChanged, this, &RunOptionsPanel::changed);
@@ -41,6 +41,8 @@ RunOptions RunOptionsPanel::options() const
     o.sortOrder = c.nameDesc->isChecked() ? SortOrder::NameDesc
         : c.dateAsc->isChecked()          ? SortOrder::DateAsc
         : c.dateDesc->isChecked()         ? SortOrder::DateDesc
+        : c.takenAsc->isChecked()         ? SortOrder::TakenAsc
+        : c.takenDesc->isChecked()        ? SortOrder::TakenDesc
                                           : SortOrder::NameAsc;
     o.naturalSort = c.naturalSort->isChecked();
     o.confirm = c.confirm->isChecked();
@@ -127,7 +129,7 @@ void RunOptionsPanel::updateForSort()
 {
     const RunOptionsControls& c = m_controls;
     const bool sort = c.sort->isChecked();
-    for (QAbstractButton* order : {c.nameAsc, c.nameDesc, c.dateAsc, c.dateDesc})
+    for (QAbstractButton* order : {c.nameAsc, c.nameDesc, c.dateAsc, c.dateDesc, c.takenAsc, c.takenDesc})
         order->setEnabled(sort);
     c.naturalSort->setEnabled(sort);
     emit sortChanged(sort);

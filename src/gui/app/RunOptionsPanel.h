@@ -34,6 +34,8 @@ struct RunOptionsControls {
     QAbstractButton* undo = nullptr;
     QAbstractButton* log = nullptr;
     QAbstractButton* simulation = nullptr;
+    QAbstractButton* takenAsc = nullptr;
+    QAbstractButton* takenDesc = nullptr;
 };
 
 /// The options of a run in the main window: the file mask with its history, the counter's

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <numeric>
@@ -181,6 +182,13 @@ std::string_view NewNames::reason(std::uint32_t i) const
 bool NewNames::isManual(std::uint32_t i) const
 {
     return std::binary_search(manual.begin(), manual.end(), i);
+}
+
+std::string_view NewNames::source(std::uint32_t i) const
+{
+    const auto at = std::lower_bound(sources.begin(), sources.end(), i,
+        [](const std::pair<std::uint32_t, std::string>& r, std::uint32_t e) { return r.first < e; });
+    return at == sources.end() || at->first != i ? std::string_view() : std::string_view(at->second);
 }
 
 void NewNames::add(EntryVerdict verdict, std::string_view newName)
@@ -738,10 +746,13 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
             return nameForDisplay(m_names->newName(entry));
         if (role == Qt::DecorationRole && verdict == EntryVerdict::Error)
             return e.type == EntryType::Folder ? icons().folderError : icons().fileError;
-        if (role == Qt::ToolTipRole && verdict == EntryVerdict::Error)
-            return plainToolTip(nameForDisplay(m_names->reason(entry)));
-        if (role == Qt::ToolTipRole && verdict == EntryVerdict::Renamed)
-            return plainToolTip(nameForDisplay(m_names->newName(entry)));
+        if (role == Qt::ToolTipRole && (verdict == EntryVerdict::Error || verdict == EntryVerdict::Renamed)) {
+            const QString tip = nameForDisplay(
+                verdict == EntryVerdict::Error ? m_names->reason(entry) : m_names->newName(entry));
+            const std::string_view source = m_names->source(entry);
+            // The values come from the files: shown as plain text, whatever they hold.
+            return plainToolTip(source.empty() ? tip : tip + QLatin1Char('\n') + nameForDisplay(source));
+        }
         return {};
     }
     default:

@@ -72,9 +72,13 @@ struct NewNames {
     std::vector<std::uint32_t> runOrder;
     /// The entries whose new name was given by hand, ascending.
     std::vector<std::uint32_t> manual;
+    /// Where the values of the template jobs come from, by entry number (entries the jobs
+    /// read), one line a value.
+    std::vector<std::pair<std::uint32_t, std::string>> sources;
 
     std::string_view newName(std::uint32_t i) const;
     std::string_view reason(std::uint32_t i) const;
+    std::string_view source(std::uint32_t i) const;
     bool isManual(std::uint32_t i) const;
     /// Appends entry i's result; entries are added in number order.
     void add(EntryVerdict verdict, std::string_view newName = {});

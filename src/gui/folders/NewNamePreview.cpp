@@ -7,7 +7,10 @@
 #include <utility>
 
 #include "core/jobs/RenameSession.h"
+#include "core/jobs/TemplateSources.h"
+#include "core/meta/FactsReader.h"
 #include "core/run/ClashKey.h"
+#include "core/run/EntryFactsReading.h"
 #include "core/run/FileDates.h"
 #include "core/run/FileOps.h"
 #include "core/run/RenameRun.h"
@@ -50,6 +53,12 @@ EntryVerdict verdictOf(const RenamePlan& plan, std::size_t i)
 constexpr std::size_t kTrimAfter = 5000;
 
 } // namespace
+
+FactsCache& windowFactsCache()
+{
+    static FactsCache cache;
+    return cache;
+}
 
 int planFromTable(const ListingTable& table, const std::string& folder, const RunOptions& options,
     const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator, const FolderNames* manual)
@@ -95,6 +104,11 @@ int planFromTable(const ListingTable& table, const std::string& folder, const Ru
     }
     RenamePlan::Options planOptions = planOptionsOf(options);
     planOptions.nameCase = nameCaseOf(options.nameCase, dir.get(), dirs, files, others);
+    // Templates read the files; the column plans the folder again after every edit, so what
+    // was read is kept for as long as the file stays as it is.
+    planOptions.dirFd = dir.get();
+    planOptions.folderName = folderNameOf(folder);
+    planOptions.factsCache = &windowFactsCache();
     if (!collator && byName)
         collator = &NameCollator::user(options.naturalSort);
     // The counter starts where a run's starts: a run begins with the counter at its start.
@@ -105,7 +119,7 @@ int planFromTable(const ListingTable& table, const std::string& folder, const Ru
 }
 
 std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const RenamePlan& plan, bool sorted,
-    const std::vector<std::uint32_t>& nameOrder)
+    const std::vector<std::uint32_t>& nameOrder, const TemplateSources* sources, std::string_view folderName)
 {
     const std::size_t n = table.size();
     // The plan entry of each table entry, found by the tag each plan entry carries.
@@ -140,6 +154,11 @@ std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const Rena
         }
         if (plan.manual(i))
             names->manual.push_back(static_cast<std::uint32_t>(e));
+        if (sources && plan.entry(i).facts) {
+            const EntryFacts facts {folderName, plan.entry(i).facts.get()};
+            names->sources.emplace_back(
+                static_cast<std::uint32_t>(e), sources->of(plan.entry(i).name, &facts));
+        }
     }
     names->names.shrink_to_fit();
     if (sorted) {
@@ -203,7 +222,9 @@ void NewNamePreview::refresh()
         std::vector<std::uint32_t> nameOrder;
         if (options.sort)
             nameOrder = sortedEntries(*table, colName, false);
-        std::shared_ptr<const NewNames> names = newNamesFromPlan(*table, plan, options.sort, nameOrder);
+        const TemplateSources sources(jobs);
+        std::shared_ptr<const NewNames> names = newNamesFromPlan(*table, plan, options.sort, nameOrder,
+            sources.empty() ? nullptr : &sources, folderNameOf(folder));
         plan = RenamePlan();
         nameOrder = {};
         // The plan of a large folder leaves megabytes of small free blocks in this thread's

@@ -16,6 +16,9 @@
 namespace brindle
 {
 
+class FactsCache;
+class TemplateSources;
+
 /// The New name column of the file list: for the folder shown, what a run started there with
 /// the given jobs and options would do with each entry, from the run's own plan of the listing
 /// the file list holds (its hidden entries included). Computed on a worker from a copy of the
@@ -67,6 +70,10 @@ int planFromTable(const ListingTable& table, const std::string& folder, const Ru
     const std::vector<Job>& jobs, RenamePlan& plan, const NameCollator* collator = nullptr,
     const FolderNames* manual = nullptr);
 
+/// The facts the window's plans have read, by file and state of the file, shared by every plan
+/// and the sample field.
+FactsCache& windowFactsCache();
+
 /// The tag of a plan entry that is one of the table's hidden entries.
 inline constexpr std::uint32_t kHiddenEntry = 0xFFFFFFFF;
 
@@ -74,6 +81,7 @@ inline constexpr std::uint32_t kHiddenEntry = 0xFFFFFFFF;
 /// hold get no verdict) and, when the plan sorted its entries, the run's order of the table:
 /// the plan's entries in its order, then the rest in nameOrder. Runs on any thread.
 std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const RenamePlan& plan, bool sorted,
-    const std::vector<std::uint32_t>& nameOrder);
+    const std::vector<std::uint32_t>& nameOrder, const TemplateSources* sources = nullptr,
+    std::string_view folderName = {});
 
 } // namespace brindle
