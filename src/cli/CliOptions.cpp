@@ -199,7 +199,7 @@ const char* cliUsage()
            "                                     $1, ${name}, \\U \\L \\u \\l \\E as in perl)\n"
            "      --name-only | --ext-only       ... in the name before the extension, or\n"
            "                                     in the extension only\n"
-  --template TEMPLATE                the name before the extension made from\n"
+           "  --template TEMPLATE                the name before the extension made from\n"
            "                                     TEMPLATE (--in-place), or placed as --insert\n"
            "                                     places TEXT when a position follows\n"
            "TEMPLATE: text with tokens in braces, {{ and }} for braces: {name} {ext}\n"

@@ -180,7 +180,7 @@ EditOutcome editNames(const CliOptions& options, const RenameSession& session, c
     const RunOptions run = runOptionsOf(options, folder);
     const std::string path = makeScratchFile();
     if (path.empty()) {
-        printMessage("brindlewick-cli: cannot make a file for the editor");
+        printMessage("cannot make a file for the editor");
         return EditOutcome::Failed;
     }
     struct Remove {
@@ -223,7 +223,7 @@ EditOutcome editNames(const CliOptions& options, const RenameSession& session, c
             text.append(written.back()).append("\n");
         }
         if (written.empty()) {
-            printMessage("brindlewick-cli: " + folder + ": no name to edit");
+            printMessage("" + folder + ": no name to edit");
             return EditOutcome::Cancelled;
         }
         if (round > 0 && failures == 0)
@@ -240,21 +240,21 @@ EditOutcome editNames(const CliOptions& options, const RenameSession& session, c
 
         // 2. The editor.
         if (const SysError e = writeFileAtomically(path, shown)) {
-            printMessage("brindlewick-cli: " + path + ": " + e.text());
+            printMessage("" + path + ": " + e.text());
             return EditOutcome::Failed;
         }
         if (!runEditor(editor, path)) {
-            printMessage("brindlewick-cli: the editor failed; nothing renamed");
+            printMessage("the editor failed; nothing renamed");
             return EditOutcome::Failed;
         }
         std::string back;
         if (const SysError e = readWholeFile(path, back)) {
-            printMessage("brindlewick-cli: " + path + ": " + e.text());
+            printMessage("" + path + ": " + e.text());
             return EditOutcome::Failed;
         }
         const std::vector<std::string> edited = nameLines(back);
         if (edited.empty() || back == shown) {
-            printMessage("brindlewick-cli: cancelled; nothing renamed");
+            printMessage("cancelled; nothing renamed");
             return EditOutcome::Cancelled;
         }
 
@@ -262,7 +262,7 @@ EditOutcome editNames(const CliOptions& options, const RenameSession& session, c
         std::vector<std::size_t> match;
         std::string why;
         if (!matchEditedLines(written, edited, match, why)) {
-            printMessage("brindlewick-cli: " + why + "; nothing renamed");
+            printMessage("" + why + "; nothing renamed");
             return EditOutcome::Failed;
         }
         for (std::size_t k = 0; k < written.size(); ++k) {

@@ -94,7 +94,7 @@ ManualNames namesForFolder(const CliOptions& o, const std::vector<NamePair>& lis
     if (dir >= 0)
         ::close(dir);
     if (!missing.empty()) {
-        std::string text = "brindlewick-cli: " + folder + ": " + std::to_string(missing.size())
+        std::string text = folder + ": " + std::to_string(missing.size())
             + (missing.size() == 1 ? " name of the list is" : " names of the list are") + " not there"
             + (o.recurse ? "" : " (paths below the folder need --recurse)") + ":";
         for (const std::string& m : missing)
@@ -120,12 +120,12 @@ int runByHand(const CliOptions& o, RenameSession& session)
     if (o.fromList) {
         std::string text;
         if (const SysError e = readWholeFile(*o.fromList, text)) {
-            printMessage("brindlewick-cli: " + *o.fromList + ": " + e.text());
+            printMessage("" + *o.fromList + ": " + e.text());
             return kExitUsage;
         }
         auto parsed = parseNameList(text, o.nullSeparated ? NameListFormat::Nul : NameListFormat::Detect);
         if (!parsed.ok()) {
-            printMessage("brindlewick-cli: " + *o.fromList + ": " + parsed.error().message);
+            printMessage("" + *o.fromList + ": " + parsed.error().message);
             return kExitUsage;
         }
         list = std::move(parsed).value();
@@ -164,7 +164,7 @@ int runByHand(const CliOptions& o, RenameSession& session)
         targets[it->second].names.folder("").choose(std::move(name));
     }
     if (targets.empty()) {
-        printMessage("brindlewick-cli: no file to rename");
+        printMessage("no file to rename");
         return kExitUsage;
     }
 

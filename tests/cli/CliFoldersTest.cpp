@@ -63,9 +63,11 @@ TEST(CliFolders, MissingFolderOrFileAmongGoodOnes)
     EXPECT_EQ(sim.exitCode, 1);
     // The missing one is said once, with the reason, and has no summary; a file is renamed
     // alone in its folder's plan (here it keeps its name).
-    EXPECT_EQ(sim.err, "brindlewick-cli: cannot open folder " + t.at("missing") + ": No such file or directory\n");
+    EXPECT_EQ(
+        sim.err, "brindlewick-cli: cannot open folder " + t.at("missing") + ": No such file or directory\n");
     EXPECT_EQ(sim.out,
-        t.at("good1") + ":\nA.TXT -> a.txt\nWould rename 1 file and 0 folders.\n\n" + t.at("good2")
+        t.at("good1") + ":\nA.TXT -> a.txt\nWould rename 1 file and 0 folders.\n\n" + t.path()
+            + ":\nWould rename 0 files and 0 folders.\n\n" + t.at("good2")
             + ":\nB.TXT -> b.txt\nWould rename 1 file and 0 folders.\n");
     EXPECT_EQ(t.list("good1"), std::vector<std::string> {"A.TXT"});
 

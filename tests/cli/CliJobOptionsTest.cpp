@@ -128,7 +128,7 @@ const JobOptionCase kJobOptionCases[] = {
         "a.bX.jpg"},
     // A replace job's scope goes to int2, its modifier staying the replace mode.
     {"ReplaceRegexNameOnly", {"--replace", "^(.+) - (.+)$", "--with", "$2 - $1", "--regex", "--name-only"},
-        job("jobReplace", 1, 0, 1, "^(.+) - (.+)$", "$2 - $1"), "Adele - Hello.mp3", "Hello - Adele.mp3"},
+        job("jobReplace", 1, 1, 1, "^(.+) - (.+)$", "$2 - $1"), "Adele - Hello.mp3", "Hello - Adele.mp3"},
     {"ReplaceExtOnly", {"--replace", "jpeg", "--with", "jpg", "--ext-only"},
         job("jobReplace", 0, 0, 2, "jpeg", "jpg"), "jpeg.JPEG", "jpeg.jpg"},
     {"Remove", {"--remove", "2"}, job("jobRemove", 0, 2, 0), "abcd", "cd"},

@@ -61,7 +61,8 @@ protected:
         QTest::keyClick(view, Qt::Key_F2);
         // The editor just opened: the newest child (one closed before may linger until it is
         // deleted).
-        const QList<QLineEdit*> editors = view->viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly);
+        const QList<QLineEdit*> editors
+            = view->viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly);
         QLineEdit* edit = editors.isEmpty() ? nullptr : editors.back();
         ASSERT_NE(edit, nullptr);
         edit->setText(text);
@@ -98,7 +99,7 @@ TEST_F(ManualNamesWindow, TypedInTheColumnASwapAndAHeldNameThenGoAndUndo)
     // A manual name for d.txt that keeps it makes c.txt's name held, live.
     typeNewName("d.txt", QStringLiteral("d.txt"));
     EXPECT_EQ(verdict("c.txt"), EntryVerdict::Error);
-    EXPECT_EQ(cell("c.txt").data(Qt::ToolTipRole).toString(), QStringLiteral("held by d.txt, which stays"));
+    EXPECT_EQ(toolTipOf(cell("c.txt")), QStringLiteral("held by d.txt, which stays"));
     EXPECT_EQ(win().manualNames()->count(), 4u);
 
     // Another job list keeps the names given by hand.
@@ -107,6 +108,8 @@ TEST_F(ManualNamesWindow, TypedInTheColumnASwapAndAHeldNameThenGoAndUndo)
     EXPECT_EQ(cell("a.txt").data().toString(), QStringLiteral("b.txt"));
     EXPECT_EQ(verdict("c.txt"), EntryVerdict::Error);
 
+    // Go asks first, as c.txt cannot be renamed.
+    m_dialogs.answers = {true};
     go();
     EXPECT_EQ(m_tree.read("work/a.txt"), "b.txt");
     EXPECT_EQ(m_tree.read("work/b.txt"), "a.txt");

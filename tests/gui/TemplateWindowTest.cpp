@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTextDocumentFragment>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,7 +113,8 @@ TEST_F(TemplateWindow, DialogRefusesABadTemplateOffersTokensAndShowsASample)
     ASSERT_TRUE(settled());
     slv()->selectName(std::string_view("IMG_1.JPG"));
     emit slv()->clicked();
-    EXPECT_EQ(child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("2024-07-14 000.JPG"));
+    EXPECT_EQ(child<QLineEdit>(&win(), "edtExample")->text(), QStringLiteral("IMG_1.JPG"));
+    EXPECT_EQ(child<QLabel>(&win(), "lblSampleResult")->text(), QStringLiteral("Result: 2024-07-14 000.JPG"));
     selectRow(0);
     m_dialogs.thenOk([](QDialog& dialog) {
         child<QRadioButton>(&dialog, "rbEnd")->setChecked(true);
@@ -139,12 +141,16 @@ TEST_F(TemplateWindow, ColumnNamesTheSourcesSortsByDateTakenAndGoRenames)
     EXPECT_EQ(newNameCell("b.jpg"), QStringLiteral("01 20210505.jpg"));
     EXPECT_EQ(newNameCell("c.jpg"), QStringLiteral("02 20230303.jpg"));
     EXPECT_EQ(newNameCell("a.jpg"), QStringLiteral("03 20240101.jpg"));
-    const QString tip = newNameCell("a.jpg", Qt::ToolTipRole);
+    // The tool tips are rich text made from plain text.
+    const QString tip = QTextDocumentFragment::fromHtml(newNameCell("a.jpg", Qt::ToolTipRole)).toPlainText();
     EXPECT_TRUE(tip.contains(QStringLiteral("taken: 2024-01-01 09:00:00 from Exif.Photo.DateTimeOriginal")))
         << tip.toStdString();
-    const QString failed = newNameCell("notes.txt", Qt::ToolTipRole);
+    const QString failed
+        = QTextDocumentFragment::fromHtml(newNameCell("notes.txt", Qt::ToolTipRole)).toPlainText();
     EXPECT_TRUE(failed.contains(QStringLiteral("no date taken (not a photo, video, audio file or PDF)")))
         << failed.toStdString();
+    // Go asks first, as notes.txt cannot be renamed.
+    m_dialogs.answers = {true};
     go();
     std::vector<std::string> names = work();
     std::erase(names, "_brindlewick_undo.txt");

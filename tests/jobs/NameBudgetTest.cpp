@@ -1,6 +1,8 @@
 // The work of one name is bounded whatever the jobs hold: a regular expression has one budget
 // for all its matches on a name, and the case-insensitive replace takes time linear in the name.
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -26,14 +28,31 @@ TEST(NameBudget, ARegularExpressionThatWouldBacktrackOnEveryCharacterFailsTheNam
 {
     // Each of 4,000 matches tries thousands of ways before the plain 'a' matches: under the
     // library's limit one by one, far beyond any name's budget together.
-    const std::vector<Job> jobs = {makeJob(jobInsert, posBegin, 0, 0, std::string(4000, 'a')),
-        makeJob(jobReplace, replaceRegex, 1, 0, "(a|aa){1,18}!|a", "b")};
-    for (int twice = 0; twice < 2; ++twice) {
-        JobState state;
-        const std::string name = applyAll(jobs, "x.txt", state);
-        EXPECT_EQ(state.failure, "the regular expression needs too much work on this name");
-        EXPECT_EQ(name, std::string(4000, 'a') + "x.txt");
+    // The replacement with case escapes matches in its own loop: the same budget holds there.
+    for (const char* replacement : {"b", "\\U$0"}) {
+        const std::vector<Job> jobs = {makeJob(jobInsert, posBegin, 0, 0, std::string(4000, 'a')),
+            makeJob(jobReplace, replaceRegex, 1, 0, "(a|aa){1,18}!|a", replacement)};
+        for (int twice = 0; twice < 2; ++twice) {
+            JobState state;
+            const std::string name = applyAll(jobs, "x.txt", state);
+            EXPECT_EQ(state.failure, "the regular expression needs too much work on this name")
+                << replacement;
+            EXPECT_EQ(name, std::string(4000, 'a') + "x.txt");
+        }
     }
+}
+
+TEST(NameBudget, EveryThreadStartsANameWithTheWholeBudget)
+{
+    // A new thread's first name through a replacement with case escapes is replaced like any.
+    const Job job = makeJob(jobReplace, replaceRegex, 1, 0, "(\\w+)", "\\U$1");
+    std::string first;
+    std::thread([&] {
+        JobState state;
+        first = "abc";
+        job.applyInPlace(first, state);
+    }).join();
+    EXPECT_EQ(first, "ABC");
 }
 
 struct BudgetCase {

@@ -253,7 +253,7 @@ TEST_P(TemplateJob, PlacesTheFilledTemplate)
 {
     const FileFacts facts = sampleFacts();
     const EntryFacts entry {"Trip", &facts};
-    JobState state {5, {}, &entry};
+    JobState state {5, {}, false, &entry};
     std::string name = GetParam().name;
     GetParam().job.applyInPlace(name, state);
     EXPECT_EQ(state.failure.empty() ? name : state.failure, GetParam().expected);
@@ -284,7 +284,7 @@ TEST(NameTemplate, CounterAdvancesOnlyForNamesMade)
     const EntryFacts entry {"Trip", &facts};
     const Job counted = makeJob(jobTemplate, 6, 0, 0, "{counter}");
     const Job failing = makeJob(jobTemplate, 6, 0, 0, "{counter} {album}");
-    JobState state {1, {}, &entry};
+    JobState state {1, {}, false, &entry};
     std::string name = "a.jpg";
     counted.applyInPlace(name, state);
     EXPECT_EQ(state.counter, 2);
@@ -293,7 +293,7 @@ TEST(NameTemplate, CounterAdvancesOnlyForNamesMade)
     EXPECT_EQ(state.counter, 2);
     EXPECT_EQ(state.failure, "no album tag");
     const Job plain = makeJob(jobTemplate, 6, 0, 0, "{name}");
-    JobState other {1, {}, &entry};
+    JobState other {1, {}, false, &entry};
     plain.applyInPlace(name, other);
     EXPECT_EQ(other.counter, 1);
 }

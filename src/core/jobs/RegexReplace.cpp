@@ -56,6 +56,15 @@ int countStep(pcre2_callout_block*, void*)
     return 0;
 }
 
+/// Whether a match ended because the name's budget or one of the library's limits ran out.
+bool limitReached(int rc)
+{
+    return rc == PCRE2_ERROR_CALLOUT || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT
+        || rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_JIT_STACKLIMIT;
+}
+
+constexpr const char* kTooMuchWork = "the regular expression needs too much work on this name";
+
 pcre2_match_context* matchContext()
 {
     static pcre2_match_context* const context = [] {
@@ -489,7 +498,7 @@ bool RegexReplace::apply(std::string& name, std::string& failure) const
     if (!m_code)
         return false;
     if (!m_pieces.empty())
-        return applyWithCase(name);
+        return applyWithCase(name, failure);
     ThreadBuffers& buffers = threadBuffers();
     pcre2_match_data* md = buffers.withPairs(captureCount(m_code) + 1);
     if (!md)
@@ -514,9 +523,8 @@ bool RegexReplace::apply(std::string& name, std::string& failure) const
             break;
         out.resize(outLength + 1); // the length asked for, and room for the closing zero
     }
-    if (rc == PCRE2_ERROR_CALLOUT || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT
-        || rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_JIT_STACKLIMIT) {
-        failure = "the regular expression needs too much work on this name";
+    if (limitReached(rc)) {
+        failure = kTooMuchWork;
         return false;
     }
     if (rc <= 0)
@@ -525,8 +533,10 @@ bool RegexReplace::apply(std::string& name, std::string& failure) const
     return true;
 }
 
-bool RegexReplace::applyWithCase(std::string& name) const
+bool RegexReplace::applyWithCase(std::string& name, std::string& failure) const
 {
+    // One budget for every match of the name, as for a substitution without case escapes.
+    t_stepsLeft = kStepBudget;
     ThreadBuffers& buffers = threadBuffers();
     const std::uint32_t pairs = captureCount(m_code) + 1;
     pcre2_match_data* md = buffers.withPairs(pairs);
@@ -598,8 +608,11 @@ bool RegexReplace::applyWithCase(std::string& name) const
             options = 0;
             continue;
         }
-        if (rc < 0)
+        if (rc < 0) {
+            if (limitReached(rc))
+                failure = kTooMuchWork;
             return false;
+        }
         const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
         if (ov[0] < copied || ov[1] < ov[0])
             return false; // \K moved the start: not a replace this code makes

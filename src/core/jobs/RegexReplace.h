@@ -58,7 +58,7 @@ public:
     static constexpr std::uint32_t kStepBudget = 2'000'000;
 
 private:
-    bool applyWithCase(std::string& name) const;
+    bool applyWithCase(std::string& name, std::string& failure) const;
 
     std::string m_pattern;
     std::string m_replacement;

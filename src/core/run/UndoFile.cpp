@@ -680,7 +680,6 @@ private:
             return true;
         }
         ++m_result.folders;
-        const std::string file = withSeparator(at.path()) + std::string(kUndoFileName);
         if (undoPairs(dirFd, m_content, readStat, file, m_host, m_result) != 0)
             m_withErrors.push_back({at.relativePath(), at.path(), readStat});
         else if (!removeUndoFile(dirFd, readStat, at.path(), m_host))

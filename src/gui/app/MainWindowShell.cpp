@@ -119,8 +119,12 @@ void MainWindow::addShortcuts()
     auto* clear = new QAction(QStringLiteral("C&lear Job List"), this);
     clear->setObjectName(QStringLiteral("cmClearJobList"));
     connect(clear, &QAction::triggered, this, &MainWindow::clearJobList);
-    ui->cmFile->insertAction(ui->sepSendTo, saveAs);
-    ui->cmFile->insertAction(ui->sepSendTo, clear);
+    // Right after Save, whatever the menu holds further down.
+    const QList<QAction*> fileItems = ui->cmFile->actions();
+    const qsizetype save = fileItems.indexOf(ui->cmSaveJobList);
+    QAction* const next = save >= 0 && save + 1 < fileItems.size() ? fileItems[save + 1] : ui->sepSendTo;
+    ui->cmFile->insertAction(next, saveAs);
+    ui->cmFile->insertAction(next, clear);
 
     // Keys of the window without a menu item of their own.
     const auto windowKey = [this](const char* name, const QList<QKeySequence>& keys, auto slot) {
