@@ -131,7 +131,8 @@ listing() { (cd "$work" && ls -1); }
 before=$(listing)
 run --version | grep -q "Brindlewick v$version" || fail "brindlewick-cli --version"
 simulated=$(run -j "$scratch/lower.xml" -n "$work") || fail "simulate exited $?"
-[[ $simulated == *"~ holiday beach.jpg"* && $simulated == *"~ img_0001.jpg"* ]] || fail "simulation: $simulated"
+[[ $simulated == *"Holiday Beach.JPG -> holiday beach.jpg"* && $simulated == *"IMG_0001.JPG -> img_0001.jpg"* ]] ||
+    fail "simulation: $simulated"
 [ "$(listing)" = "$before" ] || fail "the simulation changed the folder"
 [ "$(run -n --lower "$work")" = "$simulated" ] || fail "the job given as an option simulates otherwise"
 run -j "$scratch/lower.xml" -u -q "$work" || fail "run exited $?"
