@@ -222,7 +222,7 @@ const BadCase kBad[] = {
     {"JpegHeaderOnly", "\xFF\xD8\xFF", ""},
     {"PdfHeaderOnly", "%PDF-1.4\n", ""},
     {"Id3HeaderOnly", "ID3\x04\0\0\x7F\x7F\x7F\x7F", ""},
-    {"MovieBoxOnly", std::string("\0\0\0\x18" "ftypisom\0\0\0\0isom", 24), ""},
+    {"MovieBoxOnly", std::string("\0\0\0\x18" "ftypisom\0\0\0\0isom" "mp41", 24), ""},
 };
 // clang-format on
 

@@ -103,7 +103,7 @@ TEST(EscapeTest, EveryByteStringComesBackAndMakesOneLineWithoutAComment)
 {
     std::mt19937 rng(7);
     const std::string alphabet
-        = std::string("ab#\\ \n\t\r\x01\x7f\xc3\xa9\xff\xe2\x80\xa8\xc2\x85", 20) + '\0';
+        = std::string("ab#\\ \n\t\r\x01\x7f\xc3\xa9\xff\xe2\x80\xa8\xc2\x85", 18) + '\0';
     for (int round = 0; round < 5000; ++round) {
         std::string name;
         const int len = static_cast<int>(rng() % 12);
