@@ -162,9 +162,9 @@ std::string formatDate(const CivilTime& c, std::string_view format)
             out += c.fraction.empty() ? "0" : c.fraction;
             continue;
         }
-        const char spec[3] = {'%', conversion, '\0'};
+        const char field[3] = {'%', conversion, '\0'};
         char buffer[64];
-        const std::size_t n = ::strftime_l(buffer, sizeof buffer, spec, &tm, cLocale);
+        const std::size_t n = ::strftime_l(buffer, sizeof buffer, field, &tm, cLocale);
         out.append(buffer, n);
     }
     return out;
