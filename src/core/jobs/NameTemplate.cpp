@@ -118,6 +118,29 @@ std::string formatDate(const CivilTime& c, std::string_view format)
             out += c.fraction.empty() ? "0" : c.fraction;
             continue;
         }
+        // The numbers, as strftime writes them, without its call: a folder of photos formats
+        // every date again after each edit of the template.
+        const auto number = [&out](int value, int width) {
+            char digits[12];
+            int n = 0;
+            for (unsigned v = static_cast<unsigned>(value); n == 0 || v > 0; v /= 10)
+                digits[n++] = static_cast<char>('0' + v % 10);
+            for (; n < width; ++n)
+                digits[n] = '0';
+            while (n > 0)
+                out += digits[--n];
+        };
+        if (conversion == 'Y' && c.year >= 0) {
+            number(c.year, 1);
+            continue;
+        }
+        if (const std::size_t k = std::string_view("mdHMSj").find(conversion); k != std::string_view::npos) {
+            const int values[] = {c.month, c.day, c.hour, c.minute, c.second, tm.tm_yday + 1};
+            if (values[k] >= 0) {
+                number(values[k], k == 5 ? 3 : 2);
+                continue;
+            }
+        }
         const char field[3] = {'%', conversion, '\0'};
         char buffer[64];
         const std::size_t n = ::strftime_l(buffer, sizeof buffer, field, &tm, cLocale);
