@@ -16,8 +16,8 @@
 namespace brindle::bench
 {
 
-/// Answers Yes, chooses nothing and shows nothing: messages go to standard error and are
-/// counted.
+/// Answers Yes, chooses and types nothing and shows nothing: messages go to standard error
+/// and are counted.
 class SilentDialogs final : public IUserDialogs
 {
 public:
@@ -31,6 +31,7 @@ public:
     QString chooseOpenFile(QWidget*, const FileDialogOptions&) override { return {}; }
     QString chooseSaveFile(QWidget*, const FileDialogOptions&) override { return {}; }
     int execDialog(QDialog&) override { return 0; }
+    QString askText(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
 };
 
 inline double nowMs()

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <random>
 
 #include "common/TestName.h"
@@ -172,6 +173,43 @@ const FillCase kFill[] = {
 
 INSTANTIATE_TEST_SUITE_P(NameTemplate, TemplateFill, ::testing::ValuesIn(kFill),
     [](const ::testing::TestParamInfo<FillCase>& info) { return std::string(info.param.label); });
+
+// The numeric date fields are written without strftime: on random dates of the calendar they
+// must read as strftime writes them.
+TEST(NameTemplate, NumericDateFieldsMatchStrftime)
+{
+    const NameTemplate t = NameTemplate::parse("{taken:%Y|%m|%d|%H|%M|%S|%j|%y}");
+    ASSERT_EQ(t.error(), "");
+    std::mt19937 random(26);
+    for (int i = 0; i < 2000; ++i) {
+        FileFacts facts;
+        CivilTime& c = facts.taken.emplace().time;
+        c.year = std::uniform_int_distribution(1, 9999)(random);
+        c.month = std::uniform_int_distribution(1, 12)(random);
+        c.day = std::uniform_int_distribution(1, 28)(random);
+        c.hour = std::uniform_int_distribution(0, 23)(random);
+        c.minute = std::uniform_int_distribution(0, 59)(random);
+        c.second = std::uniform_int_distribution(0, 59)(random);
+        std::tm tm {};
+        tm.tm_year = c.year - 1900;
+        tm.tm_mon = c.month - 1;
+        tm.tm_mday = c.day;
+        tm.tm_hour = c.hour;
+        tm.tm_min = c.minute;
+        tm.tm_sec = c.second;
+        tm.tm_isdst = -1;
+        std::tm withDay = tm;
+        ::timegm(&withDay); // tm_yday
+        tm.tm_yday = withDay.tm_yday;
+        char expected[64];
+        std::strftime(expected, sizeof expected, "%Y|%m|%d|%H|%M|%S|%j|%y", &tm);
+        const EntryFacts entry {"folder", &facts};
+        std::string out;
+        std::string failure;
+        ASSERT_TRUE(t.fill("a.jpg", &entry, 0, out, failure)) << failure;
+        ASSERT_EQ(out, expected) << c.text();
+    }
+}
 
 TEST(NameTemplate, TheProblemOfAnUnreadableFileIsPartOfTheReason)
 {

@@ -53,14 +53,9 @@ std::ostream& operator<<(std::ostream& os, const ValueCase& c)
 
 std::optional<Fact> factNamed(std::string_view what)
 {
-    static constexpr std::pair<std::string_view, Fact> kNames[] = {{"make", Fact::Make},
-        {"model", Fact::Model}, {"lens", Fact::Lens}, {"iso", Fact::Iso}, {"width", Fact::Width},
-        {"height", Fact::Height}, {"artist", Fact::Artist}, {"albumartist", Fact::AlbumArtist},
-        {"album", Fact::Album}, {"title", Fact::Title}, {"track", Fact::Track}, {"disc", Fact::Disc},
-        {"year", Fact::Year}, {"genre", Fact::Genre}, {"author", Fact::Author}};
-    for (const auto& [name, fact] : kNames) {
-        if (name == what)
-            return fact;
+    for (const FactName& f : kFactNames) {
+        if (f.token == what)
+            return f.fact;
     }
     return std::nullopt;
 }
@@ -94,6 +89,7 @@ TEST_P(SampleValue, IsReadWithItsSource)
 }
 
 // The files were made with ImageMagick, exiv2, ffmpeg, id3v2 and metaflac; tests/data/meta.
+// photo.heic: photo.jpg with another date and model, by make-photo-heic.sh (libheif's heif-enc).
 // clang-format off
 const ValueCase kValues[] = {
     {"photo.jpg", "taken", "2024-07-14 10:22:33.25", "Exif.Photo.DateTimeOriginal"},
@@ -103,6 +99,9 @@ const ValueCase kValues[] = {
     {"photo.jpg", "iso", "200", "Exif.Photo.ISOSpeedRatings"},
     {"photo.jpg", "width", "16", "Exif.Photo.PixelXDimension"},
     {"photo.jpg", "height", "12", "Exif.Photo.PixelYDimension"},
+    {"photo.heic", "taken", "2023-03-05 08:09:10.25", "Exif.Photo.DateTimeOriginal"},
+    {"photo.heic", "make", "Brindle_Optics", "Exif.Image.Make"},
+    {"photo.heic", "model", "Wick H", "Exif.Image.Model"},
     {"digitized.jpg", "taken", "2023-01-02 03:04:05", "Exif.Photo.DateTimeDigitized"},
     {"digitized.jpg", "width", "8", "image header"},
     {"xmp.jpg", "taken", "2022-12-31 23:59:58", "Xmp.exif.DateTimeOriginal"},

@@ -22,6 +22,7 @@ struct TokenInfo {
     std::string_view missing;
 };
 
+/// The tokens of the file and the folder; the metadata tokens are those of kFactNames.
 constexpr TokenInfo kTokens[] = {
     {"name", TemplateToken::Name, "no name before the extension"},
     {"ext", TemplateToken::Ext, "no extension"},
@@ -30,39 +31,32 @@ constexpr TokenInfo kTokens[] = {
     {"modified", TemplateToken::Modified, "no modification time"},
     {"created", TemplateToken::Created, "no creation time"},
     {"taken", TemplateToken::Taken, "no date taken"},
-    {"make", TemplateToken::Make, "no camera make"},
-    {"model", TemplateToken::Model, "no camera model"},
-    {"lens", TemplateToken::Lens, "no lens"},
-    {"iso", TemplateToken::Iso, "no ISO speed"},
-    {"width", TemplateToken::Width, "no image width"},
-    {"height", TemplateToken::Height, "no image height"},
-    {"artist", TemplateToken::Artist, "no artist tag"},
-    {"albumartist", TemplateToken::AlbumArtist, "no album artist tag"},
-    {"album", TemplateToken::Album, "no album tag"},
-    {"title", TemplateToken::Title, "no title"},
-    {"track", TemplateToken::Track, "no track number"},
-    {"disc", TemplateToken::Disc, "no disc number"},
-    {"year", TemplateToken::Year, "no year tag"},
-    {"genre", TemplateToken::Genre, "no genre tag"},
-    {"author", TemplateToken::Author, "no author"},
 };
 
-const TokenInfo* findToken(std::string_view name)
+/// The alternative a token's name stands for.
+std::optional<NameTemplate::Alternative> findToken(std::string_view name)
 {
     for (const TokenInfo& t : kTokens) {
         if (t.name == name)
-            return &t;
+            return NameTemplate::Alternative {t.token, Fact::Count, {}};
     }
-    return nullptr;
+    for (const FactName& f : kFactNames) {
+        if (f.token == name)
+            return NameTemplate::Alternative {TemplateToken::Fact, f.fact, {}};
+    }
+    return std::nullopt;
 }
 
-const TokenInfo& infoOf(TemplateToken token)
+/// The name of a token and why an entry has no value for it.
+std::pair<std::string_view, std::string_view> describe(const NameTemplate::Alternative& a)
 {
+    if (a.token == TemplateToken::Fact && a.fact < Fact::Count)
+        return {factName(a.fact).token, factName(a.fact).missing};
     for (const TokenInfo& t : kTokens) {
-        if (t.token == token)
-            return t;
+        if (t.token == a.token)
+            return {t.name, t.missing};
     }
-    return kTokens[0];
+    return {"\"...\"", ""};
 }
 
 bool isDate(TemplateToken t)
@@ -70,48 +64,10 @@ bool isDate(TemplateToken t)
     return t == TemplateToken::Modified || t == TemplateToken::Created || t == TemplateToken::Taken;
 }
 
-bool takesWidth(TemplateToken t)
+bool takesWidth(const NameTemplate::Alternative& a)
 {
-    return t == TemplateToken::Counter || t == TemplateToken::Track || t == TemplateToken::Disc;
-}
-
-/// The fact a metadata token stands for.
-std::optional<Fact> factOf(TemplateToken t)
-{
-    switch (t) {
-    case TemplateToken::Make:
-        return Fact::Make;
-    case TemplateToken::Model:
-        return Fact::Model;
-    case TemplateToken::Lens:
-        return Fact::Lens;
-    case TemplateToken::Iso:
-        return Fact::Iso;
-    case TemplateToken::Width:
-        return Fact::Width;
-    case TemplateToken::Height:
-        return Fact::Height;
-    case TemplateToken::Artist:
-        return Fact::Artist;
-    case TemplateToken::AlbumArtist:
-        return Fact::AlbumArtist;
-    case TemplateToken::Album:
-        return Fact::Album;
-    case TemplateToken::Title:
-        return Fact::Title;
-    case TemplateToken::Track:
-        return Fact::Track;
-    case TemplateToken::Disc:
-        return Fact::Disc;
-    case TemplateToken::Year:
-        return Fact::Year;
-    case TemplateToken::Genre:
-        return Fact::Genre;
-    case TemplateToken::Author:
-        return Fact::Author;
-    default:
-        return std::nullopt;
-    }
+    return a.token == TemplateToken::Counter
+        || (a.token == TemplateToken::Fact && (a.fact == Fact::Track || a.fact == Fact::Disc));
 }
 
 /// The date conversions a format may use: those that need no time zone.
@@ -161,6 +117,29 @@ std::string formatDate(const CivilTime& c, std::string_view format)
         if (conversion == 'f') {
             out += c.fraction.empty() ? "0" : c.fraction;
             continue;
+        }
+        // The numbers, as strftime writes them, without its call: a folder of photos formats
+        // every date again after each edit of the template.
+        const auto number = [&out](int value, int width) {
+            char digits[12];
+            int n = 0;
+            for (unsigned v = static_cast<unsigned>(value); n == 0 || v > 0; v /= 10)
+                digits[n++] = static_cast<char>('0' + v % 10);
+            for (; n < width; ++n)
+                digits[n] = '0';
+            while (n > 0)
+                out += digits[--n];
+        };
+        if (conversion == 'Y' && c.year >= 0) {
+            number(c.year, 1);
+            continue;
+        }
+        if (const std::size_t k = std::string_view("mdHMSj").find(conversion); k != std::string_view::npos) {
+            const int values[] = {c.month, c.day, c.hour, c.minute, c.second, tm.tm_yday + 1};
+            if (values[k] >= 0) {
+                number(values[k], k == 5 ? 3 : 2);
+                continue;
+            }
         }
         const char field[3] = {'%', conversion, '\0'};
         char buffer[64];
@@ -242,8 +221,8 @@ bool Parser::parseToken(NameTemplate::Part& part)
             const std::size_t close = m_text.find('"', m_at + 1);
             if (close == std::string_view::npos)
                 return fail("a quoted text without its closing quote", start);
-            part.alternatives.push_back(
-                {TemplateToken::Literal, std::string(m_text.substr(m_at + 1, close - m_at - 1))});
+            part.alternatives.push_back({TemplateToken::Literal, Fact::Count,
+                std::string(m_text.substr(m_at + 1, close - m_at - 1))});
             m_at = close + 1;
         } else {
             while (m_at < m_text.size() && m_text[m_at] != '|' && m_text[m_at] != ':' && m_text[m_at] != '}')
@@ -251,10 +230,10 @@ bool Parser::parseToken(NameTemplate::Part& part)
             const std::string_view name = m_text.substr(start, m_at - start);
             if (name.empty())
                 return fail("an empty token", start);
-            const TokenInfo* info = findToken(name);
-            if (!info)
-                return fail("unknown token {" + std::string(name) + "}", start);
-            part.alternatives.push_back({info->token, {}});
+            const std::optional<NameTemplate::Alternative> token = findToken(name);
+            if (!token)
+                return fail(std::string("unknown token {").append(name) + "}", start);
+            part.alternatives.push_back(*token);
         }
         if (m_at >= m_text.size())
             return fail("a \"{\" without its \"}\"", open);
@@ -285,9 +264,9 @@ bool Parser::parseFormat(NameTemplate::Part& part, std::size_t formatAt)
         if (a.token == TemplateToken::Literal)
             continue;
         date = date || isDate(a.token);
-        width = width || takesWidth(a.token);
-        if (part.hasFormat && !isDate(a.token) && !takesWidth(a.token))
-            return fail("{" + std::string(infoOf(a.token).name) + "} takes no format", formatAt);
+        width = width || takesWidth(a);
+        if (part.hasFormat && !isDate(a.token) && !takesWidth(a))
+            return fail(std::string("{").append(describe(a).first) + "} takes no format", formatAt);
     }
     if (date && width)
         return fail("a date and a number cannot share a format", formatAt);
@@ -369,10 +348,9 @@ Lookup lookUp(const NameTemplate::Part& part, const NameTemplate::Alternative& a
         }
         break;
     }
-    default: {
-        const std::optional<Fact> fact = factOf(a.token);
-        if (facts && fact && !facts->value(*fact).value.empty()) {
-            const FactValue& v = facts->value(*fact);
+    case TemplateToken::Fact: {
+        if (facts && a.fact < Fact::Count && !facts->value(a.fact).value.empty()) {
+            const FactValue& v = facts->value(a.fact);
             r.value = v.value;
             if (part.width > 0) {
                 if (const auto n = std::string_view(v.value).find_first_not_of("0123456789");
@@ -385,11 +363,12 @@ Lookup lookUp(const NameTemplate::Part& part, const NameTemplate::Alternative& a
     }
     }
     if (r.value.empty()) {
-        r.missing = infoOf(a.token).missing;
-        const bool fromFile = isDate(a.token) || factOf(a.token).has_value();
+        r.missing = describe(a).second;
+        const bool fromFile = isDate(a.token) || a.token == TemplateToken::Fact;
         if (fromFile && !facts)
             r.missing += " (no file)";
-        else if ((factOf(a.token) || a.token == TemplateToken::Taken) && !facts->problem.empty())
+        else if ((a.token == TemplateToken::Fact || a.token == TemplateToken::Taken)
+            && !facts->problem.empty())
             r.missing += " (" + facts->problem + ")";
     } else if (r.source.starts_with("the ")) {
         r.source = r.value + " from " + r.source;
@@ -398,11 +377,6 @@ Lookup lookUp(const NameTemplate::Part& part, const NameTemplate::Alternative& a
 }
 
 } // namespace
-
-std::string_view NameTemplate::tokenName(TemplateToken token)
-{
-    return token == TemplateToken::Literal ? std::string_view("\"...\"") : infoOf(token).name;
-}
 
 NameTemplate NameTemplate::parse(std::string_view text)
 {
@@ -422,7 +396,7 @@ NameTemplate NameTemplate::parse(std::string_view text)
                 t.m_need = t.m_need | FactsNeed::Contents;
             else if (isDate(a.token))
                 t.m_need = t.m_need | FactsNeed::Dates;
-            else if (factOf(a.token))
+            else if (a.token == TemplateToken::Fact)
                 t.m_need = t.m_need | FactsNeed::Contents;
         }
     }
@@ -460,16 +434,15 @@ bool NameTemplate::fill(std::string_view name, const EntryFacts* entry, std::int
 std::vector<std::string> NameTemplate::sources(std::string_view name, const EntryFacts* entry) const
 {
     std::vector<std::string> lines;
-    std::vector<TemplateToken> seen;
+    std::vector<Alternative> seen;
     for (const Part& part : m_parts) {
         for (const Alternative& a : part.alternatives) {
             if (a.token == TemplateToken::Literal || a.token == TemplateToken::Counter
-                || std::find(seen.begin(), seen.end(), a.token) != seen.end())
+                || std::find(seen.begin(), seen.end(), a) != seen.end())
                 continue;
-            seen.push_back(a.token);
+            seen.push_back(a);
             const Lookup r = lookUp(part, a, name, entry, 0);
-            lines.push_back(
-                std::string(infoOf(a.token).name) + ": " + (r.value.empty() ? r.missing : r.source));
+            lines.push_back(std::string(describe(a).first) + ": " + (r.value.empty() ? r.missing : r.source));
         }
     }
     return lines;

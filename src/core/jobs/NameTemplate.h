@@ -19,7 +19,8 @@ struct EntryFacts {
     const FileFacts* facts = nullptr;
 };
 
-/// The tokens of a template.
+/// The tokens of a template: those of the file and the folder, and the metadata facts (Fact,
+/// which names them).
 enum class TemplateToken : std::uint8_t {
     Name,
     Ext,
@@ -28,21 +29,7 @@ enum class TemplateToken : std::uint8_t {
     Modified,
     Created,
     Taken,
-    Make,
-    Model,
-    Lens,
-    Iso,
-    Width,
-    Height,
-    Artist,
-    AlbumArtist,
-    Album,
-    Title,
-    Track,
-    Disc,
-    Year,
-    Genre,
-    Author,
+    Fact, ///< a fact of the file's metadata
     Literal, ///< a quoted text, the last alternative of a token
 };
 
@@ -57,7 +44,11 @@ public:
     /// One alternative of a token.
     struct Alternative {
         TemplateToken token = TemplateToken::Literal;
+        /// Which fact, for TemplateToken::Fact.
+        brindle::Fact fact = brindle::Fact::Count;
         std::string literal;
+
+        bool operator==(const Alternative&) const = default;
     };
     /// Literal text followed by a token (alternatives empty: the text alone).
     struct Part {
@@ -90,9 +81,6 @@ public:
     /// ("taken: 2024-07-14 10:22:33 from Exif.Photo.DateTimeOriginal"), or why it has none,
     /// one line each, every token once.
     std::vector<std::string> sources(std::string_view name, const EntryFacts* entry) const;
-
-    /// The token's name in a template ("taken").
-    static std::string_view tokenName(TemplateToken token);
 
 private:
     std::string m_text;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,46 @@ enum class Fact : std::uint8_t {
 };
 
 inline constexpr std::size_t kFactCount = static_cast<std::size_t>(Fact::Count);
+
+/// A fact's token in a template ("albumartist") and why an entry has no value for it.
+struct FactName {
+    Fact fact;
+    std::string_view token;
+    std::string_view missing;
+};
+
+/// Every fact in the order of Fact: the one list of the metadata tokens.
+inline constexpr FactName kFactNames[] = {
+    {Fact::Make, "make", "no camera make"},
+    {Fact::Model, "model", "no camera model"},
+    {Fact::Lens, "lens", "no lens"},
+    {Fact::Iso, "iso", "no ISO speed"},
+    {Fact::Width, "width", "no image width"},
+    {Fact::Height, "height", "no image height"},
+    {Fact::Artist, "artist", "no artist tag"},
+    {Fact::AlbumArtist, "albumartist", "no album artist tag"},
+    {Fact::Album, "album", "no album tag"},
+    {Fact::Title, "title", "no title"},
+    {Fact::Track, "track", "no track number"},
+    {Fact::Disc, "disc", "no disc number"},
+    {Fact::Year, "year", "no year tag"},
+    {Fact::Genre, "genre", "no genre tag"},
+    {Fact::Author, "author", "no author"},
+};
+
+static_assert(std::size(kFactNames) == kFactCount);
+static_assert([] {
+    for (std::size_t i = 0; i < kFactCount; ++i) {
+        if (kFactNames[i].fact != static_cast<Fact>(i))
+            return false;
+    }
+    return true;
+}());
+
+inline const FactName& factName(Fact fact)
+{
+    return kFactNames[static_cast<std::size_t>(fact)];
+}
 
 /// One value with where it came from ("Exif.Image.Make", "ID3v2 TPE1").
 struct FactValue {

@@ -184,11 +184,15 @@ bool NewNames::isManual(std::uint32_t i) const
     return std::binary_search(manual.begin(), manual.end(), i);
 }
 
-std::string_view NewNames::source(std::uint32_t i) const
+std::string NewNames::source(std::uint32_t i, std::string_view name) const
 {
-    const auto at = std::lower_bound(sources.begin(), sources.end(), i,
-        [](const std::pair<std::uint32_t, std::string>& r, std::uint32_t e) { return r.first < e; });
-    return at == sources.end() || at->first != i ? std::string_view() : std::string_view(at->second);
+    using Read = std::pair<std::uint32_t, std::shared_ptr<const FileFacts>>;
+    const auto at = std::lower_bound(
+        facts.begin(), facts.end(), i, [](const Read& r, std::uint32_t e) { return r.first < e; });
+    if (!templates || at == facts.end() || at->first != i)
+        return {};
+    const EntryFacts entry {folderName, at->second.get()};
+    return templates->of(name, &entry);
 }
 
 void NewNames::add(EntryVerdict verdict, std::string_view newName)
@@ -749,7 +753,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         if (role == Qt::ToolTipRole && (verdict == EntryVerdict::Error || verdict == EntryVerdict::Renamed)) {
             const QString tip = nameForDisplay(
                 verdict == EntryVerdict::Error ? m_names->reason(entry) : m_names->newName(entry));
-            const std::string_view source = m_names->source(entry);
+            const std::string source = m_names->source(entry, name);
             // The values come from the files: shown as plain text, whatever they hold.
             return plainToolTip(source.empty() ? tip : tip + QLatin1Char('\n') + nameForDisplay(source));
         }

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/jobs/TemplateSources.h"
 #include "core/run/FolderReader.h"
 #include "gui/base/LatestTask.h"
 
@@ -72,13 +73,18 @@ struct NewNames {
     std::vector<std::uint32_t> runOrder;
     /// The entries whose new name was given by hand, ascending.
     std::vector<std::uint32_t> manual;
-    /// Where the values of the template jobs come from, by entry number (entries the jobs
-    /// read), one line a value.
-    std::vector<std::pair<std::uint32_t, std::string>> sources;
+    /// Where the values of the template jobs come from, made for one entry when its tool tip
+    /// is asked for (made for every entry, they cost as much as the plan): the templates, the
+    /// folder's name, and what each entry the jobs read holds, by entry number.
+    std::shared_ptr<const TemplateSources> templates;
+    std::string folderName;
+    std::vector<std::pair<std::uint32_t, std::shared_ptr<const FileFacts>>> facts;
 
     std::string_view newName(std::uint32_t i) const;
     std::string_view reason(std::uint32_t i) const;
-    std::string_view source(std::uint32_t i) const;
+    /// Where the values of entry i, now named name, come from, one line a value; empty when
+    /// the jobs read nothing of it.
+    std::string source(std::uint32_t i, std::string_view name) const;
     bool isManual(std::uint32_t i) const;
     /// Appends entry i's result; entries are added in number order.
     void add(EntryVerdict verdict, std::string_view newName = {});

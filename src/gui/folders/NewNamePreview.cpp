@@ -119,7 +119,8 @@ int planFromTable(const ListingTable& table, const std::string& folder, const Ru
 }
 
 std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const RenamePlan& plan, bool sorted,
-    const std::vector<std::uint32_t>& nameOrder, const TemplateSources* sources, std::string_view folderName)
+    const std::vector<std::uint32_t>& nameOrder, std::shared_ptr<const TemplateSources> sources,
+    std::string_view folderName)
 {
     const std::size_t n = table.size();
     // The plan entry of each table entry, found by the tag each plan entry carries.
@@ -154,13 +155,14 @@ std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const Rena
         }
         if (plan.manual(i))
             names->manual.push_back(static_cast<std::uint32_t>(e));
-        if (sources && plan.entry(i).facts) {
-            const EntryFacts facts {folderName, plan.entry(i).facts.get()};
-            names->sources.emplace_back(
-                static_cast<std::uint32_t>(e), sources->of(plan.entry(i).name, &facts));
-        }
+        if (sources && plan.entry(i).facts)
+            names->facts.emplace_back(static_cast<std::uint32_t>(e), plan.entry(i).facts);
     }
     names->names.shrink_to_fit();
+    if (sources && !names->facts.empty()) {
+        names->templates = std::move(sources);
+        names->folderName = folderName;
+    }
     if (sorted) {
         // What the plan does not hold (files outside the mask) follows in name order.
         for (const std::uint32_t e : nameOrder) {
@@ -222,9 +224,9 @@ void NewNamePreview::refresh()
         std::vector<std::uint32_t> nameOrder;
         if (options.sort)
             nameOrder = sortedEntries(*table, colName, false);
-        const TemplateSources sources(jobs);
+        auto sources = std::make_shared<const TemplateSources>(jobs);
         std::shared_ptr<const NewNames> names = newNamesFromPlan(*table, plan, options.sort, nameOrder,
-            sources.empty() ? nullptr : &sources, folderNameOf(folder));
+            sources->empty() ? nullptr : std::move(sources), folderNameOf(folder));
         plan = RenamePlan();
         nameOrder = {};
         // The plan of a large folder leaves megabytes of small free blocks in this thread's

@@ -81,7 +81,7 @@ inline constexpr std::uint32_t kHiddenEntry = 0xFFFFFFFF;
 /// hold get no verdict) and, when the plan sorted its entries, the run's order of the table:
 /// the plan's entries in its order, then the rest in nameOrder. Runs on any thread.
 std::shared_ptr<NewNames> newNamesFromPlan(const ListingTable& table, const RenamePlan& plan, bool sorted,
-    const std::vector<std::uint32_t>& nameOrder, const TemplateSources* sources = nullptr,
+    const std::vector<std::uint32_t>& nameOrder, std::shared_ptr<const TemplateSources> sources = nullptr,
     std::string_view folderName = {});
 
 } // namespace brindle
