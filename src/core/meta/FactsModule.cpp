@@ -1,5 +1,7 @@
 #include "core/meta/FactsModule.h"
 
+#include <filesystem>
+
 #include "core/base/AppDir.h"
 
 namespace brindle
@@ -37,7 +39,8 @@ void FactsModule::readContent(int fd, ContentKind kind, FileFacts& facts) const
 
 std::string FactsModule::installedPath()
 {
-    return getAppDir() + BRINDLE_FACTS_MODULE_DIR "/" + kFactsModuleFileName;
+    const std::filesystem::path path = getAppDir() + BRINDLE_FACTS_MODULE_DIR "/" + kFactsModuleFileName;
+    return path.lexically_normal().string();
 }
 
 const FactsModule& FactsModule::installed()
