@@ -44,7 +44,7 @@ if(BRINDLE_HARDENING AND BRINDLE_DPKG_BUILDFLAGS AND NOT CMAKE_BUILD_TYPE STREQU
 endif()
 
 function(brindle_harden_shipped_targets)
-    foreach(target brindle_core brindle_cli brindlewick-cli brindle_gui brindlewick)
+    foreach(target brindle_core brindlewick_facts brindle_cli brindlewick-cli brindle_gui brindlewick)
         if(TARGET ${target})
             target_link_libraries(${target} PRIVATE brindle_hardening)
         endif()

@@ -106,9 +106,52 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${BRINDLE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The dependency that dpkg-shlibdeps would write for the shared library file library (the one the
+# build found): the line of its major version in the shlibs file of the package that holds it.
+function(brindle_shlibs_dependency out library)
+    set(${out} "" PARENT_SCOPE)
+    get_filename_component(real ${library} REALPATH)
+    get_filename_component(file ${real} NAME)
+    if(NOT file MATCHES "^(lib[^.]+)\\.so\\.([0-9]+)")
+        message(WARNING "No soname version in ${real}: the package will not depend on it")
+        return()
+    endif()
+    set(pattern "${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ")
+    execute_process(COMMAND dpkg-query -S ${real} OUTPUT_VARIABLE owner RESULT_VARIABLE result ERROR_QUIET
+        OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(result EQUAL 0)
+        string(REGEX REPLACE ": .*" "" package "${owner}")
+        execute_process(COMMAND dpkg-query --control-show ${package} shlibs OUTPUT_VARIABLE shlibs
+            RESULT_VARIABLE result ERROR_QUIET)
+    endif()
+    if(NOT result EQUAL 0)
+        message(WARNING "No package's shlibs file names ${real}: the package will not depend on it")
+        return()
+    endif()
+    string(REPLACE "\n" ";" lines "${shlibs}")
+    foreach(line IN LISTS lines)
+        string(FIND "${line}" "${pattern}" at)
+        if(at EQUAL 0)
+            string(LENGTH "${pattern}" length)
+            string(SUBSTRING "${line}" ${length} -1 dependency)
+            set(${out} "${dependency}" PARENT_SCOPE)
+            return()
+        endif()
+    endforeach()
+    message(WARNING "The shlibs file of ${package} has no line for ${pattern}")
+endfunction()
+
 # Qt loads the SVG image format as a plugin at run time, which dpkg-shlibdeps cannot see; the
-# window's icons are SVG.
+# window's icons are SVG. Nor does it see ICU and libxml2, which the programs load with dlopen
+# on first need (core/base/LazyIcu.h, core/joblist/LazyLibxml2.h).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+foreach(library ${ICU_UC_LIBRARY_RELEASE} ${ICU_I18N_LIBRARY_RELEASE} ${LIBXML2_LIBRARY})
+    brindle_shlibs_dependency(dependency ${library})
+    string(FIND "${CPACK_DEBIAN_PACKAGE_DEPENDS}, " ", ${dependency}, " known)
+    if(dependency AND known EQUAL -1)
+        string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${dependency}")
+    endif()
+endforeach()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The synopsis line is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the long description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Brindlewick renames the files of a folder, and on request of its subfolders,

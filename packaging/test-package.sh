@@ -73,7 +73,8 @@ for f in usr/bin/brindlewick usr/bin/brindlewick-cli usr/share/brindlewick/help/
     usr/share/doc/brindlewick/copyright usr/share/doc/brindlewick/changelog.gz \
     usr/share/man/man1/brindlewick.1.gz usr/share/man/man1/brindlewick-cli.1.gz \
     usr/share/bash-completion/completions/brindlewick-cli usr/share/zsh/vendor-completions/_brindlewick-cli \
-    usr/share/fish/vendor_completions.d/brindlewick-cli.fish; do
+    usr/share/fish/vendor_completions.d/brindlewick-cli.fish \
+    "usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/brindlewick/brindlewick-facts.so"; do
     [ -f "$root/$f" ] || fail "the package has no /$f"
 done
 for page in packaging/man/*.1; do
@@ -88,10 +89,11 @@ grep -qxF 'Exec="/usr/bin/brindlewick" %F' "$root/usr/share/Thunar/sendto/brindl
 grep -qxF "Exec='/usr/bin/brindlewick' %F" "$root/usr/share/nemo/actions/brindlewick.nemo_action" ||
     fail "the Nemo action does not start /usr/bin/brindlewick"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libqt6widgets6 libqt6svg6 libxml2 libicu; do
+for lib in libc6 libqt6widgets6 libqt6svg6 libxml2 libicu libexiv2 libtag libpoppler-cpp libmediainfo; do
     [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
-if ldd "$root/usr/bin/brindlewick" "$root/usr/bin/brindlewick-cli" | grep -q 'not found'; then
+module="$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/brindlewick/brindlewick-facts.so"
+if ldd "$root/usr/bin/brindlewick" "$root/usr/bin/brindlewick-cli" "$module" | grep -q 'not found'; then
     fail "a library of the programs is missing"
 fi
 [ "$failures" -eq 0 ] && pass "files, entries and Depends ($depends)"
@@ -143,7 +145,11 @@ run --undo -q "$work" >/dev/null || fail "undo exited $?"
 [ "$(listing)" = "$before" ] || fail "after the undo: $(listing)"
 [ "$(ls -1 "$root/usr/bin")" = "$(printf '%s\n' brindlewick brindlewick-cli)" ] ||
     fail "the program wrote beside itself: $(ls -1 "$root/usr/bin")"
-[ "$failures" -eq 0 ] && pass "simulate, run and undo with the unpacked brindlewick-cli"
+# A photo's camera make, read by the file facts module where the package puts it.
+cp tests/data/meta/photo.jpg "$scratch/photo.jpg"
+made=$(run --template '{make}' --preview "$scratch/photo.jpg" 2>&1) || fail "the camera make: $made"
+[ "$made" = "$scratch/Brindle_Optics.jpg" ] || fail "the camera make: $made"
+[ "$failures" -eq 0 ] && pass "simulate, run, undo and a file fact with the unpacked brindlewick-cli"
 
 if [ "$failures" -ne 0 ]; then
     echo "package test: $failures failed" >&2

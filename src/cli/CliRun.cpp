@@ -4,7 +4,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <iostream>
 #include <string>
 
 #include <sys/stat.h>
@@ -168,8 +167,12 @@ public:
             m_progress->clear();
         // A question is a prompt, not a message: it stands alone on its line.
         printOnStandardError({}, text);
+        // Read through stdio, not iostreams: the program then never pays for setting those up.
         std::string answer;
-        if (!std::getline(std::cin, answer))
+        int c;
+        while ((c = std::getc(stdin)) != EOF && c != '\n')
+            answer += static_cast<char>(c);
+        if (c == EOF && answer.empty())
             return false;
         if (answer.ends_with('\r'))
             answer.pop_back();

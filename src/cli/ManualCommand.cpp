@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <iostream>
 #include <iterator>
 #include <map>
 
@@ -43,7 +42,9 @@ bool isFileArgument(const std::string& path)
 /// The names on standard input, one a line or ended by NUL bytes; empty ones left out.
 std::vector<std::string> namesFromStdin(bool nul)
 {
-    const std::string text(std::istreambuf_iterator<char>(std::cin), {});
+    std::string text;
+    // What could be read is used; a read error ends the input as its end would.
+    (void)readAll(STDIN_FILENO, text);
     std::vector<std::string> names;
     const char end = nul ? '\0' : '\n';
     for (std::size_t at = 0; at < text.size();) {

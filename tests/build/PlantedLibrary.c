@@ -1,8 +1,8 @@
 /* A stand-in for libxml2.so.2 that a test plants in a folder to see whether a program loads it.
  * It carries libxml2's version nodes and the data symbols a program copies at load time, so
  * the loader accepts it in place of the real library; its constructor then leaves a marker
- * file in the current folder. The functions are never called: the test only asks for
- * --version. */
+ * file in the current folder. The functions are never called: it lacks them, so the program
+ * refuses it when it looks them up. */
 
 #include <fcntl.h>
 #include <stddef.h>

@@ -1,6 +1,8 @@
 // The template job on the command line: --template with its positions, --sort taken, and
 // --preview of a file.
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -18,12 +20,17 @@ using test::ProcessResult;
 using test::runProcess;
 using test::TempTree;
 
-std::string sample(const std::string& name)
+std::string bytesOf(const std::string& path)
 {
-    std::ifstream in(std::string(BRINDLE_TEST_DATA) + "/meta/" + name, std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::string sample(const std::string& name)
+{
+    return bytesOf(std::string(BRINDLE_TEST_DATA) + "/meta/" + name);
 }
 
 std::string photoTaken(const std::string& exifDate)
@@ -171,6 +178,22 @@ TEST(CliTemplate, AnInvalidTemplateInAJobListStopsTheRun)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "brindlewick-cli: Invalid template in job 1: a \"{\" without its \"}\" at offset 0\n");
     EXPECT_EQ(tree.list("F"), std::vector<std::string> {"a.jpg"});
+}
+
+TEST(CliTemplate, WithoutItsFactsModuleOnlyTheEntriesThatNeedFactsFail)
+{
+    // A copy of the program in a folder of its own has no module where it looks for one.
+    TempTree tree;
+    tree.file("bin/brindlewick-cli", bytesOf(BRINDLE_CLI));
+    ASSERT_EQ(::chmod(tree.at("bin/brindlewick-cli").c_str(), 0755), 0);
+    tree.file("F/a.jpg", sample("photo.jpg"));
+    tree.file("F/b.txt", "text");
+    const ProcessResult r = runProcess({tree.at("bin/brindlewick-cli"), "--template", "{make|\"none\"}",
+        "--upper", "--no-undo-file", tree.at("F")});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("a.jpg"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("file facts cannot be read: " + tree.at("lib/")), std::string::npos) << r.err;
+    EXPECT_EQ(tree.list("F"), (std::vector<std::string> {"NONE.TXT", "a.jpg"}));
 }
 
 } // namespace

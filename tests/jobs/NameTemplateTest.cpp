@@ -228,6 +228,25 @@ TEST(NameTemplate, TheProblemOfAnUnreadableFileIsPartOfTheReason)
     EXPECT_EQ(out, "2020-01-01");
 }
 
+TEST(NameTemplate, WithoutTheFactsModuleNoOtherValueStandsIn)
+{
+    // Every file would otherwise get the stand-in: a broken installation must not look like
+    // files without metadata.
+    FileFacts facts;
+    facts.contentsRead = true;
+    facts.problem = std::string(kFactsUnavailable) + "brindlewick-facts.so: cannot open shared object file";
+    facts.modified = TimeValue {*CivilTime::parse("2020-01-01"), "file modification time"};
+    const EntryFacts entry {"f", &facts};
+    std::string out;
+    std::string failure;
+    EXPECT_FALSE(NameTemplate::parse("{make|\"none\"}").fill("a.jpg", &entry, 0, out, failure));
+    EXPECT_EQ(failure, "no camera make (" + facts.problem + ")");
+    EXPECT_FALSE(NameTemplate::parse("{taken|modified}").fill("a.jpg", &entry, 0, out, failure));
+    // Values that need no contents are still there.
+    EXPECT_TRUE(NameTemplate::parse("{modified} {name}").fill("a.jpg", &entry, 0, out, failure));
+    EXPECT_EQ(out, "2020-01-01 a");
+}
+
 TEST(NameTemplate, SourcesNameEachValueAndWhereItCameFrom)
 {
     const FileFacts facts = sampleFacts();

@@ -1,9 +1,5 @@
 #include "core/joblist/JobListFile.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-#include <libxml/xmlerror.h>
-
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -19,6 +15,7 @@
 #include "core/base/Fd.h"
 #include "core/base/FileIo.h"
 #include "core/joblist/JobXml.h"
+#include "core/joblist/LazyLibxml2.h"
 #include "core/joblist/XmlText.h"
 #include "core/jobs/JobStringLimit.h"
 #include "core/jobs/Utf8Chars.h"
@@ -32,10 +29,10 @@ namespace
 constexpr std::string_view kCrLf = "\r\n";
 
 struct DocFree {
-    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+    void operator()(xmlDoc* d) const { lazy::xmlFreeDoc(d); }
 };
 struct CtxtFree {
-    void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
+    void operator()(xmlParserCtxt* c) const { lazy::xmlFreeParserCtxt(c); }
 };
 using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
 
@@ -58,8 +55,8 @@ bool isElementNamed(const xmlNode* node, std::string_view name)
 class ErrorCapture
 {
 public:
-    ErrorCapture() { xmlSetStructuredErrorFunc(this, &ErrorCapture::handle); }
-    ~ErrorCapture() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+    ErrorCapture() { lazy::xmlSetStructuredErrorFunc(this, &ErrorCapture::handle); }
+    ~ErrorCapture() { lazy::xmlSetStructuredErrorFunc(nullptr, nullptr); }
     ErrorCapture(const ErrorCapture&) = delete;
     ErrorCapture& operator=(const ErrorCapture&) = delete;
 
@@ -164,7 +161,7 @@ void refuseDoctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*
 {
     auto* ctxt = static_cast<xmlParserCtxt*>(context);
     ctxt->_private = &doctypeSeen;
-    xmlStopParser(ctxt);
+    lazy::xmlStopParser(ctxt);
 }
 
 /// The units of the bytes as the XML declaration sees them: one byte each, or two or four in
@@ -308,8 +305,12 @@ ParseOutcome parse(std::string_view bytes, const std::string& fileName, const ch
         out.error = kMsgDocumentEmpty;
         return out;
     }
+    if (const std::string& unloadable = lazy::libxml2LoadError(); !unloadable.empty()) {
+        out.error = std::string(kMsgXmlError) + unloadable;
+        return out;
+    }
     ErrorCapture capture;
-    std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
+    std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(lazy::xmlNewParserCtxt());
     if (!ctxt) {
         out.error = std::string(kMsgXmlError) + "out of memory";
         return out;
@@ -320,7 +321,7 @@ ParseOutcome parse(std::string_view bytes, const std::string& fileName, const ch
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE
         | (forcedEncoding ? XML_PARSE_IGNORE_ENC : 0);
     ctxt->sax->internalSubset = &refuseDoctype;
-    out.doc.reset(xmlCtxtReadMemory(
+    out.doc.reset(lazy::xmlCtxtReadMemory(
         ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), fileName.c_str(), forcedEncoding, options));
     if (ctxt->_private == &doctypeSeen) {
         out.doc.reset();
@@ -441,7 +442,7 @@ Result<std::vector<Job>> loadJobs(std::string_view bytes, const std::string& fil
     const xmlDoc* doc = parsed.doc.get();
     if (!doc->children)
         return Error {std::string(kMsgDocumentEmpty)};
-    const xmlNode* root = xmlDocGetRootElement(doc);
+    const xmlNode* root = lazy::xmlDocGetRootElement(doc);
     if (!root)
         return Error {std::string(kMsgDocumentElementNil)};
     if (qualifiedName(root) != "brindlewick")

@@ -1,8 +1,7 @@
 #include "core/joblist/JobXml.h"
 
-#include <libxml/tree.h>
-
 #include "core/base/Numbers.h"
+#include "core/joblist/LazyLibxml2.h"
 #include "core/joblist/XmlText.h"
 
 namespace brindle
@@ -46,7 +45,7 @@ bool loadJobFromXmlNode(Job& job, const _xmlNode* node)
             name = reinterpret_cast<const char*>(attr->ns->prefix) + (":" + name);
         // The parser has decoded the file by its declaration and resolved every reference: the
         // value is UTF-8, the program's own text, and is used as it comes.
-        xmlChar* raw = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attr));
+        xmlChar* raw = lazy::xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attr));
         const std::string_view utf8 = raw ? reinterpret_cast<const char*>(raw) : "";
         // A number that is not a 32-bit whole number reads as 0.
         if (name == "type")
@@ -61,7 +60,7 @@ bool loadJobFromXmlNode(Job& job, const _xmlNode* node)
             work.str1 = utf8;
         else if (name == "str2")
             work.str2 = utf8;
-        xmlFree(raw);
+        lazy::xmlFree(raw);
     }
     if (work.jobType == jobNone)
         return false;

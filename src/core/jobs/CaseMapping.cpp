@@ -1,8 +1,8 @@
 #include "core/jobs/CaseMapping.h"
 
 #include <unicode/stringoptions.h>
-#include <unicode/ucasemap.h>
 
+#include "core/base/LazyIcu.h"
 #include "core/jobs/Utf8Chars.h"
 
 namespace brindle
@@ -86,18 +86,18 @@ struct CaseMaps {
     CaseMaps()
     {
         UErrorCode status = U_ZERO_ERROR;
-        plain = ucasemap_open("", 0, &status);
+        plain = lazy::ucasemap_open("", 0, &status);
         status = U_ZERO_ERROR;
         // The whole word is one title-case unit, and its first character is the one title-cased,
         // letter or not, as normalised case has always done ("2nd" stays "2nd").
-        title = ucasemap_open("", U_TITLECASE_WHOLE_STRING | U_TITLECASE_NO_BREAK_ADJUSTMENT, &status);
+        title = lazy::ucasemap_open("", U_TITLECASE_WHOLE_STRING | U_TITLECASE_NO_BREAK_ADJUSTMENT, &status);
     }
     CaseMaps(const CaseMaps&) = delete;
     CaseMaps& operator=(const CaseMaps&) = delete;
     ~CaseMaps()
     {
-        ucasemap_close(plain);
-        ucasemap_close(title);
+        lazy::ucasemap_close(plain);
+        lazy::ucasemap_close(title);
     }
 };
 
@@ -126,9 +126,9 @@ void appendMapped(std::string_view text, Mapping how, std::string& out)
         const auto src = static_cast<std::int32_t>(text.size());
         char* dest = out.data() + start;
         const std::int32_t n = how == Mapping::Upper
-            ? ucasemap_utf8ToUpper(map, dest, room, text.data(), src, &status)
-            : how == Mapping::Lower ? ucasemap_utf8ToLower(map, dest, room, text.data(), src, &status)
-                                    : ucasemap_utf8ToTitle(map, dest, room, text.data(), src, &status);
+            ? lazy::ucasemap_utf8ToUpper(map, dest, room, text.data(), src, &status)
+            : how == Mapping::Lower ? lazy::ucasemap_utf8ToLower(map, dest, room, text.data(), src, &status)
+                                    : lazy::ucasemap_utf8ToTitle(map, dest, room, text.data(), src, &status);
         if (status == U_BUFFER_OVERFLOW_ERROR) {
             room = n;
             continue;

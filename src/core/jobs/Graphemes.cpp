@@ -1,12 +1,10 @@
 #include "core/jobs/Graphemes.h"
 
-#include <unicode/ubrk.h>
-#include <unicode/uchar.h>
-#include <unicode/utext.h>
 #include <unicode/utf8.h>
 
 #include <memory>
 
+#include "core/base/LazyIcu.h"
 #include "core/jobs/Utf8Chars.h"
 
 namespace brindle
@@ -16,7 +14,7 @@ namespace
 {
 
 struct BreakIteratorClose {
-    void operator()(UBreakIterator* it) const { ubrk_close(it); }
+    void operator()(UBreakIterator* it) const { lazy::ubrk_close(it); }
 };
 
 /// One character break iterator per thread: the plan names entries on several threads.
@@ -24,7 +22,7 @@ UBreakIterator* characterBreaks()
 {
     static thread_local std::unique_ptr<UBreakIterator, BreakIteratorClose> it = [] {
         UErrorCode status = U_ZERO_ERROR;
-        UBreakIterator* made = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+        UBreakIterator* made = lazy::ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
         return std::unique_ptr<UBreakIterator, BreakIteratorClose>(U_SUCCESS(status) ? made : nullptr);
     }();
     return it.get();
@@ -39,7 +37,7 @@ bool needsBreakRules(UChar32 c)
     // caller looks out for); above, the property says.
     if (c < 0x300)
         return false;
-    const auto gcb = u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK);
+    const auto gcb = lazy::u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK);
     return gcb != U_GCB_OTHER && gcb != U_GCB_CONTROL && gcb != U_GCB_LF;
 }
 
@@ -92,14 +90,16 @@ template <typename Step> void forEachGrapheme(std::string_view s, Step step)
         }
         UErrorCode status = U_ZERO_ERROR;
         static thread_local UText storage = UTEXT_INITIALIZER;
-        UText* text = utext_openUTF8(&storage, s.data() + i, static_cast<std::int64_t>(end - i), &status);
-        ubrk_setUText(breaks, text, &status);
+        UText* text
+            = lazy::utext_openUTF8(&storage, s.data() + i, static_cast<std::int64_t>(end - i), &status);
+        lazy::ubrk_setUText(breaks, text, &status);
         bool more = true;
         if (U_SUCCESS(status)) {
-            for (std::int32_t b = ubrk_next(breaks); more && b != UBRK_DONE; b = ubrk_next(breaks))
+            for (std::int32_t b = lazy::ubrk_next(breaks); more && b != UBRK_DONE;
+                 b = lazy::ubrk_next(breaks))
                 more = step(i + static_cast<std::size_t>(b));
         }
-        utext_close(text);
+        lazy::utext_close(text);
         if (!more)
             return;
         i = end;

@@ -1,11 +1,11 @@
 #include "core/jobs/Job.h"
 
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
 #include <cstdint>
 #include <vector>
 
+#include "core/base/LazyIcu.h"
 #include "core/jobs/Utf8Chars.h"
 #include "core/jobs/Graphemes.h"
 #include "core/jobs/CaseMapping.h"
@@ -207,7 +207,7 @@ void foldChars(std::string_view s, std::vector<FoldedChar>& out)
             UChar32 cp;
             std::int32_t at = static_cast<std::int32_t>(i);
             U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(s.data()), at, cp);
-            key = static_cast<std::uint32_t>(u_toupper(cp));
+            key = static_cast<std::uint32_t>(lazy::u_toupper(cp));
         }
         out.push_back({key, static_cast<std::uint32_t>(i)});
         i += len;

@@ -304,6 +304,8 @@ struct Lookup {
     std::string value;
     std::string source;
     std::string missing;
+    /// The value could not be looked for: the file facts module cannot be used.
+    bool unavailable = false;
 };
 
 Lookup lookUp(const NameTemplate::Part& part, const NameTemplate::Alternative& a, std::string_view name,
@@ -368,8 +370,10 @@ Lookup lookUp(const NameTemplate::Part& part, const NameTemplate::Alternative& a
         if (fromFile && !facts)
             r.missing += " (no file)";
         else if ((a.token == TemplateToken::Fact || a.token == TemplateToken::Taken)
-            && !facts->problem.empty())
+            && !facts->problem.empty()) {
             r.missing += " (" + facts->problem + ")";
+            r.unavailable = facts->problem.starts_with(kFactsUnavailable);
+        }
     } else if (r.source.starts_with("the ")) {
         r.source = r.value + " from " + r.source;
     }
@@ -415,6 +419,12 @@ bool NameTemplate::fill(std::string_view name, const EntryFacts* entry, std::int
         bool found = false;
         for (const Alternative& a : part.alternatives) {
             Lookup r = lookUp(part, a, name, entry, counter);
+            // Without the module no file has facts: the entry fails rather than be named as
+            // one whose file carries none.
+            if (r.unavailable) {
+                failure = std::move(r.missing);
+                return false;
+            }
             if (!r.value.empty() || a.token == TemplateToken::Literal) {
                 out += r.value;
                 found = true;

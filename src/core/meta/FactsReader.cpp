@@ -9,19 +9,13 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <thread>
 
 #include "core/meta/ContentKind.h"
-#include "core/meta/ContentReaders.h"
+#include "core/meta/FactsModule.h"
 
 namespace brindle
 {
-
-std::string descriptorPath(int fd)
-{
-    return "/proc/self/fd/" + std::to_string(fd);
-}
 
 // ---- the cache ----
 
@@ -84,7 +78,7 @@ struct OwnedFd {
 
 } // namespace
 
-void readContentFacts(int fd, FileFacts& facts)
+void readContentFacts(int fd, FileFacts& facts, const FactsModule& module)
 {
     facts.contentsRead = true;
     char head[kSniffBytes];
@@ -94,29 +88,17 @@ void readContentFacts(int fd, FileFacts& facts)
         return;
     }
     const ContentKind kind = contentKind(std::string_view(head, static_cast<std::size_t>(got)));
-    try {
-        switch (kind) {
-        case ContentKind::Image:
-            readImageFacts(fd, facts);
-            break;
-        case ContentKind::Audio:
-            readAudioFacts(fd, facts);
-            break;
-        case ContentKind::Video:
-            readVideoFacts(fd, facts);
-            break;
-        case ContentKind::Document:
-            readDocumentFacts(fd, facts);
-            break;
-        case ContentKind::Unknown:
-            facts.problem = "not a photo, video, audio file or PDF";
-            break;
-        }
-    } catch (const std::exception& e) {
-        facts.problem = std::string("damaged metadata: ") + e.what();
-    } catch (...) {
-        facts.problem = "damaged metadata";
+    // A file of no kind the readers know never loads them.
+    if (kind == ContentKind::Unknown) {
+        facts.problem = "not a photo, video, audio file or PDF";
+        return;
     }
+    module.readContent(fd, kind, facts);
+}
+
+void readContentFacts(int fd, FileFacts& facts)
+{
+    readContentFacts(fd, facts, FactsModule::installed());
 }
 
 std::shared_ptr<const FileFacts> readFileFacts(

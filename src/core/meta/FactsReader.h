@@ -65,7 +65,12 @@ std::shared_ptr<const FileFacts> readFileFacts(
 void readFactsInParallel(int dirFd, const std::vector<std::string_view>& names, FactsNeed need,
     FactsCache* cache, std::vector<std::shared_ptr<const FileFacts>>& out);
 
-/// The metadata of the contents of the regular file open as fd, added to facts.
+class FactsModule;
+
+/// The metadata of the contents of the regular file open as fd, added to facts, read by the
+/// file facts module installed with the program.
 void readContentFacts(int fd, FileFacts& facts);
+/// The same, read by module.
+void readContentFacts(int fd, FileFacts& facts, const FactsModule& module);
 
 } // namespace brindle

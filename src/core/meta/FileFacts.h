@@ -110,6 +110,10 @@ struct TimeValue {
     std::string source;
 };
 
+/// How facts.problem begins when the file facts module cannot be used, so that no file's
+/// contents can be read.
+inline constexpr std::string_view kFactsUnavailable = "file facts cannot be read: ";
+
 /// What is known of one file: its dates from the file system and the metadata its contents
 /// carry. A value that is not there is empty; problem says why nothing could be read at all.
 struct FileFacts {

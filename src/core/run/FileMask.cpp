@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include "core/base/LazyIcu.h"
 #include "core/jobs/Utf8Chars.h"
 
 namespace brindle
@@ -33,7 +33,7 @@ inline char32_t foldedCharAt(std::string_view s, std::size_t i, std::size_t& len
     UChar32 cp;
     std::int32_t at = static_cast<std::int32_t>(i);
     U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(s.data()), at, cp);
-    return static_cast<char32_t>(u_foldCase(cp, U_FOLD_CASE_DEFAULT));
+    return static_cast<char32_t>(lazy::u_foldCase(cp, U_FOLD_CASE_DEFAULT));
 }
 
 } // namespace

@@ -10,9 +10,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include "core/base/LazyIcu.h"
 #include "core/jobs/Utf8Chars.h"
 
 namespace brindle
@@ -37,14 +37,14 @@ bool equalIgnoringCase(std::string_view a, std::string_view b)
         const auto c0 = static_cast<unsigned char>(s[at]);
         if (len == 1) {
             ++at;
-            return c0 < 0x80 ? static_cast<std::uint32_t>(u_foldCase(c0, U_FOLD_CASE_DEFAULT))
+            return c0 < 0x80 ? static_cast<std::uint32_t>(lazy::u_foldCase(c0, U_FOLD_CASE_DEFAULT))
                              : 0x110000u + c0;
         }
         UChar32 cp;
         std::int32_t pos = static_cast<std::int32_t>(at);
         U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(s.data()), pos, cp);
         at += len;
-        return static_cast<std::uint32_t>(u_foldCase(cp, U_FOLD_CASE_DEFAULT));
+        return static_cast<std::uint32_t>(lazy::u_foldCase(cp, U_FOLD_CASE_DEFAULT));
     };
     while (i < a.size() && j < b.size()) {
         if (next(a, i) != next(b, j))

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
-#include <unicode/ucol.h>
-#include <unicode/ustring.h>
-
+#include "core/base/LazyIcu.h"
 #include "core/run/TakenOrder.h"
 
 namespace brindle
@@ -27,32 +26,46 @@ std::string icuLocaleOf(std::string_view posix)
 } // namespace
 
 struct NameCollator::Impl {
-    // Set up once and only read afterwards: ICU's read-only calls may share it between threads.
+    std::string icuName;
+    bool natural = false;
+    // Opened at the first comparison, so that a run that sorts nothing never loads ICU; then
+    // only read: ICU's read-only calls may share it between threads.
+    std::once_flag opening;
     UCollator* collator = nullptr;
+
+    UCollator* opened();
 };
+
+UCollator* NameCollator::Impl::opened()
+{
+    std::call_once(opening, [this] {
+        UErrorCode status = U_ZERO_ERROR;
+        collator = lazy::ucol_open(icuName.c_str(), &status);
+        if (U_FAILURE(status) || !collator) {
+            status = U_ZERO_ERROR;
+            collator = lazy::ucol_open("", &status);
+        }
+        if (collator) {
+            // Secondary strength: letters and accents count, letter case does not.
+            lazy::ucol_setStrength(collator, UCOL_SECONDARY);
+            status = U_ZERO_ERROR;
+            lazy::ucol_setAttribute(collator, UCOL_NUMERIC_COLLATION, natural ? UCOL_ON : UCOL_OFF, &status);
+        }
+    });
+    return collator;
+}
 
 NameCollator::NameCollator(std::string_view localeName, bool natural)
     : m_impl(std::make_unique<Impl>())
 {
-    UErrorCode status = U_ZERO_ERROR;
-    const std::string icuName = icuLocaleOf(localeName);
-    m_impl->collator = ucol_open(icuName.c_str(), &status);
-    if (U_FAILURE(status) || !m_impl->collator) {
-        status = U_ZERO_ERROR;
-        m_impl->collator = ucol_open("", &status);
-    }
-    if (m_impl->collator) {
-        // Secondary strength: letters and accents count, letter case does not.
-        ucol_setStrength(m_impl->collator, UCOL_SECONDARY);
-        status = U_ZERO_ERROR;
-        ucol_setAttribute(m_impl->collator, UCOL_NUMERIC_COLLATION, natural ? UCOL_ON : UCOL_OFF, &status);
-    }
+    m_impl->icuName = icuLocaleOf(localeName);
+    m_impl->natural = natural;
 }
 
 NameCollator::~NameCollator()
 {
     if (m_impl->collator)
-        ucol_close(m_impl->collator);
+        lazy::ucol_close(m_impl->collator);
 }
 
 std::string NameCollator::userLocaleName()
@@ -77,17 +90,19 @@ const NameCollator& NameCollator::user(bool natural)
 
 int NameCollator::compare(std::string_view a, std::string_view b) const
 {
-    if (!m_impl->collator)
+    const UCollator* collator = m_impl->opened();
+    if (!collator)
         return a.compare(b);
     UErrorCode status = U_ZERO_ERROR;
-    const UCollationResult r = ucol_strcollUTF8(m_impl->collator, a.data(),
-        static_cast<std::int32_t>(a.size()), b.data(), static_cast<std::int32_t>(b.size()), &status);
+    const UCollationResult r = lazy::ucol_strcollUTF8(collator, a.data(), static_cast<std::int32_t>(a.size()),
+        b.data(), static_cast<std::int32_t>(b.size()), &status);
     return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }
 
 std::size_t NameCollator::appendSortKey(std::string_view name, std::string& out) const
 {
-    if (!m_impl->collator) {
+    const UCollator* collator = m_impl->opened();
+    if (!collator) {
         out.append(name);
         return name.size();
     }
@@ -97,7 +112,7 @@ std::size_t NameCollator::appendSortKey(std::string_view name, std::string& out)
     u.resize(name.size() + 1);
     std::int32_t len16 = 0;
     UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(u.data(), static_cast<std::int32_t>(u.size()), &len16, name.data(),
+    lazy::u_strFromUTF8WithSub(u.data(), static_cast<std::int32_t>(u.size()), &len16, name.data(),
         static_cast<std::int32_t>(name.size()), 0xFFFD, nullptr, &status);
     if (U_FAILURE(status))
         len16 = 0;
@@ -105,7 +120,7 @@ std::size_t NameCollator::appendSortKey(std::string_view name, std::string& out)
     std::size_t room = name.size() * 4 + 16;
     for (;;) {
         out.resize(start + room);
-        const std::int32_t need = ucol_getSortKey(m_impl->collator, u.data(), len16,
+        const std::int32_t need = lazy::ucol_getSortKey(collator, u.data(), len16,
             reinterpret_cast<std::uint8_t*>(out.data() + start), static_cast<std::int32_t>(room));
         if (need <= 0) {
             out.resize(start);

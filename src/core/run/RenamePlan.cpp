@@ -11,9 +11,9 @@
 #include <cerrno>
 #include <chrono>
 
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include "core/base/LazyIcu.h"
 #include "core/jobs/Utf8Chars.h"
 #include "core/jobs/NameTemplate.h"
 #include "core/run/ClashKey.h"
@@ -143,7 +143,7 @@ void foldedNameKey(std::string_view name, std::string& out)
         UChar32 cp;
         std::int32_t at = static_cast<std::int32_t>(i);
         U8_NEXT_UNSAFE(reinterpret_cast<const std::uint8_t*>(name.data()), at, cp);
-        const UChar32 f = u_foldCase(cp, U_FOLD_CASE_DEFAULT);
+        const UChar32 f = lazy::u_foldCase(cp, U_FOLD_CASE_DEFAULT);
         char buffer[4];
         std::int32_t n = 0;
         U8_APPEND_UNSAFE(reinterpret_cast<std::uint8_t*>(buffer), n, f);

@@ -5,9 +5,9 @@
 #include <deque>
 #include <vector>
 
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include "core/base/LazyIcu.h"
 #include "core/jobs/Utf8Chars.h"
 
 namespace brindle
@@ -31,7 +31,7 @@ char32_t codePointAt(std::string_view s, std::size_t i)
 /// joiner and non-joiner.
 bool isHiddenFormat(char32_t c)
 {
-    return c != 0x200C && c != 0x200D && u_charType(static_cast<UChar32>(c)) == U_FORMAT_CHAR;
+    return c != 0x200C && c != 0x200D && lazy::u_charType(static_cast<UChar32>(c)) == U_FORMAT_CHAR;
 }
 
 /// What the character of len bytes at s[i] is shown as when not as itself: U+FFFD for a byte
