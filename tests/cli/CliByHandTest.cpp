@@ -36,11 +36,10 @@ struct ListCase {
     const char* label;
     std::string list;
     Strings extra; ///< options besides --from-list
+    friend void PrintTo(const ListCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class CliFromList : public ::testing::TestWithParam<ListCase>
-{
-};
+using CliFromList = ::testing::TestWithParam<ListCase>;
 
 // In each form: a swap, a name with a byte outside UTF-8, a name the folder does not hold
 // (reported, not fatal), a new name held by a file that stays (fails with its reason).
@@ -265,11 +264,10 @@ struct MatchCase {
     Strings written;
     Strings edited;
     std::vector<std::size_t> match; ///< npos: removed; empty: refused
+    friend void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class MatchEditedLinesTest : public ::testing::TestWithParam<MatchCase>
-{
-};
+using MatchEditedLinesTest = ::testing::TestWithParam<MatchCase>;
 
 TEST_P(MatchEditedLinesTest, EachWrittenLineToItsEditedLine)
 {

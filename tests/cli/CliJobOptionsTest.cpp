@@ -58,16 +58,10 @@ struct JobOptionCase {
     std::string jobs;
     std::string sample;
     std::string preview;
+    friend void PrintTo(const JobOptionCase& c, std::ostream* os) { *os << c.name; }
 };
 
-void PrintTo(const JobOptionCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class CliJobOptionTable : public ::testing::TestWithParam<JobOptionCase>
-{
-};
+using CliJobOptionTable = ::testing::TestWithParam<JobOptionCase>;
 
 TEST_P(CliJobOptionTable, SetsTheFieldsOfItsKind)
 {
@@ -275,16 +269,10 @@ struct BadCommandLine {
     const char* name;
     std::vector<std::string> args;
     std::string message;
+    friend void PrintTo(const BadCommandLine& c, std::ostream* os) { *os << c.name; }
 };
 
-void PrintTo(const BadCommandLine& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class CliBadCommandLine : public ::testing::TestWithParam<BadCommandLine>
-{
-};
+using CliBadCommandLine = ::testing::TestWithParam<BadCommandLine>;
 
 TEST_P(CliBadCommandLine, IsRefusedBeforeAnyRename)
 {

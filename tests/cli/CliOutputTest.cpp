@@ -117,16 +117,10 @@ struct SummaryCase {
     std::vector<std::string> files;
     std::vector<std::string> options;
     const char* summary;
+    friend void PrintTo(const SummaryCase& c, std::ostream* os) { *os << c.label; }
 };
 
-void PrintTo(const SummaryCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class CliSummary : public ::testing::TestWithParam<SummaryCase>
-{
-};
+using CliSummary = ::testing::TestWithParam<SummaryCase>;
 
 TEST_P(CliSummary, CountsInWords)
 {
@@ -203,16 +197,10 @@ struct PreviewCase {
     const char* label;
     std::vector<std::string> args;
     const char* out;
+    friend void PrintTo(const PreviewCase& c, std::ostream* os) { *os << c.label; }
 };
 
-void PrintTo(const PreviewCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class CliJobDefaults : public ::testing::TestWithParam<PreviewCase>
-{
-};
+using CliJobDefaults = ::testing::TestWithParam<PreviewCase>;
 
 TEST_P(CliJobDefaults, Preview)
 {

@@ -68,10 +68,4 @@ template <typename T> std::string caseName(const ::testing::TestParamInfo<T>& in
     return info.param.name;
 }
 
-/// The same for tables whose member is label.
-template <typename T> std::string caseLabel(const ::testing::TestParamInfo<T>& info)
-{
-    return info.param.label;
-}
-
 } // namespace brindle::test

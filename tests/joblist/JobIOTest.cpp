@@ -155,9 +155,7 @@ TEST(JobListReader, ControlBytesAreDroppedOnSaving)
 
 // Under every label, a job string that is valid UTF-8 reads back exactly; a byte that is not
 // part of a UTF-8 sequence is written as the character of the same number and reads back as it.
-class EveryLabel : public ::testing::TestWithParam<std::string>
-{
-};
+using EveryLabel = ::testing::TestWithParam<std::string>;
 
 TEST_P(EveryLabel, ValidTextReadsBackExactlyAndStrayBytesAsTheirCharacters)
 {

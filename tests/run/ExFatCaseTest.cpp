@@ -40,9 +40,7 @@ struct SubtypeCase {
     FoldRule rule; // of the subtype, or of the type itself as a source name
 };
 
-class FuseSubtypeTest : public ::testing::TestWithParam<SubtypeCase>
-{
-};
+using FuseSubtypeTest = ::testing::TestWithParam<SubtypeCase>;
 
 TEST_P(FuseSubtypeTest, TheMountTableNamesTheFileSystem)
 {
@@ -74,9 +72,7 @@ struct KeyCase {
     friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class FoldKeyTest : public ::testing::TestWithParam<KeyCase>
-{
-};
+using FoldKeyTest = ::testing::TestWithParam<KeyCase>;
 
 TEST_P(FoldKeyTest, NamesClashAsTheFileSystemFolds)
 {
@@ -428,8 +424,7 @@ TEST_F(ExFatPropertyTest, TheSimulationIsTheRunAndUndoIsExact)
         for (const auto& [content, was] : original) {
             // Hidden files are not the run's: they keep their names.
             const std::string expected = simHost.predicted.contains(was) ? simHost.predicted[was] : was;
-            EXPECT_EQ(after.at(content), expected) << "seed " << seed << ": " << was << "\n"
-                                                                 << tree.toText();
+            EXPECT_EQ(after.at(content), expected) << "seed " << seed << ": " << was << "\n" << tree.toText();
         }
         EXPECT_EQ(host.messages.size(), simHost.failing.size()) << "seed " << seed << "\n" << tree.toText();
         // Undo gives every name back.

@@ -56,9 +56,7 @@ Strings filesNow(const std::string& root)
     return out;
 }
 
-class ManualCaseTest : public ::testing::TestWithParam<ManualCase>
-{
-};
+using ManualCaseTest = ::testing::TestWithParam<ManualCase>;
 
 TEST_P(ManualCaseTest, TheSimulationTheRunAndUndoAgree)
 {
@@ -191,9 +189,7 @@ struct SplitCase {
     const char* name;
 };
 
-class SplitRelativeTest : public ::testing::TestWithParam<SplitCase>
-{
-};
+using SplitRelativeTest = ::testing::TestWithParam<SplitCase>;
 
 TEST_P(SplitRelativeTest, FolderAndName)
 {

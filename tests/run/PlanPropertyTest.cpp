@@ -178,9 +178,7 @@ public:
     }
 };
 
-class PlanPropertyTest : public ::testing::TestWithParam<unsigned>
-{
-};
+using PlanPropertyTest = ::testing::TestWithParam<unsigned>;
 
 TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
 {

@@ -106,9 +106,7 @@ Strings failuresInTree(const ResultTree& tree)
     return out;
 }
 
-class PlanCaseTest : public ::testing::TestWithParam<PlanCase>
-{
-};
+using PlanCaseTest = ::testing::TestWithParam<PlanCase>;
 
 TEST_P(PlanCaseTest, TheSimulationForeseesTheRunAndUndoGivesEverythingBack)
 {
@@ -502,9 +500,7 @@ struct KeyCase {
     friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class FoldedKeyTest : public ::testing::TestWithParam<KeyCase>
-{
-};
+using FoldedKeyTest = ::testing::TestWithParam<KeyCase>;
 
 TEST_P(FoldedKeyTest, ClashesAsAFileSystemThatFoldsCase)
 {

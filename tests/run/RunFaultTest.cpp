@@ -229,9 +229,7 @@ TEST_P(ReadOnlyMountTest, RunReportsAndLosesNothing)
 /// move, and a.txt cannot take b.txt. With the intruder gone again by then, a.txt goes back to
 /// its own name; with it still there, a.txt is left under the temporary name and both names
 /// are reported. Undo then needs the intruder gone.
-class CycleFaultTest : public ::testing::TestWithParam<bool>
-{
-};
+using CycleFaultTest = ::testing::TestWithParam<bool>;
 
 TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNames)
 {
@@ -377,9 +375,7 @@ TEST(RunWalkTest, AFolderMovedOutOfTheTreeDuringTheRunStopsItThere)
     EXPECT_EQ(host.folders.size(), 21u);
 }
 
-class FolderReadFaultTest : public ::testing::TestWithParam<bool>
-{
-};
+using FolderReadFaultTest = ::testing::TestWithParam<bool>;
 
 // A folder whose reading fails part-way is left as it is, with what is below it: the run plans
 // nothing over a part of a folder. It says why, as for a folder it cannot enter, and goes on.

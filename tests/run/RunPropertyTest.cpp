@@ -243,9 +243,7 @@ private:
     Random& m_random;
 };
 
-class RunPropertyTest : public ::testing::TestWithParam<unsigned>
-{
-};
+using RunPropertyTest = ::testing::TestWithParam<unsigned>;
 
 TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
 {

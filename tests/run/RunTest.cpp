@@ -777,9 +777,7 @@ private:
     };
 };
 
-class DeepTreeTest : public ::testing::TestWithParam<bool>
-{
-};
+using DeepTreeTest = ::testing::TestWithParam<bool>;
 
 TEST_P(DeepTreeTest, FiftyThousandLevelsWithFewDescriptors)
 {
