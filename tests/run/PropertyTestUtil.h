@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/TreeSnapshot.h"
+#include "core/jobs/Job.h"
 #include "core/run/ResultTree.h"
 #include "core/run/RunHost.h"
 
@@ -37,6 +38,18 @@ public:
 private:
     std::mt19937 m_rng;
 };
+
+/// A job of a random kind with random fields, its texts drawn from strings.
+template <std::size_t N> Job randomJob(Random& random, const char* const (&strings)[N])
+{
+    Job job = Job::create(static_cast<JobType>(1 + random.below(7)));
+    job.modifier = random.below(5);
+    job.int1 = random.below(4);
+    job.int2 = random.below(4);
+    job.str1 = random.pick(strings);
+    job.str2 = random.pick(strings);
+    return job;
+}
 
 inline std::string lastName(const std::string& path)
 {

@@ -37,6 +37,7 @@ using test::foldersDeepestFirst;
 using test::lastName;
 using test::pathsByInode;
 using test::Random;
+using test::randomJob;
 using test::sameTree;
 using test::SimulationPathHost;
 using test::snapshotTree;
@@ -178,17 +179,6 @@ private:
     int m_counter = 0;
 };
 
-Job randomJob(Random& random)
-{
-    Job job = Job::create(static_cast<JobType>(1 + random.below(7)));
-    job.modifier = random.below(5);
-    job.int1 = random.below(4);
-    job.int2 = random.below(4);
-    job.str1 = random.pick(kStrings);
-    job.str2 = random.pick(kStrings);
-    return job;
-}
-
 /// The simulation's prediction: the new name of every entry it handled, by the entry's path
 /// (relative to the starting folder) before the run. Old names come from the log lines that
 /// precede each node.
@@ -283,7 +273,7 @@ TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
     }
     const int jobCount = (session.jobs.empty() ? 1 : 0) + random.below(kind < 8 ? 2 : 3);
     for (int i = 0; i < jobCount; ++i)
-        session.jobs.push_back(randomJob(random));
+        session.jobs.push_back(randomJob(random, kStrings));
     // A shift of the numbers down by one, in ascending name order, starting at 0 in every
     // folder: p1 becomes p0, then p2 takes the freed p1, and so on.
     const bool shift = kind >= 5 && kind < 8 && random.chance(80);
