@@ -18,9 +18,7 @@ struct AbsoluteCase {
     friend void PrintTo(const AbsoluteCase& c, std::ostream* os) { *os << brindle::test::quoted(c.path); }
 };
 
-class AbsolutePaths : public ::testing::TestWithParam<AbsoluteCase>
-{
-};
+using AbsolutePaths = ::testing::TestWithParam<AbsoluteCase>;
 
 TEST_P(AbsolutePaths, AreCleanedLexically)
 {

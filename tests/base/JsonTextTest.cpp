@@ -11,16 +11,10 @@ struct JsonNameCase {
     const char* label;
     std::string name;
     std::string json;
+    friend void PrintTo(const JsonNameCase& c, std::ostream* os) { *os << c.label; }
 };
 
-void PrintTo(const JsonNameCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class JsonName : public ::testing::TestWithParam<JsonNameCase>
-{
-};
+using JsonName = ::testing::TestWithParam<JsonNameCase>;
 
 TEST_P(JsonName, IsAStringWhenUtf8AndBytesOtherwise)
 {

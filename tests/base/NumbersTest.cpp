@@ -19,9 +19,7 @@ struct NumberCase {
     friend void PrintTo(const NumberCase& c, std::ostream* os) { *os << brindle::test::quoted(c.text); }
 };
 
-class StrictNumbers : public ::testing::TestWithParam<NumberCase>
-{
-};
+using StrictNumbers = ::testing::TestWithParam<NumberCase>;
 
 TEST_P(StrictNumbers, AreASignAndDigitsWithinTheBounds)
 {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/EditSession.h"
+#include "cli/CliTestUtil.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 
@@ -18,27 +19,27 @@ namespace brindle
 namespace
 {
 
+using test::cli;
 using test::ProcessResult;
-using test::runProcess;
 using test::TempTree;
 using Strings = std::vector<std::string>;
 using namespace std::string_literals;
 
-ProcessResult cli(std::vector<std::string> args, const std::string& input = {}, const Strings& env = {})
+/// Files in the folder d, each holding its own name.
+void filesInD(TempTree& t, const Strings& names)
 {
-    args.insert(args.begin(), BRINDLE_CLI);
-    return runProcess(args, input, env);
+    for (const std::string& name : names)
+        t.file("d/" + name, name);
 }
 
 struct ListCase {
     const char* label;
     std::string list;
     Strings extra; ///< options besides --from-list
+    friend void PrintTo(const ListCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class CliFromList : public ::testing::TestWithParam<ListCase>
-{
-};
+using CliFromList = ::testing::TestWithParam<ListCase>;
 
 // In each form: a swap, a name with a byte outside UTF-8, a name the folder does not hold
 // (reported, not fatal), a new name held by a file that stays (fails with its reason).
@@ -46,8 +47,7 @@ TEST_P(CliFromList, SwapOddBytesMissingAndHeld)
 {
     const ListCase& c = GetParam();
     TempTree t;
-    for (const char* name : {"a", "b", "caf\xc3\xa9", "odd\xff", "keep", "x"})
-        t.file(std::string("d/") + name, name);
+    filesInD(t, {"a", "b", "caf\xc3\xa9", "odd\xff", "keep", "x"});
     t.file("names", c.list);
     Strings args = {"-u", "--from-list", t.at("names")};
     args.insert(args.end(), c.extra.begin(), c.extra.end());
@@ -124,6 +124,14 @@ std::string editorScript(TempTree& t, const Strings& rounds)
     return t.at("editor.sh");
 }
 
+/// --edit on the folder d with options, the editor (in VISUAL) running rounds from round 0.
+ProcessResult edit(TempTree& t, Strings options, const Strings& rounds)
+{
+    ::unlink(t.at("round").c_str());
+    options.insert(options.end(), {"--edit", t.at("d")});
+    return cli(options, {}, {"VISUAL=" + editorScript(t, rounds)});
+}
+
 TEST(CliEdit, ASwapTypedInTheEditor)
 {
     TempTree t;
@@ -146,13 +154,10 @@ TEST(CliEdit, ASwapTypedInTheEditor)
 TEST(CliEdit, AClashComesBackWithItsReasonAndTheSecondRoundFixesIt)
 {
     TempTree t;
-    for (const char* name : {"1.JPG", "2.JPG", "3.JPG"})
-        t.file(std::string("d/") + name, name);
+    filesInD(t, {"1.JPG", "2.JPG", "3.JPG"});
     // The jobs propose lower case; the user then gives 2's name to 1, which fails, then fixes it.
-    const std::string editor = editorScript(
-        t, {"sed -i 's/^1.jpg$/2.jpg/' \"$1\"", "sed -i '/^# 2.JPG/{n;s/.*/two.jpg/}' \"$1\""});
-    const ProcessResult r
-        = cli({"-q", "--no-undo-file", "--lower", "--edit", t.at("d")}, {}, {"VISUAL=" + editor});
+    const ProcessResult r = edit(t, {"-q", "--no-undo-file", "--lower"},
+        {"sed -i 's/^1.jpg$/2.jpg/' \"$1\"", "sed -i '/^# 2.JPG/{n;s/.*/two.jpg/}' \"$1\""});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(t.read("round"), "2\n");
     const std::string second = t.read("shown.1");
@@ -167,30 +172,22 @@ TEST(CliEdit, AClashComesBackWithItsReasonAndTheSecondRoundFixesIt)
 TEST(CliEdit, UnchangedOrEmptiedCancelsAndARemovedLineKeepsItsName)
 {
     TempTree t;
-    for (const char* name : {"a", "b", "c", "d", "e"})
-        t.file(std::string("d/") + name, name);
+    filesInD(t, {"a", "b", "c", "d", "e"});
     const Strings all = {"a", "b", "c", "d", "e"};
-    const ProcessResult same
-        = cli({"--no-undo-file", "--edit", t.at("d")}, {}, {"VISUAL=" + editorScript(t, {"true"})});
+    const ProcessResult same = edit(t, {"--no-undo-file"}, {"true"});
     EXPECT_EQ(same.exitCode, 0) << same.err;
     EXPECT_EQ(same.err, "brindlewick-cli: cancelled; nothing renamed\n");
-    ::unlink(t.at("round").c_str());
-    const ProcessResult emptied = cli({"--no-undo-file", "--edit", t.at("d")}, {},
-        {"VISUAL=" + editorScript(t, {"sed -i '/^[^#]/d' \"$1\""})});
+    const ProcessResult emptied = edit(t, {"--no-undo-file"}, {"sed -i '/^[^#]/d' \"$1\""});
     EXPECT_EQ(emptied.err, "brindlewick-cli: cancelled; nothing renamed\n");
     EXPECT_EQ(t.list("d"), all);
 
     // b removed (it keeps its name, never deleted), d changed.
-    ::unlink(t.at("round").c_str());
-    const ProcessResult edited = cli({"-q", "--no-undo-file", "--edit", t.at("d")}, {},
-        {"VISUAL=" + editorScript(t, {"sed -i '/^b$/d; s/^d$/D/' \"$1\""})});
+    const ProcessResult edited = edit(t, {"-q", "--no-undo-file"}, {"sed -i '/^b$/d; s/^d$/D/' \"$1\""});
     EXPECT_EQ(edited.exitCode, 0) << edited.err;
     EXPECT_EQ(t.list("d"), (Strings {"D", "a", "b", "c", "e"}));
 
     // A line added cannot be matched to an entry: nothing is renamed.
-    ::unlink(t.at("round").c_str());
-    const ProcessResult added = cli({"-q", "--no-undo-file", "--edit", t.at("d")}, {},
-        {"VISUAL=" + editorScript(t, {"sed -i 's/^a$/X\\nY/' \"$1\""})});
+    const ProcessResult added = edit(t, {"-q", "--no-undo-file"}, {"sed -i 's/^a$/X\\nY/' \"$1\""});
     EXPECT_EQ(added.exitCode, 1);
     EXPECT_NE(added.err.find("lines 1 to 2 of the edited names stand where 1 name was"), std::string::npos)
         << added.err;
@@ -200,10 +197,8 @@ TEST(CliEdit, UnchangedOrEmptiedCancelsAndARemovedLineKeepsItsName)
 TEST(CliEdit, OddNamesAreEscapedAndComeBackByteForByte)
 {
     TempTree t;
-    for (const std::string name : {"#tag", "back\\slash", "bad\xff", "new\nline", "tab\there"})
-        t.file("d/" + name, name);
-    const std::string editor = editorScript(t, {"sed -i '/^# /!s/$/_1/' \"$1\""});
-    const ProcessResult r = cli({"-q", "--no-undo-file", "--edit", t.at("d")}, {}, {"VISUAL=" + editor});
+    filesInD(t, {"#tag", "back\\slash", "bad\xff", "new\nline", "tab\there"});
+    const ProcessResult r = edit(t, {"-q", "--no-undo-file"}, {"sed -i '/^# /!s/$/_1/' \"$1\""});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string shown = t.read("shown.0");
     for (const char* line : {"\\#tag", "back\\\\slash", "bad\\xff", "new\\nline", "tab\\there"})
@@ -214,11 +209,8 @@ TEST(CliEdit, OddNamesAreEscapedAndComeBackByteForByte)
 TEST(CliEdit, WithYesWhatGoesThroughIsRenamedAndTheFailureReported)
 {
     TempTree t;
-    for (const char* name : {"a", "b", "c"})
-        t.file(std::string("d/") + name, name);
-    const std::string editor = editorScript(t, {"sed -i 's/^a$/c/; s/^b$/B/' \"$1\""});
-    const ProcessResult r
-        = cli({"-q", "--no-undo-file", "-y", "--edit", t.at("d")}, {}, {"VISUAL=" + editor});
+    filesInD(t, {"a", "b", "c"});
+    const ProcessResult r = edit(t, {"-q", "--no-undo-file", "-y"}, {"sed -i 's/^a$/c/; s/^b$/B/' \"$1\""});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("Cannot rename a to c"), std::string::npos) << r.err;
     EXPECT_EQ(t.read("round"), "1\n");
@@ -231,8 +223,7 @@ TEST(CliEdit, WithYesWhatGoesThroughIsRenamedAndTheFailureReported)
 TEST(CliFiles, OnlyTheFilesGivenAreRenamedAndTheirFoldersStillCount)
 {
     TempTree t;
-    for (const char* name : {"A.TXT", "a.txt", "B.TXT", "C.TXT"})
-        t.file(std::string("d/") + name, name);
+    filesInD(t, {"A.TXT", "a.txt", "B.TXT", "C.TXT"});
     t.file("e/D.TXT");
     // A.TXT's new name is held by a.txt, which is not given and stays.
     const ProcessResult r
@@ -273,11 +264,10 @@ struct MatchCase {
     Strings written;
     Strings edited;
     std::vector<std::size_t> match; ///< npos: removed; empty: refused
+    friend void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class MatchEditedLinesTest : public ::testing::TestWithParam<MatchCase>
-{
-};
+using MatchEditedLinesTest = ::testing::TestWithParam<MatchCase>;
 
 TEST_P(MatchEditedLinesTest, EachWrittenLineToItsEditedLine)
 {

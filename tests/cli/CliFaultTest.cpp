@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/CliTestUtil.h"
 #include "common/RunProcess.h"
 #include "common/ScratchMount.h"
 #include "common/TempTree.h"
@@ -23,9 +24,9 @@ namespace brindle
 namespace
 {
 
+using test::cli;
 using test::contentMultiset;
 using test::ProcessResult;
-using test::runProcess;
 using test::sameTree;
 using test::ScratchMount;
 using test::snapshotTree;
@@ -36,12 +37,6 @@ using test::TreeSnapshot;
 const std::string kLowerJobs = BRINDLE_TEST_DATA "/cli/lower.xml";
 const std::string kUndo = "_brindlewick_undo.txt";
 constexpr off_t kPage = 4096;
-
-ProcessResult cli(std::vector<std::string> args)
-{
-    args.insert(args.begin(), BRINDLE_CLI);
-    return runProcess(args);
-}
 
 /// Writes a file as large as the file system lets it grow; returns its size.
 off_t fillUp(const std::string& path)

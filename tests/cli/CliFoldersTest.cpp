@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/CliTestUtil.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 
@@ -11,15 +12,9 @@ namespace brindle
 namespace
 {
 
+using test::cli;
 using test::ProcessResult;
-using test::runProcess;
 using test::TempTree;
-
-ProcessResult cli(std::vector<std::string> args)
-{
-    args.insert(args.begin(), BRINDLE_CLI);
-    return runProcess(args);
-}
 
 const std::string kSummary = "Renamed 2 files and 0 folders.\n";
 

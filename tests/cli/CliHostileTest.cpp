@@ -6,21 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/CliTestUtil.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 
+using brindle::test::cli;
 using brindle::test::ProcessResult;
-using brindle::test::runProcess;
 using brindle::test::TempTree;
 
 namespace
 {
-
-ProcessResult cli(std::vector<std::string> args)
-{
-    args.insert(args.begin(), BRINDLE_CLI);
-    return runProcess(args);
-}
 
 TEST(CliHostile, AJobTextLongerThan4096BytesIsRefusedWithTheOptions)
 {

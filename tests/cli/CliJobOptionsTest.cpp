@@ -3,12 +3,11 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "cli/CliTestUtil.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 
@@ -17,37 +16,17 @@ namespace brindle
 namespace
 {
 
+using test::caseName;
+using test::cli;
+using test::copyProgram;
+using test::kCliData;
+using test::kKeptUpperJobs;
 using test::ProcessResult;
+using test::ProgramCopy;
+using test::readFile;
+using test::replaceAll;
 using test::runProcess;
 using test::TempTree;
-
-const std::string kData = BRINDLE_TEST_DATA "/cli/";
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string replaceAll(std::string s, const std::string& from, const std::string& to)
-{
-    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
-        s.replace(at, from.size(), to);
-    return s;
-}
-
-template <typename T> std::string caseName(const ::testing::TestParamInfo<T>& info)
-{
-    return info.param.name;
-}
-
-ProcessResult cli(std::vector<std::string> args, const std::string& program = BRINDLE_CLI)
-{
-    args.insert(args.begin(), program);
-    return runProcess(args);
-}
 
 /// The job elements of a job list file, one a line, without their indent.
 std::string jobElements(const std::string& file)
@@ -79,16 +58,10 @@ struct JobOptionCase {
     std::string jobs;
     std::string sample;
     std::string preview;
+    friend void PrintTo(const JobOptionCase& c, std::ostream* os) { *os << c.name; }
 };
 
-void PrintTo(const JobOptionCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class CliJobOptionTable : public ::testing::TestWithParam<JobOptionCase>
-{
-};
+using CliJobOptionTable = ::testing::TestWithParam<JobOptionCase>;
 
 TEST_P(CliJobOptionTable, SetsTheFieldsOfItsKind)
 {
@@ -211,12 +184,12 @@ TEST(CliJobOptions, ExampleSimulateRunAndUndo)
     simulate.push_back(t.at("Photos"));
     const ProcessResult sim = cli(simulate);
     EXPECT_EQ(sim.exitCode, 0) << sim.err;
-    EXPECT_EQ(sim.out, replaceAll(readFile(kData + "example-simulate.txt"), "{ROOT}", t.at("Photos")));
+    EXPECT_EQ(sim.out, replaceAll(readFile(kCliData + "example-simulate.txt"), "{ROOT}", t.at("Photos")));
     EXPECT_EQ(t.list("Photos"), before);
 
     std::vector<std::string> describe = jobs;
     describe.push_back("--describe");
-    EXPECT_EQ(cli(describe).out, readFile(kData + "example.describe.txt"));
+    EXPECT_EQ(cli(describe).out, readFile(kCliData + "example.describe.txt"));
 
     std::vector<std::string> run = jobs;
     run.insert(run.begin(), "-u");
@@ -240,28 +213,24 @@ TEST(CliJobOptions, JobOptionsFollowTheJobListFileAndReplaceTheKeptList)
 {
     // A copy of the program in a folder of its own, with a kept job list beside it.
     TempTree t;
-    const std::string program = t.at("brindlewick-cli");
-    std::filesystem::copy_file(BRINDLE_CLI, program);
-    t.file("brindle_job_config.xml",
-        "<brindlewick><jobs><job type=\"jobUpper\" modifier=\"0\" int1=\"0\" int2=\"0\" str1=\"\" str2=\"\" "
-        "/></jobs></brindlewick>");
+    const ProgramCopy kept = copyProgram(t.at("brindlewick-cli"));
+    t.file("brindle_job_config.xml", kKeptUpperJobs);
     t.file("reverse.xml",
         "<brindlewick><jobs><job type=\"jobInsert\" modifier=\"1\" int1=\"0\" int2=\"0\" str1=\"-end\" "
         "str2=\"\" "
         "/></jobs></brindlewick>");
 
-    EXPECT_EQ(cli({"--describe", "--preview", "a"}, program).exitCode, 2);
-    EXPECT_EQ(cli({"--jobs-kept", "--describe", "--preview", "a"}, program).out,
+    EXPECT_EQ(kept({"--describe", "--preview", "a"}).exitCode, 2);
+    EXPECT_EQ(kept({"--jobs-kept", "--describe", "--preview", "a"}).out,
         "Convert all characters to upper case\nA\n");
-    EXPECT_EQ(cli({"--insert", "x", "--describe", "--preview", "a"}, program).out,
-        "Insert \"x\" at the beginning\nxa\n");
     EXPECT_EQ(
-        cli({"--insert", "x", "--jobs", t.at("reverse.xml"), "--describe", "--preview", "a"}, program).out,
+        kept({"--insert", "x", "--describe", "--preview", "a"}).out, "Insert \"x\" at the beginning\nxa\n");
+    EXPECT_EQ(kept({"--insert", "x", "--jobs", t.at("reverse.xml"), "--describe", "--preview", "a"}).out,
         "Append \"-end\" at the end\nInsert \"x\" at the beginning\nxa-end\n");
 
     // The same in a run: the kept job list would upper-case the name.
     t.file("Folder/name.txt");
-    const ProcessResult r = cli({"--insert", "x-", "-q", t.at("Folder")}, program);
+    const ProcessResult r = kept({"--insert", "x-", "-q", t.at("Folder")});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(t.list("Folder"), (std::vector<std::string> {"_brindlewick_undo.txt", "x-name.txt"}));
 }
@@ -300,16 +269,10 @@ struct BadCommandLine {
     const char* name;
     std::vector<std::string> args;
     std::string message;
+    friend void PrintTo(const BadCommandLine& c, std::ostream* os) { *os << c.name; }
 };
 
-void PrintTo(const BadCommandLine& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class CliBadCommandLine : public ::testing::TestWithParam<BadCommandLine>
-{
-};
+using CliBadCommandLine = ::testing::TestWithParam<BadCommandLine>;
 
 TEST_P(CliBadCommandLine, IsRefusedBeforeAnyRename)
 {
@@ -419,7 +382,7 @@ TEST(CliJobOptions, HelpAndItsExamples)
 {
     const ProcessResult help = cli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out, readFile(kData + "help.txt"));
+    EXPECT_EQ(help.out, readFile(kCliData + "help.txt"));
 
     const ProcessResult swap = cli({"--replace", "^(.+) - (.+)(\\.mp3)$", "--with", "$2 - $1$3", "--regex",
         "--preview", "Artist - Title.mp3"});

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
+#include "cli/CliTestUtil.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 
+using brindle::test::cli;
 using brindle::test::ProcessResult;
-using brindle::test::runProcess;
+using brindle::test::readFile;
 using brindle::test::TempTree;
 
 namespace
@@ -16,18 +17,6 @@ namespace
 std::string data(const std::string& name)
 {
     return std::string(BRINDLE_TEST_DATA) + "/" + name;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-ProcessResult cli(std::vector<std::string> args, const std::string& input = {})
-{
-    args.insert(args.begin(), BRINDLE_CLI);
-    return runProcess(args, input);
 }
 
 TEST(CliJobs, DescribePrintsOneLinePerJob)

@@ -45,9 +45,7 @@ bool hasControlByte(std::string_view s)
     return false;
 }
 
-class NameStyleProperty : public ::testing::TestWithParam<unsigned>
-{
-};
+using NameStyleProperty = ::testing::TestWithParam<unsigned>;
 
 TEST_P(NameStyleProperty, ShownNamesAreSafeAndTheShellReadsThemBack)
 {

@@ -2,12 +2,11 @@
 // -v with their summaries, the JSON document, NUL-separated records, names escaped on a
 // terminal, colours, and the messages of the command line.
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "cli/CliTestUtil.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 #include "common/TerminalProcess.h"
@@ -17,34 +16,18 @@ namespace brindle
 namespace
 {
 
+using test::cli;
+using test::copyProgram;
+using test::kCliData;
+using test::kKeptUpperJobs;
 using test::ProcessResult;
+using test::ProgramCopy;
+using test::readFile;
+using test::replaceAll;
 using test::runOnTerminal;
 using test::runProcess;
 using test::TempTree;
 using test::TerminalResult;
-
-const std::string kData = BRINDLE_TEST_DATA "/cli/";
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string replaceAll(std::string s, const std::string& from, const std::string& to)
-{
-    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
-        s.replace(at, from.size(), to);
-    return s;
-}
-
-ProcessResult cli(std::vector<std::string> args, const std::vector<std::string>& env = {})
-{
-    args.insert(args.begin(), BRINDLE_CLI);
-    return runProcess(args, {}, env);
-}
 
 /// A folder of photos with a clash, a subfolder to rename and a hidden file.
 void makePhotos(TempTree& t)
@@ -68,7 +51,7 @@ TEST(CliOutput, SimulationListsEachChangeThenWhatWouldHappen)
     args.insert(args.end(), kLowerEverything.begin(), kLowerEverything.end());
     args.push_back(t.at("Photos"));
     const ProcessResult r = cli(args);
-    EXPECT_EQ(r.out, readFile(kData + "simulate-lines.txt"));
+    EXPECT_EQ(r.out, readFile(kCliData + "simulate-lines.txt"));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, 1); // the clash
     EXPECT_EQ(t.list("Photos"), before);
@@ -83,7 +66,7 @@ TEST(CliOutput, VerboseRunListsEachRenameAsItIsMadeAndUndoTakesItBack)
     args.insert(args.end(), kLowerEverything.begin(), kLowerEverything.end());
     args.push_back(t.at("Photos"));
     const ProcessResult r = cli(args);
-    EXPECT_EQ(r.out, readFile(kData + "verbose-run.txt"));
+    EXPECT_EQ(r.out, readFile(kCliData + "verbose-run.txt"));
     EXPECT_EQ(r.err,
         "brindlewick-cli: Cannot rename b.TXT to b.txt: held by b.txt, which stays. Operation will "
         "continue\n");
@@ -107,7 +90,7 @@ TEST(CliOutput, JsonDocumentForASimulationAndARun)
         args.push_back(t.at("Photos"));
         const ProcessResult r = cli(args);
         const std::string golden = std::string(mode) == "-n" ? "simulate.json" : "run.json";
-        EXPECT_EQ(r.out, replaceAll(readFile(kData + golden), "{ROOT}", t.at("Photos"))) << mode;
+        EXPECT_EQ(r.out, replaceAll(readFile(kCliData + golden), "{ROOT}", t.at("Photos"))) << mode;
         EXPECT_EQ(r.exitCode, 1);
     }
 }
@@ -134,16 +117,10 @@ struct SummaryCase {
     std::vector<std::string> files;
     std::vector<std::string> options;
     const char* summary;
+    friend void PrintTo(const SummaryCase& c, std::ostream* os) { *os << c.label; }
 };
 
-void PrintTo(const SummaryCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class CliSummary : public ::testing::TestWithParam<SummaryCase>
-{
-};
+using CliSummary = ::testing::TestWithParam<SummaryCase>;
 
 TEST_P(CliSummary, CountsInWords)
 {
@@ -177,13 +154,8 @@ TEST(CliOutput, NoJobsIsRefusedAndTheKeptListIsReadOnlyWhenAskedFor)
 {
     // A copy of the program in a folder of its own, with a kept job list beside it.
     TempTree t;
-    const std::string program = t.at("brindlewick-cli");
-    std::filesystem::copy_file(BRINDLE_CLI, program);
+    const ProgramCopy run = copyProgram(t.at("brindlewick-cli"));
     t.file("Folder/name.txt");
-    const auto run = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), program);
-        return runProcess(args);
-    };
     const ProcessResult none = run({"-n", t.at("Folder")});
     EXPECT_EQ(none.exitCode, 2);
     EXPECT_EQ(none.err,
@@ -196,9 +168,7 @@ TEST(CliOutput, NoJobsIsRefusedAndTheKeptListIsReadOnlyWhenAskedFor)
         "brindlewick-cli: there is no kept job list: " + t.at("brindle_job_config.xml")
             + " does not exist\n");
 
-    t.file("brindle_job_config.xml",
-        "<brindlewick><jobs><job type=\"jobUpper\" modifier=\"0\" int1=\"0\" int2=\"0\" str1=\"\" str2=\"\" "
-        "/></jobs></brindlewick>");
+    t.file("brindle_job_config.xml", kKeptUpperJobs);
     EXPECT_EQ(run({"-n", t.at("Folder")}).exitCode, 2);
     const ProcessResult kept = run({"--jobs-kept", t.at("Folder")});
     EXPECT_EQ(kept.exitCode, 0) << kept.err;
@@ -227,16 +197,10 @@ struct PreviewCase {
     const char* label;
     std::vector<std::string> args;
     const char* out;
+    friend void PrintTo(const PreviewCase& c, std::ostream* os) { *os << c.label; }
 };
 
-void PrintTo(const PreviewCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class CliJobDefaults : public ::testing::TestWithParam<PreviewCase>
-{
-};
+using CliJobDefaults = ::testing::TestWithParam<PreviewCase>;
 
 TEST_P(CliJobDefaults, Preview)
 {

@@ -1,12 +1,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "cli/CliTestUtil.h"
 #include "common/RunProcess.h"
 #include "common/TempTree.h"
 
@@ -15,34 +14,16 @@ namespace brindle
 namespace
 {
 
+using test::cli;
+using test::kCliData;
 using test::localTime;
 using test::ProcessResult;
+using test::readFile;
+using test::replaceAll;
 using test::runProcess;
 using test::TempTree;
 
-const std::string kData = BRINDLE_TEST_DATA "/cli/";
-const std::string kLowerJobs = kData + "lower.xml";
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string replaceAll(std::string s, const std::string& from, const std::string& to)
-{
-    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
-        s.replace(at, from.size(), to);
-    return s;
-}
-
-ProcessResult cli(std::vector<std::string> args, const std::string& input = {})
-{
-    args.insert(args.begin(), BRINDLE_CLI);
-    return runProcess(args, input);
-}
+const std::string kLowerJobs = kCliData + "lower.xml";
 
 class CliRunTest : public ::testing::Test
 {
@@ -62,7 +43,7 @@ TEST_F(CliRunTest, SimulatePrintsTheResultTreeAndChangesNothing)
     const auto before = tree.list();
     const ProcessResult r
         = cli({"-j", kLowerJobs, "-r", "-d", "-u", "--sort", "date", "--simulate", "--tree", tree.path()});
-    EXPECT_EQ(r.out, replaceAll(readFile(kData + "simulate-clash.txt"), "{ROOT}", tree.path()));
+    EXPECT_EQ(r.out, replaceAll(readFile(kCliData + "simulate-clash.txt"), "{ROOT}", tree.path()));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, 1); // a clash
     EXPECT_EQ(tree.list(), before);
@@ -123,7 +104,7 @@ TEST_F(CliRunTest, LogGoesToStandardOutputBeforeTheSummary)
     tree.file("IMG_1.JPG", "", localTime(2004, 3, 5, 9, 1));
     const ProcessResult r = cli({"-j", kLowerJobs, "-r", "-d", "--log", tree.path()});
     EXPECT_EQ(r.exitCode, 0);
-    const std::string expected = replaceAll(readFile(kData + "run-log.txt"), "{ROOT}", tree.path());
+    const std::string expected = replaceAll(readFile(kCliData + "run-log.txt"), "{ROOT}", tree.path());
     const std::regex stamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
     EXPECT_EQ(std::regex_replace(r.out, stamp, "{DATE}"), expected);
 }
@@ -181,8 +162,7 @@ TEST_F(CliRunTest, UndoAfterErrorsKeepsTheFileUnlessConfirmed)
         "this directory. Continue?\nbrindlewick-cli: Cannot rename new to old: File exists. Operation will "
         "continue\n"
         "Errors detected! Remove _brindlewick_undo.txt from this Dir?\n");
-    EXPECT_EQ(c.out,
-        "0 files and/or directories have been renamed. 1 errors detected!\n");
+    EXPECT_EQ(c.out, "0 files and/or directories have been renamed. 1 errors detected!\n");
     EXPECT_EQ(c.exitCode, 1);
     EXPECT_FALSE(tree.exists("_brindlewick_undo.txt"));
 }
@@ -214,8 +194,9 @@ TEST_F(CliRunTest, FoldersThatDoNotExist)
 TEST_F(CliRunTest, EmptyJobListIsBadUsage)
 {
     tree.file("A");
-    const ProcessResult r = cli({"-j", kData + "empty.xml", tree.path()});
-    EXPECT_EQ(r.err, "brindlewick-cli: the job list " + kData + "empty.xml holds no jobs: nothing to do\n");
+    const ProcessResult r = cli({"-j", kCliData + "empty.xml", tree.path()});
+    EXPECT_EQ(
+        r.err, "brindlewick-cli: the job list " + kCliData + "empty.xml holds no jobs: nothing to do\n");
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(tree.exists("A"));

@@ -29,16 +29,10 @@ struct ColourCase {
     const char* name;
     std::vector<std::string> env;
     bool coloured;
+    friend void PrintTo(const ColourCase& c, std::ostream* os) { *os << c.name; }
 };
 
-void PrintTo(const ColourCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class CliColour : public ::testing::TestWithParam<ColourCase>
-{
-};
+using CliColour = ::testing::TestWithParam<ColourCase>;
 
 /// On a terminal the output is the same as through a pipe, but for the colour of each node
 /// marked "~" (renamed) or "!" (the real run would fail), from its mark to the end of its line.

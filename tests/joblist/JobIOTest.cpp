@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <csignal>
 #include <fstream>
 #include <iterator>
 
+#include "common/ProcessLimits.h"
 #include "common/TempTree.h"
 #include "core/joblist/EncodingList.h"
 #include "core/joblist/JobListFile.h"
@@ -75,15 +74,12 @@ TEST(JobListWriter, FailedSaveLeavesOldFileAndNothingElse)
     TempTree t;
     t.file("jobs.xml", "old contents");
     // A file size limit makes the write fail half-way, as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &small);
     const std::vector<Job> many(500, makeJob(jobInsert, 0, 0, 0, std::string(100, 'x')));
-    const bool saved = saveJobsToXml(t.at("jobs.xml"), many, "ISO-8859-1").ok();
-    setrlimit(RLIMIT_FSIZE, &old);
+    bool saved = true;
+    {
+        brindle::test::FileSizeLimit small(4096);
+        saved = saveJobsToXml(t.at("jobs.xml"), many, "ISO-8859-1").ok();
+    }
     EXPECT_FALSE(saved);
     EXPECT_EQ(t.read("jobs.xml"), "old contents");
     EXPECT_EQ(t.list(), std::vector<std::string> {"jobs.xml"});
@@ -159,9 +155,7 @@ TEST(JobListReader, ControlBytesAreDroppedOnSaving)
 
 // Under every label, a job string that is valid UTF-8 reads back exactly; a byte that is not
 // part of a UTF-8 sequence is written as the character of the same number and reads back as it.
-class EveryLabel : public ::testing::TestWithParam<std::string>
-{
-};
+using EveryLabel = ::testing::TestWithParam<std::string>;
 
 TEST_P(EveryLabel, ValidTextReadsBackExactlyAndStrayBytesAsTheirCharacters)
 {

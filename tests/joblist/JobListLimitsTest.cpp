@@ -54,9 +54,7 @@ struct CraftedCase {
     friend void PrintTo(const CraftedCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class CraftedJobList : public ::testing::TestWithParam<CraftedCase>
-{
-};
+using CraftedJobList = ::testing::TestWithParam<CraftedCase>;
 
 TEST_P(CraftedJobList, IsRefusedWithItsReason)
 {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/fsuid.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -13,11 +12,13 @@
 
 #include <cstring>
 
+#include "common/ProcessLimits.h"
 #include "common/TempTree.h"
 #include "core/joblist/JobListFile.h"
 #include "jobs/JobTestUtil.h"
 
 using namespace brindle;
+using brindle::test::AsUnprivileged;
 using brindle::test::makeJob;
 using brindle::test::TempTree;
 
@@ -47,33 +48,6 @@ std::string drain(int fd)
         out.append(buf, static_cast<std::size_t>(n));
     return out;
 }
-
-/// The file-system identity of this thread is an ordinary user's while it lives (as root:
-/// nobody's), so that permissions count.
-class AsNobody
-{
-public:
-    static constexpr uid_t kNobody = 65534;
-    AsNobody()
-    {
-        if (m_root) {
-            ::setfsgid(kNobody);
-            ::setfsuid(kNobody);
-        }
-    }
-    ~AsNobody()
-    {
-        if (m_root) {
-            ::setfsuid(0);
-            ::setfsgid(0);
-        }
-    }
-    AsNobody(const AsNobody&) = delete;
-    AsNobody& operator=(const AsNobody&) = delete;
-
-private:
-    bool m_root = ::geteuid() == 0;
-};
 
 TEST(JobListSave, SpecialFilesAreWrittenInPlaceOrRefusedNeverReplaced)
 {
@@ -175,12 +149,13 @@ TEST(JobListSave, WritesInPlaceWhereTheFileCannotBeReplaced)
         "......................................................................");
     const bool root = ::geteuid() == 0;
     if (root) {
-        ASSERT_EQ(::chown(t.at("locked/mine.xml").c_str(), AsNobody::kNobody, AsNobody::kNobody), 0);
+        ASSERT_EQ(
+            ::chown(t.at("locked/mine.xml").c_str(), AsUnprivileged::kNobody, AsUnprivileged::kNobody), 0);
     }
     ASSERT_EQ(::chmod(t.at("locked").c_str(), root ? 0755 : 0555), 0);
     bool saved = false;
     {
-        AsNobody nobody;
+        AsUnprivileged nobody;
         saved = saveJobsToXml(t.at("locked/mine.xml"), someJobs(), "ISO-8859-1").ok();
     }
     ::chmod(t.at("locked").c_str(), 0755);
@@ -206,7 +181,7 @@ TEST(JobListSave, FollowsOnlyLinksThatCanBeTrusted)
     t.symlink("../decoy/created.txt", "shared/new.xml");
     t.symlink("../decoy/target.txt", "shared/mine.xml");
     for (const char* planted : {"shared/list.xml", "shared/new.xml"})
-        ASSERT_EQ(::lchown(t.at(planted).c_str(), AsNobody::kNobody, AsNobody::kNobody), 0);
+        ASSERT_EQ(::lchown(t.at(planted).c_str(), AsUnprivileged::kNobody, AsUnprivileged::kNobody), 0);
 
     EXPECT_FALSE(saveJobsToXml(t.at("shared/list.xml"), someJobs(), "ISO-8859-1").ok());
     EXPECT_FALSE(saveJobsToXml(t.at("shared/new.xml"), someJobs(), "ISO-8859-1").ok());

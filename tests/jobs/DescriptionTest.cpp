@@ -15,16 +15,10 @@ struct DescriptionCase {
     const char* label;
     Job job;
     std::string expected;
+    friend std::ostream& operator<<(std::ostream& os, const DescriptionCase& c) { return os << c.label; }
 };
 
-std::ostream& operator<<(std::ostream& os, const DescriptionCase& c)
-{
-    return os << c.label;
-}
-
-class Description : public ::testing::TestWithParam<DescriptionCase>
-{
-};
+using Description = ::testing::TestWithParam<DescriptionCase>;
 
 TEST_P(Description, ReadsAsTabled)
 {

@@ -64,9 +64,7 @@ struct BudgetCase {
     friend void PrintTo(const BudgetCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class WithinBudget : public ::testing::TestWithParam<BudgetCase>
-{
-};
+using WithinBudget = ::testing::TestWithParam<BudgetCase>;
 
 TEST_P(WithinBudget, OrdinaryPatternsOnTheLongestNamesStillWork)
 {
@@ -146,9 +144,7 @@ struct FoldCase {
     friend void PrintTo(const FoldCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class CaseInsensitiveReplace : public ::testing::TestWithParam<FoldCase>
-{
-};
+using CaseInsensitiveReplace = ::testing::TestWithParam<FoldCase>;
 
 TEST_P(CaseInsensitiveReplace, ComparesCharactersOnTheirUpperCase)
 {

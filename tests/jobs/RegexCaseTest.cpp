@@ -105,16 +105,13 @@ struct WordCase {
     const char* pattern;
     std::string name;
     std::string expected;
+    friend std::ostream& operator<<(std::ostream& os, const WordCase& c)
+    {
+        return os << quoted(c.pattern) << " on " << quoted(c.name);
+    }
 };
 
-std::ostream& operator<<(std::ostream& os, const WordCase& c)
-{
-    return os << quoted(c.pattern) << " on " << quoted(c.name);
-}
-
-class RegexWordEscapes : public ::testing::TestWithParam<WordCase>
-{
-};
+using RegexWordEscapes = ::testing::TestWithParam<WordCase>;
 
 TEST_P(RegexWordEscapes, CoverCombiningMarks)
 {

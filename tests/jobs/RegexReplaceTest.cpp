@@ -22,16 +22,13 @@ struct RegexCase {
     std::int32_t matchCase; // Int1
     std::string name;
     std::string expected;
+    friend std::ostream& operator<<(std::ostream& os, const RegexCase& c)
+    {
+        return os << quoted(c.pattern) << " -> " << quoted(c.replacement) << " on " << quoted(c.name);
+    }
 };
 
-std::ostream& operator<<(std::ostream& os, const RegexCase& c)
-{
-    return os << quoted(c.pattern) << " -> " << quoted(c.replacement) << " on " << quoted(c.name);
-}
-
-class RegexReplaceTable : public ::testing::TestWithParam<RegexCase>
-{
-};
+using RegexReplaceTable = ::testing::TestWithParam<RegexCase>;
 
 TEST_P(RegexReplaceTable, GivesTheNewName)
 {
@@ -138,16 +135,13 @@ struct RegexErrorCase {
     std::string pattern;
     std::string replacement;
     std::string error;
+    friend std::ostream& operator<<(std::ostream& os, const RegexErrorCase& c)
+    {
+        return os << quoted(c.pattern) << " -> " << quoted(c.replacement);
+    }
 };
 
-std::ostream& operator<<(std::ostream& os, const RegexErrorCase& c)
-{
-    return os << quoted(c.pattern) << " -> " << quoted(c.replacement);
-}
-
-class RegexError : public ::testing::TestWithParam<RegexErrorCase>
-{
-};
+using RegexError = ::testing::TestWithParam<RegexErrorCase>;
 
 // The compiler's message with the offset in characters, as the dialog and Go show it.
 TEST_P(RegexError, SaysWhyAndWhere)

@@ -23,16 +23,10 @@ struct TransformCase {
     std::string name;
     std::string expected;
     std::int32_t counter = 0;
+    friend std::ostream& operator<<(std::ostream& os, const TransformCase& c) { return os << c.label; }
 };
 
-std::ostream& operator<<(std::ostream& os, const TransformCase& c)
-{
-    return os << c.label;
-}
-
-class Transform : public ::testing::TestWithParam<TransformCase>
-{
-};
+using Transform = ::testing::TestWithParam<TransformCase>;
 
 TEST_P(Transform, GivesTheNewName)
 {

@@ -14,9 +14,7 @@ struct FoldCase {
     friend void PrintTo(const FoldCase& c, std::ostream* os) { *os << brindle::test::quoted(c.in); }
 };
 
-class UpCaseGreekTest : public ::testing::TestWithParam<FoldCase>
-{
-};
+using UpCaseGreekTest = ::testing::TestWithParam<FoldCase>;
 
 TEST_P(UpCaseGreekTest, Folds)
 {

@@ -18,6 +18,7 @@
 #include "common/ExFatMount.h"
 #include "common/TempTree.h"
 #include "jobs/JobTestUtil.h"
+#include "run/PropertyTestUtil.h"
 #include "run/RecorderHost.h"
 #include "core/run/FileSystemCase.h"
 #include "core/run/RenameRun.h"
@@ -29,6 +30,8 @@ namespace
 {
 
 using test::makeJob;
+using test::Random;
+using test::randomJob;
 using test::RecorderHost;
 using test::TempTree;
 
@@ -40,9 +43,7 @@ struct SubtypeCase {
     FoldRule rule; // of the subtype, or of the type itself as a source name
 };
 
-class FuseSubtypeTest : public ::testing::TestWithParam<SubtypeCase>
-{
-};
+using FuseSubtypeTest = ::testing::TestWithParam<SubtypeCase>;
 
 TEST_P(FuseSubtypeTest, TheMountTableNamesTheFileSystem)
 {
@@ -74,9 +75,7 @@ struct KeyCase {
     friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class FoldKeyTest : public ::testing::TestWithParam<KeyCase>
-{
-};
+using FoldKeyTest = ::testing::TestWithParam<KeyCase>;
 
 TEST_P(FoldKeyTest, NamesClashAsTheFileSystemFolds)
 {
@@ -368,25 +367,24 @@ TEST_F(ExFatPropertyTest, TheSimulationIsTheRunAndUndoIsExact)
 {
     int seeds = 0;
     for (unsigned seed = 1; seed <= 300; ++seed) {
-        std::mt19937 random(seed);
-        const auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        Random random(seed);
         // A fresh folder of files, names of the pools, twins in the other case where the file
         // system takes them (it takes none).
         folder = mount->path() + "/s" + std::to_string(seed);
         ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
         std::map<std::string, std::string> original; // content -> name
-        const int count = 3 + below(10);
+        const int count = 3 + random.below(10);
         for (int i = 0; i < count; ++i) {
             std::string name;
-            for (int k = 1 + below(3); k > 0; --k)
-                name += kPieces[below(std::size(kPieces))];
-            name += kExtensions[below(std::size(kExtensions))];
+            for (int k = 1 + random.below(3); k > 0; --k)
+                name += random.pick(kPieces);
+            name += random.pick(kExtensions);
             const std::string content = "file " + std::to_string(i);
             if (isUsableName(name) && name != kUndoFileName && file(name, content))
                 original[content] = name;
         }
         std::vector<Job> jobs;
-        switch (below(6)) {
+        switch (random.below(6)) {
         case 0:
             jobs.push_back(makeJob(jobUpper, 0, 1));
             break;
@@ -394,7 +392,7 @@ TEST_F(ExFatPropertyTest, TheSimulationIsTheRunAndUndoIsExact)
             jobs.push_back(makeJob(jobLower, 0, 1));
             break;
         case 2:
-            jobs.push_back(makeJob(below(2) == 0 ? jobUpper : jobLower));
+            jobs.push_back(makeJob(random.below(2) == 0 ? jobUpper : jobLower));
             break;
         case 3:
             jobs.push_back(makeJob(jobReplace, replaceRegex, 1, 0, "^(.)(.)", "$2$1"));
@@ -405,15 +403,8 @@ TEST_F(ExFatPropertyTest, TheSimulationIsTheRunAndUndoIsExact)
         default:
             break;
         }
-        for (int k = below(3); k > 0 || jobs.empty(); --k) {
-            Job job = Job::create(static_cast<JobType>(1 + below(7)));
-            job.modifier = below(5);
-            job.int1 = below(4);
-            job.int2 = below(4);
-            job.str1 = kStrings[below(std::size(kStrings))];
-            job.str2 = kStrings[below(std::size(kStrings))];
-            jobs.push_back(job);
-        }
+        for (int k = random.below(3); k > 0 || jobs.empty(); --k)
+            jobs.push_back(randomJob(random, kStrings));
 
         PredictingHost simHost;
         ResultTree tree;
@@ -428,8 +419,7 @@ TEST_F(ExFatPropertyTest, TheSimulationIsTheRunAndUndoIsExact)
         for (const auto& [content, was] : original) {
             // Hidden files are not the run's: they keep their names.
             const std::string expected = simHost.predicted.contains(was) ? simHost.predicted[was] : was;
-            EXPECT_EQ(after.at(content), expected) << "seed " << seed << ": " << was << "\n"
-                                                                 << tree.toText();
+            EXPECT_EQ(after.at(content), expected) << "seed " << seed << ": " << was << "\n" << tree.toText();
         }
         EXPECT_EQ(host.messages.size(), simHost.failing.size()) << "seed " << seed << "\n" << tree.toText();
         // Undo gives every name back.

@@ -18,9 +18,7 @@ struct MaskCase {
     }
 };
 
-class MaskTest : public ::testing::TestWithParam<MaskCase>
-{
-};
+using MaskTest = ::testing::TestWithParam<MaskCase>;
 
 TEST_P(MaskTest, matches)
 {

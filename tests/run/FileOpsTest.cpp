@@ -23,9 +23,7 @@ struct NameCaseRow {
     friend void PrintTo(const NameCaseRow& c, std::ostream* os) { *os << brindle::test::quoted(c.name); }
 };
 
-class UsableNameTest : public ::testing::TestWithParam<NameCaseRow>
-{
-};
+using UsableNameTest = ::testing::TestWithParam<NameCaseRow>;
 
 TEST_P(UsableNameTest, Decides)
 {

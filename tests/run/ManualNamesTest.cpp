@@ -23,15 +23,14 @@ namespace
 
 using test::makeJob;
 using test::mapJob;
+using test::Mapping;
 using test::RecorderHost;
-using test::sameTree;
+using test::simulateRunAndUndo;
 using test::snapshotTree;
 using test::TempTree;
-using test::treeDifference;
 using test::TreeSnapshot;
 
 using Strings = std::vector<std::string>;
-using Mapping = std::vector<std::pair<std::string, std::string>>;
 
 /// One tree (a name ending in "/" is a folder, "sub/x" a file in it), the jobs' mapping, the
 /// names given by hand as "folder path|old name" to new name, and what must come of it.
@@ -57,9 +56,7 @@ Strings filesNow(const std::string& root)
     return out;
 }
 
-class ManualCaseTest : public ::testing::TestWithParam<ManualCase>
-{
-};
+using ManualCaseTest = ::testing::TestWithParam<ManualCase>;
 
 TEST_P(ManualCaseTest, TheSimulationTheRunAndUndoAgree)
 {
@@ -76,7 +73,6 @@ TEST_P(ManualCaseTest, TheSimulationTheRunAndUndoAgree)
         const std::size_t bar = key.find('|');
         manual.folder(key.substr(0, bar)).set(key.substr(bar + 1), to);
     }
-    const TreeSnapshot before = snapshotTree(tree.path());
     RenameSession session;
     session.jobs = {mapJob(c.jobs)};
     RunOptions o;
@@ -85,36 +81,21 @@ TEST_P(ManualCaseTest, TheSimulationTheRunAndUndoAgree)
     o.undo = true;
     o.log = true;
     o.nameCase = NameCaseRule::Exact;
-
-    RecorderHost simHost;
-    RunOptions sim = o;
-    sim.simulation = true;
-    ResultTree simulated;
-    runRename(session, simHost, sim, &simulated, &manual);
-    const RunStats simStats = session.stats;
-    EXPECT_TRUE(sameTree(snapshotTree(tree.path()), before));
-
-    RecorderHost host;
-    const RunResult r = runRename(session, host, o, nullptr, &manual);
-    EXPECT_EQ(filesNow(tree.path()), c.after);
-    Strings failures;
-    for (const std::string& line : host.log) {
-        const std::size_t at = line.find("! Cannot rename ");
-        if (at != std::string::npos)
-            failures.push_back(line.substr(at));
-    }
-    std::sort(failures.begin(), failures.end());
-    EXPECT_EQ(failures, c.failures);
-    EXPECT_EQ(r.cycles, c.cycles);
-    EXPECT_EQ(session.stats.filesRenamed, simStats.filesRenamed);
-    EXPECT_EQ(session.stats.errorCount, simStats.errorCount);
-    EXPECT_EQ(simulated.toText().find("(was") != std::string::npos, !c.failures.empty())
-        << simulated.toText();
-
-    RecorderHost undoHost;
-    EXPECT_EQ(undoTree(tree.path(), undoHost).errors, 0);
-    const TreeSnapshot restored = snapshotTree(tree.path());
-    EXPECT_TRUE(sameTree(restored, before)) << treeDifference(before, restored);
+    simulateRunAndUndo(
+        session, o, &manual, [&](const ResultTree& simulated, const RecorderHost& host, const RunResult& r) {
+            EXPECT_EQ(filesNow(tree.path()), c.after);
+            Strings failures;
+            for (const std::string& line : host.log) {
+                const std::size_t at = line.find("! Cannot rename ");
+                if (at != std::string::npos)
+                    failures.push_back(line.substr(at));
+            }
+            std::sort(failures.begin(), failures.end());
+            EXPECT_EQ(failures, c.failures);
+            EXPECT_EQ(r.cycles, c.cycles);
+            EXPECT_EQ(simulated.toText().find("(was") != std::string::npos, !c.failures.empty())
+                << simulated.toText();
+        });
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ManualCaseTest,
@@ -208,9 +189,7 @@ struct SplitCase {
     const char* name;
 };
 
-class SplitRelativeTest : public ::testing::TestWithParam<SplitCase>
-{
-};
+using SplitRelativeTest = ::testing::TestWithParam<SplitCase>;
 
 TEST_P(SplitRelativeTest, FolderAndName)
 {

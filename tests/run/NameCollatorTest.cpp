@@ -38,16 +38,13 @@ struct NaturalCase {
     const char* b;
     int natural; // sign of the natural comparison of a with b
     int plain; // sign of the designed comparison
+    friend std::ostream& operator<<(std::ostream& os, const NaturalCase& c)
+    {
+        return os << c.a << " vs " << c.b;
+    }
 };
 
-std::ostream& operator<<(std::ostream& os, const NaturalCase& c)
-{
-    return os << c.a << " vs " << c.b;
-}
-
-class NaturalOrder : public ::testing::TestWithParam<NaturalCase>
-{
-};
+using NaturalOrder = ::testing::TestWithParam<NaturalCase>;
 
 int sign(int v)
 {

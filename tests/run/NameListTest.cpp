@@ -23,9 +23,7 @@ struct ListCase {
     friend void PrintTo(const ListCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class NameListTest : public ::testing::TestWithParam<ListCase>
-{
-};
+using NameListTest = ::testing::TestWithParam<ListCase>;
 
 TEST_P(NameListTest, PairsOrTheLineThatFails)
 {
@@ -71,9 +69,7 @@ struct EscapeCase {
     std::string line;
 };
 
-class EscapeTest : public ::testing::TestWithParam<EscapeCase>
-{
-};
+using EscapeTest = ::testing::TestWithParam<EscapeCase>;
 
 TEST_P(EscapeTest, WrittenAndReadBack)
 {

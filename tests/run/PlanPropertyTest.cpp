@@ -15,13 +15,13 @@
 
 #include <algorithm>
 #include <map>
-#include <random>
 #include <set>
 
 #include <gtest/gtest.h>
 
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
+#include "run/PropertyTestUtil.h"
 #include "run/PlanTestUtil.h"
 #include "core/run/NameCollator.h"
 #include "core/run/UndoFile.h"
@@ -33,33 +33,19 @@ namespace
 {
 
 using test::contentMultiset;
+using test::lastName;
 using test::makeJob;
 using test::mapJob;
+using test::pathsByInode;
+using test::Random;
 using test::sameTree;
+using test::SimulationPathHost;
 using test::snapshotTree;
 using test::TempTree;
 using test::treeDifference;
 using test::TreeSnapshot;
 
 using Strings = std::vector<std::string>;
-
-class Random
-{
-public:
-    explicit Random(unsigned seed)
-        : m_rng(seed)
-    {
-    }
-    int below(int n) { return static_cast<int>(m_rng() % static_cast<unsigned>(n)); }
-    bool chance(int percent) { return below(100) < percent; }
-    template <typename T> const T& pick(const std::vector<T>& items)
-    {
-        return items[static_cast<std::size_t>(below(static_cast<int>(items.size())))];
-    }
-
-private:
-    std::mt19937 m_rng;
-};
 
 /// The names a tree is made of, and that the mapping jobs send names to: few enough that
 /// chains, cycles and clashes are common. Case twins, Latin and Greek letters, hidden names.
@@ -153,43 +139,27 @@ struct Predicted {
     std::string failureLine; // "! Cannot rename O to N: reason" for an error
 };
 
-class SimulationHost : public IRunHost
+class SimulationHost : public SimulationPathHost
 {
 public:
     std::map<std::string, Predicted> predicted;
 
     void showMessage(std::string_view) override { }
-    bool askYesNo(std::string_view, Question) override { return true; }
-    void logLine(std::string_view line) override
-    {
-        const std::size_t start = line.find_first_not_of(' ');
-        if (start == std::string_view::npos)
-            return;
-        line.remove_prefix(start);
-        for (const std::string_view prefix : {"* Renaming file ", "* Renaming directory "}) {
-            if (line.starts_with(prefix))
-                m_oldName = line.substr(prefix.size());
-        }
-    }
     void resultNodeAdded(const ResultTree& tree, std::int32_t index) override
     {
         const ResultNode& node = tree.node(index);
-        const std::string path = (node.parent == 0 ? "" : m_paths.at(node.parent) + "/") + m_oldName;
-        m_paths[index] = path;
+        const std::string path = nodePath(tree, index);
+        const std::string& old = oldName();
         Predicted p;
         p.state = node.state;
         p.newName = node.text;
         if (node.state == ResultState::Error) {
-            p.newName.resize(node.text.size() - m_oldName.size() - 9); // " (was \"O\")"
-            p.failureLine = "! Cannot rename " + m_oldName + " to " + p.newName + ": "
-                + std::string(tree.reason(index));
+            p.newName.resize(node.text.size() - old.size() - 9); // " (was \"O\")"
+            p.failureLine
+                = "! Cannot rename " + old + " to " + p.newName + ": " + std::string(tree.reason(index));
         }
         predicted[path] = p;
     }
-
-private:
-    std::string m_oldName;
-    std::map<std::int32_t, std::string> m_paths;
 };
 
 class RunLogHost : public IRunHost
@@ -208,15 +178,7 @@ public:
     }
 };
 
-std::string lastName(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-class PlanPropertyTest : public ::testing::TestWithParam<unsigned>
-{
-};
+using PlanPropertyTest = ::testing::TestWithParam<unsigned>;
 
 TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
 {
@@ -255,9 +217,7 @@ TEST_P(PlanPropertyTest, TheSimulationTellsWhatTheRunDoesEntryForEntry)
     }
 
     const TreeSnapshot original = snapshotTree(start);
-    std::map<ino_t, std::string> pathOf;
-    for (const auto& [path, entry] : original)
-        pathOf[entry.inode] = path;
+    std::map<ino_t, std::string> pathOf = pathsByInode(original);
 
     // Names given by hand: swaps of two entries of one folder, names of entries that stay,
     // names no entry can have, and a list line for a name the folder does not hold.

@@ -30,15 +30,13 @@ namespace
 
 using test::makeJob;
 using test::mapJob;
+using test::Mapping;
 using test::RecorderHost;
-using test::sameTree;
-using test::snapshotTree;
+using test::simulateRunAndUndo;
 using test::TempTree;
-using test::treeDifference;
 using test::TreeSnapshot;
 
 using Strings = std::vector<std::string>;
-using Mapping = std::vector<std::pair<std::string, std::string>>;
 
 /// One folder, one job that maps names, and what must come of it.
 struct PlanCase {
@@ -108,9 +106,7 @@ Strings failuresInTree(const ResultTree& tree)
     return out;
 }
 
-class PlanCaseTest : public ::testing::TestWithParam<PlanCase>
-{
-};
+using PlanCaseTest = ::testing::TestWithParam<PlanCase>;
 
 TEST_P(PlanCaseTest, TheSimulationForeseesTheRunAndUndoGivesEverythingBack)
 {
@@ -122,7 +118,6 @@ TEST_P(PlanCaseTest, TheSimulationForeseesTheRunAndUndoGivesEverythingBack)
         else
             tree.file(name, name);
     }
-    const TreeSnapshot before = snapshotTree(tree.path());
     RenameSession session;
     session.jobs = {mapJob(c.map)};
     RunOptions o;
@@ -132,36 +127,15 @@ TEST_P(PlanCaseTest, TheSimulationForeseesTheRunAndUndoGivesEverythingBack)
     o.nameCase = c.nameCase;
     o.undo = true;
     o.log = true;
-
-    // The simulation.
-    RecorderHost simHost;
-    RunOptions sim = o;
-    sim.simulation = true;
-    ResultTree simulated;
-    const RunResult s = runRename(session, simHost, sim, &simulated);
-    const RunStats simStats = session.stats;
-    EXPECT_EQ(failuresInTree(simulated), c.failures) << simulated.toText();
-    EXPECT_TRUE(sameTree(snapshotTree(tree.path()), before));
-
-    // The real run does what the simulation showed.
-    RecorderHost host;
-    const RunResult r = runRename(session, host, o);
-    EXPECT_EQ(folderState(tree), c.after);
-    EXPECT_EQ(failuresInLog(host.log, c), c.failures);
-    EXPECT_EQ(r.renameFailures, static_cast<std::int32_t>(c.failures.size()));
-    EXPECT_EQ(host.messages.size(), c.failures.size());
-    EXPECT_EQ(r.cycles, c.cycles);
-    EXPECT_EQ(session.stats.filesRenamed, simStats.filesRenamed);
-    EXPECT_EQ(session.stats.foldersRenamed, simStats.foldersRenamed);
-    EXPECT_EQ(session.stats.errorCount, simStats.errorCount);
-    EXPECT_EQ(r.allWentThrough(session.stats), s.allWentThrough(simStats));
-
-    // Undo, the last rename first, gives every name back.
-    RecorderHost undoHost;
-    const UndoResult u = undoFolder(tree.path(), undoHost);
-    EXPECT_EQ(u.errors, 0);
-    const TreeSnapshot restored = snapshotTree(tree.path());
-    EXPECT_TRUE(sameTree(restored, before)) << treeDifference(before, restored);
+    simulateRunAndUndo(
+        session, o, nullptr, [&](const ResultTree& simulated, const RecorderHost& host, const RunResult& r) {
+            EXPECT_EQ(failuresInTree(simulated), c.failures) << simulated.toText();
+            EXPECT_EQ(folderState(tree), c.after);
+            EXPECT_EQ(failuresInLog(host.log, c), c.failures);
+            EXPECT_EQ(r.renameFailures, static_cast<std::int32_t>(c.failures.size()));
+            EXPECT_EQ(host.messages.size(), c.failures.size());
+            EXPECT_EQ(r.cycles, c.cycles);
+        });
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PlanCaseTest,
@@ -526,9 +500,7 @@ struct KeyCase {
     friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class FoldedKeyTest : public ::testing::TestWithParam<KeyCase>
-{
-};
+using FoldedKeyTest = ::testing::TestWithParam<KeyCase>;
 
 TEST_P(FoldedKeyTest, ClashesAsAFileSystemThatFoldsCase)
 {

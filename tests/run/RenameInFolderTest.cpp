@@ -24,9 +24,7 @@ TEST(renameInFolder, RenamesWithoutReplacing)
     EXPECT_EQ(tree.list(), (std::vector<std::string> {"b.txt", "c\xE9.txt"}));
 }
 
-class RefusedNames : public ::testing::TestWithParam<std::string>
-{
-};
+using RefusedNames = ::testing::TestWithParam<std::string>;
 
 TEST_P(RefusedNames, LeaveTheEntryAlone)
 {

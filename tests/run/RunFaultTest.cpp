@@ -4,13 +4,11 @@
 // the renames made, and undo must give back everything that is still there.
 
 #include <fcntl.h>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <sys/resource.h>
 
-#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -18,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ProcessLimits.h"
 #include "common/ScratchMount.h"
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
@@ -31,7 +30,9 @@ namespace brindle
 namespace
 {
 
+using test::AsUnprivileged;
 using test::contentMultiset;
+using test::FileSizeLimit;
 using test::RecorderHost;
 using test::sameTree;
 using test::ScratchMount;
@@ -134,37 +135,6 @@ TEST_F(RunFaultTest, ATargetTakenAfterListingIsNeverReplaced)
         (std::vector<std::string> {"A.TXT", "B.TXT", "C.TXT", "D.TXT", "E.TXT", "Sub", "c.txt"}));
 }
 
-/// Works on files as an unprivileged user for as long as it lives: as root, the file-system
-/// identity of this thread becomes nobody's (permissions count again); as anyone else, it
-/// stays (they count already).
-class AsUnprivileged
-{
-public:
-    static constexpr uid_t kNobody = 65534;
-    AsUnprivileged()
-        : m_root(::geteuid() == 0)
-    {
-        if (m_root) {
-            ::setfsgid(kNobody);
-            ::setfsuid(kNobody);
-        }
-    }
-    ~AsUnprivileged()
-    {
-        if (m_root) {
-            ::setfsuid(0);
-            ::setfsgid(0);
-        }
-    }
-    AsUnprivileged(const AsUnprivileged&) = delete;
-    AsUnprivileged& operator=(const AsUnprivileged&) = delete;
-    /// Whether permissions are checked now.
-    static bool checked() { return static_cast<uid_t>(::setfsuid(static_cast<uid_t>(-1))) != 0; }
-
-private:
-    bool m_root;
-};
-
 void chownAll(const TreeSnapshot& tree, const std::string& root, uid_t uid)
 {
     ASSERT_EQ(::lchown(root.c_str(), uid, uid), 0);
@@ -259,9 +229,7 @@ TEST_P(ReadOnlyMountTest, RunReportsAndLosesNothing)
 /// move, and a.txt cannot take b.txt. With the intruder gone again by then, a.txt goes back to
 /// its own name; with it still there, a.txt is left under the temporary name and both names
 /// are reported. Undo then needs the intruder gone.
-class CycleFaultTest : public ::testing::TestWithParam<bool>
-{
-};
+using CycleFaultTest = ::testing::TestWithParam<bool>;
 
 TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNames)
 {
@@ -326,33 +294,6 @@ TEST_P(CycleFaultTest, AMemberLeftAtTheTemporaryNameGoesBackOrIsReportedByBothNa
 
 INSTANTIATE_TEST_SUITE_P(Intruder, CycleFaultTest, ::testing::Bool(),
     [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Leaves" : "Stays"; });
-
-/// The file size limit, lowered for as long as it lives, with the signal that would end the
-/// process ignored, so that a write past it fails with EFBIG as a full disk would.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit low = m_saved;
-        low.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &low);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    struct rlimit m_saved {
-    };
-    void (*m_handler)(int) = nullptr;
-};
 
 TEST(CycleStopTest, AnUndoFileThatCannotGrowInTheMiddleOfACycleStopsTheRunWithTheMemberBack)
 {
@@ -434,9 +375,7 @@ TEST(RunWalkTest, AFolderMovedOutOfTheTreeDuringTheRunStopsItThere)
     EXPECT_EQ(host.folders.size(), 21u);
 }
 
-class FolderReadFaultTest : public ::testing::TestWithParam<bool>
-{
-};
+using FolderReadFaultTest = ::testing::TestWithParam<bool>;
 
 // A folder whose reading fails part-way is left as it is, with what is below it: the run plans
 // nothing over a part of a folder. It says why, as for a folder it cannot enter, and goes on.

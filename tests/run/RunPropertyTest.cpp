@@ -16,13 +16,13 @@
 #include <unistd.h>
 
 #include <map>
-#include <random>
 #include <set>
 
 #include <gtest/gtest.h>
 
 #include "common/TempTree.h"
 #include "common/TreeSnapshot.h"
+#include "run/PropertyTestUtil.h"
 #include "core/run/NameCollator.h"
 #include "core/run/UndoFile.h"
 #include "core/run/RenameRun.h"
@@ -34,28 +34,18 @@ namespace
 
 using test::contentMultiset;
 using test::foldersDeepestFirst;
+using test::lastName;
+using test::pathsByInode;
+using test::Random;
+using test::randomJob;
 using test::sameTree;
+using test::SimulationPathHost;
 using test::snapshotTree;
 using test::TempTree;
 using test::treeDifference;
 using test::TreeSnapshot;
 
 const std::string kUndo(kUndoFileName);
-
-class Random
-{
-public:
-    explicit Random(unsigned seed)
-        : m_rng(seed)
-    {
-    }
-    int below(int n) { return static_cast<int>(m_rng() % static_cast<unsigned>(n)); }
-    bool chance(int percent) { return below(100) < percent; }
-    template <typename T, std::size_t N> const T& pick(const T (&items)[N]) { return items[below(N)]; }
-
-private:
-    std::mt19937 m_rng;
-};
 
 // Pieces of names: letters in both cases, Greek with and without accents and both sigmas,
 // Latin accents, an invalid byte, a cut-off UTF-8 sequence, blanks, digits and, rarely, a line
@@ -189,57 +179,29 @@ private:
     int m_counter = 0;
 };
 
-Job randomJob(Random& random)
-{
-    Job job = Job::create(static_cast<JobType>(1 + random.below(7)));
-    job.modifier = random.below(5);
-    job.int1 = random.below(4);
-    job.int2 = random.below(4);
-    job.str1 = random.pick(kStrings);
-    job.str2 = random.pick(kStrings);
-    return job;
-}
-
 /// The simulation's prediction: the new name of every entry it handled, by the entry's path
 /// (relative to the starting folder) before the run. Old names come from the log lines that
 /// precede each node.
-class PredictingHost : public IRunHost
+class PredictingHost : public SimulationPathHost
 {
 public:
     std::map<std::string, std::string> predicted;
     std::vector<std::string> messages;
 
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
-    bool askYesNo(std::string_view, Question) override { return true; }
-    void logLine(std::string_view line) override
-    {
-        const std::size_t start = line.find_first_not_of(' ');
-        if (start == std::string_view::npos)
-            return;
-        line.remove_prefix(start);
-        for (const std::string_view prefix : {"* Renaming file ", "* Renaming directory "}) {
-            if (line.starts_with(prefix))
-                m_oldName = line.substr(prefix.size());
-        }
-    }
     void resultNodeAdded(const ResultTree& tree, std::int32_t index) override
     {
         const ResultNode& node = tree.node(index);
-        const std::string parent = node.parent == 0 ? "" : m_paths.at(node.parent) + "/";
-        const std::string path = parent + m_oldName;
-        m_paths[index] = path;
+        const std::string path = nodePath(tree, index);
+        const std::string& old = oldName();
         std::string newName = node.text;
         if (node.state == ResultState::Error) {
-            const std::string suffix = " (was \"" + m_oldName + "\")";
+            const std::string suffix = " (was \"" + old + "\")";
             EXPECT_TRUE(newName.ends_with(suffix)) << newName;
             newName.resize(newName.size() - suffix.size());
         }
         predicted[path] = newName;
     }
-
-private:
-    std::string m_oldName;
-    std::map<std::int32_t, std::string> m_paths;
 };
 
 /// The real run's user: answers each confirmation at random and records what it is told.
@@ -271,15 +233,7 @@ private:
     Random& m_random;
 };
 
-std::string lastName(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-class RunPropertyTest : public ::testing::TestWithParam<unsigned>
-{
-};
+using RunPropertyTest = ::testing::TestWithParam<unsigned>;
 
 TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
 {
@@ -319,7 +273,7 @@ TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
     }
     const int jobCount = (session.jobs.empty() ? 1 : 0) + random.below(kind < 8 ? 2 : 3);
     for (int i = 0; i < jobCount; ++i)
-        session.jobs.push_back(randomJob(random));
+        session.jobs.push_back(randomJob(random, kStrings));
     // A shift of the numbers down by one, in ascending name order, starting at 0 in every
     // folder: p1 becomes p0, then p2 takes the freed p1, and so on.
     const bool shift = kind >= 5 && kind < 8 && random.chance(80);
@@ -338,9 +292,7 @@ TEST_P(RunPropertyTest, RunThenUndoEverywhereLosesNothing)
 
     const TreeSnapshot original = snapshotTree(start);
     const TreeSnapshot sentinel = snapshotTree(root.at("sentinel"));
-    std::map<ino_t, std::string> pathOf;
-    for (const auto& [path, entry] : original)
-        pathOf[entry.inode] = path;
+    std::map<ino_t, std::string> pathOf = pathsByInode(original);
 
     // The simulation: what the run should do. It changes nothing.
     PredictingHost simHost;

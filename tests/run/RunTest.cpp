@@ -3,11 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <regex>
 
 #include <gtest/gtest.h>
 
+#include "common/ProcessLimits.h"
 #include "common/TempTree.h"
 #include "jobs/JobTestUtil.h"
 #include "run/RecorderHost.h"
@@ -566,16 +566,12 @@ TEST_F(RunTest, UndoFileWriteFailureStopsTheRunWithTheSystemsText)
     o.undo = true;
     o.sort = true;
     // A file size limit of 8 bytes lets the first pair ("a\r\nA\r\n", 6 bytes) through and
-    // makes the second write fail; the signal the limit raises is ignored for the test.
-    struct rlimit saved;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = saved;
-    limit.rlim_cur = 8;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const RunResult r = run(o);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, oldHandler);
+    // makes the second write fail.
+    RunResult r;
+    {
+        test::FileSizeLimit limit(8);
+        r = run(o);
+    }
     EXPECT_TRUE(r.stopped);
     EXPECT_EQ(
         host.messages, (std::vector<std::string> {tree.path() + "/_brindlewick_undo.txt: File too large"}));
@@ -781,9 +777,7 @@ private:
     };
 };
 
-class DeepTreeTest : public ::testing::TestWithParam<bool>
-{
-};
+using DeepTreeTest = ::testing::TestWithParam<bool>;
 
 TEST_P(DeepTreeTest, FiftyThousandLevelsWithFewDescriptors)
 {

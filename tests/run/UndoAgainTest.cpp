@@ -148,9 +148,7 @@ void makeRenamedTree(TempTree& tree, test::TreeSnapshot& before)
     ASSERT_EQ(runWithUndo(tree.path(), {kRotate}, true).renameFailures, 0);
 }
 
-class UndoStoppedTest : public ::testing::TestWithParam<bool>
-{
-};
+using UndoStoppedTest = ::testing::TestWithParam<bool>;
 
 TEST_P(UndoStoppedTest, StoppedAfterEachStepInTurnThenUndoneAgainIsExact)
 {

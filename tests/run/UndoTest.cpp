@@ -37,9 +37,7 @@ struct ParseCase {
     friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << brindle::test::quoted(c.content); }
 };
 
-class ParseUndoTest : public ::testing::TestWithParam<ParseCase>
-{
-};
+using ParseUndoTest = ::testing::TestWithParam<ParseCase>;
 
 TEST_P(ParseUndoTest, Pairs)
 {
@@ -223,9 +221,7 @@ struct LastPairCase {
     friend void PrintTo(const LastPairCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class LastPairTest : public ::testing::TestWithParam<LastPairCase>
-{
-};
+using LastPairTest = ::testing::TestWithParam<LastPairCase>;
 
 TEST_P(LastPairTest, NeverMadeRenameIsPassedOver)
 {
@@ -279,9 +275,7 @@ struct BadUndoCase {
     friend void PrintTo(const BadUndoCase& c, std::ostream* os) { *os << c.label; }
 };
 
-class BadUndoTest : public ::testing::TestWithParam<BadUndoCase>
-{
-};
+using BadUndoTest = ::testing::TestWithParam<BadUndoCase>;
 
 TEST_P(BadUndoTest, TouchesNothingOutsideTheFolder)
 {
