@@ -41,12 +41,12 @@ ResultTreeWindow::ResultTreeWindow(QWidget* owner)
     QHeaderView* header = ui->tvSim->header();
     header->setStretchLastSection(true);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->resizeSection(ResultTreeModel::colOldName, 300);
-    header->resizeSection(ResultTreeModel::colNewName, 260);
+    header->resizeSection(ResultTreeModel::colOldName, 250);
+    header->resizeSection(ResultTreeModel::colNewName, 250);
     header->resizeSection(ResultTreeModel::colResult,
         ui->tvSim->fontMetrics().horizontalAdvance(QStringLiteral("would be renamed")) + 24);
     // Wide enough for both names and a reason, never larger than the screen.
-    QSize size(960, 600);
+    QSize size(1000, 600);
     if (const QScreen* screen = owner ? owner->screen() : this->screen())
         size = size.boundedTo(screen->availableGeometry().size());
     resize(size);
@@ -73,6 +73,8 @@ void ResultTreeWindow::beginSimulation(std::shared_ptr<const ResultTree> tree)
 void ResultTreeWindow::endSimulation(const RunStats& stats)
 {
     m_model->setTree(std::move(m_pending));
+    // The starting folder's path has the whole row: it is never renamed.
+    ui->tvSim->setFirstColumnSpanned(0, QModelIndex(), true);
     btnExpandOneLevelClick();
     // Nothing was renamed: the summary says what the run would do.
     ui->lblResult->setText(QStringLiteral("%1 files and %2 directories would be renamed.")
