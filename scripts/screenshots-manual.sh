@@ -32,8 +32,9 @@ xvfb-run -a -s '-screen 0 1600x800x24' bash -c '
     xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
     xdotool key alt+f
     sleep 1
-    # File: Open Job List, Save Job List, then the three items of the names given by hand.
-    xdotool key Down Down Return
+    # File, from its first item upwards round the end: Exit, Send To, and the three items of the
+    # names given by hand from their last.
+    xdotool key Up Up Up Up Up Return
     sleep 2
     dialog=$(xdotool search --name "Edit New Names as Text" | head -1)
     xdotool windowfocus --sync "$dialog" 2>/dev/null || true
