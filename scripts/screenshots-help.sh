@@ -6,27 +6,14 @@
 # headless Chromium, whose picture is docs/help.png. So the picture shows the file the installed
 # program finds (/usr/share/brindlewick/help/index.html beside its bin folder).
 # Needs xvfb, xauth, imagemagick, xdotool and chromium (installed when missing).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$(pwd)
-
-need=()
-command -v xvfb-run >/dev/null || need+=(xvfb xauth)
-command -v import >/dev/null || need+=(imagemagick)
-command -v xdotool >/dev/null || need+=(xdotool)
-command -v chromium >/dev/null || need+=(chromium)
-if [ ${#need[@]} -gt 0 ]; then
+source "$(dirname "$0")/screenshot-common.sh"
+if ! command -v chromium >/dev/null; then
     sudo=()
     [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${need[@]}"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends chromium
 fi
-
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_TESTS=OFF >/dev/null
-cmake --build build/release -j "$(nproc)" --target package >/dev/null
-
-work=$(mktemp -d /tmp/brindle-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-dpkg-deb -x build/release/brindlewick_*.deb "$work/root"
+build_programs package >/dev/null
+dpkg-deb -x "$build"/brindlewick_*.deb "$work/root"
 mkdir -p "$work/bin" "$work/home" "$work/Pictures/Holiday"
 : >"$work/Pictures/Holiday/IMG_4711.JPG"
 printf '[Integers]\nviewStyle=3\nstvWidth=220\n[frmMain]\nLeft=10\nTop=10\nWidth=1000\nHeight=560\nWinState=0\n' \
@@ -41,26 +28,18 @@ SH
 chmod +x "$work/bin/xdg-open"
 
 SHOTS=$work PATH="$work/bin:$PATH" HOME="$work/home" xvfb-run -a -s '-noreset -screen 0 1280x800x24' bash -c '
+    eval "$screenshot_functions"
     set -euo pipefail
     work=$1
-    window() {
-        for _ in $(seq 100); do
-            id=$(xdotool search --onlyvisible --name "$1" | head -1 || true)
-            [ -n "$id" ] && { echo "$id"; return; }
-            sleep 0.1
-        done
-        echo "no window \"$1\"" >&2
-        exit 1
-    }
     "$work/root/usr/bin/brindlewick" "$work/Pictures/Holiday" &
     pid=$!
-    main=$(window "Brindlewick v2.02 ")
+    main=$(wait_window "Brindlewick$")
     sleep 2
     # Help, About: the box, then OK.
     xdotool windowfocus --sync "$main" key alt+h
     sleep 0.5
     xdotool key a
-    about=$(window "About ...")
+    about=$(wait_window "About ...")
     sleep 1
     import -window "$about" "$work/about.png"
     xdotool key Return

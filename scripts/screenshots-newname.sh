@@ -3,17 +3,9 @@
 # clash marked) and docs/invalid-utf8.png (a folder holding a name that is not valid UTF-8),
 # under a virtual X server (xvfb, xauth and imagemagick are needed for this only).
 # BUILD names a Release build folder to take the program from (default build/release).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/deps.sh --screenshots
-root=$(pwd)
-build=${BUILD:-build/release}
+source "$(dirname "$0")/screenshot-common.sh"
+build_programs brindlewick
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "$(nproc)" --target brindlewick
-
-work=$(mktemp -d /tmp/brindle-XXXXXX)
-trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/app" "$work/Photos/Family" "$work/Odd"
 cp "$build/bin/brindlewick" "$work/app/"
 # img_4713.jpg comes out under the name IMG_4713.JPG gets first: the clash.
@@ -25,18 +17,9 @@ for n in "caf$(printf '\xe9') menu.txt" "r$(printf '\xe9')sum$(printf '\xe9').pd
     : >"$work/Odd/$n"
 done
 
-cat >"$work/app/brindle_job_config.xml" <<'XML'
-<?xml version="1.0" encoding="ISO-8859-1" standalone="yes" ?>
-
-<brindlewick>
-  <jobs>
-    <job type="jobReplace" modifier="0" int1="0" int2="0" str1="_" str2=" " />
-    <job type="jobNormal" modifier="0" int1="0" int2="0" str1="" str2="" />
-    <job type="jobLower" modifier="2" int1="0" int2="0" str1="" str2="" />
-    <job type="jobInsert" modifier="0" int1="0" int2="0" str1="Holiday " str2="" />
-  </jobs>
-</brindlewick>
-XML
+job_list "$photo_jobs
+    <job type=\"jobInsert\" modifier=\"0\" int1=\"0\" int2=\"0\" str1=\"Holiday \" str2=\"\" />" \
+    >"$work/app/brindle_job_config.xml"
 ini() {
     cat <<INI
 [Booleans]
@@ -60,12 +43,11 @@ INI
 shoot() { # folder, mask, picture
     ini "$2" >"$work/app/brindle.ini"
     xvfb-run -a -s '-screen 0 1600x800x24' bash -c '
+        eval "$screenshot_functions"
         "$1/app/brindlewick" "$2" &
         pid=$!
         sleep 5
-        geometry=$(xwininfo -name "$(xwininfo -root -tree | grep -o "\"Brindlewick v[0-9.]*[^\"]*\"" | head -1 | tr -d \")" \
-            | awk "/Absolute upper-left X/{x=\$4} /Absolute upper-left Y/{y=\$4} /Width/{w=\$2} /Height/{h=\$2} END{print w\"x\"h\"+\"x\"+\"y}")
-        import -window root -crop "$geometry" +repage "$3"
+        import -window root -crop "$(main_window_geometry)" +repage "$3"
         kill $pid
     ' _ "$work" "$1" "$3"
     echo "$3 written"

@@ -5,17 +5,11 @@
 # (the window under Fusion with a dark palette, drawn by the window test that checks it).
 # BUILD names a build folder to take the programs from (default build/release; the dark one
 # needs gui_tests, so a build with tests).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/deps.sh --screenshots
-root=$(pwd)
-build=${BUILD:-build/release}
-
+source "$(dirname "$0")/screenshot-common.sh"
 # NO_BUILD=1 takes the programs as they are in the build folder.
 [ -n "${NO_BUILD:-}" ] || cmake --build "$build" -j "$(nproc)" --target brindlewick gui_tests
 
-scratch=$(mktemp -d /tmp/brindle-shots-XXXXXX)
-trap 'rm -rf "$scratch"' EXIT
+scratch=$work
 home="$scratch/home"
 app="$home/.local/bin"
 photos="$home/Pictures/Holiday 2026"

@@ -3,27 +3,10 @@
 # progress window at the end of a run), docs/log.png (the log window after it) and
 # docs/simulation.png (the simulated result with a name clash). The program is started on a
 # folder of sample files and driven with its keyboard shortcuts through xdotool.
-# Needs xvfb, xauth, imagemagick and xdotool (installed when missing).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/deps.sh --screenshots
-root=$(pwd)
-
-need=()
-command -v xvfb-run >/dev/null || need+=(xvfb xauth)
-command -v import >/dev/null || need+=(imagemagick)
-command -v xdotool >/dev/null || need+=(xdotool)
-if [ ${#need[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${need[@]}"
-fi
-
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLE_TESTS=OFF >/dev/null
-cmake --build build/release -j "$(nproc)" --target brindlewick
-
-work=$(mktemp -d /tmp/brindlewick-demo.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+# Needs xvfb, xauth, imagemagick and xdotool (installed when missing). BUILD names a build
+# folder to take the program from (default build/release).
+source "$(dirname "$0")/screenshot-common.sh"
+build_programs brindlewick
 
 # make_photos DIR: a folder of holiday pictures, two of which come out under one name.
 make_photos() {
@@ -36,18 +19,8 @@ make_photos() {
 # prepare APP BOOLEANS: an application folder with the program, its job list and settings.
 prepare() {
     mkdir -p "$1"
-    cp build/release/bin/brindlewick "$1/"
-    cat >"$1/brindle_job_config.xml" <<'XML'
-<?xml version="1.0" encoding="ISO-8859-1" standalone="yes" ?>
-
-<brindlewick>
-  <jobs>
-    <job type="jobReplace" modifier="0" int1="0" int2="0" str1="_" str2=" " />
-    <job type="jobNormal" modifier="0" int1="0" int2="0" str1="" str2="" />
-    <job type="jobLower" modifier="2" int1="0" int2="0" str1="" str2="" />
-  </jobs>
-</brindlewick>
-XML
+    cp "$build/bin/brindlewick" "$1/"
+    job_list "$photo_jobs" >"$1/brindle_job_config.xml"
     printf '[Booleans]\n%s\n[Integers]\nviewStyle=2\nstvWidth=220\n[frmMain]\nLeft=10\nTop=10\nWidth=1100\nHeight=560\nWinState=0\n' \
         "$2" >"$1/brindle.ini"
 }
@@ -59,46 +32,37 @@ rm "$work/real/Pictures/Holiday/Summer Beach.jpg" # a run without a clash
 prepare "$work/real/app" $'recurseDirs=1\nrenameDirs=1\nundo=1\nlog=1'
 
 xvfb-run -a -s '-noreset -screen 0 1280x800x24' bash -c '
+    eval "$screenshot_functions"
     set -euo pipefail
     work=$1 docs=$2
-    window() {
-        for _ in $(seq 100); do
-            id=$(xdotool search --onlyvisible --name "$1" | head -1 || true)
-            [ -n "$id" ] && { echo "$id"; return; }
-            sleep 0.1
-        done
-        echo "no window \"$1\"" >&2
-        exit 1
-    }
     shoot() { import -window "$1" "$2"; }
 
-    # A simulation with a clash: a click on Simulate (Alt+S would open the Settings menu, whose
-    # mnemonic is the same letter); the progress window is closed with its Close button (Enter,
-    # it has the focus) so that the result shows whole.
+    # A simulation with a clash: Ctrl+Return (Simulate); the progress window is closed with its
+    # Close button (Enter, it has the focus) so that the result shows whole.
     "$work/sim/app/brindlewick" "$work/sim/Pictures/Holiday" &
     pid=$!
-    main=$(window "Brindlewick v[0-9.]* ")
+    main=$(wait_window "Brindlewick$")
     sleep 2
-    xdotool mousemove --window "$main" 233 493 click 1
-    tree=$(window "Brindlewick Simulated Result")
+    xdotool windowfocus --sync "$main" key ctrl+Return
+    tree=$(wait_window "Brindlewick Simulated Result")
     sleep 1
-    progress=$(window "progress...")
+    progress=$(wait_window "progress...")
     xdotool windowfocus --sync "$progress" key Return
     sleep 1
-    xdotool windowmove "$tree" 40 40 windowsize "$tree" 420 420
+    xdotool windowmove "$tree" 40 40 windowsize "$tree" 1000 460
     sleep 1
     shoot "$tree" "$docs/simulation.png"
     kill $pid
 
-    # A real run with the log on: a click on Go; the log window opens at the end.
+    # A real run with the log on: Ctrl+Return (Go); the log window opens at the end.
     "$work/real/app/brindlewick" "$work/real/Pictures/Holiday" &
     pid=$!
-    main=$(window "Brindlewick v[0-9.]* ")
+    main=$(wait_window "Brindlewick$")
     sleep 2
-    xdotool mousemove --window "$main" 233 493 click 1
-    log=$(window "Brindlewick Log")
+    xdotool windowfocus --sync "$main" key ctrl+Return
+    log=$(wait_window "Brindlewick Log")
     sleep 1
-    progress=$(window "progress...")
+    progress=$(wait_window "progress...")
     xdotool windowmove "$log" 20 20 windowsize "$log" 760 520
     xdotool windowmove "$progress" 820 60
     sleep 1

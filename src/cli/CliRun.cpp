@@ -139,6 +139,12 @@ public:
         showMessage(message.starts_with(line) ? message : line);
     }
 
+    std::string_view undoFileHint() const override
+    {
+        return "Undo files are written by every run without --no-undo-file, one in each folder "
+               "where something was renamed.";
+    }
+
     void entryDone(const EntryOutcome& e) override
     {
         if (!m_list || e.verdict == Verdict::Unchanged)

@@ -118,9 +118,25 @@ void ProgressLine::folderEntered()
     ++m_folders;
 }
 
+namespace
+{
+
+std::int64_t renamedOf(const RunStats& stats)
+{
+    return static_cast<std::int64_t>(stats.filesRenamed) + stats.foldersRenamed;
+}
+
+std::int64_t totalOf(const RunStats& stats)
+{
+    return static_cast<std::int64_t>(stats.filesToRename) + stats.foldersToRename;
+}
+
+} // namespace
+
 void ProgressLine::update(const RunStats& stats)
 {
-    m_renamed = static_cast<std::int64_t>(stats.filesRenamed) + stats.foldersRenamed;
+    m_renamed = renamedOf(stats);
+    m_total = totalOf(stats);
     m_failed = stats.errorCount;
     if (!m_enabled)
         return;
@@ -137,13 +153,16 @@ void ProgressLine::runEnded(const RunStats& stats)
 {
     // A line on show gets the folder's final counts: the renames after the last redraw may all
     // have come within one interval (the plan asks every question before the first rename).
-    m_renamed = static_cast<std::int64_t>(stats.filesRenamed) + stats.foldersRenamed;
+    m_renamed = renamedOf(stats);
+    m_total = totalOf(stats);
     m_failed = stats.errorCount;
     if (m_enabled && m_shown)
         draw();
-    m_renamedBefore += static_cast<std::int64_t>(stats.filesRenamed) + stats.foldersRenamed;
-    m_failedBefore += stats.errorCount;
+    m_renamedBefore += m_renamed;
+    m_totalBefore += m_total;
+    m_failedBefore += m_failed;
     m_renamed = 0;
+    m_total = 0;
     m_failed = 0;
 }
 
@@ -162,18 +181,21 @@ void ProgressLine::beforeStandardOutput()
 }
 
 std::string ProgressLine::text(
-    bool simulation, std::int64_t folders, std::int64_t renamed, std::int64_t failed)
+    bool simulation, std::int64_t folders, std::int64_t renamed, std::int64_t total, std::int64_t failed)
 {
+    // A simulation's count is what it found so far, not a part of a known whole.
     return "brindlewick-cli: " + std::to_string(folders) + (folders == 1 ? " folder, " : " folders, ")
-        + std::to_string(renamed) + (simulation ? " to rename, " : " renamed, ") + std::to_string(failed)
-        + (simulation ? " would fail" : " failed");
+        + std::to_string(renamed)
+        + (simulation ? " to rename, " : " of " + std::to_string(total) + " renamed, ")
+        + std::to_string(failed) + (simulation ? " would fail" : " failed");
 }
 
 void ProgressLine::draw()
 {
     // What the run has written to standard output goes first, so that the line stays last.
     std::fflush(stdout);
-    std::string line = text(m_simulation, m_folders, m_renamedBefore + m_renamed, m_failedBefore + m_failed);
+    std::string line = text(m_simulation, m_folders, m_renamedBefore + m_renamed, m_totalBefore + m_total,
+        m_failedBefore + m_failed);
     // A line that wrapped could not be redrawn in its place.
     const std::size_t width = terminalWidth(STDERR_FILENO);
     if (line.size() >= width)

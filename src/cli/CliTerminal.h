@@ -63,8 +63,10 @@ public:
     /// Erases the line before output to standard output when that is the same terminal.
     void beforeStandardOutput();
 
-    /// The text of the line for the counts given.
-    static std::string text(bool simulation, std::int64_t folders, std::int64_t renamed, std::int64_t failed);
+    /// The text of the line for the counts given; a run's renames are shown against total, what
+    /// the plans of the folders entered so far will rename.
+    static std::string text(
+        bool simulation, std::int64_t folders, std::int64_t renamed, std::int64_t total, std::int64_t failed);
 
 private:
     void draw();
@@ -78,8 +80,10 @@ private:
     std::int64_t m_folders = 0;
     // The counts of the runs that ended, and of the run at hand.
     std::int64_t m_renamedBefore = 0;
+    std::int64_t m_totalBefore = 0;
     std::int64_t m_failedBefore = 0;
     std::int64_t m_renamed = 0;
+    std::int64_t m_total = 0;
     std::int64_t m_failed = 0;
 };
 

@@ -291,7 +291,9 @@ TEST(CliOutput, UndoMessagesNameTheFolderAndTheReason)
     const ProcessResult none = cli({"--undo", t.at("Empty")});
     EXPECT_EQ(none.err,
         "brindlewick-cli: Undo file _brindlewick_undo.txt does not exist in " + t.at("Empty")
-            + ". Operation will not continue!\n");
+            + ". Operation will not continue!\n"
+              "Undo files are written by every run without --no-undo-file, one in each folder where "
+              "something was renamed.\n");
     const ProcessResult gone = cli({"--undo", t.at("gone")});
     EXPECT_EQ(gone.err,
         "brindlewick-cli: Cannot change current directory to " + t.at("gone")

@@ -93,7 +93,9 @@ TEST_F(CliRunTest, RunPrintsTheCountsAndWritesUndoFilesThatUndoRestores)
     const ProcessResult again = cli({"--undo", tree.path()});
     EXPECT_EQ(again.err,
         "brindlewick-cli: Undo file _brindlewick_undo.txt does not exist in " + tree.path()
-            + ". Operation will not continue!\n");
+            + ". Operation will not continue!\n"
+              "Undo files are written by every run without --no-undo-file, one in each folder where "
+              "something was renamed.\n");
     EXPECT_EQ(again.exitCode, 1);
 }
 
@@ -402,7 +404,9 @@ TEST_F(CliRunTest, UndoWithRecurseUndoesEveryFolderOfTheRun)
     const ProcessResult again = cli({"--undo", "-r", tree.path()});
     EXPECT_EQ(again.err,
         "brindlewick-cli: Undo file _brindlewick_undo.txt does not exist in " + tree.path()
-            + ". Operation will not continue!\n");
+            + ". Operation will not continue!\n"
+              "Undo files are written by every run without --no-undo-file, one in each folder where "
+              "something was renamed.\n");
     EXPECT_EQ(again.exitCode, 1);
 }
 

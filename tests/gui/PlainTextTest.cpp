@@ -155,7 +155,7 @@ TEST_F(PlainTextWindows, FileListResultTreeAndProgressShowNamesLiterally)
     for (int row = 0; row < tree.rowCount(top); ++row) {
         const QString tip = toolTipOf(tree.index(row, 0, top));
         EXPECT_TRUE(tip.startsWith(QStringLiteral("<i>"))) << tip.toStdString();
-        EXPECT_EQ(tip, tree.index(row, 0, top).data().toString());
+        EXPECT_EQ(tip, tree.index(row, ResultTreeModel::colNewName, top).data().toString());
     }
     EXPECT_TRUE(
         shownText(tree.index(0, 0).data(Qt::ToolTipRole).toString()).endsWith(QStringLiteral("<b>folder")));

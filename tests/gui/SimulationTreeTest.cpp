@@ -7,6 +7,7 @@
 #include <QTreeView>
 
 #include "RunWindowUtil.h"
+#include "jobs/JobTestUtil.h"
 #include "gui/run/ResultTreeModel.h"
 #include "gui/run/ResultTreeWindow.h"
 
@@ -70,12 +71,12 @@ protected:
         return index.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16, mode).toImage();
     }
 
-    /// The texts of a node's children.
-    Strings children(const QModelIndex& parent)
+    /// The texts of a node's children in one column (by default their new names).
+    Strings children(const QModelIndex& parent, int column = ResultTreeModel::colNewName)
     {
         Strings result;
         for (int row = 0; row < model().rowCount(parent); ++row)
-            result.push_back(text(model().index(row, 0, parent)));
+            result.push_back(text(model().index(row, column, parent)));
         return result;
     }
 
@@ -100,8 +101,9 @@ TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
     EXPECT_EQ(image(top), 0);
     EXPECT_EQ(selectedImage(top), 1);
     // Subfolders first, then the files in name order.
-    EXPECT_EQ(children(top),
-        (Strings {"docs", "b1.txt", "b1.txt (was \"B1.TXT\")", "docs (was \"DOCS\")", "keep.txt"}));
+    EXPECT_EQ(children(top, ResultTreeModel::colOldName),
+        (Strings {"Docs", "b-1.txt", "B1.TXT", "DOCS", "keep.txt"}));
+    EXPECT_EQ(children(top), (Strings {"docs", "b1.txt", "b1.txt", "docs", "keep.txt"}));
     const std::vector<std::pair<int, int>> images {{3, 4}, {5, 5}, {8, 8}, {8, 8}, {2, 2}};
     for (int row = 0; row < 5; ++row) {
         const QModelIndex node = model().index(row, 0, top);
@@ -130,8 +132,47 @@ TEST_F(SimulationTree, ClashesAreMarkedOnTheLaterEntryAndNothingChangesOnDisk)
     EXPECT_EQ(view()->currentIndex(), top);
     EXPECT_EQ(resultText(), "2 files and 1 directories would be renamed.");
     EXPECT_EQ(progressText("lblErrors"), "2");
-    EXPECT_EQ(progressText("lblFiles"), "2 of 5");
+    EXPECT_EQ(progressText("lblFiles"), "2 of 4");
     EXPECT_EQ(progressText("lblFolders"), "1 of 1");
+}
+
+// Old name | New name | Result | Reason, row by row: a swap (a cycle the real run breaks with a
+// temporary name), a name held by a file that stays, a file left alone.
+TEST_F(SimulationTree, RowsShowOldAndNewNamesWithTheResultAndItsReason)
+{
+    for (const char* name : {"x-y.txt", "y-x.txt", "Q.TXT", "q.txt", "keep.txt"})
+        m_tree.file(std::string("work/") + name);
+    startIn();
+    loadJobs({test::makeJob(jobReplace, replaceRegex, 1, 0, "^(\\w)-(\\w)", "$2-$1"), Job::create(jobLower)});
+    check("chkSimulation");
+    go();
+
+    ASSERT_NE(tree(), nullptr);
+    const QModelIndex top = root();
+    std::vector<Strings> rows;
+    for (int row = 0; row < model().rowCount(top); ++row) {
+        Strings cells;
+        for (int column = 0; column < model().columnCount(top); ++column)
+            cells.push_back(text(model().index(row, column, top)));
+        rows.push_back(cells);
+    }
+    const std::vector<Strings> expected {
+        {"keep.txt", "keep.txt", "unchanged", ""},
+        {"Q.TXT", "q.txt", "would fail", "held by q.txt, which stays"},
+        {"q.txt", "q.txt", "unchanged", ""},
+        {"x-y.txt", "y-x.txt", "would be renamed", ""},
+        {"y-x.txt", "x-y.txt", "would be renamed", ""},
+    };
+    EXPECT_EQ(rows, expected);
+    // The root row: the starting folder, nothing more.
+    EXPECT_EQ(text(top), m_tree.at("work"));
+    EXPECT_EQ(text(top.siblingAtColumn(ResultTreeModel::colNewName)), "");
+    Strings headers;
+    for (int column = 0; column < model().columnCount(); ++column)
+        headers.push_back(model().headerData(column, Qt::Horizontal).toString().toStdString());
+    EXPECT_EQ(headers, (Strings {"Old name", "New name", "Result", "Reason"}));
+    EXPECT_FALSE(view()->isHeaderHidden());
+    EXPECT_EQ(resultText(), "2 files and 0 directories would be renamed.");
 }
 
 TEST_F(SimulationTree, SubfoldersShowUnchangedWhenTheyAreNotRenamed)
@@ -141,11 +182,12 @@ TEST_F(SimulationTree, SubfoldersShowUnchangedWhenTheyAreNotRenamed)
     go();
     const QModelIndex docs = model().index(0, 0, root());
     EXPECT_EQ(text(docs), "Docs");
+    EXPECT_EQ(text(docs.siblingAtColumn(ResultTreeModel::colResult)), "unchanged");
     EXPECT_EQ(image(docs), 0);
     EXPECT_EQ(selectedImage(docs), 1);
     // The scratch folder's file system tells docs from Docs, so the file beside the unchanged
     // subfolder is renamed, as the real run would rename it.
-    EXPECT_EQ(text(model().index(3, 0, root())), "docs");
+    EXPECT_EQ(text(model().index(3, ResultTreeModel::colNewName, root())), "docs");
     EXPECT_EQ(image(model().index(3, 0, root())), 5);
     EXPECT_EQ(resultText(), "3 files and 0 directories would be renamed.");
 }

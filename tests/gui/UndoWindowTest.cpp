@@ -97,7 +97,9 @@ TEST_F(UndoWindow, UndoAfterARunRestoresTheNamesAndRedrawsTreeAndList)
     undo();
     EXPECT_EQ(m_dialogs.messages.back().toStdString(),
         "Undo file _brindlewick_undo.txt does not exist in " + m_tree.at("work")
-            + ". Operation will not continue!");
+            + ". Operation will not continue!\n"
+              "Undo files are written by runs with \"Create Undo file\" checked, one in each folder where "
+              "something was renamed.");
     EXPECT_EQ(m_dialogs.questions.size(), 1u);
 }
 

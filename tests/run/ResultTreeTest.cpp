@@ -78,6 +78,22 @@ TEST_F(ResultTreeTest, ImagesByKindAndState)
     EXPECT_EQ(images(fileClash), std::pair(8, 8));
 }
 
+// Each node gives its names before and after, whatever the names hold; an error's text adds
+// its old name after the new one.
+TEST_F(ResultTreeTest, NamesBeforeAndAfterOfEveryKindOfNode)
+{
+    const auto same = add("keep.txt", "keep.txt");
+    const auto renamed = add("A.txt", "a.txt");
+    const auto clash = add("x (was \"y\").txt", "A.TXT");
+    const auto planned
+        = tree.addPlannedNode(0, "b\")", "a.txt (was", EntryKind::File, ResultState::Error, "why");
+    const std::vector<std::pair<std::string_view, std::string_view>> expected {{"/photos", "/photos"},
+        {"keep.txt", "keep.txt"}, {"A.txt", "a.txt"}, {"x (was \"y\").txt", "A.TXT"}, {"b\")", "a.txt (was"}};
+    for (const auto i : {root, same, renamed, clash, planned})
+        EXPECT_EQ(std::pair(node(i).nameBefore(), node(i).newName()), expected[static_cast<std::size_t>(i)])
+            << i;
+}
+
 TEST_F(ResultTreeTest, ComparesWithTheTextOfAnEarlierClash)
 {
     // The second node's text becomes 'a (was "b")'; a later new name equal to that text

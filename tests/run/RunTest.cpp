@@ -430,6 +430,72 @@ TEST_F(RunTest, WithoutRenamingSubfoldersTheFolderCountsStayZero)
     EXPECT_NEAR(session.stats.runProgress, 1.0, 1e-9);
 }
 
+// The totals the progress shows are what the plans of the folders entered so far will rename:
+// never below what was renamed or failed at any report, and their sum at the end.
+class ToRenameTotalsTest : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(ToRenameTotalsTest, GrowFolderByFolderAndEndAsRenamedPlusFailed)
+{
+    struct Host : RecorderHost {
+        std::int32_t filesFailed = 0;
+        std::int32_t foldersFailed = 0;
+        std::vector<std::string> below;
+        void entryDone(const EntryOutcome& e) override
+        {
+            if (e.verdict == Verdict::Failed)
+                ++(e.kind == EntryKind::Folder ? foldersFailed : filesFailed);
+        }
+        void updateProgress(const RunStats& s) override
+        {
+            RecorderHost::updateProgress(s);
+            if (s.filesRenamed + filesFailed > s.filesToRename
+                || s.foldersRenamed + foldersFailed > s.foldersToRename)
+                below.push_back(std::to_string(s.filesRenamed) + "+" + std::to_string(filesFailed) + " of "
+                    + std::to_string(s.filesToRename));
+        }
+    } host;
+    TempTree tree;
+    // Renamed, held by an entry that stays, unchanged; a subfolder renamed with its own.
+    tree.file("A.txt");
+    tree.file("a.txt");
+    tree.file("B.txt");
+    tree.file("c.txt");
+    tree.file("Sub/X.TXT");
+    tree.file("Sub/Y.TXT");
+    tree.file("Sub/y.txt");
+    tree.file("Sub/Deep/F1");
+    tree.file("Sub/Deep/F2");
+    tree.file("Sub/Deep/g");
+    tree.dir("Sub/Deep/Inner");
+    RenameSession session;
+    session.jobs = {kLower};
+    RunOptions o;
+    o.startFolder = tree.path();
+    o.recurse = true;
+    o.renameDirs = true;
+    o.reportEntries = true;
+    o.simulation = GetParam();
+    ResultTree result;
+    runRename(session, host, o, &result);
+
+    EXPECT_EQ(host.below, std::vector<std::string> {});
+    ASSERT_FALSE(host.progress.empty());
+    // The starting folder's plan first: B.txt and A.txt (held), Sub.
+    EXPECT_EQ(host.progress.front().filesToRename, 2);
+    EXPECT_EQ(host.progress.front().foldersToRename, 1);
+    const RunStats& last = session.stats;
+    EXPECT_EQ(last.filesToRename, 6);
+    EXPECT_EQ(last.foldersToRename, 3);
+    EXPECT_EQ(last.filesToRename, last.filesRenamed + host.filesFailed);
+    EXPECT_EQ(last.foldersToRename, last.foldersRenamed + host.foldersFailed);
+    EXPECT_EQ(host.filesFailed, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(RunAndSimulation, ToRenameTotalsTest, ::testing::Bool(),
+    [](const auto& info) { return info.param ? std::string("Simulation") : std::string("Run"); });
+
 TEST_F(RunTest, EmptyJobListDoesNothingButSaySo)
 {
     tree.file("A");

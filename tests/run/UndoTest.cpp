@@ -157,7 +157,7 @@ TEST_F(UndoFileTest, MissingFolderOrFileIsReported)
     EXPECT_TRUE(noFile.failed);
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in " + tree.path()
-            + ". Operation will not continue!"}));
+            + ". Operation will not continue!\r\n" + std::string(host.undoFileHint())}));
     EXPECT_TRUE(host.questions.empty());
 
     RecorderHost other;
@@ -411,7 +411,7 @@ TEST_F(UndoTreeTest, ATreeWithoutAnyUndoFileIsSaidSoAndNothingIsAsked)
     EXPECT_TRUE(host.questions.empty());
     EXPECT_EQ(host.messages,
         (std::vector<std::string> {"Undo file _brindlewick_undo.txt does not exist in " + tree.path()
-            + ". Operation will not continue!"}));
+            + ". Operation will not continue!\r\n" + std::string(host.undoFileHint())}));
     EXPECT_TRUE(outside.exists("_brindlewick_undo.txt"));
 }
 

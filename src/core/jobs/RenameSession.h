@@ -20,6 +20,13 @@ struct RunStats {
     std::int32_t filesRenamed = 0;
     std::int32_t foldersRenamed = 0;
     std::int32_t errorCount = 0;
+    /// The entries the run will rename, as far as it has planned: those whose folder's plan gives
+    /// them a new name, those it finds failing included (nothing is tried in a folder left by an
+    /// interrupted run). It grows as each folder is planned, before anything there is renamed,
+    /// so it never falls below the renamed and failed counts; at the end it is their sum, less
+    /// what a stopped run did not reach.
+    std::int32_t filesToRename = 0;
+    std::int32_t foldersToRename = 0;
     double runProgress = 0.0;
 
     void reset() { *this = RunStats {}; }

@@ -508,6 +508,23 @@ void RenameRun::planFolder(int dirFd, FileEntryList dirs, FileEntryList files, N
     m_plan.name(m_session.jobs, m_session.counterValue, m_planOptions, confirm, &m_session.counterSpent);
     m_plan.validate(m_planOptions);
     m_plan.order();
+    countToRename();
+}
+
+void RenameRun::countToRename()
+{
+    // The totals grow by what this plan will rename or find failing, before anything is
+    // renamed (the next progress step reports them); the entries nobody was asked about (the
+    // run stopped) are not counted.
+    RunStats& stats = m_session.stats;
+    for (std::size_t i = 0; i < m_plan.size(); ++i) {
+        if (!m_plan.named(i))
+            continue;
+        const Verdict verdict = m_plan.verdict(i);
+        if (verdict == Verdict::Renamed
+            || (verdict == Verdict::Failed && m_plan.failure(i) != Failure::Interrupted))
+            ++(m_plan.kind(i) == EntryKind::Folder ? stats.foldersToRename : stats.filesToRename);
+    }
 }
 
 void RenameRun::listFiles()

@@ -123,6 +123,8 @@ private:
     /// The folder's plan from its listing: the listing logged ("- Added ..."), sorted, named
     /// (asking when confirming), validated and ordered.
     void planFolder(int dirFd, FileEntryList dirs, FileEntryList files, NameList others);
+    /// Adds what the folder's plan will rename to the run's totals.
+    void countToRename();
     /// The "- Added file" lines and "+ Sorting files...", once per folder, when the run comes to
     /// the files; sets each file's part of the file share.
     void listFiles();

@@ -8,6 +8,35 @@
 namespace brindle
 {
 
+namespace
+{
+
+/// What an error node's text holds around its old name, after its new name.
+constexpr std::string_view kWasOpen = " (was \"";
+constexpr std::string_view kWasClose = "\")";
+
+void markError(ResultNode& node, std::string_view oldName)
+{
+    node.state = ResultState::Error;
+    node.oldName = oldName;
+    node.text.append(kWasOpen).append(oldName).append(kWasClose);
+}
+
+} // namespace
+
+std::string_view ResultNode::newName() const
+{
+    const std::string_view all = text;
+    if (state != ResultState::Error)
+        return all;
+    return all.substr(0, all.size() - kWasOpen.size() - oldName.size() - kWasClose.size());
+}
+
+std::string_view ResultNode::nameBefore() const
+{
+    return state == ResultState::Unchanged ? std::string_view(text) : std::string_view(oldName);
+}
+
 int ResultNode::imageIndex() const
 {
     const int base = kind == EntryKind::Folder ? 0 : 2;
@@ -130,12 +159,12 @@ std::int32_t ResultTree::addNode(std::int32_t parent, std::string_view oldName, 
     std::uint64_t hash;
     const bool clashed = containsKey(newName, hash) && !refused;
     if (clashed || refused) {
-        added.state = ResultState::Error;
-        added.text.append(" (was \"").append(oldName).append("\")");
+        markError(added, oldName);
         upCaseGreekInto(added.text, m_key);
         hash = std::hash<std::string_view> {}(m_key);
-    } else {
-        added.state = newName == oldName ? ResultState::Unchanged : ResultState::Renamed;
+    } else if (newName != oldName) {
+        added.state = ResultState::Renamed;
+        added.oldName = oldName;
     }
     addKey(hash, index);
     if (clash)
@@ -152,8 +181,10 @@ std::int32_t ResultTree::addPlannedNode(std::int32_t parent, std::string_view ol
     node.parent = parent;
     node.state = state;
     node.text = newName;
+    if (state == ResultState::Renamed)
+        node.oldName = oldName;
     if (state == ResultState::Error) {
-        node.text.append(" (was \"").append(oldName).append("\")");
+        markError(node, oldName);
         if (!reason.empty()) {
             m_reasonNodes.push_back(index);
             m_reasons.emplace_back(reason);

@@ -19,12 +19,20 @@ struct ResultNode {
     /// The new name; for an error, the new name followed by " (was \"old name\")". The root
     /// node holds the starting folder's path.
     std::string text;
+    /// The entry's name before the run, for a node renamed or in error; empty for the root and
+    /// for a node whose name stays.
+    std::string oldName;
     EntryKind kind = EntryKind::File;
     ResultState state = ResultState::Unchanged;
     /// The parent's index in the tree; -1 for the root.
     std::int32_t parent = -1;
     /// The children's indices, in the order the run added them: subfolders first, then files.
     std::vector<std::int32_t> children;
+
+    /// The name after the run: the text without what an error adds to it.
+    std::string_view newName() const;
+    /// The name before the run (the text of a node whose name stays).
+    std::string_view nameBefore() const;
 
     /// The image index shown normally: folder 0/3/6, file 2/5/8 for unchanged/renamed/error.
     int imageIndex() const;

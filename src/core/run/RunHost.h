@@ -176,8 +176,8 @@ public:
     /// name below it): the progress window's current-item label.
     virtual void showCurrentFolder(std::string_view folder) { (void)folder; }
 
-    /// updateProgress: the counts ("foldersRenamed of foldersExamined", "filesRenamed of
-    /// filesExamined", errorCount) and the gauge (nearest integer of 100 x runProgress).
+    /// updateProgress: the counts ("foldersRenamed of foldersToRename", "filesRenamed of
+    /// filesToRename", errorCount) and the gauge (nearest integer of 100 x runProgress).
     /// Called once per entry and folder step; a window may coalesce repaints.
     virtual void updateProgress(const RunStats& stats) { (void)stats; }
 
@@ -206,6 +206,14 @@ public:
         (void)result;
         (void)stats;
         (void)tree;
+    }
+
+    /// The line the undo adds to its message about a folder without an undo file: how this
+    /// front end comes to write one, for a user who expected to find it.
+    virtual std::string_view undoFileHint() const
+    {
+        return "Undo files are written by runs with undo files on, one in each folder where "
+               "something was renamed.";
     }
 
     /// The undo goes ahead: show the busy cursor.

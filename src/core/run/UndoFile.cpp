@@ -133,10 +133,15 @@ std::string withSeparator(const std::string& folder)
     return folder.ends_with('/') ? folder : folder + "/";
 }
 
-/// The message of a folder without an undo file, naming the folder.
-std::string noUndoFileMessage(const std::string& folder)
+/// The message of a folder without an undo file, naming the folder, with the host's hint on how
+/// undo files come about on a line of its own.
+std::string noUndoFileMessage(const std::string& folder, const IRunHost& host)
 {
-    return "Undo file _brindlewick_undo.txt does not exist in " + folder + ". Operation will not continue!";
+    std::string message
+        = "Undo file _brindlewick_undo.txt does not exist in " + folder + ". Operation will not continue!";
+    if (const std::string_view hint = host.undoFileHint(); !hint.empty())
+        message.append("\r\n").append(hint);
+    return message;
 }
 
 /// The message of a folder that cannot be opened, with the system's reason.
@@ -307,7 +312,7 @@ bool readFolderUndoFile(
     struct stat st;
     if (::fstatat(dir.get(), std::string(kUndoFileName).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0
         && errno == ENOENT) {
-        host.showMessage(noUndoFileMessage(folder));
+        host.showMessage(noUndoFileMessage(folder, host));
         return false;
     }
     const std::string file = withSeparator(folder) + std::string(kUndoFileName);
@@ -747,7 +752,7 @@ UndoResult undoTree(const std::string& folder, IRunHost& host)
     }
     // 2. Some folder of the tree must hold an undo file.
     if (!treeHasUndoFile(folder, root.get())) {
-        host.showMessage(noUndoFileMessage(folder));
+        host.showMessage(noUndoFileMessage(folder, host));
         result.failed = true;
         return result;
     }

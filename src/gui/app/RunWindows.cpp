@@ -286,6 +286,12 @@ void WindowRunHost::undoStarted()
     setCursor(Qt::WaitCursor);
 }
 
+std::string_view WindowRunHost::undoFileHint() const
+{
+    return "Undo files are written by runs with \"Create Undo file\" checked, one in each folder "
+           "where something was renamed.";
+}
+
 void WindowRunHost::undoFinished(const UndoResult& result)
 {
     m_finished = true;

@@ -126,6 +126,7 @@ public:
     void updateProgress(const RunStats& stats) override;
     void runFinished(const RunResult& result, const RunStats& stats, const ResultTree* tree) override;
     void undoStarted() override;
+    std::string_view undoFileHint() const override;
     /// The question an undo asks before it starts, in place of the core's (which does not name
     /// the folder); empty: the core's.
     void setUndoQuestion(QString question) { m_undoQuestion = std::move(question); }

@@ -21,11 +21,14 @@ constexpr int kRepaintIntervalMs = 16;
 class RunWorker::QueuedHost final : public IRunHost
 {
 public:
-    QueuedHost(RunWorker& worker, std::function<void()> onStep)
+    QueuedHost(RunWorker& worker, std::function<void()> onStep, std::string undoFileHint)
         : m_worker(worker)
         , m_onStep(std::move(onStep))
+        , m_undoFileHint(std::move(undoFileHint))
     {
     }
+
+    std::string_view undoFileHint() const override { return m_undoFileHint; }
 
     void showMessage(std::string_view text) override
     {
@@ -101,6 +104,8 @@ public:
 private:
     RunWorker& m_worker;
     std::function<void()> m_onStep;
+    // The window's text, taken on the window's thread when the work starts.
+    std::string m_undoFileHint;
 };
 
 RunWorker::RunWorker(QObject* parent)
@@ -135,7 +140,7 @@ void RunWorker::start(IRunHost& window, Work work, std::function<void()> onStep)
         m_pending = Pending {};
         m_abandoned = false;
     }
-    m_host = std::make_unique<QueuedHost>(*this, std::move(onStep));
+    m_host = std::make_unique<QueuedHost>(*this, std::move(onStep), std::string(window.undoFileHint()));
     m_thread = QThread::create([this, work = std::move(work)] {
         try {
             work(*m_host);

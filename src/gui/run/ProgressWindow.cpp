@@ -16,9 +16,9 @@ namespace brindle
 namespace
 {
 
-QString countText(std::int32_t renamed, std::int32_t examined)
+QString countText(std::int32_t renamed, std::int32_t total)
 {
-    return QString::number(renamed) + QStringLiteral(" of ") + QString::number(examined);
+    return QString::number(renamed) + QStringLiteral(" of ") + QString::number(total);
 }
 
 } // namespace
@@ -75,8 +75,9 @@ void ProgressWindow::showCurrentItem(const QString& folder)
 
 void ProgressWindow::updateProgress(const RunStats& stats)
 {
-    ui->lblFolders->setText(countText(stats.foldersRenamed, stats.foldersExamined));
-    ui->lblFiles->setText(countText(stats.filesRenamed, stats.filesExamined));
+    // Renamed so far of what the plans of the folders entered so far will rename.
+    ui->lblFolders->setText(countText(stats.foldersRenamed, stats.foldersToRename));
+    ui->lblFiles->setText(countText(stats.filesRenamed, stats.filesToRename));
     ui->lblErrors->setText(QString::number(stats.errorCount));
     const double percent = std::clamp(std::round(100.0 * stats.runProgress), 0.0, 100.0);
     ui->gauProgress->setValue(static_cast<int>(percent));

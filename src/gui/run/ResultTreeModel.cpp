@@ -19,6 +19,20 @@ int iconSlot(const ResultNode& node)
     return static_cast<int>(node.state) * 2 + (node.kind == EntryKind::Folder ? 0 : 1);
 }
 
+/// What the real run would do with the node, in words.
+QString resultText(ResultState state)
+{
+    switch (state) {
+    case ResultState::Unchanged:
+        return QStringLiteral("unchanged");
+    case ResultState::Renamed:
+        return QStringLiteral("would be renamed");
+    case ResultState::Error:
+        break;
+    }
+    return QStringLiteral("would fail");
+}
+
 } // namespace
 
 const ImageList& resultIcons()
@@ -70,14 +84,14 @@ QModelIndex ResultTreeModel::indexOf(std::int32_t node) const
 
 QModelIndex ResultTreeModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (!m_tree || m_tree->empty() || column != 0 || row < 0)
+    if (!m_tree || m_tree->empty() || column < 0 || column >= columns || row < 0)
         return {};
     if (!parent.isValid())
-        return row == 0 ? createIndex(0, 0, quintptr(0)) : QModelIndex();
+        return row == 0 ? createIndex(0, column, quintptr(0)) : QModelIndex();
     const ResultNode& node = m_tree->node(nodeOf(parent));
     if (static_cast<std::size_t>(row) >= node.children.size())
         return {};
-    return createIndex(row, 0, static_cast<quintptr>(node.children[static_cast<std::size_t>(row)]));
+    return createIndex(row, column, static_cast<quintptr>(node.children[static_cast<std::size_t>(row)]));
 }
 
 QModelIndex ResultTreeModel::parent(const QModelIndex& child) const
@@ -100,7 +114,25 @@ int ResultTreeModel::rowCount(const QModelIndex& parent) const
 
 int ResultTreeModel::columnCount(const QModelIndex&) const
 {
-    return 1;
+    return columns;
+}
+
+QVariant ResultTreeModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case colOldName:
+        return QStringLiteral("Old name");
+    case colNewName:
+        return QStringLiteral("New name");
+    case colResult:
+        return QStringLiteral("Result");
+    case colReason:
+        return QStringLiteral("Reason");
+    default:
+        return {};
+    }
 }
 
 bool ResultTreeModel::hasChildren(const QModelIndex& parent) const
@@ -112,18 +144,34 @@ QVariant ResultTreeModel::data(const QModelIndex& index, int role) const
 {
     if (!m_tree || !index.isValid())
         return {};
-    const ResultNode& node = m_tree->node(nodeOf(index));
+    const std::int32_t n = nodeOf(index);
+    const ResultNode& node = m_tree->node(n);
+    const bool root = n == 0;
     switch (role) {
     case Qt::DisplayRole:
-        return bytesToText(node.text);
+        // The root row holds the starting folder's path alone: it is never renamed.
+        switch (index.column()) {
+        case colOldName:
+            return bytesToText(node.nameBefore());
+        case colNewName:
+            return root ? QString() : bytesToText(node.newName());
+        case colResult:
+            return root ? QString() : resultText(node.state);
+        case colReason:
+            return bytesToText(m_tree->reason(n));
+        default:
+            return {};
+        }
     case Qt::ToolTipRole: {
-        // An error's tooltip says why the real run would fail there.
-        const std::string_view reason = m_tree->reason(nodeOf(index));
+        // The result in one line ("new (was \"old\")" for an error), then why it would fail.
+        const std::string_view reason = m_tree->reason(n);
         if (reason.empty())
             return plainToolTip(bytesToText(node.text));
         return plainToolTip(bytesToText(node.text) + QLatin1Char('\n') + bytesToText(reason));
     }
     case Qt::DecorationRole:
+        if (index.column() != colOldName)
+            return {};
         return m_icons[static_cast<std::size_t>(iconSlot(node))];
     case imageIndexRole:
         return node.imageIndex();

@@ -22,8 +22,9 @@ using ImageList = std::array<QPixmap, 9>;
 const ImageList& resultIcons();
 
 /// A read-only item model over the tree a simulation built: one row per node, the root as the
-/// only top-level row, the children in the order the run added them. It reads the tree as it
-/// is, so it costs nothing to fill; setTree swaps trees in one reset.
+/// only top-level row, the children in the order the run added them; the columns old name (with
+/// the node's picture), new name, what the run would do, and why it would fail. It reads the
+/// tree as it is, so it costs nothing to fill; setTree swaps trees in one reset.
 class ResultTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
     /// The image index shown normally and the one shown while selected (int).
     static constexpr int imageIndexRole = Qt::UserRole + 1;
     static constexpr int selectedIndexRole = Qt::UserRole + 2;
+    enum Column { colOldName, colNewName, colResult, colReason, columns };
 
     explicit ResultTreeModel(QObject* parent = nullptr);
 
@@ -50,6 +52,7 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:

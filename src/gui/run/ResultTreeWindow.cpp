@@ -1,6 +1,8 @@
 #include "gui/run/ResultTreeWindow.h"
 
+#include <QHeaderView>
 #include <QIcon>
+#include <QScreen>
 #include <QShortcut>
 
 #include "core/run/RenameRun.h"
@@ -34,8 +36,20 @@ ResultTreeWindow::ResultTreeWindow(QWidget* owner)
         {ui->lblFolderUnchanged, ui->lblFolderRenamed, ui->lblFileUnchanged, ui->lblFileRenamed})
         label->setContentsMargins(0, 0, 10, 0);
     ui->layoutKey->setColumnStretch(ui->layoutKey->columnCount(), 1);
-    // Wide enough for long names and their reasons.
-    resize(720, 480);
+    // Old name | New name | Result | Reason: the two names share most of the width, the reason
+    // takes the rest. The widths are set, not measured: measuring would read every row.
+    QHeaderView* header = ui->tvSim->header();
+    header->setStretchLastSection(true);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->resizeSection(ResultTreeModel::colOldName, 250);
+    header->resizeSection(ResultTreeModel::colNewName, 250);
+    header->resizeSection(ResultTreeModel::colResult,
+        ui->tvSim->fontMetrics().horizontalAdvance(QStringLiteral("would be renamed")) + 24);
+    // Wide enough for both names and a reason, never larger than the screen.
+    QSize size(1000, 600);
+    if (const QScreen* screen = owner ? owner->screen() : this->screen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     connect(ui->btnExpand, &QToolButton::clicked, this, &ResultTreeWindow::btnExpandClick);
     connect(ui->btnExpandOneLevel, &QToolButton::clicked, this, &ResultTreeWindow::btnExpandOneLevelClick);
@@ -59,6 +73,8 @@ void ResultTreeWindow::beginSimulation(std::shared_ptr<const ResultTree> tree)
 void ResultTreeWindow::endSimulation(const RunStats& stats)
 {
     m_model->setTree(std::move(m_pending));
+    // The starting folder's path has the whole row: it is never renamed.
+    ui->tvSim->setFirstColumnSpanned(0, QModelIndex(), true);
     btnExpandOneLevelClick();
     // Nothing was renamed: the summary says what the run would do.
     ui->lblResult->setText(QStringLiteral("%1 files and %2 directories would be renamed.")
