@@ -1,5 +1,6 @@
-// What the window benchmarks share: dialogs that answer nothing, a clock in milliseconds, the
-// process's memory, a wait on the event loop, and the median of the repetitions.
+// What the window benchmarks share: their options, a scratch folder, dialogs that answer
+// nothing, a clock in milliseconds, the process's memory, a wait on the event loop, and the
+// median of the repetitions.
 #pragma once
 
 #include <QApplication>
@@ -7,14 +8,49 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gui/app/UserDialogs.h"
 
 namespace brindle::bench
 {
+
+/// The options of a benchmark's command line by name ("--folder DIR" as {"folder", "DIR"});
+/// the names in flags take no value ("--real" as {"real", ""}).
+inline std::map<std::string, std::string> benchOptions(
+    int argc, char** argv, std::initializer_list<std::string_view> flags = {})
+{
+    std::map<std::string, std::string> options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (!a.starts_with("--"))
+            continue;
+        const std::string name(a.substr(2));
+        const bool flag = std::find(flags.begin(), flags.end(), name) != flags.end();
+        options[name] = flag || i + 1 >= argc ? std::string() : std::string(argv[++i]);
+    }
+    return options;
+}
+
+/// The whole-number option name, or fallback when it is not given.
+inline int intOption(const std::map<std::string, std::string>& options, const std::string& name, int fallback)
+{
+    const auto it = options.find(name);
+    return it == options.end() ? fallback : std::atoi(it->second.c_str());
+}
+
+/// A new folder under the temporary folder, its name from prefix; empty when it cannot be made.
+inline std::string makeScratchFolder(std::string_view prefix)
+{
+    std::string dir = std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX");
+    return ::mkdtemp(dir.data()) ? dir : std::string();
+}
 
 /// Answers Yes, chooses and types nothing and shows nothing: messages go to standard error
 /// and are counted.

@@ -98,27 +98,17 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
+    auto options = benchOptions(argc, argv, {"recurse", "real"});
     Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
-        if (a == "--folder")
-            o.folder = next();
-        else if (a == "--jobs")
-            o.jobs = next();
-        else if (a == "--cli")
-            o.cli = next();
-        else if (a == "--template")
-            o.templ = next();
-        else if (a == "--recurse")
-            o.recurse = true;
-        else if (a == "--real")
-            o.real = true;
-        else if (a == "--sort")
-            o.sort = next();
-        else if (a == "--reps")
-            o.reps = std::stoi(next());
-    }
+    o.folder = options["folder"];
+    o.jobs = options["jobs"];
+    o.cli = options["cli"];
+    o.templ = options["template"];
+    o.recurse = options.contains("recurse");
+    o.real = options.contains("real");
+    if (options.contains("sort"))
+        o.sort = options["sort"];
+    o.reps = intOption(options, "reps", o.reps);
     if (o.folder.empty() || o.jobs.empty() || o.cli.empty() || (o.real && o.templ.empty())) {
         std::fprintf(stderr,
             "usage: gui_bench --folder DIR --jobs FILE --cli PATH [--recurse] "
@@ -127,9 +117,8 @@ int main(int argc, char** argv)
     }
 
     // The window on a scratch application folder, as the program starts it.
-    const std::string scratch = std::filesystem::temp_directory_path() / "brindle-gui-bench-XXXXXX";
-    std::string dir = scratch;
-    if (!::mkdtemp(dir.data()))
+    std::string dir = makeScratchFolder("brindle-gui-bench");
+    if (dir.empty())
         return 1;
     dir += "/";
     SilentDialogs dialogs;

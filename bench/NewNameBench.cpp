@@ -36,27 +36,17 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::string folder;
-    std::string empty;
-    int reps = 10;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
-        if (a == "--folder")
-            folder = next();
-        else if (a == "--empty")
-            empty = next();
-        else if (a == "--reps")
-            reps = std::stoi(next());
-    }
+    auto options = benchOptions(argc, argv);
+    const std::string folder = options["folder"];
+    std::string empty = options["empty"];
+    const int reps = intOption(options, "reps", 10);
     if (folder.empty()) {
         std::fprintf(stderr, "usage: newname_bench --folder DIR [--empty DIR] [--reps N]\n");
         return 2;
     }
 
-    const std::string scratch = std::filesystem::temp_directory_path() / "brindle-newname-bench-XXXXXX";
-    std::string dir = scratch;
-    if (!::mkdtemp(dir.data()))
+    const std::string dir = makeScratchFolder("brindle-newname-bench");
+    if (dir.empty())
         return 1;
     if (empty.empty()) {
         empty = dir + "/empty";

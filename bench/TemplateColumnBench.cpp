@@ -65,24 +65,16 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::string folder;
-    int edits = 6;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto next = [&] { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
-        if (a == "--folder")
-            folder = next();
-        else if (a == "--edits")
-            edits = std::stoi(next());
-    }
+    auto options = benchOptions(argc, argv);
+    const std::string folder = options["folder"];
+    const int edits = intOption(options, "edits", 6);
     if (folder.empty()) {
         std::fprintf(stderr, "usage: template_column_bench --folder DIR [--edits N]\n");
         return 2;
     }
 
-    const std::string scratch = std::filesystem::temp_directory_path() / "brindle-template-column-XXXXXX";
-    std::string dir = scratch;
-    if (!::mkdtemp(dir.data()))
+    const std::string dir = makeScratchFolder("brindle-template-column");
+    if (dir.empty())
         return 1;
     std::vector<std::string> lists;
     for (std::size_t t = 0; t < std::size(kTemplates); ++t) {

@@ -67,7 +67,9 @@ void writeHeading(const CliOptions& options, std::size_t index)
     static bool first = true;
     if (options.folders.size() < 2)
         return;
-    writeOut(stdout, (first ? "" : "\n") + escapedText(options.folders[index]) + ":\n");
+    std::string heading(first ? "" : "\n");
+    heading.append(escapedText(options.folders[index])).append(":\n");
+    writeOut(stdout, heading);
     first = false;
 }
 
