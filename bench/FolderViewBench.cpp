@@ -68,16 +68,7 @@ int main(int argc, char** argv)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     const long baseRss = statusKb("VmRSS:");
 
-    double lastTick = 0;
-    double maxGap = 0;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const double t = nowMs();
-        if (lastTick > 0)
-            maxGap = std::max(maxGap, t - lastTick);
-        lastTick = t;
-    });
+    GapMeter meter;
 
     std::vector<double> firstMs, sortedMs, gaps, resortMs, resortGaps;
     long loadedRss = 0;
@@ -88,9 +79,7 @@ int main(int argc, char** argv)
         runUntil([&] { return slv->isLoaded(); });
         for (int i = 0; i < 10; ++i)
             QApplication::processEvents(QEventLoop::AllEvents, 10);
-        maxGap = 0;
-        lastTick = 0;
-        ticker.start();
+        meter.start();
         const double start = nowMs();
         win.setTreePath(folder);
         runUntil([&] { return model->rowCount() > 0; });
@@ -99,28 +88,26 @@ int main(int argc, char** argv)
         runUntil([&] { return slv->isLoaded(); });
         slv->currentView()->viewport()->grab();
         const double sorted = nowMs() - start;
-        ticker.stop();
+        meter.stop();
         rows = model->rowCount();
         firstMs.push_back(first);
         sortedMs.push_back(sorted);
-        gaps.push_back(maxGap);
-        const double loadGap = maxGap;
+        gaps.push_back(meter.maxGap);
+        const double loadGap = meter.maxGap;
         for (int i = 0; i < 20; ++i)
             QApplication::processEvents(QEventLoop::AllEvents, 10);
         loadedRss = statusKb("VmRSS:");
 
         // The other direction by name, as a click on the header asks for it.
         const std::string firstName(model->nameAt(0));
-        maxGap = 0;
-        lastTick = 0;
-        ticker.start();
+        meter.start();
         const double t0 = nowMs();
         model->sort(colName, Qt::DescendingOrder);
         runUntil([&] { return std::string(model->nameAt(0)) != firstName; }, 60000);
         slv->currentView()->viewport()->grab();
         resortMs.push_back(nowMs() - t0);
-        ticker.stop();
-        resortGaps.push_back(maxGap);
+        meter.stop();
+        resortGaps.push_back(meter.maxGap);
         model->sort(colName, Qt::AscendingOrder);
         runUntil([&] { return std::string(model->nameAt(0)) == firstName; }, 60000);
         std::fprintf(stderr,

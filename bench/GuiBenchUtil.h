@@ -1,9 +1,10 @@
 // What the window benchmarks share: their options, a scratch folder, dialogs that answer
-// nothing, a clock in milliseconds, the process's memory, a wait on the event loop, and the
-// median of the repetitions.
+// nothing, a clock in milliseconds, the process's memory, a wait on the event loop, the
+// longest time the loop stood still, and the median of the repetitions.
 #pragma once
 
 #include <QApplication>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -99,6 +100,42 @@ template <typename Done> bool runUntil(Done done, double timeoutMs = 600000)
     }
     return true;
 }
+
+/// The longest time the event loop went without turning while the meter runs: a 1 ms timer
+/// that fires as often as the loop lets it.
+class GapMeter
+{
+public:
+    explicit GapMeter(Qt::TimerType type = Qt::CoarseTimer)
+    {
+        m_ticker.setInterval(1);
+        m_ticker.setTimerType(type);
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] {
+            const double t = nowMs();
+            if (m_lastTick > 0)
+                maxGap = std::max(maxGap, t - m_lastTick);
+            m_lastTick = t;
+            ++ticks;
+        });
+    }
+    /// Starts measuring anew.
+    void start()
+    {
+        maxGap = 0;
+        ticks = 0;
+        m_lastTick = 0;
+        m_ticker.start();
+    }
+    void stop() { m_ticker.stop(); }
+
+    /// The longest gap in ms, and the times the timer fired, since start.
+    double maxGap = 0;
+    long ticks = 0;
+
+private:
+    QTimer m_ticker;
+    double m_lastTick = 0;
+};
 
 inline double median(std::vector<double> v)
 {

@@ -142,18 +142,7 @@ int main(int argc, char** argv)
     box("chkUndo", false);
 
     // Event-loop passes during the run: a timer that fires as often as the loop lets it.
-    double lastTick = 0;
-    double maxGap = 0;
-    long ticks = 0;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const double t = nowMs();
-        if (lastTick > 0)
-            maxGap = std::max(maxGap, t - lastTick);
-        lastTick = t;
-        ++ticks;
-    });
+    GapMeter meter;
 
     std::vector<double> windowMs;
     std::vector<double> cliMs;
@@ -178,10 +167,7 @@ int main(int argc, char** argv)
             QApplication::processEvents(QEventLoop::AllEvents, 50);
         std::fprintf(stderr, "list loaded after %lld ms\n", static_cast<long long>(wait.elapsed()));
 
-        maxGap = 0;
-        ticks = 0;
-        lastTick = 0;
-        ticker.start();
+        meter.start();
         const double start = nowMs();
         go->click();
         // The run works on the worker; the event loop turns until it has ended.
@@ -196,11 +182,11 @@ int main(int argc, char** argv)
         else
             win.progressWindow()->grab();
         const double elapsed = nowMs() - start;
-        ticker.stop();
+        meter.stop();
         windowMs.push_back(elapsed);
-        gaps.push_back(maxGap);
+        gaps.push_back(meter.maxGap);
         std::fprintf(stderr, "window run %d: %.1f ms, %ld event passes, longest gap %.1f ms\n", rep + 1,
-            elapsed, ticks, maxGap);
+            elapsed, meter.ticks, meter.maxGap);
 
         if (o.real)
             freshCopy(o);

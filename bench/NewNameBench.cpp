@@ -102,16 +102,7 @@ int main(int argc, char** argv)
     // The folder shown, with the column of the last job list.
     const long listedRss = statusKb("VmRSS:");
 
-    double lastTick = 0;
-    double maxGap = 0;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const double t = nowMs();
-        if (lastTick > 0)
-            maxGap = std::max(maxGap, t - lastTick);
-        lastTick = t;
-    });
+    GapMeter meter;
     // Complete: the newest input is in, and the last row shows the name it gives: a number
     // first (the counter, whatever its value), or "holiday ".
     auto complete = [&](bool counterList) {
@@ -126,9 +117,7 @@ int main(int argc, char** argv)
         const bool a = rep % 2 == 0;
         for (int i = 0; i < 10; ++i)
             QApplication::processEvents(QEventLoop::AllEvents, 10);
-        maxGap = 0;
-        lastTick = 0;
-        ticker.start();
+        meter.start();
         const double start = nowMs();
         win.loadJobListFile(a ? listA : listB);
         if (!runUntil([&] { return complete(a); })) {
@@ -137,11 +126,11 @@ int main(int argc, char** argv)
         }
         slv->currentView()->viewport()->grab();
         const double took = nowMs() - start;
-        ticker.stop();
+        meter.stop();
         times.push_back(took);
-        gaps.push_back(maxGap);
+        gaps.push_back(meter.maxGap);
         std::fprintf(stderr, "rep %d: %d rows, column complete %.0f ms, longest gap %.1f ms\n", rep + 1, rows,
-            took, maxGap);
+            took, meter.maxGap);
     }
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 10);

@@ -105,17 +105,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
 
-    double lastTick = 0;
-    double maxGap = 0;
-    QTimer ticker;
-    ticker.setInterval(1);
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const double t = nowMs();
-        if (lastTick > 0)
-            maxGap = std::max(maxGap, t - lastTick);
-        lastTick = t;
-    });
+    GapMeter meter(Qt::PreciseTimer);
     // Cheap enough to ask between two turns of the event loop: the newest input is in and the
     // last row has a name of the template's pattern. Every row is checked after the clock stops.
     auto lastRowDone = [&](const QRegularExpression& re) {
@@ -136,10 +126,10 @@ int main(int argc, char** argv)
 
     // The control: the longest gap over a second in which the window has nothing to do, which
     // is what the machine's other load alone costs the event loop.
-    ticker.start();
+    meter.start();
     runUntil([] { return false; }, 1000);
-    ticker.stop();
-    const double idleGap = maxGap;
+    meter.stop();
+    const double idleGap = meter.maxGap;
     std::fprintf(stderr, "idle: longest gap %.1f ms\n", idleGap);
 
     std::vector<double> times, gaps, cpus;
@@ -148,9 +138,7 @@ int main(int argc, char** argv)
         const QRegularExpression re(QString::fromLatin1(t.pattern));
         for (int i = 0; i < 10; ++i)
             QApplication::processEvents(QEventLoop::AllEvents, 10);
-        maxGap = 0;
-        lastTick = 0;
-        ticker.start();
+        meter.start();
         const double start = nowMs();
         const double cpuStart = cpuMs();
         win.loadJobListFile(lists[rep % lists.size()]);
@@ -161,17 +149,17 @@ int main(int argc, char** argv)
         }
         slv->currentView()->viewport()->grab();
         const double took = nowMs() - start;
-        ticker.stop();
+        meter.stop();
         const double cpu = cpuMs() - cpuStart;
         if (!everyRowDone(re))
             return 1;
         times.push_back(took);
-        gaps.push_back(maxGap);
+        gaps.push_back(meter.maxGap);
         cpus.push_back(cpu);
         std::fprintf(stderr,
             "%s %s: %d rows, column complete %.0f ms (processor %.0f ms), longest gap %.1f ms (the edit "
             "itself %.1f ms)\n",
-            rep == 0 ? "added " : "edited", t.text, rows, took, cpu, maxGap, handled);
+            rep == 0 ? "added " : "edited", t.text, rows, took, cpu, meter.maxGap, handled);
     }
     const std::vector<double> editTimes(times.begin() + 1, times.end());
     const std::vector<double> editGaps(gaps.begin() + 1, gaps.end());
