@@ -42,7 +42,9 @@ suppressions="$PWD/tests/gui/lsan-platform.supp"
     LSAN_OPTIONS=suppressions="$suppressions" ctest --output-on-failure -j "$jobs" --timeout 900 -R '^gui/' \
     -E 'TheWindowKeepsTurningWhileTheRunWaitsOnASlowFolder')
 
-echo "== fuzz targets, a short run each on their seed corpus"
-fuzz/run.sh 5
+echo "== fuzz targets, each on every input of its seed corpus"
+# Only the known inputs, so that the result is the same on every run; hunting for new inputs
+# is fuzz/run.sh with seconds, run by hand.
+fuzz/run.sh 0
 
 echo "== all tests passed"
