@@ -143,9 +143,11 @@ endfunction()
 
 # Qt loads the SVG image format as a plugin at run time, which dpkg-shlibdeps cannot see; the
 # window's icons are SVG. Nor does it see ICU and libxml2, which the programs load with dlopen
-# on first need (core/base/LazyIcu.h, core/joblist/LazyLibxml2.h).
+# on first need (core/base/LazyIcu.h, core/joblist/LazyLibxml2.h), or libavformat and
+# libavutil, which the file facts module loads so on its first video.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
-foreach(library ${ICU_UC_LIBRARY_RELEASE} ${ICU_I18N_LIBRARY_RELEASE} ${LIBXML2_LIBRARY})
+foreach(library ${ICU_UC_LIBRARY_RELEASE} ${ICU_I18N_LIBRARY_RELEASE} ${LIBXML2_LIBRARY}
+        ${AVFORMAT_LINK_LIBRARIES})
     brindle_shlibs_dependency(dependency ${library})
     string(FIND "${CPACK_DEBIAN_PACKAGE_DEPENDS}, " ", ${dependency}, " known)
     if(dependency AND known EQUAL -1)

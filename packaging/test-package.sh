@@ -89,7 +89,7 @@ grep -qxF 'Exec="/usr/bin/brindlewick" %F' "$root/usr/share/Thunar/sendto/brindl
 grep -qxF "Exec='/usr/bin/brindlewick' %F" "$root/usr/share/nemo/actions/brindlewick.nemo_action" ||
     fail "the Nemo action does not start /usr/bin/brindlewick"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libqt6widgets6 libqt6svg6 libxml2 libicu libexiv2 libtag libpoppler-cpp libmediainfo; do
+for lib in libc6 libqt6widgets6 libqt6svg6 libxml2 libicu libexiv2 libtag libpoppler-cpp libavformat; do
     [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
 module="$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/brindlewick/brindlewick-facts.so"

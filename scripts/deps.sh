@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libxml2-dev libicu-dev libpcre2-dev
     # The template job's metadata: photos, audio tags, PDF documents, video creation times.
-    libexiv2-dev libtag1-dev libpoppler-cpp-dev libmediainfo-dev
+    libexiv2-dev libtag1-dev libpoppler-cpp-dev libavformat-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev libqt6svg6
     file dpkg-dev

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Fails when PROGRAM links, or loads at a start that needs none of them, one of the libraries
 # the core loads on first need: ICU, libxml2 and the metadata readers (exiv2, TagLib, poppler,
-# MediaInfo, which only the file facts module links). Looks at the program's NEEDED entries,
-# then at the files the loader opens (LD_DEBUG=files) for --version and for a run on an empty
-# folder; as a control, a job list read must load libxml2 and a template job that reads a
-# photo's facts must load the module, or the second check could not see anything.
-# Usage: check-lazy-libraries.sh PROGRAM PHOTO
+# which only the file facts module links, and libavformat, which the module opens on its first
+# video). Looks at the program's NEEDED entries, then at the files the loader opens
+# (LD_DEBUG=files) for --version, for a run on an empty folder and, for libavformat, for a
+# template run on a photo; as a control, a job list read must load libxml2, a template job that
+# reads a photo's facts the module and one that reads a video's libavformat, or the checks could
+# not see anything.
+# Usage: check-lazy-libraries.sh PROGRAM PHOTO VIDEO
 set -uo pipefail
 
 program=$1
 photo=$2
-lazy='libicu|libxml2|libexiv2|libtag|libpoppler|libmediainfo|libzen|brindlewick-facts'
+video=$3
+video_libraries='libavformat|libavcodec|libavutil'
+lazy="libicu|libxml2|libexiv2|libtag|libpoppler|brindlewick-facts|$video_libraries"
 failures=0
 fail() {
     echo "FAIL $*"
@@ -27,8 +31,9 @@ done <<<"$needed"
 
 scratch=$(mktemp -d /tmp/brindle-XXXXXX)
 trap 'rm -rf -- "$scratch"' EXIT
-mkdir "$scratch/empty" "$scratch/photos"
+mkdir "$scratch/empty" "$scratch/photos" "$scratch/videos"
 cp -- "$photo" "$scratch/photos/a.jpg"
+cp -- "$video" "$scratch/videos/a.mp4"
 printf '<?xml version="1.0"?>\n<brindlewick><jobs/></brindlewick>\n' >"$scratch/jobs.xml"
 
 # The libraries the loader opens while PROGRAM runs with the arguments given.
@@ -45,8 +50,14 @@ done
 
 loaded --jobs "$scratch/jobs.xml" --describe | grep -q '^libxml2' \
     || fail "control: reading a job list did not load libxml2"
-loaded -n --template '{make}' "$scratch/photos" | grep -q 'brindlewick-facts' \
+photo_run=$(loaded -n --template '{make}' "$scratch/photos")
+grep -q 'brindlewick-facts' <<<"$photo_run" \
     || fail "control: a template with a camera fact did not load the file facts module"
+while IFS= read -r lib; do
+    [[ $(basename -- "$lib") =~ ^($video_libraries) ]] && fail "a template run on a photo loads $lib"
+done <<<"$photo_run"
+loaded -n --template '{taken}' "$scratch/videos" | grep -q 'libavformat' \
+    || fail "control: a template with the date taken did not load libavformat for a video"
 
 echo "checked $program: $failures failures"
 ((failures == 0))

@@ -128,6 +128,8 @@ const ValueCase kValues[] = {
     {"song.m4a", "track", "5", "MP4 tag TRACKNUMBER"},
     {"report.pdf", "title", "Annual Report: 2024_25", "PDF Title"},
     {"report.pdf", "author", "Ada Brindle", "PDF Author"},
+    // A phone's local creation date comes before the container's UTC time (08:22:33Z).
+    {"phone.mov", "taken", "2024-07-14 10:22:33", "video creation date (com.apple.quicktime.creationdate)"},
     // Read for what the file is, not for its name: an MP3 named .jpg.
     {"lying.jpg", "artist", "The Brindles", "ID3v2 ARTIST"},
     {"lying.jpg", "taken", "", ""},
@@ -146,11 +148,15 @@ INSTANTIATE_TEST_SUITE_P(FactsReader, SampleValue, ::testing::ValuesIn(kValues),
 
 TEST(FactsReader, VideoCreationTimeIsTheLocalTimeOfTheUtcStamp)
 {
-    const auto facts = factsOf("clip.mp4");
-    ASSERT_TRUE(facts->taken) << facts->problem;
-    // ffmpeg wrote creation_time=2023-05-06T07:08:09Z.
-    EXPECT_EQ(facts->taken->time.text(), CivilTime::fromUnix(1683356889).text());
-    EXPECT_EQ(facts->taken->source, "video creation time (Encoded_Date)");
+    // lying-edit-list.mp4 is clip.mp4 with an edit list that claims 2,745,410,467 entries in
+    // 28 bytes; a reader that believed it took gigabytes.
+    for (const char* file : {"clip.mp4", "clip.mkv", "lying-edit-list.mp4"}) {
+        const auto facts = factsOf(file);
+        ASSERT_TRUE(facts->taken) << file << ": " << facts->problem;
+        // ffmpeg wrote creation_time=2023-05-06T07:08:09Z.
+        EXPECT_EQ(facts->taken->time.text(), CivilTime::fromUnix(1683356889).text()) << file;
+        EXPECT_EQ(facts->taken->source, "video creation time (container)") << file;
+    }
 }
 
 TEST(FactsReader, DatesComeFromTheFileSystem)
@@ -222,6 +228,8 @@ const BadCase kBad[] = {
     {"PdfHeaderOnly", "%PDF-1.4\n", ""},
     {"Id3HeaderOnly", "ID3\x04\0\0\x7F\x7F\x7F\x7F", ""},
     {"MovieBoxOnly", std::string("\0\0\0\x18" "ftypisom\0\0\0\0isom" "mp41", 24), ""},
+    // "GIF8" then a QuickTime file: exiv2's QuickTime reader spent minutes on it.
+    {"GifHeadQuickTimeBody", sample("gif-head-quicktime-body.gif"), "damaged photo"},
 };
 // clang-format on
 

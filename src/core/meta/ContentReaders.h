@@ -17,7 +17,7 @@ void readImageFacts(int fd, FileFacts& facts);
 void readAudioFacts(int fd, FileFacts& facts);
 /// PDF documents (poppler): title and author.
 void readDocumentFacts(int fd, FileFacts& facts);
-/// Videos (MediaInfo): the creation time, title and artist.
+/// Videos (libavformat): when they were taken, from the container's creation time.
 void readVideoFacts(int fd, FileFacts& facts);
 
 /// A path by which the libraries open the file held by fd: the descriptor's entry in

@@ -5,11 +5,11 @@
 #include "core/meta/FileFacts.h"
 
 // What the program and the file facts module agree on. The module holds the readers of the
-// metadata in files' contents (exiv2, TagLib, poppler, MediaInfo, which together cost more than
-// ten milliseconds of loading), so that only a run that needs file facts loads them. It offers
-// one C function, which hands out a table of plain functions; the only C++ type that crosses is
-// FileFacts, which both sides build from the same header, as the interface number and the size
-// checked at load make sure.
+// metadata in files' contents (exiv2, TagLib and poppler, which together cost more than ten
+// milliseconds of loading, and libavformat, which it opens on its first video), so that only a
+// run that needs file facts loads them. It offers one C function, which hands out a table of
+// plain functions; the only C++ type that crosses is FileFacts, which both sides build from the
+// same header, as the interface number and the size checked at load make sure.
 
 extern "C" {
 
