@@ -97,6 +97,9 @@ ProcessResult runProcess(const std::vector<std::string>& argvIn, const std::stri
                 continue;
             if (fds[k].fd == inFd) {
                 const ssize_t w = ::write(inFd, input.data() + written, input.size() - written);
+                // A signal before anything was written: poll again.
+                if (w < 0 && errno == EINTR)
+                    continue;
                 if (w > 0)
                     written += static_cast<std::size_t>(w);
                 if (w < 0 || written == input.size()) {
@@ -107,6 +110,8 @@ ProcessResult runProcess(const std::vector<std::string>& argvIn, const std::stri
             }
             char buf[65536];
             const ssize_t r = ::read(fds[k].fd, buf, sizeof buf);
+            if (r < 0 && errno == EINTR)
+                continue;
             std::string& target = fds[k].fd == outPipe[0] ? result.out : result.err;
             if (r > 0) {
                 target.append(buf, static_cast<std::size_t>(r));
