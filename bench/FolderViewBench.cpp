@@ -21,10 +21,6 @@
 #include <vector>
 
 #include "GuiBenchUtil.h"
-#include "gui/folders/FileListModel.h"
-#include "gui/folders/FileListView.h"
-#include "gui/app/UserDialogs.h"
-#include "gui/app/MainWindow.h"
 
 using namespace brindle;
 using namespace brindle::bench;
@@ -51,16 +47,10 @@ int main(int argc, char** argv)
         empty = dir + "/empty";
         std::filesystem::create_directory(empty);
     }
-    SilentDialogs dialogs;
-    MainWindowEnv env;
-    env.appDir = dir + "/";
-    env.settingsDir = dir + "/";
-    env.dialogs = &dialogs;
-    MainWindow win(env);
-    win.resize(1200, 700);
-    win.show();
-    auto* slv = win.findChild<FileListView*>(QStringLiteral("slv"));
-    FileListModel* model = slv->listModel();
+    BenchWindow bw(dir + "/");
+    MainWindow& win = bw.win;
+    FileListView* slv = bw.slv;
+    FileListModel* model = bw.model;
     win.setTreePath(empty);
     slv->setViewStyle(style);
     runUntil([&] { return slv->isLoaded(); });

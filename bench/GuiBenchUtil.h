@@ -1,6 +1,6 @@
 // What the window benchmarks share: their options, a scratch folder, dialogs that answer
-// nothing, a clock in milliseconds, the process's memory, a wait on the event loop, the
-// longest time the loop stood still, and the median of the repetitions.
+// nothing, the main window set up, a clock in milliseconds, the process's memory, a wait on the event loop,
+// the longest time the loop stood still, and the median of the repetitions.
 #pragma once
 
 #include <QApplication>
@@ -17,7 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#include "gui/app/MainWindow.h"
 #include "gui/app/UserDialogs.h"
+#include "gui/folders/FileListModel.h"
+#include "gui/folders/FileListView.h"
+#include "gui/folders/NewNamePreview.h"
 
 namespace brindle::bench
 {
@@ -69,6 +73,35 @@ public:
     QString chooseSaveFile(QWidget*, const FileDialogOptions&) override { return {}; }
     int execDialog(QDialog&) override { return 0; }
     QString askText(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+};
+
+/// The main window as the program starts it, on the application and settings folder dir
+/// (ending in '/'), answered by silent dialogs, 1200 by 700 and shown; its file list and New
+/// name column at hand.
+struct BenchWindow {
+    explicit BenchWindow(const std::string& dir)
+        : env(envIn(dir, dialogs))
+        , win(env)
+    {
+        win.resize(1200, 700);
+        win.show();
+    }
+
+    static MainWindowEnv envIn(const std::string& dir, IUserDialogs& dialogs)
+    {
+        MainWindowEnv env;
+        env.appDir = dir;
+        env.settingsDir = dir;
+        env.dialogs = &dialogs;
+        return env;
+    }
+
+    SilentDialogs dialogs;
+    MainWindowEnv env;
+    MainWindow win;
+    FileListView* slv = win.findChild<FileListView*>(QStringLiteral("slv"));
+    FileListModel* model = slv->listModel();
+    NewNamePreview* preview = win.preview();
 };
 
 inline double nowMs()

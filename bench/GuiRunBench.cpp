@@ -27,9 +27,6 @@
 #include <vector>
 
 #include "GuiBenchUtil.h"
-#include "gui/folders/FileListView.h"
-#include "gui/app/UserDialogs.h"
-#include "gui/app/MainWindow.h"
 #include "gui/run/ProgressWindow.h"
 #include "gui/run/ResultTreeWindow.h"
 
@@ -121,13 +118,8 @@ int main(int argc, char** argv)
     if (dir.empty())
         return 1;
     dir += "/";
-    SilentDialogs dialogs;
-    MainWindowEnv env;
-    env.appDir = dir;
-    env.settingsDir = dir;
-    env.dialogs = &dialogs;
-    MainWindow win(env);
-    win.show();
+    BenchWindow bw(dir);
+    MainWindow& win = bw.win;
     QApplication::processEvents();
     if (!win.loadJobListFile(o.jobs))
         return 1;
@@ -158,7 +150,7 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         // As the user would: the file list has shown the folder before Go is pressed. (A real
         // run stops the list from reading at its start, so it need not wait.)
-        auto* slv = win.findChild<FileListView*>(QStringLiteral("slv"));
+        FileListView* slv = bw.slv;
         QElapsedTimer wait;
         wait.start();
         while (!o.real && !slv->isLoaded() && wait.elapsed() < 60000)
@@ -199,5 +191,5 @@ int main(int argc, char** argv)
         o.real ? "real" : "simulate", o.folder.c_str(), w, c, c > 0 ? w / c : 0.0, median(gaps));
     win.close();
     std::filesystem::remove_all(dir);
-    return dialogs.messages == 0 ? 0 : 1;
+    return bw.dialogs.messages == 0 ? 0 : 1;
 }

@@ -21,11 +21,6 @@
 #include <vector>
 
 #include "GuiBenchUtil.h"
-#include "gui/folders/FileListModel.h"
-#include "gui/folders/NewNamePreview.h"
-#include "gui/folders/FileListView.h"
-#include "gui/app/UserDialogs.h"
-#include "gui/app/MainWindow.h"
 #include "core/joblist/JobListFile.h"
 
 using namespace brindle;
@@ -68,17 +63,11 @@ int main(int argc, char** argv)
     if (!saveJobsToXml(listA, jobsA, "UTF-8").ok() || !saveJobsToXml(listB, jobsB, "UTF-8").ok())
         return 1;
 
-    SilentDialogs dialogs;
-    MainWindowEnv env;
-    env.appDir = dir + "/";
-    env.settingsDir = dir + "/";
-    env.dialogs = &dialogs;
-    MainWindow win(env);
-    win.resize(1200, 700);
-    win.show();
-    auto* slv = win.findChild<FileListView*>(QStringLiteral("slv"));
-    FileListModel* model = slv->listModel();
-    NewNamePreview* preview = win.preview();
+    BenchWindow bw(dir + "/");
+    MainWindow& win = bw.win;
+    FileListView* slv = bw.slv;
+    FileListModel* model = bw.model;
+    NewNamePreview* preview = bw.preview;
     slv->setViewStyle(3);
     win.setTreePath(empty);
     runUntil([&] { return slv->isLoaded() && preview->isCurrent(); });

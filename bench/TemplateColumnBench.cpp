@@ -25,10 +25,6 @@
 
 #include "GuiBenchUtil.h"
 #include "core/joblist/JobListFile.h"
-#include "gui/app/MainWindow.h"
-#include "gui/folders/FileListModel.h"
-#include "gui/folders/FileListView.h"
-#include "gui/folders/NewNamePreview.h"
 
 using namespace brindle;
 using namespace brindle::bench;
@@ -87,17 +83,11 @@ int main(int argc, char** argv)
             return 1;
     }
 
-    SilentDialogs dialogs;
-    MainWindowEnv env;
-    env.appDir = dir + "/";
-    env.settingsDir = dir + "/";
-    env.dialogs = &dialogs;
-    MainWindow win(env);
-    win.resize(1200, 700);
-    win.show();
-    auto* slv = win.findChild<FileListView*>(QStringLiteral("slv"));
-    FileListModel* model = slv->listModel();
-    NewNamePreview* preview = win.preview();
+    BenchWindow bw(dir + "/");
+    MainWindow& win = bw.win;
+    FileListView* slv = bw.slv;
+    FileListModel* model = bw.model;
+    NewNamePreview* preview = bw.preview;
     slv->setViewStyle(3);
     win.setTreePath(folder);
     runUntil([&] { return slv->isLoaded() && preview->isCurrent(); });
