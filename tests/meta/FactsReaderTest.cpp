@@ -230,6 +230,8 @@ const BadCase kBad[] = {
     {"MovieBoxOnly", std::string("\0\0\0\x18" "ftypisom\0\0\0\0isom" "mp41", 24), ""},
     // "GIF8" then a QuickTime file: exiv2's QuickTime reader spent minutes on it.
     {"GifHeadQuickTimeBody", sample("gif-head-quicktime-body.gif"), "damaged photo"},
+    // clip.mkv with a few bytes changed: MediaInfo had not finished with it after two minutes.
+    {"EndlessMatroska", sample("endless-matroska.mkv"), ""},
 };
 // clang-format on
 
