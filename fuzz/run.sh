@@ -11,6 +11,8 @@ shift || true
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_FUZZ=ON \
     -DBRINDLE_SANITIZE=ON -DBRINDLE_GUI=OFF -DBRINDLE_TESTS=OFF >/dev/null
+# Known leaks inside the metadata libraries are not reported (see the file).
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=($(sed -n 's/^brindle_fuzzer(\([a-z_]*\) .*/\1/p' fuzz/CMakeLists.txt))
