@@ -149,7 +149,11 @@ run --undo -q "$work" >/dev/null || fail "undo exited $?"
 cp tests/data/meta/photo.jpg "$scratch/photo.jpg"
 made=$(run --template '{make}' --preview "$scratch/photo.jpg" 2>&1) || fail "the camera make: $made"
 [ "$made" = "$scratch/Brindle_Optics.jpg" ] || fail "the camera make: $made"
-[ "$failures" -eq 0 ] && pass "simulate, run, undo and a file fact with the unpacked brindlewick-cli"
+# A video's creation time, read through the libavformat the package depends on.
+cp tests/data/meta/clip.mp4 "$scratch/clip.mp4"
+made=$(run --template '{taken:%Y}' --preview "$scratch/clip.mp4" 2>&1) || fail "the video's date: $made"
+[ "$made" = "$scratch/2023.mp4" ] || fail "the video's date: $made"
+[ "$failures" -eq 0 ] && pass "simulate, run, undo and file facts with the unpacked brindlewick-cli"
 
 if [ "$failures" -ne 0 ]; then
     echo "package test: $failures failed" >&2
