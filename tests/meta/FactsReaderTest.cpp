@@ -232,6 +232,8 @@ const BadCase kBad[] = {
     {"GifHeadQuickTimeBody", sample("gif-head-quicktime-body.gif"), "damaged photo"},
     // clip.mkv with a few bytes changed: MediaInfo had not finished with it after two minutes.
     {"EndlessMatroska", sample("endless-matroska.mkv"), ""},
+    // clip.mp4 whose data reference claims 434,991,943 bytes in a 1.4 KB file.
+    {"ImpossibleSizes", sample("impossible-sizes.mp4"), "damaged video: its headers claim sizes"},
 };
 // clang-format on
 

@@ -1,5 +1,6 @@
 #include "core/meta/ContentReaders.h"
 
+#include <cerrno>
 #include <memory>
 
 #include "core/base/SharedLibrary.h"
@@ -109,6 +110,11 @@ void readVideoFacts(int fd, FileFacts& facts)
     const int result = av.openInput(&opened, descriptorPath(fd).c_str(), nullptr, &options);
     av.dictFree(&options);
     if (result < 0) {
+        // The demuxers answer a size that no table of a real file has with "out of memory".
+        if (result == AVERROR(ENOMEM)) {
+            facts.problem = "damaged video: its headers claim sizes larger than the file allows";
+            return;
+        }
         char message[AV_ERROR_MAX_STRING_SIZE] = {};
         av.strerror(result, message, sizeof message);
         facts.problem = std::string("damaged video: ") + message;
