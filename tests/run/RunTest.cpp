@@ -441,7 +441,8 @@ TEST_P(ToRenameTotalsTest, GrowFolderByFolderAndEndAsRenamedPlusFailed)
     struct Host : RecorderHost {
         std::int32_t filesFailed = 0;
         std::int32_t foldersFailed = 0;
-        std::vector<std::string> below;
+        /// Reports whose totals were below what was already renamed or failed.
+        int below = 0;
         void entryDone(const EntryOutcome& e) override
         {
             if (e.verdict == Verdict::Failed)
@@ -450,10 +451,8 @@ TEST_P(ToRenameTotalsTest, GrowFolderByFolderAndEndAsRenamedPlusFailed)
         void updateProgress(const RunStats& s) override
         {
             RecorderHost::updateProgress(s);
-            if (s.filesRenamed + filesFailed > s.filesToRename
-                || s.foldersRenamed + foldersFailed > s.foldersToRename)
-                below.push_back(std::to_string(s.filesRenamed) + "+" + std::to_string(filesFailed) + " of "
-                    + std::to_string(s.filesToRename));
+            below += s.filesRenamed + filesFailed > s.filesToRename
+                || s.foldersRenamed + foldersFailed > s.foldersToRename;
         }
     } host;
     TempTree tree;
@@ -480,7 +479,7 @@ TEST_P(ToRenameTotalsTest, GrowFolderByFolderAndEndAsRenamedPlusFailed)
     ResultTree result;
     runRename(session, host, o, &result);
 
-    EXPECT_EQ(host.below, std::vector<std::string> {});
+    EXPECT_EQ(host.below, 0);
     ASSERT_FALSE(host.progress.empty());
     // The starting folder's plan first: B.txt and A.txt (held), Sub.
     EXPECT_EQ(host.progress.front().filesToRename, 2);
